@@ -1,0 +1,234 @@
+#include "shell/host/Conexion.h"
+
+#include "shell/host/Recordset.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <mysql.h>
+
+namespace host {
+
+namespace {
+
+QString textoServidor(const ParametrosConexion& p) {
+    if (!p.socket.isEmpty())
+        return QStringLiteral("%1 (socket %2)").arg(p.servidor, p.socket);
+    return QStringLiteral("%1, puerto %2").arg(p.servidor).arg(p.puerto);
+}
+
+} // namespace
+
+std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) {
+    MYSQL* mysql = mysql_init(nullptr);
+    if (!mysql)
+        throw ErrorBdD(QStringLiteral("No hay memoria para abrir la conexión a la base de datos."));
+    mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    unsigned int espera = 10;
+    mysql_optionsv(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &espera);
+    const QByteArray servidor = parametros.servidor.toUtf8();
+    const QByteArray usuario = parametros.usuario.toUtf8();
+    const QByteArray password = parametros.password.toUtf8();
+    const QByteArray base = parametros.base.toUtf8();
+    const QByteArray socket = parametros.socket.toUtf8();
+    if (!mysql_real_connect(mysql, servidor.constData(), usuario.constData(), password.constData(),
+                            base.isEmpty() ? nullptr : base.constData(), parametros.puerto,
+                            socket.isEmpty() ? nullptr : socket.constData(), CLIENT_FOUND_ROWS)) {
+        const unsigned codigo = mysql_errno(mysql);
+        const QString detalle = QString::fromUtf8(mysql_error(mysql));
+        mysql_close(mysql);
+        throw ErrorBdD(
+            QStringLiteral("No se pudo conectar a la base de datos \"%1\" en el servidor "
+                           "%2 con el usuario \"%3\".\n%4")
+                .arg(parametros.base, textoServidor(parametros), parametros.usuario, detalle),
+            codigo);
+    }
+    return std::unique_ptr<Conexion>(new Conexion(mysql, parametros));
+}
+
+Conexion::Conexion(st_mysql* mysql, ParametrosConexion parametros)
+    : mysql_(mysql), parametros_(std::move(parametros)) {}
+
+Conexion::~Conexion() {
+    mysql_close(mysql_);
+}
+
+ErrorBdD Conexion::error(const QByteArray& sql) const {
+    const unsigned codigo = mysql_errno(mysql_);
+    QString mensaje = QStringLiteral("Error de la base de datos \"%1\" (%2): %3")
+                          .arg(parametros_.base)
+                          .arg(codigo)
+                          .arg(QString::fromUtf8(mysql_error(mysql_)));
+    if (codigo == 2006 || codigo == 2013 || codigo == 2055)
+        mensaje = QStringLiteral("Se perdió la conexión con el servidor %1 (base de datos \"%2\"): "
+                                 "%3")
+                      .arg(textoServidor(parametros_), parametros_.base,
+                           QString::fromUtf8(mysql_error(mysql_)));
+    if (!sql.isEmpty())
+        mensaje += QStringLiteral("\nInstrucción: %1").arg(QString::fromUtf8(sql.left(300)));
+    return ErrorBdD(mensaje, codigo);
+}
+
+void Conexion::ejecutaCrudo(const QByteArray& sql) {
+    if (mysql_real_query(mysql_, sql.constData(), sql.size()) != 0)
+        throw error(sql);
+}
+
+quint64 Conexion::ejecuta(const QString& sql, const QVariantList& valores) {
+    const QByteArray texto = prepara(sql, valores);
+    ejecutaCrudo(texto);
+    // A statement that returned rows anyway: drop them.
+    if (MYSQL_RES* r = mysql_store_result(mysql_))
+        mysql_free_result(r);
+    const my_ulonglong n = mysql_affected_rows(mysql_);
+    return n == my_ulonglong(-1) ? 0 : n;
+}
+
+std::unique_ptr<Recordset> Conexion::consulta(const QString& sql, const QVariantList& valores,
+                                              Lectura lectura) {
+    const QByteArray texto = prepara(sql, valores);
+    ejecutaCrudo(texto);
+    const bool enFlujo = lectura == Lectura::EnFlujo;
+    MYSQL_RES* r = enFlujo ? mysql_use_result(mysql_) : mysql_store_result(mysql_);
+    if (!r) {
+        if (mysql_errno(mysql_) != 0)
+            throw error(texto);
+        throw ErrorBdD(QStringLiteral("La consulta no devolvió filas: %1").arg(sql));
+    }
+    return std::make_unique<Recordset>(*this, r, enFlujo);
+}
+
+QByteArray Conexion::escapa(const QByteArray& utf8) const {
+    QByteArray salida(utf8.size() * 2 + 1, Qt::Uninitialized);
+    const unsigned long n =
+        mysql_real_escape_string(mysql_, salida.data(), utf8.constData(), utf8.size());
+    salida.truncate(int(n));
+    return salida;
+}
+
+void Conexion::agregaLiteral(QByteArray& destino, const QVariant& valor) const {
+    if (valor.isNull()) {
+        destino += "NULL";
+        return;
+    }
+    switch (valor.typeId()) {
+    case QMetaType::Bool:
+        destino += valor.toBool() ? "1" : "0";
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        destino += QByteArray::number(valor.toLongLong());
+        return;
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+        destino += QByteArray::number(valor.toULongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        destino += QByteArray::number(valor.toDouble(), 'g', 17);
+        return;
+    case QMetaType::QDate:
+        destino += '\'' + valor.toDate().toString(Qt::ISODate).toLatin1() + '\'';
+        return;
+    case QMetaType::QDateTime:
+        destino += '\'' +
+                   valor.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +
+                   '\'';
+        return;
+    case QMetaType::QByteArray: {
+        destino += '\'';
+        destino += escapa(valor.toByteArray());
+        destino += '\'';
+        return;
+    }
+    default:
+        destino += '\'';
+        destino += escapa(valor.toString().toUtf8());
+        destino += '\'';
+        return;
+    }
+}
+
+QByteArray Conexion::literal(const QVariant& valor) const {
+    QByteArray salida;
+    agregaLiteral(salida, valor);
+    return salida;
+}
+
+QByteArray Conexion::prepara(const QString& sql, const QVariantList& valores) const {
+    const QByteArray plantilla = sql.toUtf8();
+    if (valores.isEmpty())
+        return plantilla;
+    QByteArray salida;
+    salida.reserve(plantilla.size() + valores.size() * 16);
+    int siguiente = 0;
+    char comilla = 0;
+    for (int i = 0; i < plantilla.size(); ++i) {
+        const char c = plantilla.at(i);
+        if (comilla) {
+            salida += c;
+            if (c == '\\' && comilla != '`' && i + 1 < plantilla.size())
+                salida += plantilla.at(++i);
+            else if (c == comilla)
+                comilla = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '`') {
+            comilla = c;
+            salida += c;
+        } else if (c == '?') {
+            if (siguiente >= valores.size())
+                throw ErrorBdD(QStringLiteral("Faltan valores para la instrucción: %1").arg(sql));
+            agregaLiteral(salida, valores.at(siguiente++));
+        } else {
+            salida += c;
+        }
+    }
+    if (siguiente != valores.size())
+        throw ErrorBdD(QStringLiteral("Sobran valores para la instrucción: %1").arg(sql));
+    return salida;
+}
+
+QString Conexion::identificador(const QString& nombre) {
+    QString s = nombre;
+    s.replace(QLatin1Char('`'), QLatin1String("``"));
+    return QLatin1Char('`') + s + QLatin1Char('`');
+}
+
+quint64 Conexion::ultimoId() const {
+    return mysql_insert_id(mysql_);
+}
+
+void Conexion::iniciaTransaccion() {
+    ejecutaCrudo("START TRANSACTION");
+}
+void Conexion::confirma() {
+    ejecutaCrudo("COMMIT");
+}
+void Conexion::deshace() {
+    ejecutaCrudo("ROLLBACK");
+}
+
+Transaccion::Transaccion(Conexion& conexion) : conexion_(conexion) {
+    conexion_.iniciaTransaccion();
+}
+
+Transaccion::~Transaccion() {
+    if (abierta_) {
+        try {
+            conexion_.deshace();
+        } catch (const ErrorBdD&) {
+            // The connection is gone: the server has already rolled back.
+        }
+    }
+}
+
+void Transaccion::confirma() {
+    conexion_.confirma();
+    abierta_ = false;
+}
+
+} // namespace host

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "shell/host/ErrorBdD.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+struct st_mysql;
+
+namespace host {
+
+class Recordset;
+
+struct ParametrosConexion {
+    QString servidor = QStringLiteral("127.0.0.1");
+    unsigned puerto = 3306;
+    QString usuario = QStringLiteral("root");
+    QString password;
+    QString base;
+    QString socket; // local socket; empty for TCP
+};
+
+// One open connection to a MariaDB/MySQL server (RAII: closed when destroyed).
+//
+// SQL texts carry "?" for every value; the values are escaped by the client library
+// and put in their place, so no value is ever pasted raw. A null QVariant is NULL,
+// numbers are written bare, QDate/QDateTime as date literals, the rest as quoted text.
+class Conexion {
+public:
+    // Opens the connection; throws ErrorBdD with a message naming server, port, user and
+    // database (never the password).
+    static std::unique_ptr<Conexion> abrir(const ParametrosConexion& parametros);
+    ~Conexion();
+    Conexion(const Conexion&) = delete;
+    Conexion& operator=(const Conexion&) = delete;
+
+    const ParametrosConexion& parametros() const { return parametros_; }
+    QString base() const { return parametros_.base; }
+
+    // Runs a statement that returns no rows; gives the number of rows changed.
+    quint64 ejecuta(const QString& sql, const QVariantList& valores = {});
+    // Runs a query. Completa fetches every row at once; EnFlujo reads rows as they are
+    // used (the connection must not run anything else until the recordset is destroyed).
+    enum class Lectura { Completa, EnFlujo };
+    std::unique_ptr<Recordset> consulta(const QString& sql, const QVariantList& valores = {},
+                                        Lectura lectura = Lectura::Completa);
+
+    // The SQL text with every "?" replaced by the escaped literal of its value.
+    QByteArray prepara(const QString& sql, const QVariantList& valores) const;
+    // One value as an SQL literal, escaped by the client library.
+    QByteArray literal(const QVariant& valor) const;
+    // Appends the literal of valor to destino (fast path for multi-row statements).
+    void agregaLiteral(QByteArray& destino, const QVariant& valor) const;
+    // A text value escaped by the client library, without quotes.
+    QByteArray escapa(const QByteArray& utf8) const;
+    // A database, table or column name quoted as an identifier.
+    static QString identificador(const QString& nombre);
+
+    // The key the server gave to the last row this connection inserted.
+    quint64 ultimoId() const;
+
+    void iniciaTransaccion();
+    void confirma();
+    void deshace();
+
+    // Runs a ready statement (used by Recordset and Transaccion).
+    void ejecutaCrudo(const QByteArray& sql);
+    st_mysql* manejador() const { return mysql_; }
+    // The Spanish message for the connection's last error.
+    ErrorBdD error(const QByteArray& sql = {}) const;
+
+private:
+    Conexion(st_mysql* mysql, ParametrosConexion parametros);
+    st_mysql* mysql_;
+    ParametrosConexion parametros_;
+};
+
+// Rolls back on destruction unless confirmed.
+class Transaccion {
+public:
+    explicit Transaccion(Conexion& conexion);
+    ~Transaccion();
+    Transaccion(const Transaccion&) = delete;
+    Transaccion& operator=(const Transaccion&) = delete;
+    void confirma();
+
+private:
+    Conexion& conexion_;
+    bool abierta_ = true;
+};
+
+} // namespace host
