@@ -1,0 +1,101 @@
+#include "shell/CajaMensaje.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMutex>
+#include <QPushButton>
+#include <QQueue>
+
+namespace {
+
+QMutex candado;
+bool enPruebas = false;
+QQueue<int> respuestas;
+QList<CajaMensaje::Registro> anotados;
+bool mostrando = false;
+
+int respuestaPorOmision(int botones) {
+    if ((botones & 7) == CajaMensaje::SiNo)
+        return (botones & CajaMensaje::SegundoBoton) ? CajaMensaje::RespuestaNo
+                                                     : CajaMensaje::RespuestaSi;
+    return CajaMensaje::RespuestaAceptar;
+}
+
+QMessageBox::Icon icono(int botones) {
+    switch (botones & 0x70) {
+    case CajaMensaje::Critico:
+        return QMessageBox::Critical;
+    case CajaMensaje::Pregunta:
+        return QMessageBox::Question;
+    case CajaMensaje::Exclamacion:
+        return QMessageBox::Warning;
+    case CajaMensaje::Informacion:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
+                         const QString& titulo) {
+    {
+        QMutexLocker l(&candado);
+        anotados.append({mensaje, botones, titulo});
+        if (!respuestas.isEmpty())
+            return respuestas.dequeue();
+        if (enPruebas)
+            return respuestaPorOmision(botones);
+        // A box asked for while one is being built (its own failure) is not shown again:
+        // the error path must never call itself without end.
+        if (mostrando)
+            return respuestaPorOmision(botones);
+        mostrando = true;
+    }
+    QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
+    // Messages hold CR line breaks, as the rest of the program writes them.
+    caja.setText(QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    int respuesta = RespuestaAceptar;
+    if ((botones & 7) == SiNo) {
+        QPushButton* si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+        QPushButton* no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        caja.setDefaultButton((botones & SegundoBoton) ? no : si);
+        caja.setEscapeButton(no);
+        caja.exec();
+        respuesta = caja.clickedButton() == si ? RespuestaSi : RespuestaNo;
+    } else {
+        caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+        caja.exec();
+    }
+    QMutexLocker l(&candado);
+    mostrando = false;
+    return respuesta;
+}
+
+bool CajaMensaje::confirma(QWidget* padre, const QString& mensaje, const QString& titulo,
+                           bool noPorOmision) {
+    const int botones = SiNo + Pregunta + (noPorOmision ? SegundoBoton : 0);
+    return muestra(padre, mensaje, botones, titulo) == RespuestaSi;
+}
+
+void CajaMensaje::modoPruebas(bool activo) {
+    QMutexLocker l(&candado);
+    enPruebas = activo;
+}
+
+void CajaMensaje::siguienteRespuesta(int respuesta) {
+    QMutexLocker l(&candado);
+    respuestas.enqueue(respuesta);
+}
+
+QList<CajaMensaje::Registro> CajaMensaje::registro() {
+    QMutexLocker l(&candado);
+    return anotados;
+}
+
+void CajaMensaje::limpiaRegistro() {
+    QMutexLocker l(&candado);
+    anotados.clear();
+    respuestas.clear();
+}
