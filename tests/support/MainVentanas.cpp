@@ -1,0 +1,15 @@
+// Entry point of the window tests: one QApplication on Qt's offscreen platform (unless
+// another is asked for), and message boxes that never wait for a person.
+#include "shell/CajaMensaje.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    CajaMensaje::modoPruebas(true);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
