@@ -9,6 +9,12 @@
 
 namespace arranque {
 
+namespace {
+
+constexpr unsigned kBaseDesconocida = 1049; // the server's "unknown database"
+
+} // namespace
+
 QString nombreBase() {
     return QStringLiteral("acumulapedidos");
 }
@@ -67,12 +73,17 @@ QString textoMuestra(const Programa& programa) {
 }
 
 bool compruebaConexion(Programa& programa) {
-    std::unique_ptr<host::Conexion> conexion;
-    if (programa.bases->AbrirBdD(conexion, programa.bases->cMiBase))
+    try {
+        programa.bases->abre(programa.bases->cMiBase);
         return true;
-    programa.avisos->MsgBox(programa.bases->ultimoError(), Avisos::Critico,
-                            QStringLiteral("Atención"));
-    return false;
+    } catch (const host::ErrorBdD& e) {
+        // The server answered: a missing main database concerns only the operations that
+        // use it, and they say so themselves.
+        if (e.codigo() == kBaseDesconocida)
+            return true;
+        programa.avisos->MsgBox(e.mensaje(), Avisos::Critico, QStringLiteral("Atención"));
+        return false;
+    }
 }
 
 } // namespace arranque

@@ -23,8 +23,9 @@ QString textoVersion();
 // The databases in use, lines separated by a carriage return.
 QString textoMuestra(const Programa& programa);
 
-// Opens the main database once to see that the server can be reached; tells the user,
-// naming server, port, user and database (never the password), when it cannot.
+// Opens the main database once to see that the server can be reached and lets the user in;
+// tells the user, naming server, port, user and database (never the password), when not.
+// A main database the server does not have is left to the operations that use it.
 bool compruebaConexion(Programa& programa);
 
 } // namespace arranque

@@ -1,4 +1,5 @@
 #include "EntornoShell.h"
+#include "shell/Arranque.h"
 #include "shell/ComandoVerificar.h"
 #include "shell/host/Utilerias.h"
 #include "support/ServidorPruebas.h"
@@ -104,4 +105,19 @@ TEST(Programa, ACommandStopsWhenTheServerCannotBeReached) {
     EXPECT_EQ(s.estado, 1);
     EXPECT_TRUE(s.errores.contains(QStringLiteral("127.0.0.1, puerto 1")))
         << s.errores.toStdString();
+}
+
+TEST(Programa, TheStartCheckStopsOnlyWhenTheServerRefusesUs) {
+    Programa programa;
+    auto avisos = std::make_unique<pruebas::AvisosRegistrados>();
+    auto& vistos = avisos->vistos;
+    programa.avisos = std::move(avisos);
+    *programa.bases = pruebas::basesDD(pruebas::nombreUnico(QStringLiteral("falta")));
+    EXPECT_TRUE(arranque::compruebaConexion(programa));
+    programa.bases->cPassword = QStringLiteral("clave-equivocada");
+    programa.bases->cUsuario = QStringLiteral("nadie");
+    EXPECT_FALSE(arranque::compruebaConexion(programa));
+    ASSERT_EQ(vistos.size(), 1);
+    EXPECT_TRUE(vistos[0].prompt.contains(QStringLiteral("\"nadie\"")));
+    EXPECT_FALSE(vistos[0].prompt.contains(QStringLiteral("clave-equivocada")));
 }
