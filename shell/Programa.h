@@ -1,13 +1,26 @@
 #pragma once
 
+#include "shell/Avisos.h"
 #include "shell/host/BasesDD.h"
+#include "shell/host/DeArchivos.h"
+#include "shell/host/DelRegistro.h"
+#include "shell/host/Utilerias.h"
+#include "shell/host/libNucleo.h"
 
 #include <QString>
 #include <memory>
 
 // Program-wide values set at start-up and shared by every window and command.
 struct Programa {
+    // The host library's objects, created with the program and released with it.
+    std::unique_ptr<host::libNucleo> nucleo = std::make_unique<host::libNucleo>();
     std::unique_ptr<host::BasesDD> bases = std::make_unique<host::BasesDD>();
+    std::unique_ptr<host::Utilerias> utilerias = std::make_unique<host::Utilerias>();
+    std::unique_ptr<host::DeArchivos> archivos = std::make_unique<host::DeArchivos>();
+    std::unique_ptr<host::DelRegistro> registro = std::make_unique<host::DelRegistro>();
+    // How the user is told things: the console without windows, a dialog with them.
+    // Start-up sets the console one when none was given.
+    std::unique_ptr<Avisos> avisos;
 
     QString carpetaPrograma;    // the executable's folder (or the --ini file's folder)
     QString archivoIni;         // configuration file
@@ -15,4 +28,5 @@ struct Programa {
     QString textoVersion;       // "   v 1.0.0"
     QString baseExportar;       // "Para exportar pedidos"
     QString baseImportar;       // "Para importar pedidos"
+    QString textoMuestra;       // the databases in use, shown on the menu tab
 };

@@ -1,0 +1,89 @@
+#include "shell/Arranque.h"
+
+#include "shell/AvisosConsola.h"
+#include "shell/Configuracion.h"
+#include "shell/Programa.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace arranque {
+
+namespace {
+
+constexpr unsigned kBaseDesconocida = 1049; // the server's "unknown database"
+
+} // namespace
+
+QString nombreBase() {
+    return QStringLiteral("acumulapedidos");
+}
+
+bool arranca(Programa& programa, const QString& ejecutable, const QString& archivoIni) {
+    if (!programa.avisos)
+        programa.avisos = std::make_unique<AvisosConsola>();
+    const QString carpetaEjecutable = QFileInfo(ejecutable).absolutePath();
+    const QString ini = archivoIni.isEmpty() ? QString() : QFileInfo(archivoIni).absoluteFilePath();
+    programa.carpetaPrograma = ini.isEmpty() ? carpetaEjecutable : QFileInfo(ini).absolutePath();
+    // A shortcut may start the program anywhere; its files are found from its own folder.
+    if (!QDir::setCurrent(programa.carpetaPrograma)) {
+        programa.avisos->MsgBox(QStringLiteral("No se puede usar la carpeta del programa:\r\r%1")
+                                    .arg(QDir::toNativeSeparators(programa.carpetaPrograma)),
+                                Avisos::Critico, QStringLiteral("Atención"));
+        return false;
+    }
+
+    const QDir carpeta(programa.carpetaPrograma);
+    programa.archivoIni =
+        ini.isEmpty() ? carpeta.filePath(nombreBase() + QStringLiteral(".ini")) : ini;
+    const QString descripcion = nombreBase() + QStringLiteral(".txt");
+    programa.archivoDescripcion = carpeta.filePath(descripcion);
+    // An --ini folder need not carry the description: the one installed with the program
+    // serves.
+    if (!QFileInfo::exists(programa.archivoDescripcion))
+        programa.archivoDescripcion = QDir(carpetaEjecutable).filePath(descripcion);
+
+    Configuracion configuracion(programa);
+    if (!configuracion.Carga(true))
+        return false;
+    programa.baseExportar =
+        configuracion.LeeConDefecto(Configuracion::seccionOtrasBases(),
+                                    Configuracion::claveExportar(), Configuracion::baseDefecto());
+    programa.baseImportar =
+        configuracion.LeeConDefecto(Configuracion::seccionOtrasBases(),
+                                    Configuracion::claveImportar(), Configuracion::baseDefecto());
+    programa.textoVersion = textoVersion();
+    programa.textoMuestra = textoMuestra(programa);
+    return true;
+}
+
+QString textoVersion() {
+    return QStringLiteral("   v %1.%2.%3")
+        .arg(ACUMULA_VERSION_MAJOR)
+        .arg(ACUMULA_VERSION_MINOR)
+        .arg(ACUMULA_VERSION_PATCH);
+}
+
+QString textoMuestra(const Programa& programa) {
+    const QString cr = QStringLiteral("\r");
+    return QStringLiteral(" Servidor: ") + programa.bases->cRuta + cr +
+           QStringLiteral("  Base de datos principal: ") + programa.bases->cMiBase + cr +
+           QStringLiteral("  Para exportar pedidos: ") + programa.baseExportar + cr +
+           QStringLiteral("  Para importar pedidos: ") + programa.baseImportar;
+}
+
+bool compruebaConexion(Programa& programa) {
+    try {
+        programa.bases->abre(programa.bases->cMiBase);
+        return true;
+    } catch (const host::ErrorBdD& e) {
+        // The server answered: a missing main database concerns only the operations that
+        // use it, and they say so themselves.
+        if (e.codigo() == kBaseDesconocida)
+            return true;
+        programa.avisos->MsgBox(e.mensaje(), Avisos::Critico, QStringLiteral("Atención"));
+        return false;
+    }
+}
+
+} // namespace arranque

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+struct Programa;
+
+// The start-up that needs no window: program folder, file names, configuration, database
+// names and the texts the main window shows.
+namespace arranque {
+
+// The configuration and description files' name, beside the executable.
+QString nombreBase();
+
+// Makes the program folder the working folder (the --ini file's folder when archivoIni is
+// given, resolved against the working folder at the call, else the executable's), sets the
+// file names, loads the configuration and reads the export and import database names.
+// False, after the user has been told, when the program cannot go on. Sets the console
+// Avisos when programa has none.
+bool arranca(Programa& programa, const QString& ejecutable, const QString& archivoIni = {});
+
+// "   v 1.0.0"
+QString textoVersion();
+// The databases in use, lines separated by a carriage return.
+QString textoMuestra(const Programa& programa);
+
+// Opens the main database once to see that the server can be reached and lets the user in;
+// tells the user, naming server, port, user and database (never the password), when not.
+// A main database the server does not have is left to the operations that use it.
+bool compruebaConexion(Programa& programa);
+
+} // namespace arranque

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// A window's bounds in pixels.
+struct Geometria {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Geometria&) const = default;
+};
+
+// Saving and restoring a window's placement in the INI file, and shrinking the main window
+// to a bar and back, as functions over plain bounds so they work without a window.
+namespace colocacion {
+
+// The placement's distances were fixed in twips; a twip is 1/15 of a pixel on a screen of
+// 96 dots per inch.
+constexpr int kTwipsPorPixel = 15;
+constexpr int pixeles(int twips) {
+    return (twips + kTwipsPorPixel / 2) / kTwipsPorPixel;
+}
+
+// The INI section of a window: its tag when not empty, else its trimmed name. Empty means
+// the window's placement is not kept.
+QString seccion(const QString& tag, const QString& nombre);
+
+// Writes "Ventana" (caption), "Linea" (top), "Columna" (left) and, with conTamano, "Ancho"
+// and "Alto". Nothing is written for an empty section. False when the file cannot be
+// written (error then says why).
+bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
+            const Geometria& ventana, bool conTamano, QString* error = nullptr);
+
+// The window's bounds after restoring: left and top from the file (0 when never saved),
+// and with conTamano width and height only when both stored values are not 0. Each value
+// is clamped to 16 bits. An empty section leaves the bounds as they are.
+Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria ventana,
+                   bool conTamano);
+
+// The main window shrunk to a bar holding only its restore button.
+struct Encogida {
+    Geometria ventana;
+    int anchoBoton = 0;
+    QString textoBoton; // the window's caption and three blanks
+    QString tag;        // the former bounds, "W\tH\tL\tT"; Expande reads it back
+};
+QString textoBoton(const QString& titulo);
+// anchoTexto: width of textoBoton(titulo) in the window's font at the button's font size.
+Encogida encoge(const Geometria& ventana, const QString& titulo, int altoBoton, int anchoTexto,
+                int altoPantalla);
+// The bounds kept in the tag; nothing when the tag does not hold four numbers, so a
+// damaged tag never collapses the window.
+std::optional<Geometria> expande(const QString& tag);
+
+} // namespace colocacion

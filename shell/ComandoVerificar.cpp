@@ -1,0 +1,46 @@
+#include "shell/ComandoVerificar.h"
+
+#include "shell/Programa.h"
+#include "shell/host/Recordset.h"
+
+namespace comandos {
+
+namespace {
+
+bool verificaBase(host::BasesDD& bases, const QString& papel, const QString& base,
+                  QTextStream& salida, QTextStream& errores) {
+    try {
+        auto conexion = bases.abre(base);
+        auto rs = conexion->consulta(
+            QStringLiteral(
+                "SELECT VERSION(), COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA=?"),
+            {base});
+        salida << QStringLiteral("%1 \"%2\" (servidor %3, puerto %4, usuario \"%5\"): "
+                                 "conectada, %6 tablas (versión del servidor %7).")
+                      .arg(papel, base, bases.cRuta)
+                      .arg(bases.cPuerto)
+                      .arg(bases.cUsuario, rs->texto(1), rs->texto(0))
+               << Qt::endl;
+        return true;
+    } catch (const host::ErrorBdD& e) {
+        QString mensaje = e.mensaje();
+        mensaje.replace(u'\r', u' ').replace(u'\n', u' '); // one line per database
+        errores << QStringLiteral("%1 \"%2\": %3").arg(papel, base, mensaje) << Qt::endl;
+        return false;
+    }
+}
+
+} // namespace
+
+int verificar(Programa& programa, const QStringList&, QTextStream& salida, QTextStream& errores) {
+    host::BasesDD& bases = *programa.bases;
+    bool bien = verificaBase(bases, QStringLiteral("Base de datos principal"), bases.cMiBase,
+                             salida, errores);
+    bien &= verificaBase(bases, QStringLiteral("Para exportar pedidos"), programa.baseExportar,
+                         salida, errores);
+    bien &= verificaBase(bases, QStringLiteral("Para importar pedidos"), programa.baseImportar,
+                         salida, errores);
+    return bien ? 0 : 1;
+}
+
+} // namespace comandos

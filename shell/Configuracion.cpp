@@ -1,0 +1,114 @@
+#include "shell/Configuracion.h"
+
+#include "shell/Programa.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kCR = QStringLiteral("\r");
+const QString kAtencion = QStringLiteral("Atención");
+
+} // namespace
+
+QString Configuracion::rutaKorvanDefecto() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\korvanmaestro");
+#else
+    return QStringLiteral("/opt/korvanmaestro");
+#endif
+}
+
+void Configuracion::avisaNoEscrito(bool& avisado, const QString& texto) {
+    if (avisado)
+        return;
+    avisado = true;
+    programa_.avisos->MsgBox(texto, Avisos::Exclamacion, kAtencion);
+}
+
+QString Configuracion::LeeConDefecto(const QString& seccion, const QString& clave,
+                                     const QString& defecto) {
+    host::libNucleo& nucleo = *programa_.nucleo;
+    const QString& ini = programa_.archivoIni;
+    QString valor = nucleo.LeeIni(seccion, clave, ini);
+    if (!valor.isEmpty())
+        return valor;
+    // One write and one read, never a loop: a file that cannot be written would never
+    // give the value back.
+    if (nucleo.EscribeIni(seccion, clave, defecto, ini)) {
+        valor = nucleo.LeeIni(seccion, clave, ini);
+        return valor.isEmpty() ? defecto : valor;
+    }
+    avisaNoEscrito(avisadoIni_, QStringLiteral("No se pudo escribir el archivo de configuración") +
+                                    kCR + kCR + u'(' + ini + u')' + kCR + kCR +
+                                    nucleo.ultimoError() + kCR + kCR +
+                                    QStringLiteral("Se usarán los valores predeterminados."));
+    return defecto;
+}
+
+QString Configuracion::valorInstalacion(const QString& nombre, bool falta, const QString& defecto) {
+    host::DelRegistro& registro = *programa_.registro;
+    if (!falta)
+        return registro.DatosKRX(nombre);
+    if (registro.GuardaDatosKRX(nombre, defecto))
+        return registro.DatosKRX(nombre);
+    // Reading back an unstored value would give an empty user and port 0.
+    avisaNoEscrito(
+        avisadoInstalacion_,
+        QStringLiteral("No se pudieron guardar los datos de conexión de Korvan Maestro") + kCR +
+            kCR + u'(' + registro.archivo() + u')' + kCR + kCR + registro.ultimoError() + kCR +
+            kCR + QStringLiteral("Se usarán los valores predeterminados."));
+    return defecto;
+}
+
+bool Configuracion::Carga(bool cargaBasePrincipal) {
+    host::BasesDD& bases = *programa_.bases;
+    host::DelRegistro& registro = *programa_.registro;
+    Avisos& avisos = *programa_.avisos;
+
+    const QString carpeta =
+        LeeConDefecto(seccionConfiguracion(), claveRutaKorvan(), rutaKorvanDefecto());
+    if (registro.BuscarRegistroKRX(carpeta).isEmpty()) {
+        avisos.MsgBox(QStringLiteral("En el archivo de configuración de este programa") + kCR +
+                          kCR + u'(' + programa_.archivoIni + u')' + kCR + kCR +
+                          QStringLiteral("debe indicarse la ruta correcta de Korvan Maestro.") +
+                          kCR + QStringLiteral("Ruta indicada e incorrecta: ") + kCR + kCR +
+                          carpeta,
+                      Avisos::Critico, kAtencion);
+        if (avisos.MsgBox(QStringLiteral("¿Desea editar el archivo de configuración?"),
+                          Avisos::SiNoPregunta,
+                          QStringLiteral("Editar INI")) == Avisos::RespuestaSi)
+            avisos.AbreDocumento(*programa_.archivos, programa_.archivoIni);
+        return false;
+    }
+
+    bases.cPuerto = 3306;
+    bases.cPassword.clear();
+    bases.cUsuario = QStringLiteral("root");
+    const QString puerto = valorInstalacion(
+        QStringLiteral("MySQLPuerto"),
+        host::libNucleo::nxVal(registro.DatosKRX(QStringLiteral("MySQLPuerto"))) == 0,
+        QString::number(bases.cPuerto));
+    const QString servidor =
+        valorInstalacion(QStringLiteral("MySQLServer"),
+                         registro.DatosKRX(QStringLiteral("MySQLServer")).trimmed().isEmpty(),
+                         registro.DatosKRX(QStringLiteral("servidor")));
+    const QString usuario =
+        valorInstalacion(QStringLiteral("MySQLUsuario"),
+                         registro.DatosKRX(QStringLiteral("MySQLUsuario")).trimmed().isEmpty(),
+                         host::Utilerias::Encripta(bases.cUsuario));
+    const QString password =
+        valorInstalacion(QStringLiteral("MySQLPassword"),
+                         registro.DatosKRX(QStringLiteral("MySQLPassword")).trimmed().isEmpty(),
+                         host::Utilerias::Encripta(bases.cPassword));
+
+    bases.cPassword = host::Utilerias::DesEncripta(password);
+    bases.cUsuario = host::Utilerias::DesEncripta(usuario);
+    // A negative or oversized port must not wrap around in the unsigned setting.
+    bases.cPuerto = unsigned(std::clamp(host::libNucleo::nxVal(puerto), 0.0, 65535.0));
+    bases.cRuta = servidor;
+
+    if (cargaBasePrincipal)
+        bases.cMiBase = LeeConDefecto(seccionConfiguracion(), claveBasePrincipal(), baseDefecto());
+    return true;
+}

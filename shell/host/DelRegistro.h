@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace host {
+
+// The installation's stored values: the installation folder holds "korvan.krx", INI text
+// whose section [Instalacion] keeps "MySQLServer", "servidor", "MySQLPuerto",
+// "MySQLUsuario" and "MySQLPassword". BuscarRegistroKRX chooses the file the other
+// operations read and write.
+class DelRegistro {
+public:
+    static QString archivoKRX() { return QStringLiteral("korvan.krx"); }
+    static QString seccionKRX() { return QStringLiteral("Instalacion"); }
+
+    // The path of the folder's installation file (the name matched without regard to case,
+    // as it may come from a Windows installation), or the empty text when the folder has
+    // none. Remembers the file found, or forgets it when there is none.
+    QString BuscarRegistroKRX(const QString& carpeta);
+    const QString& archivo() const { return archivo_; }
+
+    // The stored value; empty when absent or when no installation file was found.
+    QString DatosKRX(const QString& nombre) const;
+    // Stores the value; false (ultimoError() says why) when it could not be stored.
+    bool GuardaDatosKRX(const QString& nombre, const QString& valor);
+    const QString& ultimoError() const { return ultimoError_; }
+
+private:
+    QString archivo_;
+    QString ultimoError_;
+};
+
+} // namespace host

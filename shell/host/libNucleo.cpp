@@ -1,0 +1,54 @@
+#include "shell/host/libNucleo.h"
+
+#include "shell/host/ArchivoIni.h"
+#include "shell/host/Fechas.h"
+
+namespace host {
+
+QString libNucleo::LeeIni(const QString& seccion, const QString& clave,
+                          const QString& archivo) const {
+    return ArchivoIni::leeValor(archivo, seccion, clave);
+}
+
+bool libNucleo::EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
+                           const QString& archivo) {
+    ultimoError_.clear();
+    return ArchivoIni::escribeValor(archivo, seccion, clave, valor, &ultimoError_);
+}
+
+double libNucleo::nxVal(const QString& texto) {
+    qsizetype i = 0;
+    while (i < texto.size() && (texto.at(i) == u' ' || texto.at(i) == u'\t'))
+        ++i;
+    const qsizetype inicio = i;
+    if (i < texto.size() && (texto.at(i) == u'-' || texto.at(i) == u'+'))
+        ++i;
+    bool punto = false;
+    bool digitos = false;
+    for (; i < texto.size(); ++i) {
+        const QChar c = texto.at(i);
+        if (c >= u'0' && c <= u'9')
+            digitos = true;
+        else if (c == u'.' && !punto)
+            punto = true;
+        else
+            break;
+    }
+    if (!digitos)
+        return 0;
+    return texto.mid(inicio, i - inicio).toDouble();
+}
+
+QString libNucleo::FechaSQL(const QString& fecha) {
+    const QString t = fecha.trimmed();
+    QDate d = Fechas::deTextoCorto(t);
+    if (!d.isValid())
+        d = Fechas::deTextoMes(t);
+    return FechaSQL(d);
+}
+
+QString libNucleo::FechaSQL(const QDate& fecha) {
+    return fecha.isValid() ? fecha.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+}
+
+} // namespace host

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace host {
+
+// INI access and the small text and date utilities every part uses.
+class libNucleo {
+public:
+    // The key's value in the INI file; empty when the file, section or key is absent.
+    QString LeeIni(const QString& seccion, const QString& clave, const QString& archivo) const;
+    // Writes the key (creating the file, section or key when missing). False when the file
+    // cannot be written; ultimoError() then says why.
+    bool EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
+                    const QString& archivo);
+    const QString& ultimoError() const { return ultimoError_; }
+
+    // The number the text begins with, 0 when none: blanks skipped, an optional sign, digits
+    // with at most one decimal point ("12abc" -> 12, "-3.5x" -> -3.5, "abc" -> 0). No
+    // exponent and no thousands separator: "1e3" -> 1, "1,5" -> 1.
+    static double nxVal(const QString& texto);
+
+    // A date text of the date fields ("dd/mm/yyyy", also "dd/mmm/yyyy" or "yyyy-mm-dd") as
+    // the text of a MySQL date literal, "yyyy-mm-dd"; empty when the text is no date.
+    static QString FechaSQL(const QString& fecha);
+    static QString FechaSQL(const QDate& fecha);
+
+    // Date fields: input mask (Qt's, blanks shown as "_"), display format (Qt's date
+    // format) and the text an empty field shows.
+    static QString MascaraFecha() { return QStringLiteral("99/99/9999;_"); }
+    static QString FormatoFecha() { return QStringLiteral("dd/MM/yyyy"); }
+    static QString FechaVacia() { return QStringLiteral("__/__/____"); }
+
+private:
+    QString ultimoError_;
+};
+
+} // namespace host

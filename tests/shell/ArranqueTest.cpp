@@ -1,0 +1,115 @@
+#include "shell/Arranque.h"
+#include "EntornoShell.h"
+#include "shell/LineaOrdenes.h"
+#include "shell/host/ArchivoIni.h"
+#include "shell/host/Utilerias.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using pruebas::EntornoShell;
+using pruebas::escribeArchivo;
+
+namespace {
+
+// Start-up changes the working folder; each test gets the old one back.
+class ArranqueTest : public ::testing::Test {
+protected:
+    ~ArranqueTest() override { QDir::setCurrent(anterior); }
+    const QString anterior = QDir::currentPath();
+    QTemporaryDir ejecutable; // the folder of a program installed elsewhere
+    QString programa = ejecutable.filePath(QStringLiteral("acumulapedidos"));
+};
+
+} // namespace
+
+TEST(LineaOrdenes, TheIniOptionGoesBeforeTheCommand) {
+    LineaOrdenes l = LineaOrdenes::interpreta({"--ini", "otra.ini", "exportar", "a", "--b"});
+    EXPECT_EQ(l.archivoIni, QStringLiteral("otra.ini"));
+    EXPECT_EQ(l.orden, QStringLiteral("exportar"));
+    EXPECT_EQ(l.argumentos, (QStringList{"a", "--b"}));
+    EXPECT_TRUE(l.error.isEmpty());
+
+    l = LineaOrdenes::interpreta({"--ini=x.ini"});
+    EXPECT_EQ(l.archivoIni, QStringLiteral("x.ini"));
+    EXPECT_TRUE(l.orden.isEmpty());
+    EXPECT_TRUE(LineaOrdenes::interpreta({}).error.isEmpty());
+
+    EXPECT_FALSE(LineaOrdenes::interpreta({"--ini"}).error.isEmpty());
+    EXPECT_FALSE(LineaOrdenes::interpreta({"--ini="}).error.isEmpty());
+    EXPECT_FALSE(LineaOrdenes::interpreta({"--otra", "verificar"}).error.isEmpty());
+}
+
+TEST_F(ArranqueTest, AnIniInAnotherFolderMakesThatFolderTheProgramFolder) {
+    EntornoShell e;
+    escribeArchivo(e.krx(), "[Instalacion]\nservidor=srv9\n");
+    e.iniConKorvan("[Otras bases de datos]\nPara importar pedidos=empresa3\n");
+    escribeArchivo(ejecutable.filePath(QStringLiteral("acumulapedidos.txt")), "descripción");
+    // Given relative to the folder the program was started from.
+    QDir::setCurrent(e.ruta(QString()));
+    const QString relativo = QStringLiteral("./acumulapedidos.ini");
+    ASSERT_TRUE(arranque::arranca(e.programa, programa, relativo));
+
+    const QString carpeta = QDir(e.ruta(QString())).absolutePath();
+    EXPECT_EQ(e.programa.carpetaPrograma, carpeta);
+    EXPECT_EQ(QDir::currentPath(), carpeta);
+    EXPECT_EQ(e.programa.archivoIni, carpeta + QStringLiteral("/acumulapedidos.ini"));
+    // The folder has no description: the one installed with the program serves.
+    EXPECT_EQ(e.programa.archivoDescripcion,
+              ejecutable.filePath(QStringLiteral("acumulapedidos.txt")));
+    EXPECT_EQ(e.programa.bases->cMiBase, QStringLiteral("datos1"));
+    EXPECT_EQ(e.programa.baseExportar, QStringLiteral("datos1"));
+    EXPECT_EQ(e.programa.baseImportar, QStringLiteral("empresa3"));
+    EXPECT_EQ(e.programa.textoVersion, QStringLiteral("   v %1.%2.%3")
+                                           .arg(ACUMULA_VERSION_MAJOR)
+                                           .arg(ACUMULA_VERSION_MINOR)
+                                           .arg(ACUMULA_VERSION_PATCH));
+    EXPECT_EQ(e.programa.textoMuestra,
+              QStringLiteral(" Servidor: srv9\r  Base de datos principal: datos1\r"
+                             "  Para exportar pedidos: datos1\r  Para importar pedidos: empresa3"));
+    EXPECT_EQ(host::ArchivoIni::leeValor(e.programa.archivoIni,
+                                         QStringLiteral("Otras bases de datos"),
+                                         QStringLiteral("Para exportar pedidos")),
+              QStringLiteral("datos1"));
+    EXPECT_TRUE(e.avisos().vistos.isEmpty());
+}
+
+TEST_F(ArranqueTest, WithoutIniTheExecutablesFolderHoldsTheFiles) {
+    EntornoShell e;
+    escribeArchivo(ejecutable.filePath(QStringLiteral("acumulapedidos.ini")),
+                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() + "\n");
+    escribeArchivo(e.krx(), "[Instalacion]\n");
+    ASSERT_TRUE(arranque::arranca(e.programa, programa));
+    EXPECT_EQ(QDir::currentPath(), QDir(ejecutable.path()).absolutePath());
+    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("acumulapedidos.ini")));
+    EXPECT_EQ(e.programa.archivoDescripcion,
+              ejecutable.filePath(QStringLiteral("acumulapedidos.txt")));
+}
+
+TEST_F(ArranqueTest, AnIniInAFolderThatDoesNotExistStopsTheStart) {
+    EntornoShell e;
+    EXPECT_FALSE(arranque::arranca(e.programa, programa,
+                                   e.ruta(QStringLiteral("no/existe/acumulapedidos.ini"))));
+    ASSERT_EQ(e.avisos().vistos.size(), 1);
+    EXPECT_TRUE(e.avisos().vistos[0].prompt.contains(e.ruta(QStringLiteral("no/existe"))));
+}
+
+TEST_F(ArranqueTest, AServerThatCannotBeReachedIsNamedWithoutThePassword) {
+    EntornoShell e;
+    escribeArchivo(e.krx(),
+                   "[Instalacion]\nMySQLServer=127.0.0.1\nMySQLPuerto=1\n"
+                   "MySQLUsuario=" +
+                       host::Utilerias::Encripta(QStringLiteral("vendedor")).toUtf8() +
+                       "\nMySQLPassword=" +
+                       host::Utilerias::Encripta(QStringLiteral("clave-secreta")).toUtf8() + "\n");
+    e.iniConKorvan("Base de datos principal=empresa7\n");
+    ASSERT_TRUE(arranque::arranca(e.programa, programa, e.programa.archivoIni));
+    EXPECT_FALSE(arranque::compruebaConexion(e.programa));
+    ASSERT_EQ(e.avisos().vistos.size(), 1);
+    const QString mensaje = e.avisos().vistos[0].prompt;
+    for (const char* parte : {"127.0.0.1", "puerto 1", "vendedor", "empresa7"})
+        EXPECT_TRUE(mensaje.contains(QString::fromUtf8(parte))) << mensaje.toStdString();
+    EXPECT_FALSE(mensaje.contains(QStringLiteral("clave-secreta")));
+    EXPECT_EQ(e.avisos().vistos[0].botones, 16);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "shell/Avisos.h"
+#include "shell/Programa.h"
+#include "shell/host/DeArchivos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <ostream>
+#include <stdexcept>
+
+// Failed comparisons show the text, not its UTF-16 units.
+inline void PrintTo(const QString& texto, std::ostream* os) {
+    *os << '"' << texto.toStdString() << '"';
+}
+
+namespace pruebas {
+
+struct Aviso {
+    QString prompt;
+    int botones = 0;
+    QString titulo;
+};
+
+// Records every message and answers from a script (or with the safe answer when the
+// script is used up); can be told to fail as a broken dialog would.
+class AvisosRegistrados : public Avisos {
+public:
+    QList<Aviso> vistos;
+    QList<int> respuestas;
+    bool falla = false;
+
+protected:
+    int muestra(const QString& prompt, int botones, const QString& titulo) override {
+        vistos.append({prompt, botones, titulo});
+        if (falla)
+            throw std::runtime_error("sin pantalla");
+        return respuestas.isEmpty() ? respuestaSegura(botones) : respuestas.takeFirst();
+    }
+};
+
+inline void escribeArchivo(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("no se pudo preparar el archivo de prueba");
+}
+
+inline QByteArray leeArchivo(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A scratch program folder with an installation folder "korvan" holding korvan.krx, and a
+// Programa whose messages are recorded and whose documents are "opened" into a list.
+class EntornoShell {
+public:
+    EntornoShell() {
+        QDir(dir_.path()).mkpath(QStringLiteral("korvan"));
+        programa.avisos = std::make_unique<AvisosRegistrados>();
+        programa.archivos =
+            std::make_unique<host::DeArchivos>([this](const QString&, const QStringList& a) {
+                abiertos.append(a.last());
+                return true;
+            });
+        programa.carpetaPrograma = dir_.path();
+        programa.archivoIni = ruta(QStringLiteral("acumulapedidos.ini"));
+    }
+
+    QString ruta(const QString& nombre) const { return dir_.filePath(nombre); }
+    QString carpetaKorvan() const { return ruta(QStringLiteral("korvan")); }
+    QString krx() const { return ruta(QStringLiteral("korvan/korvan.krx")); }
+    AvisosRegistrados& avisos() { return static_cast<AvisosRegistrados&>(*programa.avisos); }
+
+    // An INI naming the installation folder, plus the lines given.
+    void iniConKorvan(const QByteArray& otrasLineas = {}) {
+        escribeArchivo(programa.archivoIni, "[Configuración]\nRuta de Korvan Maestro=" +
+                                                carpetaKorvan().toUtf8() + "\n" + otrasLineas);
+    }
+
+    Programa programa;
+    QStringList abiertos;
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace pruebas

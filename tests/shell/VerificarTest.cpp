@@ -1,0 +1,123 @@
+#include "EntornoShell.h"
+#include "shell/Arranque.h"
+#include "shell/ComandoVerificar.h"
+#include "shell/host/Utilerias.h"
+#include "support/ServidorPruebas.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using pruebas::BaseEmpresa;
+using pruebas::EntornoShell;
+using pruebas::escribeArchivo;
+
+namespace {
+
+// An installation pointing at the test server, and a configuration naming the databases.
+void configura(EntornoShell& e, const QString& principal, const QString& exportar,
+               const QString& importar) {
+    const host::ParametrosConexion p = pruebas::parametros();
+    escribeArchivo(e.krx(), QStringLiteral("[Instalacion]\nMySQLServer=%1\nMySQLPuerto=%2\n"
+                                           "MySQLUsuario=%3\nMySQLPassword=%4\n")
+                                .arg(p.servidor)
+                                .arg(p.puerto)
+                                .arg(host::Utilerias::Encripta(p.usuario),
+                                     host::Utilerias::Encripta(p.password))
+                                .toUtf8());
+    e.iniConKorvan(QStringLiteral("Base de datos principal=%1\n[Otras bases de datos]\n"
+                                  "Para exportar pedidos=%2\nPara importar pedidos=%3\n")
+                       .arg(principal, exportar, importar)
+                       .toUtf8());
+}
+
+struct Salida {
+    int estado = -1;
+    QString salida;
+    QString errores;
+};
+
+Salida ejecuta(const QStringList& argumentos) {
+    QProcess p;
+    p.start(QStringLiteral(ACUMULA_EJECUTABLE), argumentos);
+    Salida s;
+    if (!p.waitForFinished(60000))
+        return s;
+    s.estado = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    s.salida = QString::fromUtf8(p.readAllStandardOutput());
+    s.errores = QString::fromUtf8(p.readAllStandardError());
+    return s;
+}
+
+} // namespace
+
+TEST(Verificar, WritesOneLinePerDatabaseAndFailsWhenOneCannotBeOpened) {
+    BaseEmpresa b(QStringLiteral("verif"));
+    Programa programa;
+    *programa.bases = pruebas::basesDD(b.nombre());
+    programa.baseExportar = b.nombre();
+    programa.baseImportar = pruebas::nombreUnico(QStringLiteral("falta"));
+    QString salida, errores;
+    QTextStream s(&salida), er(&errores);
+    EXPECT_EQ(comandos::verificar(programa, {}, s, er), 1);
+    s.flush();
+    er.flush();
+    EXPECT_EQ(salida.count(QStringLiteral("conectada")), 2) << salida.toStdString();
+    EXPECT_TRUE(salida.startsWith(QStringLiteral("Base de datos principal \"") + b.nombre()));
+    EXPECT_EQ(errores.count(u'\n'), 1) << errores.toStdString();
+    EXPECT_TRUE(
+        errores.startsWith(QStringLiteral("Para importar pedidos \"") + programa.baseImportar));
+}
+
+TEST(Programa, RunsHeadlessCommandsWithExitStatusAndSpanishMessages) {
+    BaseEmpresa b(QStringLiteral("prog"));
+    EntornoShell e;
+    configura(e, b.nombre(), b.nombre(), b.nombre());
+    const QString ini = e.programa.archivoIni;
+
+    Salida s = ejecuta({QStringLiteral("--ini"), ini, QStringLiteral("verificar")});
+    EXPECT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_EQ(s.salida.count(QStringLiteral("conectada")), 3) << s.salida.toStdString();
+
+    s = ejecuta({QStringLiteral("--ini"), ini});
+    EXPECT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("todavía no están disponibles")));
+
+    s = ejecuta({QStringLiteral("--ini"), ini, QStringLiteral("desconocida")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("Orden desconocida: desconocida")));
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("Uso: acumulapedidos")));
+
+    escribeArchivo(ini, "[Configuración]\nRuta de Korvan Maestro=/no/existe\n");
+    s = ejecuta({QStringLiteral("--ini"), ini, QStringLiteral("verificar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("debe indicarse la ruta correcta de Korvan "
+                                                  "Maestro.\nRuta indicada e incorrecta: ")))
+        << s.errores.toStdString();
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("¿Desea editar el archivo de configuración?")));
+}
+
+TEST(Programa, ACommandStopsWhenTheServerCannotBeReached) {
+    EntornoShell e;
+    configura(e, QStringLiteral("datos1"), QStringLiteral("datos1"), QStringLiteral("datos1"));
+    escribeArchivo(e.krx(), "[Instalacion]\nMySQLServer=127.0.0.1\nMySQLPuerto=1\n");
+    const Salida s =
+        ejecuta({QStringLiteral("--ini"), e.programa.archivoIni, QStringLiteral("exportar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("127.0.0.1, puerto 1")))
+        << s.errores.toStdString();
+}
+
+TEST(Programa, TheStartCheckStopsOnlyWhenTheServerRefusesUs) {
+    Programa programa;
+    auto avisos = std::make_unique<pruebas::AvisosRegistrados>();
+    auto& vistos = avisos->vistos;
+    programa.avisos = std::move(avisos);
+    *programa.bases = pruebas::basesDD(pruebas::nombreUnico(QStringLiteral("falta")));
+    EXPECT_TRUE(arranque::compruebaConexion(programa));
+    programa.bases->cPassword = QStringLiteral("clave-equivocada");
+    programa.bases->cUsuario = QStringLiteral("nadie");
+    EXPECT_FALSE(arranque::compruebaConexion(programa));
+    ASSERT_EQ(vistos.size(), 1);
+    EXPECT_TRUE(vistos[0].prompt.contains(QStringLiteral("\"nadie\"")));
+    EXPECT_FALSE(vistos[0].prompt.contains(QStringLiteral("clave-equivocada")));
+}

@@ -1,0 +1,121 @@
+#include "EntornoShell.h"
+#include "shell/host/DeArchivos.h"
+#include "shell/host/DelRegistro.h"
+#include "shell/host/Utilerias.h"
+#include "shell/host/libNucleo.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using host::libNucleo;
+using host::Utilerias;
+using pruebas::escribeArchivo;
+using pruebas::leeArchivo;
+
+TEST(Utilerias, EnciphermentRoundTripsAndGivesPlainAsciiNeverEmpty) {
+    for (const QString& texto :
+         {QString(), QStringLiteral("root"), QStringLiteral("Contraseña ñÑ áéíóú €"),
+          QStringLiteral("  blancos  "), QStringLiteral("aaaaaaaaaaaaaaaa"),
+          QStringLiteral("x").repeated(200)}) {
+        const QString cifrado = Utilerias::Encripta(texto);
+        EXPECT_FALSE(cifrado.isEmpty());
+        EXPECT_NE(cifrado, texto);
+        EXPECT_FALSE(cifrado.contains(QStringLiteral("root")));
+        for (const QChar c : cifrado)
+            EXPECT_TRUE(c.unicode() > 32 && c.unicode() < 127) << cifrado.toStdString();
+        EXPECT_EQ(Utilerias::DesEncripta(cifrado), texto);
+    }
+    // Values typed by hand, and damaged ones, come back as they are.
+    EXPECT_EQ(Utilerias::DesEncripta(QStringLiteral("root")), QStringLiteral("root"));
+    EXPECT_EQ(Utilerias::DesEncripta(QStringLiteral("KX1:no base64!")),
+              QStringLiteral("KX1:no base64!"));
+}
+
+TEST(Utilerias, CambXXXReplacesEveryPlaceholder) {
+    EXPECT_EQ(
+        Utilerias::CambXXX(QStringLiteral("Dato='PE-XXX' or Dato='XXX'"), QStringLiteral("A")),
+        QStringLiteral("Dato='PE-A' or Dato='A'"));
+    EXPECT_EQ(Utilerias::CambXXX(QStringLiteral("sin marca"), QStringLiteral("A")),
+              QStringLiteral("sin marca"));
+}
+
+TEST(libNucleo, nxValTakesTheLeadingNumber) {
+    const std::pair<const char*, double> casos[] = {
+        {"12abc", 12}, {"abc", 0},     {"-3.5x", -3.5}, {"  7 ", 7}, {"", 0},
+        {"+4", 4},     {"1,5", 1},     {"1e3", 1},      {"-", 0},    {".", 0},
+        {".5", 0.5},   {"3306", 3306}, {"1.2.3", 1.2},  {"x12", 0}};
+    for (const auto& [texto, valor] : casos)
+        EXPECT_DOUBLE_EQ(libNucleo::nxVal(QString::fromUtf8(texto)), valor) << texto;
+}
+
+TEST(libNucleo, FechaSQLGivesIsoDatesAndNothingForNoDate) {
+    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral("05/03/2026")), QStringLiteral("2026-03-05"));
+    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral(" 05/mar/2026 ")), QStringLiteral("2026-03-05"));
+    EXPECT_EQ(libNucleo::FechaSQL(QDate(2026, 12, 31)), QStringLiteral("2026-12-31"));
+    EXPECT_EQ(libNucleo::FechaSQL(libNucleo::FechaVacia()), QString());
+    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral("31/02/2026")), QString());
+    EXPECT_EQ(QDate(2026, 3, 5).toString(libNucleo::FormatoFecha()), QStringLiteral("05/03/2026"));
+}
+
+TEST(DeArchivos, CopyReplacesTheTargetAndReportsEveryFailure) {
+    QTemporaryDir dir;
+    const QString origen = dir.filePath(QStringLiteral("origen.txt"));
+    const QString destino = dir.filePath(QStringLiteral("destino.txt"));
+    escribeArchivo(origen, "nuevo");
+    escribeArchivo(destino, "viejo y más largo");
+    host::DeArchivos archivos;
+    EXPECT_TRUE(archivos.HayArchivo(origen));
+    EXPECT_FALSE(archivos.HayArchivo(dir.path()));
+    EXPECT_FALSE(archivos.HayArchivo(QString()));
+    ASSERT_TRUE(archivos.Copia(origen, destino)) << archivos.ultimoError().toStdString();
+    EXPECT_EQ(leeArchivo(destino), QByteArray("nuevo"));
+
+    EXPECT_FALSE(archivos.Copia(dir.filePath(QStringLiteral("falta.txt")), destino));
+    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("falta.txt")));
+    EXPECT_FALSE(archivos.Copia(origen, dir.filePath(QStringLiteral("no/hay/carpeta.txt"))));
+    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("carpeta.txt")));
+    EXPECT_EQ(leeArchivo(destino), QByteArray("nuevo"));
+}
+
+TEST(DeArchivos, OpenDocumentStartsTheDesktopOpenerAndReportsFailure) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("acumulapedidos.ini"));
+    escribeArchivo(ini, "");
+    QStringList llamadas;
+    bool inicia = true;
+    host::DeArchivos archivos([&](const QString& programa, const QStringList& argumentos) {
+        llamadas << programa + u'|' + argumentos.join(u'|');
+        return inicia;
+    });
+    EXPECT_TRUE(archivos.AbreDocumento(ini, 0, 1));
+    EXPECT_EQ(llamadas, QStringList{QStringLiteral("xdg-open|") + ini});
+
+    inicia = false;
+    EXPECT_FALSE(archivos.AbreDocumento(ini));
+    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("xdg-open")));
+    EXPECT_FALSE(archivos.AbreDocumento(dir.filePath(QStringLiteral("falta.ini"))));
+    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("falta.ini")));
+    EXPECT_EQ(llamadas.size(), 2);
+}
+
+TEST(DelRegistro, FindsTheInstallationFileAndKeepsItsValues) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("km"));
+    QDir(dir.path()).mkpath(QStringLiteral("vacia"));
+    const QString krx = dir.filePath(QStringLiteral("km/Korvan.KRX"));
+    escribeArchivo(krx, "[Instalacion]\nservidor=srv1\n");
+    host::DelRegistro registro;
+    EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("km"))), krx);
+    EXPECT_EQ(registro.DatosKRX(QStringLiteral("Servidor")), QStringLiteral("srv1"));
+    ASSERT_TRUE(registro.GuardaDatosKRX(QStringLiteral("MySQLPuerto"), QStringLiteral("3307")));
+    EXPECT_EQ(leeArchivo(krx), QByteArray("[Instalacion]\nservidor=srv1\nMySQLPuerto=3307\n"));
+
+    // A folder without the file, or no folder at all, forgets the file found before.
+    EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("vacia"))), QString());
+    EXPECT_EQ(registro.DatosKRX(QStringLiteral("servidor")), QString());
+    EXPECT_FALSE(registro.GuardaDatosKRX(QStringLiteral("servidor"), QStringLiteral("x")));
+    EXPECT_FALSE(registro.ultimoError().isEmpty());
+    EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("no-existe"))), QString());
+    EXPECT_EQ(registro.BuscarRegistroKRX(QString()), QString());
+}
