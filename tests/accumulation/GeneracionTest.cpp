@@ -118,7 +118,7 @@ TEST(GeneraPedido, AFailingOrderStopsTheRunAndLeavesItAndTheRestUntouched) {
     EXPECT_TRUE(r.mensaje.startsWith(
         QStringLiteral("No se pudo acumular el pedido 2 de %1:").arg(origen.nombre())))
         << r.mensaje.toStdString();
-    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se movieron completos 1 pedido")));
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("Pedidos movidos completos antes del error: 1.")));
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 1);
     EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("10"));
@@ -138,8 +138,8 @@ TEST(GeneraPedido, CancelTakesEffectBetweenOrdersAndCountsWhatMoved) {
     EXPECT_TRUE(r.ok);
     EXPECT_TRUE(r.cancelado);
     EXPECT_EQ(r.pedidosMovidos, 1);
-    EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada: se movieron completos 1 pedido; "
-                                        "los demás quedaron sin cambios."));
+    EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada. Pedidos movidos completos: 1; los "
+                                        "demás quedaron sin cambios."));
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 2);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 4);
 }
