@@ -13,7 +13,6 @@ using host::ErrorBdD;
 
 namespace {
 
-
 bool cancelado(const Retrollamadas& avisos) {
     return avisos.cancelar && avisos.cancelar();
 }
@@ -119,11 +118,10 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
                 continue;
             auto rs = PedidosPendientes(*segunda, desde, hasta);
             for (; !rs->eof(); rs->MoveNext()) {
-                const QString renglon = QStringLiteral("Pedido ") +
-                                        textoPedido(rs->texto(1), rs->entero(2)) +
-                                        QStringLiteral(" en ") + empresa.nombre +
-                                        QStringLiteral("  Total: ") +
-                                        formatoImporte(rs->crudo(3), regional_);
+                const QString renglon =
+                    QStringLiteral("Pedido ") + textoPedido(rs->texto(1), rs->entero(2)) +
+                    QStringLiteral(" en ") + empresa.nombre + QStringLiteral("  Total: ") +
+                    formatoImporte(rs->crudo(3), regional_);
                 r.renglones << renglon;
                 r.encontrados = true;
                 if (avisos.renglon)
@@ -137,9 +135,8 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
     return r;
 }
 
-Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta,
-                                    const QString& serie, qint32 primerFolio,
-                                    const Retrollamadas& avisos) const {
+Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,
+                                    qint32 primerFolio, const Retrollamadas& avisos) const {
     Resultado r;
     qint64 siguiente = primerFolio;
     QString empresaEnCurso;
@@ -207,8 +204,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta,
         r.ok = false;
         r.mensaje = e.mensaje();
         if (!empresaEnCurso.isEmpty())
-            r.mensaje = QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso,
-                                                                                 r.mensaje);
+            r.mensaje =
+                QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso, r.mensaje);
         r.mensaje += QStringLiteral("\nPedidos movidos completos antes del error: %1.")
                          .arg(r.pedidosMovidos);
         return r;

@@ -27,10 +27,11 @@ void copiaBase(Conexion& c, const QString& base) {
     const QString copia = base + sufijoCopia;
     c.ejecuta(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(id(copia)));
     c.ejecuta(QStringLiteral("CREATE DATABASE %1").arg(id(copia)));
-    for (const char* t : {"pedidos", "pedidosdetalle", "clientes", "productos", "sistema",
-                          "configura"}) {
+    for (const char* t :
+         {"pedidos", "pedidosdetalle", "clientes", "productos", "sistema", "configura"}) {
         c.ejecuta(QStringLiteral("CREATE TABLE %1.%3 LIKE %2.%3").arg(id(copia), id(base), t));
-        c.ejecuta(QStringLiteral("INSERT INTO %1.%3 SELECT * FROM %2.%3").arg(id(copia), id(base), t));
+        c.ejecuta(
+            QStringLiteral("INSERT INTO %1.%3 SELECT * FROM %2.%3").arg(id(copia), id(base), t));
     }
 }
 
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
 
     try {
         auto c = bases.abre(QString());
-        std::printf("Datos: %d empresas de %d pedidos con %d renglones...\n", p.empresas,
-                    p.pedidos, p.renglones);
+        std::printf("Datos: %d empresas de %d pedidos con %d renglones...\n", p.empresas, p.pedidos,
+                    p.renglones);
         std::fflush(stdout);
         const QStringList nombres = demo::generaDemo(*c, p);
         for (const QString& b : nombres)

@@ -2,10 +2,10 @@
 #include "accumulation/clsAcumular.h"
 #include "db/GeneradorDemo.h"
 
-#include <gtest/gtest.h>
 #include <QHash>
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using host::Conexion;
@@ -14,10 +14,10 @@ namespace {
 
 // Each order's lines of one company, as "Partida/Producto/Pedido" texts in Partida order.
 QHash<qint64, QStringList> renglones(Conexion& c, const QString& tabla, bool soloPendientes) {
-    auto rs = c.consulta(QStringLiteral("SELECT Id, CONCAT_WS('/', Partida, Producto, Pedido) "
-                                        "FROM %1 %2 ORDER BY Id, Partida")
-                             .arg(tabla, soloPendientes ? QStringLiteral("WHERE Pedido<>0")
-                                                        : QString()));
+    auto rs =
+        c.consulta(QStringLiteral("SELECT Id, CONCAT_WS('/', Partida, Producto, Pedido) "
+                                  "FROM %1 %2 ORDER BY Id, Partida")
+                       .arg(tabla, soloPendientes ? QStringLiteral("WHERE Pedido<>0") : QString()));
     QHash<qint64, QStringList> salida;
     for (; !rs->eof(); rs->MoveNext())
         salida[rs->entero(0)] << rs->texto(1);
@@ -67,8 +67,8 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
     servidor.mata();
     corrida.join();
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("Pedidos movidos completos antes del error: %1.")
-                                       .arg(r.pedidosMovidos)))
+    EXPECT_TRUE(r.mensaje.contains(
+        QStringLiteral("Pedidos movidos completos antes del error: %1.").arg(r.pedidosMovidos)))
         << r.mensaje.toStdString();
 
     servidor.arranca();
@@ -78,13 +78,14 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
     for (auto rs = c->consulta(QStringLiteral("SELECT CONCAT(Sucursal, ':', NotaF1), Id FROM "
                                               "pedidos WHERE Serie='K'"));
          !rs->eof(); rs->MoveNext()) {
-        EXPECT_FALSE(nuevos.contains(rs->texto(0))) << "moved twice: " << rs->texto(0).toStdString();
+        EXPECT_FALSE(nuevos.contains(rs->texto(0)))
+            << "moved twice: " << rs->texto(0).toStdString();
         nuevos.insert(rs->texto(0), rs->entero(1));
     }
     EXPECT_GE(nuevos.size(), r.pedidosMovidos);
-    EXPECT_EQ(c->consulta(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-K'"))
-                  ->entero(0),
-              nuevos.size());
+    EXPECT_EQ(
+        c->consulta(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-K'"))->entero(0),
+        nuevos.size());
     const auto copiados = renglones(*c, QStringLiteral("pedidosdetalle"), false);
 
     int movidos = 0;
@@ -93,9 +94,11 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
         const auto despues = renglones(*c, Conexion::identificador(b) + ".pedidosdetalle", false);
         QHash<QString, double> esperado = porVenderAntes[b];
         for (auto o = pendientesAntes[b].cbegin(); o != pendientesAntes[b].cend(); ++o) {
-            const QString marca = QStringLiteral("SUC%1:Nota 1 del pedido %2").arg(n + 1).arg(o.key());
+            const QString marca =
+                QStringLiteral("SUC%1:Nota 1 del pedido %2").arg(n + 1).arg(o.key());
             if (!nuevos.contains(marca)) {
-                EXPECT_EQ(despues[o.key()], antes[b][o.key()]) << "touched: " << marca.toStdString();
+                EXPECT_EQ(despues[o.key()], antes[b][o.key()])
+                    << "touched: " << marca.toStdString();
                 continue;
             }
             ++movidos;

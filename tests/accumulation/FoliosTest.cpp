@@ -4,8 +4,8 @@
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/clsAcumular.h"
 
-#include <gtest/gtest.h>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using acumulacion::clsAcumular;
@@ -30,9 +30,9 @@ TEST(ObtenFolioVtas, GivesTheFirstFreeFolioOfTheSeriesAndStoresIt) {
     pedido(b, QStringLiteral("B"), 101);
     pedido(b, QStringLiteral("A"), 102);
     b.conexion().ejecuta(QStringLiteral("INSERT INTO sistema VALUES ('PE-B', '500')"));
-    EXPECT_EQ(clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("B"),
-                                          b.conexion()),
-              102);
+    EXPECT_EQ(
+        clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("B"), b.conexion()),
+        102);
     EXPECT_EQ(dato(b, QStringLiteral("PE-B")), QStringLiteral("102")); // follows, even lower
     EXPECT_EQ(clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 7, QString(), b.conexion()), 7);
     EXPECT_EQ(dato(b, QStringLiteral("PE-")), QStringLiteral("7"));
@@ -57,12 +57,13 @@ TEST(ObtenFolioVtas, ASecondCallerWaitsForTheCounterUntilTheFirstStoresItsOrder)
     BaseEmpresa b(QStringLiteral("fol"));
     auto otra = pruebas::conecta(b.nombre());
     host::Transaccion t(b.conexion());
-    EXPECT_EQ(clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"),
-                                          b.conexion()),
-              100);
+    EXPECT_EQ(
+        clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"), b.conexion()),
+        100);
     qint32 segundo = 0;
     std::thread t2([&] {
-        segundo = clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"), *otra);
+        segundo =
+            clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"), *otra);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     pedido(b, QStringLiteral("A"), 100);
@@ -88,13 +89,18 @@ TEST(DatosDeLaPestana, SeriesFolioProposalCustomerNameAndSeriesSetting) {
     EXPECT_EQ(acumulacion::FolioPropuesto(c, QStringLiteral("A")), 13);
     EXPECT_EQ(acumulacion::FolioPropuesto(c, QString()), 10);
 
-    c.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1', 'Peña O''Brien')"));
-    EXPECT_EQ(acumulacion::NombreCliente(c, QStringLiteral(" C1 ")), QStringLiteral("Peña O'Brien"));
+    c.ejecuta(
+        QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1', 'Peña O''Brien')"));
+    EXPECT_EQ(acumulacion::NombreCliente(c, QStringLiteral(" C1 ")),
+              QStringLiteral("Peña O'Brien"));
     EXPECT_EQ(acumulacion::NombreCliente(c, QStringLiteral("C2")), QString());
     EXPECT_EQ(acumulacion::NombreCliente(c, QStringLiteral("  ")), QString());
 
-    for (const auto& [valor, esperado] : {std::pair{"1", true}, {"0", false}, {"-1", true},
-                                          {"Verdadero", true}, {"False", false}}) {
+    for (const auto& [valor, esperado] : {std::pair{"1", true},
+                                          {"0", false},
+                                          {"-1", true},
+                                          {"Verdadero", true},
+                                          {"False", false}}) {
         b.conexion().ejecuta(QStringLiteral("REPLACE INTO configura VALUES ('SeriesEnPed', ?)"),
                              {QString::fromUtf8(valor)});
         EXPECT_EQ(acumulacion::SeriesEnPedidos(c), esperado) << valor;
