@@ -44,9 +44,10 @@ void reposa() {
     espera([] { return false; }, 300);
 }
 
-bool visible(const QWidget& donde, const QString& nombre) {
+// The control came up, or the operation ended with a message (answered by itself here).
+bool visibleOAviso(const QWidget& donde, const QString& nombre, qsizetype avisos) {
     auto* w = donde.findChild<QWidget*>(nombre);
-    return w && w->isVisible();
+    return (w && w->isVisible()) || CajaMensaje::registro().size() > avisos;
 }
 
 template <typename T> T* dialogo(QWidget& padre) {
@@ -100,8 +101,10 @@ bool Capturas::toma() {
     pulsa(ventana_, QStringLiteral("Command1"));
     escribe(ventana_, QStringLiteral("mskFecha(0)"), kDesde);
     escribe(ventana_, QStringLiteral("mskFecha(1)"), kHasta);
+    qsizetype avisos = CajaMensaje::registro().size();
     if (pulsa(ventana_, QStringLiteral("Command4")))
-        espera([this] { return visible(ventana_, QStringLiteral("Command5")); }, kEsperaBusqueda);
+        espera([&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
+               kEsperaBusqueda);
     reposa();
     guarda(ventana_, QStringLiteral("acumular.png"));
     pulsa(ventana_, QStringLiteral("cmdRegresar"));
@@ -110,8 +113,9 @@ bool Capturas::toma() {
     if (auto* exportar = dialogo<BajarPedidos>(ventana_)) {
         escribe(*exportar, QStringLiteral("mkeFecha(0)"), kDesde);
         escribe(*exportar, QStringLiteral("mkeFecha(1)"), kHasta);
+        avisos = CajaMensaje::registro().size();
         if (pulsa(*exportar, QStringLiteral("cmdAceptar")))
-            espera([exportar] { return visible(*exportar, QStringLiteral("mhgReja")); },
+            espera([&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
                    kEsperaBusqueda);
         reposa();
         guarda(*exportar, QStringLiteral("exportar.png"));

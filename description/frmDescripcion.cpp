@@ -61,7 +61,8 @@ void frmDescripcion::showEvent(QShowEvent* evento) {
 }
 
 void frmDescripcion::primeraActivacion() {
-    if (!primeraActivacion_)
+    // Closed again before it came up: the next show activates it.
+    if (!primeraActivacion_ || !isVisible())
         return;
     primeraActivacion_ = false;
     QFile archivo(programa_.archivoDescripcion);

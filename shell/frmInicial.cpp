@@ -205,7 +205,8 @@ void frmInicial::showEvent(QShowEvent* evento) {
 }
 
 void frmInicial::primeraActivacion() {
-    if (!primeraActivacionPendiente_)
+    // Closed again before it came up: the next show activates it.
+    if (!primeraActivacionPendiente_ || !isVisible())
         return;
     confirmaCierre_ = true;
     primeraActivacionPendiente_ = false;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "EntornoShell.h"
+#include "shell/AvisosVentana.h"
+#include "shell/CajaMensaje.h"
+#include "shell/frmInicial.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+namespace pruebas {
+
+// Lets the windows work until listo() holds; false when the time ran out.
+inline bool espera(const std::function<bool()>& listo, int milisegundos = 5000) {
+    const QDeadlineTimer limite(milisegundos);
+    while (!listo()) {
+        if (limite.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// The top-level windows on screen.
+inline int ventanasVisibles() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += w->isVisible() ? 1 : 0;
+    return n;
+}
+
+// A program installed in a scratch folder, with its installation folder and korvan.krx,
+// whose messages go through the program's message box (answered by the test seam) and
+// whose documents are "opened" into a list. The working folder is given back at the end.
+class EntornoVentana : public EntornoShell {
+public:
+    EntornoVentana() {
+        programa.avisos = std::make_unique<AvisosVentana>();
+        CajaMensaje::limpiaRegistro();
+        escribeArchivo(krx(), "[Instalacion]\nservidor=127.0.0.1\n");
+    }
+    ~EntornoVentana() { QDir::setCurrent(anterior_); }
+
+    QString ejecutable() const { return ruta(QStringLiteral("acumulapedidos")); }
+    std::unique_ptr<frmInicial> carga() { return frmInicial::carga(programa, ejecutable()); }
+    // Loaded, shown and past its first activation.
+    std::unique_ptr<frmInicial> abre() {
+        std::unique_ptr<frmInicial> v = carga();
+        if (!v)
+            throw std::runtime_error("la ventana no cargó");
+        v->show();
+        if (!espera([&] { return !v->primeraActivacionPendiente(); }))
+            throw std::runtime_error("la ventana no se activó");
+        return v;
+    }
+
+private:
+    const QString anterior_ = QDir::currentPath();
+};
+
+} // namespace pruebas
