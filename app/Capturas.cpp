@@ -2,17 +2,15 @@
 
 #include "export/BajarPedidos.h"
 #include "import/Subir.h"
+#include "shell/AyudaVentana.h"
 #include "shell/CajaMensaje.h"
 #include "shell/frmInicial.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTextStream>
-#include <QThread>
-#include <functional>
 
 namespace {
 
@@ -27,21 +25,9 @@ QTextStream& errores() {
     return flujo;
 }
 
-// Lets the program work (searches may run on other threads) until listo() holds or the
-// time runs out.
-bool espera(const std::function<bool()>& listo, int milisegundos) {
-    const QDeadlineTimer limite(milisegundos);
-    while (!listo()) {
-        if (limite.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(20);
-    }
-    return true;
-}
-
+// Lets layouts and paints settle before a picture is taken.
 void reposa() {
-    espera([] { return false; }, 300);
+    AyudaVentana::espera([] { return false; }, 300);
 }
 
 // The control came up, or the operation ended with a message (answered by itself here).
@@ -52,7 +38,8 @@ bool visibleOAviso(const QWidget& donde, const QString& nombre, qsizetype avisos
 
 template <typename T> T* dialogo(QWidget& padre) {
     T* d = nullptr;
-    espera([&] { return (d = padre.findChild<T*>()) && d->isVisible(); }, kEsperaVentana);
+    AyudaVentana::espera([&] { return (d = padre.findChild<T*>()) && d->isVisible(); },
+                         kEsperaVentana);
     return d && d->isVisible() ? d : nullptr;
 }
 
@@ -94,7 +81,7 @@ bool Capturas::toma() {
         return false;
     }
     CajaMensaje::modoPruebas(true);
-    espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
+    AyudaVentana::espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
     reposa();
     guarda(ventana_, QStringLiteral("principal.png"));
 
@@ -103,8 +90,9 @@ bool Capturas::toma() {
     escribe(ventana_, QStringLiteral("mskFecha(1)"), kHasta);
     qsizetype avisos = CajaMensaje::registro().size();
     if (pulsa(ventana_, QStringLiteral("Command4")))
-        espera([&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
-               kEsperaBusqueda);
+        AyudaVentana::espera(
+            [&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
+            kEsperaBusqueda);
     reposa();
     guarda(ventana_, QStringLiteral("acumular.png"));
     pulsa(ventana_, QStringLiteral("cmdRegresar"));
@@ -115,8 +103,9 @@ bool Capturas::toma() {
         escribe(*exportar, QStringLiteral("mkeFecha(1)"), kHasta);
         avisos = CajaMensaje::registro().size();
         if (pulsa(*exportar, QStringLiteral("cmdAceptar")))
-            espera([&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
-                   kEsperaBusqueda);
+            AyudaVentana::espera(
+                [&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
+                kEsperaBusqueda);
         reposa();
         guarda(*exportar, QStringLiteral("exportar.png"));
         exportar->close();

@@ -1,9 +1,12 @@
 #include "shell/AyudaVentana.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QFontMetrics>
 #include <QScreen>
+#include <QThread>
 #include <QWidget>
 
 namespace {
@@ -81,4 +84,15 @@ void AyudaVentana::expande(QWidget& ventana, QAbstractButton& restaurar) {
 
 bool AyudaVentana::encogida(const QAbstractButton& restaurar) {
     return !tag(restaurar).isEmpty();
+}
+
+bool AyudaVentana::espera(const std::function<bool()>& listo, int milisegundos) {
+    const QDeadlineTimer limite(milisegundos);
+    while (!listo()) {
+        if (limite.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
 }

