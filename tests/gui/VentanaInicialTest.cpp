@@ -50,13 +50,12 @@ void arrastra(QWidget& donde, Qt::MouseButton boton, QPoint desde, QPoint hasta)
     QApplication::sendEvent(&donde, &suelta);
 }
 
-const CajaMensaje::Registro& ultimo() {
-    static CajaMensaje::Registro r;
+// The last message box asked for.
+CajaMensaje::Registro ultimo() {
     const auto lista = CajaMensaje::registro();
     if (lista.isEmpty())
         throw std::runtime_error("no se mostró ningún mensaje");
-    r = lista.last();
-    return r;
+    return lista.last();
 }
 
 } // namespace
