@@ -1,11 +1,13 @@
+#include "app/Capturas.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
 #include "shell/ComandoVerificar.h"
 #include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
 #include "shell/Programa.h"
+#include "shell/frmInicial.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMap>
 
 namespace {
@@ -23,24 +25,34 @@ const QMap<QString, Orden>& ordenes() {
     return tabla;
 }
 
-// The run without a command. The windows are not built yet: until they are, it says so and
-// shows what the program would work on.
-int abreVentanas(Programa& programa, QTextStream& salida, QTextStream& errores) {
-    salida << QStringLiteral("Las ventanas del programa todavía no están disponibles; se "
-                             "comprueban las bases de datos configuradas.")
-           << Qt::endl;
-    comandos::verificar(programa, {}, salida, errores);
-    return 0;
+QStringList argumentos(int argc, char** argv) {
+    QStringList lista;
+    for (int i = 1; i < argc; ++i)
+        lista << QString::fromLocal8Bit(argv[i]);
+    return lista;
+}
+
+// The run without a command: the main window, until the user closes it.
+int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
+    QApplication app(argc, argv);
+    Programa programa;
+    std::unique_ptr<frmInicial> ventana =
+        frmInicial::carga(programa, QCoreApplication::applicationFilePath(), linea.archivoIni);
+    if (!ventana)
+        return 1;
+    ventana->show();
+    // Pictures of the windows for the documentation (scripts/screenshots); not for users.
+    const QString capturas = qEnvironmentVariable("ACUMULA_CAPTURAS");
+    if (!capturas.isEmpty())
+        return Capturas(*ventana, capturas).toma() ? 0 : 1;
+    return app.exec();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTextStream salida(stdout);
     QTextStream errores(stderr);
-
-    const LineaOrdenes linea = LineaOrdenes::interpreta(app.arguments().mid(1));
+    const LineaOrdenes linea = LineaOrdenes::interpreta(argumentos(argc, argv));
     QString error = linea.error;
     if (error.isEmpty() && !linea.orden.isEmpty() && !ordenes().contains(linea.orden))
         error = QStringLiteral("Orden desconocida: %1").arg(linea.orden);
@@ -48,13 +60,15 @@ int main(int argc, char** argv) {
         errores << error << Qt::endl << LineaOrdenes::uso() << Qt::endl;
         return 1;
     }
+    if (linea.orden.isEmpty())
+        return abreVentanas(argc, argv, linea);
 
+    QCoreApplication app(argc, argv);
+    QTextStream salida(stdout);
     Programa programa;
     programa.avisos = std::make_unique<AvisosConsola>(errores);
     if (!arranque::arranca(programa, QCoreApplication::applicationFilePath(), linea.archivoIni))
         return 1;
-    if (linea.orden.isEmpty())
-        return abreVentanas(programa, salida, errores);
     // verificar reports each database itself; the other commands need the server.
     if (linea.orden != QStringLiteral("verificar") && !arranque::compruebaConexion(programa))
         return 1;

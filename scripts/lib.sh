@@ -26,3 +26,44 @@ compila() {
     cmake -S "$raiz" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=${ACUMULA_TIPO:-RelWithDebInfo} "$@"
     cmake --build "$dir"
 }
+
+# The demo: builds, starts the private demo server (port $ACUMULA_DEMO_PUERTO, 3392 when
+# unset) with its data kept in build/demo/servidor, loads the demo data the first time (or
+# always with reinicia=1), and writes the installation folder and the configuration file.
+# Sets bin (build folder), ini (the demo's configuration file) and puerto.
+prepara_demo() {
+    local reinicia=${1:-0}
+    instala_dependencias
+    compila >/dev/null
+    bin=${ACUMULA_BUILD:-$raiz/build}
+    local demo=$bin/demo
+    puerto=${ACUMULA_DEMO_PUERTO:-3392}
+
+    "$raiz/scripts/mariadb-server" start "$demo/servidor" "$puerto"
+
+    if [ "$reinicia" = 1 ] || [ ! -f "$demo/servidor/.datos-cargados" ]; then
+        "$bin/db/acumulapedidos-demodatos" --servidor 127.0.0.1 --puerto "$puerto" --empresas 3 \
+            --pedidos 60 --renglones 4
+        touch "$demo/servidor/.datos-cargados"
+    fi
+
+    # The installation folder of the host system, with its stored connection values. User
+    # and password are left empty: the program fills them in (enciphered) on its first start.
+    # Written again when the demo's port changed.
+    mkdir -p "$demo/korvan" "$demo/programa"
+    if ! grep -qs "^MySQLPuerto=$puerto" "$demo/korvan/korvan.krx"; then
+        printf '[Instalacion]\r\nservidor=127.0.0.1\r\nMySQLServer=127.0.0.1\r\nMySQLPuerto=%s\r\nMySQLUsuario=\r\nMySQLPassword=\r\n' \
+            "$puerto" >"$demo/korvan/korvan.krx"
+    fi
+    ini=$demo/programa/acumulapedidos.ini
+    if [ ! -f "$ini" ]; then
+        printf '; Configuración de la demostración\r\n[Configuración]\r\nRuta de Korvan Maestro=%s\r\nBase de datos principal=empresa1\r\n\r\n[Otras bases de datos]\r\nPara exportar pedidos=empresa2\r\nPara importar pedidos=empresa1\r\n' \
+            "$demo/korvan" >"$ini"
+    fi
+    cp "$raiz/app/acumulapedidos.txt" "$demo/programa/acumulapedidos.txt"
+}
+
+# True when windows can be shown: an X or Wayland display, or a Qt platform chosen by hand.
+hay_pantalla() {
+    [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]
+}

@@ -12,7 +12,10 @@ QMutex candado;
 bool enPruebas = false;
 QQueue<int> respuestas;
 QList<CajaMensaje::Registro> anotados;
-bool mostrando = false;
+// Boxes open one inside another. A box may be asked for while one is open (an operation
+// ending behind a question); only a chain that keeps asking is cut short.
+int abiertas = 0;
+constexpr int kMaximoAbiertas = 8;
 
 int respuestaPorOmision(int botones) {
     if ((botones & 7) == CajaMensaje::SiNo)
@@ -47,11 +50,11 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
             return respuestas.dequeue();
         if (enPruebas)
             return respuestaPorOmision(botones);
-        // A box asked for while one is being built (its own failure) is not shown again:
-        // the error path must never call itself without end.
-        if (mostrando)
-            return respuestaPorOmision(botones);
-        mostrando = true;
+        // The error path must never call itself without end; what is cut short risks
+        // nothing.
+        if (abiertas >= kMaximoAbiertas)
+            return (botones & 7) == SiNo ? RespuestaNo : RespuestaAceptar;
+        ++abiertas;
     }
     QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
     // Messages hold CR line breaks, as the rest of the program writes them.
@@ -69,7 +72,7 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
         caja.exec();
     }
     QMutexLocker l(&candado);
-    mostrando = false;
+    --abiertas;
     return respuesta;
 }
 

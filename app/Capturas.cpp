@@ -1,0 +1,124 @@
+#include "app/Capturas.h"
+
+#include "export/BajarPedidos.h"
+#include "import/Subir.h"
+#include "shell/AyudaVentana.h"
+#include "shell/CajaMensaje.h"
+#include "shell/frmInicial.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kEsperaBusqueda = 60000;
+constexpr int kEsperaVentana = 5000;
+// Wide enough for any demo data.
+const QString kDesde = QStringLiteral("01/01/2000");
+const QString kHasta = QStringLiteral("31/12/2099");
+
+QTextStream& errores() {
+    static QTextStream flujo(stderr);
+    return flujo;
+}
+
+// Lets layouts and paints settle before a picture is taken.
+void reposa() {
+    AyudaVentana::espera([] { return false; }, 300);
+}
+
+// The control came up, or the operation ended with a message (answered by itself here).
+bool visibleOAviso(const QWidget& donde, const QString& nombre, qsizetype avisos) {
+    auto* w = donde.findChild<QWidget*>(nombre);
+    return (w && w->isVisible()) || CajaMensaje::registro().size() > avisos;
+}
+
+template <typename T> T* dialogo(QWidget& padre) {
+    T* d = nullptr;
+    AyudaVentana::espera([&] { return (d = padre.findChild<T*>()) && d->isVisible(); },
+                         kEsperaVentana);
+    return d && d->isVisible() ? d : nullptr;
+}
+
+} // namespace
+
+Capturas::Capturas(frmInicial& ventana, const QString& carpeta)
+    : ventana_(ventana), carpeta_(carpeta) {}
+
+bool Capturas::guarda(QWidget& ventana, const QString& nombre) {
+    const QString ruta = carpeta_.filePath(nombre);
+    if (ventana.grab().save(ruta)) {
+        errores() << QStringLiteral("Guardada: %1").arg(ruta) << Qt::endl;
+        return true;
+    }
+    errores() << QStringLiteral("No se pudo guardar %1").arg(ruta) << Qt::endl;
+    return todoBien_ = false;
+}
+
+bool Capturas::pulsa(QWidget& donde, const QString& boton) {
+    if (auto* b = donde.findChild<QAbstractButton*>(boton); b && b->isEnabled()) {
+        b->click();
+        return true;
+    }
+    errores() << QStringLiteral("Sin botón %1 en %2").arg(boton, donde.objectName()) << Qt::endl;
+    return false;
+}
+
+void Capturas::escribe(QWidget& donde, const QString& campo, const QString& texto) {
+    if (auto* e = donde.findChild<QLineEdit*>(campo)) {
+        e->setText(texto);
+        e->setCursorPosition(0);
+    }
+}
+
+bool Capturas::toma() {
+    if (!carpeta_.mkpath(QStringLiteral("."))) {
+        errores() << QStringLiteral("No se pudo crear la carpeta %1").arg(carpeta_.path())
+                  << Qt::endl;
+        return false;
+    }
+    CajaMensaje::modoPruebas(true);
+    AyudaVentana::espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
+    reposa();
+    guarda(ventana_, QStringLiteral("principal.png"));
+
+    pulsa(ventana_, QStringLiteral("Command1"));
+    escribe(ventana_, QStringLiteral("mskFecha(0)"), kDesde);
+    escribe(ventana_, QStringLiteral("mskFecha(1)"), kHasta);
+    qsizetype avisos = CajaMensaje::registro().size();
+    if (pulsa(ventana_, QStringLiteral("Command4")))
+        AyudaVentana::espera(
+            [&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
+            kEsperaBusqueda);
+    reposa();
+    guarda(ventana_, QStringLiteral("acumular.png"));
+    pulsa(ventana_, QStringLiteral("cmdRegresar"));
+
+    pulsa(ventana_, QStringLiteral("Command2"));
+    if (auto* exportar = dialogo<BajarPedidos>(ventana_)) {
+        escribe(*exportar, QStringLiteral("mkeFecha(0)"), kDesde);
+        escribe(*exportar, QStringLiteral("mkeFecha(1)"), kHasta);
+        avisos = CajaMensaje::registro().size();
+        if (pulsa(*exportar, QStringLiteral("cmdAceptar")))
+            AyudaVentana::espera(
+                [&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
+                kEsperaBusqueda);
+        reposa();
+        guarda(*exportar, QStringLiteral("exportar.png"));
+        exportar->close();
+    }
+
+    pulsa(ventana_, QStringLiteral("Command3"));
+    if (auto* importar = dialogo<Subir>(ventana_)) {
+        reposa();
+        guarda(*importar, QStringLiteral("importar.png"));
+        importar->close();
+    }
+
+    for (const CajaMensaje::Registro& r : CajaMensaje::registro())
+        errores() << QStringLiteral("Mensaje (%1): %2").arg(r.titulo, r.mensaje) << Qt::endl;
+    return todoBien_;
+}

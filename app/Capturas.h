@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+class QWidget;
+class frmInicial;
+
+// Saves pictures of the program's windows for the documentation: the main window, the
+// accumulation tab after a search, the export window after a search and the import window.
+// It drives the windows as a user would, by their controls' names, and answers every
+// message box with its default button so that nothing waits for a person.
+class Capturas {
+public:
+    Capturas(frmInicial& ventana, const QString& carpeta);
+    // True when every picture was saved; says on the error output what it could not do.
+    bool toma();
+
+private:
+    bool guarda(QWidget& ventana, const QString& nombre);
+    // Clicks the button; false (and says so) when the window has no such button enabled.
+    bool pulsa(QWidget& donde, const QString& boton);
+    void escribe(QWidget& donde, const QString& campo, const QString& texto);
+
+    frmInicial& ventana_;
+    QDir carpeta_;
+    bool todoBien_ = true;
+};

@@ -1,0 +1,255 @@
+#include "shell/frmInicial.h"
+
+#include "accumulation/TabAcumular.h"
+#include "description/frmDescripcion.h"
+#include "export/BajarPedidos.h"
+#include "import/Subir.h"
+#include "shell/Arranque.h"
+#include "shell/AvisosVentana.h"
+#include "shell/AyudaVentana.h"
+#include "shell/MarcoVentana.h"
+#include "shell/Programa.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kMargen = 10;
+constexpr int kAltoBoton = 30;
+
+QString etiqueta(int indice) {
+    return QStringLiteral("lblEtiqueta(%1)").arg(indice);
+}
+
+QPushButton* boton(const QString& nombre, const QString& texto, QWidget* padre) {
+    auto* b = new QPushButton(texto, padre);
+    b->setObjectName(nombre);
+    return b;
+}
+
+// Labels write their line breaks as the rest of the program does, with a bare CR.
+QString lineas(QString texto) {
+    return texto.replace(u'\r', u'\n');
+}
+
+} // namespace
+
+QSize frmInicial::tamanoDiseno() {
+    return {760, 560};
+}
+
+std::unique_ptr<frmInicial> frmInicial::carga(Programa& programa, const QString& ejecutable,
+                                              const QString& archivoIni) {
+    if (!programa.avisos)
+        programa.avisos = std::make_unique<AvisosVentana>();
+    if (!arranque::arranca(programa, ejecutable, archivoIni))
+        return nullptr;
+    std::unique_ptr<frmInicial> ventana(new frmInicial(programa));
+    if (auto* avisos = dynamic_cast<AvisosVentana*>(programa.avisos.get()))
+        avisos->setVentana(ventana.get());
+    return ventana;
+}
+
+frmInicial::frmInicial(Programa& programa)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), programa_(programa) {
+    setObjectName(QStringLiteral("frmInicial"));
+    setWindowTitle(tituloDiseno().trimmed() + programa_.textoVersion);
+    // Fixed places, as designed: the window has no layout, so it can shrink to a bar.
+    resize(tamanoDiseno());
+
+    sstTabs_ = new QTabWidget(this);
+    sstTabs_->setObjectName(QStringLiteral("sstTabs"));
+    sstTabs_->setGeometry(kMargen, MarcoVentana::kAltoBanda + kMargen, width() - 2 * kMargen,
+                          height() - MarcoVentana::kAltoBanda - 4 * kMargen - kAltoBoton);
+    sstTabs_->addTab(creaMenu(), QStringLiteral("Menú"));
+    tabAcumular_ = new TabAcumular(programa_, sstTabs_);
+    tabAcumular_->setObjectName(QStringLiteral("TabAcumular"));
+    sstTabs_->addTab(tabAcumular_, QStringLiteral(" Acumular pedidos"));
+    sstTabs_->addTab(creaPaginaBase(4), QStringLiteral(" Exportar pedidos"));
+    sstTabs_->addTab(creaPaginaBase(5), QStringLiteral(" Importar pedidos"));
+
+    cmdRegresar_ = boton(QStringLiteral("cmdRegresar"), QStringLiteral("Regresar"), this);
+    cmdRegresar_->setGeometry(width() - kMargen - 120, height() - kMargen - kAltoBoton, 120,
+                              kAltoBoton);
+    cmdRegresar_->setEnabled(false);
+
+    connect(sstTabs_, &QTabWidget::currentChanged, this,
+            [this](int tab) { cmdRegresar_->setEnabled(tab >= 1 && tab <= 3); });
+    connect(sstTabs_, &QTabWidget::tabBarDoubleClicked, this, &frmInicial::editaIni);
+    connect(cmdRegresar_, &QPushButton::clicked, this, [this] { seleccionaTab(0); });
+    connect(tabAcumular_, &TabAcumular::regresar, this, [this] { seleccionaTab(0); });
+
+    // The window sees these keys before any of its controls.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { descripcion()->muestra(); });
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this), &QShortcut::activated, this,
+            &QWidget::close);
+
+    ponFechasDeHoy();
+    AyudaVentana::restauraColocacion(*this, programa_.archivoIni, false);
+}
+
+QWidget* frmInicial::creaMenu() {
+    auto* pagina = new QWidget;
+    pagina->setObjectName(QStringLiteral("tabMenu"));
+    lblMuestra_ = new QLabel(lineas(programa_.textoMuestra), pagina);
+    lblMuestra_->setObjectName(QStringLiteral("lblMuestra"));
+    lblMuestra_->setFrameShape(QFrame::StyledPanel);
+    lblMuestra_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblMuestra_->setMargin(6);
+
+    auto* command1 = boton(QStringLiteral("Command1"), QStringLiteral("Acumular pedidos"), pagina);
+    auto* command2 = boton(QStringLiteral("Command2"), QStringLiteral("Exportar pedidos"), pagina);
+    auto* command3 = boton(QStringLiteral("Command3"), QStringLiteral("Importar pedidos"), pagina);
+    connect(command1, &QPushButton::clicked, this, [this] {
+        seleccionaTab(1);
+        tabAcumular_->entra();
+    });
+    connect(command2, &QPushButton::clicked, this,
+            [this] { muestraModal(new BajarPedidos(programa_, this)); });
+    connect(command3, &QPushButton::clicked, this,
+            [this] { muestraModal(new Subir(programa_, this)); });
+
+    auto* columna = new QVBoxLayout(pagina);
+    columna->setContentsMargins(3 * kMargen, 2 * kMargen, 3 * kMargen, 2 * kMargen);
+    columna->addWidget(lblMuestra_);
+    columna->addSpacing(2 * kMargen);
+    for (QPushButton* b : {command1, command2, command3}) {
+        b->setMinimumSize(260, 2 * kAltoBoton);
+        columna->addWidget(b, 0, Qt::AlignHCenter);
+    }
+    columna->addStretch();
+    return pagina;
+}
+
+// Tabs 2 and 3 only say which database the export and the import work on.
+QWidget* frmInicial::creaPaginaBase(int indice) {
+    auto* pagina = new QWidget;
+    auto* texto = new QLabel(QStringLiteral("Base de datos"), pagina);
+    texto->setObjectName(etiqueta(indice));
+    auto* columna = new QVBoxLayout(pagina);
+    columna->setContentsMargins(3 * kMargen, 2 * kMargen, 3 * kMargen, 2 * kMargen);
+    columna->addWidget(texto);
+    columna->addStretch();
+    return pagina;
+}
+
+void frmInicial::ponFechasDeHoy() {
+    const QDate hoy = QDate::currentDate();
+    for (int i = 0; i <= 2; ++i) {
+        QWidget* campo = tabAcumular_->findChild<QWidget*>(QStringLiteral("mskFecha(%1)").arg(i));
+        if (auto* texto = qobject_cast<QLineEdit*>(campo)) {
+            texto->setInputMask(host::libNucleo::MascaraFecha());
+            texto->setText(hoy.toString(host::libNucleo::FormatoFecha()));
+        } else if (auto* fecha = qobject_cast<QDateEdit*>(campo)) {
+            fecha->setDisplayFormat(host::libNucleo::FormatoFecha());
+            fecha->setDate(hoy);
+        }
+    }
+}
+
+void frmInicial::seleccionaTab(int n) {
+    sstTabs_->hide();
+    sstTabs_->setTabEnabled(n, true);
+    for (int i = 0; i < sstTabs_->count(); ++i) {
+        QCoreApplication::processEvents();
+        if (i != n)
+            sstTabs_->setTabEnabled(i, false);
+    }
+    sstTabs_->show();
+    sstTabs_->setCurrentIndex(n);
+}
+
+frmDescripcion* frmInicial::descripcion() {
+    if (!descripcion_)
+        descripcion_ = new frmDescripcion(programa_, this);
+    return descripcion_;
+}
+
+void frmInicial::encoge() {
+    if (marco_)
+        AyudaVentana::encoge(*this, *marco_->restaurar());
+}
+
+void frmInicial::expande() {
+    if (marco_)
+        AyudaVentana::expande(*this, *marco_->restaurar());
+}
+
+void frmInicial::editaIni() {
+    programa_.avisos->AbreDocumento(*programa_.archivos, programa_.archivoIni);
+}
+
+void frmInicial::muestraModal(QDialog* ventana) {
+    ventana->setAttribute(Qt::WA_DeleteOnClose);
+    ventana->setWindowModality(Qt::ApplicationModal);
+    ventana->show();
+}
+
+void frmInicial::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    // Activation work waits for the window to be up: the tab switch lets events through.
+    if (primeraActivacionPendiente_)
+        QMetaObject::invokeMethod(this, &frmInicial::primeraActivacion, Qt::QueuedConnection);
+}
+
+void frmInicial::primeraActivacion() {
+    // Closed again before it came up: the next show activates it.
+    if (!primeraActivacionPendiente_ || !isVisible())
+        return;
+    confirmaCierre_ = true;
+    primeraActivacionPendiente_ = false;
+
+    marco_ = new MarcoVentana(*this);
+    connect(marco_, &MarcoVentana::minimizar, this, &frmInicial::encoge);
+    connect(marco_, &MarcoVentana::restaurarPulsado, this, &frmInicial::expande);
+    connect(marco_, &MarcoVentana::cerrar, this, &QWidget::close);
+    connect(marco_, &MarcoVentana::menuLogo, this,
+            [this](const QPoint& donde) { descripcion()->menu()->popup(donde); });
+    update();
+
+    seleccionaTab(0);
+    const QString prefijo = QStringLiteral("Base de datos a usar: ");
+    const std::pair<int, QString> bases[] = {
+        {3, programa_.bases->cMiBase}, {4, programa_.baseExportar}, {5, programa_.baseImportar}};
+    // lblEtiqueta(3) is the accumulation tab's heading, when the tab has one.
+    for (const auto& [indice, base] : bases)
+        if (auto* texto = findChild<QLabel*>(etiqueta(indice)))
+            texto->setText(prefijo + base);
+}
+
+void frmInicial::paintEvent(QPaintEvent*) {
+    QPainter pintor(this);
+    MarcoVentana::pinta(pintor, *this);
+}
+
+void frmInicial::mouseDoubleClickEvent(QMouseEvent* evento) {
+    evento->accept();
+    editaIni();
+}
+
+void frmInicial::closeEvent(QCloseEvent* evento) {
+    // A close from the window system (a borderless window has no control menu; the desktop
+    // may keep Alt+F4 for itself) is asked about like the frame's close control.
+    if (confirmaCierre_ &&
+        !programa_.avisos->Confirma(preguntaCierre(), QStringLiteral("Finalizar"), true)) {
+        evento->ignore();
+        return;
+    }
+    AyudaVentana::guardaColocacion(*this, programa_.archivoIni, false);
+    // The description window is the main window's: it must not keep the program running.
+    if (descripcion_)
+        descripcion_->close();
+    evento->accept();
+}

@@ -1,0 +1,132 @@
+#include "EntornoVentana.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Shows real boxes (not the test mode's default answers) for the length of a test.
+class CajaReal : public ::testing::Test {
+protected:
+    CajaReal() {
+        CajaMensaje::limpiaRegistro();
+        CajaMensaje::modoPruebas(false);
+    }
+    ~CajaReal() override { CajaMensaje::modoPruebas(true); }
+};
+
+struct Visto {
+    QStringList botones;
+    QString porOmision;
+    QMessageBox::Icon icono = QMessageBox::NoIcon;
+    QString titulo;
+    QString texto;
+    QWidget* padre = nullptr;
+};
+
+// Once the box is up, notes what it shows and clicks the button with the text given.
+void responde(Visto& visto, const QString& pulsar) {
+    QTimer::singleShot(0, [&visto, pulsar] {
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!caja)
+            return;
+        for (QAbstractButton* b : caja->buttons())
+            visto.botones << b->text();
+        visto.porOmision = caja->defaultButton() ? caja->defaultButton()->text() : QString();
+        visto.icono = caja->icon();
+        visto.titulo = caja->windowTitle();
+        visto.texto = caja->text();
+        visto.padre = caja->parentWidget();
+        for (QAbstractButton* b : caja->buttons())
+            if (b->text() == pulsar)
+                b->click();
+    });
+}
+
+} // namespace
+
+TEST_F(CajaReal, YesNoHasSpanishButtonsAnd256MakesNoTheDefault) {
+    QWidget padre;
+    Visto v;
+    responde(v, QStringLiteral("No"));
+    EXPECT_EQ(CajaMensaje::muestra(&padre, QStringLiteral("¿Desea cerrar este programa?"), 292,
+                                   QStringLiteral("Finalizar")),
+              7);
+    EXPECT_EQ(v.botones, (QStringList{"Sí", "No"}));
+    EXPECT_EQ(v.porOmision, QStringLiteral("No"));
+    EXPECT_EQ(v.icono, QMessageBox::Question);
+    EXPECT_EQ(v.titulo, QStringLiteral("Finalizar"));
+    EXPECT_EQ(v.padre, &padre);
+
+    Visto w;
+    responde(w, QStringLiteral("Sí"));
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("p"), 36, QStringLiteral("t")), 6);
+    EXPECT_EQ(w.porOmision, QStringLiteral("Sí"));
+}
+
+TEST_F(CajaReal, AMessageHasOnlyAceptarItsIconAndItsLinesBroken) {
+    const std::pair<int, QMessageBox::Icon> casos[] = {
+        {16, QMessageBox::Critical}, {48, QMessageBox::Warning}, {64, QMessageBox::Information}};
+    for (const auto& [codigo, icono] : casos) {
+        Visto v;
+        responde(v, QStringLiteral("Aceptar"));
+        EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("uno\r\rdos"), codigo,
+                                       QStringLiteral("Atención")),
+                  1);
+        EXPECT_EQ(v.botones, QStringList{"Aceptar"});
+        EXPECT_EQ(v.icono, icono);
+        EXPECT_EQ(v.texto, QStringLiteral("uno\n\ndos"));
+    }
+}
+
+TEST_F(CajaReal, ABoxAskedForWhileOneIsOpenIsShownToo) {
+    Visto interior;
+    int respuestaInterior = 0;
+    QTimer::singleShot(0, [&] {
+        auto* exterior = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        responde(interior, QStringLiteral("No"));
+        respuestaInterior =
+            CajaMensaje::muestra(nullptr, QStringLiteral("interior"), 36, QStringLiteral("t"));
+        if (exterior)
+            exterior->buttons().first()->click();
+    });
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("exterior"), 64, QStringLiteral("t")),
+              1);
+    EXPECT_EQ(respuestaInterior, 7);
+    EXPECT_EQ(interior.texto, QStringLiteral("interior"));
+    EXPECT_EQ(CajaMensaje::registro().size(), 2);
+}
+
+TEST(CajaMensaje, TheSeamAnswersInAdvanceAndTestModeTakesTheDefault) {
+    CajaMensaje::limpiaRegistro();
+    CajaMensaje::siguienteRespuesta(7);
+    CajaMensaje::siguienteRespuesta(6);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("a"), 36, QStringLiteral("t")), 7);
+    EXPECT_TRUE(CajaMensaje::confirma(nullptr, QStringLiteral("b"), QStringLiteral("t"), true));
+    // Nothing queued: the default button.
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("c"), 36, QStringLiteral("t")), 6);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("d"), 292, QStringLiteral("t")), 7);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("e"), 64, QStringLiteral("t")), 1);
+    EXPECT_FALSE(CajaMensaje::confirma(nullptr, QStringLiteral("f"), QStringLiteral("t"), true));
+    const auto vistos = CajaMensaje::registro();
+    ASSERT_EQ(vistos.size(), 6);
+    EXPECT_EQ(vistos[1].botones, 292);
+    EXPECT_EQ(vistos[5].mensaje, QStringLiteral("f"));
+    CajaMensaje::limpiaRegistro();
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+}
+
+TEST(AvisosVentana, MessagesGoToTheProgramsBoxInFrontOfTheMainWindow) {
+    CajaMensaje::limpiaRegistro();
+    QWidget principal;
+    AvisosVentana avisos(&principal);
+    CajaMensaje::siguienteRespuesta(6);
+    EXPECT_TRUE(avisos.Confirma(QStringLiteral("¿Seguro?"), QStringLiteral("Título"), true));
+    EXPECT_EQ(avisos.MsgBox(QStringLiteral("Hecho"), 64, QStringLiteral("Atención")), 1);
+    const auto vistos = CajaMensaje::registro();
+    ASSERT_EQ(vistos.size(), 2);
+    EXPECT_EQ(vistos[0].botones, 292);
+    EXPECT_EQ(vistos[1].titulo, QStringLiteral("Atención"));
+}
