@@ -1,0 +1,58 @@
+#pragma once
+
+#include "shell/host/Conexion.h"
+#include "shell/host/Recordset.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+// Small reads of the accumulation: what the accumulation tab shows before a run (series,
+// folio proposal, customer name) and what the search and the generation share.
+namespace acumulacion {
+
+// The key prefix of the order folio counters in sistema.
+inline const QString prefijoFolio = QStringLiteral("PE-");
+
+// Whether orders use series: configura's "SeriesEnPed" taken as true or false.
+bool SeriesEnPedidos(host::Conexion& conexion);
+// The active series, in order of their counter keys: each "PE-" counter whose activity flag
+// (the key with "+A" after its first two characters: PE-B → PE+A-B) holds "Sí".
+QStringList SeriesActivas(host::Conexion& conexion);
+// The series the tab selects first: the first active one, or the empty series.
+QString SerieInicial(host::Conexion& conexion);
+// The folio proposed for a series: its counter plus one (an absent counter counts as 0).
+qint32 FolioPropuesto(host::Conexion& conexion, const QString& serie);
+// The name of the customer with that key (trimmed); empty when there is none.
+QString NombreCliente(host::Conexion& conexion, const QString& clave);
+
+// The numeric value at the start of a text ("12abc" → 12, "abc" → 0), as the folio box
+// and the counters read numbers.
+qint64 valorNumerico(const QString& texto);
+
+// A company database the accumulation draws from.
+struct EmpresaOrigen {
+    QString base;   // the name as stored in empresas, used to open it
+    QString nombre; // the same in lower case, as the result lines show it
+};
+
+// The companies of generalkorvan.empresas in ascending Id, the current database left out
+// (both names compared in lower case).
+QVector<EmpresaOrigen> EmpresasOrigen(host::Conexion& conexion, const QString& baseActual);
+
+// Makes base the default database of the connection; false when it cannot be opened
+// (missing, or not allowed). A lost connection still throws.
+bool AbreEmpresa(host::Conexion& conexion, const QString& base);
+
+// The orders of the connection's default database dated within [desde, hasta] (inclusive)
+// that have at least one line with a pending quantity, once each, by Id. Columns: Id, Serie,
+// Factura, Total (Subtotal + IVA + ImpuestoAd; NULL when any of them is).
+std::unique_ptr<host::Recordset> PedidosPendientes(host::Conexion& conexion, const QDate& desde,
+                                                   const QDate& hasta);
+
+// "B-1520" for series B, "1520" for the empty series.
+QString textoPedido(const QString& serie, qint64 folio);
+
+} // namespace acumulacion

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "shell/host/Conexion.h"
+
+#include <QString>
+#include <QVector>
+
+namespace acumulacion {
+
+// The folios of one series in the current database, while a transaction is open on the
+// connection: the series' counter row in sistema is locked from construction to the end of
+// that transaction, so no one else gives out folios of the series meanwhile.
+class FoliosSerie {
+public:
+    // tipoVta is the counter key prefix ("PE-"); the counter key is tipoVta + serie.
+    FoliosSerie(host::Conexion& conexion, const QString& tipoVta, const QString& serie);
+
+    // The first cuantos folios, counting up from desde, that no order of the series uses.
+    // Throws ErrorBdD when they would pass the largest folio.
+    QVector<qint32> libres(qint64 desde, int cuantos);
+    // Stores folio as the counter's value (the last folio given out).
+    void guarda(qint32 folio);
+
+private:
+    host::Conexion& conexion_;
+    QString serie_;
+    QString clave_;
+};
+
+} // namespace acumulacion

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "accumulation/ConsultasAcumulacion.h"
+#include "accumulation/TiposAcumulacion.h"
+#include "shell/host/Conexion.h"
+#include "shell/host/TablaInsercion.h"
+
+#include <QVector>
+
+namespace acumulacion {
+
+// Moves source orders into the current database, a group of orders of one company at a
+// time, each group in one transaction on the current database's connection (the source
+// tables are reached by their database-qualified names): new headers and lines, the folio
+// counter, the lowered PorVender and the cleared Pedido all happen or none does.
+class MovimientoPedidos {
+public:
+    MovimientoPedidos(host::Conexion& actual, const QString& serie);
+
+    // Moves these orders of the company, in this order, under the next free folios counted
+    // up from siguienteFolio, which comes back past the last folio given. Orders that no
+    // longer have pending lines (another run took them) are left out and take no folio.
+    QVector<FolioDado> mueve(const EmpresaOrigen& empresa, const QVector<qint64>& ids,
+                             qint64& siguienteFolio);
+
+private:
+    struct Origen;
+    QVector<qint64> insertaEncabezados(const QVector<QByteArray>& filas,
+                                       const QVector<qint32>& folios, int columnas);
+    void insertaRenglones(const QVector<QByteArray>& filas, int columnas);
+
+    host::Conexion& conexion_;
+    QString serie_;
+    host::TablaInsercion encabezados_;
+    host::TablaInsercion renglones_;
+    int posFactura_;
+    int posSerie_;
+    bool idsConsecutivos_ = false; // a multi-row insert gets consecutive keys
+    qint64 incremento_ = 1;
+};
+
+} // namespace acumulacion

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "accumulation/TiposAcumulacion.h"
+#include "shell/host/BasesDD.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+namespace acumulacion {
+
+// The accumulation operations: list the pending orders of the other company databases, and
+// bring them into the current one (bases.cMiBase) under a series and consecutive free
+// folios. The object keeps only its settings; every call opens its own connections, so a
+// call may run on any thread (one call per object at a time).
+class clsAcumular {
+public:
+    // bases: the connection settings and the current database. regional: the separators of
+    // the amounts in the result lines (the program's default locale unless given).
+    explicit clsAcumular(host::BasesDD bases, QLocale regional = QLocale());
+
+    // Orders per transaction in a generation (at least 1).
+    void setPedidosPorTransaccion(int n) { pedidosPorTransaccion_ = std::max(1, n); }
+
+    // Lists, company by company in ascending empresas.Id, each order dated from desde to
+    // hasta (inclusive) with a pending line: "Pedido B-1520 en empresa2  Total: 1,234.50".
+    // Databases that cannot be opened are skipped. Changes nothing.
+    Resultado BuscarPedidos(const QDate& desde, const QDate& hasta,
+                            const Retrollamadas& avisos = {}) const;
+
+    // Brings each order that BuscarPedidos would list into the current database as a new
+    // order of the series (trimmed) with the next free folio counted up from primerFolio,
+    // with its pending lines; in the source, PorVender is lowered by each moved line's
+    // pending quantity and every line of the order is left with Pedido 0. Each order moves
+    // completely or not at all; a failure or a cancel stops the run between orders.
+    Resultado GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,
+                           qint32 primerFolio, const Retrollamadas& avisos = {}) const;
+
+    // The first folio from lnPreFolio on that no order of the series uses in BdD's database,
+    // stored as the counter stTipoVta + stSerie in sistema. The counter row stays locked
+    // while the folio is chosen (until the end of the caller's transaction, when it has one).
+    static qint32 ObtenFolioVtas(const QString& stTipoVta, qint32 lnPreFolio,
+                                 const QString& stSerie, host::Conexion& BdD);
+
+private:
+    host::BasesDD bases_;
+    QLocale regional_;
+    int pedidosPorTransaccion_ = 100;
+};
+
+} // namespace acumulacion

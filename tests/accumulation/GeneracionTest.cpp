@@ -1,0 +1,177 @@
+#include "Escenario.h"
+#include "accumulation/ConsultasAcumulacion.h"
+#include "accumulation/clsAcumular.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using acumulacion::clsAcumular;
+using acumulacion::FolioDado;
+using pruebas::Escenario;
+using pruebas::Renglon;
+
+namespace {
+
+const QDate dia(2026, 5, 10);
+
+QString contador(pruebas::BaseEmpresa& b, const QString& clave) {
+    return b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato=?"), {clave});
+}
+
+} // namespace
+
+TEST(GeneraPedido, OrdersOfTwoCompaniesGetConsecutiveFreeFoliosInCompanyOrder) {
+    Escenario e(2);
+    e.pedido(e.actual(), QStringLiteral("A"), 5, dia, {});
+    const qint64 a1 = e.pedido(e.empresa(1), QStringLiteral("B"), 11, dia, {{"P1", 2, 2}});
+    const qint64 a2 = e.pedido(e.empresa(1), QString(), 12, dia, {{"P2", 3, 3}});
+    const qint64 b1 = e.pedido(e.empresa(2), QStringLiteral("B"), 11, dia, {{"P1", 4, 4}});
+
+    QVector<FolioDado> dados;
+    acumulacion::Retrollamadas avisos;
+    avisos.folio = [&](const FolioDado& d) { dados << d; };
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral(" A "), 4, avisos);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.pedidosMovidos, 3);
+    EXPECT_EQ(r.ultimoFolio, 7);
+    ASSERT_EQ(dados.size(), 3);
+    const QString n1 = e.empresa(1).nombre(), n2 = e.empresa(2).nombre();
+    EXPECT_EQ((QVector<qint32>{dados[0].folio, dados[1].folio, dados[2].folio}),
+              (QVector<qint32>{4, 6, 7}));
+    EXPECT_EQ((QStringList{dados[0].base, dados[1].base, dados[2].base}),
+              (QStringList{n1, n1, n2}));
+    EXPECT_EQ((QVector<qint64>{dados[0].idOrigen, dados[1].idOrigen, dados[2].idOrigen}),
+              (QVector<qint64>{a1, a2, b1}));
+    EXPECT_EQ(dados[0].pedidoOrigen, QStringLiteral("B-11"));
+    EXPECT_EQ(dados[1].pedidoOrigen, QStringLiteral("12"));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (4,6,7)")), 3);
+    EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("7"));
+}
+
+TEST(GeneraPedido, SkipsFoliosAlreadyTakenInTheSeries) {
+    Escenario e(1);
+    e.pedido(e.actual(), QStringLiteral("A"), 100, dia, {});
+    e.pedido(e.actual(), QStringLiteral("A"), 101, dia, {});
+    e.pedido(e.actual(), QStringLiteral("B"), 102, dia, {});
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 100);
+    EXPECT_EQ(r.ultimoFolio, 102);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos WHERE Serie='A' AND Factura=102")), 1);
+}
+
+TEST(GeneraPedido, CopiesHeaderAndPendingLinesColumnByColumnAndClearsTheSource) {
+    Escenario e(1);
+    auto& origen = e.empresa(1);
+    const qint64 id = e.pedido(origen, QStringLiteral("Z"), 9, dia,
+                               {{"P1", 10, 4, "AL1"}, {"P2", 5, 0, "AL2"}, {"P1", 7, 7, "AL3"}},
+                               QStringLiteral("250.75"));
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 1);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.renglonesCopiados, 2);
+
+    const QString columnas = QStringLiteral(
+        "CONCAT_WS('|', Factura, Serie, Cliente, Fecha, Subtotal, IVA, NotaF1, Capturado, Sucursal)");
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT %1 FROM pedidos").arg(columnas)),
+              QStringLiteral("1|A|C1|2026-05-10|250.75|16.00|origen 9|2026-02-03 10:20:30|SUC9"));
+    const QString nuevo = e.actual().valor(QStringLiteral("SELECT Id FROM pedidos"));
+    EXPECT_EQ(e.actual().valor(QStringLiteral(
+                  "SELECT GROUP_CONCAT(CONCAT_WS('/', Id, Partida, Producto, Cantidad, Pedido, "
+                  "Almacen, Entrega) ORDER BY Partida SEPARATOR ' ') FROM pedidosdetalle")),
+              QStringLiteral("%1/1/P1/10.0000/4.0000/AL1/2026-03-04 %1/3/P1/7.0000/7.0000/AL3/2026-03-04").arg(nuevo));
+    EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Id=? AND Pedido=0"), {id}), 3);
+    EXPECT_EQ(origen.valor(QStringLiteral("SELECT PorVender FROM productos WHERE Clave='P1'")),
+              QStringLiteral("89.0000")); // lowered once per line: 4 and 7
+    EXPECT_EQ(origen.valor(QStringLiteral("SELECT PorVender FROM productos WHERE Clave='P2'")),
+              QStringLiteral("100.0000"));
+    EXPECT_EQ(origen.valor(QStringLiteral("SELECT CONCAT(Serie, Factura) FROM pedidos")),
+              QStringLiteral("Z9"));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("productos")), 0);
+}
+
+TEST(GeneraPedido, SecondRunFindsNothingAndTheEmptySeriesUsesCounterPE) {
+    Escenario e(1);
+    e.pedido(e.empresa(1), QStringLiteral("B"), 3, dia, {{"P1", 1, 1}});
+    const clsAcumular acumular(e.bases());
+    const auto primera = acumular.GeneraPedido(dia, dia, QStringLiteral("  "), 40);
+    EXPECT_EQ(primera.pedidosMovidos, 1);
+    EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-")), QStringLiteral("40"));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos WHERE Serie='' AND Factura=40")), 1);
+
+    const auto segunda = acumular.GeneraPedido(dia, dia, QString(), 41);
+    EXPECT_TRUE(segunda.ok);
+    EXPECT_EQ(segunda.pedidosMovidos, 0);
+    EXPECT_EQ(segunda.mensaje, QStringLiteral("No se encontraron pedidos pendientes que acumular."));
+    EXPECT_FALSE(acumular.BuscarPedidos(dia, dia).encontrados);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
+}
+
+TEST(GeneraPedido, AFailingOrderStopsTheRunAndLeavesItAndTheRestUntouched) {
+    Escenario e(1);
+    auto& origen = e.empresa(1);
+    e.actual().conexion().ejecuta(QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(3)"));
+    e.pedido(origen, QString(), 1, dia, {{"P1", 1, 1, "AL1"}});
+    e.pedido(origen, QString(), 2, dia, {{"P1", 2, 2, "AL1"}, {"P2", 5, 5, "DEMASIADO"}});
+    e.pedido(origen, QString(), 3, dia, {{"P2", 3, 3, "AL1"}});
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 10);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.pedidosMovidos, 1);
+    EXPECT_TRUE(r.mensaje.startsWith(
+        QStringLiteral("No se pudo acumular el pedido 2 de %1:").arg(origen.nombre())))
+        << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se movieron completos 1 pedido")));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 1);
+    EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("10"));
+    EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 3);
+    EXPECT_EQ(origen.valor(QStringLiteral("SELECT SUM(PorVender) FROM productos")),
+              QStringLiteral("199.0000"));
+}
+
+TEST(GeneraPedido, CancelTakesEffectBetweenOrdersAndCountsWhatMoved) {
+    Escenario e(1);
+    for (int f = 1; f <= 3; ++f)
+        e.pedido(e.empresa(1), QString(), f, dia, {{"P1", 1, 1}, {"P2", 1, 1}});
+    int preguntas = 0;
+    acumulacion::Retrollamadas avisos;
+    avisos.cancelar = [&] { return ++preguntas > 2; }; // once for the company, once per order
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QString(), 1, avisos);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.cancelado);
+    EXPECT_EQ(r.pedidosMovidos, 1);
+    EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada: se movieron completos 1 pedido; "
+                                        "los demás quedaron sin cambios."));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 2);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 4);
+}
+
+TEST(GeneraPedido, RunsAtOnceNeverGiveAFolioTwiceNorMoveAnOrderTwice) {
+    Escenario e(2);
+    const QDate otroDia = dia.addDays(1);
+    for (int f = 1; f <= 30; ++f) {
+        const QDate fecha = f % 2 ? dia : otroDia;
+        e.pedido(e.empresa(1), QString(), f, fecha, {{"P1", 1, 1}, {"P2", 2, 2}});
+        e.pedido(e.empresa(2), QString(), 100 + f, fecha, {{"P1", 1, 1}});
+    }
+    // Two runs over different days share only the series; a third overlaps both.
+    acumulacion::Resultado r[3];
+    auto corre = [&](int i, QDate desde, QDate hasta) {
+        clsAcumular a(e.bases());
+        a.setPedidosPorTransaccion(4);
+        r[i] = a.GeneraPedido(desde, hasta, QStringLiteral("A"), 1);
+    };
+    std::thread t1(corre, 0, dia, dia), t2(corre, 1, otroDia, otroDia), t3(corre, 2, dia, otroDia);
+    t1.join();
+    t2.join();
+    t3.join();
+    for (const auto& x : r)
+        EXPECT_TRUE(x.ok) << x.mensaje.toStdString();
+    EXPECT_EQ(r[0].pedidosMovidos + r[1].pedidosMovidos + r[2].pedidosMovidos, 60);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 60);
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT COUNT(DISTINCT Factura) FROM pedidos")),
+              QStringLiteral("60"));
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT COUNT(DISTINCT NotaF1) FROM pedidos")),
+              QStringLiteral("60"));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 90);
+    EXPECT_EQ(e.empresa(1).valor(QStringLiteral("SELECT SUM(PorVender) FROM productos")),
+              QStringLiteral("110.0000"));
+}
