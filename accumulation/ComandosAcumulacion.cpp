@@ -128,8 +128,8 @@ int acumular(Programa& programa, const QStringList& argumentos, QTextStream& sal
     acumulacion::Retrollamadas avisos;
     avisos.folio = [&](const acumulacion::FolioDado& d) {
         salida << QStringLiteral("Folio ") << acumulacion::textoPedido(d.serie, d.folio)
-               << QStringLiteral(": pedido ") << d.pedidoOrigen << QStringLiteral(" de ")
-               << d.base << Qt::endl;
+               << QStringLiteral(": pedido ") << d.pedidoOrigen << QStringLiteral(" de ") << d.base
+               << Qt::endl;
     };
     const auto r =
         acumulacion::clsAcumular(*programa.bases).GeneraPedido(desde, hasta, serie, folio, avisos);

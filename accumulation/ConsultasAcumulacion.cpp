@@ -1,6 +1,7 @@
 #include "accumulation/ConsultasAcumulacion.h"
 
 #include "shell/host/BasesDD.h"
+#include "shell/host/libNucleo.h"
 
 #include <algorithm>
 #include <limits>
@@ -46,8 +47,8 @@ QString SerieInicial(Conexion& conexion) {
 }
 
 qint32 FolioPropuesto(Conexion& conexion, const QString& serie) {
-    const qint64 actual = valorNumerico(
-        BasesDD::LeeDato(prefijoFolio + serie.trimmed(), conexion, QStringLiteral("sistema")));
+    const qint64 actual = qint64(host::libNucleo::nxVal(
+        BasesDD::LeeDato(prefijoFolio + serie.trimmed(), conexion, QStringLiteral("sistema"))));
     return qint32(std::clamp<qint64>(actual + 1, 0, std::numeric_limits<qint32>::max()));
 }
 
@@ -57,16 +58,6 @@ QString NombreCliente(Conexion& conexion, const QString& clave) {
         return {};
     auto rs = conexion.consulta(QStringLiteral("SELECT Nombre FROM clientes WHERE Clave=?"), {c});
     return rs->eof() ? QString() : rs->texto(0);
-}
-
-qint64 valorNumerico(const QString& texto) {
-    const QString t = texto.trimmed();
-    qsizetype fin = 0;
-    if (fin < t.size() && (t[fin] == QLatin1Char('-') || t[fin] == QLatin1Char('+')))
-        ++fin;
-    while (fin < t.size() && t[fin].isDigit() && fin < 19)
-        ++fin;
-    return t.left(fin).toLongLong();
 }
 
 QVector<EmpresaOrigen> EmpresasOrigen(Conexion& conexion, const QString& baseActual) {

@@ -28,10 +28,6 @@ qint32 FolioPropuesto(host::Conexion& conexion, const QString& serie);
 // The name of the customer with that key (trimmed); empty when there is none.
 QString NombreCliente(host::Conexion& conexion, const QString& clave);
 
-// The numeric value at the start of a text ("12abc" → 12, "abc" → 0), as the folio box
-// and the counters read numbers.
-qint64 valorNumerico(const QString& texto);
-
 // A company database the accumulation draws from.
 struct EmpresaOrigen {
     QString base;   // the name as stored in empresas, used to open it

@@ -74,15 +74,14 @@ void insertaPorPartes(Conexion& conexion, const QByteArray& inicio,
 } // namespace
 
 struct MovimientoPedidos::Origen {
-    QString pedido;              // "B-1520"
-    QByteArray encabezado;       // header columns from the fourth on, as literals
+    QString pedido;                // "B-1520"
+    QByteArray encabezado;         // header columns from the fourth on, as literals
     QVector<QByteArray> renglones; // pending lines, columns from the second on
     bool conEncabezado = false;
 };
 
 MovimientoPedidos::MovimientoPedidos(Conexion& actual, const QString& serie)
-    : conexion_(actual), serie_(serie),
-      encabezados_(actual, QStringLiteral("pedidos")),
+    : conexion_(actual), serie_(serie), encabezados_(actual, QStringLiteral("pedidos")),
       renglones_(actual, QStringLiteral("pedidosdetalle")),
       posFactura_(encabezados_.posicion(QStringLiteral("Factura"))),
       posSerie_(encabezados_.posicion(QStringLiteral("Serie"))) {
@@ -117,9 +116,9 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     for (; !rl->eof(); rl->MoveNext())
         origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
 
-    auto re = conexion_.consulta(QStringLiteral("SELECT * FROM %1 WHERE Id IN (%2)")
-                                     .arg(tabla(empresa.base, "pedidos"),
-                                          listaIds(conexion_, ids)));
+    auto re =
+        conexion_.consulta(QStringLiteral("SELECT * FROM %1 WHERE Id IN (%2)")
+                               .arg(tabla(empresa.base, "pedidos"), listaIds(conexion_, ids)));
     exigeColumnas(*re, encabezados_, empresa.nombre);
     const int columnasEncabezado = re->columnas();
     const int serieOrigen = re->posicion(QStringLiteral("Serie"));
@@ -174,7 +173,8 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
                                      "FROM %2 WHERE Pedido<>0 AND Id IN (%3) GROUP BY Producto) x "
                                      "ON p.Clave=x.Producto SET p.PorVender=p.PorVender-x.Cantidad")
                           .arg(tabla(empresa.base, "productos"), detalle, lista));
-    conexion_.ejecuta(QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
+    conexion_.ejecuta(
+        QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     folios.guarda(dados.last());
     transaccion.confirma();
     siguienteFolio = qint64(dados.last()) + 1;
@@ -182,8 +182,7 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
 }
 
 QVector<qint64> MovimientoPedidos::insertaEncabezados(const QVector<QByteArray>& filas,
-                                                     const QVector<qint32>& folios,
-                                                     int columnas) {
+                                                      const QVector<qint32>& folios, int columnas) {
     QVector<int> posiciones{posFactura_, posSerie_};
     for (int i = 3; i < columnas; ++i)
         posiciones.push_back(i);

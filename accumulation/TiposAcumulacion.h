@@ -29,21 +29,21 @@ struct Avance {
 // What a caller (a window on a worker thread, or a command) hears while a run goes on.
 // Every member may be left empty. They are called on the thread that runs the operation.
 struct Retrollamadas {
-    std::function<void(const QString&)> renglon;  // search: each result line, as found
-    std::function<void(const FolioDado&)> folio;  // generation: each order once it is stored
-    std::function<void(const Avance&)> avance;    // progress
-    std::function<bool()> cancelar;               // true to stop; asked between orders only
+    std::function<void(const QString&)> renglon; // search: each result line, as found
+    std::function<void(const FolioDado&)> folio; // generation: each order once it is stored
+    std::function<void(const Avance&)> avance;   // progress
+    std::function<bool()> cancelar;              // true to stop; asked between orders only
 };
 
 struct Resultado {
-    bool ok = true;       // false when a failure stopped the run (mensaje says why)
+    bool ok = true; // false when a failure stopped the run (mensaje says why)
     bool cancelado = false;
-    QString mensaje;      // Spanish, fit to show the user
+    QString mensaje;          // Spanish, fit to show the user
     bool encontrados = false; // search: at least one order listed
     QStringList renglones;    // search: the result lines, in order
     int pedidosMovidos = 0;   // generation: orders completely moved
     int renglonesCopiados = 0;
-    qint32 ultimoFolio = 0;   // generation: last folio given out (0 when none)
+    qint32 ultimoFolio = 0; // generation: last folio given out (0 when none)
 };
 
 } // namespace acumulacion

@@ -13,10 +13,6 @@ using host::ErrorBdD;
 
 namespace {
 
-QString cuentaPedidos(int n) {
-    return n == 1 ? QStringLiteral("1 pedido") : QStringLiteral("%1 pedidos").arg(n);
-}
-
 bool cancelado(const Retrollamadas& avisos) {
     return avisos.cancelar && avisos.cancelar();
 }
@@ -122,11 +118,10 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
                 continue;
             auto rs = PedidosPendientes(*segunda, desde, hasta);
             for (; !rs->eof(); rs->MoveNext()) {
-                const QString renglon = QStringLiteral("Pedido ") +
-                                        textoPedido(rs->texto(1), rs->entero(2)) +
-                                        QStringLiteral(" en ") + empresa.nombre +
-                                        QStringLiteral("  Total: ") +
-                                        formatoImporte(rs->crudo(3), regional_);
+                const QString renglon =
+                    QStringLiteral("Pedido ") + textoPedido(rs->texto(1), rs->entero(2)) +
+                    QStringLiteral(" en ") + empresa.nombre + QStringLiteral("  Total: ") +
+                    formatoImporte(rs->crudo(3), regional_);
                 r.renglones << renglon;
                 r.encontrados = true;
                 if (avisos.renglon)
@@ -140,9 +135,8 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
     return r;
 }
 
-Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta,
-                                    const QString& serie, qint32 primerFolio,
-                                    const Retrollamadas& avisos) const {
+Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,
+                                    qint32 primerFolio, const Retrollamadas& avisos) const {
     Resultado r;
     qint64 siguiente = primerFolio;
     QString empresaEnCurso;
@@ -202,29 +196,32 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta,
         if (f.acompanantes > 0)
             r.mensaje += QStringLiteral(" (ni los %1 siguientes, que se guardaban con él)")
                              .arg(f.acompanantes);
-        r.mensaje += QStringLiteral(":\n%1\nAntes del error se movieron completos %2; el pedido "
-                                    "%3 y los que siguen quedaron sin cambios.")
-                         .arg(f.causa, cuentaPedidos(r.pedidosMovidos), f.pedido);
+        r.mensaje += QStringLiteral(":\n%1\nPedidos movidos completos antes del error: %2. El "
+                                    "pedido %3 y los que siguen quedaron sin cambios.")
+                         .arg(f.causa, QString::number(r.pedidosMovidos), f.pedido);
         return r;
     } catch (const ErrorBdD& e) {
         r.ok = false;
         r.mensaje = e.mensaje();
         if (!empresaEnCurso.isEmpty())
-            r.mensaje = QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso,
-                                                                                 r.mensaje);
-        r.mensaje += QStringLiteral("\nAntes del error se movieron completos %1.")
-                         .arg(cuentaPedidos(r.pedidosMovidos));
+            r.mensaje =
+                QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso, r.mensaje);
+        r.mensaje += QStringLiteral("\nPedidos movidos completos antes del error: %1.")
+                         .arg(r.pedidosMovidos);
         return r;
     }
     if (r.cancelado)
-        r.mensaje = QStringLiteral("Acumulación cancelada: se movieron completos %1; los demás "
-                                   "quedaron sin cambios.")
-                        .arg(cuentaPedidos(r.pedidosMovidos));
+        r.mensaje = QStringLiteral("Acumulación cancelada. Pedidos movidos completos: %1; los "
+                                   "demás quedaron sin cambios.")
+                        .arg(r.pedidosMovidos);
     else if (r.pedidosMovidos == 0)
         r.mensaje = QStringLiteral("No se encontraron pedidos pendientes que acumular.");
     else
-        r.mensaje = QStringLiteral("Se generaron %1 en %2.")
-                        .arg(cuentaPedidos(r.pedidosMovidos), bases_.cMiBase);
+        r.mensaje = r.pedidosMovidos == 1
+                        ? QStringLiteral("Se generó 1 pedido en %1.").arg(bases_.cMiBase)
+                        : QStringLiteral("Se generaron %1 pedidos en %2.")
+                              .arg(r.pedidosMovidos)
+                              .arg(bases_.cMiBase);
     return r;
 }
 

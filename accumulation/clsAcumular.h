@@ -11,8 +11,8 @@ namespace acumulacion {
 
 // The accumulation operations: list the pending orders of the other company databases, and
 // bring them into the current one (bases.cMiBase) under a series and consecutive free
-// folios. The object keeps only its settings; every call opens its own connections, so a
-// call may run on any thread (one call per object at a time).
+// folios. The object keeps only its settings; every call opens its own connections and
+// shares nothing, so calls may run on any thread, several at once.
 class clsAcumular {
 public:
     // bases: the connection settings and the current database. regional: the separators of

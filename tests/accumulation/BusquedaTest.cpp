@@ -29,8 +29,9 @@ TEST(BuscarPedidos, ListsEachPendingOrderOnceWithinInclusiveDates) {
     Escenario e(1);
     auto& b = e.empresa(1);
     const QString n = b.nombre();
-    e.pedido(b, QString(), 1, desde,
-             {{QStringLiteral("P1"), 5, 5}, {QStringLiteral("P2"), 3, 3}, {QStringLiteral("P3"), 1, 1}});
+    e.pedido(
+        b, QString(), 1, desde,
+        {{QStringLiteral("P1"), 5, 5}, {QStringLiteral("P2"), 3, 3}, {QStringLiteral("P3"), 1, 1}});
     e.pedido(b, QString(), 2, hasta, {{QStringLiteral("P1"), 5, 0}, {QStringLiteral("P2"), 3, 2}});
     e.pedido(b, QString(), 3, desde.addDays(-1), {{QStringLiteral("P1"), 5, 5}});
     e.pedido(b, QString(), 4, hasta.addDays(1), {{QStringLiteral("P1"), 5, 5}});
@@ -51,7 +52,8 @@ TEST(BuscarPedidos, ListsEachPendingOrderOnceWithinInclusiveDates) {
 TEST(BuscarPedidos, ResultLineShowsSeriesOnlyWhenPresentAndNoTotalWhenAnAmountIsNull) {
     Escenario e(1);
     auto& b = e.empresa(1);
-    e.pedido(b, QString(), 1520, desde, {{QStringLiteral("P1"), 1, 1}}, QStringLiteral("1234551.89"));
+    e.pedido(b, QString(), 1520, desde, {{QStringLiteral("P1"), 1, 1}},
+             QStringLiteral("1234551.89"));
     e.pedido(b, QStringLiteral("B"), 1520, desde, {{QStringLiteral("P1"), 1, 1}}, 0);
     e.pedido(b, QStringLiteral("B"), 1521, desde, {{QStringLiteral("P1"), 1, 1}}, QVariant());
     const auto r = clsAcumular(e.bases(), ingles).BuscarPedidos(desde, hasta);
@@ -60,7 +62,8 @@ TEST(BuscarPedidos, ResultLineShowsSeriesOnlyWhenPresentAndNoTotalWhenAnAmountIs
               QStringList({QStringLiteral("Pedido 1520 en %1  Total: 1,234,567.89").arg(n),
                            QStringLiteral("Pedido B-1520 en %1  Total: 16.00").arg(n),
                            QStringLiteral("Pedido B-1521 en %1  Total: ").arg(n)}));
-    const auto aleman = clsAcumular(e.bases(), QLocale(QLocale::German)).BuscarPedidos(desde, hasta);
+    const auto aleman =
+        clsAcumular(e.bases(), QLocale(QLocale::German)).BuscarPedidos(desde, hasta);
     EXPECT_TRUE(aleman.renglones.value(0).endsWith(QStringLiteral("Total: 1.234.567,89")));
 }
 
@@ -93,8 +96,8 @@ TEST(BuscarPedidos, LeavesOutTheCurrentDatabaseWrittenInCapitals) {
                               "VALUES (1, 1, 'P1', 4)")
                    .arg(host::Conexion::identificador(mayusculas)));
     const auto r = clsAcumular(pruebas::basesDD(mayusculas), ingles).BuscarPedidos(desde, hasta);
-    const auto g = clsAcumular(pruebas::basesDD(mayusculas), ingles)
-                       .GeneraPedido(desde, hasta, QString(), 1);
+    const auto g =
+        clsAcumular(pruebas::basesDD(mayusculas), ingles).GeneraPedido(desde, hasta, QString(), 1);
     const QString pendientes =
         c->consulta(QStringLiteral("SELECT COUNT(*) FROM %1.pedidosdetalle WHERE Pedido<>0")
                         .arg(host::Conexion::identificador(mayusculas)))

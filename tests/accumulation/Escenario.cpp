@@ -28,9 +28,10 @@ qint64 Escenario::pedido(BaseEmpresa& b, const QString& serie, int folio, const 
         const Renglon& r = renglones[i];
         c.ejecuta(QStringLiteral("INSERT IGNORE INTO productos (Clave, PorVender) VALUES (?, 100)"),
                   {r.producto});
-        c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad, "
-                                 "Pedido, Almacen, Entrega) VALUES (?, ?, ?, ?, ?, ?, '2026-03-04')"),
-                  {id, i + 1, r.producto, r.cantidad, r.pendiente, r.almacen});
+        c.ejecuta(
+            QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad, "
+                           "Pedido, Almacen, Entrega) VALUES (?, ?, ?, ?, ?, ?, '2026-03-04')"),
+            {id, i + 1, r.producto, r.cantidad, r.pendiente, r.almacen});
     }
     return id;
 }

@@ -4,8 +4,8 @@
 
 #include <QDate>
 #include <QVector>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace pruebas {

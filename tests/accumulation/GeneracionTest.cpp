@@ -44,7 +44,8 @@ TEST(GeneraPedido, OrdersOfTwoCompaniesGetConsecutiveFreeFoliosInCompanyOrder) {
               (QVector<qint64>{a1, a2, b1}));
     EXPECT_EQ(dados[0].pedidoOrigen, QStringLiteral("B-11"));
     EXPECT_EQ(dados[1].pedidoOrigen, QStringLiteral("12"));
-    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (4,6,7)")), 3);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (4,6,7)")),
+              3);
     EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("7"));
 }
 
@@ -69,15 +70,17 @@ TEST(GeneraPedido, CopiesHeaderAndPendingLinesColumnByColumnAndClearsTheSource) 
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(r.renglonesCopiados, 2);
 
-    const QString columnas = QStringLiteral(
-        "CONCAT_WS('|', Factura, Serie, Cliente, Fecha, Subtotal, IVA, NotaF1, Capturado, Sucursal)");
+    const QString columnas = QStringLiteral("CONCAT_WS('|', Factura, Serie, Cliente, Fecha, "
+                                            "Subtotal, IVA, NotaF1, Capturado, Sucursal)");
     EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT %1 FROM pedidos").arg(columnas)),
               QStringLiteral("1|A|C1|2026-05-10|250.75|16.00|origen 9|2026-02-03 10:20:30|SUC9"));
     const QString nuevo = e.actual().valor(QStringLiteral("SELECT Id FROM pedidos"));
-    EXPECT_EQ(e.actual().valor(QStringLiteral(
-                  "SELECT GROUP_CONCAT(CONCAT_WS('/', Id, Partida, Producto, Cantidad, Pedido, "
-                  "Almacen, Entrega) ORDER BY Partida SEPARATOR ' ') FROM pedidosdetalle")),
-              QStringLiteral("%1/1/P1/10.0000/4.0000/AL1/2026-03-04 %1/3/P1/7.0000/7.0000/AL3/2026-03-04").arg(nuevo));
+    EXPECT_EQ(
+        e.actual().valor(QStringLiteral(
+            "SELECT GROUP_CONCAT(CONCAT_WS('/', Id, Partida, Producto, Cantidad, Pedido, "
+            "Almacen, Entrega) ORDER BY Partida SEPARATOR ' ') FROM pedidosdetalle")),
+        QStringLiteral("%1/1/P1/10.0000/4.0000/AL1/2026-03-04 %1/3/P1/7.0000/7.0000/AL3/2026-03-04")
+            .arg(nuevo));
     EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Id=? AND Pedido=0"), {id}), 3);
     EXPECT_EQ(origen.valor(QStringLiteral("SELECT PorVender FROM productos WHERE Clave='P1'")),
               QStringLiteral("89.0000")); // lowered once per line: 4 and 7
@@ -100,7 +103,8 @@ TEST(GeneraPedido, SecondRunFindsNothingAndTheEmptySeriesUsesCounterPE) {
     const auto segunda = acumular.GeneraPedido(dia, dia, QString(), 41);
     EXPECT_TRUE(segunda.ok);
     EXPECT_EQ(segunda.pedidosMovidos, 0);
-    EXPECT_EQ(segunda.mensaje, QStringLiteral("No se encontraron pedidos pendientes que acumular."));
+    EXPECT_EQ(segunda.mensaje,
+              QStringLiteral("No se encontraron pedidos pendientes que acumular."));
     EXPECT_FALSE(acumular.BuscarPedidos(dia, dia).encontrados);
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
 }
@@ -108,7 +112,8 @@ TEST(GeneraPedido, SecondRunFindsNothingAndTheEmptySeriesUsesCounterPE) {
 TEST(GeneraPedido, AFailingOrderStopsTheRunAndLeavesItAndTheRestUntouched) {
     Escenario e(1);
     auto& origen = e.empresa(1);
-    e.actual().conexion().ejecuta(QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(3)"));
+    e.actual().conexion().ejecuta(
+        QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(3)"));
     e.pedido(origen, QString(), 1, dia, {{"P1", 1, 1, "AL1"}});
     e.pedido(origen, QString(), 2, dia, {{"P1", 2, 2, "AL1"}, {"P2", 5, 5, "DEMASIADO"}});
     e.pedido(origen, QString(), 3, dia, {{"P2", 3, 3, "AL1"}});
@@ -118,7 +123,8 @@ TEST(GeneraPedido, AFailingOrderStopsTheRunAndLeavesItAndTheRestUntouched) {
     EXPECT_TRUE(r.mensaje.startsWith(
         QStringLiteral("No se pudo acumular el pedido 2 de %1:").arg(origen.nombre())))
         << r.mensaje.toStdString();
-    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se movieron completos 1 pedido")));
+    EXPECT_TRUE(
+        r.mensaje.contains(QStringLiteral("Pedidos movidos completos antes del error: 1.")));
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 1);
     EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("10"));
@@ -138,8 +144,8 @@ TEST(GeneraPedido, CancelTakesEffectBetweenOrdersAndCountsWhatMoved) {
     EXPECT_TRUE(r.ok);
     EXPECT_TRUE(r.cancelado);
     EXPECT_EQ(r.pedidosMovidos, 1);
-    EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada: se movieron completos 1 pedido; "
-                                        "los demás quedaron sin cambios."));
+    EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada. Pedidos movidos completos: 1; los "
+                                        "demás quedaron sin cambios."));
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 2);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 4);
 }
