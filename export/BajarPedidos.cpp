@@ -110,11 +110,20 @@ void BajarPedidos::construye() {
     colocaTwips(label8_, 360, 5760);
     colocaTwips(drive1_, 1080, 5760, 1215, 285);
     colocaTwips(avance_, 5640, 120, 3495, 540);
+    ajustaEtiqueta(label1, mkeFecha_[0]);
+    ajustaEtiqueta(label2, mkeFecha_[1]);
+    ajustaEtiqueta(label6_, txtArchivo_);
+    ajustaEtiqueta(label8_, drive1_);
     drive1_->view()->setMinimumWidth(pixeles(4800));
     label3_->hide();
     txtCliente_->hide();
     label4_->hide();
 
+    // The columns keep their set widths; a slightly smaller type lets dates and amounts fit.
+    QFont letra = mhgReja_->font();
+    letra.setPointSizeF(letra.pointSizeF() * 0.9);
+    mhgReja_->setFont(letra);
+    mhgReja_->horizontalHeader()->setFont(letra);
     mhgReja_->verticalHeader()->hide();
     mhgReja_->setSelectionBehavior(QAbstractItemView::SelectRows);
     mhgReja_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -60,6 +60,7 @@ Subir::Subir(Programa& programa, QWidget* parent)
     colocaTwips(cmdAceptar_, 6600, 1080, 1215, 495);
     colocaTwips(cmdExaminar_, 600, 1080, 1215, 495);
     colocaTwips(avance_, 600, 1920, 7215, 540);
+    ajustaEtiqueta(label1_, txtArchivo_);
 
     avance_->sigue(*hilo_);
     connect(hilo_, &HiloTrabajo::terminado, this, &Subir::termina);

@@ -20,3 +20,13 @@ inline void colocaTwips(QWidget* control, int left, int top, int width = 0, int 
     const int ancho = width > 0 ? colocacion::pixeles(width) : propio.width();
     control->setGeometry(colocacion::pixeles(left), colocacion::pixeles(top), ancho, alto);
 }
+
+// A label placed before its field: when its text is wider than the room the twips left it,
+// it moves left so that it ends just before the field instead of running under it.
+inline void ajustaEtiqueta(QLabel* etiqueta, const QWidget* campo) {
+    const int ancho = etiqueta->sizeHint().width();
+    const int limite = campo->x() - 4;
+    if (etiqueta->x() + ancho > limite)
+        etiqueta->move(std::max(2, limite - ancho), etiqueta->y());
+    etiqueta->resize(ancho, etiqueta->height());
+}
