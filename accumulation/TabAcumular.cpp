@@ -252,14 +252,21 @@ QDate TabAcumular::fecha(int indice) const {
     return CampoTexto::fecha(*mskFecha_[indice]);
 }
 
-QString TabAcumular::textoAvance(const acumulacion::Avance& a, Operacion operacion) {
-    QString texto = operacion == Operacion::Busqueda
-                        ? QStringLiteral("Buscando en %1 (empresa %2 de %3)")
-                        : QStringLiteral("Acumulando de %1 (empresa %2 de %3)");
-    texto = texto.arg(a.base).arg(a.empresa).arg(a.empresas);
-    if (a.pedidos > 0)
-        texto += QStringLiteral(": pedido %1 de %2").arg(a.pedido).arg(a.pedidos);
-    return texto;
+acumulacion::Retrollamadas TabAcumular::retrollamadas(Trabajador& t, Operacion operacion) {
+    acumulacion::Retrollamadas avisos;
+    avisos.avance = [&t, operacion](const acumulacion::Avance& a) {
+        QString texto = operacion == Operacion::Busqueda
+                            ? QStringLiteral("Buscando en %1 (empresa %2 de %3)")
+                            : QStringLiteral("Acumulando de %1 (empresa %2 de %3)");
+        texto = texto.arg(a.base).arg(a.empresa).arg(a.empresas);
+        if (a.pedidos > 0)
+            texto += QStringLiteral(": pedido %1 de %2").arg(a.pedido).arg(a.pedidos);
+        // Companies done, plus the share of the current one's orders, in thousandths.
+        const qint64 parte = a.pedidos > 0 ? qint64(a.pedido) * 1000 / a.pedidos : 0;
+        t.informa(texto, qint64(a.empresa - 1) * 1000 + parte, qint64(a.empresas) * 1000);
+    };
+    avisos.cancelar = [&t] { return t.cancelado(); };
+    return avisos;
 }
 
 void TabAcumular::buscaPedidos() {
@@ -271,24 +278,22 @@ void TabAcumular::buscaPedidos() {
     const QDate desde = fecha(0), hasta = fecha(1);
     const host::BasesDD bases = *programa_.bases;
     auto resultado = std::make_shared<Resultado>();
-    const auto avisoDe = [](const acumulacion::Avance& a) {
-        return textoAvance(a, Operacion::Busqueda);
-    };
-    const bool iniciada = hilo_->inicia([=](Trabajador& t) {
-        acumulacion::Retrollamadas avisos;
-        avisos.renglon = [&t](const QString& renglon) { t.entrega(renglon); };
-        avisos.avance = [&t, avisoDe](const acumulacion::Avance& a) {
-            t.informa(avisoDe(a), a.empresa - 1, a.empresas);
-        };
-        avisos.cancelar = [&t] { return t.cancelado(); };
-        *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
-    });
-    if (!iniciada)
+    lanza(Operacion::Busqueda, resultado, QStringLiteral("Buscando pedidos pendientes…"),
+          [=](Trabajador& t) {
+              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Busqueda);
+              avisos.renglon = [&t](const QString& renglon) { t.entrega(renglon); };
+              *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
+          });
+}
+
+void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultado,
+                        const QString& texto, std::function<void(Trabajador&)> cuerpo) {
+    if (!hilo_->inicia(std::move(cuerpo)))
         return;
-    operacion_ = Operacion::Busqueda;
-    resultado_ = resultado;
+    operacion_ = operacion;
+    resultado_ = std::move(resultado);
     bloquea(true);
-    avance_->comienza(QStringLiteral("Buscando pedidos pendientes…"));
+    avance_->comienza(texto);
 }
 
 void TabAcumular::generaPedido() {
@@ -305,28 +310,14 @@ void TabAcumular::generaPedido() {
     const qint32 folio = folioDe(txtFolio_->text());
     const host::BasesDD bases = *programa_.bases;
     auto resultado = std::make_shared<Resultado>();
-    const auto avisoDe = [](const acumulacion::Avance& a) {
-        return textoAvance(a, Operacion::Generacion);
-    };
-    const bool iniciada = hilo_->inicia([=](Trabajador& t) {
-        acumulacion::Retrollamadas avisos;
-        avisos.folio = [&t](const acumulacion::FolioDado& d) { t.entrega(d.folio); };
-        avisos.avance = [&t, avisoDe](const acumulacion::Avance& a) {
-            // Companies done, plus the share of the current one's orders, in thousandths.
-            const qint64 parte = a.pedidos > 0 ? qint64(a.pedido) * 1000 / a.pedidos : 0;
-            t.informa(avisoDe(a), qint64(a.empresa - 1) * 1000 + parte, qint64(a.empresas) * 1000);
-        };
-        avisos.cancelar = [&t] { return t.cancelado(); };
-        acumulacion::clsAcumular acumular(bases);
-        acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
-        *resultado = acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
-    });
-    if (!iniciada)
-        return;
-    operacion_ = Operacion::Generacion;
-    resultado_ = resultado;
-    bloquea(true);
-    avance_->comienza(QStringLiteral("Generando pedidos…"));
+    lanza(Operacion::Generacion, resultado, QStringLiteral("Generando pedidos…"),
+          [=](Trabajador& t) {
+              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
+              avisos.folio = [&t](const acumulacion::FolioDado& d) { t.entrega(d.folio); };
+              acumulacion::clsAcumular acumular(bases);
+              acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
+              *resultado = acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
+          });
 }
 
 void TabAcumular::recibe(const QVariant& valor) {

@@ -6,11 +6,13 @@
 #include <QDate>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class HiloTrabajo;
 class PanelAvance;
 class QComboBox;
+class Trabajador;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -52,6 +54,9 @@ private:
     void cambiaCliente();
     void buscaPedidos();
     void generaPedido();
+    // Starts cuerpo on the worker thread; its result is read back into resultado.
+    void lanza(Operacion operacion, std::shared_ptr<acumulacion::Resultado> resultado,
+               const QString& texto, std::function<void(Trabajador&)> cuerpo);
     void recibe(const QVariant& valor);
     void termina(const QString& fallo);
     void terminaBusqueda(const acumulacion::Resultado& r);
@@ -60,7 +65,8 @@ private:
     void validaFechas();
     QDate fecha(int indice) const;
     void avisaError(const QString& mensaje);
-    static QString textoAvance(const acumulacion::Avance& a, Operacion operacion);
+    // Progress and cancel of a run, heard on the worker thread.
+    static acumulacion::Retrollamadas retrollamadas(Trabajador& t, Operacion operacion);
 
     Programa& programa_;
     std::unique_ptr<host::Conexion> conexion_;

@@ -268,13 +268,9 @@ void BajarPedidos::escribeArchivo() {
         programa_.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa_.carpetaPrograma;
     auto resultado = std::make_shared<ResultadoExportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
-        transferencia::Avance avance;
-        avance.progreso = [&t](qint64 n, qint64 total) {
-            t.informa(QStringLiteral("Pedido %1 de %2").arg(n).arg(total), n, total);
-        };
-        avance.cancelar = [&t] { return t.cancelado(); };
         auto conexion = bases.abre(base);
-        *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino, avance);
+        *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
+                                                 t.avancePedidos());
     });
     if (!iniciada)
         return;

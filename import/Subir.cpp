@@ -129,10 +129,7 @@ void Subir::acepta() {
     auto resultado = std::make_shared<ResultadoImportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         importacion::LlamadasImportacion llamadas;
-        llamadas.progreso = [&t](qint64 n, qint64 total) {
-            t.informa(QStringLiteral("Pedido %1 de %2").arg(n).arg(total), n, total);
-        };
-        llamadas.cancelar = [&t] { return t.cancelado(); };
+        static_cast<transferencia::Avance&>(llamadas) = t.avancePedidos();
         *resultado = importacion::SubePedidos(bases, base, archivo, carpeta, llamadas);
     });
     if (!iniciada)

@@ -7,6 +7,15 @@
 Trabajador::Trabajador(Cuerpo cuerpo, const std::atomic<bool>& cancelar)
     : cuerpo_(std::move(cuerpo)), cancelar_(cancelar) {}
 
+transferencia::Avance Trabajador::avancePedidos() {
+    transferencia::Avance avance;
+    avance.progreso = [this](qint64 n, qint64 total) {
+        informa(QStringLiteral("Pedido %1 de %2").arg(n).arg(total), n, total);
+    };
+    avance.cancelar = [this] { return cancelado(); };
+    return avance;
+}
+
 void Trabajador::ejecuta() {
     QString fallo;
     // Nothing may escape a thread's event loop: whatever the body did not handle is told to

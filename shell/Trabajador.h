@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Avance.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -22,6 +24,9 @@ public:
     }
     void entrega(const QVariant& valor) { emit dato(valor); }
     bool cancelado() const { return cancelar_.load(); }
+    // The callbacks of an export or an import: progress told as "Pedido n de m", and the
+    // user's cancel.
+    transferencia::Avance avancePedidos();
 
 public slots:
     void ejecuta();
