@@ -304,6 +304,23 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     EXPECT_TRUE(boton(QStringLiteral("Command4"))->isEnabled());
 }
 
+TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {
+    constexpr int pedidos = 300;
+    for (int i = 1; i <= pedidos; ++i)
+        e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(tab->ocupado());
+    tab.reset();
+    const qint64 movidos = cuentaActual(QStringLiteral("pedidos"));
+    EXPECT_LT(movidos, pedidos);
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);
+}
+
 TEST_F(TabAcumularTest, DatabaseFailuresAreShownAsErrors) {
     programa.bases->cMiBase = pruebas::nombreUnico(QStringLiteral("falta"));
     abre();
