@@ -37,10 +37,6 @@ qint32 folioDe(const QString& texto) {
     return qint32(std::clamp(n, 0.0, double(std::numeric_limits<qint32>::max())));
 }
 
-QString hoy() {
-    return QDate::currentDate().toString(host::libNucleo::FormatoFecha());
-}
-
 } // namespace
 
 TabAcumular::TabAcumular(Programa& programa, QWidget* parent)
@@ -146,7 +142,7 @@ void TabAcumular::entra() {
     command5_->hide();
     txtResultado_->clear();
     txtResultado_->hide();
-    mskFecha_[2]->setText(hoy());
+    CampoTexto::ponFecha(*mskFecha_[2], QDate::currentDate());
     lblEtiqueta_[3]->setText(QStringLiteral("Base de datos a usar: ") + programa_.bases->cMiBase);
 
     {
@@ -237,7 +233,7 @@ bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
     } else {
         for (QLineEdit* campo : mskFecha_)
             if (objeto == campo && !CampoTexto::fecha(*campo).isValid())
-                campo->setText(hoy());
+                CampoTexto::ponFecha(*campo, QDate::currentDate());
     }
     return QWidget::eventFilter(objeto, evento);
 }
@@ -245,7 +241,7 @@ bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
 void TabAcumular::validaFechas() {
     for (QLineEdit* campo : mskFecha_)
         if (!CampoTexto::fecha(*campo).isValid())
-            campo->setText(hoy());
+            CampoTexto::ponFecha(*campo, QDate::currentDate());
 }
 
 QDate TabAcumular::fecha(int indice) const {
