@@ -1,6 +1,384 @@
 #include "accumulation/TabAcumular.h"
 
-TabAcumular::TabAcumular(Programa& programa, QWidget* parent)
-    : QWidget(parent), programa_(programa) {}
+#include "accumulation/ConsultasAcumulacion.h"
+#include "accumulation/clsAcumular.h"
+#include "shell/CajaMensaje.h"
+#include "shell/CampoTexto.h"
+#include "shell/HiloTrabajo.h"
+#include "shell/PanelAvance.h"
+#include "shell/host/Conexion.h"
+#include "shell/host/libNucleo.h"
 
-void TabAcumular::entra() {}
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <algorithm>
+#include <limits>
+
+using acumulacion::Resultado;
+
+namespace {
+
+// The window moves orders in small groups, so the folio box counts up and "Cancelar" is
+// heard soon, at little cost in speed.
+constexpr int pedidosPorTransaccion = 10;
+
+// The folio box's text as a folio: its leading number, within the folio's range.
+qint32 folioDe(const QString& texto) {
+    const double n = host::libNucleo::nxVal(texto);
+    return qint32(std::clamp(n, 0.0, double(std::numeric_limits<qint32>::max())));
+}
+
+} // namespace
+
+TabAcumular::TabAcumular(Programa& programa, QWidget* parent)
+    : QWidget(parent), programa_(programa), hilo_(new HiloTrabajo(this)) {
+    setObjectName(QStringLiteral("TabAcumular"));
+    construye();
+    avance_->sigue(*hilo_);
+    connect(hilo_, &HiloTrabajo::dato, this, &TabAcumular::recibe);
+    connect(hilo_, &HiloTrabajo::terminado, this, &TabAcumular::termina);
+}
+
+// Declared here so the header needs no definition of the connection.
+TabAcumular::~TabAcumular() = default;
+
+QLabel* TabAcumular::etiqueta(int indice, const QString& texto) {
+    auto* l = new QLabel(texto, this);
+    l->setObjectName(QStringLiteral("lblEtiqueta(%1)").arg(indice));
+    lblEtiqueta_[indice] = l;
+    return l;
+}
+
+void TabAcumular::construye() {
+    etiqueta(3, QStringLiteral("Base de datos a usar: ") + programa_.bases->cMiBase);
+    QFont titulo = lblEtiqueta_[3]->font();
+    titulo.setBold(true);
+    lblEtiqueta_[3]->setFont(titulo);
+
+    for (int i = 0; i < 3; ++i) {
+        mskFecha_[i] =
+            CampoTexto::creaFecha(QStringLiteral("mskFecha(%1)").arg(i), QLatin1Char('9'), this);
+        mskFecha_[i]->installEventFilter(this);
+    }
+    txtCliente_ = new QLineEdit(this);
+    txtCliente_->setObjectName(QStringLiteral("txtCliente"));
+    CampoTexto::instala(txtCliente_, QLatin1Char('!'));
+    txtCliente_->installEventFilter(this);
+    txtResultado_ = new QPlainTextEdit(this);
+    txtResultado_->setObjectName(QStringLiteral("txtResultado"));
+    txtResultado_->setReadOnly(true);
+    txtResultado_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtResultado_->hide();
+    command4_ = new QPushButton(QStringLiteral("Buscar pedidos"), this);
+    command4_->setObjectName(QStringLiteral("Command4"));
+    cmbDato_ = new QComboBox(this);
+    cmbDato_->setObjectName(QStringLiteral("cmbDato"));
+    cmbDato_->setMinimumWidth(90);
+    txtFolio_ = new QLineEdit(this);
+    txtFolio_->setObjectName(QStringLiteral("txtFolio"));
+    txtFolio_->setMaxLength(10);
+    txtFolio_->setFixedWidth(mskFecha_[0]->width());
+    CampoTexto::instala(txtFolio_, QLatin1Char('9'));
+    txtFolio_->installEventFilter(this);
+    command5_ = new QPushButton(QStringLiteral("Generar pedido"), this);
+    command5_->setObjectName(QStringLiteral("Command5"));
+    command5_->hide();
+    avance_ = new PanelAvance(this);
+
+    auto* rejilla = new QGridLayout(this);
+    rejilla->addWidget(lblEtiqueta_[3], 0, 0, 1, 6);
+    rejilla->addWidget(etiqueta(0, QStringLiteral("Fecha inicial:")), 1, 0);
+    rejilla->addWidget(mskFecha_[0], 1, 1);
+    rejilla->addWidget(etiqueta(1, QStringLiteral("Fecha final:")), 1, 2);
+    rejilla->addWidget(mskFecha_[1], 1, 3);
+    rejilla->addWidget(etiqueta(2, QStringLiteral("Cliente:")), 2, 0);
+    rejilla->addWidget(txtCliente_, 2, 1);
+    rejilla->addWidget(etiqueta(6, QString()), 2, 2, 1, 4);
+    rejilla->addWidget(txtResultado_, 3, 0, 1, 6);
+    rejilla->addWidget(command4_, 4, 5);
+    rejilla->addWidget(etiqueta(9, QStringLiteral("Datos del pedido a generar:")), 5, 0, 1, 6);
+    rejilla->addWidget(etiqueta(7, QStringLiteral("Serie:")), 6, 0);
+    rejilla->addWidget(cmbDato_, 6, 1);
+    rejilla->addWidget(etiqueta(8, QStringLiteral("Folio:")), 6, 2);
+    rejilla->addWidget(txtFolio_, 6, 3);
+    rejilla->addWidget(etiqueta(10, QStringLiteral("Fecha del pedido:")), 7, 0);
+    rejilla->addWidget(mskFecha_[2], 7, 1);
+    rejilla->addWidget(command5_, 7, 5);
+    rejilla->addWidget(avance_, 8, 0, 1, 6);
+    rejilla->setColumnStretch(4, 1);
+    rejilla->setRowStretch(3, 1);
+    lblEtiqueta_[9]->setFont(titulo);
+
+    setTabOrder(mskFecha_[0], mskFecha_[1]);
+    setTabOrder(mskFecha_[1], txtCliente_);
+    setTabOrder(txtCliente_, command4_);
+    setTabOrder(command4_, cmbDato_);
+    setTabOrder(cmbDato_, txtFolio_);
+    setTabOrder(txtFolio_, mskFecha_[2]);
+    setTabOrder(mskFecha_[2], command5_);
+
+    connect(cmbDato_, &QComboBox::currentIndexChanged, this, &TabAcumular::eligeSerie);
+    connect(txtCliente_, &QLineEdit::textChanged, this, &TabAcumular::cambiaCliente);
+    connect(command4_, &QPushButton::clicked, this, &TabAcumular::buscaPedidos);
+    connect(command5_, &QPushButton::clicked, this, &TabAcumular::generaPedido);
+}
+
+bool TabAcumular::ocupado() const {
+    return hilo_->ocupado();
+}
+
+void TabAcumular::entra() {
+    if (ocupado())
+        return;
+    command5_->hide();
+    txtResultado_->clear();
+    txtResultado_->hide();
+    CampoTexto::ponFecha(*mskFecha_[2], QDate::currentDate());
+    lblEtiqueta_[3]->setText(QStringLiteral("Base de datos a usar: ") + programa_.bases->cMiBase);
+
+    {
+        // The list is refilled quietly; the folio is proposed once, below.
+        const QSignalBlocker quieto(cmbDato_);
+        cmbDato_->clear();
+    }
+    try {
+        // Opened on every entry: a connection lost since the last one is replaced.
+        conexion_.reset();
+        conexion_ = programa_.bases->abre(programa_.bases->cMiBase);
+        const bool conSeries = acumulacion::SeriesEnPedidos(*conexion_);
+        cmbDato_->setVisible(conSeries);
+        lblEtiqueta_[7]->setVisible(conSeries);
+        const QStringList series = acumulacion::SeriesActivas(*conexion_);
+        if (series.isEmpty()) {
+            cmbDato_->hide();
+            lblEtiqueta_[7]->hide();
+            txtFolio_->setText(QString::number(acumulacion::FolioPropuesto(*conexion_, {})));
+        } else {
+            {
+                const QSignalBlocker quieto(cmbDato_);
+                cmbDato_->addItems(series);
+                cmbDato_->setCurrentIndex(0);
+            }
+            eligeSerie();
+        }
+    } catch (const host::ErrorBdD& e) {
+        conexion_.reset();
+        avisaError(e.mensaje());
+    }
+    txtCliente_->clear();
+    lblEtiqueta_[6]->clear();
+    mskFecha_[0]->setFocus();
+}
+
+void TabAcumular::eligeSerie() {
+    if (!conexion_)
+        return;
+    // A hidden list still holds the series the generation uses, but the folio then comes
+    // from the counter of the series without name.
+    const bool visible = !cmbDato_->isHidden();
+    if (visible && cmbDato_->count() == 0)
+        return;
+    try {
+        const QString serie = visible ? cmbDato_->currentText() : QString();
+        txtFolio_->setText(QString::number(acumulacion::FolioPropuesto(*conexion_, serie)));
+    } catch (const host::ErrorBdD& e) {
+        conexion_.reset();
+        avisaError(e.mensaje());
+    }
+}
+
+void TabAcumular::cambiaCliente() {
+    lblEtiqueta_[6]->clear();
+    const QString clave = txtCliente_->text().trimmed();
+    if (clave.isEmpty() || !conexion_)
+        return;
+    try {
+        lblEtiqueta_[6]->setText(acumulacion::NombreCliente(*conexion_, clave));
+    } catch (const host::ErrorBdD& e) {
+        // Told once: the next entry to the tab opens the connection again.
+        conexion_.reset();
+        avisaError(e.mensaje());
+    }
+}
+
+bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() != QEvent::FocusOut)
+        return QWidget::eventFilter(objeto, evento);
+    const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
+    if (objeto == txtFolio_) {
+        // The box always holds a whole number of the folio's range.
+        txtFolio_->setText(QString::number(folioDe(txtFolio_->text())));
+    } else if (objeto == txtCliente_) {
+        txtCliente_->setText(txtCliente_->text().trimmed());
+        // Leaving the box empty by the user's own move is not allowed; losing the focus to
+        // another window or a menu is.
+        const bool movida = motivo == Qt::TabFocusReason || motivo == Qt::BacktabFocusReason ||
+                            motivo == Qt::MouseFocusReason;
+        if (txtCliente_->text().isEmpty() && movida) {
+            QPointer<QLineEdit> cliente(txtCliente_);
+            QTimer::singleShot(0, this, [cliente] {
+                if (cliente && cliente->isVisible() && cliente->isEnabled())
+                    cliente->setFocus(Qt::OtherFocusReason);
+            });
+        }
+    } else {
+        for (QLineEdit* campo : mskFecha_)
+            if (objeto == campo && !CampoTexto::fecha(*campo).isValid())
+                CampoTexto::ponFecha(*campo, QDate::currentDate());
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void TabAcumular::validaFechas() {
+    for (QLineEdit* campo : mskFecha_)
+        if (!CampoTexto::fecha(*campo).isValid())
+            CampoTexto::ponFecha(*campo, QDate::currentDate());
+}
+
+QDate TabAcumular::fecha(int indice) const {
+    return CampoTexto::fecha(*mskFecha_[indice]);
+}
+
+acumulacion::Retrollamadas TabAcumular::retrollamadas(Trabajador& t, Operacion operacion) {
+    acumulacion::Retrollamadas avisos;
+    avisos.avance = [&t, operacion](const acumulacion::Avance& a) {
+        QString texto = operacion == Operacion::Busqueda
+                            ? QStringLiteral("Buscando en %1 (empresa %2 de %3)")
+                            : QStringLiteral("Acumulando de %1 (empresa %2 de %3)");
+        texto = texto.arg(a.base).arg(a.empresa).arg(a.empresas);
+        if (a.pedidos > 0)
+            texto += QStringLiteral(": pedido %1 de %2").arg(a.pedido).arg(a.pedidos);
+        // Companies done, plus the share of the current one's orders, in thousandths.
+        const qint64 parte = a.pedidos > 0 ? qint64(a.pedido) * 1000 / a.pedidos : 0;
+        t.informa(texto, qint64(a.empresa - 1) * 1000 + parte, qint64(a.empresas) * 1000);
+    };
+    avisos.cancelar = [&t] { return t.cancelado(); };
+    return avisos;
+}
+
+void TabAcumular::buscaPedidos() {
+    if (ocupado())
+        return;
+    validaFechas();
+    txtResultado_->clear();
+    command5_->hide();
+    const QDate desde = fecha(0), hasta = fecha(1);
+    const host::BasesDD bases = *programa_.bases;
+    auto resultado = std::make_shared<Resultado>();
+    lanza(Operacion::Busqueda, resultado, QStringLiteral("Buscando pedidos pendientes…"),
+          [=](Trabajador& t) {
+              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Busqueda);
+              avisos.renglon = [&t](const QString& renglon) { t.entrega(renglon); };
+              *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
+          });
+}
+
+void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultado,
+                        const QString& texto, std::function<void(Trabajador&)> cuerpo) {
+    if (!hilo_->inicia(std::move(cuerpo)))
+        return;
+    operacion_ = operacion;
+    resultado_ = std::move(resultado);
+    bloquea(true);
+    avance_->comienza(texto);
+}
+
+void TabAcumular::generaPedido() {
+    if (ocupado())
+        return;
+    if (!CajaMensaje::confirma(this,
+                               QStringLiteral("¿Desea generar el pedido, según los parámetros "
+                                              "indicados?"),
+                               QStringLiteral("Generar pedido"), true))
+        return;
+    validaFechas();
+    const QDate desde = fecha(0), hasta = fecha(1);
+    const QString serie = cmbDato_->currentText().trimmed();
+    const qint32 folio = folioDe(txtFolio_->text());
+    const host::BasesDD bases = *programa_.bases;
+    auto resultado = std::make_shared<Resultado>();
+    lanza(Operacion::Generacion, resultado, QStringLiteral("Generando pedidos…"),
+          [=](Trabajador& t) {
+              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
+              avisos.folio = [&t](const acumulacion::FolioDado& d) { t.entrega(d.folio); };
+              acumulacion::clsAcumular acumular(bases);
+              acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
+              *resultado = acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
+          });
+}
+
+void TabAcumular::recibe(const QVariant& valor) {
+    if (operacion_ == Operacion::Busqueda) {
+        // Lines show as they are found.
+        txtResultado_->appendPlainText(valor.toString());
+        txtResultado_->show();
+    } else if (operacion_ == Operacion::Generacion) {
+        txtFolio_->setText(QString::number(valor.toInt()));
+    }
+}
+
+void TabAcumular::termina(const QString& fallo) {
+    const Operacion operacion = operacion_;
+    operacion_ = Operacion::Ninguna;
+    Resultado r = resultado_ ? *resultado_ : Resultado();
+    resultado_.reset();
+    if (!fallo.isEmpty()) {
+        r.ok = false;
+        r.mensaje = fallo;
+    }
+    bloquea(false);
+    if (operacion == Operacion::Busqueda)
+        terminaBusqueda(r);
+    else if (operacion == Operacion::Generacion)
+        terminaGeneracion(r);
+}
+
+void TabAcumular::terminaBusqueda(const Resultado& r) {
+    // A failed search offers no generation: what it did not see, the user has not checked.
+    const bool hallados = r.ok && r.encontrados;
+    txtResultado_->setVisible(!txtResultado_->toPlainText().isEmpty());
+    command5_->setVisible(hallados);
+    if (!r.ok)
+        avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
+    else if (hallados)
+        command5_->setFocus();
+}
+
+void TabAcumular::terminaGeneracion(const Resultado& r) {
+    if (!r.ok) {
+        avisaError(r.mensaje);
+        return;
+    }
+    if (r.cancelado || r.pedidosMovidos == 0) {
+        // Nothing or not everything was generated: not a success to report.
+        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        return;
+    }
+    CajaMensaje::muestra(this, QStringLiteral("Pedido generado"), CajaMensaje::Aceptar,
+                         QStringLiteral("Fin del proceso"));
+    emit regresar();
+}
+
+void TabAcumular::bloquea(bool trabajando) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{mskFecha_[0], mskFecha_[1], mskFecha_[2], txtCliente_,
+                                         cmbDato_, txtFolio_, command4_, command5_})
+        w->setEnabled(!trabajando);
+    if (trabajando)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TabAcumular::avisaError(const QString& mensaje) {
+    CajaMensaje::muestra(this, mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
+}

@@ -1,21 +1,87 @@
 #pragma once
 
+#include "accumulation/TiposAcumulacion.h"
 #include "shell/Programa.h"
 
+#include <QDate>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
 
-// The accumulation tab of the main window.
+class HiloTrabajo;
+class PanelAvance;
+class QComboBox;
+class Trabajador;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace host {
+class Conexion;
+}
+
+// The accumulation tab of the main window: the date range, the search of pending orders in
+// the other company databases, the series and first folio, and the generation that brings
+// the orders in. Search and generation run on a worker thread with their own connections;
+// the tab's own connection serves the small reads (series, folio proposal, customer name).
 class TabAcumular : public QWidget {
     Q_OBJECT
 public:
     explicit TabAcumular(Programa& programa, QWidget* parent = nullptr);
+    ~TabAcumular() override;
+
     // "Acumular pedidos" was pressed on the menu tab: reset the tab and open the connection.
+    // While a search or generation still runs, the tab is left as it is.
     void entra();
+    // A search or a generation is running.
+    bool ocupado() const;
 
 signals:
     // The work is done: the main window goes back to the menu tab.
     void regresar();
 
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
 private:
+    enum class Operacion { Ninguna, Busqueda, Generacion };
+
+    void construye();
+    QLabel* etiqueta(int indice, const QString& texto);
+    void eligeSerie();
+    void cambiaCliente();
+    void buscaPedidos();
+    void generaPedido();
+    // Starts cuerpo on the worker thread; its result is read back into resultado.
+    void lanza(Operacion operacion, std::shared_ptr<acumulacion::Resultado> resultado,
+               const QString& texto, std::function<void(Trabajador&)> cuerpo);
+    void recibe(const QVariant& valor);
+    void termina(const QString& fallo);
+    void terminaBusqueda(const acumulacion::Resultado& r);
+    void terminaGeneracion(const acumulacion::Resultado& r);
+    void bloquea(bool trabajando);
+    void validaFechas();
+    QDate fecha(int indice) const;
+    void avisaError(const QString& mensaje);
+    // Progress and cancel of a run, heard on the worker thread.
+    static acumulacion::Retrollamadas retrollamadas(Trabajador& t, Operacion operacion);
+
     Programa& programa_;
+    std::unique_ptr<host::Conexion> conexion_;
+
+    std::array<QLabel*, 11> lblEtiqueta_{};
+    std::array<QLineEdit*, 3> mskFecha_{};
+    QLineEdit* txtCliente_ = nullptr;
+    QPlainTextEdit* txtResultado_ = nullptr;
+    QPushButton* command4_ = nullptr;
+    QComboBox* cmbDato_ = nullptr;
+    QLineEdit* txtFolio_ = nullptr;
+    QPushButton* command5_ = nullptr;
+    PanelAvance* avance_ = nullptr;
+    HiloTrabajo* hilo_ = nullptr;
+
+    Operacion operacion_ = Operacion::Ninguna;
+    std::shared_ptr<acumulacion::Resultado> resultado_;
 };

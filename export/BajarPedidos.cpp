@@ -1,6 +1,360 @@
 #include "export/BajarPedidos.h"
 
+#include "data/FormatoTransferencia.h"
+#include "export/ModeloPedidosExportar.h"
+#include "shell/CajaMensaje.h"
+#include "shell/CampoTexto.h"
+#include "shell/ColocaTwips.h"
+#include "shell/HiloTrabajo.h"
+#include "shell/PanelAvance.h"
+#include "shell/host/Conexion.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <optional>
+
+using colocacion::pixeles;
+using exportacion::FilaExportar;
+using exportacion::ResultadoExportacion;
+
+namespace {
+
+using Controles = std::initializer_list<QWidget*>;
+
+void habilita(Controles controles, bool si) {
+    for (QWidget* w : controles)
+        w->setEnabled(si);
+}
+
+std::optional<QDate> limite(const QLineEdit* campo) {
+    const QDate f = CampoTexto::fecha(*campo);
+    return f.isValid() ? std::optional<QDate>(f) : std::nullopt;
+}
+
+} // namespace
+
 BajarPedidos::BajarPedidos(Programa& programa, QWidget* parent)
-    : QDialog(parent), programa_(programa) {
+    : QDialog(parent), programa_(programa), hilo_(new HiloTrabajo(this)) {
     setObjectName(QStringLiteral("BajarPedidos"));
+    setWindowTitle(QStringLiteral("Exportar información de pedidos") + QStringLiteral(" en ") +
+                   programa_.baseExportar);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(pixeles(9390), pixeles(6225));
+    construye();
+    avance_->sigue(*hilo_);
+    connect(hilo_, &HiloTrabajo::terminado, this, &BajarPedidos::termina);
+    reinicia();
+}
+
+BajarPedidos::~BajarPedidos() = default;
+
+QLabel* BajarPedidos::etiqueta(const QString& nombre, const QString& texto) {
+    auto* l = new QLabel(texto, this);
+    l->setObjectName(nombre);
+    return l;
+}
+
+void BajarPedidos::construye() {
+    // Created in tab order.
+    QLabel* label1 = etiqueta(QStringLiteral("Label1"), QStringLiteral("Fecha inicial:"));
+    QLabel* label2 = etiqueta(QStringLiteral("Label2"), QStringLiteral("Fecha final:"));
+    for (int i = 0; i < 2; ++i) {
+        mkeFecha_[i] =
+            CampoTexto::creaFecha(QStringLiteral("mkeFecha(%1)").arg(i), QLatin1Char('!'), this);
+        mkeFecha_[i]->installEventFilter(this);
+    }
+    // The customer filter was never offered: its controls stay hidden.
+    label3_ = etiqueta(QStringLiteral("Label3"), QStringLiteral("Cliente:"));
+    txtCliente_ = new QLineEdit(this);
+    txtCliente_->setObjectName(QStringLiteral("txtCliente"));
+    label4_ = etiqueta(QStringLiteral("Label4"), QString());
+    cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
+    cmdAceptar_->setObjectName(QStringLiteral("cmdAceptar"));
+    modelo_ = new ModeloPedidosExportar(this);
+    mhgReja_ = new QTableView(this);
+    mhgReja_->setObjectName(QStringLiteral("mhgReja"));
+    mhgReja_->setModel(modelo_);
+    label5_ = etiqueta(QStringLiteral("Label5"), QStringLiteral("Marque/desmarque con ESPACIO"));
+    cmdProceder_ = new QPushButton(QStringLiteral("&Proceder"), this);
+    cmdProceder_->setObjectName(QStringLiteral("cmdProceder"));
+    label6_ = etiqueta(QStringLiteral("Label6"), QStringLiteral("Archivo:"));
+    txtArchivo_ = new QLineEdit(this);
+    txtArchivo_->setObjectName(QStringLiteral("txtArchivo"));
+    CampoTexto::instala(txtArchivo_, QLatin1Char('!'));
+    drive1_ = new QComboBox(this);
+    drive1_->setObjectName(QStringLiteral("Drive1"));
+    CampoTexto::instala(drive1_, QLatin1Char('!'));
+    label8_ = etiqueta(QStringLiteral("Label8"), QStringLiteral("Unidad:"));
+    avance_ = new PanelAvance(this);
+
+    colocaTwips(label1, 360, 240);
+    colocaTwips(label2, 3240, 240);
+    colocaTwips(mkeFecha_[0], 1440, 240, 1215, 285);
+    colocaTwips(mkeFecha_[1], 4200, 240, 1215, 285);
+    colocaTwips(label3_, 360, 600);
+    colocaTwips(txtCliente_, 1440, 600, 1215, 285);
+    colocaTwips(label4_, 2760, 600, 600, 285);
+    colocaTwips(cmdAceptar_, 7920, 1080, 1215, 495);
+    colocaTwips(mhgReja_, 1080, 720, 7215, 4695);
+    colocaTwips(label5_, 1080, 5640);
+    colocaTwips(cmdProceder_, 7080, 5640, 1215, 495);
+    colocaTwips(label6_, 2400, 5760);
+    colocaTwips(txtArchivo_, 3120, 5760, 3840, 285);
+    colocaTwips(label8_, 360, 5760);
+    colocaTwips(drive1_, 1080, 5760, 1215, 285);
+    colocaTwips(avance_, 5640, 120, 3495, 540);
+    ajustaEtiqueta(label1, mkeFecha_[0]);
+    ajustaEtiqueta(label2, mkeFecha_[1]);
+    ajustaEtiqueta(label6_, txtArchivo_);
+    ajustaEtiqueta(label8_, drive1_);
+    drive1_->view()->setMinimumWidth(pixeles(4800));
+    label3_->hide();
+    txtCliente_->hide();
+    label4_->hide();
+
+    // The columns keep their set widths; a slightly smaller type lets dates and amounts fit.
+    QFont letra = mhgReja_->font();
+    letra.setPointSizeF(letra.pointSizeF() * 0.9);
+    mhgReja_->setFont(letra);
+    mhgReja_->horizontalHeader()->setFont(letra);
+    mhgReja_->verticalHeader()->hide();
+    mhgReja_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mhgReja_->setSelectionMode(QAbstractItemView::SingleSelection);
+    mhgReja_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mhgReja_->setTabKeyNavigation(false);
+    mhgReja_->setWordWrap(false);
+    mhgReja_->horizontalHeader()->setStretchLastSection(false);
+    mhgReja_->horizontalHeader()->setHighlightSections(false);
+    mhgReja_->verticalHeader()->setDefaultSectionSize(mhgReja_->fontMetrics().height() + 6);
+    const int anchos[ModeloPedidosExportar::Columnas] = {500, 1000, 1100, 1100, 1200, 1200, 800, 0};
+    for (int c = 0; c < ModeloPedidosExportar::Columnas; ++c)
+        mhgReja_->setColumnWidth(c, pixeles(anchos[c]));
+    mhgReja_->setColumnHidden(ModeloPedidosExportar::Id, true);
+    mhgReja_->installEventFilter(this);
+
+    // Return moves between fields; no button is pressed by it.
+    for (QPushButton* b : {cmdAceptar_, cmdProceder_})
+        b->setAutoDefault(false);
+
+    setTabOrder(mkeFecha_[0], mkeFecha_[1]);
+    setTabOrder(mkeFecha_[1], cmdAceptar_);
+    setTabOrder(cmdAceptar_, mhgReja_);
+    setTabOrder(mhgReja_, cmdProceder_);
+    setTabOrder(cmdProceder_, drive1_);
+    setTabOrder(drive1_, txtArchivo_);
+
+    connect(cmdAceptar_, &QPushButton::clicked, this, &BajarPedidos::buscaPedidos);
+    connect(cmdProceder_, &QPushButton::clicked, this, &BajarPedidos::procede);
+    connect(mhgReja_, &QTableView::clicked, this, &BajarPedidos::alterna);
+}
+
+QStringList BajarPedidos::destinos() {
+    QStringList lista;
+    for (const QString& raiz : exportacion::UnidadesDestino())
+        lista << QDir::cleanPath(raiz);
+    const QString casa = QDir::cleanPath(QDir::homePath());
+    lista.removeAll(casa);
+    lista.prepend(casa);
+    return lista;
+}
+
+bool BajarPedidos::ocupado() const {
+    return hilo_->ocupado();
+}
+
+void BajarPedidos::reject() {
+    if (!ocupado())
+        QDialog::reject();
+}
+
+bool BajarPedidos::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == mhgReja_ && evento->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(evento)->key() == Qt::Key_Space) {
+        alterna(mhgReja_->currentIndex());
+        return true;
+    }
+    if (evento->type() == QEvent::FocusOut) {
+        // A field left without a valid date is emptied: no bound on that side.
+        for (QLineEdit* campo : mkeFecha_)
+            if (objeto == campo && !CampoTexto::fecha(*campo).isValid())
+                campo->clear();
+    }
+    return QDialog::eventFilter(objeto, evento);
+}
+
+void BajarPedidos::alterna(const QModelIndex& indice) {
+    if (indice.isValid())
+        modelo_->alterna(indice.row());
+}
+
+void BajarPedidos::buscaPedidos() {
+    if (ocupado())
+        return;
+    modelo_->vacia();
+    const std::optional<QDate> desde = limite(mkeFecha_[0]), hasta = limite(mkeFecha_[1]);
+    const host::BasesDD bases = *programa_.bases;
+    const QString base = programa_.baseExportar;
+    auto filas = std::make_shared<std::vector<FilaExportar>>();
+    const bool iniciada = hilo_->inicia([=](Trabajador&) {
+        if (base.trimmed().isEmpty())
+            throw host::ErrorBdD(QStringLiteral("No está configurada la base de datos para "
+                                                "exportar pedidos (\"Para exportar pedidos\")."));
+        auto conexion = bases.abre(base);
+        *filas = exportacion::BuscaPedidosExportar(*conexion, desde, hasta);
+    });
+    if (!iniciada)
+        return;
+    operacion_ = Operacion::Busqueda;
+    filas_ = filas;
+    habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, false);
+    setCursor(Qt::BusyCursor);
+    avance_->comienza(QStringLiteral("Buscando pedidos…"));
+}
+
+void BajarPedidos::procede() {
+    if (txtArchivo_->isHidden())
+        confirmaMarcados();
+    else
+        escribeArchivo();
+}
+
+void BajarPedidos::confirmaMarcados() {
+    const qsizetype marcados = modelo_->marcados().size();
+    if (marcados == 0)
+        return;
+    const QString pregunta = QStringLiteral("Se marcaron para exportar ") +
+                             QString::number(marcados) +
+                             QStringLiteral(" pedidos. ¿Desea proceder a bajar la información?");
+    if (!CajaMensaje::confirma(this, pregunta, QStringLiteral("Exportar pedidos"), true))
+        return;
+    mhgReja_->setEnabled(false);
+    label5_->hide();
+    drive1_->clear();
+    for (const QString& destino : destinos())
+        drive1_->addItem(QDir::toNativeSeparators(destino), destino);
+    muestraNombre(true);
+    drive1_->setFocus();
+}
+
+void BajarPedidos::muestraNombre(bool visible) {
+    for (QWidget* w : Controles{label6_, txtArchivo_, label8_, drive1_}) {
+        w->setVisible(visible);
+        w->setEnabled(true);
+    }
+}
+
+void BajarPedidos::escribeArchivo() {
+    if (ocupado())
+        return;
+    const QString nombre = txtArchivo_->text().trimmed();
+    if (nombre.isEmpty()) {
+        txtArchivo_->setFocus();
+        return;
+    }
+    QString destino = drive1_->currentData().toString();
+    if (destino.isEmpty())
+        destino = drive1_->currentText();
+    const QVector<qint64> ids = modelo_->marcados();
+    const host::BasesDD bases = *programa_.bases;
+    const QString base = programa_.baseExportar;
+    const QString carpeta =
+        programa_.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa_.carpetaPrograma;
+    auto resultado = std::make_shared<ResultadoExportacion>();
+    const bool iniciada = hilo_->inicia([=](Trabajador& t) {
+        auto conexion = bases.abre(base);
+        *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
+                                                 t.avancePedidos());
+    });
+    if (!iniciada)
+        return;
+    operacion_ = Operacion::Exportacion;
+    exportacion_ = resultado;
+    habilita({txtArchivo_, drive1_, mhgReja_, cmdProceder_}, false);
+    setCursor(Qt::BusyCursor);
+    avance_->comienza(QStringLiteral("Escribiendo %1…").arg(transferencia::nombreArchivo(nombre)));
+}
+
+void BajarPedidos::termina(const QString& fallo) {
+    const Operacion operacion = operacion_;
+    operacion_ = Operacion::Ninguna;
+    unsetCursor();
+    if (operacion == Operacion::Busqueda)
+        terminaBusqueda(fallo);
+    else if (operacion == Operacion::Exportacion)
+        terminaExportacion(fallo);
+}
+
+void BajarPedidos::terminaBusqueda(const QString& fallo) {
+    auto filas = std::move(filas_);
+    habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, true);
+    if (!fallo.isEmpty()) {
+        avisaError(fallo);
+        mkeFecha_[0]->setFocus();
+        return;
+    }
+    if (!filas || filas->empty()) {
+        CajaMensaje::muestra(this, QStringLiteral("No hay pedidos registrados con esos datos"),
+                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        mkeFecha_[0]->setFocus();
+        return;
+    }
+    modelo_->pon(std::move(*filas));
+    habilita({mkeFecha_[0], mkeFecha_[1], txtCliente_}, false);
+    cmdAceptar_->hide();
+    label5_->show();
+    cmdProceder_->show();
+    mhgReja_->show();
+    mhgReja_->setEnabled(true);
+    mhgReja_->setCurrentIndex(modelo_->index(0, ModeloPedidosExportar::Pasar));
+    mhgReja_->setFocus();
+}
+
+void BajarPedidos::terminaExportacion(const QString& fallo) {
+    ResultadoExportacion r = exportacion_ ? *exportacion_ : ResultadoExportacion();
+    exportacion_.reset();
+    if (!fallo.isEmpty()) {
+        r.ok = false;
+        r.cancelado = false;
+        r.mensaje = fallo;
+    }
+    if (!r.avisos.isEmpty())
+        CajaMensaje::muestra(this,
+                             QStringLiteral("El archivo no pudo guardar algunos caracteres:\r") +
+                                 r.avisos.join(QLatin1Char('\r')),
+                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+    if (r.ok) {
+        reinicia();
+        return;
+    }
+    // Back to naming the file: another name or folder may work.
+    if (r.cancelado)
+        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+    else
+        avisaError(r.mensaje);
+    muestraNombre(true);
+    cmdProceder_->setEnabled(true);
+    txtArchivo_->setFocus();
+}
+
+void BajarPedidos::reinicia() {
+    habilita({mkeFecha_[0], mkeFecha_[1], txtCliente_, cmdAceptar_}, true);
+    cmdAceptar_->show();
+    for (QWidget* w : Controles{mhgReja_, label5_, cmdProceder_}) {
+        w->hide();
+        w->setEnabled(true);
+    }
+    muestraNombre(false);
+    mkeFecha_[0]->setFocus();
+    unsetCursor();
+}
+
+void BajarPedidos::avisaError(const QString& mensaje) {
+    CajaMensaje::muestra(this, mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
 }

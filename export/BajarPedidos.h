@@ -1,15 +1,82 @@
 #pragma once
 
+#include "export/Exportacion.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
+#include <array>
+#include <memory>
+#include <vector>
 
-// The export selection window.
+class HiloTrabajo;
+class ModeloPedidosExportar;
+class PanelAvance;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QModelIndex;
+class QPushButton;
+class QTableView;
+
+// The export selection window: lists the export database's orders of a date range, lets
+// the user mark them, and writes the marked ones to a transfer file in the program folder,
+// copied to the chosen folder. The search and the writing run on a worker thread with
+// their own connections.
 class BajarPedidos : public QDialog {
     Q_OBJECT
 public:
     explicit BajarPedidos(Programa& programa, QWidget* parent = nullptr);
+    ~BajarPedidos() override;
+
+    // A search or an export is running.
+    bool ocupado() const;
+
+    // Where the file may be copied: the mounted volumes' root folders and the user's home
+    // folder (selected at first).
+    static QStringList destinos();
+
+public slots:
+    // Not while an operation runs: "Cancelar" stops it first.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    enum class Operacion { Ninguna, Busqueda, Exportacion };
+
+    void construye();
+    QLabel* etiqueta(const QString& nombre, const QString& texto);
+    void buscaPedidos();
+    void procede();
+    void confirmaMarcados();
+    void escribeArchivo();
+    void alterna(const QModelIndex& indice);
+    void reinicia();
+    void termina(const QString& fallo);
+    void terminaBusqueda(const QString& fallo);
+    void terminaExportacion(const QString& fallo);
+    void muestraNombre(bool visible);
+    void avisaError(const QString& mensaje);
+
     Programa& programa_;
+    std::array<QLineEdit*, 2> mkeFecha_{};
+    QLabel* label3_ = nullptr;
+    QLineEdit* txtCliente_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QPushButton* cmdAceptar_ = nullptr;
+    QTableView* mhgReja_ = nullptr;
+    ModeloPedidosExportar* modelo_ = nullptr;
+    QLabel* label5_ = nullptr;
+    QPushButton* cmdProceder_ = nullptr;
+    QLabel* label6_ = nullptr;
+    QLineEdit* txtArchivo_ = nullptr;
+    QLabel* label8_ = nullptr;
+    QComboBox* drive1_ = nullptr;
+    PanelAvance* avance_ = nullptr;
+    HiloTrabajo* hilo_ = nullptr;
+
+    Operacion operacion_ = Operacion::Ninguna;
+    std::shared_ptr<std::vector<exportacion::FilaExportar>> filas_;
+    std::shared_ptr<exportacion::ResultadoExportacion> exportacion_;
 };

@@ -1,15 +1,52 @@
 #pragma once
 
+#include "import/Importacion.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
+#include <functional>
+#include <memory>
 
-// The import window.
+class HiloTrabajo;
+class PanelAvance;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The import window: names a transfer file, checks that it exists, asks for confirmation
+// and reads it into the import database on a worker thread. Closes once the file is in.
 class Subir : public QDialog {
     Q_OBJECT
 public:
+    // Chooses the file to open (title, filters); empty when the user chose none.
+    using Selector =
+        std::function<QString(QWidget* padre, const QString& titulo, const QString& filtros)>;
+    // Tests put their own chooser here; an empty one restores the file dialog.
+    static void ponSelector(Selector selector);
+
     explicit Subir(Programa& programa, QWidget* parent = nullptr);
+    ~Subir() override;
+
+    // An import is running.
+    bool ocupado() const;
+
+public slots:
+    // Not while the import runs: "Cancelar" stops it first.
+    void reject() override;
 
 private:
+    void examina();
+    void acepta();
+    void termina(const QString& fallo);
+    void bloquea(bool trabajando);
+    QString carpetaPrograma() const;
+
     Programa& programa_;
+    QLabel* label1_ = nullptr;
+    QLineEdit* txtArchivo_ = nullptr;
+    QPushButton* cmdAceptar_ = nullptr;
+    QPushButton* cmdExaminar_ = nullptr;
+    PanelAvance* avance_ = nullptr;
+    HiloTrabajo* hilo_ = nullptr;
+    std::shared_ptr<importacion::ResultadoImportacion> resultado_;
 };

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+#include <functional>
+
+namespace transferencia {
+
+// What a long export or import tells its caller while it runs.
+struct Avance {
+    // n of total orders done.
+    std::function<void(qint64 n, qint64 total)> progreso;
+    // Asked between orders; true stops the operation and leaves nothing behind.
+    std::function<bool()> cancelar;
+
+    void informa(qint64 n, qint64 total) const {
+        if (progreso)
+            progreso(n, total);
+    }
+    bool cancelado() const { return cancelar && cancelar(); }
+};
+
+} // namespace transferencia

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace transferencia {
+
+// Windows-1252, the one-byte code page of the transfer file. Qt only reaches it through ICU,
+// which a plain Qt build may lack, so the table lives here (it differs from Latin-1 only in
+// 0x80-0x9F).
+class CodificacionAnsi {
+public:
+    // Appends the bytes of texto to destino; every character the code page cannot hold is
+    // written as "?". Gives how many characters were replaced.
+    static int codifica(QStringView texto, QByteArray& destino);
+    // The same from UTF-8 bytes (as the server sends text), without building a QString.
+    static int codificaUtf8(QByteArrayView utf8, QByteArray& destino);
+    // The byte for one code point, or 0 when the code page has none (0 itself maps to 0).
+    static char byteDe(char32_t caracter, bool& cabe);
+    // Bytes read from a file, as text.
+    static QString decodifica(QByteArrayView bytes);
+};
+
+} // namespace transferencia

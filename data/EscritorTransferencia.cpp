@@ -1,0 +1,109 @@
+#include "data/EscritorTransferencia.h"
+
+#include "data/CodificacionAnsi.h"
+#include "data/ErrorTransferencia.h"
+#include "shell/host/Fechas.h"
+
+#include <QIODevice>
+
+namespace transferencia {
+
+namespace {
+constexpr qsizetype tamanoBufer = 1 << 20;
+
+void cambiaComillas(QByteArray& bytes, qsizetype desde) {
+    char* p = bytes.data();
+    for (qsizetype i = desde; i < bytes.size(); ++i)
+        if (p[i] == '"')
+            p[i] = '\'';
+}
+} // namespace
+
+EscritorTransferencia::EscritorTransferencia(QIODevice& destino) : destino_(destino) {
+    bufer_.reserve(tamanoBufer + 4096);
+}
+
+void EscritorTransferencia::separa() {
+    if (!primerCampo_)
+        bufer_ += ',';
+    primerCampo_ = false;
+}
+
+void EscritorTransferencia::vaciaSiLleno() {
+    if (bufer_.size() >= tamanoBufer) {
+        if (destino_.write(bufer_) != bufer_.size())
+            throw ErrorTransferencia(
+                QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
+        bufer_.clear();
+    }
+}
+
+int EscritorTransferencia::texto(QStringView valor) {
+    separa();
+    bufer_ += '"';
+    const qsizetype inicio = bufer_.size();
+    const int fuera = CodificacionAnsi::codifica(valor, bufer_);
+    cambiaComillas(bufer_, inicio);
+    bufer_ += '"';
+    return fuera;
+}
+
+int EscritorTransferencia::textoUtf8(QByteArrayView utf8) {
+    separa();
+    bufer_ += '"';
+    const qsizetype inicio = bufer_.size();
+    const int fuera = CodificacionAnsi::codificaUtf8(utf8, bufer_);
+    cambiaComillas(bufer_, inicio);
+    bufer_ += '"';
+    return fuera;
+}
+
+void EscritorTransferencia::numero(QByteArrayView cifras) {
+    separa();
+    bufer_ += cifras;
+}
+
+void EscritorTransferencia::entero(qint64 valor) {
+    separa();
+    bufer_ += QByteArray::number(valor);
+}
+
+void EscritorTransferencia::logico(bool valor) {
+    separa();
+    bufer_ += valor ? "#TRUE#" : "#FALSE#";
+}
+
+void EscritorTransferencia::nulo() {
+    separa();
+    bufer_ += "#NULL#";
+}
+
+void EscritorTransferencia::fecha(const QDate& fecha) {
+    separa();
+    bufer_ += host::Fechas::aMarcaFecha(fecha).toLatin1();
+}
+
+void EscritorTransferencia::fechaHora(const QDateTime& fechaHora) {
+    separa();
+    bufer_ += host::Fechas::aMarcaFechaHora(fechaHora).toLatin1();
+}
+
+void EscritorTransferencia::fechaTexto(const QDate& fecha) {
+    texto(host::Fechas::aTextoMes(fecha));
+}
+
+void EscritorTransferencia::finRegistro() {
+    bufer_ += "\r\n";
+    primerCampo_ = true;
+    ++registros_;
+    vaciaSiLleno();
+}
+
+void EscritorTransferencia::termina() {
+    if (!bufer_.isEmpty() && destino_.write(bufer_) != bufer_.size())
+        throw ErrorTransferencia(
+            QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
+    bufer_.clear();
+}
+
+} // namespace transferencia

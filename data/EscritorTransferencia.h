@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QDateTime>
+#include <QStringView>
+
+class QIODevice;
+
+namespace transferencia {
+
+// Writes transfer file records field by field: commas between fields, CR LF after each
+// record, Windows-1252 bytes. Buffered; termina() pushes the rest to the device.
+class EscritorTransferencia {
+public:
+    explicit EscritorTransferencia(QIODevice& destino);
+    EscritorTransferencia(const EscritorTransferencia&) = delete;
+    EscritorTransferencia& operator=(const EscritorTransferencia&) = delete;
+
+    // A quoted text. Every double quote becomes an apostrophe, since the format cannot
+    // carry one inside a text. Gives how many characters Windows-1252 could not hold
+    // (each written as "?").
+    int texto(QStringView valor);
+    int textoUtf8(QByteArrayView utf8);
+    // A number exactly as given ("12.50", "-3"), without quotes.
+    void numero(QByteArrayView cifras);
+    void entero(qint64 valor);
+    void logico(bool valor);        // #TRUE# / #FALSE#
+    void nulo();                    // #NULL#
+    void fecha(const QDate& fecha); // #yyyy-mm-dd#
+    // #yyyy-mm-dd hh:mm:ss#, or #yyyy-mm-dd# at midnight.
+    void fechaHora(const QDateTime& fechaHora);
+    // "dd/mmm/yyyy" as a quoted text (the two dates of the header).
+    void fechaTexto(const QDate& fecha);
+    void finRegistro();
+
+    // Writes what is still buffered; throws ErrorTransferencia with the device's reason.
+    void termina();
+    qint64 registros() const { return registros_; }
+
+private:
+    void separa();
+    void vaciaSiLleno();
+    QIODevice& destino_;
+    QByteArray bufer_;
+    bool primerCampo_ = true;
+    qint64 registros_ = 0;
+};
+
+} // namespace transferencia

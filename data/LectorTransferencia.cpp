@@ -1,0 +1,173 @@
+#include "data/LectorTransferencia.h"
+
+#include "data/CodificacionAnsi.h"
+#include "data/ErrorTransferencia.h"
+#include "data/FormatoTransferencia.h"
+
+#include <QIODevice>
+#include <cstring>
+
+namespace transferencia {
+
+namespace {
+constexpr qsizetype tamanoBufer = 1 << 16;
+
+bool esBlanco(char c) {
+    return c == ' ' || c == '\t';
+}
+bool esFinDeLinea(char c) {
+    return c == '\r' || c == '\n';
+}
+} // namespace
+
+LectorTransferencia::LectorTransferencia(QIODevice& origen) : origen_(origen) {
+    bufer_.resize(tamanoBufer);
+}
+
+bool LectorTransferencia::hayBytes() {
+    if (pos_ < fin_)
+        return true;
+    if (agotado_)
+        return false;
+    const qint64 leidos = origen_.read(bufer_.data(), bufer_.size());
+    if (leidos < 0)
+        throw ErrorTransferencia(
+            QStringLiteral("No se pudo leer el archivo: %1").arg(origen_.errorString()), linea_);
+    pos_ = 0;
+    fin_ = leidos;
+    agotado_ = leidos == 0;
+    return leidos > 0;
+}
+
+// At a CR or LF: consumes CR LF, or a lone CR or LF, as one line end.
+void LectorTransferencia::saltaFinDeLinea() {
+    const char c = bufer_[pos_++];
+    ++linea_;
+    if (c == '\r' && hayBytes() && bufer_[pos_] == '\n')
+        ++pos_;
+}
+
+// At a record boundary. When the rest of the file is blanks and line ends, there is no
+// further record. Otherwise every line end skipped there stands for an empty field, as a
+// reader that took them one by one would have seen.
+bool LectorTransferencia::soloQuedanBlancos() {
+    int finesDeLinea = 0;
+    while (hayBytes()) {
+        const char c = bufer_[pos_];
+        if (esBlanco(c)) {
+            ++pos_;
+        } else if (esFinDeLinea(c)) {
+            saltaFinDeLinea();
+            ++finesDeLinea;
+        } else {
+            vaciosPendientes_ = finesDeLinea;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LectorTransferencia::leeCampo(Campo& campo) {
+    campo.entreComillas = false;
+    if (vaciosPendientes_ > 0) {
+        --vaciosPendientes_;
+        campo.valor.clear();
+        return true;
+    }
+    while (hayBytes() && esBlanco(bufer_[pos_]))
+        ++pos_;
+    if (!hayBytes())
+        return false;
+    campo_.clear();
+    if (bufer_[pos_] == '"') {
+        ++pos_;
+        const int lineaInicio = linea_;
+        char anterior = 0;
+        for (;;) {
+            if (!hayBytes())
+                throw ErrorTransferencia(
+                    QStringLiteral("El archivo termina dentro del texto entre comillas que "
+                                   "empieza en la línea %1.")
+                        .arg(lineaInicio),
+                    lineaInicio);
+            const char* p = bufer_.constData() + pos_;
+            const char* cierre = static_cast<const char*>(memchr(p, '"', size_t(fin_ - pos_)));
+            const qsizetype tramo = cierre ? cierre - p : fin_ - pos_;
+            for (qsizetype i = 0; i < tramo; ++i) {
+                if (p[i] == '\r' || (p[i] == '\n' && anterior != '\r'))
+                    ++linea_;
+                anterior = p[i];
+            }
+            campo_.append(p, tramo);
+            pos_ += tramo;
+            if (cierre) {
+                ++pos_;
+                break;
+            }
+        }
+        campo.entreComillas = true;
+        // Whatever follows the closing quote up to the separator is dropped.
+        while (hayBytes()) {
+            const char c = bufer_[pos_];
+            if (c == ',') {
+                ++pos_;
+                break;
+            }
+            if (esFinDeLinea(c)) {
+                saltaFinDeLinea();
+                break;
+            }
+            ++pos_;
+        }
+    } else {
+        while (hayBytes()) {
+            const char* p = bufer_.constData() + pos_;
+            qsizetype i = 0;
+            const qsizetype n = fin_ - pos_;
+            while (i < n && p[i] != ',' && !esFinDeLinea(p[i]))
+                ++i;
+            campo_.append(p, i);
+            pos_ += i;
+            if (i < n) {
+                if (p[i] == ',')
+                    ++pos_;
+                else
+                    saltaFinDeLinea();
+                break;
+            }
+        }
+        qsizetype largo = campo_.size();
+        while (largo > 0 && esBlanco(campo_[largo - 1]))
+            --largo;
+        campo_.truncate(largo);
+    }
+    campo.valor = CodificacionAnsi::decodifica(campo_);
+    return true;
+}
+
+bool LectorTransferencia::siguiente(Registro& registro) {
+    if (vaciosPendientes_ == 0 && soloQuedanBlancos())
+        return false;
+    registro.linea = linea_ - vaciosPendientes_;
+    if (registro.campos.isEmpty())
+        registro.campos.resize(1);
+    leeCampo(registro.campos[0]);
+    registro.encabezado = registro.campos[0].valor == QLatin1String("M");
+    const int total = registro.encabezado ? camposEncabezado : camposRenglon;
+    registro.campos.resize(total);
+    for (int i = 1; i < total; ++i) {
+        if (!leeCampo(registro.campos[i]))
+            throw ErrorTransferencia(
+                QStringLiteral("El archivo termina dentro del registro de la línea %1: un "
+                               "registro de %2 lleva %3 campos y ese sólo tiene %4.")
+                    .arg(registro.linea)
+                    .arg(registro.encabezado ? QStringLiteral("encabezado")
+                                             : QStringLiteral("renglón"))
+                    .arg(total)
+                    .arg(i),
+                registro.linea);
+    }
+    return true;
+}
+
+} // namespace transferencia

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+class QIODevice;
+
+namespace transferencia {
+
+struct Campo {
+    QString valor;
+    bool entreComillas = false; // written as a quoted text
+};
+
+struct Registro {
+    bool encabezado = false; // first field exactly "M"; anything else is a line record
+    int linea = 0;           // line of the file where the record starts
+    QVector<Campo> campos;   // the marker first: 40 fields for a header, 21 for a line
+};
+
+// Reads transfer file records from a stream, with a buffer of fixed size:
+//  - blanks and tabs in front of a field are skipped;
+//  - a field that begins with a double quote runs to the next double quote (commas and line
+//    ends included); whatever follows up to the next comma or line end is dropped;
+//  - any other field runs to the next comma or line end, without its trailing blanks;
+//  - a comma or a line end ends a field alike, so records are counted in fields, not lines;
+//  - reading stops when the file ends at a record boundary (blank lines there are ignored).
+// A line end is CR LF; a lone CR or LF is taken as one too.
+class LectorTransferencia {
+public:
+    explicit LectorTransferencia(QIODevice& origen);
+    LectorTransferencia(const LectorTransferencia&) = delete;
+    LectorTransferencia& operator=(const LectorTransferencia&) = delete;
+
+    // The next record; false at the end of the file. Throws ErrorTransferencia when the
+    // file ends inside a record or cannot be read.
+    bool siguiente(Registro& registro);
+    // Line of the file the reader is on (from 1).
+    int linea() const { return linea_; }
+
+private:
+    bool leeCampo(Campo& campo);
+    bool soloQuedanBlancos();
+    bool hayBytes();
+    void saltaFinDeLinea();
+
+    QIODevice& origen_;
+    QByteArray bufer_;
+    qsizetype pos_ = 0;
+    qsizetype fin_ = 0;
+    bool agotado_ = false;
+    int linea_ = 1;
+    int vaciosPendientes_ = 0;
+    QByteArray campo_;
+};
+
+} // namespace transferencia

@@ -1,0 +1,41 @@
+#include "export/Exportacion.h"
+
+#include "shell/host/BasesDD.h"
+
+namespace exportacion {
+
+std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
+                                               const std::optional<QDate>& desde,
+                                               const std::optional<QDate>& hasta) {
+    QString condicion;
+    QVariantList valores;
+    const auto agrega = [&](const QString& termino, const QDate& fecha) {
+        condicion += condicion.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ");
+        condicion += termino;
+        valores << fecha;
+    };
+    if (desde && desde->isValid())
+        agrega(QStringLiteral("Fecha>=?"), *desde);
+    if (hasta && hasta->isValid())
+        agrega(QStringLiteral("Fecha<=?"), *hasta);
+
+    std::vector<FilaExportar> filas;
+    std::unique_ptr<host::Recordset> rs;
+    // Id breaks ties between orders of one day, so the list is the same every time.
+    host::BasesDD::AbrirTabla(
+        rs, conexion, QStringLiteral("pedidos") + condicion + QStringLiteral(" order by Fecha, Id"),
+        valores, QStringLiteral("Id,Serie,Factura,Fecha,Subtotal,IVA"));
+    for (; !rs->eof(); rs->MoveNext()) {
+        FilaExportar f;
+        f.id = rs->entero(0);
+        f.serie = rs->texto(1);
+        f.factura = rs->entero(2);
+        f.fecha = rs->esNulo(3) ? QDate() : rs->fecha(3);
+        f.subtotal = rs->numero(4);
+        f.iva = rs->numero(5);
+        filas.push_back(std::move(f));
+    }
+    return filas;
+}
+
+} // namespace exportacion

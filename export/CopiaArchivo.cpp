@@ -1,0 +1,101 @@
+#include "export/Exportacion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+namespace exportacion {
+
+namespace {
+
+QString nativa(const QString& ruta) {
+    return QDir::toNativeSeparators(ruta);
+}
+
+// Copies through a temporary file renamed at the end, so a full or removed volume never
+// leaves a cut copy under the real name. Empty on success, else the reason.
+QString copia(const QString& origen, const QString& destino) {
+    QFile entrada(origen);
+    if (!entrada.open(QIODevice::ReadOnly))
+        return entrada.errorString();
+    QSaveFile salida(destino);
+    if (!salida.open(QIODevice::WriteOnly))
+        return salida.errorString();
+    QByteArray bloque(1 << 18, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = entrada.read(bloque.data(), bloque.size());
+        if (n < 0) {
+            salida.cancelWriting();
+            return entrada.errorString();
+        }
+        if (n == 0)
+            break;
+        if (salida.write(bloque.constData(), n) != n) {
+            const QString motivo = salida.errorString();
+            salida.cancelWriting();
+            return motivo;
+        }
+    }
+    if (!salida.commit())
+        return salida.errorString();
+    return {};
+}
+
+} // namespace
+
+void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
+    const QFileInfo carpeta(carpetaDestino);
+    if (carpetaDestino.trimmed().isEmpty() || !carpeta.isDir()) {
+        r.ok = false;
+        r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se copió: la carpeta de "
+                                   "destino \"%2\" no existe o no está disponible.")
+                        .arg(nativa(r.archivo), nativa(carpetaDestino));
+        return;
+    }
+    const QString destino =
+        QDir::cleanPath(QDir(carpeta.absoluteFilePath()).filePath(QFileInfo(r.archivo).fileName()));
+    // Copying a file onto itself would only empty it.
+    if (QFileInfo(destino).canonicalFilePath() != QFileInfo(r.archivo).canonicalFilePath()) {
+        const QString motivo = copia(r.archivo, destino);
+        if (!motivo.isEmpty()) {
+            r.ok = false;
+            r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se pudo copiar a "
+                                       "%2: %3")
+                            .arg(nativa(r.archivo), nativa(destino), motivo);
+            return;
+        }
+    }
+    r.copia = destino;
+    r.ok = true;
+    r.mensaje = QStringLiteral("Se escribieron %1 pedidos con %2 renglones en el archivo %3 y "
+                               "se copió a %4.")
+                    .arg(r.pedidos)
+                    .arg(r.renglones)
+                    .arg(nativa(r.archivo), nativa(destino));
+}
+
+ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
+                                    const QString& nombre, const QString& carpetaPrograma,
+                                    const QString& carpetaDestino,
+                                    const transferencia::Avance& avance) {
+    ResultadoExportacion r = EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance);
+    if (r.ok)
+        CopiaArchivo(r, carpetaDestino);
+    return r;
+}
+
+QStringList UnidadesDestino() {
+    static const QList<QByteArray> internos = {"proc",   "sysfs",   "devtmpfs", "devpts",  "tmpfs",
+                                               "cgroup", "cgroup2", "overlay",  "squashfs"};
+    QStringList raices;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady() || v.isReadOnly() || internos.contains(v.fileSystemType()))
+            continue;
+        raices << v.rootPath();
+    }
+    return raices;
+}
+
+} // namespace exportacion

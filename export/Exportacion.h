@@ -1,0 +1,66 @@
+#pragma once
+
+#include "data/Avance.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+#include <vector>
+
+namespace host {
+class Conexion;
+}
+
+// Writing the marked orders of the export database to a transfer file.
+namespace exportacion {
+
+// One order of the export window's grid.
+struct FilaExportar {
+    qint64 id = 0;
+    QString serie;
+    qint64 factura = 0;
+    QDate fecha; // invalid when the order has none
+    double subtotal = 0;
+    double iva = 0;
+};
+
+// The orders dated within the range (either end may be left open), oldest first.
+std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
+                                               const std::optional<QDate>& desde,
+                                               const std::optional<QDate>& hasta);
+
+struct ResultadoExportacion {
+    bool ok = false;
+    bool cancelado = false;
+    QString mensaje;    // what happened, in Spanish, fit for a message box
+    QString archivo;    // the file written in the program folder
+    QString copia;      // where it was copied (empty when not copied)
+    qint64 pedidos = 0; // headers written
+    qint64 renglones = 0;
+    qint64 omitidos = 0; // marked orders that no longer exist
+    QStringList avisos;  // characters that the file could not hold, by order and field
+};
+
+// Writes the orders, in the order given, to the file named nombre (".txt" added when the
+// name lacks it) in carpetaPrograma. The file appears only when complete: a failure or a
+// cancel leaves any earlier file of that name as it was.
+ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
+                                    const QString& nombre, const QString& carpetaPrograma,
+                                    const transferencia::Avance& avance = {});
+
+// Copies the file into carpetaDestino under the same name, replacing an earlier copy.
+// Fills copia on success; otherwise ok is false and mensaje says why.
+void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino);
+
+// EscribeArchivo and then CopiaArchivo: what the export window's button does.
+ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
+                                    const QString& nombre, const QString& carpetaPrograma,
+                                    const QString& carpetaDestino,
+                                    const transferencia::Avance& avance = {});
+
+// Root folders of the mounted volumes the file can be copied to.
+QStringList UnidadesDestino();
+
+} // namespace exportacion

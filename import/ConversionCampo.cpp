@@ -1,0 +1,169 @@
+#include "import/ConversionCampo.h"
+
+#include "data/ErrorTransferencia.h"
+#include "data/LectorTransferencia.h"
+#include "shell/host/ConversionValor.h"
+
+#include <cmath>
+#include <mysql.h>
+
+using host::ClaseCampo;
+using host::Columna;
+
+namespace importacion {
+
+namespace {
+
+[[noreturn]] void rechaza(int linea, const QString& campo, const QString& valor,
+                          const QString& motivo) {
+    throw transferencia::ErrorTransferencia(
+        QStringLiteral("En el registro de la línea %1, el campo %2 trae el valor \"%3\", que %4.")
+            .arg(linea)
+            .arg(campo, valor.left(200), motivo),
+        linea);
+}
+
+QString queNoEs(const Columna& c) {
+    switch (c.clase) {
+    case ClaseCampo::Entero:
+    case ClaseCampo::Logico:
+        return QStringLiteral("no es un número entero");
+    case ClaseCampo::Decimal:
+        return QStringLiteral("no es un número");
+    case ClaseCampo::Fecha:
+    case ClaseCampo::FechaHora:
+        return QStringLiteral("no es una fecha");
+    case ClaseCampo::Hora:
+        return QStringLiteral("no es una hora");
+    default:
+        return QStringLiteral("no es válido para la columna %1").arg(c.nombre);
+    }
+}
+
+// Range of the whole-number column types.
+bool fueraDeRango(const Columna& c, qlonglong n) {
+    qlonglong minimo = 0, maximo = 0;
+    switch (c.tipo) {
+    case MYSQL_TYPE_TINY:
+        minimo = c.sinSigno ? 0 : -128;
+        maximo = c.sinSigno ? 255 : 127;
+        break;
+    case MYSQL_TYPE_SHORT:
+        minimo = c.sinSigno ? 0 : -32768;
+        maximo = c.sinSigno ? 65535 : 32767;
+        break;
+    case MYSQL_TYPE_INT24:
+        minimo = c.sinSigno ? 0 : -8388608;
+        maximo = c.sinSigno ? 16777215 : 8388607;
+        break;
+    case MYSQL_TYPE_LONG:
+        minimo = c.sinSigno ? 0 : -2147483648LL;
+        maximo = c.sinSigno ? 4294967295LL : 2147483647LL;
+        break;
+    default:
+        return c.sinSigno && n < 0;
+    }
+    return n < minimo || n > maximo;
+}
+
+} // namespace
+
+QString noCabe(const Columna& c, const QVariant& valor) {
+    if (valor.isNull())
+        return {};
+    switch (c.clase) {
+    case ClaseCampo::Texto: {
+        // The server gives a text column's length in bytes of the connection's utf8mb4.
+        const qsizetype maximo = qsizetype(c.largo / 4);
+        const QString t = valor.toString();
+        if (c.largo > 0 && t.size() > maximo && t.toUcs4().size() > maximo)
+            return QStringLiteral("es más largo que los %1 caracteres que admite la columna")
+                .arg(maximo);
+        return {};
+    }
+    case ClaseCampo::Binario: {
+        const qsizetype bytes = valor.typeId() == QMetaType::QByteArray
+                                    ? valor.toByteArray().size()
+                                    : valor.toString().toUtf8().size();
+        if (c.largo > 0 && bytes > qsizetype(c.largo))
+            return QStringLiteral("es más largo que los %1 bytes que admite la columna")
+                .arg(c.largo);
+        return {};
+    }
+    case ClaseCampo::Entero:
+    case ClaseCampo::Logico:
+        if (fueraDeRango(c, valor.toLongLong()))
+            return QStringLiteral("está fuera del rango de la columna");
+        return {};
+    case ClaseCampo::Decimal: {
+        if (c.tipo != MYSQL_TYPE_NEWDECIMAL && c.tipo != MYSQL_TYPE_DECIMAL)
+            return {};
+        const double v = valor.toString().toDouble();
+        if (c.sinSigno && v < 0)
+            return QStringLiteral("es negativo y la columna no lo admite");
+        // Length is precision, plus the point and the sign when the type has them.
+        const int precision = int(c.largo) - (c.decimales > 0 ? 1 : 0) - (c.sinSigno ? 0 : 1);
+        const int enteros = precision - int(c.decimales);
+        if (enteros >= 0 && enteros < 300 && std::fabs(v) >= std::pow(10.0, enteros))
+            return QStringLiteral("no cabe en la columna (admite %1 cifras enteras)").arg(enteros);
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant convierteCampo(const Columna& c, const transferencia::Campo& campo, int linea,
+                        const QString& nombreCampo) {
+    QVariant valor;
+    if (campo.entreComillas && (c.clase == ClaseCampo::Texto || c.clase == ClaseCampo::Binario)) {
+        valor = campo.valor;
+    } else {
+        try {
+            valor = host::convierteTexto(c, campo.valor);
+        } catch (const host::ErrorConversion&) {
+            rechaza(linea, nombreCampo, campo.valor, queNoEs(c));
+        }
+    }
+    const QString motivo = noCabe(c, valor);
+    if (!motivo.isEmpty())
+        rechaza(linea, nombreCampo, campo.valor, motivo);
+    return valor;
+}
+
+QVariant convierteValor(const Columna& c, const QVariant& valor, int linea,
+                        const QString& nombreCampo) {
+    if (valor.isNull())
+        return valor;
+    QString texto;
+    switch (valor.typeId()) {
+    case QMetaType::QDate:
+        texto = valor.toDate().toString(Qt::ISODate);
+        break;
+    case QMetaType::QDateTime:
+        texto = valor.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        break;
+    default:
+        texto = valor.toString();
+    }
+    QVariant salida;
+    if (c.clase == ClaseCampo::Texto || c.clase == ClaseCampo::Binario) {
+        salida = texto;
+    } else if ((c.clase == ClaseCampo::Fecha || c.clase == ClaseCampo::FechaHora) &&
+               (valor.typeId() == QMetaType::QDate || valor.typeId() == QMetaType::QDateTime)) {
+        salida =
+            c.clase == ClaseCampo::Fecha ? QVariant(valor.toDate()) : QVariant(valor.toDateTime());
+    } else {
+        try {
+            salida = host::convierteTexto(c, texto);
+        } catch (const host::ErrorConversion&) {
+            rechaza(linea, nombreCampo, texto, queNoEs(c));
+        }
+    }
+    const QString motivo = noCabe(c, salida);
+    if (!motivo.isEmpty())
+        rechaza(linea, nombreCampo, texto, motivo);
+    return salida;
+}
+
+} // namespace importacion

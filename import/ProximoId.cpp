@@ -1,0 +1,43 @@
+#include "import/ProximoId.h"
+
+#include "shell/host/Conexion.h"
+#include "shell/host/Recordset.h"
+
+namespace importacion {
+
+namespace {
+constexpr int ventana = 1000;
+}
+
+ProximoId::ProximoId(host::Conexion& conexion) : conexion_(conexion) {
+    auto rs = conexion_.consulta(QStringLiteral(
+        "SELECT Id FROM pedidos WHERE Id<999999999 ORDER BY Id DESC LIMIT 1 FOR UPDATE"));
+    if (!rs->eof())
+        candidato_ = rs->entero(0);
+}
+
+void ProximoId::recarga() {
+    auto rs = conexion_.consulta(
+        QStringLiteral("SELECT Id FROM pedidos WHERE Id>=? ORDER BY Id LIMIT %1").arg(ventana),
+        {candidato_});
+    int n = 0;
+    for (; !rs->eof(); rs->MoveNext(), ++n)
+        ocupados_.push_back(rs->entero(0));
+    leidosTodos_ = n < ventana;
+}
+
+qint64 ProximoId::siguiente() {
+    for (;;) {
+        while (!ocupados_.empty() && ocupados_.front() < candidato_)
+            ocupados_.pop_front();
+        if (ocupados_.empty() && !leidosTodos_)
+            recarga();
+        if (!ocupados_.empty() && ocupados_.front() == candidato_) {
+            ++candidato_;
+            continue;
+        }
+        return candidato_++;
+    }
+}
+
+} // namespace importacion

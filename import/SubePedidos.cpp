@@ -1,0 +1,119 @@
+#include "import/Importacion.h"
+
+#include "data/ErrorTransferencia.h"
+#include "import/SubidaPedidos.h"
+#include "shell/host/BasesDD.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace importacion {
+
+namespace {
+
+QString nativa(const QString& ruta) {
+    return QDir::toNativeSeparators(ruta);
+}
+
+ResultadoImportacion fallo(const QString& mensaje, bool cancelado = false) {
+    ResultadoImportacion r;
+    r.mensaje = mensaje;
+    r.cancelado = cancelado;
+    return r;
+}
+
+} // namespace
+
+QString PedidoImportado::texto() const {
+    return QStringLiteral("Id %1, folio %2%3")
+        .arg(id)
+        .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'))
+        .arg(folio);
+}
+
+ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archivo,
+                                 const QString& carpetaPrograma,
+                                 const LlamadasImportacion& llamadas) {
+    // A leftover of earlier versions of the program; nothing reads it any more.
+    if (!carpetaPrograma.isEmpty())
+        QFile::remove(QDir(carpetaPrograma).filePath(QStringLiteral("ERROR.TMP")));
+
+    QFile entrada(archivo);
+    if (!entrada.open(QIODevice::ReadOnly))
+        return fallo(QStringLiteral("No se pudo abrir el archivo %1: %2")
+                         .arg(nativa(archivo), entrada.errorString()));
+    const QString nada =
+        QStringLiteral("No se escribió nada en la base de datos \"%1\".").arg(conexion.base());
+    std::unique_ptr<SubidaPedidos> subida;
+    try {
+        subida = std::make_unique<SubidaPedidos>(conexion, llamadas);
+        subida->revisa(entrada);
+    } catch (const transferencia::ErrorTransferencia& e) {
+        return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
+                         .arg(nativa(archivo), e.mensaje(), nada));
+    } catch (const SubidaPedidos::Cancelado&) {
+        return fallo(QStringLiteral("Se canceló la importación. %1").arg(nada), true);
+    } catch (const host::ErrorBdD& e) {
+        return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
+                         .arg(nativa(archivo), e.mensaje(), nada));
+    }
+
+    const QString deshecha =
+        QStringLiteral("La importación se deshizo por completo: la base de datos \"%1\" quedó "
+                       "como estaba y el archivo puede importarse de nuevo.")
+            .arg(conexion.base());
+    bool confirmando = false;
+    try {
+        if (!entrada.seek(0))
+            return fallo(QStringLiteral("No se pudo volver a leer el archivo %1: %2")
+                             .arg(nativa(archivo), entrada.errorString()));
+        host::Transaccion transaccion(conexion);
+        subida->sube(entrada);
+        confirmando = true;
+        transaccion.confirma();
+    } catch (const transferencia::ErrorTransferencia& e) {
+        return fallo(QStringLiteral("Falló la lectura del archivo %1 durante la importación: "
+                                    "%2\n%3")
+                         .arg(nativa(archivo), e.mensaje(), deshecha));
+    } catch (const SubidaPedidos::Cancelado&) {
+        return fallo(QStringLiteral("Se canceló la importación. %1").arg(deshecha), true);
+    } catch (const host::ErrorBdD& e) {
+        if (confirmando && e.conexionPerdida())
+            return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
+                                        "importación: no se sabe si quedó guardada. Revise "
+                                        "los pedidos de la base de datos \"%1\" antes de "
+                                        "importar el archivo otra vez.\n%2")
+                             .arg(conexion.base(), e.mensaje()));
+        return fallo(QStringLiteral("Falló la importación del archivo %1: %2\n%3")
+                         .arg(nativa(archivo), e.mensaje(), deshecha));
+    }
+
+    ResultadoImportacion r = subida->cuentas();
+    r.ok = true;
+    r.mensaje = QStringLiteral("Se importaron %1 pedidos con %2 renglones; %3 clientes nuevos.")
+                    .arg(r.pedidos)
+                    .arg(r.renglones)
+                    .arg(r.clientesNuevos);
+    if (r.renglonesOmitidos > 0)
+        r.avisos << QStringLiteral("Se omitieron %1 renglones que estaban antes del primer "
+                                   "pedido del archivo.")
+                        .arg(r.renglonesOmitidos);
+    return r;
+}
+
+ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& baseImportar,
+                                 const QString& archivo, const QString& carpetaPrograma,
+                                 const LlamadasImportacion& llamadas) {
+    if (baseImportar.trimmed().isEmpty())
+        return fallo(QStringLiteral("No está configurada la base de datos para importar "
+                                    "pedidos (\"Para importar pedidos\")."));
+    std::unique_ptr<host::Conexion> conexion;
+    try {
+        conexion = bases.abre(baseImportar);
+    } catch (const host::ErrorBdD& e) {
+        return fallo(e.mensaje());
+    }
+    return SubePedidos(*conexion, archivo, carpetaPrograma, llamadas);
+}
+
+} // namespace importacion

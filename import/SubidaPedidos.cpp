@@ -1,0 +1,255 @@
+#include "import/SubidaPedidos.h"
+
+#include "data/ErrorTransferencia.h"
+#include "data/FormatoTransferencia.h"
+#include "import/ContadorFolios.h"
+#include "import/ConversionCampo.h"
+#include "import/ProximoId.h"
+#include "shell/host/BasesDD.h"
+
+#include <QIODevice>
+
+using transferencia::Campo;
+using transferencia::nombreCampo;
+using transferencia::Registro;
+
+namespace importacion {
+
+namespace {
+
+// Rows per multi-row statement, and a size well below the server's packet limit.
+constexpr int pedidosPorTanda = 500;
+constexpr int renglonesPorTanda = 2000;
+constexpr qsizetype bytesPorTanda = 4 << 20;
+constexpr qsizetype productosPorTanda = 2000;
+
+// Index in the header values of header field n.
+constexpr int enEncabezado(int campo) {
+    return campo - 1;
+}
+constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enEncabezado(5),
+              iNombre = enEncabezado(7), iTelefono = enEncabezado(8), iDomicilio = enEncabezado(9),
+              iCP = enEncabezado(10), iColonia = enEncabezado(11), iCiudad = enEncabezado(12),
+              iEstado = enEncabezado(13), iRFC = enEncabezado(14), iAtencion = enEncabezado(36),
+              iTelefono2 = enEncabezado(37), iTelefono3 = enEncabezado(38),
+              iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
+constexpr int iProducto = 2, iCantidad = 4; // in the line values
+
+// A new customer: its columns and where each value comes from in the header values.
+struct ValorCliente {
+    const char* columna;
+    int origen;
+};
+constexpr ValorCliente clienteNuevo[] = {{"Clave", iCliente},       {"Nombre", iNombre},
+                                         {"Atencion", iAtencion},   {"Domicilio", iDomicilio},
+                                         {"Colonia", iColonia},     {"CP", iCP},
+                                         {"Ciudad", iCiudad},       {"Estado", iEstado},
+                                         {"Telefono1", iTelefono},  {"RFC", iRFC},
+                                         {"FechaRegistro", iFecha}, {"UltVta", iFecha},
+                                         {"Telefono2", iTelefono2}, {"Telefono3", iTelefono3},
+                                         {"Telefono4", iTelefono4}, {"Precio", iPrecio}};
+
+QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QStringList& nombres,
+                                QVector<int>& posiciones) {
+    QVector<host::Columna> salida;
+    for (const QString& n : nombres) {
+        salida << tabla.columna(n);
+        posiciones << tabla.posicion(n);
+    }
+    return salida;
+}
+
+} // namespace
+
+SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas)
+    : conexion_(conexion), llamadas_(llamadas) {
+    pedidos_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidos"));
+    renglones_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidosdetalle"));
+    clientes_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("clientes"));
+
+    QVector<int> posPedidos{pedidos_->posicion(QStringLiteral("Id")),
+                            pedidos_->posicion(QStringLiteral("Factura"))};
+    columnasEncabezado_ =
+        columnas(*pedidos_, transferencia::columnasEncabezado().mid(1), posPedidos);
+    if (posPedidos.contains(-1))
+        throw host::ErrorBdD(
+            QStringLiteral("La tabla pedidos no tiene las columnas Id y Factura."));
+    QVector<int> sinUso;
+    columnasCliente_ = columnas(*clientes_, transferencia::columnasCliente(), sinUso);
+    QVector<int> posRenglones{renglones_->posicion(QStringLiteral("Id"))};
+    columnasRenglon_ = columnas(*renglones_, transferencia::columnasRenglon(), posRenglones);
+    QStringList nombresCliente;
+    for (const ValorCliente& v : clienteNuevo)
+        nombresCliente << QLatin1String(v.columna);
+    QVector<int> posClientes;
+    columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
+
+    inicioPedidos_ = pedidos_->inicioInsercion(posPedidos);
+    inicioRenglones_ = renglones_->inicioInsercion(posRenglones);
+    inicioClientes_ = clientes_->inicioInsercion(posClientes);
+    encabezado_.resize(transferencia::camposEncabezado);
+    renglon_.resize(transferencia::camposRenglon);
+    clienteNuevo_.resize(int(std::size(clienteNuevo)));
+}
+
+SubidaPedidos::~SubidaPedidos() = default;
+
+void SubidaPedidos::convierteEncabezado(const Registro& r) {
+    for (int n = 3; n <= transferencia::camposEncabezado; ++n) {
+        const host::Columna& c = n <= 35 ? columnasEncabezado_[n - 3] : columnasCliente_[n - 36];
+        if (n == 3) {
+            Campo serie = r.campos[n - 1];
+            serie.valor = serie.valor.trimmed();
+            encabezado_[n - 1] = convierteCampo(c, serie, r.linea, nombreCampo(true, n));
+        } else {
+            encabezado_[n - 1] = convierteCampo(c, r.campos[n - 1], r.linea, nombreCampo(true, n));
+        }
+    }
+}
+
+void SubidaPedidos::convierteRenglon(const Registro& r) {
+    for (int n = 2; n <= transferencia::camposRenglon; ++n)
+        renglon_[n - 1] = convierteCampo(columnasRenglon_[n - 2], r.campos[n - 1], r.linea,
+                                         nombreCampo(false, n));
+    // The quantity is also added to the product's stock, so it must be a number there too.
+    const Campo& cantidad = r.campos[iCantidad];
+    if (!AcumuladoExistencias::leeCantidad(cantidad.valor, cantidad_))
+        throw transferencia::ErrorTransferencia(
+            QStringLiteral("En el registro de la línea %1, el campo Cantidad trae el valor "
+                           "\"%2\", que no es un número.")
+                .arg(r.linea)
+                .arg(cantidad.valor.left(200)),
+            r.linea);
+}
+
+void SubidaPedidos::revisa(QIODevice& archivo) {
+    transferencia::LectorTransferencia lector(archivo);
+    Registro r;
+    cuentas_ = {};
+    bool hayEncabezado = false;
+    while (lector.siguiente(r)) {
+        if (r.encabezado) {
+            if (llamadas_.cancelado())
+                throw Cancelado();
+            convierteEncabezado(r);
+            hayEncabezado = true;
+            ++cuentas_.pedidos;
+        } else if (hayEncabezado) {
+            // Lines in front of the first header are skipped, so they need not fit.
+            convierteRenglon(r);
+            ++cuentas_.renglones;
+        } else {
+            ++cuentas_.renglonesOmitidos;
+        }
+    }
+    totalPedidos_ = cuentas_.pedidos;
+}
+
+void SubidaPedidos::sube(QIODevice& archivo) {
+    transferencia::LectorTransferencia lector(archivo);
+    Registro r;
+    cuentas_ = {};
+    hayEncabezado_ = false;
+    ids_ = std::make_unique<ProximoId>(conexion_);
+    // Both counts read the transaction's own view, so others' customers do not count.
+    const qint64 clientesAntes = cuentaClientes();
+    folios_ = std::make_unique<ContadorFolios>(conexion_);
+    while (lector.siguiente(r)) {
+        if (r.encabezado)
+            SubeEncabezado(r);
+        else
+            SubeRenglon(r);
+    }
+    vacia();
+    existencias_.graba(conexion_);
+    folios_->graba();
+    cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
+}
+
+qint64 SubidaPedidos::cuentaClientes() {
+    auto rs = conexion_.consulta(QStringLiteral("SELECT COUNT(*) FROM clientes"));
+    return rs->entero(0);
+}
+
+void SubidaPedidos::agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
+                               const QVector<QVariant>& valores) {
+    if (filas++ == 0)
+        sql = inicio;
+    else
+        sql += ',';
+    sql += '(';
+    for (int i = 0; i < valores.size(); ++i) {
+        if (i)
+            sql += ',';
+        conexion_.agregaLiteral(sql, valores[i]);
+    }
+    sql += ')';
+}
+
+void SubidaPedidos::SubeEncabezado(const Registro& r) {
+    if (llamadas_.cancelado())
+        throw Cancelado();
+    convierteEncabezado(r);
+    hayEncabezado_ = true;
+    idActual_ = ids_->siguiente();
+    const QString serie = encabezado_[iSerie].toString();
+    const qint32 folio = folios_->siguiente(serie);
+    encabezado_[0] = idActual_;
+    encabezado_[1] = folio;
+    // The header's 35 columns: Id, Factura and fields 3 to 35.
+    agregaFila(sqlPedidos_, filasPedidos_, inicioPedidos_, encabezado_.mid(0, 35));
+    SubeCliente(r.linea);
+    ++cuentas_.pedidos;
+    llamadas_.informa(cuentas_.pedidos, totalPedidos_);
+    if (llamadas_.pedido)
+        llamadas_.pedido(PedidoImportado{idActual_, serie, folio, r.linea});
+    if (filasPedidos_ >= pedidosPorTanda || sqlPedidos_.size() >= bytesPorTanda)
+        vacia();
+}
+
+void SubidaPedidos::SubeCliente(int linea) {
+    // The first order of a customer in the file creates it; an existing customer is left
+    // as it is (the insert skips keys the table already holds).
+    const QString clave = encabezado_[iCliente].toString();
+    if (clavesEnTanda_.contains(clave))
+        return;
+    clavesEnTanda_.insert(clave);
+    for (int i = 0; i < clienteNuevo_.size(); ++i)
+        clienteNuevo_[i] = convierteValor(
+            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], linea,
+            QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
+    agregaFila(sqlClientes_, filasClientes_, inicioClientes_, clienteNuevo_);
+}
+
+void SubidaPedidos::SubeRenglon(const Registro& r) {
+    if (!hayEncabezado_) {
+        ++cuentas_.renglonesOmitidos;
+        return;
+    }
+    convierteRenglon(r);
+    renglon_[0] = idActual_;
+    agregaFila(sqlRenglones_, filasRenglones_, inicioRenglones_, renglon_);
+    existencias_.agrega(r.campos[iProducto].valor, cantidad_);
+    ++cuentas_.renglones;
+    if (filasRenglones_ >= renglonesPorTanda || sqlRenglones_.size() >= bytesPorTanda)
+        vacia();
+    if (existencias_.productos() >= productosPorTanda)
+        existencias_.graba(conexion_);
+}
+
+void SubidaPedidos::vacia() {
+    // Headers first, so each line's order is in before the line.
+    if (filasPedidos_ > 0)
+        conexion_.ejecutaCrudo(sqlPedidos_);
+    if (filasClientes_ > 0)
+        conexion_.ejecutaCrudo(sqlClientes_ + " ON DUPLICATE KEY UPDATE Clave=Clave");
+    if (filasRenglones_ > 0)
+        conexion_.ejecutaCrudo(sqlRenglones_);
+    filasPedidos_ = filasClientes_ = filasRenglones_ = 0;
+    sqlPedidos_.clear();
+    sqlClientes_.clear();
+    sqlRenglones_.clear();
+    clavesEnTanda_.clear();
+}
+
+} // namespace importacion

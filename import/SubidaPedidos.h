@@ -1,0 +1,83 @@
+#pragma once
+
+#include "data/LectorTransferencia.h"
+#include "import/AcumuladoExistencias.h"
+#include "import/Importacion.h"
+#include "shell/host/Recordset.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+class QIODevice;
+
+namespace host {
+class Conexion;
+class TablaInsercion;
+} // namespace host
+
+namespace importacion {
+
+class ContadorFolios;
+class ProximoId;
+
+// One import of a transfer file, in two passes over it. revisa() reads the whole file and
+// converts every value it would store, writing nothing; sube() reads it again and writes,
+// inside the caller's transaction, in multi-row statements.
+class SubidaPedidos {
+public:
+    SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas);
+    ~SubidaPedidos();
+    SubidaPedidos(const SubidaPedidos&) = delete;
+    SubidaPedidos& operator=(const SubidaPedidos&) = delete;
+
+    // Throws ErrorTransferencia for the first record the database could not take.
+    void revisa(QIODevice& archivo);
+    void sube(QIODevice& archivo);
+
+    // Counts of the last pass (headers, lines, new customers, lines skipped).
+    const ResultadoImportacion& cuentas() const { return cuentas_; }
+    struct Cancelado {};
+
+private:
+    void convierteEncabezado(const transferencia::Registro& r);
+    void convierteRenglon(const transferencia::Registro& r);
+    void SubeEncabezado(const transferencia::Registro& r);
+    void SubeRenglon(const transferencia::Registro& r);
+    void SubeCliente(int linea);
+    void agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
+                    const QVector<QVariant>& valores);
+    void vacia();
+    qint64 cuentaClientes();
+
+    host::Conexion& conexion_;
+    const LlamadasImportacion& llamadas_;
+    std::unique_ptr<host::TablaInsercion> pedidos_, renglones_, clientes_;
+
+    // Columns of header fields 3 to 35, of fields 36 to 40, of line fields 2 to 21, and
+    // of a new customer's 16 values.
+    QVector<host::Columna> columnasEncabezado_, columnasCliente_, columnasRenglon_,
+        columnasClienteNuevo_;
+    QByteArray inicioPedidos_, inicioRenglones_, inicioClientes_;
+
+    // Values of the current header (Id, Factura, then fields 3 to 40 at index field - 1)
+    // and line (Id, then fields 2 to 21 at index field - 1).
+    QVector<QVariant> encabezado_, renglon_, clienteNuevo_;
+    __int128 cantidad_ = 0;
+
+    QByteArray sqlPedidos_, sqlRenglones_, sqlClientes_;
+    int filasPedidos_ = 0, filasRenglones_ = 0, filasClientes_ = 0;
+    QSet<QString> clavesEnTanda_;
+
+    std::unique_ptr<ProximoId> ids_;
+    std::unique_ptr<ContadorFolios> folios_;
+    AcumuladoExistencias existencias_;
+    qint64 idActual_ = 0;
+    bool hayEncabezado_ = false;
+    qint64 totalPedidos_ = 0;
+    ResultadoImportacion cuentas_;
+};
+
+} // namespace importacion

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class HiloTrabajo;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// Where a window shows a long operation going on: what it is doing ("lblAvance"), how far
+// it is ("barAvance") and the button that stops it ("cmdCancelar"). Hidden while idle.
+class PanelAvance : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelAvance(QWidget* parent = nullptr);
+
+    // Follows the operations of hilo: shown from comienza() to their end, the bar fed by
+    // their progress, "Cancelar" asking them to stop.
+    void sigue(HiloTrabajo& hilo);
+    void comienza(const QString& texto);
+    void informa(const QString& texto, qint64 n, qint64 total);
+    void termina();
+
+private:
+    QLabel* texto_;
+    QProgressBar* barra_;
+    QPushButton* cancelar_;
+};

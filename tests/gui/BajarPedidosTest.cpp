@@ -1,0 +1,324 @@
+#include "export/BajarPedidos.h"
+#include "shell/CajaMensaje.h"
+#include "shell/Colocacion.h"
+#include "shell/host/libNucleo.h"
+#include "support/ServidorPruebas.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class BajarPedidosTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        *programa.bases = pruebas::basesDD();
+        programa.baseExportar = base.nombre();
+        programa.carpetaPrograma = carpeta.path();
+        CajaMensaje::limpiaRegistro();
+    }
+
+    qint64 pedido(const QString& serie, int folio, const QDate& fecha, double subtotal,
+                  int renglones = 1) {
+        host::Conexion& c = base.conexion();
+        c.ejecuta(QStringLiteral("INSERT INTO pedidos (Factura, Serie, Cliente, Fecha, Subtotal, "
+                                 "IVA) VALUES (?, ?, 'C1', ?, ?, ?)"),
+                  {folio, serie, fecha, subtotal, subtotal * 0.16});
+        const qint64 id = qint64(c.ultimoId());
+        for (int i = 1; i <= renglones; ++i)
+            c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, "
+                                     "Cantidad) VALUES (?, ?, 'P1', 2)"),
+                      {id, i});
+        return id;
+    }
+    // Four orders, given out of date order.
+    void cuatroPedidos() {
+        pedido(QStringLiteral("B"), 20, QDate(2026, 3, 5), 1234567.891);
+        pedido(QStringLiteral("A"), 15, QDate(2026, 1, 2), 100, 2);
+        pedido(QString(), 7, QDate(2026, 2, 1), 0, 0);
+        pedido(QStringLiteral("A"), 16, QDate(2026, 4, 9), 50);
+    }
+
+    BajarPedidos& abre() {
+        ventana = std::make_unique<BajarPedidos>(programa);
+        ventana->show();
+        ventana->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+        return *ventana;
+    }
+    template <class T> T* control(const QString& nombre) {
+        T* c = ventana->findChild<T*>(nombre);
+        EXPECT_NE(c, nullptr) << nombre.toStdString();
+        return c;
+    }
+    QLineEdit* campo(const QString& nombre) { return control<QLineEdit>(nombre); }
+    QPushButton* boton(const QString& nombre) { return control<QPushButton>(nombre); }
+    QTableView* reja() { return control<QTableView>(QStringLiteral("mhgReja")); }
+    QString celda(int fila, int columna) {
+        return reja()->model()->index(fila, columna).data().toString();
+    }
+    bool esperaFin() {
+        return QTest::qWaitFor([&] { return !ventana->ocupado(); }, 60000);
+    }
+    // Both date fields emptied: no bound.
+    void buscaTodo() {
+        campo(QStringLiteral("mkeFecha(0)"))->clear();
+        campo(QStringLiteral("mkeFecha(1)"))->clear();
+        QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+        ASSERT_TRUE(esperaFin());
+    }
+    void marca(int fila) {
+        reja()->setCurrentIndex(reja()->model()->index(fila, 1));
+        QTest::keyClick(reja(), Qt::Key_Space);
+    }
+    // First press answered Yes, the named file written to destino.
+    void exporta(const QString& nombre, const QString& destino) {
+        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+        auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
+        unidad->addItem(destino, destino);
+        unidad->setCurrentIndex(unidad->count() - 1);
+        QTest::keyClicks(campo(QStringLiteral("txtArchivo")), nombre);
+        QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+        ASSERT_TRUE(esperaFin());
+    }
+    static int encabezados(const QByteArray& archivo) {
+        return int(archivo.count("\r\n\"M\",") + (archivo.startsWith("\"M\",") ? 1 : 0));
+    }
+
+    pruebas::BaseEmpresa base{QStringLiteral("exp")};
+    QTemporaryDir carpeta;
+    Programa programa;
+    std::unique_ptr<BajarPedidos> ventana;
+};
+
+TEST_F(BajarPedidosTest, SearchFillsTheGridOldestFirst) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    ASSERT_TRUE(reja()->isVisible());
+    EXPECT_TRUE(reja()->hasFocus());
+    EXPECT_FALSE(boton(QStringLiteral("cmdAceptar"))->isVisible());
+    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
+    EXPECT_TRUE(boton(QStringLiteral("cmdProceder"))->isVisible());
+    EXPECT_FALSE(campo(QStringLiteral("mkeFecha(0)"))->isEnabled());
+
+    const QStringList titulos = {"",         "Serie",    "Número", "Fecha",
+                                 "Subtotal", "I. V. A.", "Pasar",  "Id"};
+    const int anchos[] = {500, 1000, 1100, 1100, 1200, 1200, 800};
+    auto* modelo = reja()->model();
+    ASSERT_EQ(modelo->columnCount(), 8);
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(modelo->headerData(c, Qt::Horizontal).toString(), titulos[c]);
+        if (c < 7) {
+            EXPECT_EQ(reja()->columnWidth(c), colocacion::pixeles(anchos[c])) << c;
+        }
+    }
+    EXPECT_TRUE(reja()->isColumnHidden(7));
+
+    ASSERT_EQ(modelo->rowCount(), 4);
+    EXPECT_EQ(celda(0, 0), QStringLiteral("1"));
+    EXPECT_EQ(celda(0, 1), QStringLiteral("A"));
+    EXPECT_EQ(celda(0, 2), QStringLiteral("15"));
+    EXPECT_EQ(celda(0, 3), QStringLiteral("02/01/2026"));
+    EXPECT_EQ(celda(0, 4), QStringLiteral("100.00"));
+    EXPECT_EQ(celda(0, 5), QStringLiteral("16.00"));
+    EXPECT_EQ(celda(0, 6), QStringLiteral("Sí"));
+    EXPECT_EQ(celda(1, 2), QStringLiteral("7"));
+    EXPECT_EQ(celda(1, 4), QStringLiteral("0.00"));
+    EXPECT_EQ(celda(2, 4), QStringLiteral("1,234,567.89"));
+    EXPECT_EQ(celda(3, 0), QStringLiteral("4"));
+}
+
+TEST_F(BajarPedidosTest, DateBoundsFilterAndBadDatesMeanNoBound) {
+    cuatroPedidos();
+    abre();
+    QLineEdit* desde = campo(QStringLiteral("mkeFecha(0)"));
+    QLineEdit* hasta = campo(QStringLiteral("mkeFecha(1)"));
+    desde->setText(QStringLiteral("01/02/2026"));
+    hasta->setText(QStringLiteral("31/02/2026"));
+    hasta->setFocus();
+    desde->setFocus();
+    EXPECT_EQ(hasta->displayText(), host::libNucleo::FechaVacia());
+    QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    ASSERT_EQ(reja()->model()->rowCount(), 3);
+    EXPECT_EQ(celda(0, 2), QStringLiteral("7"));
+}
+
+TEST_F(BajarPedidosTest, NoMatchIsToldAndTheSearchStaysOpen) {
+    abre();
+    EXPECT_EQ(ventana->windowTitle(),
+              QStringLiteral("Exportar información de pedidos en ") + base.nombre());
+    EXPECT_EQ(campo(QStringLiteral("mkeFecha(0)"))->text(),
+              QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+    for (const char* oculto : {"mhgReja", "cmdProceder", "txtArchivo", "Drive1", "txtCliente"})
+        EXPECT_FALSE(ventana->findChild<QWidget*>(QString::fromLatin1(oculto))->isVisible())
+            << oculto;
+    QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje, QStringLiteral("No hay pedidos registrados con esos datos"));
+    EXPECT_EQ(registro[0].botones, 48);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Atención"));
+    EXPECT_FALSE(reja()->isVisible());
+    EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isEnabled());
+    EXPECT_TRUE(campo(QStringLiteral("mkeFecha(0)"))->hasFocus());
+}
+
+TEST_F(BajarPedidosTest, SpaceAndMouseToggleTheMark) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    marca(1);
+    EXPECT_EQ(celda(1, 6), QStringLiteral("No"));
+    marca(1);
+    EXPECT_EQ(celda(1, 6), QStringLiteral("Sí"));
+    const QRect rect = reja()->visualRect(reja()->model()->index(2, 3));
+    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(celda(2, 6), QStringLiteral("No"));
+    EXPECT_EQ(celda(1, 6), QStringLiteral("Sí"));
+}
+
+TEST_F(BajarPedidosTest, NothingMarkedDoesNothing) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    for (int i = 0; i < 4; ++i)
+        marca(i);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
+    EXPECT_TRUE(reja()->isEnabled());
+}
+
+TEST_F(BajarPedidosTest, ThreeMarksAskWithTheCountAndNoKeepsTheSelection) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    marca(2);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton); // No is the default
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje, QStringLiteral("Se marcaron para exportar 3 pedidos. ¿Desea "
+                                                  "proceder a bajar la información?"));
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Exportar pedidos"));
+    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
+    EXPECT_TRUE(reja()->isEnabled());
+    EXPECT_TRUE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
+}
+
+TEST_F(BajarPedidosTest, YesAsksForTheNameAndTheDestination) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
+    EXPECT_FALSE(reja()->isEnabled());
+    EXPECT_FALSE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
+    for (const char* visible : {"Label6", "txtArchivo", "Label8", "Drive1"})
+        EXPECT_TRUE(ventana->findChild<QWidget*>(QString::fromLatin1(visible))->isVisible())
+            << visible;
+    EXPECT_TRUE(unidad->hasFocus());
+    EXPECT_EQ(unidad->currentData().toString(), QDir::cleanPath(QDir::homePath()));
+    EXPECT_EQ(unidad->count(), BajarPedidos::destinos().size());
+
+    // A blank name only sends the user back to the box.
+    QTest::keyClicks(campo(QStringLiteral("txtArchivo")), QStringLiteral("   "));
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    EXPECT_FALSE(ventana->ocupado());
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
+    EXPECT_TRUE(QDir(carpeta.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BajarPedidosTest, NameWithoutExtensionIsWrittenAndCopiedAsTxt) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    marca(3);
+    QTemporaryDir destino;
+    exporta(QStringLiteral("pedidos"), destino.path());
+    EXPECT_EQ(CajaMensaje::registro().size(), 1);
+
+    QFile escrito(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")));
+    QFile copia(QDir(destino.path()).filePath(QStringLiteral("pedidos.txt")));
+    ASSERT_TRUE(escrito.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(copia.open(QIODevice::ReadOnly));
+    const QByteArray contenido = escrito.readAll();
+    EXPECT_EQ(copia.readAll(), contenido);
+    EXPECT_EQ(encabezados(contenido), 3);
+    EXPECT_EQ(contenido.count("\r\n\"D\","), 3); // 2 + 0 + 1 lines
+    EXPECT_TRUE(contenido.startsWith("\"M\",15,\"A\""));
+
+    // Back to the start.
+    EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isVisible());
+    EXPECT_TRUE(campo(QStringLiteral("mkeFecha(0)"))->isEnabled());
+    EXPECT_FALSE(reja()->isVisible());
+    EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
+    EXPECT_FALSE(control<QPushButton>(QStringLiteral("cmdCancelar"))->isVisible());
+}
+
+TEST_F(BajarPedidosTest, NameHoldingTxtInAnyCaseKeepsIt) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    QTemporaryDir destino;
+    exporta(QStringLiteral("  Pedidos.TXT "), destino.path());
+    EXPECT_TRUE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("Pedidos.TXT"))));
+    EXPECT_FALSE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("Pedidos.TXT.txt"))));
+}
+
+TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    const QString falta = QDir(carpeta.path()).filePath(QStringLiteral("no/existe"));
+    exporta(QStringLiteral("pedidos"), falta);
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Error"));
+    EXPECT_EQ(registro[1].botones, 16);
+    EXPECT_TRUE(registro[1].mensaje.contains(QStringLiteral("no se copió")))
+        << registro[1].mensaje.toStdString();
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isEnabled());
+    EXPECT_TRUE(boton(QStringLiteral("cmdProceder"))->isEnabled());
+    EXPECT_FALSE(reja()->isEnabled());
+
+    // The second try, to a folder that exists, goes through.
+    QTemporaryDir destino;
+    auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
+    unidad->addItem(destino.path(), destino.path());
+    unidad->setCurrentIndex(unidad->count() - 1);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    EXPECT_TRUE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("pedidos.txt"))));
+    EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isVisible());
+}
+
+TEST_F(BajarPedidosTest, MissingExportDatabaseIsAnError) {
+    programa.baseExportar = pruebas::nombreUnico(QStringLiteral("falta"));
+    abre();
+    QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
+    EXPECT_TRUE(registro[0].mensaje.contains(programa.baseExportar));
+    EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isEnabled());
+}
+
+} // namespace

@@ -1,0 +1,343 @@
+#include "accumulation/TabAcumular.h"
+#include "accumulation/Escenario.h"
+#include "shell/CajaMensaje.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using pruebas::Escenario;
+using pruebas::Renglon;
+
+namespace {
+
+const QDate dia(2026, 5, 10);
+
+class TabAcumularTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        *programa.bases = e.bases();
+        CajaMensaje::limpiaRegistro();
+    }
+
+    void dato(const QString& tabla, const QString& clave, const QString& valor) {
+        e.actual().conexion().ejecuta(
+            QStringLiteral("REPLACE INTO %1 (Dato, Contenido) VALUES (?, ?)").arg(tabla),
+            {clave, valor});
+    }
+    // Series A active (counter 10), B inactive (20), the series without name at 5.
+    void contadores(bool seriesEnPedidos) {
+        dato(QStringLiteral("sistema"), QStringLiteral("PE-"), QStringLiteral("5"));
+        dato(QStringLiteral("sistema"), QStringLiteral("PE-A"), QStringLiteral("10"));
+        dato(QStringLiteral("sistema"), QStringLiteral("PE+A-A"), QStringLiteral("Sí"));
+        dato(QStringLiteral("sistema"), QStringLiteral("PE-B"), QStringLiteral("20"));
+        dato(QStringLiteral("sistema"), QStringLiteral("PE+A-B"), QStringLiteral("No"));
+        dato(QStringLiteral("configura"), QStringLiteral("SeriesEnPed"),
+             seriesEnPedidos ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    TabAcumular& abre() {
+        tab = std::make_unique<TabAcumular>(programa);
+        tab->resize(640, 480);
+        tab->show();
+        tab->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(tab.get()));
+        tab->entra();
+        return *tab;
+    }
+
+    template <class T> T* control(const QString& nombre) {
+        T* c = tab->findChild<T*>(nombre);
+        EXPECT_NE(c, nullptr) << nombre.toStdString();
+        return c;
+    }
+    QLineEdit* campo(const QString& nombre) { return control<QLineEdit>(nombre); }
+    QPushButton* boton(const QString& nombre) { return control<QPushButton>(nombre); }
+    QLabel* etiqueta(int i) { return control<QLabel>(QStringLiteral("lblEtiqueta(%1)").arg(i)); }
+
+    void fechas(const QDate& desde, const QDate& hasta) {
+        campo(QStringLiteral("mskFecha(0)"))->setText(desde.toString(QStringLiteral("dd/MM/yyyy")));
+        campo(QStringLiteral("mskFecha(1)"))->setText(hasta.toString(QStringLiteral("dd/MM/yyyy")));
+    }
+    bool esperaFin() {
+        return QTest::qWaitFor([&] { return !tab->ocupado(); }, 60000);
+    }
+    void busca() {
+        QTest::mouseClick(boton(QStringLiteral("Command4")), Qt::LeftButton);
+        ASSERT_TRUE(esperaFin());
+    }
+    qint64 cuentaActual(const QString& condicion) { return e.actual().cuenta(condicion); }
+
+    Escenario e{2};
+    Programa programa;
+    std::unique_ptr<TabAcumular> tab;
+};
+
+TEST_F(TabAcumularTest, ListsOnlyActiveSeriesAndProposesTheFirstOnesFolio) {
+    contadores(true);
+    abre();
+    auto* serie = control<QComboBox>(QStringLiteral("cmbDato"));
+    EXPECT_EQ(serie->count(), 1);
+    EXPECT_EQ(serie->currentText(), QStringLiteral("A"));
+    EXPECT_TRUE(serie->isVisible());
+    EXPECT_TRUE(etiqueta(7)->isVisible());
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("11"));
+    EXPECT_EQ(etiqueta(3)->text(), QStringLiteral("Base de datos a usar: ") + e.actual().nombre());
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_FALSE(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->isVisible());
+    EXPECT_TRUE(campo(QStringLiteral("mskFecha(0)"))->hasFocus());
+    EXPECT_EQ(campo(QStringLiteral("mskFecha(2)"))->text(),
+              QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+TEST_F(TabAcumularTest, WithoutActiveSeriesTheListHidesAndTheFolioComesFromThePlainCounter) {
+    contadores(true);
+    dato(QStringLiteral("sistema"), QStringLiteral("PE+A-A"), QStringLiteral("Si"));
+    abre();
+    EXPECT_FALSE(control<QComboBox>(QStringLiteral("cmbDato"))->isVisible());
+    EXPECT_FALSE(etiqueta(7)->isVisible());
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("cmbDato"))->count(), 0);
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("6"));
+}
+
+TEST_F(TabAcumularTest, HiddenSeriesListIsStillUsedByTheGeneration) {
+    contadores(false);
+    const qint64 origen = e.pedido(e.empresa(1), QStringLiteral("Z"), 77, dia, {{"P1", 2, 2}});
+    abre();
+    auto* serie = control<QComboBox>(QStringLiteral("cmbDato"));
+    EXPECT_FALSE(serie->isVisible());
+    EXPECT_FALSE(etiqueta(7)->isVisible());
+    EXPECT_EQ(serie->currentText(), QStringLiteral("A"));
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("6"));
+
+    fechas(dia, dia);
+    busca();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos WHERE Serie='A' AND Factura=6")), 1);
+    EXPECT_EQ(e.empresa(1).valor(QStringLiteral("SELECT Pedido FROM pedidosdetalle WHERE Id=?"),
+                                 {origen}),
+              QStringLiteral("0.0000"));
+}
+
+TEST_F(TabAcumularTest, CustomerNameFollowsTheTypedKey) {
+    e.actual().conexion().ejecuta(
+        QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C7', 'Ana Núñez')"));
+    abre();
+    QLineEdit* cliente = campo(QStringLiteral("txtCliente"));
+    cliente->setFocus();
+    QTest::keyClicks(cliente, QStringLiteral("C7"));
+    EXPECT_EQ(etiqueta(6)->text(), QStringLiteral("Ana Núñez"));
+    QTest::keyClick(cliente, Qt::Key_Backspace);
+    EXPECT_EQ(etiqueta(6)->text(), QString());
+    QTest::keyClicks(cliente, QStringLiteral("9"));
+    EXPECT_EQ(etiqueta(6)->text(), QString()) << "C9 is nobody's key";
+    cliente->selectAll();
+    QTest::keyClick(cliente, Qt::Key_Delete);
+    EXPECT_EQ(etiqueta(6)->text(), QString());
+}
+
+TEST_F(TabAcumularTest, FieldValidationKeepsNumbersDatesAndTheCustomerBox) {
+    abre();
+    QLineEdit* folio = campo(QStringLiteral("txtFolio"));
+    QLineEdit* cliente = campo(QStringLiteral("txtCliente"));
+    QLineEdit* inicial = campo(QStringLiteral("mskFecha(0)"));
+
+    // Letters cannot be typed, and pasted ones give 0 once the box is left.
+    // Entering a field selects its text.
+    const QString propuesto = folio->text();
+    folio->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(folio->selectedText(), propuesto);
+    QTest::keyClicks(folio, QStringLiteral("abc"));
+    EXPECT_EQ(folio->text(), propuesto);
+    folio->setText(QStringLiteral("xyz"));
+    inicial->setFocus();
+    EXPECT_EQ(folio->text(), QStringLiteral("0"));
+    folio->setText(QStringLiteral("12abc"));
+    folio->setFocus();
+    inicial->setFocus();
+    EXPECT_EQ(folio->text(), QStringLiteral("12"));
+
+    // A date that does not exist becomes today's.
+    inicial->setText(QStringLiteral("31/02/2026"));
+    folio->setFocus();
+    EXPECT_EQ(inicial->text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+
+    // Return moves on like Tab.
+    inicial->setFocus();
+    QTest::keyClick(inicial, Qt::Key_Return);
+    EXPECT_TRUE(campo(QStringLiteral("mskFecha(1)"))->hasFocus());
+
+    // The customer box is trimmed, and once entered it may not be left empty.
+    cliente->setFocus();
+    QTest::keyClicks(cliente, QStringLiteral("  "));
+    QTest::keyClick(cliente, Qt::Key_Tab);
+    QTest::qWait(50);
+    EXPECT_TRUE(cliente->hasFocus());
+    EXPECT_EQ(cliente->text(), QString());
+    QTest::keyClicks(cliente, QStringLiteral(" C1 "));
+    QTest::keyClick(cliente, Qt::Key_Tab);
+    QTest::qWait(50);
+    EXPECT_FALSE(cliente->hasFocus());
+    EXPECT_EQ(cliente->text(), QStringLiteral("C1"));
+}
+
+TEST_F(TabAcumularTest, SearchWithoutHitsShowsNeitherResultNorGenerateButton) {
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 0}});
+    e.pedido(e.empresa(2), QString(), 2, dia.addDays(5), {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    EXPECT_FALSE(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->isVisible());
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+}
+
+TEST_F(TabAcumularTest, DeclinedGenerationChangesNothing) {
+    contadores(true);
+    e.pedido(e.empresa(1), QStringLiteral("B"), 1520, dia, {{"P1", 3, 3}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->toPlainText(),
+              QStringLiteral("Pedido B-1520 en %1  Total: 116.00").arg(e.empresa(1).nombre()));
+
+    QSignalSpy regreso(tab.get(), &TabAcumular::regresar);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton); // No is the default
+    ASSERT_TRUE(esperaFin());
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje,
+              QStringLiteral("¿Desea generar el pedido, según los parámetros indicados?"));
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Generar pedido"));
+    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=3")), 1);
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-A'")),
+              QStringLiteral("10"));
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("11"));
+    EXPECT_EQ(regreso.count(), 0);
+}
+
+TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
+    contadores(true);
+    e.pedido(e.actual(), QStringLiteral("A"), 12, dia, {});
+    const qint64 a1 = e.pedido(e.empresa(1), QStringLiteral("B"), 11, dia, {{"P1", 2, 2}});
+    e.pedido(e.empresa(1), QString(), 12, dia, {{"P2", 3, 3}, {"P3", 1, 0}});
+    e.pedido(e.empresa(2), QStringLiteral("B"), 11, dia.addDays(1), {{"P1", 4, 4}});
+    e.pedido(e.empresa(2), QStringLiteral("B"), 13, dia.addDays(9), {{"P1", 4, 4}});
+    abre();
+    fechas(dia, dia.addDays(1));
+    busca();
+    auto* resultado = control<QPlainTextEdit>(QStringLiteral("txtResultado"));
+    EXPECT_TRUE(resultado->isVisible());
+    EXPECT_EQ(resultado->toPlainText().split(QLatin1Char('\n')).size(), 3);
+    ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
+
+    QSignalSpy regreso(tab.get(), &TabAcumular::regresar);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    EXPECT_TRUE(tab->ocupado());
+    ASSERT_TRUE(esperaFin());
+
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[1].mensaje, QStringLiteral("Pedido generado"));
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Fin del proceso"));
+    EXPECT_EQ(registro[1].botones, 0);
+    EXPECT_EQ(regreso.count(), 1);
+    // 11 was proposed; 12 is taken, so the three orders get 11, 13 and 14.
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (11,13,14)")), 3);
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("14"));
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), 3);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 0);
+    EXPECT_EQ(e.empresa(2).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 1);
+    EXPECT_EQ(
+        e.empresa(1).valor(QStringLiteral("SELECT PorVender FROM productos WHERE Clave='P1'")),
+        QStringLiteral("98.0000"));
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Id=?"), {a1}), 1);
+
+    // Entering again resets the tab.
+    tab->entra();
+    EXPECT_FALSE(resultado->isVisible());
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("15"));
+}
+
+TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
+    constexpr int pedidos = 600;
+    for (int i = 1; i <= pedidos; ++i)
+        e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    QLineEdit* folio = campo(QStringLiteral("txtFolio"));
+    const QString propuesto = folio->text();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return folio->text() != propuesto; }, 60000));
+    auto* cancelar = control<QPushButton>(QStringLiteral("cmdCancelar"));
+    ASSERT_TRUE(cancelar->isVisible());
+    QTest::mouseClick(cancelar, Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    EXPECT_FALSE(cancelar->isVisible());
+
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_TRUE(registro[1].mensaje.startsWith(QStringLiteral("Acumulación cancelada")))
+        << registro[1].mensaje.toStdString();
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Atención"));
+    const qint64 movidos = cuentaActual(QStringLiteral("pedidos"));
+    EXPECT_GT(movidos, 0);
+    EXPECT_LT(movidos, pedidos);
+    // Every order moved whole: its line here, its pending quantity cleared there.
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);
+    EXPECT_TRUE(boton(QStringLiteral("Command4"))->isEnabled());
+}
+
+TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {
+    constexpr int pedidos = 300;
+    for (int i = 1; i <= pedidos; ++i)
+        e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(tab->ocupado());
+    tab.reset();
+    const qint64 movidos = cuentaActual(QStringLiteral("pedidos"));
+    EXPECT_LT(movidos, pedidos);
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);
+}
+
+TEST_F(TabAcumularTest, DatabaseFailuresAreShownAsErrors) {
+    programa.bases->cMiBase = pruebas::nombreUnico(QStringLiteral("falta"));
+    abre();
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
+    EXPECT_EQ(registro[0].botones, 16);
+    EXPECT_TRUE(registro[0].mensaje.contains(programa.bases->cMiBase))
+        << registro[0].mensaje.toStdString();
+
+    CajaMensaje::limpiaRegistro();
+    busca();
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_TRUE(boton(QStringLiteral("Command4"))->isEnabled());
+}
+
+} // namespace
