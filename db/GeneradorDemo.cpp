@@ -241,7 +241,7 @@ void llenaEmpresa(Conexion& c, const QString& base, const Parametros& p, int num
 
     c.ejecuta(QStringLiteral("INSERT INTO %1.sistema (Dato, Contenido) VALUES "
                              "('PE-', ?), ('PE-A', ?), ('PE-B', ?), "
-                             "('PE+A-', 'Sí'), ('PE+A-A', 'Sí'), ('PE+A-B', 'Sí')")
+                             "('PE+A-A', 'Sí'), ('PE+A-B', 'Sí')")
                   .arg(b),
               {folios[0], folios[1], folios[2]});
     c.ejecuta(
