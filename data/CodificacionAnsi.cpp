@@ -46,12 +46,16 @@ int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
     const qsizetype n = utf8.size();
     qsizetype i = 0;
     while (i < n) {
-        const unsigned char b = p[i];
-        if (b < 0x80) {
-            destino += char(b);
-            ++i;
+        // Plain ASCII runs, most of any text, go across in one piece.
+        qsizetype j = i;
+        while (j < n && p[j] < 0x80)
+            ++j;
+        if (j > i) {
+            destino.append(reinterpret_cast<const char*>(p + i), j - i);
+            i = j;
             continue;
         }
+        const unsigned char b = p[i];
         int largo = 0;
         char32_t c = 0;
         if ((b & 0xE0) == 0xC0) {
@@ -87,13 +91,18 @@ int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
 }
 
 QString CodificacionAnsi::decodifica(QByteArrayView bytes) {
-    QString texto(bytes.size(), Qt::Uninitialized);
-    QChar* d = texto.data();
+    QString texto;
+    decodifica(bytes, texto);
+    return texto;
+}
+
+void CodificacionAnsi::decodifica(QByteArrayView bytes, QString& destino) {
+    destino.resize(bytes.size());
+    QChar* d = destino.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         d[i] = (b >= 0x80 && b < 0xA0) ? QChar(tabla80[b - 0x80]) : QChar(b);
     }
-    return texto;
 }
 
 } // namespace transferencia

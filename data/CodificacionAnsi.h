@@ -21,6 +21,8 @@ public:
     static char byteDe(char32_t caracter, bool& cabe);
     // Bytes read from a file, as text.
     static QString decodifica(QByteArrayView bytes);
+    // The same into destino, reusing its memory when it can.
+    static void decodifica(QByteArrayView bytes, QString& destino);
 };
 
 } // namespace transferencia

@@ -88,6 +88,13 @@ void EscritorTransferencia::fechaHora(const QDateTime& fechaHora) {
     bufer_ += host::Fechas::aMarcaFechaHora(fechaHora).toLatin1();
 }
 
+void EscritorTransferencia::fechaServidor(QByteArrayView texto) {
+    separa();
+    bufer_ += '#';
+    bufer_ += texto.endsWith(" 00:00:00") ? texto.first(texto.size() - 9) : texto;
+    bufer_ += '#';
+}
+
 void EscritorTransferencia::fechaTexto(const QDate& fecha) {
     texto(host::Fechas::aTextoMes(fecha));
 }

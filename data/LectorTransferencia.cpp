@@ -72,14 +72,14 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
     comillasAbiertas_ = false;
     if (vaciosPendientes_ > 0) {
         --vaciosPendientes_;
-        campo.valor.clear();
+        campo.valor.resize(0);
         return true;
     }
     while (hayBytes() && esBlanco(bufer_[pos_]))
         ++pos_;
     if (!hayBytes())
         return false;
-    campo_.clear();
+    campo_.resize(0); // keeps its capacity for the next field
     if (bufer_[pos_] == '"') {
         ++pos_;
         char anterior = 0;
@@ -139,7 +139,7 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
             --largo;
         campo_.truncate(largo);
     }
-    campo.valor = CodificacionAnsi::decodifica(campo_);
+    CodificacionAnsi::decodifica(campo_, campo.valor);
     return true;
 }
 

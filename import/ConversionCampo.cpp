@@ -4,6 +4,7 @@
 #include "data/LectorTransferencia.h"
 #include "shell/host/ConversionValor.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <mysql.h>
 
@@ -66,6 +67,30 @@ bool fueraDeRango(const Columna& c, qlonglong n) {
     return n < minimo || n > maximo;
 }
 
+// Digits with at most one point and a leading minus: how the writer puts numbers.
+// Gives the count of integer digits without leading zeros, or -1 for another form.
+int cifrasEnteras(QStringView t, bool& negativo, bool& conPunto) {
+    qsizetype i = 0;
+    negativo = !t.isEmpty() && t[0] == QLatin1Char('-');
+    i += negativo ? 1 : 0;
+    conPunto = false;
+    int enteras = 0, cifras = 0;
+    bool significativa = false;
+    for (; i < t.size(); ++i) {
+        const char16_t c = t[i].unicode();
+        if (c >= '0' && c <= '9') {
+            ++cifras;
+            significativa = significativa || (c != '0' && !conPunto);
+            enteras += (significativa && !conPunto) ? 1 : 0;
+        } else if (c == '.' && !conPunto) {
+            conPunto = true;
+        } else {
+            return -1;
+        }
+    }
+    return cifras > 0 ? enteras : -1;
+}
+
 } // namespace
 
 QString noCabe(const Columna& c, const QVariant& valor) {
@@ -98,14 +123,22 @@ QString noCabe(const Columna& c, const QVariant& valor) {
     case ClaseCampo::Decimal: {
         if (c.tipo != MYSQL_TYPE_NEWDECIMAL && c.tipo != MYSQL_TYPE_DECIMAL)
             return {};
-        const double v = valor.toString().toDouble();
-        if (c.sinSigno && v < 0)
+        const QString t = valor.toString();
+        bool negativo = false, conPunto = false;
+        int enteras = cifrasEnteras(t, negativo, conPunto);
+        if (enteras < 0) {
+            // Exponent form: rare, so the slow conversion is fine.
+            const double v = t.toDouble();
+            negativo = v < 0;
+            enteras = v == 0 ? 0 : int(std::floor(std::log10(std::fabs(v)))) + 1;
+        }
+        if (c.sinSigno && negativo && t.contains(QRegularExpression(QStringLiteral("[1-9]"))))
             return QStringLiteral("es negativo y la columna no lo admite");
         // Length is precision, plus the point and the sign when the type has them.
         const int precision = int(c.largo) - (c.decimales > 0 ? 1 : 0) - (c.sinSigno ? 0 : 1);
-        const int enteros = precision - int(c.decimales);
-        if (enteros >= 0 && enteros < 300 && std::fabs(v) >= std::pow(10.0, enteros))
-            return QStringLiteral("no cabe en la columna (admite %1 cifras enteras)").arg(enteros);
+        const int maximo = precision - int(c.decimales);
+        if (maximo >= 0 && enteras > maximo)
+            return QStringLiteral("no cabe en la columna (admite %1 cifras enteras)").arg(maximo);
         return {};
     }
     default:
@@ -116,8 +149,18 @@ QString noCabe(const Columna& c, const QVariant& valor) {
 QVariant convierteCampo(const Columna& c, const transferencia::Campo& campo, int linea,
                         const QString& nombreCampo) {
     QVariant valor;
+    bool negativo = false, conPunto = false;
     if (campo.entreComillas && (c.clase == ClaseCampo::Texto || c.clase == ClaseCampo::Binario)) {
         valor = campo.valor;
+    } else if (!campo.entreComillas && c.clase == ClaseCampo::Decimal &&
+               cifrasEnteras(campo.valor, negativo, conPunto) >= 0) {
+        // The writer's own number form, taken as convierteTexto would, without its cost.
+        valor = campo.valor;
+    } else if (!campo.entreComillas &&
+               (c.clase == ClaseCampo::Entero || c.clase == ClaseCampo::Logico) &&
+               campo.valor.size() < 19 && cifrasEnteras(campo.valor, negativo, conPunto) >= 0 &&
+               !conPunto) {
+        valor = campo.valor.toLongLong();
     } else {
         try {
             valor = host::convierteTexto(c, campo.valor);

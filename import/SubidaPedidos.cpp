@@ -4,10 +4,12 @@
 #include "data/FormatoTransferencia.h"
 #include "import/ContadorFolios.h"
 #include "import/ConversionCampo.h"
+#include "import/EnvioSql.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
+#include <utility>
 
 using transferencia::Campo;
 using transferencia::nombreCampo;
@@ -21,7 +23,7 @@ namespace {
 constexpr int pedidosPorTanda = 500;
 constexpr int renglonesPorTanda = 2000;
 constexpr qsizetype bytesPorTanda = 4 << 20;
-constexpr qsizetype productosPorTanda = 2000;
+constexpr qsizetype productosPorTanda = 20000;
 
 // Index in the header values of header field n.
 constexpr int enEncabezado(int campo) {
@@ -151,16 +153,32 @@ void SubidaPedidos::sube(QIODevice& archivo) {
     cuentas_ = {};
     hayEncabezado_ = false;
     ids_ = std::make_unique<ProximoId>(conexion_);
+    folios_ = std::make_unique<ContadorFolios>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
-    folios_ = std::make_unique<ContadorFolios>(conexion_);
-    while (lector.siguiente(r)) {
-        if (r.encabezado)
-            SubeEncabezado(r);
-        else
-            SubeRenglon(r);
+    {
+        // Batches go to the server from another thread while the next ones are read; any
+        // other use of the connection first waits for them.
+        EnvioSql envio(conexion_);
+        envio_ = &envio;
+        const auto libera = [&envio] { envio.espera(); };
+        ids_->antesDeConsultar(libera);
+        folios_->antesDeConsultar(libera);
+        try {
+            while (lector.siguiente(r)) {
+                if (r.encabezado)
+                    SubeEncabezado(r);
+                else
+                    SubeRenglon(r);
+            }
+            vacia();
+            envio.espera();
+        } catch (...) {
+            envio_ = nullptr;
+            throw;
+        }
+        envio_ = nullptr;
     }
-    vacia();
     existencias_.graba(conexion_);
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
@@ -173,9 +191,10 @@ qint64 SubidaPedidos::cuentaClientes() {
 
 void SubidaPedidos::agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
                                const QVector<QVariant>& valores) {
-    if (filas++ == 0)
-        sql = inicio;
-    else
+    if (filas++ == 0) {
+        sql.reserve(bytesPorTanda + (1 << 16));
+        sql += inicio;
+    } else
         sql += ',';
     sql += '(';
     for (int i = 0; i < valores.size(); ++i) {
@@ -233,22 +252,21 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     ++cuentas_.renglones;
     if (filasRenglones_ >= renglonesPorTanda || sqlRenglones_.size() >= bytesPorTanda)
         vacia();
-    if (existencias_.productos() >= productosPorTanda)
+    if (existencias_.productos() >= productosPorTanda) {
+        envio_->espera();
         existencias_.graba(conexion_);
+    }
 }
 
 void SubidaPedidos::vacia() {
     // Headers first, so each line's order is in before the line.
     if (filasPedidos_ > 0)
-        conexion_.ejecutaCrudo(sqlPedidos_);
+        envio_->envia(std::exchange(sqlPedidos_, {}));
     if (filasClientes_ > 0)
-        conexion_.ejecutaCrudo(sqlClientes_ + " ON DUPLICATE KEY UPDATE Clave=Clave");
+        envio_->envia(std::exchange(sqlClientes_, {}) + " ON DUPLICATE KEY UPDATE Clave=Clave");
     if (filasRenglones_ > 0)
-        conexion_.ejecutaCrudo(sqlRenglones_);
+        envio_->envia(std::exchange(sqlRenglones_, {}));
     filasPedidos_ = filasClientes_ = filasRenglones_ = 0;
-    sqlPedidos_.clear();
-    sqlClientes_.clear();
-    sqlRenglones_.clear();
     clavesEnTanda_.clear();
 }
 

@@ -21,6 +21,7 @@ class TablaInsercion;
 namespace importacion {
 
 class ContadorFolios;
+class EnvioSql;
 class ProximoId;
 
 // One import of a transfer file, in two passes over it. revisa() reads the whole file and
@@ -71,6 +72,7 @@ private:
     int filasPedidos_ = 0, filasRenglones_ = 0, filasClientes_ = 0;
     QSet<QString> clavesEnTanda_;
 
+    EnvioSql* envio_ = nullptr; // while sube() runs
     std::unique_ptr<ProximoId> ids_;
     std::unique_ptr<ContadorFolios> folios_;
     AcumuladoExistencias existencias_;
