@@ -97,7 +97,11 @@ QString CodificacionAnsi::decodifica(QByteArrayView bytes) {
 }
 
 void CodificacionAnsi::decodifica(QByteArrayView bytes, QString& destino) {
-    destino.resize(bytes.size());
+    // A text still shared with a value taken from it gets new memory instead of a copy.
+    if (destino.isDetached())
+        destino.resize(bytes.size());
+    else
+        destino = QString(bytes.size(), Qt::Uninitialized);
     QChar* d = destino.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);

@@ -34,28 +34,26 @@ void EscritorTransferencia::vaciaSiLleno() {
         if (destino_.write(bufer_) != bufer_.size())
             throw ErrorTransferencia(
                 QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
-        bufer_.clear();
+        bufer_.resize(0); // keeps its memory for the next records
     }
 }
 
-int EscritorTransferencia::texto(QStringView valor) {
+template <typename Codifica> int EscritorTransferencia::entreComillas(Codifica codifica) {
     separa();
     bufer_ += '"';
     const qsizetype inicio = bufer_.size();
-    const int fuera = CodificacionAnsi::codifica(valor, bufer_);
+    const int fuera = codifica(bufer_);
     cambiaComillas(bufer_, inicio);
     bufer_ += '"';
     return fuera;
 }
 
+int EscritorTransferencia::texto(QStringView valor) {
+    return entreComillas([&](QByteArray& b) { return CodificacionAnsi::codifica(valor, b); });
+}
+
 int EscritorTransferencia::textoUtf8(QByteArrayView utf8) {
-    separa();
-    bufer_ += '"';
-    const qsizetype inicio = bufer_.size();
-    const int fuera = CodificacionAnsi::codificaUtf8(utf8, bufer_);
-    cambiaComillas(bufer_, inicio);
-    bufer_ += '"';
-    return fuera;
+    return entreComillas([&](QByteArray& b) { return CodificacionAnsi::codificaUtf8(utf8, b); });
 }
 
 void EscritorTransferencia::numero(QByteArrayView cifras) {

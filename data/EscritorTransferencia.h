@@ -44,6 +44,7 @@ public:
 
 private:
     void separa();
+    template <typename Codifica> int entreComillas(Codifica codifica);
     void vaciaSiLleno();
     QIODevice& destino_;
     QByteArray bufer_;

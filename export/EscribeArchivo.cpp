@@ -173,8 +173,7 @@ QVector<qint64> siguienteLote(const QVector<qint64>& ids, qsizetype& desde) {
 
 class Escritura {
 public:
-    Escritura(host::Conexion& c, EscritorTransferencia& w, ResultadoExportacion& r)
-        : c_(c), w_(w), r_(r) {}
+    Escritura(EscritorTransferencia& w, ResultadoExportacion& r) : w_(w), r_(r) {}
 
     // Writes one batch, in the order of its Ids.
     void escribe(const Lote& lote, const transferencia::Avance& avance, qint64& hechos,
@@ -261,7 +260,6 @@ private:
         ++r_.renglones;
     }
 
-    host::Conexion& c_;
     EscritorTransferencia& w_;
     ResultadoExportacion& r_;
     QString pedido_;
@@ -287,7 +285,7 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
     }
     try {
         EscritorTransferencia w(salida);
-        Escritura escritura(conexion, w, r);
+        Escritura escritura(w, r);
         qint64 hechos = 0;
         qsizetype desde = 0;
         // The next batch is read from the server while this one is written.

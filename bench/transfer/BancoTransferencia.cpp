@@ -42,6 +42,17 @@ QString opcion(const QStringList& args, const QString& nombre, const QString& om
     return i >= 0 && i + 1 < args.size() ? args[i + 1] : omision;
 }
 
+// What a child tells its parent: time, peak memory and counts, or the failure.
+template <typename Resultado> int informa(qint64 ms, const Resultado& r) {
+    if (!r.ok) {
+        QTextStream(stderr) << r.mensaje << Qt::endl;
+        return 1;
+    }
+    out << "ms=" << ms << " kb=" << memoriaPicoKb() << " pedidos=" << r.pedidos
+        << " renglones=" << r.renglones << Qt::endl;
+    return 0;
+}
+
 // Child: export every order of the database to the file.
 int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archivo) {
     auto c = bases.abre(base);
@@ -55,28 +66,14 @@ int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archiv
     t.start();
     const auto r = exportacion::EscribeArchivo(*c, ids, QFileInfo(archivo).fileName(),
                                                QFileInfo(archivo).absolutePath());
-    const qint64 ms = t.elapsed();
-    if (!r.ok) {
-        QTextStream(stderr) << r.mensaje << Qt::endl;
-        return 1;
-    }
-    out << "ms=" << ms << " kb=" << memoriaPicoKb() << " pedidos=" << r.pedidos
-        << " renglones=" << r.renglones << Qt::endl;
-    return 0;
+    return informa(t.elapsed(), r);
 }
 
 int hijoImporta(host::BasesDD& bases, const QString& base, const QString& archivo) {
     QElapsedTimer t;
     t.start();
     const auto r = importacion::SubePedidos(bases, base, archivo, QString());
-    const qint64 ms = t.elapsed();
-    if (!r.ok) {
-        QTextStream(stderr) << r.mensaje << Qt::endl;
-        return 1;
-    }
-    out << "ms=" << ms << " kb=" << memoriaPicoKb() << " pedidos=" << r.pedidos
-        << " renglones=" << r.renglones << Qt::endl;
-    return 0;
+    return informa(t.elapsed(), r);
 }
 
 struct Medida {
@@ -194,18 +191,18 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
             }));
     }
 
-    out << QStringLiteral("  exportación      %1 ms   (SELECT ... INTO OUTFILE %2 ms)   "
-                          "razón %3   (meta <= 2)")
-               .arg(exporta.ms, 8, 'f', 0)
-               .arg(outfile, 0, 'f', 0)
-               .arg(exporta.ms / outfile, 0, 'f', 2)
-        << Qt::endl;
-    out << QStringLiteral("  importación      %1 ms   (LOAD DATA %2 ms)                 "
-                          "razón %3   (meta <= 3)")
-               .arg(importa.ms, 8, 'f', 0)
-               .arg(loadData, 0, 'f', 0)
-               .arg(importa.ms / loadData, 0, 'f', 2)
-        << Qt::endl;
+    const auto razon = [](const char* que, double ms, const char* base, double msBase, int meta) {
+        out << QStringLiteral("  %1 %2 ms   (%3 %4 ms)   razón %5   (meta <= %6)")
+                   .arg(QLatin1String(que), -14)
+                   .arg(ms, 8, 'f', 0)
+                   .arg(QLatin1String(base))
+                   .arg(msBase, 0, 'f', 0)
+                   .arg(ms / msBase, 0, 'f', 2)
+                   .arg(meta)
+            << Qt::endl;
+    };
+    razon("exportación", exporta.ms, "SELECT ... INTO OUTFILE", outfile, 2);
+    razon("importación", importa.ms, "LOAD DATA", loadData, 3);
     out << QStringLiteral("  memoria pico     exportación %1 MB, importación %2 MB (archivo %3 MB)")
                .arg(exporta.kb / 1024.0, 0, 'f', 1)
                .arg(importa.kb / 1024.0, 0, 'f', 1)

@@ -18,17 +18,13 @@ importacion::ResultadoImportacion importa(BaseEmpresa& b, const QByteArray& byte
     return SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path(), llamadas);
 }
 
-QString uno(BaseEmpresa& b, const QString& sql) {
-    return b.valor(sql);
-}
-
 } // namespace
 
 TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
     BaseEmpresa vacia(QStringLiteral("imid0"));
     auto r = importa(vacia, encabezado("A", "C1") + encabezado("A", "C1"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
-    EXPECT_EQ(uno(vacia, QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
+    EXPECT_EQ(vacia.valor(QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
               QStringLiteral("1,2"));
 
     BaseEmpresa b(QStringLiteral("imid"));
@@ -43,7 +39,7 @@ TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
     r = importa(b, encabezado("A", "C1") + encabezado("A", "C1"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Id IN (999999999, 1000000000)")), 2);
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT MAX(Id) FROM pedidos")), QStringLiteral("1000000002"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT MAX(Id) FROM pedidos")), QStringLiteral("1000000002"));
 }
 
 TEST(SubePedidos, EachHeaderDrawsTheNextFolioOfItsTrimmedSeries) {
@@ -64,11 +60,11 @@ TEST(SubePedidos, EachHeaderDrawsTheNextFolioOfItsTrimmedSeries) {
                            QStringLiteral("Id 3, folio 10"), QStringLiteral("Id 4, folio N-1"),
                            QStringLiteral("Id 5, folio N-2")}));
     // The file's Factura (999) never reaches the table; a missing counter is created.
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Serie,'-',Factura) ORDER BY Id) "
-                                    "FROM pedidos")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Serie,'-',Factura) ORDER BY Id) "
+                                     "FROM pedidos")),
               QStringLiteral("A-42,A-43,-10,N-1,N-2"));
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Dato,'=',Contenido) ORDER BY "
-                                    "Dato) FROM sistema")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Dato,'=',Contenido) ORDER BY "
+                                     "Dato) FROM sistema")),
               QStringLiteral("PE-=10,PE-A=43,PE-N=2"));
     // The line in front of the first header is dropped and counted.
     EXPECT_EQ(r.renglonesOmitidos, 1);
@@ -83,12 +79,12 @@ TEST(ObtenFolio, TrimsTheSeriesAdvancesItsCounterAndCreatesAMissingOne) {
     QString serie = QStringLiteral(" B ");
     EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 42);
     EXPECT_EQ(serie, QStringLiteral("B"));
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-B'")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-B'")),
               QStringLiteral("42"));
     serie = QStringLiteral("Z");
     EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 1);
     EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 2);
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-Z'")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-Z'")),
               QStringLiteral("2"));
 }
 
@@ -124,13 +120,13 @@ TEST(SubeCliente, KeepsAnExistingCustomerAndCreatesAMissingOneFromItsFirstOrder)
                                   encabezado("A", "X9", {{7, "\"Otro nombre\""}}));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(r.clientesNuevos, 1);
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT CONCAT_WS('|',Nombre,Precio,FechaRegistro) FROM "
-                                    "clientes WHERE Clave='C1'")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Nombre,Precio,FechaRegistro) FROM "
+                                     "clientes WHERE Clave='C1'")),
               QStringLiteral("Viejo|2|2020-01-01"));
-    EXPECT_EQ(uno(b, QStringLiteral(
-                         "SELECT CONCAT_WS('|',Clave,Nombre,Atencion,Domicilio,Colonia,CP,Ciudad,"
-                         "Estado,Telefono1,RFC,FechaRegistro,UltVta,Telefono2,Telefono3,"
-                         "Telefono4,Precio) FROM clientes WHERE Clave='X9'")),
+    EXPECT_EQ(b.valor(QStringLiteral(
+                  "SELECT CONCAT_WS('|',Clave,Nombre,Atencion,Domicilio,Colonia,CP,Ciudad,"
+                  "Estado,Telefono1,RFC,FechaRegistro,UltVta,Telefono2,Telefono3,"
+                  "Telefono4,Precio) FROM clientes WHERE Clave='X9'")),
               QStringLiteral("X9|Nombre X9|Sr. Atn|Calle 1|Centro|64000|Monterrey|N. L.|81-1|"
                              "XAXX010101000|2026-01-05|2026-01-05|81-2|81-3||4"));
 }
@@ -145,11 +141,11 @@ TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
                        renglon("x' OR Clave<>'", "100") + renglon("B", "-0.5e0"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(r.renglones, 6);
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Clave,'=',PorVender) ORDER BY "
-                                    "Clave) FROM productos")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Clave,'=',PorVender) ORDER BY "
+                                     "Clave) FROM productos")),
               QStringLiteral("A=10.5000,B=0.5000,O'Brien=1.2500"));
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',Producto) ORDER BY Id, "
-                                    "Producto) FROM pedidosdetalle")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',Producto) ORDER BY Id, "
+                                     "Producto) FROM pedidosdetalle")),
               QStringLiteral("1:A,1:A,1:Z,2:B,2:O'Brien,2:x' OR Clave<>'"));
 }
 
@@ -165,8 +161,8 @@ TEST(SubePedidos, KeepsQuotedTextsAsWrittenAndStoresTheMarkersValues) {
                                           {34, "#TRUE#"},
                                           {35, "0"}}));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
-    EXPECT_EQ(uno(b, QStringLiteral("SELECT CONCAT_WS('|',Nombre,IFNULL(Telefono,'nulo'),"
-                                    "Domicilio,Vence,Subtotal,Afectada,Cancelada) FROM pedidos")),
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Nombre,IFNULL(Telefono,'nulo'),"
+                                     "Domicilio,Vence,Subtotal,Afectada,Cancelada) FROM pedidos")),
               QString::fromUtf8("#NULL#|nulo|Peña, ¿sí?|2026-03-04|-150.00|1|0"));
 }
 
