@@ -28,20 +28,20 @@ void EnvioSql::trabaja() {
         cambio_.wait(bloqueo, [this] { return termina_ || !pendientes_.empty(); });
         if (pendientes_.empty())
             return;
-        QByteArray sql = std::move(pendientes_.front());
+        Tarea tarea = std::move(pendientes_.front());
         pendientes_.pop_front();
         enCurso_ = true;
         bloqueo.unlock();
         std::exception_ptr error;
         try {
-            conexion_.ejecutaCrudo(sql);
+            tarea(conexion_);
         } catch (...) {
             error = std::current_exception();
         }
         bloqueo.lock();
         enCurso_ = false;
         if (error) {
-            // Later statements would build on the failed one: none of them runs.
+            // Later work would build on the failed one: none of it runs.
             error_ = error;
             pendientes_.clear();
         }
@@ -54,12 +54,12 @@ void EnvioSql::lanzaError() {
         std::rethrow_exception(error_);
 }
 
-void EnvioSql::envia(QByteArray sql) {
+void EnvioSql::envia(Tarea tarea) {
     {
         std::unique_lock bloqueo(mutex_);
         cambio_.wait(bloqueo, [this] { return error_ || pendientes_.size() < maximoEnEspera; });
         lanzaError();
-        pendientes_.push_back(std::move(sql));
+        pendientes_.push_back(std::move(tarea));
     }
     cambio_.notify_all();
 }

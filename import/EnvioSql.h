@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -13,9 +13,10 @@ class Conexion;
 
 namespace importacion {
 
-// Runs statements on a connection from a thread of its own, in the order given, so the
-// server stores one batch while the next is being prepared. A failure is raised by the next
-// call; nothing else may use the connection until espera() has returned.
+// Runs work on a connection from a thread of its own, in the order given, so the server
+// stores one batch while the next is being read. The connection belongs to that thread
+// until espera() returns: nothing else may touch it meanwhile. A failure is raised by the
+// next call.
 class EnvioSql {
 public:
     explicit EnvioSql(host::Conexion& conexion);
@@ -24,9 +25,10 @@ public:
     EnvioSql(const EnvioSql&) = delete;
     EnvioSql& operator=(const EnvioSql&) = delete;
 
-    // Queues a statement; waits while two are already waiting.
-    void envia(QByteArray sql);
-    // Waits until every statement has run.
+    using Tarea = std::function<void(host::Conexion&)>;
+    // Queues a task; waits while two are already waiting.
+    void envia(Tarea tarea);
+    // Waits until every task has run.
     void espera();
 
 private:
@@ -36,7 +38,7 @@ private:
     host::Conexion& conexion_;
     std::mutex mutex_;
     std::condition_variable cambio_;
-    std::deque<QByteArray> pendientes_;
+    std::deque<Tarea> pendientes_;
     bool enCurso_ = false;
     bool termina_ = false;
     std::exception_ptr error_;

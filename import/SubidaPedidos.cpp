@@ -86,9 +86,11 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     QVector<int> posClientes;
     columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
 
-    inicioPedidos_ = pedidos_->inicioInsercion(posPedidos);
-    inicioRenglones_ = renglones_->inicioInsercion(posRenglones);
-    inicioClientes_ = clientes_->inicioInsercion(posClientes);
+    pedidosTanda_.inicio = pedidos_->inicioInsercion(posPedidos);
+    renglonesTanda_.inicio = renglones_->inicioInsercion(posRenglones);
+    clientesTanda_.inicio = clientes_->inicioInsercion(posClientes);
+    // Customers that exist already are left as they are.
+    clientesTanda_.fin = " ON DUPLICATE KEY UPDATE Clave=Clave";
     encabezado_.resize(transferencia::camposEncabezado);
     renglon_.resize(transferencia::camposRenglon);
     clienteNuevo_.resize(int(std::size(clienteNuevo)));
@@ -189,20 +191,10 @@ qint64 SubidaPedidos::cuentaClientes() {
     return rs->entero(0);
 }
 
-void SubidaPedidos::agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
-                               const QVector<QVariant>& valores) {
-    if (filas++ == 0) {
-        sql.reserve(bytesPorTanda + (1 << 16));
-        sql += inicio;
-    } else
-        sql += ',';
-    sql += '(';
-    for (int i = 0; i < valores.size(); ++i) {
-        if (i)
-            sql += ',';
-        conexion_.agregaLiteral(sql, valores[i]);
-    }
-    sql += ')';
+void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores) {
+    tanda.filas.push_back(valores);
+    for (const QVariant& v : valores)
+        tanda.bytes += v.typeId() == QMetaType::QString ? v.toString().size() * 3 + 3 : 24;
 }
 
 void SubidaPedidos::SubeEncabezado(const Registro& r) {
@@ -216,13 +208,13 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
     encabezado_[0] = idActual_;
     encabezado_[1] = folio;
     // The header's 35 columns: Id, Factura and fields 3 to 35.
-    agregaFila(sqlPedidos_, filasPedidos_, inicioPedidos_, encabezado_.mid(0, 35));
+    agregaFila(pedidosTanda_, encabezado_.mid(0, 35));
     SubeCliente(r.linea);
     ++cuentas_.pedidos;
     llamadas_.informa(cuentas_.pedidos, totalPedidos_);
     if (llamadas_.pedido)
         llamadas_.pedido(PedidoImportado{idActual_, serie, folio, r.linea});
-    if (filasPedidos_ >= pedidosPorTanda || sqlPedidos_.size() >= bytesPorTanda)
+    if (pedidosTanda_.filas.size() >= pedidosPorTanda || pedidosTanda_.bytes >= bytesPorTanda)
         vacia();
 }
 
@@ -237,7 +229,7 @@ void SubidaPedidos::SubeCliente(int linea) {
         clienteNuevo_[i] = convierteValor(
             columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], linea,
             QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
-    agregaFila(sqlClientes_, filasClientes_, inicioClientes_, clienteNuevo_);
+    agregaFila(clientesTanda_, clienteNuevo_);
 }
 
 void SubidaPedidos::SubeRenglon(const Registro& r) {
@@ -247,10 +239,11 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     }
     convierteRenglon(r);
     renglon_[0] = idActual_;
-    agregaFila(sqlRenglones_, filasRenglones_, inicioRenglones_, renglon_);
+    agregaFila(renglonesTanda_, renglon_);
     existencias_.agrega(r.campos[iProducto].valor, cantidad_);
     ++cuentas_.renglones;
-    if (filasRenglones_ >= renglonesPorTanda || sqlRenglones_.size() >= bytesPorTanda)
+    if (renglonesTanda_.filas.size() >= renglonesPorTanda ||
+        renglonesTanda_.bytes + clientesTanda_.bytes >= bytesPorTanda)
         vacia();
     if (existencias_.productos() >= productosPorTanda) {
         envio_->espera();
@@ -258,15 +251,37 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     }
 }
 
+void SubidaPedidos::envia(Tanda& tanda) {
+    if (tanda.filas.isEmpty())
+        return;
+    Tanda lista;
+    lista.inicio = tanda.inicio;
+    lista.fin = tanda.fin;
+    std::swap(lista.filas, tanda.filas);
+    tanda.bytes = 0;
+    // The statement is written in the sending thread, which alone uses the connection.
+    envio_->envia([lista = std::move(lista)](host::Conexion& c) {
+        QByteArray sql = lista.inicio;
+        for (qsizetype f = 0; f < lista.filas.size(); ++f) {
+            sql += f ? ",(" : "(";
+            const QVector<QVariant>& fila = lista.filas[f];
+            for (qsizetype i = 0; i < fila.size(); ++i) {
+                if (i)
+                    sql += ',';
+                c.agregaLiteral(sql, fila[i]);
+            }
+            sql += ')';
+        }
+        sql += lista.fin;
+        c.ejecutaCrudo(sql);
+    });
+}
+
 void SubidaPedidos::vacia() {
     // Headers first, so each line's order is in before the line.
-    if (filasPedidos_ > 0)
-        envio_->envia(std::exchange(sqlPedidos_, {}));
-    if (filasClientes_ > 0)
-        envio_->envia(std::exchange(sqlClientes_, {}) + " ON DUPLICATE KEY UPDATE Clave=Clave");
-    if (filasRenglones_ > 0)
-        envio_->envia(std::exchange(sqlRenglones_, {}));
-    filasPedidos_ = filasClientes_ = filasRenglones_ = 0;
+    envia(pedidosTanda_);
+    envia(clientesTanda_);
+    envia(renglonesTanda_);
     clavesEnTanda_.clear();
 }
 
