@@ -9,6 +9,7 @@
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
+#include <QScopeGuard>
 #include <utility>
 
 using transferencia::Campo;
@@ -162,24 +163,24 @@ void SubidaPedidos::sube(QIODevice& archivo) {
         // Batches go to the server from another thread while the next ones are read; any
         // other use of the connection first waits for them.
         EnvioSql envio(conexion_);
-        envio_ = &envio;
         const auto libera = [&envio] { envio.espera(); };
+        envio_ = &envio;
         ids_->antesDeConsultar(libera);
         folios_->antesDeConsultar(libera);
-        try {
-            while (lector.siguiente(r)) {
-                if (r.encabezado)
-                    SubeEncabezado(r);
-                else
-                    SubeRenglon(r);
-            }
-            vacia();
-            envio.espera();
-        } catch (...) {
+        // Unhooked before the sender goes, however the block is left.
+        const auto desengancha = qScopeGuard([this] {
             envio_ = nullptr;
-            throw;
+            ids_->antesDeConsultar({});
+            folios_->antesDeConsultar({});
+        });
+        while (lector.siguiente(r)) {
+            if (r.encabezado)
+                SubeEncabezado(r);
+            else
+                SubeRenglon(r);
         }
-        envio_ = nullptr;
+        vacia();
+        envio.espera();
     }
     existencias_.graba(conexion_);
     folios_->graba();

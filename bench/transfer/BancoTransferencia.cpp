@@ -193,7 +193,7 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
 
     const auto razon = [](const char* que, double ms, const char* base, double msBase, int meta) {
         out << QStringLiteral("  %1 %2 ms   (%3 %4 ms)   razón %5   (meta <= %6)")
-                   .arg(QLatin1String(que), -14)
+                   .arg(QString::fromUtf8(que), -14)
                    .arg(ms, 8, 'f', 0)
                    .arg(QLatin1String(base))
                    .arg(msBase, 0, 'f', 0)
