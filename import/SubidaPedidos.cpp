@@ -5,6 +5,7 @@
 #include "import/ContadorFolios.h"
 #include "import/ConversionCampo.h"
 #include "import/EnvioSql.h"
+#include "import/InsercionEnBloque.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
@@ -87,11 +88,14 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     QVector<int> posClientes;
     columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
 
-    pedidosTanda_.inicio = pedidos_->inicioInsercion(posPedidos);
-    renglonesTanda_.inicio = renglones_->inicioInsercion(posRenglones);
-    clientesTanda_.inicio = clientes_->inicioInsercion(posClientes);
+    pedidosTanda_.destino = std::make_unique<InsercionEnBloque>(
+        pedidos_->inicioInsercion(posPedidos), int(posPedidos.size()));
+    renglonesTanda_.destino = std::make_unique<InsercionEnBloque>(
+        renglones_->inicioInsercion(posRenglones), int(posRenglones.size()));
     // Customers that exist already are left as they are.
-    clientesTanda_.fin = " ON DUPLICATE KEY UPDATE Clave=Clave";
+    clientesTanda_.destino = std::make_unique<InsercionEnBloque>(
+        clientes_->inicioInsercion(posClientes), int(posClientes.size()),
+        " ON DUPLICATE KEY UPDATE Clave=Clave");
     encabezado_.resize(transferencia::camposEncabezado);
     renglon_.resize(transferencia::camposRenglon);
     clienteNuevo_.resize(int(std::size(clienteNuevo)));
@@ -192,10 +196,13 @@ qint64 SubidaPedidos::cuentaClientes() {
     return rs->entero(0);
 }
 
-void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores) {
+void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
+                               const Registro& registro) {
     tanda.filas.push_back(valores);
-    for (const QVariant& v : valores)
-        tanda.bytes += v.typeId() == QMetaType::QString ? v.toString().size() * 3 + 3 : 24;
+    // What the row takes in the statement, from the record it comes from: at most three
+    // bytes per character, plus room for each value's quotes and separator.
+    for (const Campo& campo : registro.campos)
+        tanda.bytes += campo.valor.size() * 3 + 4;
 }
 
 void SubidaPedidos::SubeEncabezado(const Registro& r) {
@@ -209,8 +216,8 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
     encabezado_[0] = idActual_;
     encabezado_[1] = folio;
     // The header's 35 columns: Id, Factura and fields 3 to 35.
-    agregaFila(pedidosTanda_, encabezado_.mid(0, 35));
-    SubeCliente(r.linea);
+    agregaFila(pedidosTanda_, encabezado_.mid(0, 35), r);
+    SubeCliente(r);
     ++cuentas_.pedidos;
     llamadas_.informa(cuentas_.pedidos, totalPedidos_);
     if (llamadas_.pedido)
@@ -219,7 +226,7 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
         vacia();
 }
 
-void SubidaPedidos::SubeCliente(int linea) {
+void SubidaPedidos::SubeCliente(const Registro& r) {
     // The first order of a customer in the file creates it; an existing customer is left
     // as it is (the insert skips keys the table already holds).
     const QString clave = encabezado_[iCliente].toString();
@@ -228,9 +235,9 @@ void SubidaPedidos::SubeCliente(int linea) {
     clavesEnTanda_.insert(clave);
     for (int i = 0; i < clienteNuevo_.size(); ++i)
         clienteNuevo_[i] = convierteValor(
-            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], linea,
+            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
             QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
-    agregaFila(clientesTanda_, clienteNuevo_);
+    agregaFila(clientesTanda_, clienteNuevo_, r);
 }
 
 void SubidaPedidos::SubeRenglon(const Registro& r) {
@@ -240,7 +247,7 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     }
     convierteRenglon(r);
     renglon_[0] = idActual_;
-    agregaFila(renglonesTanda_, renglon_);
+    agregaFila(renglonesTanda_, renglon_, r);
     existencias_.agrega(r.campos[iProducto].valor, cantidad_);
     ++cuentas_.renglones;
     if (renglonesTanda_.filas.size() >= renglonesPorTanda ||
@@ -255,27 +262,11 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
 void SubidaPedidos::envia(Tanda& tanda) {
     if (tanda.filas.isEmpty())
         return;
-    Tanda lista;
-    lista.inicio = tanda.inicio;
-    lista.fin = tanda.fin;
-    std::swap(lista.filas, tanda.filas);
+    // The rows are written to the server from the sending thread, which alone uses the
+    // connection meanwhile.
+    envio_->envia([destino = tanda.destino.get(), filas = std::exchange(tanda.filas, {})](
+                      host::Conexion& c) { destino->inserta(c, filas); });
     tanda.bytes = 0;
-    // The statement is written in the sending thread, which alone uses the connection.
-    envio_->envia([lista = std::move(lista)](host::Conexion& c) {
-        QByteArray sql = lista.inicio;
-        for (qsizetype f = 0; f < lista.filas.size(); ++f) {
-            sql += f ? ",(" : "(";
-            const QVector<QVariant>& fila = lista.filas[f];
-            for (qsizetype i = 0; i < fila.size(); ++i) {
-                if (i)
-                    sql += ',';
-                c.agregaLiteral(sql, fila[i]);
-            }
-            sql += ')';
-        }
-        sql += lista.fin;
-        c.ejecutaCrudo(sql);
-    });
 }
 
 void SubidaPedidos::vacia() {

@@ -22,6 +22,7 @@ namespace importacion {
 
 class ContadorFolios;
 class EnvioSql;
+class InsercionEnBloque;
 class ProximoId;
 
 // One import of a transfer file, in two passes over it. revisa() reads the whole file and
@@ -47,14 +48,15 @@ private:
     void convierteRenglon(const transferencia::Registro& r);
     void SubeEncabezado(const transferencia::Registro& r);
     void SubeRenglon(const transferencia::Registro& r);
-    void SubeCliente(int linea);
+    void SubeCliente(const transferencia::Registro& r);
     // Rows waiting for their multi-row statement, and an estimate of its size.
     struct Tanda {
-        QByteArray inicio, fin;
+        std::unique_ptr<InsercionEnBloque> destino;
         QVector<QVector<QVariant>> filas;
         qsizetype bytes = 0;
     };
-    static void agregaFila(Tanda& tanda, const QVector<QVariant>& valores);
+    static void agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
+                           const transferencia::Registro& registro);
     void envia(Tanda& tanda);
     void vacia();
     qint64 cuentaClientes();
