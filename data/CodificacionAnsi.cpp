@@ -26,36 +26,32 @@ char CodificacionAnsi::byteDe(char32_t c, bool& cabe) {
     return '?';
 }
 
-int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
-    int fuera = 0;
+qsizetype CodificacionAnsi::codifica(QStringView texto, char* destino, int& fuera) {
+    char* d = destino;
     const qsizetype n = texto.size();
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = texto[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < n && texto[i + 1].isLowSurrogate())
             c = QChar::surrogateToUcs4(char16_t(c), texto[++i].unicode());
         bool cabe = true;
-        destino += byteDe(c, cabe);
+        *d++ = byteDe(c, cabe);
         fuera += cabe ? 0 : 1;
     }
-    return fuera;
+    return d - destino;
 }
 
-int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
-    int fuera = 0;
+qsizetype CodificacionAnsi::codificaUtf8(QByteArrayView utf8, char* destino, int& fuera) {
+    char* d = destino;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const qsizetype n = utf8.size();
     qsizetype i = 0;
     while (i < n) {
-        // Plain ASCII runs, most of any text, go across in one piece.
-        qsizetype j = i;
-        while (j < n && p[j] < 0x80)
-            ++j;
-        if (j > i) {
-            destino.append(reinterpret_cast<const char*>(p + i), j - i);
-            i = j;
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            *d++ = char(b);
+            ++i;
             continue;
         }
-        const unsigned char b = p[i];
         int largo = 0;
         char32_t c = 0;
         if ((b & 0xE0) == 0xC0) {
@@ -77,16 +73,32 @@ int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
         }
         if (!valido) {
             // Not UTF-8: one replaced character per stray byte.
-            destino += '?';
+            *d++ = '?';
             ++fuera;
             ++i;
             continue;
         }
         bool cabe = true;
-        destino += byteDe(c, cabe);
+        *d++ = byteDe(c, cabe);
         fuera += cabe ? 0 : 1;
         i += largo;
     }
+    return d - destino;
+}
+
+int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
+    const qsizetype antes = destino.size();
+    destino.resize(antes + texto.size());
+    int fuera = 0;
+    destino.truncate(antes + codifica(texto, destino.data() + antes, fuera));
+    return fuera;
+}
+
+int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
+    const qsizetype antes = destino.size();
+    destino.resize(antes + utf8.size());
+    int fuera = 0;
+    destino.truncate(antes + codificaUtf8(utf8, destino.data() + antes, fuera));
     return fuera;
 }
 

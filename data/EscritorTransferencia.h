@@ -43,11 +43,15 @@ public:
     qint64 registros() const { return registros_; }
 
 private:
+    // Room for n more bytes at the end of what is written.
+    char* espacio(qsizetype n);
+    void agrega(QByteArrayView bytes);
     void separa();
-    template <typename Codifica> int entreComillas(Codifica codifica);
+    template <typename Codifica> int entreComillas(qsizetype maximo, Codifica codifica);
     void vaciaSiLleno();
     QIODevice& destino_;
-    QByteArray bufer_;
+    QByteArray bufer_;    // written through raw pointers: many tiny appends
+    qsizetype usado_ = 0; // bytes of bufer_ in use
     bool primerCampo_ = true;
     qint64 registros_ = 0;
 };

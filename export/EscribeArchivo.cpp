@@ -12,6 +12,7 @@
 #include <QSet>
 #include <algorithm>
 #include <future>
+#include <vector>
 
 using host::ClaseCampo;
 using transferencia::EscritorTransferencia;
@@ -60,14 +61,15 @@ QString consultaRenglones(int n) {
 // export). The rows of an Id keep the order the server gave them.
 class FilasCopiadas {
 public:
-    explicit FilasCopiadas(host::Recordset& rs) : columnas_(rs.listaColumnas()) {
+    // filasPrevistas only sizes the first allocations.
+    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas) : columnas_(rs.listaColumnas()) {
         ancho_ = int(columnas_.size());
-        const qsizetype celdas = qsizetype(rs.filas()) * ancho_;
+        const qsizetype celdas = filasPrevistas * ancho_;
         inicio_.reserve(celdas);
         largo_.reserve(celdas);
         datos_.reserve(celdas * 8);
         QVector<std::pair<qint64, int>> ids;
-        ids.reserve(qsizetype(rs.filas()));
+        ids.reserve(filasPrevistas);
         for (int fila = 0; !rs.eof(); rs.MoveNext(), ++fila) {
             ids.push_back({rs.entero(0), fila});
             for (int c = 0; c < ancho_; ++c) {
@@ -77,7 +79,7 @@ public:
                 } else {
                     const QByteArrayView v = rs.vista(c);
                     largo_.push_back(qint32(v.size()));
-                    datos_.append(v);
+                    datos_.insert(datos_.end(), v.begin(), v.end());
                 }
             }
         }
@@ -100,14 +102,14 @@ public:
     QByteArrayView celda(int fila, int c) const {
         const int k = fila * ancho_ + c;
         return largo_[k] < 0 ? QByteArrayView()
-                             : QByteArrayView(datos_).sliced(inicio_[k], largo_[k]);
+                             : QByteArrayView(datos_.data() + inicio_[k], largo_[k]);
     }
 
 private:
     QVector<host::Columna> columnas_;
     int ancho_ = 0;
-    QByteArray datos_;
-    QVector<qint32> inicio_, largo_;
+    std::vector<char> datos_;
+    std::vector<qint32> inicio_, largo_;
     QVector<int> orden_;
     QHash<qint64, std::pair<int, int>> porId_;
 };
@@ -142,20 +144,53 @@ struct Lote {
     std::unique_ptr<FilasCopiadas> encabezados, renglones;
 };
 
-Lote cargaLote(host::Conexion& c, QVector<qint64> ids) {
-    Lote lote;
-    if (ids.isEmpty())
+// Reads the batches: the headers on the caller's connection and, for a long list, the lines
+// at the same time on a second connection to the same database.
+class Lectura {
+public:
+    Lectura(host::Conexion& principal, bool conSegunda) : principal_(principal) {
+        if (!conSegunda)
+            return;
+        try {
+            host::ParametrosConexion p = principal.parametros();
+            if (p.base.isEmpty())
+                p.base = principal.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+            segunda_ = host::Conexion::abrir(p);
+        } catch (const host::ErrorBdD&) {
+            // Without a second connection both reads take turns on the first.
+            segunda_.reset();
+        }
+    }
+
+    Lote carga(QVector<qint64> ids) {
+        Lote lote;
+        if (ids.isEmpty())
+            return lote;
+        QVariantList valores;
+        for (qint64 id : ids)
+            valores << id;
+        lote.ids = std::move(ids);
+        const qsizetype n = valores.size();
+        const auto renglones = [&valores, n](host::Conexion& c) {
+            auto rs =
+                c.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
+            return std::make_unique<FilasCopiadas>(*rs, n * 6);
+        };
+        std::future<std::unique_ptr<FilasCopiadas>> enParalelo;
+        if (segunda_)
+            enParalelo = std::async(std::launch::async, renglones, std::ref(*segunda_));
+        auto rs = principal_.consulta(consultaEncabezados(int(n)), valores,
+                                      host::Conexion::Lectura::EnFlujo);
+        lote.encabezados = std::make_unique<FilasCopiadas>(*rs, n);
+        rs.reset();
+        lote.renglones = segunda_ ? enParalelo.get() : renglones(principal_);
         return lote;
-    QVariantList valores;
-    for (qint64 id : ids)
-        valores << id;
-    lote.ids = std::move(ids);
-    auto rs = c.consulta(consultaEncabezados(int(valores.size())), valores);
-    lote.encabezados = std::make_unique<FilasCopiadas>(*rs);
-    rs = c.consulta(consultaRenglones(int(valores.size())), valores);
-    lote.renglones = std::make_unique<FilasCopiadas>(*rs);
-    return lote;
-}
+    }
+
+private:
+    host::Conexion& principal_;
+    std::unique_ptr<host::Conexion> segunda_;
+};
 
 // The next batch from position desde of the list: up to pedidosPorTanda Ids, ending before
 // an Id repeats (an order marked twice is written twice).
@@ -289,14 +324,16 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         qint64 hechos = 0;
         qsizetype desde = 0;
         // The next batch is read from the server while this one is written.
-        auto siguiente = std::async(std::launch::async, cargaLote, std::ref(conexion),
-                                    siguienteLote(ids, desde));
+        Lectura lectura(conexion, ids.size() > pedidosPorTanda);
+        const auto carga = [&lectura](QVector<qint64> lote) {
+            return lectura.carga(std::move(lote));
+        };
+        auto siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
         while (true) {
             const Lote lote = siguiente.get();
             if (lote.ids.isEmpty())
                 break;
-            siguiente = std::async(std::launch::async, cargaLote, std::ref(conexion),
-                                   siguienteLote(ids, desde));
+            siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
             escritura.escribe(lote, avance, hechos, ids.size());
         }
         w.termina();
