@@ -4,12 +4,13 @@
 
 namespace importacion {
 
-InsercionEnBloque::InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin)
+InsercionEnBloque::InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin, bool enBloque)
     : inicio_(std::move(inicio)), fin_(std::move(fin)),
-      enBloque_(inicio_ + '(' + QByteArray("?,").repeated(columnas - 1) + "?)" + fin_, columnas) {}
+      enBloque_(inicio_ + '(' + QByteArray("?,").repeated(columnas - 1) + "?)" + fin_, columnas),
+      usaBloque_(enBloque) {}
 
 void InsercionEnBloque::inserta(host::Conexion& c, const QVector<QVector<QVariant>>& filas) {
-    if (filas.isEmpty() || enBloque_.ejecuta(c, filas))
+    if (filas.isEmpty() || (usaBloque_ && enBloque_.ejecuta(c, filas)))
         return;
     QByteArray sql = inicio_;
     for (qsizetype f = 0; f < filas.size(); ++f) {

@@ -17,7 +17,8 @@ namespace importacion {
 class InsercionEnBloque {
 public:
     // inicio: "INSERT INTO tabla (a,b,...) VALUES "; fin: what follows the values.
-    InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin = {});
+    // enBloque false always takes the multi-row INSERT, as with a server without bulk.
+    InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin = {}, bool enBloque = true);
 
     // Each row holds one value per column. Throws ErrorBdD.
     void inserta(host::Conexion& conexion, const QVector<QVector<QVariant>>& filas);
@@ -25,6 +26,7 @@ public:
 private:
     QByteArray inicio_, fin_;
     SentenciaEnBloque enBloque_;
+    bool usaBloque_;
 };
 
 } // namespace importacion
