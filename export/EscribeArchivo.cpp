@@ -52,7 +52,7 @@ QString consultaEncabezados(int n) {
 QString consultaRenglones(int n) {
     static const QString columnas =
         QStringLiteral("Id,") + listaColumnas(QString(), transferencia::columnasRenglon());
-    return QStringLiteral("SELECT %1 FROM pedidosdetalle WHERE Id IN (%2) ")
+    return QStringLiteral("SELECT %1 FROM pedidosdetalle WHERE Id IN (%2)")
         .arg(columnas, QStringLiteral("?,").repeated(n).chopped(1));
 }
 
@@ -233,12 +233,19 @@ public:
     struct Cancelado {};
 
 private:
+    // "Pedido A-12 (Id 34)" for the header being written; built only for a warning.
+    QString pedido() const {
+        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
+        return QStringLiteral("Pedido %1%2 (Id %3)")
+            .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'),
+                 texto(*encabezados_, fila_, posPrimerCampo), texto(*encabezados_, fila_, posId));
+    }
+
     void aviso(int fuera, const QString& donde, const QString& campo) {
-        if (fuera > 0)
-            r_.avisos << QStringLiteral("%1, campo %2: %3 carácter(es) que el archivo no admite "
-                                        "se escribieron como \"?\".")
-                             .arg(donde, campo)
-                             .arg(fuera);
+        r_.avisos << QStringLiteral("%1, campo %2: %3 carácter(es) que el archivo no admite "
+                                    "se escribieron como \"?\".")
+                         .arg(donde, campo)
+                         .arg(fuera);
     }
 
     QString texto(const FilasCopiadas& f, int fila, int c) const {
@@ -246,10 +253,8 @@ private:
     }
 
     void encabezado(const FilasCopiadas& f, int fila) {
-        const QString serie = texto(f, fila, posPrimerCampo + 1).trimmed();
-        pedido_ = QStringLiteral("Pedido %1%2 (Id %3)")
-                      .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'),
-                           texto(f, fila, posPrimerCampo), texto(f, fila, posId));
+        encabezados_ = &f;
+        fila_ = fila;
         w_.texto(u"M");
         const QStringList& nombres = transferencia::columnasEncabezado();
         for (int i = 0; i < nombres.size(); ++i) {
@@ -264,8 +269,8 @@ private:
                     w_.fechaTexto(fecha);
                 else
                     w_.nulo();
-            } else {
-                aviso(escribeValor(w_, f, fila, c), pedido_, nombres[i]);
+            } else if (const int fuera = escribeValor(w_, f, fila, c)) {
+                aviso(fuera, pedido(), nombres[i]);
             }
         }
         const QStringList& cliente = transferencia::columnasCliente();
@@ -276,7 +281,8 @@ private:
             w_.entero(1);
         } else {
             for (int i = 0; i < cliente.size(); ++i)
-                aviso(escribeValor(w_, f, fila, posPrimerCliente + i), pedido_, cliente[i]);
+                if (const int fuera = escribeValor(w_, f, fila, posPrimerCliente + i))
+                    aviso(fuera, pedido(), cliente[i]);
         }
         w_.finRegistro();
         ++r_.pedidos;
@@ -288,7 +294,7 @@ private:
         for (int i = 0; i < nombres.size(); ++i) {
             const int fuera = escribeValor(w_, f, fila, i + 1);
             if (fuera > 0)
-                aviso(fuera, QStringLiteral("%1, renglón %2").arg(pedido_, texto(f, fila, 1)),
+                aviso(fuera, QStringLiteral("%1, renglón %2").arg(pedido(), texto(f, fila, 1)),
                       nombres[i]);
         }
         w_.finRegistro();
@@ -297,7 +303,8 @@ private:
 
     EscritorTransferencia& w_;
     ResultadoExportacion& r_;
-    QString pedido_;
+    const FilasCopiadas* encabezados_ = nullptr; // the header being written
+    int fila_ = 0;
 };
 
 } // namespace
