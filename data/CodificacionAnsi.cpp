@@ -86,7 +86,11 @@ qsizetype CodificacionAnsi::codificaUtf8(QByteArrayView utf8, char* destino, int
     return d - destino;
 }
 
-int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
+namespace {
+
+// Appends through the raw form, which never writes more bytes than its input's length.
+template <typename Texto>
+int agregaA(QByteArray& destino, Texto texto, qsizetype (*codifica)(Texto, char*, int&)) {
     const qsizetype antes = destino.size();
     destino.resize(antes + texto.size());
     int fuera = 0;
@@ -94,12 +98,14 @@ int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
     return fuera;
 }
 
+} // namespace
+
+int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
+    return agregaA<QStringView>(destino, texto, &CodificacionAnsi::codifica);
+}
+
 int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
-    const qsizetype antes = destino.size();
-    destino.resize(antes + utf8.size());
-    int fuera = 0;
-    destino.truncate(antes + codificaUtf8(utf8, destino.data() + antes, fuera));
-    return fuera;
+    return agregaA<QByteArrayView>(destino, utf8, &CodificacionAnsi::codificaUtf8);
 }
 
 QString CodificacionAnsi::decodifica(QByteArrayView bytes) {
