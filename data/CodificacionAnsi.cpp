@@ -26,29 +26,29 @@ char CodificacionAnsi::byteDe(char32_t c, bool& cabe) {
     return '?';
 }
 
-int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
-    int fuera = 0;
+qsizetype CodificacionAnsi::codifica(QStringView texto, char* destino, int& fuera) {
+    char* d = destino;
     const qsizetype n = texto.size();
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = texto[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < n && texto[i + 1].isLowSurrogate())
             c = QChar::surrogateToUcs4(char16_t(c), texto[++i].unicode());
         bool cabe = true;
-        destino += byteDe(c, cabe);
+        *d++ = byteDe(c, cabe);
         fuera += cabe ? 0 : 1;
     }
-    return fuera;
+    return d - destino;
 }
 
-int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
-    int fuera = 0;
+qsizetype CodificacionAnsi::codificaUtf8(QByteArrayView utf8, char* destino, int& fuera) {
+    char* d = destino;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const qsizetype n = utf8.size();
     qsizetype i = 0;
     while (i < n) {
         const unsigned char b = p[i];
         if (b < 0x80) {
-            destino += char(b);
+            *d++ = char(b);
             ++i;
             continue;
         }
@@ -73,27 +73,58 @@ int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
         }
         if (!valido) {
             // Not UTF-8: one replaced character per stray byte.
-            destino += '?';
+            *d++ = '?';
             ++fuera;
             ++i;
             continue;
         }
         bool cabe = true;
-        destino += byteDe(c, cabe);
+        *d++ = byteDe(c, cabe);
         fuera += cabe ? 0 : 1;
         i += largo;
     }
+    return d - destino;
+}
+
+namespace {
+
+// Appends through the raw form, which never writes more bytes than its input's length.
+template <typename Texto>
+int agregaA(QByteArray& destino, Texto texto, qsizetype (*codifica)(Texto, char*, int&)) {
+    const qsizetype antes = destino.size();
+    destino.resize(antes + texto.size());
+    int fuera = 0;
+    destino.truncate(antes + codifica(texto, destino.data() + antes, fuera));
     return fuera;
 }
 
+} // namespace
+
+int CodificacionAnsi::codifica(QStringView texto, QByteArray& destino) {
+    return agregaA<QStringView>(destino, texto, &CodificacionAnsi::codifica);
+}
+
+int CodificacionAnsi::codificaUtf8(QByteArrayView utf8, QByteArray& destino) {
+    return agregaA<QByteArrayView>(destino, utf8, &CodificacionAnsi::codificaUtf8);
+}
+
 QString CodificacionAnsi::decodifica(QByteArrayView bytes) {
-    QString texto(bytes.size(), Qt::Uninitialized);
-    QChar* d = texto.data();
+    QString texto;
+    decodifica(bytes, texto);
+    return texto;
+}
+
+void CodificacionAnsi::decodifica(QByteArrayView bytes, QString& destino) {
+    // A text still shared with a value taken from it gets new memory instead of a copy.
+    if (destino.isDetached())
+        destino.resize(bytes.size());
+    else
+        destino = QString(bytes.size(), Qt::Uninitialized);
+    QChar* d = destino.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         d[i] = (b >= 0x80 && b < 0xA0) ? QChar(tabla80[b - 0x80]) : QChar(b);
     }
-    return texto;
 }
 
 } // namespace transferencia

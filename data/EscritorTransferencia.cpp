@@ -5,87 +5,108 @@
 #include "shell/host/Fechas.h"
 
 #include <QIODevice>
+#include <algorithm>
+#include <cstring>
 
 namespace transferencia {
 
 namespace {
 constexpr qsizetype tamanoBufer = 1 << 20;
-
-void cambiaComillas(QByteArray& bytes, qsizetype desde) {
-    char* p = bytes.data();
-    for (qsizetype i = desde; i < bytes.size(); ++i)
-        if (p[i] == '"')
-            p[i] = '\'';
-}
 } // namespace
 
 EscritorTransferencia::EscritorTransferencia(QIODevice& destino) : destino_(destino) {
-    bufer_.reserve(tamanoBufer + 4096);
+    bufer_.resize(tamanoBufer + 4096);
+}
+
+char* EscritorTransferencia::espacio(qsizetype n) {
+    if (usado_ + n > bufer_.size())
+        bufer_.resize(std::max(bufer_.size() * 2, usado_ + n));
+    return bufer_.data() + usado_;
+}
+
+void EscritorTransferencia::agrega(QByteArrayView bytes) {
+    memcpy(espacio(bytes.size()), bytes.data(), size_t(bytes.size()));
+    usado_ += bytes.size();
 }
 
 void EscritorTransferencia::separa() {
     if (!primerCampo_)
-        bufer_ += ',';
+        agrega(",");
     primerCampo_ = false;
 }
 
 void EscritorTransferencia::vaciaSiLleno() {
-    if (bufer_.size() >= tamanoBufer) {
-        if (destino_.write(bufer_) != bufer_.size())
+    if (usado_ >= tamanoBufer) {
+        if (destino_.write(bufer_.constData(), usado_) != usado_)
             throw ErrorTransferencia(
                 QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
-        bufer_.clear();
+        usado_ = 0;
     }
 }
 
-int EscritorTransferencia::texto(QStringView valor) {
+// A quoted text of at most maximo bytes; its double quotes become apostrophes.
+template <typename Codifica>
+int EscritorTransferencia::entreComillas(qsizetype maximo, Codifica codifica) {
     separa();
-    bufer_ += '"';
-    const qsizetype inicio = bufer_.size();
-    const int fuera = CodificacionAnsi::codifica(valor, bufer_);
-    cambiaComillas(bufer_, inicio);
-    bufer_ += '"';
+    char* p = espacio(maximo + 2);
+    *p++ = '"';
+    int fuera = 0;
+    const qsizetype n = codifica(p, fuera);
+    for (qsizetype i = 0; i < n; ++i)
+        if (p[i] == '"')
+            p[i] = '\'';
+    p[n] = '"';
+    usado_ += n + 2;
     return fuera;
 }
 
+int EscritorTransferencia::texto(QStringView valor) {
+    return entreComillas(valor.size(), [&](char* d, int& fuera) {
+        return CodificacionAnsi::codifica(valor, d, fuera);
+    });
+}
+
 int EscritorTransferencia::textoUtf8(QByteArrayView utf8) {
-    separa();
-    bufer_ += '"';
-    const qsizetype inicio = bufer_.size();
-    const int fuera = CodificacionAnsi::codificaUtf8(utf8, bufer_);
-    cambiaComillas(bufer_, inicio);
-    bufer_ += '"';
-    return fuera;
+    return entreComillas(utf8.size(), [&](char* d, int& fuera) {
+        return CodificacionAnsi::codificaUtf8(utf8, d, fuera);
+    });
 }
 
 void EscritorTransferencia::numero(QByteArrayView cifras) {
     separa();
-    bufer_ += cifras;
+    agrega(cifras);
 }
 
 void EscritorTransferencia::entero(qint64 valor) {
     separa();
-    bufer_ += QByteArray::number(valor);
+    agrega(QByteArray::number(valor));
 }
 
 void EscritorTransferencia::logico(bool valor) {
     separa();
-    bufer_ += valor ? "#TRUE#" : "#FALSE#";
+    agrega(valor ? QByteArrayView("#TRUE#") : QByteArrayView("#FALSE#"));
 }
 
 void EscritorTransferencia::nulo() {
     separa();
-    bufer_ += "#NULL#";
+    agrega("#NULL#");
 }
 
 void EscritorTransferencia::fecha(const QDate& fecha) {
     separa();
-    bufer_ += host::Fechas::aMarcaFecha(fecha).toLatin1();
+    agrega(host::Fechas::aMarcaFecha(fecha).toLatin1());
 }
 
 void EscritorTransferencia::fechaHora(const QDateTime& fechaHora) {
     separa();
-    bufer_ += host::Fechas::aMarcaFechaHora(fechaHora).toLatin1();
+    agrega(host::Fechas::aMarcaFechaHora(fechaHora).toLatin1());
+}
+
+void EscritorTransferencia::fechaServidor(QByteArrayView texto) {
+    separa();
+    agrega("#");
+    agrega(texto.endsWith(" 00:00:00") ? texto.first(texto.size() - 9) : texto);
+    agrega("#");
 }
 
 void EscritorTransferencia::fechaTexto(const QDate& fecha) {
@@ -93,17 +114,17 @@ void EscritorTransferencia::fechaTexto(const QDate& fecha) {
 }
 
 void EscritorTransferencia::finRegistro() {
-    bufer_ += "\r\n";
+    agrega("\r\n");
     primerCampo_ = true;
     ++registros_;
     vaciaSiLleno();
 }
 
 void EscritorTransferencia::termina() {
-    if (!bufer_.isEmpty() && destino_.write(bufer_) != bufer_.size())
+    if (usado_ > 0 && destino_.write(bufer_.constData(), usado_) != usado_)
         throw ErrorTransferencia(
             QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
-    bufer_.clear();
+    usado_ = 0;
 }
 
 } // namespace transferencia

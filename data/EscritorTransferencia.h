@@ -31,6 +31,9 @@ public:
     void fecha(const QDate& fecha); // #yyyy-mm-dd#
     // #yyyy-mm-dd hh:mm:ss#, or #yyyy-mm-dd# at midnight.
     void fechaHora(const QDateTime& fechaHora);
+    // A date or date and time as the server writes it ("2026-01-05", "2026-01-05 09:30:00"),
+    // marked as #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss# (no time at midnight).
+    void fechaServidor(QByteArrayView texto);
     // "dd/mmm/yyyy" as a quoted text (the two dates of the header).
     void fechaTexto(const QDate& fecha);
     void finRegistro();
@@ -40,10 +43,15 @@ public:
     qint64 registros() const { return registros_; }
 
 private:
+    // Room for n more bytes at the end of what is written.
+    char* espacio(qsizetype n);
+    void agrega(QByteArrayView bytes);
     void separa();
+    template <typename Codifica> int entreComillas(qsizetype maximo, Codifica codifica);
     void vaciaSiLleno();
     QIODevice& destino_;
-    QByteArray bufer_;
+    QByteArray bufer_;    // written through raw pointers: many tiny appends
+    qsizetype usado_ = 0; // bytes of bufer_ in use
     bool primerCampo_ = true;
     qint64 registros_ = 0;
 };

@@ -69,27 +69,25 @@ bool LectorTransferencia::soloQuedanBlancos() {
 
 bool LectorTransferencia::leeCampo(Campo& campo) {
     campo.entreComillas = false;
+    comillasAbiertas_ = false;
     if (vaciosPendientes_ > 0) {
         --vaciosPendientes_;
-        campo.valor.clear();
+        campo.valor.resize(0);
         return true;
     }
     while (hayBytes() && esBlanco(bufer_[pos_]))
         ++pos_;
     if (!hayBytes())
         return false;
-    campo_.clear();
+    campo_.resize(0); // keeps its capacity for the next field
     if (bufer_[pos_] == '"') {
         ++pos_;
-        const int lineaInicio = linea_;
         char anterior = 0;
         for (;;) {
-            if (!hayBytes())
-                throw ErrorTransferencia(
-                    QStringLiteral("El archivo termina dentro del texto entre comillas que "
-                                   "empieza en la línea %1.")
-                        .arg(lineaInicio),
-                    lineaInicio);
+            if (!hayBytes()) {
+                comillasAbiertas_ = true;
+                return false;
+            }
             const char* p = bufer_.constData() + pos_;
             const char* cierre = static_cast<const char*>(memchr(p, '"', size_t(fin_ - pos_)));
             const qsizetype tramo = cierre ? cierre - p : fin_ - pos_;
@@ -141,7 +139,7 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
             --largo;
         campo_.truncate(largo);
     }
-    campo.valor = CodificacionAnsi::decodifica(campo_);
+    CodificacionAnsi::decodifica(campo_, campo.valor);
     return true;
 }
 
@@ -151,22 +149,28 @@ bool LectorTransferencia::siguiente(Registro& registro) {
     registro.linea = linea_ - vaciosPendientes_;
     if (registro.campos.isEmpty())
         registro.campos.resize(1);
-    leeCampo(registro.campos[0]);
+    const auto cortado = [&](int total, int leidos) {
+        return ErrorTransferencia(
+            QStringLiteral("El archivo termina dentro del registro de la línea %1: un registro "
+                           "de %2 lleva %3 campos y ese sólo tiene %4%5.")
+                .arg(registro.linea)
+                .arg(registro.encabezado ? QStringLiteral("encabezado") : QStringLiteral("renglón"))
+                .arg(total)
+                .arg(leidos)
+                .arg(comillasAbiertas_
+                         ? QStringLiteral(", el último con unas comillas que no se cierran")
+                         : QString()),
+            registro.linea);
+    };
+    registro.encabezado = false;
+    if (!leeCampo(registro.campos[0]))
+        throw cortado(camposRenglon, 0);
     registro.encabezado = registro.campos[0].valor == QLatin1String("M");
     const int total = registro.encabezado ? camposEncabezado : camposRenglon;
     registro.campos.resize(total);
-    for (int i = 1; i < total; ++i) {
+    for (int i = 1; i < total; ++i)
         if (!leeCampo(registro.campos[i]))
-            throw ErrorTransferencia(
-                QStringLiteral("El archivo termina dentro del registro de la línea %1: un "
-                               "registro de %2 lleva %3 campos y ese sólo tiene %4.")
-                    .arg(registro.linea)
-                    .arg(registro.encabezado ? QStringLiteral("encabezado")
-                                             : QStringLiteral("renglón"))
-                    .arg(total)
-                    .arg(i),
-                registro.linea);
-    }
+            throw cortado(total, i);
     return true;
 }
 

@@ -40,6 +40,7 @@ public:
     int linea() const { return linea_; }
 
 private:
+    // False when the file ends before the field (or inside its quotes).
     bool leeCampo(Campo& campo);
     bool soloQuedanBlancos();
     bool hayBytes();
@@ -52,6 +53,7 @@ private:
     bool agotado_ = false;
     int linea_ = 1;
     int vaciosPendientes_ = 0;
+    bool comillasAbiertas_ = false; // the last field hit the end of the file inside quotes
     QByteArray campo_;
 };
 

@@ -7,11 +7,14 @@
 #include "shell/host/Recordset.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
+#include <future>
+#include <vector>
 
 using host::ClaseCampo;
-using host::Recordset;
 using transferencia::EscritorTransferencia;
 
 namespace exportacion {
@@ -41,84 +44,188 @@ QString consultaEncabezados(int n) {
         listaColumnas(QStringLiteral("p."), transferencia::columnasEncabezado()) +
         QStringLiteral(",c.Clave,") +
         listaColumnas(QStringLiteral("c."), transferencia::columnasCliente());
-    const QString marcas = QStringLiteral("?,").repeated(n).chopped(1);
     return QStringLiteral("SELECT %1 FROM pedidos p LEFT JOIN clientes c ON c.Clave=p.Cliente "
-                          "WHERE p.Id IN (%2) ORDER BY FIELD(p.Id,%2)")
-        .arg(columnas, marcas);
+                          "WHERE p.Id IN (%2)")
+        .arg(columnas, QStringLiteral("?,").repeated(n).chopped(1));
 }
 
 QString consultaRenglones(int n) {
     static const QString columnas =
         QStringLiteral("Id,") + listaColumnas(QString(), transferencia::columnasRenglon());
-    const QString marcas = QStringLiteral("?,").repeated(n).chopped(1);
-    return QStringLiteral("SELECT %1 FROM pedidosdetalle WHERE Id IN (%2) "
-                          "ORDER BY FIELD(Id,%2),Partida")
-        .arg(columnas, marcas);
+    return QStringLiteral("SELECT %1 FROM pedidosdetalle WHERE Id IN (%2)")
+        .arg(columnas, QStringLiteral("?,").repeated(n).chopped(1));
 }
+
+// The rows of one batch, copied out of the result so they can be written in the order of
+// the marked list rather than the server's (sorting on the server costs more than the whole
+// export). The rows of an Id keep the order the server gave them.
+class FilasCopiadas {
+public:
+    // filasPrevistas only sizes the first allocations.
+    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas) : columnas_(rs.listaColumnas()) {
+        ancho_ = int(columnas_.size());
+        const qsizetype celdas = filasPrevistas * ancho_;
+        inicio_.reserve(celdas);
+        largo_.reserve(celdas);
+        datos_.reserve(celdas * 8);
+        QVector<std::pair<qint64, int>> ids;
+        ids.reserve(filasPrevistas);
+        for (int fila = 0; !rs.eof(); rs.MoveNext(), ++fila) {
+            ids.push_back({rs.entero(0), fila});
+            for (int c = 0; c < ancho_; ++c) {
+                inicio_.push_back(qint32(datos_.size()));
+                if (rs.esNulo(c)) {
+                    largo_.push_back(-1);
+                } else {
+                    const QByteArrayView v = rs.vista(c);
+                    largo_.push_back(qint32(v.size()));
+                    datos_.insert(datos_.end(), v.begin(), v.end());
+                }
+            }
+        }
+        std::stable_sort(ids.begin(), ids.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        orden_.reserve(ids.size());
+        for (qsizetype k = 0; k < ids.size(); ++k) {
+            orden_.push_back(ids[k].second);
+            if (k == 0 || ids[k].first != ids[k - 1].first)
+                porId_.insert(ids[k].first, {int(k), int(k) + 1});
+            else
+                porId_[ids[k].first].second = int(k) + 1;
+        }
+    }
+    // The Id's rows are fila(k) for k in [first, second); empty when it has none.
+    std::pair<int, int> deId(qint64 id) const { return porId_.value(id, {0, 0}); }
+    int fila(int k) const { return orden_[k]; }
+    const host::Columna& columna(int c) const { return columnas_[c]; }
+    bool nulo(int fila, int c) const { return largo_[fila * ancho_ + c] < 0; }
+    QByteArrayView celda(int fila, int c) const {
+        const int k = fila * ancho_ + c;
+        return largo_[k] < 0 ? QByteArrayView()
+                             : QByteArrayView(datos_.data() + inicio_[k], largo_[k]);
+    }
+
+private:
+    QVector<host::Columna> columnas_;
+    int ancho_ = 0;
+    std::vector<char> datos_;
+    std::vector<qint32> inicio_, largo_;
+    QVector<int> orden_;
+    QHash<qint64, std::pair<int, int>> porId_;
+};
 
 // One value after its column's kind; gives how many characters did not fit the code page.
-int escribeValor(EscritorTransferencia& w, const Recordset& rs, int pos) {
-    if (rs.esNulo(pos)) {
+int escribeValor(EscritorTransferencia& w, const FilasCopiadas& f, int fila, int c) {
+    if (f.nulo(fila, c)) {
         w.nulo();
         return 0;
     }
-    const QByteArray crudo = rs.crudo(pos);
-    switch (rs.columna(pos).clase) {
+    const QByteArrayView v = f.celda(fila, c);
+    switch (f.columna(c).clase) {
     case ClaseCampo::Entero:
     case ClaseCampo::Decimal:
-        w.numero(crudo);
+        w.numero(v);
         return 0;
     case ClaseCampo::Logico:
-        w.logico(crudo.toLongLong() != 0);
+        w.logico(v != "0");
         return 0;
     case ClaseCampo::Fecha:
-        w.numero("#" + crudo.left(10) + "#");
-        return 0;
     case ClaseCampo::FechaHora:
-        w.numero("#" + (crudo.endsWith(" 00:00:00") ? crudo.left(10) : crudo) + "#");
+        w.fechaServidor(v);
         return 0;
     default:
-        return w.textoUtf8(crudo);
+        return w.textoUtf8(v);
     }
 }
 
-// The header's two dates are written as "dd/mmm/yyyy" texts.
-void escribeFechaTexto(EscritorTransferencia& w, const Recordset& rs, int pos) {
-    const QDate f = rs.esNulo(pos) ? QDate() : rs.fecha(pos);
-    if (f.isValid())
-        w.fechaTexto(f);
-    else
-        w.nulo();
+// The orders of one batch (each Id once) with their customers and lines.
+struct Lote {
+    QVector<qint64> ids;
+    std::unique_ptr<FilasCopiadas> encabezados, renglones;
+};
+
+// Reads the batches: the headers on the caller's connection and, for a long list, the lines
+// at the same time on a second connection to the same database.
+class Lectura {
+public:
+    Lectura(host::Conexion& principal, bool conSegunda) : principal_(principal) {
+        if (!conSegunda)
+            return;
+        try {
+            host::ParametrosConexion p = principal.parametros();
+            if (p.base.isEmpty())
+                p.base = principal.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+            segunda_ = host::Conexion::abrir(p);
+        } catch (const host::ErrorBdD&) {
+            // Without a second connection both reads take turns on the first.
+            segunda_.reset();
+        }
+    }
+
+    Lote carga(QVector<qint64> ids) {
+        Lote lote;
+        if (ids.isEmpty())
+            return lote;
+        QVariantList valores;
+        for (qint64 id : ids)
+            valores << id;
+        lote.ids = std::move(ids);
+        const qsizetype n = valores.size();
+        const auto renglones = [&valores, n](host::Conexion& c) {
+            auto rs =
+                c.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
+            return std::make_unique<FilasCopiadas>(*rs, n * 6);
+        };
+        std::future<std::unique_ptr<FilasCopiadas>> enParalelo;
+        if (segunda_)
+            enParalelo = std::async(std::launch::async, renglones, std::ref(*segunda_));
+        auto rs = principal_.consulta(consultaEncabezados(int(n)), valores,
+                                      host::Conexion::Lectura::EnFlujo);
+        lote.encabezados = std::make_unique<FilasCopiadas>(*rs, n);
+        rs.reset();
+        lote.renglones = segunda_ ? enParalelo.get() : renglones(principal_);
+        return lote;
+    }
+
+private:
+    host::Conexion& principal_;
+    std::unique_ptr<host::Conexion> segunda_;
+};
+
+// The next batch from position desde of the list: up to pedidosPorTanda Ids, ending before
+// an Id repeats (an order marked twice is written twice).
+QVector<qint64> siguienteLote(const QVector<qint64>& ids, qsizetype& desde) {
+    QVector<qint64> lote;
+    QSet<qint64> vistos;
+    for (; desde < ids.size() && lote.size() < pedidosPorTanda; ++desde) {
+        if (vistos.contains(ids[desde]))
+            break;
+        vistos.insert(ids[desde]);
+        lote << ids[desde];
+    }
+    return lote;
 }
 
 class Escritura {
 public:
-    Escritura(host::Conexion& c, EscritorTransferencia& w, ResultadoExportacion& r)
-        : c_(c), w_(w), r_(r) {}
+    Escritura(EscritorTransferencia& w, ResultadoExportacion& r) : w_(w), r_(r) {}
 
-    // Writes one batch of distinct Ids, in their order.
-    void tanda(const QVector<qint64>& ids, const transferencia::Avance& avance, qint64& hechos,
-               qint64 total) {
-        QVariantList valores;
-        for (qint64 id : ids)
-            valores << id;
-        const QVariantList dobles = valores + valores;
-        auto enc = c_.consulta(consultaEncabezados(int(ids.size())), dobles);
-        auto ren = c_.consulta(consultaRenglones(int(ids.size())), dobles);
-        for (qint64 id : ids) {
+    // Writes one batch, in the order of its Ids.
+    void escribe(const Lote& lote, const transferencia::Avance& avance, qint64& hechos,
+                 qint64 total) {
+        for (qint64 id : lote.ids) {
             if (avance.cancelado())
                 throw Cancelado();
-            const bool existe = !enc->eof() && enc->entero(posId) == id;
-            if (existe) {
-                encabezado(*enc);
-                enc->MoveNext();
+            const auto [primera, fin] = lote.encabezados->deId(id);
+            if (primera < fin) {
+                encabezado(*lote.encabezados, lote.encabezados->fila(primera));
+                const auto [desde, hasta] = lote.renglones->deId(id);
+                for (int k = desde; k < hasta; ++k)
+                    renglon(*lote.renglones, lote.renglones->fila(k));
             } else {
+                // Deleted meanwhile: skipped, with any lines it left behind.
                 ++r_.omitidos;
             }
-            // Lines of an order that no longer exists are passed over with it.
-            for (; !ren->eof() && ren->entero(0) == id; ren->MoveNext())
-                if (existe)
-                    renglon(*ren);
             avance.informa(++hechos, total);
         }
     }
@@ -126,59 +233,78 @@ public:
     struct Cancelado {};
 
 private:
-    void aviso(int fuera, const QString& donde, const QString& campo) {
-        if (fuera > 0)
-            r_.avisos << QStringLiteral("%1, campo %2: %3 carácter(es) que el archivo no admite "
-                                        "se escribieron como \"?\".")
-                             .arg(donde, campo)
-                             .arg(fuera);
+    // "Pedido A-12 (Id 34)" for the header being written; built only for a warning.
+    QString pedido() const {
+        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
+        return QStringLiteral("Pedido %1%2 (Id %3)")
+            .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'),
+                 texto(*encabezados_, fila_, posPrimerCampo), texto(*encabezados_, fila_, posId));
     }
 
-    void encabezado(const Recordset& rs) {
-        const QString serie = rs.texto(posPrimerCampo + 1).trimmed();
-        pedido_ = QStringLiteral("Pedido %1%2 (Id %3)")
-                      .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'),
-                           rs.texto(posPrimerCampo), rs.texto(posId));
+    void aviso(int fuera, const QString& donde, const QString& campo) {
+        r_.avisos << QStringLiteral("%1, campo %2: %3 carácter(es) que el archivo no admite "
+                                    "se escribieron como \"?\".")
+                         .arg(donde, campo)
+                         .arg(fuera);
+    }
+
+    QString texto(const FilasCopiadas& f, int fila, int c) const {
+        return QString::fromUtf8(f.celda(fila, c));
+    }
+
+    void encabezado(const FilasCopiadas& f, int fila) {
+        encabezados_ = &f;
+        fila_ = fila;
         w_.texto(u"M");
         const QStringList& nombres = transferencia::columnasEncabezado();
         for (int i = 0; i < nombres.size(); ++i) {
-            const int pos = posPrimerCampo + i;
-            if (i == 3 || i == 4)
-                escribeFechaTexto(w_, rs, pos);
-            else
-                aviso(escribeValor(w_, rs, pos), pedido_, nombres[i]);
+            const int c = posPrimerCampo + i;
+            if (i == 3 || i == 4) {
+                // The two dates of the header are "dd/mmm/yyyy" texts.
+                const QDate fecha =
+                    QDate::fromString(QString::fromLatin1(f.celda(fila, c).first(
+                                          std::min<qsizetype>(10, f.celda(fila, c).size()))),
+                                      Qt::ISODate);
+                if (fecha.isValid())
+                    w_.fechaTexto(fecha);
+                else
+                    w_.nulo();
+            } else if (const int fuera = escribeValor(w_, f, fila, c)) {
+                aviso(fuera, pedido(), nombres[i]);
+            }
         }
         const QStringList& cliente = transferencia::columnasCliente();
-        if (rs.esNulo(posClaveCliente)) {
+        if (f.nulo(fila, posClaveCliente)) {
             // No such customer: empty texts and price list 1.
             for (int i = 0; i < 4; ++i)
                 w_.texto(u"");
             w_.entero(1);
         } else {
             for (int i = 0; i < cliente.size(); ++i)
-                aviso(escribeValor(w_, rs, posPrimerCliente + i), pedido_, cliente[i]);
+                if (const int fuera = escribeValor(w_, f, fila, posPrimerCliente + i))
+                    aviso(fuera, pedido(), cliente[i]);
         }
         w_.finRegistro();
         ++r_.pedidos;
     }
 
-    void renglon(const Recordset& rs) {
+    void renglon(const FilasCopiadas& f, int fila) {
         w_.texto(u"D");
         const QStringList& nombres = transferencia::columnasRenglon();
         for (int i = 0; i < nombres.size(); ++i) {
-            const int fuera = escribeValor(w_, rs, i + 1);
+            const int fuera = escribeValor(w_, f, fila, i + 1);
             if (fuera > 0)
-                aviso(fuera, QStringLiteral("%1, renglón %2").arg(pedido_, rs.texto(1)),
+                aviso(fuera, QStringLiteral("%1, renglón %2").arg(pedido(), texto(f, fila, 1)),
                       nombres[i]);
         }
         w_.finRegistro();
         ++r_.renglones;
     }
 
-    host::Conexion& c_;
     EscritorTransferencia& w_;
     ResultadoExportacion& r_;
-    QString pedido_;
+    const FilasCopiadas* encabezados_ = nullptr; // the header being written
+    int fila_ = 0;
 };
 
 } // namespace
@@ -201,22 +327,22 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
     }
     try {
         EscritorTransferencia w(salida);
-        Escritura escritura(conexion, w, r);
+        Escritura escritura(w, r);
         qint64 hechos = 0;
-        QVector<qint64> tanda;
-        QSet<qint64> enTanda;
-        for (qint64 id : ids) {
-            // A batch holds each Id once; a repeated Id starts the next batch.
-            if (tanda.size() == pedidosPorTanda || enTanda.contains(id)) {
-                escritura.tanda(tanda, avance, hechos, ids.size());
-                tanda.clear();
-                enTanda.clear();
-            }
-            tanda << id;
-            enTanda.insert(id);
+        qsizetype desde = 0;
+        // The next batch is read from the server while this one is written.
+        Lectura lectura(conexion, ids.size() > pedidosPorTanda);
+        const auto carga = [&lectura](QVector<qint64> lote) {
+            return lectura.carga(std::move(lote));
+        };
+        auto siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
+        while (true) {
+            const Lote lote = siguiente.get();
+            if (lote.ids.isEmpty())
+                break;
+            siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
+            escritura.escribe(lote, avance, hechos, ids.size());
         }
-        if (!tanda.isEmpty())
-            escritura.tanda(tanda, avance, hechos, ids.size());
         w.termina();
     } catch (const Escritura::Cancelado&) {
         salida.cancelWriting();

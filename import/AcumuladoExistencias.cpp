@@ -1,5 +1,6 @@
 #include "import/AcumuladoExistencias.h"
 
+#include "import/SentenciaEnBloque.h"
 #include "shell/host/Conexion.h"
 
 namespace importacion {
@@ -130,10 +131,16 @@ QString AcumuladoExistencias::texto(__int128 valor) {
 void AcumuladoExistencias::graba(host::Conexion& conexion) {
     // Codes are matched one by one, so two codes that the table's collation takes as
     // equal each add their own sum, as separate statements per line would.
+    const QString sql = QStringLiteral(
+        "UPDATE productos SET PorVender=PorVender+CAST(? AS DECIMAL(65,12)) WHERE Clave=?");
+    QVector<QVector<QVariant>> filas;
+    filas.reserve(sumas_.size());
     for (auto it = sumas_.cbegin(); it != sumas_.cend(); ++it)
-        conexion.ejecuta(QStringLiteral("UPDATE productos SET PorVender=PorVender+"
-                                        "CAST(? AS DECIMAL(65,12)) WHERE Clave=?"),
-                         {texto(it.value()), it.key()});
+        filas.push_back({texto(it.value()), it.key()});
+    SentenciaEnBloque enBloque(sql.toUtf8(), 2);
+    if (!enBloque.ejecuta(conexion, filas))
+        for (const QVector<QVariant>& fila : filas)
+            conexion.ejecuta(sql, fila);
     sumas_.clear();
 }
 

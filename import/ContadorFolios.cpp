@@ -31,6 +31,8 @@ int ContadorFolios::busca(const QString& serie) {
     if (hallado != porSerie_.cend())
         return *hallado;
     const QString dato = QStringLiteral("PE-") + serie;
+    if (antesDeConsultar_)
+        antesDeConsultar_();
     // A series without its row would give folio 1 forever: the row is made here. Making it
     // first also lets the locking read below find it.
     conexion_.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES (?, '0') "
@@ -65,6 +67,8 @@ qint32 ContadorFolios::siguiente(const QString& serie) {
 }
 
 void ContadorFolios::graba() {
+    if (antesDeConsultar_)
+        antesDeConsultar_();
     for (const Contador& c : contadores_)
         conexion_.ejecuta(QStringLiteral("UPDATE sistema SET Contenido=? WHERE Dato=?"),
                           {QString::number(c.ultimo), c.dato});

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 namespace host {
 class Conexion;
@@ -19,6 +20,8 @@ public:
     // The next folio of the (already trimmed) series.
     qint32 siguiente(const QString& serie);
     void graba();
+    // Called before each query, so the caller can free the connection first.
+    void antesDeConsultar(std::function<void()> aviso) { antesDeConsultar_ = std::move(aviso); }
 
 private:
     struct Contador {
@@ -30,6 +33,7 @@ private:
     host::Conexion& conexion_;
     QHash<QString, int> porSerie_;
     QVector<Contador> contadores_;
+    std::function<void()> antesDeConsultar_;
 };
 
 } // namespace importacion

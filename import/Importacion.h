@@ -24,6 +24,8 @@ struct PedidoImportado {
     QString texto() const;
 };
 
+// progreso counts the orders written, once the whole file has been checked; cancelar is
+// asked before each order, while checking and while writing.
 struct LlamadasImportacion : transferencia::Avance {
     // Each order as it is written. Nothing is kept until the whole file is in: an order
     // told here is gone again when the result is not ok.

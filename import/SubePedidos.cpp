@@ -42,8 +42,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
     if (!entrada.open(QIODevice::ReadOnly))
         return fallo(QStringLiteral("No se pudo abrir el archivo %1: %2")
                          .arg(nativa(archivo), entrada.errorString()));
-    const QString nada =
-        QStringLiteral("No se escribió nada en la base de datos \"%1\".").arg(conexion.base());
+    const QString base =
+        conexion.base().isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(conexion.base());
+    const QString nada = QStringLiteral("No se escribió nada en la base de datos%1.").arg(base);
     std::unique_ptr<SubidaPedidos> subida;
     try {
         subida = std::make_unique<SubidaPedidos>(conexion, llamadas);
@@ -59,9 +60,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
     }
 
     const QString deshecha =
-        QStringLiteral("La importación se deshizo por completo: la base de datos \"%1\" quedó "
+        QStringLiteral("La importación se deshizo por completo: la base de datos%1 quedó "
                        "como estaba y el archivo puede importarse de nuevo.")
-            .arg(conexion.base());
+            .arg(base);
     bool confirmando = false;
     try {
         if (!entrada.seek(0))
@@ -81,9 +82,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         if (confirmando && e.conexionPerdida())
             return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
                                         "importación: no se sabe si quedó guardada. Revise "
-                                        "los pedidos de la base de datos \"%1\" antes de "
+                                        "los pedidos de la base de datos%1 antes de "
                                         "importar el archivo otra vez.\n%2")
-                             .arg(conexion.base(), e.mensaje()));
+                             .arg(base, e.mensaje()));
         return fallo(QStringLiteral("Falló la importación del archivo %1: %2\n%3")
                          .arg(nativa(archivo), e.mensaje(), deshecha));
     }

@@ -4,10 +4,14 @@
 #include "data/FormatoTransferencia.h"
 #include "import/ContadorFolios.h"
 #include "import/ConversionCampo.h"
+#include "import/EnvioSql.h"
+#include "import/InsercionEnBloque.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
+#include <QScopeGuard>
+#include <utility>
 
 using transferencia::Campo;
 using transferencia::nombreCampo;
@@ -21,7 +25,7 @@ namespace {
 constexpr int pedidosPorTanda = 500;
 constexpr int renglonesPorTanda = 2000;
 constexpr qsizetype bytesPorTanda = 4 << 20;
-constexpr qsizetype productosPorTanda = 2000;
+constexpr qsizetype productosPorTanda = 20000;
 
 // Index in the header values of header field n.
 constexpr int enEncabezado(int campo) {
@@ -84,9 +88,14 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     QVector<int> posClientes;
     columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
 
-    inicioPedidos_ = pedidos_->inicioInsercion(posPedidos);
-    inicioRenglones_ = renglones_->inicioInsercion(posRenglones);
-    inicioClientes_ = clientes_->inicioInsercion(posClientes);
+    pedidosTanda_.destino = std::make_unique<InsercionEnBloque>(
+        pedidos_->inicioInsercion(posPedidos), int(posPedidos.size()));
+    renglonesTanda_.destino = std::make_unique<InsercionEnBloque>(
+        renglones_->inicioInsercion(posRenglones), int(posRenglones.size()));
+    // Customers that exist already are left as they are.
+    clientesTanda_.destino = std::make_unique<InsercionEnBloque>(
+        clientes_->inicioInsercion(posClientes), int(posClientes.size()),
+        " ON DUPLICATE KEY UPDATE Clave=Clave");
     encabezado_.resize(transferencia::camposEncabezado);
     renglon_.resize(transferencia::camposRenglon);
     clienteNuevo_.resize(int(std::size(clienteNuevo)));
@@ -151,16 +160,32 @@ void SubidaPedidos::sube(QIODevice& archivo) {
     cuentas_ = {};
     hayEncabezado_ = false;
     ids_ = std::make_unique<ProximoId>(conexion_);
+    folios_ = std::make_unique<ContadorFolios>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
-    folios_ = std::make_unique<ContadorFolios>(conexion_);
-    while (lector.siguiente(r)) {
-        if (r.encabezado)
-            SubeEncabezado(r);
-        else
-            SubeRenglon(r);
+    {
+        // Batches go to the server from another thread while the next ones are read; any
+        // other use of the connection first waits for them.
+        EnvioSql envio(conexion_);
+        const auto libera = [&envio] { envio.espera(); };
+        envio_ = &envio;
+        ids_->antesDeConsultar(libera);
+        folios_->antesDeConsultar(libera);
+        // Unhooked before the sender goes, however the block is left.
+        const auto desengancha = qScopeGuard([this] {
+            envio_ = nullptr;
+            ids_->antesDeConsultar({});
+            folios_->antesDeConsultar({});
+        });
+        while (lector.siguiente(r)) {
+            if (r.encabezado)
+                SubeEncabezado(r);
+            else
+                SubeRenglon(r);
+        }
+        vacia();
+        envio.espera();
     }
-    vacia();
     existencias_.graba(conexion_);
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
@@ -171,19 +196,13 @@ qint64 SubidaPedidos::cuentaClientes() {
     return rs->entero(0);
 }
 
-void SubidaPedidos::agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
-                               const QVector<QVariant>& valores) {
-    if (filas++ == 0)
-        sql = inicio;
-    else
-        sql += ',';
-    sql += '(';
-    for (int i = 0; i < valores.size(); ++i) {
-        if (i)
-            sql += ',';
-        conexion_.agregaLiteral(sql, valores[i]);
-    }
-    sql += ')';
+void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
+                               const Registro& registro) {
+    tanda.filas.push_back(valores);
+    // What the row takes in the statement, from the record it comes from: at most three
+    // bytes per character, plus room for each value's quotes and separator.
+    for (const Campo& campo : registro.campos)
+        tanda.bytes += campo.valor.size() * 3 + 4;
 }
 
 void SubidaPedidos::SubeEncabezado(const Registro& r) {
@@ -197,17 +216,17 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
     encabezado_[0] = idActual_;
     encabezado_[1] = folio;
     // The header's 35 columns: Id, Factura and fields 3 to 35.
-    agregaFila(sqlPedidos_, filasPedidos_, inicioPedidos_, encabezado_.mid(0, 35));
-    SubeCliente(r.linea);
+    agregaFila(pedidosTanda_, encabezado_.mid(0, 35), r);
+    SubeCliente(r);
     ++cuentas_.pedidos;
     llamadas_.informa(cuentas_.pedidos, totalPedidos_);
     if (llamadas_.pedido)
         llamadas_.pedido(PedidoImportado{idActual_, serie, folio, r.linea});
-    if (filasPedidos_ >= pedidosPorTanda || sqlPedidos_.size() >= bytesPorTanda)
+    if (pedidosTanda_.filas.size() >= pedidosPorTanda || pedidosTanda_.bytes >= bytesPorTanda)
         vacia();
 }
 
-void SubidaPedidos::SubeCliente(int linea) {
+void SubidaPedidos::SubeCliente(const Registro& r) {
     // The first order of a customer in the file creates it; an existing customer is left
     // as it is (the insert skips keys the table already holds).
     const QString clave = encabezado_[iCliente].toString();
@@ -216,9 +235,9 @@ void SubidaPedidos::SubeCliente(int linea) {
     clavesEnTanda_.insert(clave);
     for (int i = 0; i < clienteNuevo_.size(); ++i)
         clienteNuevo_[i] = convierteValor(
-            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], linea,
+            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
             QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
-    agregaFila(sqlClientes_, filasClientes_, inicioClientes_, clienteNuevo_);
+    agregaFila(clientesTanda_, clienteNuevo_, r);
 }
 
 void SubidaPedidos::SubeRenglon(const Registro& r) {
@@ -228,27 +247,33 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     }
     convierteRenglon(r);
     renglon_[0] = idActual_;
-    agregaFila(sqlRenglones_, filasRenglones_, inicioRenglones_, renglon_);
+    agregaFila(renglonesTanda_, renglon_, r);
     existencias_.agrega(r.campos[iProducto].valor, cantidad_);
     ++cuentas_.renglones;
-    if (filasRenglones_ >= renglonesPorTanda || sqlRenglones_.size() >= bytesPorTanda)
+    if (renglonesTanda_.filas.size() >= renglonesPorTanda ||
+        renglonesTanda_.bytes + clientesTanda_.bytes >= bytesPorTanda)
         vacia();
-    if (existencias_.productos() >= productosPorTanda)
+    if (existencias_.productos() >= productosPorTanda) {
+        envio_->espera();
         existencias_.graba(conexion_);
+    }
+}
+
+void SubidaPedidos::envia(Tanda& tanda) {
+    if (tanda.filas.isEmpty())
+        return;
+    // The rows are written to the server from the sending thread, which alone uses the
+    // connection meanwhile.
+    envio_->envia([destino = tanda.destino.get(), filas = std::exchange(tanda.filas, {})](
+                      host::Conexion& c) { destino->inserta(c, filas); });
+    tanda.bytes = 0;
 }
 
 void SubidaPedidos::vacia() {
     // Headers first, so each line's order is in before the line.
-    if (filasPedidos_ > 0)
-        conexion_.ejecutaCrudo(sqlPedidos_);
-    if (filasClientes_ > 0)
-        conexion_.ejecutaCrudo(sqlClientes_ + " ON DUPLICATE KEY UPDATE Clave=Clave");
-    if (filasRenglones_ > 0)
-        conexion_.ejecutaCrudo(sqlRenglones_);
-    filasPedidos_ = filasClientes_ = filasRenglones_ = 0;
-    sqlPedidos_.clear();
-    sqlClientes_.clear();
-    sqlRenglones_.clear();
+    envia(pedidosTanda_);
+    envia(clientesTanda_);
+    envia(renglonesTanda_);
     clavesEnTanda_.clear();
 }
 

@@ -21,6 +21,8 @@ class TablaInsercion;
 namespace importacion {
 
 class ContadorFolios;
+class EnvioSql;
+class InsercionEnBloque;
 class ProximoId;
 
 // One import of a transfer file, in two passes over it. revisa() reads the whole file and
@@ -46,9 +48,16 @@ private:
     void convierteRenglon(const transferencia::Registro& r);
     void SubeEncabezado(const transferencia::Registro& r);
     void SubeRenglon(const transferencia::Registro& r);
-    void SubeCliente(int linea);
-    void agregaFila(QByteArray& sql, int& filas, const QByteArray& inicio,
-                    const QVector<QVariant>& valores);
+    void SubeCliente(const transferencia::Registro& r);
+    // Rows waiting for their multi-row statement, and an estimate of its size.
+    struct Tanda {
+        std::unique_ptr<InsercionEnBloque> destino;
+        QVector<QVector<QVariant>> filas;
+        qsizetype bytes = 0;
+    };
+    static void agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
+                           const transferencia::Registro& registro);
+    void envia(Tanda& tanda);
     void vacia();
     qint64 cuentaClientes();
 
@@ -60,17 +69,16 @@ private:
     // of a new customer's 16 values.
     QVector<host::Columna> columnasEncabezado_, columnasCliente_, columnasRenglon_,
         columnasClienteNuevo_;
-    QByteArray inicioPedidos_, inicioRenglones_, inicioClientes_;
 
     // Values of the current header (Id, Factura, then fields 3 to 40 at index field - 1)
     // and line (Id, then fields 2 to 21 at index field - 1).
     QVector<QVariant> encabezado_, renglon_, clienteNuevo_;
     __int128 cantidad_ = 0;
 
-    QByteArray sqlPedidos_, sqlRenglones_, sqlClientes_;
-    int filasPedidos_ = 0, filasRenglones_ = 0, filasClientes_ = 0;
+    Tanda pedidosTanda_, renglonesTanda_, clientesTanda_;
     QSet<QString> clavesEnTanda_;
 
+    EnvioSql* envio_ = nullptr; // while sube() runs
     std::unique_ptr<ProximoId> ids_;
     std::unique_ptr<ContadorFolios> folios_;
     AcumuladoExistencias existencias_;

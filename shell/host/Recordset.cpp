@@ -120,6 +120,12 @@ QByteArray Recordset::crudo(int posicion) const {
     return QByteArray(fila_[posicion], int(largos_[posicion]));
 }
 
+QByteArrayView Recordset::vista(int posicion) const {
+    if (esNulo(posicion))
+        return {};
+    return QByteArrayView(fila_[posicion], qsizetype(largos_[posicion]));
+}
+
 QString Recordset::texto(int posicion) const {
     return QString::fromUtf8(crudo(posicion));
 }

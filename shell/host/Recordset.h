@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -50,6 +51,8 @@ public:
     // The raw bytes the server sent (UTF-8 text, "12.50" for a decimal, "2026-01-31" ...).
     QByteArray crudo(int posicion) const;
     QByteArray crudo(const QString& nombre) const { return crudo(exige(nombre)); }
+    // The same bytes without a copy; valid until MoveNext.
+    QByteArrayView vista(int posicion) const;
     QString texto(int posicion) const;
     QString texto(const QString& nombre) const { return texto(exige(nombre)); }
     qint64 entero(int posicion) const;

@@ -1,0 +1,252 @@
+// Export and import of a generated company against the server's own bulk path
+// (SELECT ... INTO OUTFILE and LOAD DATA of the same rows). Each export and import runs in
+// a child process of its own, so its peak memory is its own.
+//
+//   bench_transfer [--puerto P] [--carpeta DIR] [--repeticiones R] [--pedidos N]...
+#include "data/FormatoTransferencia.h"
+#include "db/GeneradorDemo.h"
+#include "export/Exportacion.h"
+#include "import/Importacion.h"
+#include "shell/host/BasesDD.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+QTextStream out(stdout);
+
+host::BasesDD servidor(unsigned puerto) {
+    host::BasesDD b;
+    b.cRuta = QStringLiteral("127.0.0.1");
+    b.cPuerto = puerto;
+    b.cUsuario = QStringLiteral("root");
+    return b;
+}
+
+long memoriaPicoKb() {
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    return uso.ru_maxrss;
+}
+
+QString opcion(const QStringList& args, const QString& nombre, const QString& omision = {}) {
+    const int i = args.indexOf(nombre);
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : omision;
+}
+
+// What a child tells its parent: time, peak memory and counts, or the failure.
+template <typename Resultado> int informa(qint64 ms, const Resultado& r) {
+    if (!r.ok) {
+        QTextStream(stderr) << r.mensaje << Qt::endl;
+        return 1;
+    }
+    out << "ms=" << ms << " kb=" << memoriaPicoKb() << " pedidos=" << r.pedidos
+        << " renglones=" << r.renglones << Qt::endl;
+    return 0;
+}
+
+// Child: export every order of the database to the file.
+int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archivo) {
+    auto c = bases.abre(base);
+    QVector<qint64> ids;
+    {
+        auto rs = c->consulta(QStringLiteral("SELECT Id FROM pedidos ORDER BY Fecha, Id"));
+        for (; !rs->eof(); rs->MoveNext())
+            ids << rs->entero(0);
+    }
+    QElapsedTimer t;
+    t.start();
+    const auto r = exportacion::EscribeArchivo(*c, ids, QFileInfo(archivo).fileName(),
+                                               QFileInfo(archivo).absolutePath());
+    return informa(t.elapsed(), r);
+}
+
+int hijoImporta(host::BasesDD& bases, const QString& base, const QString& archivo) {
+    QElapsedTimer t;
+    t.start();
+    const auto r = importacion::SubePedidos(bases, base, archivo, QString());
+    return informa(t.elapsed(), r);
+}
+
+struct Medida {
+    double ms = 0;
+    long kb = 0;
+};
+
+Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const QString& archivo) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(),
+            {accion, QStringLiteral("--puerto"), QString::number(puerto), QStringLiteral("--base"),
+             base, QStringLiteral("--archivo"), archivo});
+    if (!p.waitForFinished(-1) || p.exitCode() != 0)
+        throw std::runtime_error(("falló: " + accion + " " + base).toStdString());
+    const QString linea = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    Medida m;
+    for (const QString& parte : linea.split(QLatin1Char(' '))) {
+        if (parte.startsWith(QLatin1String("ms=")))
+            m.ms = parte.mid(3).toDouble();
+        if (parte.startsWith(QLatin1String("kb=")))
+            m.kb = parte.mid(3).toLong();
+    }
+    return m;
+}
+
+double cronometra(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+QString lista(const QString& alias, const QStringList& columnas) {
+    QStringList s;
+    for (const QString& c : columnas)
+        s << alias + c;
+    return s.join(QLatin1Char(','));
+}
+
+void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
+              int repeticiones) {
+    auto c = bases.abre(QString());
+    const QString origen = QStringLiteral("banco_origen_%1").arg(pedidos);
+    const QString destino = QStringLiteral("banco_destino_%1").arg(pedidos);
+    const QString carga = QStringLiteral("banco_carga_%1").arg(pedidos);
+
+    demo::Parametros p;
+    p.pedidos = pedidos;
+    p.renglones = 5;
+    p.clientes = 5000;
+    p.productos = 2000;
+    const double generacion = cronometra([&] {
+        demo::creaBaseEmpresa(*c, origen);
+        demo::llenaEmpresa(*c, origen, p, 1);
+    });
+    out << QStringLiteral("\n%1 pedidos x %2 renglones (generados en %3 s)")
+               .arg(pedidos)
+               .arg(p.renglones)
+               .arg(generacion / 1000, 0, 'f', 1)
+        << Qt::endl;
+
+    const QString archivo = QDir(carpeta).filePath(QStringLiteral("pedidos_%1.txt").arg(pedidos));
+    const QString salidaEnc = QDir(carpeta).filePath(QStringLiteral("enc_%1.tsv").arg(pedidos));
+    const QString salidaRen = QDir(carpeta).filePath(QStringLiteral("ren_%1.tsv").arg(pedidos));
+    const QString colEnc =
+        QStringLiteral("p.Id,") + lista(QStringLiteral("p."), transferencia::columnasEncabezado()) +
+        QLatin1Char(',') + lista(QStringLiteral("c."), transferencia::columnasCliente());
+    const QString colRen = QStringLiteral("Id,") + transferencia::columnasRenglon().join(',');
+    const auto vacia = [&](const QString& base) {
+        demo::creaBaseEmpresa(*c, base);
+        c->ejecuta(
+            QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
+                .arg(host::Conexion::identificador(base), host::Conexion::identificador(origen)));
+        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(base)));
+    };
+
+    // Best of several runs on both sides: the machine is shared, and the best run is the
+    // one least disturbed by others.
+    Medida exporta{1e18, 0}, importa{1e18, 0};
+    double outfile = 1e18, loadData = 1e18;
+    for (int r = 0; r < repeticiones; ++r) {
+        const Medida e = enHijo(puerto, QStringLiteral("exportar"), origen, archivo);
+        exporta = {std::min(exporta.ms, e.ms), std::max(exporta.kb, e.kb)};
+
+        // The server's own path for the same columns.
+        QFile::remove(salidaEnc);
+        QFile::remove(salidaRen);
+        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(origen)));
+        outfile = std::min(
+            outfile, cronometra([&] {
+                c->ejecuta(QStringLiteral("SELECT %1 FROM pedidos p LEFT JOIN clientes c ON "
+                                          "c.Clave=p.Cliente ORDER BY p.Fecha, p.Id INTO OUTFILE ?")
+                               .arg(colEnc),
+                           {salidaEnc});
+                c->ejecuta(
+                    QStringLiteral("SELECT %1 FROM pedidosdetalle INTO OUTFILE ?").arg(colRen),
+                    {salidaRen});
+            }));
+
+        vacia(destino);
+        const Medida i = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
+        importa = {std::min(importa.ms, i.ms), std::max(importa.kb, i.kb)};
+
+        vacia(carga);
+        loadData = std::min(
+            loadData, cronometra([&] {
+                c->ejecuta(
+                    QStringLiteral("LOAD DATA INFILE ? INTO TABLE pedidos (Id,%1,@a,@b,@c,@d,@e)")
+                        .arg(transferencia::columnasEncabezado().join(',')),
+                    {salidaEnc});
+                c->ejecuta(
+                    QStringLiteral("LOAD DATA INFILE ? INTO TABLE pedidosdetalle (%1)").arg(colRen),
+                    {salidaRen});
+            }));
+    }
+
+    const auto razon = [](const char* que, double ms, const char* base, double msBase, int meta) {
+        out << QStringLiteral("  %1 %2 ms   (%3 %4 ms)   razón %5   (meta <= %6)")
+                   .arg(QString::fromUtf8(que), -14)
+                   .arg(ms, 8, 'f', 0)
+                   .arg(QLatin1String(base))
+                   .arg(msBase, 0, 'f', 0)
+                   .arg(ms / msBase, 0, 'f', 2)
+                   .arg(meta)
+            << Qt::endl;
+    };
+    razon("exportación", exporta.ms, "SELECT ... INTO OUTFILE", outfile, 2);
+    razon("importación", importa.ms, "LOAD DATA", loadData, 3);
+    out << QStringLiteral("  memoria pico     exportación %1 MB, importación %2 MB (archivo %3 MB)")
+               .arg(exporta.kb / 1024.0, 0, 'f', 1)
+               .arg(importa.kb / 1024.0, 0, 'f', 1)
+               .arg(QFileInfo(archivo).size() / 1048576.0, 0, 'f', 1)
+        << Qt::endl;
+
+    for (const QString& base : {origen, destino, carga})
+        c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
+    for (const QString& f : {archivo, salidaEnc, salidaRen})
+        QFile::remove(f);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const unsigned puerto =
+        opcion(args, QStringLiteral("--puerto"), QStringLiteral("3425")).toUInt();
+    host::BasesDD bases = servidor(puerto);
+    try {
+        if (!args.isEmpty() && args[0] == QLatin1String("exportar"))
+            return hijoExporta(bases, opcion(args, QStringLiteral("--base")),
+                               opcion(args, QStringLiteral("--archivo")));
+        if (!args.isEmpty() && args[0] == QLatin1String("importar"))
+            return hijoImporta(bases, opcion(args, QStringLiteral("--base")),
+                               opcion(args, QStringLiteral("--archivo")));
+
+        QList<int> tallas;
+        for (int i = 0; i < args.size(); ++i)
+            if (args[i] == QLatin1String("--pedidos") && i + 1 < args.size())
+                tallas << args[++i].toInt();
+        if (tallas.isEmpty())
+            tallas = {20000, 100000};
+        const QString carpeta =
+            QDir(opcion(args, QStringLiteral("--carpeta"), QDir::tempPath())).absolutePath();
+        QDir().mkpath(carpeta);
+        const int repeticiones = std::max(
+            1, opcion(args, QStringLiteral("--repeticiones"), QStringLiteral("3")).toInt());
+        for (int n : tallas)
+            unaTalla(bases, puerto, carpeta, n, repeticiones);
+        return 0;
+    } catch (const std::exception& e) {
+        QTextStream(stderr) << QString::fromUtf8(e.what()) << Qt::endl;
+        return 1;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "import/SentenciaEnBloque.h"
+
+#include <QByteArray>
+#include <QVariant>
+#include <QVector>
+
+namespace host {
+class Conexion;
+}
+
+namespace importacion {
+
+// Inserts many rows of one table at once: in bulk where the server can, else with one
+// multi-row INSERT whose values the client library escapes.
+class InsercionEnBloque {
+public:
+    // inicio: "INSERT INTO tabla (a,b,...) VALUES "; fin: what follows the values.
+    // enBloque false always takes the multi-row INSERT, as with a server without bulk.
+    InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin = {}, bool enBloque = true);
+
+    // Each row holds one value per column. Throws ErrorBdD.
+    void inserta(host::Conexion& conexion, const QVector<QVector<QVariant>>& filas);
+
+private:
+    QByteArray inicio_, fin_;
+    SentenciaEnBloque enBloque_;
+    bool usaBloque_;
+};
+
+} // namespace importacion

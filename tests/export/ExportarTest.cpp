@@ -1,0 +1,297 @@
+#include "data/LectorTransferencia.h"
+#include "export/Exportacion.h"
+#include "shell/Comandos.h"
+#include "support/ServidorPruebas.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using exportacion::EscribeArchivo;
+using pruebas::BaseEmpresa;
+
+namespace {
+
+QByteArray contenido(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
+}
+
+QByteArray ansi(const char* utf8) {
+    return QString::fromUtf8(utf8).toLatin1(); // the texts below hold only Latin-1 letters
+}
+
+// Order 10 (with customer C1 and one line) and order 11 (customer X9 does not exist, no
+// lines), with the bytes the writer must give for them.
+void conDosPedidos(BaseEmpresa& b) {
+    auto& c = b.conexion();
+    c.ejecuta(QString::fromUtf8(
+        "INSERT INTO pedidos (Id,Factura,Serie,Cliente,Fecha,Vence,Nombre,Telefono,Domicilio,CP,"
+        "Colonia,Ciudad,Estado,RFC,Descuento,Subtotal,IVA,ImpuestoAd,Desc1,Desc2,Desc3,NotaF1,"
+        "Nota,Moneda,Paridad,Vendedor,Comision,Usuario,Pagos,Afectada,Cancelada,Capturado) "
+        "VALUES (10,7,'A','C1','2026-01-05','2026-02-04','Peña \"El Güero\"','81-1234567',"
+        "'Av. Juárez 1','64000','Centro','Monterrey','Nuevo León','XAXX010101000',0,100.5,"
+        "16.08,0,0,0,0,'Nota \"uno\"','Texto','MN',1,'V1',2.5,'admin',0,1,0,"
+        "'2026-01-05 09:30:00')"));
+    c.ejecuta(QStringLiteral("INSERT INTO pedidos (Id,Factura,Serie,Cliente,Fecha) "
+                             "VALUES (11,8,'','X9','2026-01-06')"));
+    c.ejecuta(QString::fromUtf8("INSERT INTO clientes (Clave,Nombre,Atencion,Telefono2,Telefono4,"
+                                "Precio) VALUES ('C1','Peña','Sr. Gómez','81-2','',3)"));
+    c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id,Partida,Producto,Descripcion,"
+                             "Cantidad,PrecioBruto,PrecioNeto,Moneda,IVA,Pedido,NotaRenglon) "
+                             "VALUES (10,1,'P1','Tornillo 1/2\"',3,10.5,9,'MN',16,3,'Entregar')"));
+}
+
+const QByteArray encabezado10 = ansi(
+    "\"M\",7,\"A\",\"C1\",\"05/ene/2026\",\"04/feb/2026\",\"Peña 'El Güero'\",\"81-1234567\","
+    "\"Av. Juárez 1\",\"64000\",\"Centro\",\"Monterrey\",\"Nuevo León\",\"XAXX010101000\",0.00,"
+    "100.50,16.08,0.00,0.00,0.00,0.00,\"Nota 'uno'\",#NULL#,#NULL#,#NULL#,#NULL#,\"Texto\","
+    "\"MN\",1.0000,\"V1\",2.50,\"admin\",0.00,#TRUE#,#FALSE#,\"Sr. Gómez\",\"81-2\",#NULL#,"
+    "\"\",3\r\n");
+const QByteArray renglon10 =
+    "\"D\",1,\"P1\",\"Tornillo 1/2'\",3.0000,10.5000,9.0000,#NULL#,0.00,0.00,0.00,\"MN\","
+    "16.00,0.00,1.0000,0.0000,3.0000,0,0,\"Entregar\",#NULL#\r\n";
+const QByteArray encabezado11 =
+    "\"M\",8,\"\",\"X9\",\"06/ene/2026\",#NULL#,#NULL#,#NULL#,#NULL#,#NULL#,#NULL#,#NULL#,"
+    "#NULL#,#NULL#,0.00,0.00,0.00,0.00,0.00,0.00,0.00,#NULL#,#NULL#,#NULL#,#NULL#,#NULL#,"
+    "#NULL#,#NULL#,1.0000,#NULL#,0.00,#NULL#,0.00,#FALSE#,#FALSE#,\"\",\"\",\"\",\"\",1\r\n";
+
+} // namespace
+
+TEST(EscribeArchivo, WritesTheExactBytesOfOrdersWithAndWithoutCustomerAndLines) {
+    BaseEmpresa b(QStringLiteral("exbytes"));
+    conDosPedidos(b);
+    QTemporaryDir carpeta;
+    // The order of the list is kept; an order without lines is followed by the next header.
+    auto r = EscribeArchivo(b.conexion(), {11, 10}, QStringLiteral(" pedidos "), carpeta.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.archivo, carpeta.filePath(QStringLiteral("pedidos.txt")));
+    EXPECT_EQ(contenido(r.archivo), encabezado11 + encabezado10 + renglon10);
+    EXPECT_EQ(r.pedidos, 2);
+    EXPECT_EQ(r.renglones, 1);
+    EXPECT_TRUE(r.avisos.isEmpty());
+
+    // A marked order deleted meanwhile is skipped with its stray lines; one marked twice
+    // is written twice; the name keeps its own ".TXT".
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id,Partida) VALUES (99,1)"));
+    r = EscribeArchivo(b.conexion(), {10, 99, 11, 10}, QStringLiteral("Otro.TXT"), carpeta.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_TRUE(r.archivo.endsWith(QStringLiteral("/Otro.TXT")));
+    EXPECT_EQ(contenido(r.archivo),
+              encabezado10 + renglon10 + encabezado11 + encabezado10 + renglon10);
+    EXPECT_EQ(r.omitidos, 1);
+    EXPECT_EQ(r.pedidos, 3);
+
+    // No order at all still gives a (valid, empty) file.
+    r = EscribeArchivo(b.conexion(), {}, QStringLiteral("vacio"), carpeta.path());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(contenido(r.archivo), QByteArray());
+}
+
+TEST(EscribeArchivo, QuotesInAnyTextFieldBecomeApostrophesSoTheFileStaysInStep) {
+    BaseEmpresa b(QStringLiteral("excomillas"));
+    auto& c = b.conexion();
+    c.ejecuta(QStringLiteral("INSERT INTO pedidos (Id,Fecha) VALUES (1,'2026-03-01')"));
+    // Every text column of the order, its customer and its line holds a double quote.
+    for (const char* tabla : {"pedidos", "clientes", "pedidosdetalle"}) {
+        if (QByteArray(tabla) != "pedidos")
+            c.ejecuta(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
+                    .arg(QLatin1String(tabla),
+                         QLatin1String(QByteArray(tabla) == "clientes" ? "Clave" : "Id")),
+                {QByteArray(tabla) == "clientes" ? QVariant(QStringLiteral("x\"1")) : QVariant(1)});
+        auto rs = c.consulta(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(QLatin1String(tabla)));
+        for (const auto& col : rs->listaColumnas())
+            if (col.clase == host::ClaseCampo::Texto && col.nombre != QLatin1String("Clave"))
+                c.ejecuta(QStringLiteral("UPDATE %1 SET %2=CONCAT('a\"b,', LEFT(?, 1))")
+                              .arg(QLatin1String(tabla), col.nombre),
+                          {col.nombre});
+    }
+    c.ejecuta(QStringLiteral("UPDATE pedidos SET Cliente='x\"1'"));
+    QTemporaryDir carpeta;
+    const auto r = EscribeArchivo(c, {1}, QStringLiteral("comillas"), carpeta.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+
+    QFile f(r.archivo);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    transferencia::LectorTransferencia lector(f);
+    transferencia::Registro reg;
+    ASSERT_TRUE(lector.siguiente(reg));
+    ASSERT_TRUE(reg.encabezado);
+    EXPECT_EQ(reg.campos[3].valor, QStringLiteral("x'1"));    // Cliente
+    EXPECT_EQ(reg.campos[21].valor, QStringLiteral("a'b,N")); // NotaF1
+    EXPECT_EQ(reg.campos[35].valor, QStringLiteral("a'b,A")); // Atencion
+    ASSERT_TRUE(lector.siguiente(reg));
+    EXPECT_FALSE(reg.encabezado);
+    EXPECT_EQ(reg.campos[20].valor, QStringLiteral("a'b,C")); // ClaveAlterna
+    EXPECT_FALSE(lector.siguiente(reg));
+}
+
+TEST(EscribeArchivo, CharactersTheCodePageLacksAreNamedByOrderAndField) {
+    BaseEmpresa b(QStringLiteral("exansi"));
+    b.conexion().ejecuta(
+        QString::fromUtf8("INSERT INTO pedidos (Id,Factura,Serie,Fecha,Nombre,Nota) VALUES "
+                          "(5,12,'B','2026-03-01','Łódź ñandú','¿Qué? €')"));
+    b.conexion().ejecuta(QString::fromUtf8(
+        "INSERT INTO pedidosdetalle (Id,Partida,Descripcion) VALUES (5,2,'Ωmega')"));
+    QTemporaryDir carpeta;
+    const auto r = EscribeArchivo(b.conexion(), {5}, QStringLiteral("ansi"), carpeta.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    ASSERT_EQ(r.avisos.size(), 2) << r.avisos.join('\n').toStdString();
+    EXPECT_TRUE(r.avisos[0].startsWith(QStringLiteral("Pedido B-12 (Id 5), campo Nombre: 2 ")));
+    EXPECT_TRUE(r.avisos[1].startsWith(QString::fromUtf8("Pedido B-12 (Id 5), renglón 2, campo "
+                                                         "Descripcion: 1 ")));
+    const QByteArray bytes = contenido(r.archivo);
+    EXPECT_TRUE(bytes.contains("\"?\xF3"
+                               "d? \xF1"
+                               "and\xFA\""))
+        << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\"\xBFQu\xE9? \x80\""));
+}
+
+TEST(EscribeArchivo, FailuresAreReportedAndNeverLeaveAHalfFileOrAFalseSuccess) {
+    BaseEmpresa b(QStringLiteral("exfallo"));
+    conDosPedidos(b);
+    QTemporaryDir carpeta;
+    const QString ruta = carpeta.filePath(QStringLiteral("pedidos.txt"));
+    {
+        QFile viejo(ruta);
+        ASSERT_TRUE(viejo.open(QIODevice::WriteOnly));
+        viejo.write("archivo anterior");
+    }
+    // A cancel stops before the file exists.
+    transferencia::Avance avance;
+    avance.cancelar = [] { return true; };
+    auto r =
+        EscribeArchivo(b.conexion(), {10}, QStringLiteral("cancelado"), carpeta.path(), avance);
+    EXPECT_TRUE(r.cancelado);
+    EXPECT_FALSE(QFile::exists(carpeta.filePath(QStringLiteral("cancelado.txt"))));
+
+    // The database fails in the middle: the earlier file is left as it was.
+    b.conexion().ejecuta(QStringLiteral("DROP TABLE clientes"));
+    r = EscribeArchivo(b.conexion(), {10, 11}, QStringLiteral("pedidos"), carpeta.path());
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se escribió el archivo")));
+    EXPECT_EQ(contenido(ruta), QByteArray("archivo anterior"));
+
+    // A folder that cannot hold the file.
+    r = EscribeArchivo(b.conexion(), {10}, QStringLiteral("pedidos"),
+                       carpeta.filePath(QStringLiteral("no/existe")));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se pudo crear el archivo")));
+
+    // An empty name.
+    r = EscribeArchivo(b.conexion(), {10}, QStringLiteral("  "), carpeta.path());
+    EXPECT_FALSE(r.ok);
+}
+
+TEST(CopiaArchivo, CopiesOverAnEarlierCopyAndReportsAMissingDestination) {
+    BaseEmpresa b(QStringLiteral("excopia"));
+    conDosPedidos(b);
+    QTemporaryDir programa, unidad;
+    QFile anterior(unidad.filePath(QStringLiteral("pedidos.txt")));
+    ASSERT_TRUE(anterior.open(QIODevice::WriteOnly));
+    anterior.write("copia anterior, más larga que el archivo nuevo..........................");
+    anterior.close();
+
+    transferencia::Avance avance;
+    QVector<qint64> avances;
+    avance.progreso = [&](qint64 n, qint64 total) { avances << n << total; };
+    auto r = exportacion::ExportaPedidos(b.conexion(), {10, 11}, QStringLiteral("pedidos"),
+                                         programa.path(), unidad.path(), avance);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.copia, unidad.filePath(QStringLiteral("pedidos.txt")));
+    EXPECT_EQ(contenido(r.copia), contenido(r.archivo));
+    EXPECT_EQ(avances, (QVector<qint64>{1, 2, 2, 2}));
+
+    // Copying into the program folder itself leaves the file whole.
+    r = exportacion::ExportaPedidos(b.conexion(), {10}, QStringLiteral("mismo"), programa.path(),
+                                    programa.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(contenido(r.copia), encabezado10 + renglon10);
+
+    r = exportacion::ExportaPedidos(b.conexion(), {10}, QStringLiteral("pedidos"), programa.path(),
+                                    unidad.filePath(QStringLiteral("no-montada")));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.copia.isEmpty());
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se copió"))) << r.mensaje.toStdString();
+}
+
+TEST(BuscaPedidosExportar, ListsTheRangeOldestFirstWithEitherEndOpen) {
+    BaseEmpresa b(QStringLiteral("exbusca"));
+    b.conexion().ejecuta(QStringLiteral(
+        "INSERT INTO pedidos (Id,Factura,Serie,Fecha,Subtotal,IVA) VALUES "
+        "(1,1,'A','2026-03-10',10,1.6),(2,2,'A','2026-01-05',20,3.2),(3,3,'B','2026-02-01',30,4.8),"
+        "(4,4,'B','2026-01-05',40,6.4),(5,5,'',NULL,0,0)"));
+    const auto ids = [&](std::optional<QDate> desde, std::optional<QDate> hasta) {
+        QVector<qint64> salida;
+        for (const auto& f : exportacion::BuscaPedidosExportar(b.conexion(), desde, hasta))
+            salida << f.id;
+        return salida;
+    };
+    EXPECT_EQ(ids({}, {}), (QVector<qint64>{5, 2, 4, 3, 1}));
+    EXPECT_EQ(ids(QDate(2026, 1, 5), QDate(2026, 2, 1)), (QVector<qint64>{2, 4, 3}));
+    EXPECT_EQ(ids(QDate(2026, 2, 1), {}), (QVector<qint64>{3, 1}));
+    EXPECT_EQ(ids({}, QDate(2026, 1, 31)), (QVector<qint64>{2, 4}));
+    const auto filas = exportacion::BuscaPedidosExportar(b.conexion(), QDate(2026, 3, 1), {});
+    ASSERT_EQ(filas.size(), 1u);
+    EXPECT_EQ(filas[0].serie, QStringLiteral("A"));
+    EXPECT_EQ(filas[0].factura, 1);
+    EXPECT_EQ(filas[0].fecha, QDate(2026, 3, 10));
+    EXPECT_DOUBLE_EQ(filas[0].subtotal, 10.0);
+    EXPECT_DOUBLE_EQ(filas[0].iva, 1.6);
+}
+
+TEST(ComandoExportar, WritesTheRangeCopiesItAndPrintsWhatItWrote) {
+    BaseEmpresa b(QStringLiteral("excomando"));
+    conDosPedidos(b);
+    QTemporaryDir programa, destino;
+    Programa p;
+    *p.bases = pruebas::basesDD();
+    p.baseExportar = b.nombre();
+    p.carpetaPrograma = programa.path();
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+
+    EXPECT_EQ(comandos::exportar(p,
+                                 {QStringLiteral("--desde"), QStringLiteral("01/01/2026"),
+                                  QStringLiteral("--hasta"), QStringLiteral("2026-01-31"),
+                                  QStringLiteral("--archivo"), QStringLiteral("enero"),
+                                  QStringLiteral("--destino"), destino.path()},
+                                 salida, errores),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(contenido(destino.filePath(QStringLiteral("enero.txt"))),
+              encabezado10 + renglon10 + encabezado11);
+    EXPECT_TRUE(out.contains(programa.filePath(QStringLiteral("enero.txt"))));
+    EXPECT_TRUE(out.contains(QStringLiteral("Pedidos escritos: 2, renglones: 1")));
+
+    // Only the Ids given; an unknown one is mentioned.
+    EXPECT_EQ(
+        comandos::exportar(p,
+                           {QStringLiteral("--archivo"), QStringLiteral("uno"),
+                            QStringLiteral("--destino"), destino.path(), QStringLiteral("--id"),
+                            QStringLiteral("11"), QStringLiteral("--id"), QStringLiteral("77")},
+                           salida, errores),
+        0);
+    EXPECT_EQ(contenido(destino.filePath(QStringLiteral("uno.txt"))), encabezado11);
+    EXPECT_TRUE(err.contains(QStringLiteral("Id 77")));
+
+    // Errors go to stderr with status 1.
+    for (const QStringList& malos :
+         {QStringList{QStringLiteral("--destino"), destino.path()},
+          QStringList{QStringLiteral("--archivo"), QStringLiteral("x"), QStringLiteral("--destino"),
+                      destino.path(), QStringLiteral("--desde"), QStringLiteral("31/02/2026")},
+          QStringList{QStringLiteral("--archivo"), QStringLiteral("x"), QStringLiteral("--destino"),
+                      destino.path(), QStringLiteral("--desde"), QStringLiteral("01/01/2030")},
+          QStringList{QStringLiteral("--archivo"), QStringLiteral("x"), QStringLiteral("--destino"),
+                      destino.filePath(QStringLiteral("falta"))},
+          QStringList{QStringLiteral("--otra"), QStringLiteral("x")}}) {
+        err.clear();
+        EXPECT_EQ(comandos::exportar(p, malos, salida, errores), 1)
+            << malos.join(' ').toStdString();
+        EXPECT_FALSE(err.isEmpty());
+    }
+}

@@ -1,0 +1,263 @@
+#include "ArchivoPrueba.h"
+#include "import/Importacion.h"
+#include "shell/Comandos.h"
+
+#include <QTextStream>
+#include <gtest/gtest.h>
+#include <thread>
+
+using importacion::SubePedidos;
+using pruebas::BaseEmpresa;
+using namespace prueba;
+
+namespace {
+
+importacion::ResultadoImportacion importa(BaseEmpresa& b, const QByteArray& bytes,
+                                          const importacion::LlamadasImportacion& llamadas = {}) {
+    QTemporaryDir carpeta;
+    return SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path(), llamadas);
+}
+
+} // namespace
+
+TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
+    BaseEmpresa vacia(QStringLiteral("imid0"));
+    auto r = importa(vacia, encabezado("A", "C1") + encabezado("A", "C1"));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(vacia.valor(QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
+              QStringLiteral("1,2"));
+
+    BaseEmpresa b(QStringLiteral("imid"));
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO pedidos (Id) VALUES (3),(57),(999999999)"));
+    r = importa(b, encabezado("A", "C1"));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Id=58")), 1);
+
+    // Going past 999999998, Ids in use are skipped like any other.
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Id) VALUES (999999998),(1000000000)"));
+    r = importa(b, encabezado("A", "C1") + encabezado("A", "C1"));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Id IN (999999999, 1000000000)")), 2);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT MAX(Id) FROM pedidos")), QStringLiteral("1000000002"));
+}
+
+TEST(SubePedidos, EachHeaderDrawsTheNextFolioOfItsTrimmedSeries) {
+    BaseEmpresa b(QStringLiteral("imfolio"));
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','41'),('PE-','9')"));
+    QStringList vistos;
+    importacion::LlamadasImportacion llamadas;
+    llamadas.pedido = [&](const importacion::PedidoImportado& p) { vistos << p.texto(); };
+    const auto r = importa(b,
+                           renglon("P1", "1") + encabezado(" A ", "C1") + renglon("P1", "1") +
+                               encabezado("A", "C1") + encabezado("", "C1") +
+                               encabezado("N", "C1") + encabezado("N", "C1"),
+                           llamadas);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(vistos,
+              (QStringList{QStringLiteral("Id 1, folio A-42"), QStringLiteral("Id 2, folio A-43"),
+                           QStringLiteral("Id 3, folio 10"), QStringLiteral("Id 4, folio N-1"),
+                           QStringLiteral("Id 5, folio N-2")}));
+    // The file's Factura (999) never reaches the table; a missing counter is created.
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Serie,'-',Factura) ORDER BY Id) "
+                                     "FROM pedidos")),
+              QStringLiteral("A-42,A-43,-10,N-1,N-2"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Dato,'=',Contenido) ORDER BY "
+                                     "Dato) FROM sistema")),
+              QStringLiteral("PE-=10,PE-A=43,PE-N=2"));
+    // The line in front of the first header is dropped and counted.
+    EXPECT_EQ(r.renglonesOmitidos, 1);
+    EXPECT_EQ(r.renglones, 1);
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle WHERE Id=1")), 1);
+}
+
+TEST(ObtenFolio, TrimsTheSeriesAdvancesItsCounterAndCreatesAMissingOne) {
+    BaseEmpresa b(QStringLiteral("obtenfolio"));
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-B','41')"));
+    QString serie = QStringLiteral(" B ");
+    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 42);
+    EXPECT_EQ(serie, QStringLiteral("B"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-B'")),
+              QStringLiteral("42"));
+    serie = QStringLiteral("Z");
+    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 1);
+    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 2);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-Z'")),
+              QStringLiteral("2"));
+}
+
+TEST(ObtenFolio, TwoImportsAtOnceNeverDrawTheSameFolio) {
+    BaseEmpresa b(QStringLiteral("folioconcurrente"));
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-B','41')"));
+    auto primera = pruebas::conecta(b.nombre());
+    auto segunda = pruebas::conecta(b.nombre());
+    host::Transaccion t(*primera);
+    QString serie = QStringLiteral("B");
+    EXPECT_EQ(importacion::ObtenFolio(serie, *primera), 42);
+    qint32 folioSegunda = 0;
+    std::thread otra([&] {
+        host::Transaccion t2(*segunda);
+        QString s = QStringLiteral("B");
+        folioSegunda = importacion::ObtenFolio(s, *segunda);
+        t2.confirma();
+    });
+    // The second waits for the first's counter until the first ends.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    t.confirma();
+    otra.join();
+    EXPECT_EQ(folioSegunda, 43);
+}
+
+TEST(SubeCliente, KeepsAnExistingCustomerAndCreatesAMissingOneFromItsFirstOrder) {
+    BaseEmpresa b(QStringLiteral("imcliente"));
+    b.conexion().ejecuta(QStringLiteral(
+        "INSERT INTO clientes (Clave, Nombre, Precio, FechaRegistro) VALUES ('C1','Viejo',2,"
+        "'2020-01-01')"));
+    const auto r = importa(b, encabezado("A", "C1") + encabezado("A", "X9") +
+                                  encabezado("A", "X9", {{7, "\"Otro nombre\""}}));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.clientesNuevos, 1);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Nombre,Precio,FechaRegistro) FROM "
+                                     "clientes WHERE Clave='C1'")),
+              QStringLiteral("Viejo|2|2020-01-01"));
+    EXPECT_EQ(b.valor(QStringLiteral(
+                  "SELECT CONCAT_WS('|',Clave,Nombre,Atencion,Domicilio,Colonia,CP,Ciudad,"
+                  "Estado,Telefono1,RFC,FechaRegistro,UltVta,Telefono2,Telefono3,"
+                  "Telefono4,Precio) FROM clientes WHERE Clave='X9'")),
+              QStringLiteral("X9|Nombre X9|Sr. Atn|Calle 1|Centro|64000|Monterrey|N. L.|81-1|"
+                             "XAXX010101000|2026-01-05|2026-01-05|81-2|81-3||4"));
+}
+
+TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
+    BaseEmpresa b(QStringLiteral("imstock"));
+    b.conexion().ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, PorVender) VALUES ('A',5),('B',1),('O''Brien',0)"));
+    const auto r =
+        importa(b, encabezado("A", "C1") + renglon("A", "3") + renglon("Z", "7") +
+                       renglon("A", "2.5") + encabezado("A", "C1") + renglon("O'Brien", "1.25") +
+                       renglon("x' OR Clave<>'", "100") + renglon("B", "-0.5e0"));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.renglones, 6);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Clave,'=',PorVender) ORDER BY "
+                                     "Clave) FROM productos")),
+              QStringLiteral("A=10.5000,B=0.5000,O'Brien=1.2500"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',Producto) ORDER BY Id, "
+                                     "Producto) FROM pedidosdetalle")),
+              QStringLiteral("1:A,1:A,1:Z,2:B,2:O'Brien,2:x' OR Clave<>'"));
+}
+
+TEST(SubePedidos, KeepsQuotedTextsAsWrittenAndStoresTheMarkersValues) {
+    BaseEmpresa b(QStringLiteral("imvalores"));
+    const auto r = importa(b, encabezado("A", "C1",
+                                         {{7, "\"#NULL#\""},
+                                          {8, "#NULL#"},
+                                          {9, "  \"Pe\xF1"
+                                              "a, \xBFs\xED?\"x "},
+                                          {6, "#2026-03-04#"},
+                                          {16, "-1.5e2"},
+                                          {34, "#TRUE#"},
+                                          {35, "0"}}));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Nombre,IFNULL(Telefono,'nulo'),"
+                                     "Domicilio,Vence,Subtotal,Afectada,Cancelada) FROM pedidos")),
+              QString::fromUtf8("#NULL#|nulo|Peña, ¿sí?|2026-03-04|-150.00|1|0"));
+}
+
+TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
+    BaseEmpresa b(QStringLiteral("imrechazo"));
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5);"));
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','7')"));
+    ASSERT_TRUE(importa(b, encabezado("A", "C1") + renglon("A", "1")).ok);
+    const QString antes = estado(b);
+    const QByteArray bueno = encabezado("A", "C1") + renglon("A", "1");
+    struct Caso {
+        QByteArray archivo;
+        QString debeDecir;
+    };
+    const Caso casos[] = {
+        {bueno + bueno.left(bueno.size() - 10), QStringLiteral("registro de la línea 4")},
+        {bueno + renglon("A", "tres"),
+         QStringLiteral("línea 3, el campo Cantidad trae el valor \"tres\"")},
+        {bueno + renglon("A", "#NULL#"), QStringLiteral("Cantidad")},
+        {bueno + renglon("A", "\"\""), QStringLiteral("Cantidad")},
+        {bueno + encabezado("A", "C1", {{5, "\"31/feb/2026\""}}), QStringLiteral("campo Fecha")},
+        {bueno + encabezado("ABCDEFGHIJK", "C1"), QStringLiteral("campo Serie")},
+        {bueno + encabezado("A", "C1", {{40, "300"}}), QStringLiteral("campo Precio")},
+        {bueno + encabezado("A", "C1", {{16, "1e15"}}), QStringLiteral("campo Subtotal")},
+        {bueno + renglon("A", "1", {{2, "2147483648"}}), QStringLiteral("campo Partida")},
+        {bueno + renglon("A", "1", {{18, "1.5"}}), QStringLiteral("campo Cotizacion")},
+    };
+    for (const Caso& c : casos) {
+        const auto r = importa(b, c.archivo);
+        EXPECT_FALSE(r.ok) << c.debeDecir.toStdString();
+        EXPECT_TRUE(r.mensaje.contains(c.debeDecir)) << r.mensaje.toStdString();
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se escribió nada")));
+        EXPECT_EQ(r.pedidos, 0);
+        EXPECT_EQ(estado(b), antes) << c.debeDecir.toStdString();
+    }
+}
+
+TEST(SubePedidos, AFailureAfterRowsWereSentUndoesTheWholeImport) {
+    BaseEmpresa b(QStringLiteral("imdeshace"));
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5)"));
+    const QString antes = estado(b);
+    // Serie is NOT NULL: the server refuses order 650, after whole batches went in.
+    QByteArray bytes;
+    for (int i = 1; i <= 700; ++i)
+        bytes += (i == 650 ? encabezado("A", "C1", {{3, "#NULL#"}}) : encabezado("A", "C1")) +
+                 renglon("A", "1");
+    auto r = importa(b, bytes);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se deshizo"))) << r.mensaje.toStdString();
+    EXPECT_EQ(estado(b), antes);
+
+    // A cancel halfway leaves nothing either.
+    importacion::LlamadasImportacion llamadas;
+    qint64 hechos = 0;
+    llamadas.progreso = [&](qint64 n, qint64) { hechos = n; };
+    llamadas.cancelar = [&] { return hechos >= 600; };
+    r = importa(b, encabezado("A", "C1").repeated(700), llamadas);
+    EXPECT_TRUE(r.cancelado);
+    EXPECT_EQ(estado(b), antes);
+}
+
+TEST(ComandoImportar, PrintsEachStoredOrderAndASummary) {
+    BaseEmpresa b(QStringLiteral("imcomando"));
+    QTemporaryDir carpeta;
+    archivo(carpeta, encabezado("A", "C1") + renglon("P", "1") + encabezado("", "C2"),
+            QStringLiteral("pedidos.txt"));
+    Programa p;
+    *p.bases = pruebas::basesDD();
+    p.baseImportar = b.nombre();
+    p.carpetaPrograma = carpeta.path();
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+    // The name is completed with ".txt", as the window does.
+    EXPECT_EQ(comandos::importar(
+                  p, {QStringLiteral("--archivo"), carpeta.filePath(QStringLiteral("pedidos"))},
+                  salida, errores),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(out, QStringLiteral("Id 1, folio A-1\nId 2, folio 1\nSe importaron 2 pedidos con 1 "
+                                  "renglones; 2 clientes nuevos.\n"));
+
+    out.clear();
+    EXPECT_EQ(comandos::importar(
+                  p, {QStringLiteral("--archivo"), carpeta.filePath(QStringLiteral("otro"))},
+                  salida, errores),
+              1);
+    EXPECT_TRUE(err.contains(QStringLiteral("No existe el archivo indicado")));
+    // A refused file prints no order.
+    archivo(carpeta, encabezado("A", "C1") + renglon("P", "x"), QStringLiteral("malo.txt"));
+    EXPECT_EQ(comandos::importar(
+                  p, {QStringLiteral("--archivo"), carpeta.filePath(QStringLiteral("malo.txt"))},
+                  salida, errores),
+              1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(comandos::importar(p, {QStringLiteral("--archivo")}, salida, errores), 1);
+}

@@ -1,0 +1,63 @@
+#include "ArchivoPrueba.h"
+#include "db/GeneradorDemo.h"
+#include "import/Importacion.h"
+
+#include <gtest/gtest.h>
+
+using namespace prueba;
+
+// The server dies in the middle of an import: after a restart, the import database holds
+// exactly what it held before, and the file can be imported again in full.
+TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
+    if (qEnvironmentVariableIsEmpty("ACUMULA_PRUEBAS_SCRIPTS"))
+        qputenv("ACUMULA_PRUEBAS_SCRIPTS", ACUMULA_SCRIPTS);
+    if (qEnvironmentVariableIsEmpty("ACUMULA_PRUEBAS_TMP"))
+        qputenv("ACUMULA_PRUEBAS_TMP", ACUMULA_TMP);
+    pruebas::ServidorPropio servidor(3421);
+    const QString base = pruebas::nombreUnico(QStringLiteral("caido"));
+    auto estadoBase = [&] {
+        auto c = host::Conexion::abrir(servidor.parametros(base));
+        QStringList partes;
+        for (const char* sql :
+             {"SELECT COUNT(*) FROM pedidos", "SELECT COUNT(*) FROM pedidosdetalle",
+              "SELECT COUNT(*) FROM clientes", "SELECT SUM(PorVender) FROM productos",
+              "SELECT GROUP_CONCAT(CONCAT(Dato,'=',Contenido) ORDER BY Dato) FROM sistema"}) {
+            auto rs = c->consulta(QLatin1String(sql));
+            partes << rs->texto(0);
+        }
+        return partes.join(QLatin1Char(' '));
+    };
+    {
+        auto c = host::Conexion::abrir(servidor.parametros());
+        demo::creaBaseEmpresa(*c, base);
+        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(base)));
+        c->ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A', 2)"));
+        c->ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A', '5')"));
+        c->ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Factura, Serie) VALUES (1, 5, 'A')"));
+    }
+    const QString antes = estadoBase();
+    QByteArray bytes;
+    for (int k = 0; k < 1500; ++k)
+        bytes +=
+            encabezado("A", "C" + QByteArray::number(k)) + renglon("A", "1") + renglon("A", "2");
+    QTemporaryDir carpeta;
+    const QString ruta = archivo(carpeta, bytes);
+
+    importacion::LlamadasImportacion llamadas;
+    llamadas.progreso = [&](qint64 n, qint64) {
+        if (n == 1200) // two batches are already in
+            servidor.mata();
+    };
+    const auto r =
+        importacion::SubePedidos(servidor.basesDD(), base, ruta, carpeta.path(), llamadas);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("Se perdió la conexión")))
+        << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se deshizo"))) << r.mensaje.toStdString();
+
+    servidor.arranca();
+    EXPECT_EQ(estadoBase(), antes);
+    const auto otraVez = importacion::SubePedidos(servidor.basesDD(), base, ruta, carpeta.path());
+    ASSERT_TRUE(otraVez.ok) << otraVez.mensaje.toStdString();
+    EXPECT_EQ(estadoBase().section(' ', 0, 3), QStringLiteral("1501 3000 1500 4502.0000"));
+}
