@@ -9,10 +9,6 @@ using namespace prueba;
 // The server dies in the middle of an import: after a restart, the import database holds
 // exactly what it held before, and the file can be imported again in full.
 TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
-    if (qEnvironmentVariableIsEmpty("ACUMULA_PRUEBAS_SCRIPTS"))
-        qputenv("ACUMULA_PRUEBAS_SCRIPTS", ACUMULA_SCRIPTS);
-    if (qEnvironmentVariableIsEmpty("ACUMULA_PRUEBAS_TMP"))
-        qputenv("ACUMULA_PRUEBAS_TMP", ACUMULA_TMP);
     pruebas::ServidorPropio servidor(3421);
     const QString base = pruebas::nombreUnico(QStringLiteral("caido"));
     auto estadoBase = [&] {
