@@ -1,7 +1,7 @@
 #include "data/EscritorTransferencia.h"
 
-#include "data/CodificacionAnsi.h"
 #include "data/ErrorTransferencia.h"
+#include "shell/host/CodificacionAnsi.h"
 #include "shell/host/Fechas.h"
 
 #include <QIODevice>
@@ -9,6 +9,8 @@
 #include <cstring>
 
 namespace transferencia {
+
+using host::CodificacionAnsi;
 
 namespace {
 constexpr qsizetype tamanoBufer = 1 << 20;

@@ -1,13 +1,15 @@
 #include "data/LectorTransferencia.h"
 
-#include "data/CodificacionAnsi.h"
 #include "data/ErrorTransferencia.h"
 #include "data/FormatoTransferencia.h"
+#include "shell/host/CodificacionAnsi.h"
 
 #include <QIODevice>
 #include <cstring>
 
 namespace transferencia {
+
+using host::CodificacionAnsi;
 
 namespace {
 constexpr qsizetype tamanoBufer = 1 << 16;

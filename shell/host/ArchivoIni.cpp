@@ -1,5 +1,7 @@
 #include "shell/host/ArchivoIni.h"
 
+#include "shell/host/CodificacionAnsi.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -8,23 +10,6 @@
 namespace host {
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80-0x9F; the five unassigned bytes keep
-// their Latin-1 control code so no byte is lost.
-constexpr char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString deWindows1252(const QByteArray& bytes) {
-    QString texto;
-    texto.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        texto.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252[b - 0x80]) : QChar(b));
-    }
-    return texto;
-}
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
@@ -63,7 +48,7 @@ QString ArchivoIni::decodifica(const QByteArray& bytes) {
     QString texto = utf8.decode(cuerpo);
     if (!utf8.hasError())
         return texto;
-    return deWindows1252(cuerpo);
+    return CodificacionAnsi::decodifica(cuerpo);
 }
 
 bool ArchivoIni::carga() {

@@ -1,13 +1,14 @@
-#include "data/CodificacionAnsi.h"
 #include "data/ErrorTransferencia.h"
 #include "data/EscritorTransferencia.h"
 #include "data/FormatoTransferencia.h"
 #include "data/LectorTransferencia.h"
+#include "shell/host/CodificacionAnsi.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
 
 using namespace transferencia;
+using host::CodificacionAnsi;
 
 namespace {
 

@@ -5,10 +5,11 @@
 #include <QString>
 #include <QStringView>
 
-namespace transferencia {
+namespace host {
 
 // Windows-1252, the one-byte code page of the transfer file. Qt only reaches it through ICU,
-// which a plain Qt build may lack, so the table lives here (it differs from Latin-1 only in
+// which a plain Qt build may lack, so the table lives here; the transfer file and the INI
+// files read by hand both use it (it differs from Latin-1 only in
 // 0x80-0x9F).
 class CodificacionAnsi {
 public:
@@ -29,4 +30,4 @@ public:
     static void decodifica(QByteArrayView bytes, QString& destino);
 };
 
-} // namespace transferencia
+} // namespace host

@@ -1,6 +1,6 @@
-#include "data/CodificacionAnsi.h"
+#include "shell/host/CodificacionAnsi.h"
 
-namespace transferencia {
+namespace host {
 
 namespace {
 
@@ -127,4 +127,4 @@ void CodificacionAnsi::decodifica(QByteArrayView bytes, QString& destino) {
     }
 }
 
-} // namespace transferencia
+} // namespace host
