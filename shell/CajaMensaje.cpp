@@ -18,7 +18,7 @@ int abiertas = 0;
 constexpr int kMaximoAbiertas = 8;
 
 int respuestaPorOmision(int botones) {
-    if ((botones & 7) == CajaMensaje::SiNo)
+    if (Avisos::botonesDe(botones) == CajaMensaje::SiNo)
         return (botones & CajaMensaje::SegundoBoton) ? CajaMensaje::RespuestaNo
                                                      : CajaMensaje::RespuestaSi;
     return CajaMensaje::RespuestaAceptar;
@@ -53,14 +53,14 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
         // The error path must never call itself without end; what is cut short risks
         // nothing.
         if (abiertas >= kMaximoAbiertas)
-            return (botones & 7) == SiNo ? RespuestaNo : RespuestaAceptar;
+            return Avisos::respuestaSegura(botones);
         ++abiertas;
     }
     QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
     // Messages hold CR line breaks, as the rest of the program writes them.
     caja.setText(QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     int respuesta = RespuestaAceptar;
-    if ((botones & 7) == SiNo) {
+    if (Avisos::botonesDe(botones) == SiNo) {
         QPushButton* si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
         QPushButton* no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
         caja.setDefaultButton((botones & SegundoBoton) ? no : si);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/Avisos.h"
+
 #include <QList>
 #include <QString>
 
@@ -14,17 +16,18 @@ class QWidget;
 // waiting for a person.
 class CajaMensaje {
 public:
+    // The codes are the ones every part uses (Avisos); named here for the windows' callers.
     enum Codigo {
-        Aceptar = 0,
-        SiNo = 4,
-        Critico = 16,
-        Pregunta = 32,
-        Exclamacion = 48,
-        Informacion = 64,
-        SegundoBoton = 256,
-        RespuestaAceptar = 1,
-        RespuestaSi = 6,
-        RespuestaNo = 7,
+        Aceptar = Avisos::Aceptar,
+        SiNo = Avisos::SiNo,
+        Critico = Avisos::Critico,
+        Pregunta = Avisos::Pregunta,
+        Exclamacion = Avisos::Exclamacion,
+        Informacion = Avisos::Informacion,
+        SegundoBoton = Avisos::SegundoBotonPredeterminado,
+        RespuestaAceptar = Avisos::RespuestaAceptar,
+        RespuestaSi = Avisos::RespuestaSi,
+        RespuestaNo = Avisos::RespuestaNo,
     };
 
     struct Registro {
