@@ -36,7 +36,7 @@ QHash<QString, double> porVender(Conexion& c, const QString& base) {
 } // namespace
 
 TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched) {
-    pruebas::ServidorPropio servidor(3430);
+    pruebas::ServidorPropio servidor(pruebas::puertoPropio(39));
     demo::Parametros p;
     p.empresas = 2;
     p.pedidos = 1500;

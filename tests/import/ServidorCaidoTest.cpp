@@ -9,7 +9,7 @@ using namespace prueba;
 // The server dies in the middle of an import: after a restart, the import database holds
 // exactly what it held before, and the file can be imported again in full.
 TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
-    pruebas::ServidorPropio servidor(3421);
+    pruebas::ServidorPropio servidor(pruebas::puertoPropio(30));
     const QString base = pruebas::nombreUnico(QStringLiteral("caido"));
     auto estadoBase = [&] {
         auto c = host::Conexion::abrir(servidor.parametros(base));

@@ -45,6 +45,11 @@ host::ParametrosConexion parametros(const QString& base) {
     return p;
 }
 
+unsigned puertoPropio(unsigned desplazamiento) {
+    return entorno("ACUMULA_PRUEBAS_PRIVADO_PUERTO", QStringLiteral("3391")).toUInt() +
+           desplazamiento;
+}
+
 std::unique_ptr<host::Conexion> conecta(const QString& base) {
     return host::Conexion::abrir(parametros(base));
 }

@@ -36,6 +36,10 @@ private:
     std::unique_ptr<host::Conexion> conexion_;
 };
 
+// A port for a server of a test's own: the private server's port plus desplazamiento, so
+// that two build folders with their own test ports never share one.
+unsigned puertoPropio(unsigned desplazamiento);
+
 // A server of the test's own, on its own port and data folder, for tests that stop or kill
 // the server in the middle of an operation.
 class ServidorPropio {
