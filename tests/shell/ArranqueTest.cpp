@@ -113,3 +113,19 @@ TEST_F(ArranqueTest, AServerThatCannotBeReachedIsNamedWithoutThePassword) {
     EXPECT_FALSE(mensaje.contains(QStringLiteral("clave-secreta")));
     EXPECT_EQ(e.avisos().vistos[0].botones, 16);
 }
+
+TEST_F(ArranqueTest, TheFilesAreNamedAfterTheExecutable) {
+    for (const char* nombre : {"pedidos-sucursal", "Pedidos.EXE"}) {
+        EntornoShell e;
+        const QString base = QString::fromUtf8(nombre).remove(QStringLiteral(".EXE"));
+        escribeArchivo(ejecutable.filePath(base + QStringLiteral(".ini")),
+                       "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() +
+                           "\nBase de datos principal=sucursal\n");
+        escribeArchivo(e.krx(), "[Instalacion]\n");
+        ASSERT_TRUE(arranque::arranca(e.programa, ejecutable.filePath(QString::fromUtf8(nombre))));
+        EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(base + QStringLiteral(".ini")));
+        EXPECT_EQ(e.programa.archivoDescripcion,
+                  ejecutable.filePath(base + QStringLiteral(".txt")));
+        EXPECT_EQ(e.programa.bases->cMiBase, QStringLiteral("sucursal"));
+    }
+}

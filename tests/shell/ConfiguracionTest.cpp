@@ -4,11 +4,15 @@
 #include "shell/host/ArchivoIni.h"
 #include "shell/host/Utilerias.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using host::ArchivoIni;
 using host::Utilerias;
+using pruebas::Aviso;
 using pruebas::EntornoShell;
 using pruebas::escribeArchivo;
 using pruebas::leeArchivo;
@@ -148,4 +152,70 @@ TEST(Configuracion, AnUnwritableInstallationFileStillGivesUsableSettings) {
     ASSERT_EQ(e.avisos().vistos.size(), 1);
     EXPECT_TRUE(e.avisos().vistos[0].prompt.startsWith(
         QStringLiteral("No se pudieron guardar los datos de conexión")));
+}
+
+TEST(Configuracion, FillingMissingValuesChangesNothingElseInTheInstallationFile) {
+    EntornoShell e;
+    // As the host system writes it: Windows-1252, CR LF, no line end at the end.
+    escribeArchivo(e.krx(), "[Instalacion]\r\nEmpresa=Compa\xF1\xED"
+                            "a\r\nservidor=srv1\r\n"
+                            "MySQLPuerto=\r\n[Otra]\r\nx=\xE9");
+    const bool root = geteuid() == 0;
+    const QByteArray krxLocal = QFile::encodeName(e.krx());
+    if (root) {
+        ASSERT_EQ(chown(krxLocal.constData(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(chmod(krxLocal.constData(), 0640), 0);
+    e.iniConKorvan();
+    ASSERT_TRUE(Configuracion(e.programa).Carga(true));
+    EXPECT_EQ(leeArchivo(e.krx()),
+              "[Instalacion]\r\nEmpresa=Compa\xF1\xED"
+              "a\r\nservidor=srv1\r\nMySQLPuerto=3306\r\n"
+              "MySQLServer=srv1\r\nMySQLUsuario=" +
+                  Utilerias::Encripta(QStringLiteral("root")).toUtf8() + "\r\nMySQLPassword=" +
+                  Utilerias::Encripta(QString()).toUtf8() + "\r\n[Otra]\r\nx=\xE9");
+    struct stat datos {};
+    ASSERT_EQ(stat(krxLocal.constData(), &datos), 0);
+    EXPECT_EQ(datos.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(datos.st_uid, 65534u);
+    }
+    EXPECT_TRUE(e.avisos().vistos.isEmpty());
+}
+
+TEST(Configuracion, AFileThatExistsButCannotBeReadStopsTheStart) {
+    // A folder in the file's place cannot be read by anyone, the administrator included;
+    // nor can a file larger than any INI.
+    const auto falla = [](EntornoShell& e, const QString& archivo) {
+        EXPECT_FALSE(Configuracion(e.programa).Carga(true));
+        ASSERT_EQ(e.avisos().vistos.size(), 1);
+        const Aviso& aviso = e.avisos().vistos[0];
+        EXPECT_TRUE(aviso.prompt.startsWith(QStringLiteral("No se puede leer el archivo")));
+        EXPECT_TRUE(aviso.prompt.contains(archivo)) << aviso.prompt.toStdString();
+        EXPECT_EQ(aviso.botones, 16);
+    };
+    {
+        EntornoShell e;
+        ASSERT_TRUE(QDir().mkpath(e.krx()));
+        e.iniConKorvan();
+        falla(e, e.krx());
+    }
+    {
+        EntornoShell e;
+        ASSERT_TRUE(QDir().mkpath(e.programa.archivoIni));
+        falla(e, e.programa.archivoIni);
+    }
+    {
+        EntornoShell e;
+        escribeArchivo(e.krx(), "[Instalacion]\r\n");
+        e.iniConKorvan(QByteArray(2 * 1024 * 1024, ';'));
+        falla(e, e.programa.archivoIni);
+    }
+    if (geteuid() != 0) {
+        EntornoShell e;
+        escribeArchivo(e.krx(), "[Instalacion]\r\nservidor=srv1\r\n");
+        QFile::setPermissions(e.krx(), QFileDevice::Permissions());
+        e.iniConKorvan();
+        falla(e, e.krx());
+    }
 }
