@@ -37,14 +37,14 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
     const QString n = nombre.trimmed();
     if (n.isEmpty())
         return QStringLiteral("Falta el nombre del archivo.");
-    if (n.contains(u'/') || n.contains(u'\\'))
-        return QStringLiteral("El nombre del archivo \"%1\" lleva una carpeta (\"/\" o \"\\\"). "
-                              "Escriba solo el nombre, por ejemplo pedidos: el archivo se "
-                              "escribe en la carpeta del programa y se copia a la unidad "
-                              "elegida.")
+    if (n.contains(u'/') || n.contains(u'\\') || n == QLatin1String(".") ||
+        n == QLatin1String(".."))
+        return QStringLiteral("El nombre del archivo \"%1\" señala una carpeta (lleva \"/\" o "
+                              "\"\\\", o es \".\" o \"..\"). Escriba solo el nombre, por ejemplo "
+                              "pedidos: el archivo se escribe en la carpeta del programa y se "
+                              "copia a la unidad elegida.")
             .arg(n);
-    // "." and ".." name folders, and Windows drops a final dot, so "x.txt." would land on
-    // "x.txt".
+    // Windows drops a final dot, so "x.txt." would land on "x.txt".
     if (n.endsWith(u'.'))
         return QStringLiteral("El nombre del archivo \"%1\" no puede terminar en punto. Escriba "
                               "un nombre como pedidos o pedidos.txt.")
@@ -63,9 +63,9 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
     for (const QString& propio : propios)
         if (QDir::cleanPath(QDir(carpetaPrograma).absoluteFilePath(propio))
                 .compare(archivo, Qt::CaseInsensitive) == 0)
-            return QStringLiteral("El archivo %1 es del propio programa y se perdería. Escriba "
-                                  "otro nombre.")
-                .arg(QDir::toNativeSeparators(archivo));
+            return QStringLiteral("\"%1\" es el nombre de un archivo del propio programa (%2), "
+                                  "que se perdería. Escriba otro nombre.")
+                .arg(n, QDir::toNativeSeparators(propio));
     return {};
 }
 

@@ -107,7 +107,9 @@ bool ReemplazoArchivo::reemplaza(const QString& ruta, const QByteArray& bytes,
                                  FalloSistema& fallo) {
     // A link stays a link: what changes is the file it points to.
     const QFileInfo info(ruta);
-    const QString destino = info.isSymLink() ? info.symLinkTarget() : ruta;
+    const QString destino = !info.isSymLink() ? ruta
+                            : info.exists()   ? info.canonicalFilePath()
+                                              : info.symLinkTarget();
     bool nada = false;
 #ifdef Q_OS_UNIX
     struct stat datos {};
@@ -131,6 +133,9 @@ bool ReemplazoArchivo::reemplaza(const QString& ruta, const QByteArray& bytes,
         fallo = FalloSistema::deNumero(errno, QFileDevice::PermissionsError);
         return false;
     }
+    // A file with other names (hard links) must stay the one file they all name.
+    if (datos.st_nlink > 1)
+        return enSuLugar(destino, bytes, fallo);
     if (porRenombre(destino, bytes, &datos, nada, fallo))
         return true;
     return nada && enSuLugar(destino, bytes, fallo);

@@ -14,10 +14,11 @@ struct FalloSistema;
 // link points to. The new contents go to a temporary file that gets the old file's owner and
 // permissions and is then renamed over it, so a crash leaves the old or the new file, never a
 // mix. When the temporary file cannot be given them (we are not the system administrator and
-// the file is someone else's, or the folder does not let us create files) the file is
-// rewritten in place instead, after reserving the room it needs, so a full disk changes
-// nothing; only a crash in the middle of that one write can leave it cut. A file without
-// any write permission is left alone, even for the administrator: someone made it read-only.
+// the file is someone else's, or the folder does not let us create files), or the file has
+// other names (hard links) that would keep the old contents, the file is rewritten in place
+// instead, after reserving the room it needs, so a full disk changes nothing; only a crash
+// in the middle of that one write can leave it cut. A file without any write permission is
+// left alone, even for the administrator: someone made it read-only.
 class ReemplazoArchivo {
 public:
     // False when the file was not replaced; fallo then says why.

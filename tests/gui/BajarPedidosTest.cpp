@@ -281,21 +281,6 @@ TEST_F(BajarPedidosTest, NameHoldingTxtInAnyCaseKeepsIt) {
     EXPECT_FALSE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("Pedidos.TXT.txt"))));
 }
 
-TEST_F(BajarPedidosTest, ANameThatIsNoPlainFileNameIsRefusedBeforeWriting) {
-    cuatroPedidos();
-    abre();
-    buscaTodo();
-    QTemporaryDir destino;
-    exporta(QStringLiteral("../fuera"), destino.path());
-    const auto registro = CajaMensaje::registro();
-    ASSERT_EQ(registro.size(), 2);
-    EXPECT_TRUE(registro[1].mensaje.contains(QStringLiteral("lleva una carpeta")))
-        << registro[1].mensaje.toStdString();
-    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
-    EXPECT_FALSE(QFile::exists(QDir(carpeta.path()).filePath(QStringLiteral("../fuera.txt"))));
-    EXPECT_TRUE(QDir(destino.path()).isEmpty());
-}
-
 TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {
     cuatroPedidos();
     abre();

@@ -75,16 +75,18 @@ TEST_F(ArranqueTest, AnIniInAnotherFolderMakesThatFolderTheProgramFolder) {
     EXPECT_TRUE(e.avisos().vistos.isEmpty());
 }
 
-TEST_F(ArranqueTest, WithoutIniTheExecutablesFolderHoldsTheFiles) {
+TEST_F(ArranqueTest, WithoutIniTheExecutablesFolderHoldsTheFilesNamedAfterIt) {
     EntornoShell e;
-    escribeArchivo(ejecutable.filePath(QStringLiteral("acumulapedidos.ini")),
-                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() + "\n");
+    // A renamed copy, as Windows names it.
+    escribeArchivo(ejecutable.filePath(QStringLiteral("Sucursal.ini")),
+                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() +
+                       "\nBase de datos principal=sucursal\n");
     escribeArchivo(e.krx(), "[Instalacion]\n");
-    ASSERT_TRUE(arranque::arranca(e.programa, programa));
+    ASSERT_TRUE(arranque::arranca(e.programa, ejecutable.filePath(QStringLiteral("Sucursal.EXE"))));
     EXPECT_EQ(QDir::currentPath(), QDir(ejecutable.path()).absolutePath());
-    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("acumulapedidos.ini")));
-    EXPECT_EQ(e.programa.archivoDescripcion,
-              ejecutable.filePath(QStringLiteral("acumulapedidos.txt")));
+    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("Sucursal.ini")));
+    EXPECT_EQ(e.programa.archivoDescripcion, ejecutable.filePath(QStringLiteral("Sucursal.txt")));
+    EXPECT_EQ(e.programa.bases->cMiBase, QStringLiteral("sucursal"));
 }
 
 TEST_F(ArranqueTest, AnIniInAFolderThatDoesNotExistStopsTheStart) {
@@ -112,20 +114,4 @@ TEST_F(ArranqueTest, AServerThatCannotBeReachedIsNamedWithoutThePassword) {
         EXPECT_TRUE(mensaje.contains(QString::fromUtf8(parte))) << mensaje.toStdString();
     EXPECT_FALSE(mensaje.contains(QStringLiteral("clave-secreta")));
     EXPECT_EQ(e.avisos().vistos[0].botones, 16);
-}
-
-TEST_F(ArranqueTest, TheFilesAreNamedAfterTheExecutable) {
-    for (const char* nombre : {"pedidos-sucursal", "Pedidos.EXE"}) {
-        EntornoShell e;
-        const QString base = QString::fromUtf8(nombre).remove(QStringLiteral(".EXE"));
-        escribeArchivo(ejecutable.filePath(base + QStringLiteral(".ini")),
-                       "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() +
-                           "\nBase de datos principal=sucursal\n");
-        escribeArchivo(e.krx(), "[Instalacion]\n");
-        ASSERT_TRUE(arranque::arranca(e.programa, ejecutable.filePath(QString::fromUtf8(nombre))));
-        EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(base + QStringLiteral(".ini")));
-        EXPECT_EQ(e.programa.archivoDescripcion,
-                  ejecutable.filePath(base + QStringLiteral(".txt")));
-        EXPECT_EQ(e.programa.bases->cMiBase, QStringLiteral("sucursal"));
-    }
 }

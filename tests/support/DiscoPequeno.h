@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -17,40 +16,32 @@ namespace pruebas {
 class DiscoPequeno {
 public:
     explicit DiscoPequeno(int kib) {
-        if (geteuid() != 0) {
-            motivo_ = "hace falta ser root para montar un disco de prueba";
-            return;
-        }
-        const QByteArray opciones = "size=" + QByteArray::number(kib) + "k";
-        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
-                    opciones.constData()) != 0) {
-            motivo_ = std::string("no se pudo montar un tmpfs: ") + std::strerror(errno);
-            return;
-        }
-        montado_ = true;
+        const std::string opciones = "size=" + std::to_string(kib) + "k";
+        montado_ = geteuid() == 0 && ::mount("tmpfs", ruta().toLocal8Bit().constData(), "tmpfs", 0,
+                                             opciones.c_str()) == 0;
+        if (!montado_)
+            motivo_ = geteuid() != 0 ? "hace falta ser root para montar un disco de prueba"
+                                     : std::string("no se pudo montar: ") + std::strerror(errno);
     }
     ~DiscoPequeno() {
         if (montado_)
-            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+            ::umount2(ruta().toLocal8Bit().constData(), MNT_DETACH);
     }
-    DiscoPequeno(const DiscoPequeno&) = delete;
-    DiscoPequeno& operator=(const DiscoPequeno&) = delete;
 
     bool montado() const { return montado_; }
     const std::string& motivo() const { return motivo_; }
     QString ruta(const QString& nombre = {}) const {
         return nombre.isEmpty() ? dir_.path() : dir_.filePath(nombre);
     }
-    // Takes every free byte left.
+    // Takes every free byte left, in ever smaller pieces.
     void llena() {
-        const int fd = ::open(QFile::encodeName(ruta(QStringLiteral("relleno"))).constData(),
-                              O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const QByteArray bloque(4096, 'x');
-        for (ssize_t tamano = bloque.size(); fd >= 0 && tamano > 0; tamano /= 2)
-            while (::write(fd, bloque.constData(), size_t(tamano)) == tamano) {
+        const int fd = ::open(ruta(QStringLiteral("relleno")).toLocal8Bit().constData(),
+                              O_WRONLY | O_CREAT, 0600);
+        const char bloque[4096] = {};
+        for (ssize_t n = sizeof bloque; fd >= 0 && n > 0; n /= 2)
+            while (::write(fd, bloque, size_t(n)) == n) {
             }
-        if (fd >= 0)
-            ::close(fd);
+        ::close(fd);
     }
 
 private:
