@@ -258,19 +258,27 @@ void BajarPedidos::escribeArchivo() {
         txtArchivo_->setFocus();
         return;
     }
+    const QString carpeta =
+        programa_.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa_.carpetaPrograma;
+    const QStringList propios = programa_.archivosPropios();
+    const QString rechazo = exportacion::CompruebaNombre(nombre, carpeta, propios);
+    if (!rechazo.isEmpty()) {
+        CajaMensaje::muestra(this, rechazo, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        txtArchivo_->setFocus();
+        txtArchivo_->selectAll();
+        return;
+    }
     QString destino = drive1_->currentData().toString();
     if (destino.isEmpty())
         destino = drive1_->currentText();
     const QVector<qint64> ids = modelo_->marcados();
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseExportar;
-    const QString carpeta =
-        programa_.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa_.carpetaPrograma;
     auto resultado = std::make_shared<ResultadoExportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         auto conexion = bases.abre(base);
         *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
-                                                 t.avancePedidos());
+                                                 t.avancePedidos(), propios);
     });
     if (!iniciada)
         return;

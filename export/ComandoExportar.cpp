@@ -56,6 +56,10 @@ QString leeOpciones(const QStringList& argumentos, OpcionesExportar& o) {
     return {};
 }
 
+QString carpetaDe(const Programa& programa) {
+    return programa.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa.carpetaPrograma;
+}
+
 } // namespace
 
 int exportar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
@@ -64,6 +68,12 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     const QString error = leeOpciones(argumentos, o);
     if (!error.isEmpty()) {
         errores << error << Qt::endl << uso << Qt::endl;
+        return 1;
+    }
+    const QString rechazo =
+        exportacion::CompruebaNombre(o.archivo, carpetaDe(programa), programa.archivosPropios());
+    if (!rechazo.isEmpty()) {
+        errores << rechazo << Qt::endl;
         return 1;
     }
     if (programa.baseExportar.trimmed().isEmpty()) {
@@ -93,10 +103,9 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             errores << QStringLiteral("No hay pedidos registrados con esos datos") << Qt::endl;
             return 1;
         }
-        const QString carpeta =
-            programa.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa.carpetaPrograma;
-        const auto r = exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpeta,
-                                                   QDir(o.destino).absolutePath());
+        const auto r = exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa),
+                                                   QDir(o.destino).absolutePath(), {},
+                                                   programa.archivosPropios());
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
         if (!r.ok) {

@@ -1,10 +1,14 @@
 #include "export/Exportacion.h"
 
+#include "shell/host/FalloSistema.h"
+#include "shell/host/ReemplazoArchivo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <cerrno>
 
 namespace exportacion {
 
@@ -14,32 +18,37 @@ QString nativa(const QString& ruta) {
     return QDir::toNativeSeparators(ruta);
 }
 
+QString motivo(const QFileDevice& archivo, int numero) {
+    return host::FalloSistema::deArchivo(archivo, numero).texto();
+}
+
 // Copies through a temporary file renamed at the end, so a full or removed volume never
 // leaves a cut copy under the real name. Empty on success, else the reason.
 QString copia(const QString& origen, const QString& destino) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
-        return entrada.errorString();
+        return motivo(entrada, errno);
     QSaveFile salida(destino);
     if (!salida.open(QIODevice::WriteOnly))
-        return salida.errorString();
+        return motivo(salida, errno);
     QByteArray bloque(1 << 18, Qt::Uninitialized);
     for (;;) {
         const qint64 n = entrada.read(bloque.data(), bloque.size());
         if (n < 0) {
+            const QString texto = motivo(entrada, errno);
             salida.cancelWriting();
-            return entrada.errorString();
+            return texto;
         }
         if (n == 0)
             break;
         if (salida.write(bloque.constData(), n) != n) {
-            const QString motivo = salida.errorString();
+            const QString texto = motivo(salida, errno);
             salida.cancelWriting();
-            return motivo;
+            return texto;
         }
     }
-    if (!salida.commit())
-        return salida.errorString();
+    if (!host::ReemplazoArchivo::confirma(salida))
+        return motivo(salida, errno);
     return {};
 }
 
@@ -58,12 +67,12 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
         QDir::cleanPath(QDir(carpeta.absoluteFilePath()).filePath(QFileInfo(r.archivo).fileName()));
     // Copying a file onto itself would only empty it.
     if (QFileInfo(destino).canonicalFilePath() != QFileInfo(r.archivo).canonicalFilePath()) {
-        const QString motivo = copia(r.archivo, destino);
-        if (!motivo.isEmpty()) {
+        const QString fallo = copia(r.archivo, destino);
+        if (!fallo.isEmpty()) {
             r.ok = false;
             r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se pudo copiar a "
-                                       "%2: %3")
-                            .arg(nativa(r.archivo), nativa(destino), motivo);
+                                       "%2. %3")
+                            .arg(nativa(r.archivo), nativa(destino), fallo);
             return;
         }
     }
@@ -79,8 +88,10 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const QString& carpetaDestino,
-                                    const transferencia::Avance& avance) {
-    ResultadoExportacion r = EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance);
+                                    const transferencia::Avance& avance,
+                                    const QStringList& propios) {
+    ResultadoExportacion r =
+        EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios);
     if (r.ok)
         CopiaArchivo(r, carpetaDestino);
     return r;

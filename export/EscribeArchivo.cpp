@@ -4,13 +4,16 @@
 #include "data/EscritorTransferencia.h"
 #include "data/FormatoTransferencia.h"
 #include "shell/host/Conexion.h"
+#include "shell/host/FalloSistema.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/ReemplazoArchivo.h"
 
 #include <QDir>
 #include <QHash>
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 #include <future>
 #include <vector>
 
@@ -311,18 +314,19 @@ private:
 
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
-                                    const transferencia::Avance& avance) {
+                                    const transferencia::Avance& avance,
+                                    const QStringList& propios) {
     ResultadoExportacion r;
-    const QString archivo = transferencia::nombreArchivo(nombre);
-    if (archivo.isEmpty()) {
-        r.mensaje = QStringLiteral("Falta el nombre del archivo.");
+    r.mensaje = CompruebaNombre(nombre, carpetaPrograma, propios);
+    if (!r.mensaje.isEmpty())
         return r;
-    }
-    r.archivo = QDir::cleanPath(QDir(carpetaPrograma).absoluteFilePath(archivo));
+    r.archivo = QDir::cleanPath(
+        QDir(carpetaPrograma).absoluteFilePath(transferencia::nombreArchivo(nombre)));
     QSaveFile salida(r.archivo);
     if (!salida.open(QIODevice::WriteOnly)) {
-        r.mensaje = QStringLiteral("No se pudo crear el archivo %1: %2")
-                        .arg(QDir::toNativeSeparators(r.archivo), salida.errorString());
+        r.mensaje = QStringLiteral("No se pudo crear el archivo %1. %2")
+                        .arg(QDir::toNativeSeparators(r.archivo),
+                             host::FalloSistema::deArchivo(salida, errno).texto());
         return r;
     }
     try {
@@ -350,9 +354,15 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         r.mensaje = QStringLiteral("Se canceló la exportación; no se escribió el archivo.");
         return r;
     } catch (const transferencia::ErrorTransferencia& e) {
+        const int numero = errno;
+        // A failed write is told in the system's terms; other faults of the file in the
+        // writer's own.
+        const QString motivo = salida.error() != QFileDevice::NoError
+                                   ? host::FalloSistema::deArchivo(salida, numero).texto()
+                                   : e.mensaje();
         salida.cancelWriting();
         r.mensaje = QStringLiteral("No se escribió el archivo %1. %2")
-                        .arg(QDir::toNativeSeparators(r.archivo), e.mensaje());
+                        .arg(QDir::toNativeSeparators(r.archivo), motivo);
         return r;
     } catch (const host::ErrorBdD& e) {
         salida.cancelWriting();
@@ -361,9 +371,10 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                         .arg(QDir::toNativeSeparators(r.archivo), e.mensaje());
         return r;
     }
-    if (!salida.commit()) {
-        r.mensaje = QStringLiteral("No se pudo terminar de escribir el archivo %1: %2")
-                        .arg(QDir::toNativeSeparators(r.archivo), salida.errorString());
+    if (!host::ReemplazoArchivo::confirma(salida)) {
+        r.mensaje = QStringLiteral("No se pudo terminar de escribir el archivo %1. %2")
+                        .arg(QDir::toNativeSeparators(r.archivo),
+                             host::FalloSistema::deArchivo(salida, errno).texto());
         return r;
     }
     r.ok = true;

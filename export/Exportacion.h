@@ -43,12 +43,20 @@ struct ResultadoExportacion {
     QStringList avisos;  // characters that the file could not hold, by order and field
 };
 
+// Why the name typed for the file cannot be used, or the empty text when it can: it must be
+// a plain file name (no folder, no final dot, nothing the volumes refuse, no device name) and
+// must not name one of the program's own files (propios) once written in carpetaPrograma.
+QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
+                        const QStringList& propios);
+
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
-// name lacks it) in carpetaPrograma. The file appears only when complete: a failure or a
-// cancel leaves any earlier file of that name as it was.
+// name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
+// appears only when complete: a failure or a cancel leaves any earlier file of that name as
+// it was.
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
-                                    const transferencia::Avance& avance = {});
+                                    const transferencia::Avance& avance = {},
+                                    const QStringList& propios = {});
 
 // Copies the file into carpetaDestino under the same name, replacing an earlier copy.
 // Fills copia on success; otherwise ok is false and mensaje says why.
@@ -58,7 +66,8 @@ void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const QString& carpetaDestino,
-                                    const transferencia::Avance& avance = {});
+                                    const transferencia::Avance& avance = {},
+                                    const QStringList& propios = {});
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();

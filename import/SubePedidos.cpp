@@ -3,9 +3,11 @@
 #include "data/ErrorTransferencia.h"
 #include "import/SubidaPedidos.h"
 #include "shell/host/BasesDD.h"
+#include "shell/host/FalloSistema.h"
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 
 namespace importacion {
 
@@ -40,8 +42,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
 
     QFile entrada(archivo);
     if (!entrada.open(QIODevice::ReadOnly))
-        return fallo(QStringLiteral("No se pudo abrir el archivo %1: %2")
-                         .arg(nativa(archivo), entrada.errorString()));
+        return fallo(
+            QStringLiteral("No se pudo abrir el archivo %1. %2")
+                .arg(nativa(archivo), host::FalloSistema::deArchivo(entrada, errno).texto()));
     const QString base =
         conexion.base().isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(conexion.base());
     const QString nada = QStringLiteral("No se escribió nada en la base de datos%1.").arg(base);

@@ -30,12 +30,14 @@ compila() {
 # The demo: builds, starts the private demo server (port $ACUMULA_DEMO_PUERTO, 3392 when
 # unset) with its data kept in build/demo/servidor, loads the demo data the first time (or
 # always with reinicia=1), and writes the installation folder and the configuration file.
-# Sets bin (build folder), ini (the demo's configuration file) and puerto.
+# Sets bin (build folder), programa (the executable), ini (the demo's configuration file) and
+# puerto.
 prepara_demo() {
     local reinicia=${1:-0}
     instala_dependencias
     compila >/dev/null
     bin=${ACUMULA_BUILD:-$raiz/build}
+    programa=$bin/app/acumulapedidos
     local demo=$bin/demo
     puerto=${ACUMULA_DEMO_PUERTO:-3392}
 
@@ -55,12 +57,15 @@ prepara_demo() {
         printf '[Instalacion]\r\nservidor=127.0.0.1\r\nMySQLServer=127.0.0.1\r\nMySQLPuerto=%s\r\nMySQLUsuario=\r\nMySQLPassword=\r\n' \
             "$puerto" >"$demo/korvan/korvan.krx"
     fi
-    ini=$demo/programa/acumulapedidos.ini
+    # The program's files are named after its executable.
+    local nombre
+    nombre=$(basename "$programa")
+    ini=$demo/programa/$nombre.ini
     if [ ! -f "$ini" ]; then
         printf '; Configuración de la demostración\r\n[Configuración]\r\nRuta de Korvan Maestro=%s\r\nBase de datos principal=empresa1\r\n\r\n[Otras bases de datos]\r\nPara exportar pedidos=empresa2\r\nPara importar pedidos=empresa1\r\n' \
             "$demo/korvan" >"$ini"
     fi
-    cp "$raiz/app/acumulapedidos.txt" "$demo/programa/acumulapedidos.txt"
+    cp "$raiz/app/acumulapedidos.txt" "$demo/programa/$nombre.txt"
 }
 
 # True when windows can be shown: an X or Wayland display, or a Qt platform chosen by hand.

@@ -15,14 +15,18 @@ constexpr unsigned kBaseDesconocida = 1049; // the server's "unknown database"
 
 } // namespace
 
-QString nombreBase() {
-    return QStringLiteral("acumulapedidos");
+QString nombreBase(const QString& ejecutable) {
+    QString nombre = QFileInfo(ejecutable).fileName();
+    if (nombre.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        nombre.chop(4);
+    return nombre.isEmpty() ? QStringLiteral("acumulapedidos") : nombre;
 }
 
 bool arranca(Programa& programa, const QString& ejecutable, const QString& archivoIni) {
     if (!programa.avisos)
         programa.avisos = std::make_unique<AvisosConsola>();
     const QString carpetaEjecutable = QFileInfo(ejecutable).absolutePath();
+    programa.ejecutable = QFileInfo(ejecutable).absoluteFilePath();
     const QString ini = archivoIni.isEmpty() ? QString() : QFileInfo(archivoIni).absoluteFilePath();
     programa.carpetaPrograma = ini.isEmpty() ? carpetaEjecutable : QFileInfo(ini).absolutePath();
     // A shortcut may start the program anywhere; its files are found from its own folder.
@@ -34,9 +38,9 @@ bool arranca(Programa& programa, const QString& ejecutable, const QString& archi
     }
 
     const QDir carpeta(programa.carpetaPrograma);
-    programa.archivoIni =
-        ini.isEmpty() ? carpeta.filePath(nombreBase() + QStringLiteral(".ini")) : ini;
-    const QString descripcion = nombreBase() + QStringLiteral(".txt");
+    const QString nombre = nombreBase(ejecutable);
+    programa.archivoIni = ini.isEmpty() ? carpeta.filePath(nombre + QStringLiteral(".ini")) : ini;
+    const QString descripcion = nombre + QStringLiteral(".txt");
     programa.archivoDescripcion = carpeta.filePath(descripcion);
     // An --ini folder need not carry the description: the one installed with the program
     // serves.

@@ -8,8 +8,9 @@ struct Programa;
 // names and the texts the main window shows.
 namespace arranque {
 
-// The configuration and description files' name, beside the executable.
-QString nombreBase();
+// The name the configuration and description files take beside the executable: the
+// executable's own ("acumulapedidos" when it has none), without a Windows ".exe".
+QString nombreBase(const QString& ejecutable);
 
 // Makes the program folder the working folder (the --ini file's folder when archivoIni is
 // given, resolved against the working folder at the call, else the executable's), sets the

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
@@ -28,6 +29,23 @@ void AyudaVentana::aplica(QWidget& ventana, const Geometria& g) {
     ventana.resize(g.width, g.height);
 }
 
+Pantallas AyudaVentana::pantallas() {
+    Pantallas p;
+    QScreen* primaria = QGuiApplication::primaryScreen();
+    if (!primaria)
+        return p;
+    p.puntosPorPulgada = primaria->logicalDotsPerInch();
+    const auto area = [](const QScreen* s) {
+        const QRect r = s->availableGeometry();
+        return Geometria{r.x(), r.y(), r.width(), r.height()};
+    };
+    p.areas << area(primaria);
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != primaria)
+            p.areas << area(s);
+    return p;
+}
+
 QString AyudaVentana::seccion(const QWidget& ventana) {
     return colocacion::seccion(tag(ventana), ventana.objectName());
 }
@@ -43,7 +61,7 @@ bool AyudaVentana::guardaColocacion(const QWidget& ventana, const QString& archi
         g = colocacion::expande(tag(*restaurar)).value_or(g);
     QString error;
     const bool hecho = colocacion::guarda(archivoIni, seccion(ventana), ventana.windowTitle(), g,
-                                          conTamano, &error);
+                                          conTamano, pantallas().puntosPorPulgada, &error);
     // Losing a window's placement is not worth stopping the user at close.
     if (!hecho)
         qWarning().noquote() << error;
@@ -51,8 +69,8 @@ bool AyudaVentana::guardaColocacion(const QWidget& ventana, const QString& archi
 }
 
 void AyudaVentana::restauraColocacion(QWidget& ventana, const QString& archivoIni, bool conTamano) {
-    aplica(ventana,
-           colocacion::restaura(archivoIni, seccion(ventana), geometria(ventana), conTamano));
+    aplica(ventana, colocacion::restaura(archivoIni, seccion(ventana), geometria(ventana),
+                                         conTamano, pantallas()));
 }
 
 void AyudaVentana::encoge(QWidget& ventana, QAbstractButton& restaurar) {

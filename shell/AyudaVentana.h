@@ -17,11 +17,16 @@ public:
     static Geometria geometria(const QWidget& ventana);
     static void aplica(QWidget& ventana, const Geometria& g);
 
+    // The screens as they are now, the primary first.
+    static Pantallas pantallas();
+
     // The INI section: the window's "Tag" property when not empty, else its objectName.
     static QString seccion(const QWidget& ventana);
     // Writes the window's placement (and size with conTamano); a window shrunk to a bar is
     // saved with the bounds it will expand to.
     static bool guardaColocacion(const QWidget& ventana, const QString& archivoIni, bool conTamano);
+    // A window never placed is centred; one that would be out of reach is brought back
+    // onto the primary screen.
     static void restauraColocacion(QWidget& ventana, const QString& archivoIni, bool conTamano);
 
     // Shrinks the window to a bar showing only the restore button, with its caption; the

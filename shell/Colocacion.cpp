@@ -5,7 +5,7 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <limits>
+#include <cmath>
 
 namespace colocacion {
 
@@ -17,29 +17,63 @@ const QString kColumna = QStringLiteral("Columna");
 const QString kAncho = QStringLiteral("Ancho");
 const QString kAlto = QStringLiteral("Alto");
 
-int a16Bits(const QString& texto) {
-    return int(std::clamp(host::libNucleo::nxVal(texto), double(std::numeric_limits<qint16>::min()),
-                          double(std::numeric_limits<qint16>::max())));
+// How much of a window's top edge a screen must show for the user to take hold of it.
+constexpr int kAltoAsidero = 30;
+constexpr int kAnchoAsidero = 60;
+
+// A stored number; far beyond any screen, values are cut before they can overflow.
+int numero(const QString& texto) {
+    constexpr double limite = 10'000'000;
+    return int(std::clamp(host::libNucleo::nxVal(texto), -limite, limite));
+}
+
+double ppp(double puntosPorPulgada) {
+    return puntosPorPulgada > 0 ? puntosPorPulgada : 96;
+}
+
+Geometria dentroDe(Geometria ventana, const Geometria& area) {
+    ventana.width = std::min(ventana.width, area.width);
+    ventana.height = std::min(ventana.height, area.height);
+    return ventana;
+}
+
+bool alcanzable(const Geometria& v, const Geometria& area) {
+    const int izquierda = std::max(v.left, area.left);
+    const int derecha = std::min(v.left + v.width, area.left + area.width);
+    return v.top >= area.top &&
+           v.top + std::min(kAltoAsidero, v.height) <= area.top + area.height &&
+           derecha - izquierda >= std::min(kAnchoAsidero, v.width);
 }
 
 } // namespace
+
+int aTwips(int pixeles, double puntosPorPulgada) {
+    return int(std::lround(pixeles * 1440.0 / ppp(puntosPorPulgada)));
+}
+
+int aPixeles(int twips, double puntosPorPulgada) {
+    return int(std::lround(twips * ppp(puntosPorPulgada) / 1440.0));
+}
 
 QString seccion(const QString& tag, const QString& nombre) {
     return tag.isEmpty() ? nombre.trimmed() : tag;
 }
 
 bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
-            const Geometria& ventana, bool conTamano, QString* error) {
+            const Geometria& ventana, bool conTamano, double puntosPorPulgada, QString* error) {
     if (seccion.isEmpty())
         return true;
+    const auto twips = [puntosPorPulgada](int pixeles) {
+        return QString::number(aTwips(pixeles, puntosPorPulgada));
+    };
     // All keys in one rewrite, so the placement is never stored half.
     host::ArchivoIni ini(archivoIni);
     bool hecho = ini.carga() && ini.escribe(seccion, kVentana, titulo) &&
-                 ini.escribe(seccion, kLinea, QString::number(ventana.top)) &&
-                 ini.escribe(seccion, kColumna, QString::number(ventana.left));
+                 ini.escribe(seccion, kLinea, twips(ventana.top)) &&
+                 ini.escribe(seccion, kColumna, twips(ventana.left));
     if (hecho && conTamano)
-        hecho = ini.escribe(seccion, kAncho, QString::number(ventana.width)) &&
-                ini.escribe(seccion, kAlto, QString::number(ventana.height));
+        hecho = ini.escribe(seccion, kAncho, twips(ventana.width)) &&
+                ini.escribe(seccion, kAlto, twips(ventana.height));
     hecho = hecho && ini.guarda();
     if (!hecho && error)
         *error = ini.ultimoError();
@@ -47,21 +81,48 @@ bool guarda(const QString& archivoIni, const QString& seccion, const QString& ti
 }
 
 Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria ventana,
-                   bool conTamano) {
+                   bool conTamano, const Pantallas& pantallas) {
     if (seccion.isEmpty())
         return ventana;
     host::ArchivoIni ini(archivoIni);
     ini.carga(); // an unreadable file reads as never saved
-    ventana.top = a16Bits(ini.lee(seccion, kLinea));
-    ventana.left = a16Bits(ini.lee(seccion, kColumna));
+    const double puntos = pantallas.puntosPorPulgada;
     if (conTamano) {
-        const int ancho = a16Bits(ini.lee(seccion, kAncho));
-        const int alto = a16Bits(ini.lee(seccion, kAlto));
-        if (ancho != 0 && alto != 0) {
+        const int ancho = aPixeles(numero(ini.lee(seccion, kAncho)), puntos);
+        const int alto = aPixeles(numero(ini.lee(seccion, kAlto)), puntos);
+        if (ancho > 0 && alto > 0) {
             ventana.width = ancho;
             ventana.height = alto;
         }
     }
+    const QString linea = ini.lee(seccion, kLinea);
+    const QString columna = ini.lee(seccion, kColumna);
+    if (linea.isEmpty() && columna.isEmpty())
+        return pantallas.areas.isEmpty() ? ventana : centrada(ventana, pantallas.areas.first());
+    ventana.top = aPixeles(numero(linea), puntos);
+    ventana.left = aPixeles(numero(columna), puntos);
+    return enPantalla(ventana, pantallas);
+}
+
+Geometria centrada(Geometria ventana, const Geometria& area) {
+    ventana = dentroDe(ventana, area);
+    ventana.left = area.left + (area.width - ventana.width) / 2;
+    ventana.top = area.top + (area.height - ventana.height) / 2;
+    return ventana;
+}
+
+Geometria enPantalla(Geometria ventana, const Pantallas& pantallas) {
+    for (const Geometria& area : pantallas.areas)
+        if (alcanzable(ventana, area))
+            return dentroDe(ventana, area);
+    if (pantallas.areas.isEmpty())
+        return ventana;
+    const Geometria& primaria = pantallas.areas.first();
+    ventana = dentroDe(ventana, primaria);
+    ventana.left =
+        std::clamp(ventana.left, primaria.left, primaria.left + primaria.width - ventana.width);
+    ventana.top =
+        std::clamp(ventana.top, primaria.top, primaria.top + primaria.height - ventana.height);
     return ventana;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -12,11 +13,18 @@ struct Geometria {
     bool operator==(const Geometria&) const = default;
 };
 
+// The screens a window can be placed on: the area each leaves for windows, in pixels, the
+// primary screen first, and the logical dots per inch that turn pixels into twips.
+struct Pantallas {
+    QList<Geometria> areas;
+    double puntosPorPulgada = 96;
+};
+
 // Saving and restoring a window's placement in the INI file, and shrinking the main window
 // to a bar and back, as functions over plain bounds so they work without a window.
 namespace colocacion {
 
-// The placement's distances were fixed in twips; a twip is 1/15 of a pixel on a screen of
+// The windows' designed distances were fixed in twips; a twip is 1/15 of a pixel on a screen of
 // 96 dots per inch.
 constexpr int kTwipsPorPixel = 15;
 constexpr int pixeles(int twips) {
@@ -27,17 +35,32 @@ constexpr int pixeles(int twips) {
 // the window's placement is not kept.
 QString seccion(const QString& tag, const QString& nombre);
 
-// Writes "Ventana" (caption), "Linea" (top), "Columna" (left) and, with conTamano, "Ancho"
-// and "Alto". Nothing is written for an empty section. False when the file cannot be
-// written (error then says why).
-bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
-            const Geometria& ventana, bool conTamano, QString* error = nullptr);
+// Placements are kept in twips (1/1440 inch), as older installations wrote them, so that
+// their files open windows at the right size on any screen.
+int aTwips(int pixeles, double puntosPorPulgada);
+int aPixeles(int twips, double puntosPorPulgada);
 
-// The window's bounds after restoring: left and top from the file (0 when never saved),
-// and with conTamano width and height only when both stored values are not 0. Each value
-// is clamped to 16 bits. An empty section leaves the bounds as they are.
+// Writes "Ventana" (caption), "Linea" (top), "Columna" (left) and, with conTamano, "Ancho"
+// and "Alto", in twips. Nothing is written for an empty section. False when the file cannot
+// be written (error then says why).
+bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
+            const Geometria& ventana, bool conTamano, double puntosPorPulgada,
+            QString* error = nullptr);
+
+// The window's bounds after restoring: left and top from the file, and with conTamano width
+// and height when both stored values are above 0. A window never placed (neither "Linea" nor
+// "Columna" holds a value) is centred on the primary screen; one placed where the user could
+// not reach it is moved onto the primary screen (see enPantalla). An empty section leaves
+// the bounds as they are.
 Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria ventana,
-                   bool conTamano);
+                   bool conTamano, const Pantallas& pantallas);
+
+// The bounds centred on the area.
+Geometria centrada(Geometria ventana, const Geometria& area);
+// The bounds as they are when some screen shows the window's top edge and enough of its
+// width to take hold of it; otherwise moved (and made smaller when it is larger than the
+// screen) onto the primary screen. Never larger than the screen it ends up on.
+Geometria enPantalla(Geometria ventana, const Pantallas& pantallas);
 
 // The main window shrunk to a bar holding only its restore button.
 struct Encogida {

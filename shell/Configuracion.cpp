@@ -1,6 +1,7 @@
 #include "shell/Configuracion.h"
 
 #include "shell/Programa.h"
+#include "shell/host/ArchivoIni.h"
 
 #include <algorithm>
 
@@ -46,6 +47,20 @@ QString Configuracion::LeeConDefecto(const QString& seccion, const QString& clav
     return defecto;
 }
 
+bool Configuracion::legible(const QString& archivo, const QString& cual) {
+    host::ArchivoIni ini(archivo);
+    if (ini.carga())
+        return true;
+    // Going on with guessed values could act on the wrong server or database.
+    programa_.avisos->MsgBox(
+        QStringLiteral("No se puede leer %1.").arg(cual) + kCR + kCR + ini.ultimoError() + kCR +
+            kCR +
+            QStringLiteral("El programa se cierra para no trabajar con valores supuestos. "
+                           "Corrija el archivo y vuelva a abrir el programa."),
+        Avisos::Critico, kAtencion);
+    return false;
+}
+
 QString Configuracion::valorInstalacion(const QString& nombre, bool falta, const QString& defecto) {
     host::DelRegistro& registro = *programa_.registro;
     if (!falta)
@@ -66,6 +81,9 @@ bool Configuracion::Carga(bool cargaBasePrincipal) {
     host::DelRegistro& registro = *programa_.registro;
     Avisos& avisos = *programa_.avisos;
 
+    if (!legible(programa_.archivoIni,
+                 QStringLiteral("el archivo de configuración de este programa")))
+        return false;
     const QString carpeta =
         LeeConDefecto(seccionConfiguracion(), claveRutaKorvan(), rutaKorvanDefecto());
     if (registro.BuscarRegistroKRX(carpeta).isEmpty()) {
@@ -81,6 +99,8 @@ bool Configuracion::Carga(bool cargaBasePrincipal) {
             avisos.AbreDocumento(*programa_.archivos, programa_.archivoIni);
         return false;
     }
+    if (!legible(registro.archivo(), QStringLiteral("el archivo de instalación de Korvan Maestro")))
+        return false;
 
     bases.cPuerto = 3306;
     bases.cPassword.clear();

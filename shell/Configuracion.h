@@ -25,10 +25,13 @@ public:
     QString LeeConDefecto(const QString& seccion, const QString& clave, const QString& defecto);
 
     // Fills the connection settings of programa.bases (and, with cargaBasePrincipal, the
-    // main database). False, after telling the user, when the installation folder is wrong.
+    // main database). False, after telling the user, when the installation folder is wrong
+    // or the INI file or the installation file exists but cannot be read.
     bool Carga(bool cargaBasePrincipal);
 
 private:
+    // False, after telling the user, when the file exists but cannot be read.
+    bool legible(const QString& archivo, const QString& cual);
     // The stored value, after storing the default first when falta.
     QString valorInstalacion(const QString& nombre, bool falta, const QString& defecto);
     void avisaNoEscrito(bool& avisado, const QString& texto);

@@ -8,6 +8,7 @@
 #include "shell/host/libNucleo.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 // Program-wide values set at start-up and shared by every window and command.
@@ -22,6 +23,7 @@ struct Programa {
     // Start-up sets the console one when none was given.
     std::unique_ptr<Avisos> avisos;
 
+    QString ejecutable;         // the program's own file
     QString carpetaPrograma;    // the executable's folder (or the --ini file's folder)
     QString archivoIni;         // configuration file
     QString archivoDescripcion; // description text shown by F1
@@ -29,4 +31,13 @@ struct Programa {
     QString baseExportar;       // "Para exportar pedidos"
     QString baseImportar;       // "Para importar pedidos"
     QString textoMuestra;       // the databases in use, shown on the menu tab
+
+    // The program's own files, which nothing it writes may replace.
+    QStringList archivosPropios() const {
+        QStringList propios;
+        for (const QString& archivo : {archivoIni, archivoDescripcion, ejecutable})
+            if (!archivo.isEmpty())
+                propios << archivo;
+        return propios;
+    }
 };

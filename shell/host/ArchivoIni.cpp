@@ -1,10 +1,14 @@
 #include "shell/host/ArchivoIni.h"
 
 #include "shell/host/CodificacionAnsi.h"
+#include "shell/host/FalloSistema.h"
+#include "shell/host/ReemplazoArchivo.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace host {
@@ -12,6 +16,11 @@ namespace host {
 namespace {
 
 const QByteArray kBom("\xEF\xBB\xBF");
+#ifdef Q_OS_WIN
+const QByteArray kFinSistema("\r\n");
+#else
+const QByteArray kFinSistema("\n");
+#endif
 
 bool esComentario(const QString& recortada) {
     return recortada.startsWith(u';') || recortada.startsWith(u'#');
@@ -40,7 +49,8 @@ bool mismoNombre(const QString& a, const QString& b) {
 
 } // namespace
 
-ArchivoIni::ArchivoIni(QString ruta) : ruta_(std::move(ruta)) {}
+ArchivoIni::ArchivoIni(QString ruta, Codificacion siNoSeSabe)
+    : ruta_(std::move(ruta)), siNoSeSabe_(siNoSeSabe), codificacion_(siNoSeSabe) {}
 
 QString ArchivoIni::decodifica(const QByteArray& bytes) {
     const QByteArray cuerpo = bytes.startsWith(kBom) ? bytes.mid(kBom.size()) : bytes;
@@ -51,38 +61,98 @@ QString ArchivoIni::decodifica(const QByteArray& bytes) {
     return CodificacionAnsi::decodifica(cuerpo);
 }
 
-bool ArchivoIni::carga() {
-    lineas_.clear();
-    crlf_ = false;
-    bom_ = false;
-    ultimoError_.clear();
-    QFile archivo(ruta_);
-    if (!archivo.exists())
-        return true;
-    if (!archivo.open(QIODevice::ReadOnly)) {
-        ultimoError_ = QStringLiteral("No se pudo leer el archivo \"%1\": %2")
-                           .arg(ruta_, archivo.errorString());
+bool ArchivoIni::leeBytes(QByteArray& bytes) {
+    const QString noLeido = QStringLiteral("No se pudo leer el archivo \"%1\". ").arg(ruta_);
+    if (QFileInfo(ruta_).isDir()) {
+        ultimoError_ = noLeido + FalloSistema::deNumero(EISDIR, QFileDevice::OpenError).texto();
         return false;
     }
-    const QByteArray bytes = archivo.readAll();
-    bom_ = bytes.startsWith(kBom);
-    crlf_ = bytes.contains("\r\n");
-    const QString texto = decodifica(bytes);
-    if (texto.isEmpty())
+    QFile archivo(ruta_);
+    if (!archivo.open(QIODevice::ReadOnly)) {
+        ultimoError_ = noLeido + FalloSistema::deArchivo(archivo, errno).texto();
+        return false;
+    }
+    // The size is looked at before reading, and the reading stops past the limit for files
+    // that do not tell their size.
+    if (archivo.size() <= kTamanoMaximo) {
+        bytes = archivo.read(kTamanoMaximo + 1);
+        if (archivo.error() != QFileDevice::NoError) {
+            ultimoError_ = noLeido + FalloSistema::deArchivo(archivo, errno).texto();
+            return false;
+        }
+    }
+    if (archivo.size() > kTamanoMaximo || bytes.size() > kTamanoMaximo) {
+        bytes.clear();
+        ultimoError_ = QStringLiteral("El archivo \"%1\" mide más de 1 MB (%2 bytes) y no se "
+                                      "leyó: un archivo de configuración nunca es tan grande. "
+                                      "Compruebe que es el archivo correcto.")
+                           .arg(ruta_)
+                           .arg(std::max(archivo.size(), qint64(kTamanoMaximo + 1)));
+        return false;
+    }
+    return true;
+}
+
+bool ArchivoIni::carga() {
+    lineas_.clear();
+    bom_.clear();
+    leido_.clear();
+    finNuevas_ = kFinSistema;
+    codificacion_ = siNoSeSabe_;
+    existe_ = false;
+    ultimoError_.clear();
+    if (!QFileInfo::exists(ruta_))
         return true;
-    lineas_ = texto.split(u'\n');
-    if (lineas_.last().isEmpty())
-        lineas_.removeLast(); // the final line end
-    for (QString& linea : lineas_)
-        if (linea.endsWith(u'\r'))
-            linea.chop(1);
+    QByteArray bytes;
+    if (!leeBytes(bytes))
+        return false;
+    existe_ = true;
+    leido_ = bytes;
+    qsizetype desde = 0;
+    if (bytes.startsWith(kBom)) {
+        bom_ = kBom;
+        desde = kBom.size();
+        codificacion_ = Codificacion::Utf8;
+    } else {
+        const QByteArrayView cuerpo(bytes);
+        const bool ascii = std::all_of(cuerpo.begin(), cuerpo.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!ascii) {
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString texto = utf8.decode(cuerpo);
+            codificacion_ = utf8.hasError() ? Codificacion::Windows1252 : Codificacion::Utf8;
+        }
+    }
+    int crlf = 0;
+    int lf = 0;
+    while (desde < bytes.size()) {
+        Linea linea;
+        const qsizetype salto = bytes.indexOf('\n', desde);
+        qsizetype finTexto = salto < 0 ? bytes.size() : salto;
+        if (salto >= 0 && salto > desde && bytes.at(salto - 1) == '\r') {
+            --finTexto;
+            linea.fin = QByteArrayLiteral("\r\n");
+            ++crlf;
+        } else if (salto >= 0) {
+            linea.fin = QByteArrayLiteral("\n");
+            ++lf;
+        }
+        linea.bytes = bytes.mid(desde, finTexto - desde);
+        linea.texto = codificacion_ == Codificacion::Utf8
+                          ? QString::fromUtf8(linea.bytes)
+                          : CodificacionAnsi::decodifica(linea.bytes);
+        lineas_.append(linea);
+        desde = salto < 0 ? bytes.size() : salto + 1;
+    }
+    if (crlf > 0 || lf > 0)
+        finNuevas_ = crlf >= lf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     return true;
 }
 
 ArchivoIni::Tramo ArchivoIni::buscaSeccion(const QString& seccion) const {
     Tramo tramo;
     for (int i = 0; i < lineas_.size(); ++i) {
-        const std::optional<QString> nombre = nombreSeccion(lineas_.at(i));
+        const std::optional<QString> nombre = nombreSeccion(lineas_.at(i).texto);
         if (!nombre)
             continue;
         if (tramo.inicio >= 0) {
@@ -99,7 +169,7 @@ ArchivoIni::Tramo ArchivoIni::buscaSeccion(const QString& seccion) const {
 
 int ArchivoIni::buscaClave(const Tramo& tramo, const QString& clave) const {
     for (int i = tramo.inicio; i >= 0 && i < tramo.fin; ++i) {
-        const QString& linea = lineas_.at(i);
+        const QString& linea = lineas_.at(i).texto;
         const qsizetype igual = posicionIgual(linea);
         if (igual >= 0 && mismoNombre(linea.left(igual), clave))
             return i;
@@ -111,11 +181,50 @@ QString ArchivoIni::lee(const QString& seccion, const QString& clave) const {
     const int i = buscaClave(buscaSeccion(seccion), clave);
     if (i < 0)
         return {};
-    const QString& linea = lineas_.at(i);
+    const QString& linea = lineas_.at(i).texto;
     QString valor = linea.mid(posicionIgual(linea) + 1).trimmed();
     if (valor.size() >= 2 && valor.startsWith(u'"') && valor.endsWith(u'"'))
         valor = valor.mid(1, valor.size() - 2);
     return valor;
+}
+
+QByteArray ArchivoIni::codifica(const QString& texto) const {
+    if (codificacion_ == Codificacion::Utf8)
+        return texto.toUtf8();
+    QByteArray bytes;
+    CodificacionAnsi::codifica(texto, bytes);
+    return bytes;
+}
+
+bool ArchivoIni::cabe(const QString& texto, const QString& clave) {
+    if (codificacion_ == Codificacion::Utf8)
+        return true;
+    QString fuera;
+    for (const char32_t c : texto.toUcs4()) {
+        bool cabe = true;
+        CodificacionAnsi::byteDe(c, cabe);
+        const QString caracter = QString::fromUcs4(&c, 1);
+        if (!cabe && !fuera.contains(caracter))
+            fuera += caracter;
+    }
+    if (fuera.isEmpty())
+        return true;
+    // Written as "?" the value would be another one, and nobody would know.
+    ultimoError_ = QStringLiteral("El archivo \"%1\" está escrito en la codificación "
+                                  "Windows-1252, que no admite estos caracteres de \"%2\": %3. "
+                                  "No se cambió el archivo: escriba el valor sin esos caracteres.")
+                       .arg(ruta_, clave, fuera);
+    return false;
+}
+
+void ArchivoIni::inserta(int posicion, const QString& texto) {
+    Linea nueva{texto, codifica(texto), finNuevas_};
+    // A file that ended without a line end still does, after the added line.
+    if (posicion == lineas_.size() && !lineas_.isEmpty() && lineas_.last().fin.isEmpty()) {
+        lineas_.last().fin = finNuevas_;
+        nueva.fin.clear();
+    }
+    lineas_.insert(posicion, nueva);
 }
 
 bool ArchivoIni::escribe(const QString& seccion, const QString& clave, const QString& valor) {
@@ -136,42 +245,55 @@ bool ArchivoIni::escribe(const QString& seccion, const QString& clave, const QSt
     const Tramo tramo = buscaSeccion(s);
     const int i = buscaClave(tramo, c);
     if (i >= 0) {
-        QString& linea = lineas_[i];
-        const qsizetype igual = posicionIgual(linea);
+        if (!cabe(v, c))
+            return false;
+        Linea& linea = lineas_[i];
+        const qsizetype igual = posicionIgual(linea.texto);
         // Keep the line's own spelling and spacing up to where the value starts.
         qsizetype inicio = igual + 1;
-        while (inicio < linea.size() && (linea.at(inicio) == u' ' || linea.at(inicio) == u'\t'))
+        while (inicio < linea.texto.size() &&
+               (linea.texto.at(inicio) == u' ' || linea.texto.at(inicio) == u'\t'))
             ++inicio;
-        linea = linea.left(inicio) + v;
+        linea.texto = linea.texto.left(inicio) + v;
+        linea.bytes = codifica(linea.texto);
         return true;
     }
     const QString nueva = c + u'=' + v;
+    if (!cabe(tramo.inicio >= 0 ? nueva : s + nueva, c))
+        return false;
     if (tramo.inicio >= 0) {
         int pos = tramo.fin; // after the section's last non-blank line
-        while (pos > tramo.inicio && lineas_.at(pos - 1).trimmed().isEmpty())
+        while (pos > tramo.inicio && lineas_.at(pos - 1).texto.trimmed().isEmpty())
             --pos;
-        lineas_.insert(pos, nueva);
+        inserta(pos, nueva);
         return true;
     }
-    if (!lineas_.isEmpty() && !lineas_.last().trimmed().isEmpty())
-        lineas_.append(QString());
-    lineas_.append(u'[' + s + u']');
-    lineas_.append(nueva);
+    if (!lineas_.isEmpty() && !lineas_.last().texto.trimmed().isEmpty())
+        inserta(int(lineas_.size()), QString());
+    inserta(int(lineas_.size()), u'[' + s + u']');
+    inserta(int(lineas_.size()), nueva);
     return true;
 }
 
+QByteArray ArchivoIni::contenido() const {
+    QByteArray bytes = bom_;
+    for (const Linea& linea : lineas_)
+        bytes += linea.bytes + linea.fin;
+    return bytes;
+}
+
 bool ArchivoIni::guarda() {
-    const QString fin = crlf_ ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QByteArray bytes = bom_ ? kBom : QByteArray();
-    for (const QString& linea : lineas_)
-        bytes += (linea + fin).toUtf8();
-    QSaveFile archivo(ruta_);
-    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(bytes) != bytes.size() ||
-        !archivo.commit()) {
-        ultimoError_ = QStringLiteral("No se pudo escribir el archivo \"%1\": %2")
-                           .arg(ruta_, archivo.errorString());
+    const QByteArray bytes = contenido();
+    if (bytes == leido_ && (existe_ || bytes.isEmpty()))
+        return true; // nothing changed: the file is not touched
+    FalloSistema fallo;
+    if (!ReemplazoArchivo::reemplaza(ruta_, bytes, fallo)) {
+        ultimoError_ =
+            QStringLiteral("No se pudo escribir el archivo \"%1\". %2").arg(ruta_, fallo.texto());
         return false;
     }
+    leido_ = bytes;
+    existe_ = true;
     return true;
 }
 
@@ -181,8 +303,8 @@ QString ArchivoIni::leeValor(const QString& ruta, const QString& seccion, const 
 }
 
 bool ArchivoIni::escribeValor(const QString& ruta, const QString& seccion, const QString& clave,
-                              const QString& valor, QString* error) {
-    ArchivoIni ini(ruta);
+                              const QString& valor, QString* error, Codificacion siNoSeSabe) {
+    ArchivoIni ini(ruta, siNoSeSabe);
     // A file that cannot be read is never overwritten: its contents would be lost.
     const bool hecho = ini.carga() && ini.escribe(seccion, clave, valor) && ini.guarda();
     if (!hecho && error)

@@ -1,10 +1,14 @@
 #include "shell/host/DeArchivos.h"
 
+#include "shell/host/FalloSistema.h"
+#include "shell/host/ReemplazoArchivo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
+#include <cerrno>
 
 namespace host {
 
@@ -49,34 +53,26 @@ bool DeArchivos::AbreDocumento(const QString& ruta, int, int) {
 
 bool DeArchivos::Copia(const QString& origen, const QString& destino) {
     ultimoError_.clear();
+    const auto falla = [this](const QString& que, const QString& archivo, const QFileDevice& f) {
+        ultimoError_ = QStringLiteral("No se pudo %1 el archivo \"%2\". %3")
+                           .arg(que, archivo, FalloSistema::deArchivo(f, errno).texto());
+        return false;
+    };
     QFile entrada(origen);
-    if (!entrada.open(QIODevice::ReadOnly)) {
-        ultimoError_ = QStringLiteral("No se pudo leer el archivo \"%1\": %2")
-                           .arg(origen, entrada.errorString());
-        return false;
-    }
+    if (!entrada.open(QIODevice::ReadOnly))
+        return falla(QStringLiteral("leer"), origen, entrada);
     QSaveFile salida(destino);
-    if (!salida.open(QIODevice::WriteOnly)) {
-        ultimoError_ = QStringLiteral("No se pudo crear el archivo \"%1\": %2")
-                           .arg(destino, salida.errorString());
-        return false;
-    }
+    if (!salida.open(QIODevice::WriteOnly))
+        return falla(QStringLiteral("crear"), destino, salida);
     while (!entrada.atEnd()) {
         const QByteArray bloque = entrada.read(1 << 16);
-        if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError) {
-            ultimoError_ = QStringLiteral("No se pudo leer el archivo \"%1\": %2")
-                               .arg(origen, entrada.errorString());
-            salida.cancelWriting();
-            return false;
-        }
+        if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError)
+            return falla(QStringLiteral("leer"), origen, entrada);
         if (salida.write(bloque) != bloque.size())
-            break; // commit() below reports the write error
+            return falla(QStringLiteral("escribir"), destino, salida);
     }
-    if (!salida.commit()) {
-        ultimoError_ = QStringLiteral("No se pudo copiar \"%1\" en \"%2\": %3")
-                           .arg(origen, destino, salida.errorString());
-        return false;
-    }
+    if (!ReemplazoArchivo::confirma(salida))
+        return falla(QStringLiteral("escribir"), destino, salida);
     return true;
 }
 

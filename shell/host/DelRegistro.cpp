@@ -13,9 +13,13 @@ QString DelRegistro::BuscarRegistroKRX(const QString& carpeta) {
     if (c.isEmpty() || !QFileInfo(c).isDir())
         return {};
     const QDir dir(c);
-    const QStringList hallados = dir.entryList({archivoKRX()}, QDir::Files | QDir::CaseSensitive);
+    // Whatever has the name counts, so that a file that cannot be read is reported as such
+    // rather than as a missing installation.
+    const QDir::Filters todo =
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+    const QStringList hallados = dir.entryList({archivoKRX()}, todo | QDir::CaseSensitive);
     const QStringList candidatos =
-        hallados.isEmpty() ? dir.entryList({archivoKRX()}, QDir::Files) : hallados;
+        hallados.isEmpty() ? dir.entryList({archivoKRX()}, todo) : hallados;
     if (!candidatos.isEmpty())
         archivo_ = dir.absoluteFilePath(candidatos.first());
     return archivo_;
@@ -33,7 +37,9 @@ bool DelRegistro::GuardaDatosKRX(const QString& nombre, const QString& valor) {
         ultimoError_ = QStringLiteral("No se ha localizado la instalación de Korvan Maestro.");
         return false;
     }
-    return ArchivoIni::escribeValor(archivo_, seccionKRX(), nombre, valor, &ultimoError_);
+    // The host system reads the file in its Windows code page.
+    return ArchivoIni::escribeValor(archivo_, seccionKRX(), nombre, valor, &ultimoError_,
+                                    ArchivoIni::Codificacion::Windows1252);
 }
 
 } // namespace host

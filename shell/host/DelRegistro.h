@@ -14,14 +14,16 @@ public:
     static QString seccionKRX() { return QStringLiteral("Instalacion"); }
 
     // The path of the folder's installation file (the name matched without regard to case,
-    // as it may come from a Windows installation), or the empty text when the folder has
-    // none. Remembers the file found, or forgets it when there is none.
+    // as it may come from a Windows installation; anything of that name, even one that
+    // cannot be read), or the empty text when the folder has none. Remembers the file found, or
+    // forgets it when there is none.
     QString BuscarRegistroKRX(const QString& carpeta);
     const QString& archivo() const { return archivo_; }
 
     // The stored value; empty when absent or when no installation file was found.
     QString DatosKRX(const QString& nombre) const;
-    // Stores the value; false (ultimoError() says why) when it could not be stored.
+    // Stores the value, changing nothing else in the file; false (ultimoError() says why)
+    // when it could not be stored.
     bool GuardaDatosKRX(const QString& nombre, const QString& valor);
     const QString& ultimoError() const { return ultimoError_; }
 

@@ -10,8 +10,9 @@ class libNucleo {
 public:
     // The key's value in the INI file; empty when the file, section or key is absent.
     QString LeeIni(const QString& seccion, const QString& clave, const QString& archivo) const;
-    // Writes the key (creating the file, section or key when missing). False when the file
-    // cannot be written; ultimoError() then says why.
+    // Writes the key (creating the file, section or key when missing), changing nothing else
+    // in the file (see ArchivoIni). False when the file cannot be written; ultimoError() then
+    // says why.
     bool EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
                     const QString& archivo);
     const QString& ultimoError() const { return ultimoError_; }

@@ -1,6 +1,7 @@
 #include "data/LectorTransferencia.h"
 #include "export/Exportacion.h"
 #include "shell/Comandos.h"
+#include "support/DiscoPequeno.h"
 #include "support/ServidorPruebas.h"
 
 #include <QBuffer>
@@ -182,9 +183,55 @@ TEST(EscribeArchivo, FailuresAreReportedAndNeverLeaveAHalfFileOrAFalseSuccess) {
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se pudo crear el archivo")));
 
-    // An empty name.
+    // An empty name, or one that leaves the program folder.
     r = EscribeArchivo(b.conexion(), {10}, QStringLiteral("  "), carpeta.path());
     EXPECT_FALSE(r.ok);
+    r = EscribeArchivo(b.conexion(), {10}, QStringLiteral("../fuera"), carpeta.path());
+    EXPECT_FALSE(r.ok || QFile::exists(carpeta.filePath(QStringLiteral("../fuera.txt"))));
+}
+
+TEST(CompruebaNombre, OnlyPlainFileNamesThatAreNotTheProgramsOwnAreTaken) {
+    const QString carpeta = QStringLiteral("/programa");
+    const QStringList propios{QStringLiteral("/programa/acumulapedidos.ini"),
+                              QStringLiteral("/programa/acumulapedidos.txt"),
+                              QStringLiteral("/programa/acumulapedidos")};
+    for (const char* malo :
+         {"../x", "a/b", "a\\b", "..", ".", "pedidos.", "acumulapedidos", "ACUMULAPEDIDOS.TXT",
+          "acumulapedidos.txt.", "a:b", "a?b", "a\tb", "nul", "CON.txt", "lpt1"})
+        EXPECT_FALSE(
+            exportacion::CompruebaNombre(QString::fromUtf8(malo), carpeta, propios).isEmpty())
+            << malo;
+    // "ACUMULAPEDIDOS.INI" is written as ACUMULAPEDIDOS.INI.txt, which is no file of the
+    // program's.
+    for (const char* bueno :
+         {"con espacio", "ACUMULAPEDIDOS.INI", " Pedidos.TXT ", "consola", "a..b", "año"})
+        EXPECT_EQ(exportacion::CompruebaNombre(QString::fromUtf8(bueno), carpeta, propios),
+                  QString())
+            << bueno;
+    // Started with another INI, the program keeps that one as its own.
+    EXPECT_FALSE(exportacion::CompruebaNombre(QStringLiteral("config"), carpeta,
+                                              {QStringLiteral("/programa/Config.txt")})
+                     .isEmpty());
+}
+
+TEST(CopiaArchivo, AFullDiskIsToldInSpanishAndLeavesNoCutFile) {
+    pruebas::DiscoPequeno disco(64);
+    if (!disco.montado())
+        GTEST_SKIP() << disco.motivo();
+    BaseEmpresa b(QStringLiteral("exlleno"));
+    conDosPedidos(b);
+    QTemporaryDir programa;
+    disco.llena();
+    // Copying to the full disk, then writing on it.
+    for (const auto& r :
+         {exportacion::ExportaPedidos(b.conexion(), {10, 11}, QStringLiteral("pedidos"),
+                                      programa.path(), disco.ruta()),
+          EscribeArchivo(b.conexion(), {10, 11}, QStringLiteral("pedidos"), disco.ruta())}) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No hay espacio suficiente en el disco")))
+            << r.mensaje.toStdString();
+    }
+    EXPECT_EQ(QDir(disco.ruta()).entryList(QDir::Files), QStringList{QStringLiteral("relleno")});
 }
 
 TEST(CopiaArchivo, CopiesOverAnEarlierCopyAndReportsAMissingDestination) {
@@ -279,7 +326,8 @@ TEST(ComandoExportar, WritesTheRangeCopiesItAndPrintsWhatItWrote) {
     EXPECT_EQ(contenido(destino.filePath(QStringLiteral("uno.txt"))), encabezado11);
     EXPECT_TRUE(err.contains(QStringLiteral("Id 77")));
 
-    // Errors go to stderr with status 1.
+    // Errors go to stderr with status 1; the program's own files are no name for an export.
+    p.archivoDescripcion = programa.filePath(QStringLiteral("acumulapedidos.txt"));
     for (const QStringList& malos :
          {QStringList{QStringLiteral("--destino"), destino.path()},
           QStringList{QStringLiteral("--archivo"), QStringLiteral("x"), QStringLiteral("--destino"),
@@ -288,10 +336,13 @@ TEST(ComandoExportar, WritesTheRangeCopiesItAndPrintsWhatItWrote) {
                       destino.path(), QStringLiteral("--desde"), QStringLiteral("01/01/2030")},
           QStringList{QStringLiteral("--archivo"), QStringLiteral("x"), QStringLiteral("--destino"),
                       destino.filePath(QStringLiteral("falta"))},
-          QStringList{QStringLiteral("--otra"), QStringLiteral("x")}}) {
+          QStringList{QStringLiteral("--otra"), QStringLiteral("x")},
+          QStringList{QStringLiteral("--archivo"), QStringLiteral("acumulapedidos"),
+                      QStringLiteral("--destino"), destino.path()}}) {
         err.clear();
         EXPECT_EQ(comandos::exportar(p, malos, salida, errores), 1)
             << malos.join(' ').toStdString();
         EXPECT_FALSE(err.isEmpty());
     }
+    EXPECT_FALSE(QFile::exists(p.archivoDescripcion));
 }

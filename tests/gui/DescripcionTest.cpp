@@ -95,9 +95,12 @@ TEST(frmDescripcion, ThePlacementIsKeptWithItsSize) {
     EntornoDescripcion e;
     escribeArchivo(e.texto(), "texto");
     QPointer<frmDescripcion> d = new frmDescripcion(e.programa);
-    // Never placed before: top left corner, design size.
-    EXPECT_EQ(d->pos(), QPoint(0, 0));
-    EXPECT_EQ(d->size(), frmDescripcion::tamanoDiseno());
+    // Never placed before: centred on the screen, design size.
+    const QSize diseno = frmDescripcion::tamanoDiseno();
+    const Geometria area = AyudaVentana::pantallas().areas.first();
+    EXPECT_EQ(d->pos(), QPoint(area.left + (area.width - diseno.width()) / 2,
+                               area.top + (area.height - diseno.height()) / 2));
+    EXPECT_EQ(d->size(), diseno);
     d->move(30, 40);
     d->resize(500, 300);
     d->close();
@@ -106,10 +109,10 @@ TEST(frmDescripcion, ThePlacementIsKeptWithItsSize) {
                                           QString::fromUtf8(clave));
     };
     EXPECT_EQ(lee("Ventana"), QStringLiteral("Descripción del programa"));
-    EXPECT_EQ(lee("Linea"), QStringLiteral("40"));
-    EXPECT_EQ(lee("Columna"), QStringLiteral("30"));
-    EXPECT_EQ(lee("Ancho"), QStringLiteral("500"));
-    EXPECT_EQ(lee("Alto"), QStringLiteral("300"));
+    EXPECT_EQ(lee("Linea"), QStringLiteral("600")); // twips at 96 dpi
+    EXPECT_EQ(lee("Columna"), QStringLiteral("450"));
+    EXPECT_EQ(lee("Ancho"), QStringLiteral("7500"));
+    EXPECT_EQ(lee("Alto"), QStringLiteral("4500"));
 
     d = new frmDescripcion(e.programa);
     EXPECT_EQ(d->geometry().topLeft(), QPoint(30, 40));

@@ -126,9 +126,10 @@ TEST(frmInicialArranque, LoadsFromItsOwnFolderWritesTheKeysAndBuildsTheWindow) {
     EXPECT_EQ(hijo<QPushButton>(*v, "Command3")->text(), QStringLiteral("Importar pedidos"));
     EXPECT_EQ(hijo<QPushButton>(*v, "cmdRegresar")->text(), QStringLiteral("Regresar"));
     EXPECT_EQ(hijo<QLabel>(*v, "lblEtiqueta(4)")->text(), QStringLiteral("Base de datos"));
-    // Never placed before: top left corner, design size.
-    EXPECT_EQ(bordes(*v), (Geometria{0, 0, frmInicial::tamanoDiseno().width(),
-                                     frmInicial::tamanoDiseno().height()}));
+    // Never placed before: centred, design size.
+    EXPECT_EQ(bordes(*v), colocacion::centrada(Geometria{0, 0, frmInicial::tamanoDiseno().width(),
+                                                         frmInicial::tamanoDiseno().height()},
+                                               AyudaVentana::pantallas().areas.first()));
     EXPECT_FALSE(v->confirmaAlCerrar());
     EXPECT_EQ(v->marco(), nullptr);
 }
@@ -202,8 +203,9 @@ TEST(frmInicial, ClosingAsksWithNoAsDefaultAndNoKeepsTheWindow) {
     EXPECT_EQ(CajaMensaje::registro().size(), 3);
     // The placement is kept for the next start.
     EXPECT_EQ(ini(e, "frmInicial", "Ventana"), v->windowTitle());
-    EXPECT_EQ(ini(e, "frmInicial", "Linea"), QStringLiteral("80"));
-    EXPECT_EQ(ini(e, "frmInicial", "Columna"), QStringLiteral("70"));
+    // In twips, at the offscreen screen's 96 dpi.
+    EXPECT_EQ(ini(e, "frmInicial", "Linea"), QStringLiteral("1200"));
+    EXPECT_EQ(ini(e, "frmInicial", "Columna"), QStringLiteral("1050"));
 }
 
 TEST(frmInicial, AWindowNeverActivatedClosesWithoutAsking) {
@@ -317,9 +319,20 @@ TEST(frmInicial, DraggingWithTheLeftButtonMovesTheWindowAndOtherButtonsDoNot) {
 
 TEST(frmInicial, ASavedPlacementIsRestoredAtLoad) {
     EntornoVentana e;
-    e.iniConKorvan("[frmInicial]\nLinea=40\nColumna=-20\nAncho=10\nAlto=10\n");
+    e.iniConKorvan("[frmInicial]\nLinea=600\nColumna=-300\nAncho=10\nAlto=10\n");
     auto v = e.carga();
     // The size is the design's: only the position is kept for this window.
-    EXPECT_EQ(bordes(*v), (Geometria{-20, 40, frmInicial::tamanoDiseno().width(),
-                                     frmInicial::tamanoDiseno().height()}));
+    const QSize diseno = frmInicial::tamanoDiseno();
+    EXPECT_EQ(bordes(*v), (Geometria{-20, 40, diseno.width(), diseno.height()}));
+
+    // Below and right of the screen, where the frameless window could not be reached:
+    // brought back into its corner.
+    escribeArchivo(e.programa.archivoIni,
+                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() +
+                       "\n[frmInicial]\nLinea=45000\nColumna=60000\n");
+    v = e.carga();
+    const Geometria area = AyudaVentana::pantallas().areas.first();
+    EXPECT_EQ(bordes(*v), (Geometria{area.left + area.width - diseno.width(),
+                                     area.top + area.height - diseno.height(), diseno.width(),
+                                     diseno.height()}));
 }

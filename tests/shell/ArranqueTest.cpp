@@ -75,16 +75,18 @@ TEST_F(ArranqueTest, AnIniInAnotherFolderMakesThatFolderTheProgramFolder) {
     EXPECT_TRUE(e.avisos().vistos.isEmpty());
 }
 
-TEST_F(ArranqueTest, WithoutIniTheExecutablesFolderHoldsTheFiles) {
+TEST_F(ArranqueTest, WithoutIniTheExecutablesFolderHoldsTheFilesNamedAfterIt) {
     EntornoShell e;
-    escribeArchivo(ejecutable.filePath(QStringLiteral("acumulapedidos.ini")),
-                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() + "\n");
+    // A renamed copy, as Windows names it.
+    escribeArchivo(ejecutable.filePath(QStringLiteral("Sucursal.ini")),
+                   "[Configuración]\nRuta de Korvan Maestro=" + e.carpetaKorvan().toUtf8() +
+                       "\nBase de datos principal=sucursal\n");
     escribeArchivo(e.krx(), "[Instalacion]\n");
-    ASSERT_TRUE(arranque::arranca(e.programa, programa));
+    ASSERT_TRUE(arranque::arranca(e.programa, ejecutable.filePath(QStringLiteral("Sucursal.EXE"))));
     EXPECT_EQ(QDir::currentPath(), QDir(ejecutable.path()).absolutePath());
-    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("acumulapedidos.ini")));
-    EXPECT_EQ(e.programa.archivoDescripcion,
-              ejecutable.filePath(QStringLiteral("acumulapedidos.txt")));
+    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("Sucursal.ini")));
+    EXPECT_EQ(e.programa.archivoDescripcion, ejecutable.filePath(QStringLiteral("Sucursal.txt")));
+    EXPECT_EQ(e.programa.bases->cMiBase, QStringLiteral("sucursal"));
 }
 
 TEST_F(ArranqueTest, AnIniInAFolderThatDoesNotExistStopsTheStart) {

@@ -16,42 +16,65 @@ protected:
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("acumulapedidos.ini"));
     const Geometria diseno{50, 60, 640, 480};
+    // A primary screen with a task bar at the bottom, a second one to its right; 96 dpi.
+    const Pantallas pantallas{{{0, 0, 1920, 1040}, {1920, 0, 1280, 1024}}, 96};
 };
 
 } // namespace
 
-TEST_F(ColocacionTest, AWindowNeverSavedGoesToTheCornerWithItsDesignSize) {
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("frmInicial"), diseno, true),
-              (Geometria{0, 0, 640, 480}));
-    escribeArchivo(ini, "[frmInicial]\nLinea=5\nColumna=7\nAncho=0\nAlto=300\n");
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("frmInicial"), diseno, true),
-              (Geometria{7, 5, 640, 480}));
+TEST_F(ColocacionTest, AWindowNeverPlacedIsCentredWithItsDesignSize) {
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("frmInicial"), diseno, true, pantallas),
+              (Geometria{640, 280, 640, 480}));
+    // A size alone does not place the window; a zero size keeps the design's.
+    escribeArchivo(ini, "[frmInicial]\nAncho=3000\nAlto=1500\n[V]\nLinea=75\nAncho=0\nAlto=300\n");
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("frmInicial"), diseno, true, pantallas),
+              (Geometria{860, 470, 200, 100}));
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("V"), diseno, true, pantallas),
+              (Geometria{0, 5, 640, 480}));
 }
 
-TEST_F(ColocacionTest, SaveAndRestoreRoundTripWithAndWithoutSize) {
+TEST_F(ColocacionTest, PlacementIsKeptInTwipsAtTheScreensDpi) {
     const Geometria movida{-20, 35, 800, 600};
     ASSERT_TRUE(colocacion::guarda(ini, QStringLiteral("BajarPedidos"),
-                                   QStringLiteral("Exportar pedidos"), movida, true));
+                                   QStringLiteral("Exportar pedidos"), movida, true, 120));
     EXPECT_EQ(QString::fromUtf8(leeArchivo(ini)),
-              QStringLiteral("[BajarPedidos]\nVentana=Exportar pedidos\nLinea=35\nColumna=-20\n"
-                             "Ancho=800\nAlto=600\n"));
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("bajarpedidos"), diseno, true), movida);
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("BajarPedidos"), diseno, false),
+              QStringLiteral("[BajarPedidos]\nVentana=Exportar pedidos\nLinea=420\n"
+                             "Columna=-240\nAncho=9600\nAlto=7200\n"));
+    Pantallas a120 = pantallas;
+    a120.puntosPorPulgada = 120;
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("bajarpedidos"), diseno, true, a120),
+              movida);
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("BajarPedidos"), diseno, false, a120),
               (Geometria{-20, 35, 640, 480}));
+    // A file from an older installation, written at 96 dpi, opens at the same size in inches.
+    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("BajarPedidos"), diseno, true, pantallas),
+              (Geometria{-16, 28, 640, 480}));
+    EXPECT_EQ(colocacion::aTwips(7, 110), 92);
+    EXPECT_EQ(colocacion::aPixeles(92, 110), 7);
 
     ASSERT_TRUE(colocacion::guarda(ini, QStringLiteral("Subir"), QStringLiteral("Importar"), movida,
-                                   false));
+                                   false, 96));
     EXPECT_EQ(host::ArchivoIni::leeValor(ini, QStringLiteral("Subir"), QStringLiteral("Ancho")),
               QString());
 }
 
-TEST_F(ColocacionTest, ValuesOutside16BitsAreClamped) {
-    escribeArchivo(ini, "[V]\nLinea=70000\nColumna=-40000\nAncho=99999.9\nAlto=abc\n");
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("V"), diseno, false),
-              (Geometria{-32768, 32767, 640, 480}));
-    escribeArchivo(ini, "[V]\nLinea=1\nColumna=2\nAncho=99999.9\nAlto=-1e9\n");
-    EXPECT_EQ(colocacion::restaura(ini, QStringLiteral("V"), diseno, true),
-              (Geometria{2, 1, 32767, -1}));
+TEST_F(ColocacionTest, APlacementOutOfReachComesBackOntoThePrimaryScreen) {
+    const auto restaurada = [&](const QByteArray& valores) {
+        escribeArchivo(ini, "[V]\n" + valores);
+        return colocacion::restaura(ini, QStringLiteral("V"), diseno, true, pantallas);
+    };
+    // On the second screen, or partly off an edge with the top still in reach: left alone.
+    EXPECT_EQ(restaurada("Linea=1500\nColumna=30000\n"), (Geometria{2000, 100, 640, 480}));
+    EXPECT_EQ(restaurada("Linea=600\nColumna=-7500\n"), (Geometria{-500, 40, 640, 480}));
+    // Past the right or bottom edge of every screen, above the top, or beyond all reason.
+    EXPECT_EQ(restaurada("Linea=3000\nColumna=60000\n"), (Geometria{1280, 200, 640, 480}));
+    EXPECT_EQ(restaurada("Linea=45000\nColumna=1500\n"), (Geometria{100, 560, 640, 480}));
+    EXPECT_EQ(restaurada("Linea=-300\nColumna=1500\n"), (Geometria{100, 0, 640, 480}));
+    EXPECT_EQ(restaurada("Linea=-999999999\nColumna=99999999999\nAncho=abc\nAlto=-5\n"),
+              (Geometria{1280, 0, 640, 480}));
+    // Larger than any screen: made to fit the one it lands on.
+    EXPECT_EQ(restaurada("Linea=0\nColumna=0\nAncho=999999\nAlto=999999\n"),
+              (Geometria{0, 0, 1920, 1040}));
 }
 
 TEST_F(ColocacionTest, TheSectionIsTheTagElseTheTrimmedNameAndEmptyKeepsNothing) {
@@ -59,16 +82,16 @@ TEST_F(ColocacionTest, TheSectionIsTheTagElseTheTrimmedNameAndEmptyKeepsNothing)
               QStringLiteral("Etiqueta"));
     EXPECT_EQ(colocacion::seccion(QString(), QStringLiteral(" frmInicial ")),
               QStringLiteral("frmInicial"));
-    EXPECT_TRUE(colocacion::guarda(ini, QString(), QStringLiteral("T"), diseno, true));
+    EXPECT_TRUE(colocacion::guarda(ini, QString(), QStringLiteral("T"), diseno, true, 96));
     EXPECT_FALSE(QFileInfo::exists(ini));
-    EXPECT_EQ(colocacion::restaura(ini, QString(), diseno, true), diseno);
+    EXPECT_EQ(colocacion::restaura(ini, QString(), diseno, true, pantallas), diseno);
 }
 
 TEST_F(ColocacionTest, AFileThatCannotBeWrittenIsReported) {
     escribeArchivo(ini, "");
     QString error;
     EXPECT_FALSE(colocacion::guarda(ini + QStringLiteral("/x.ini"), QStringLiteral("V"),
-                                    QStringLiteral("T"), diseno, true, &error));
+                                    QStringLiteral("T"), diseno, true, 96, &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

@@ -4,11 +4,15 @@
 #include "shell/host/ArchivoIni.h"
 #include "shell/host/Utilerias.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using host::ArchivoIni;
 using host::Utilerias;
+using pruebas::Aviso;
 using pruebas::EntornoShell;
 using pruebas::escribeArchivo;
 using pruebas::leeArchivo;
@@ -148,4 +152,43 @@ TEST(Configuracion, AnUnwritableInstallationFileStillGivesUsableSettings) {
     ASSERT_EQ(e.avisos().vistos.size(), 1);
     EXPECT_TRUE(e.avisos().vistos[0].prompt.startsWith(
         QStringLiteral("No se pudieron guardar los datos de conexión")));
+}
+
+TEST(Configuracion, FillingMissingValuesChangesNothingElseInTheInstallationFile) {
+    EntornoShell e;
+    // As the host system writes it: Windows-1252, CR LF, no line end at the end; owned by
+    // another user when the test may do that.
+    escribeArchivo(e.krx(), "[Instalacion]\r\nservidor=srv1\r\nMySQLPuerto=\r\n[Otra]\r\nx=\xE9");
+    const uid_t dueno = geteuid() == 0 ? 65534 : geteuid();
+    ASSERT_EQ(chown(QFile::encodeName(e.krx()).constData(), dueno, dueno), 0);
+    e.iniConKorvan();
+    ASSERT_TRUE(Configuracion(e.programa).Carga(true));
+    EXPECT_EQ(leeArchivo(e.krx()),
+              "[Instalacion]\r\nservidor=srv1\r\nMySQLPuerto=3306\r\nMySQLServer=srv1\r\n"
+              "MySQLUsuario=" +
+                  Utilerias::Encripta(QStringLiteral("root")).toUtf8() + "\r\nMySQLPassword=" +
+                  Utilerias::Encripta(QString()).toUtf8() + "\r\n[Otra]\r\nx=\xE9");
+    EXPECT_EQ(QFileInfo(e.krx()).ownerId(), dueno);
+    EXPECT_TRUE(e.avisos().vistos.isEmpty());
+}
+
+TEST(Configuracion, AFileThatExistsButCannotBeReadStopsTheStart) {
+    // A folder in the file's place cannot be read by anyone, the administrator included;
+    // nor can a file larger than any INI.
+    for (int caso = 0; caso < 3; ++caso) {
+        EntornoShell e;
+        e.iniConKorvan(caso == 2 ? QByteArray(2 * 1024 * 1024, ';') : QByteArray());
+        const QString archivo = caso == 0 ? e.krx() : e.programa.archivoIni;
+        if (caso < 2) {
+            QFile::remove(archivo);
+            ASSERT_TRUE(QDir().mkpath(archivo));
+        }
+        EXPECT_FALSE(Configuracion(e.programa).Carga(true));
+        ASSERT_EQ(e.avisos().vistos.size(), 1);
+        const Aviso& aviso = e.avisos().vistos[0];
+        EXPECT_TRUE(aviso.prompt.startsWith(QStringLiteral("No se puede leer el archivo")) &&
+                    aviso.prompt.contains(archivo))
+            << aviso.prompt.toStdString();
+        EXPECT_EQ(aviso.botones, 16);
+    }
 }

@@ -2,10 +2,14 @@
 #include "EntornoShell.h"
 #include "shell/host/libNucleo.h"
 
+#include "support/DiscoPequeno.h"
+
 #include <QDir>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using host::ArchivoIni;
 using pruebas::escribeArchivo;
@@ -15,6 +19,26 @@ namespace {
 
 class ArchivoIniTest : public ::testing::Test {
 protected:
+    // Sets a key of section S; gives the error, empty when it was written.
+    static QString pon(const QString& archivo, const char* clave, const QString& valor,
+                       ArchivoIni::Codificacion siNoSeSabe = ArchivoIni::Codificacion::Utf8) {
+        QString error = QStringLiteral("?");
+        return ArchivoIni::escribeValor(archivo, QStringLiteral("S"), QString::fromUtf8(clave),
+                                        valor, &error, siNoSeSabe)
+                   ? QString()
+                   : error;
+    }
+    // Owner and permission bits.
+    static std::pair<uid_t, mode_t> dueno(const QString& archivo) {
+        struct stat datos {};
+        stat(QFile::encodeName(archivo).constData(), &datos);
+        return {datos.st_uid, datos.st_mode & 07777};
+    }
+    static void daA(const QString& archivo, uid_t usuario, mode_t modo) {
+        ASSERT_EQ(chown(QFile::encodeName(archivo).constData(), usuario, usuario), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(archivo).constData(), modo), 0);
+    }
+
     QTemporaryDir dir;
     QString ruta = dir.filePath(QStringLiteral("prueba.ini"));
 };
@@ -80,24 +104,47 @@ TEST_F(ArchivoIniTest, RewriteKeepsCommentsOtherLinesAndTheLinesOwnSpelling) {
 
 TEST_F(ArchivoIniTest, KeepsWindowsLineEndsAndByteOrderMark) {
     escribeArchivo(ruta, "\xEF\xBB\xBF[S]\r\na=1\r\n");
-    ASSERT_TRUE(ArchivoIni::escribeValor(ruta, QStringLiteral("s"), QStringLiteral("b"),
-                                         QStringLiteral("2")));
+    ASSERT_EQ(pon(ruta, "b", QStringLiteral("2")), QString());
     EXPECT_EQ(leeArchivo(ruta), QByteArray("\xEF\xBB\xBF[S]\r\na=1\r\nb=2\r\n"));
     EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("A")), "1");
 }
 
-TEST_F(ArchivoIniTest, ReadsWindows1252AndRewritesAsUtf8) {
-    escribeArchivo(ruta, "[Configuraci\xF3n]\r\nRuta=C:\\Compa\xF1\xED"
-                         "a \x80\x96\x9F\r\n");
-    EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("Configuración"), QStringLiteral("Ruta")),
-              QStringLiteral("C:\\Compañía €–Ÿ"));
-    ASSERT_TRUE(ArchivoIni::escribeValor(ruta, QStringLiteral("configuración"),
-                                         QStringLiteral("Otra"), QStringLiteral("sí")));
-    const QByteArray bytes = leeArchivo(ruta);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString texto = utf8.decode(bytes);
-    EXPECT_FALSE(utf8.hasError());
-    EXPECT_EQ(texto, QStringLiteral("[Configuración]\r\nRuta=C:\\Compañía €–Ÿ\r\nOtra=sí\r\n"));
+TEST_F(ArchivoIniTest, OnlyTheChangedValuesBytesChangeAndTheEncodingStays) {
+    // Windows-1252, CR LF and a lone LF, a key written twice, no line end at the end.
+    escribeArchivo(ruta, "; \xF1\r\n[S]\r\nEmpresa=Compa\xF1\xED"
+                         "a \x80\r\nPuerto=\nclave=1\r\nclave=2\r\nservidor=srv");
+    EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("s"), QStringLiteral("Empresa")),
+              QStringLiteral("Compañía €"));
+    EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("clave")), "1");
+    ArchivoIni ini(ruta);
+    ASSERT_TRUE(ini.carga());
+    ASSERT_TRUE(
+        ini.escribe(QStringLiteral("S"), QStringLiteral("Puerto"), QStringLiteral("3306")) &&
+        ini.escribe(QStringLiteral("S"), QStringLiteral("clave"), QStringLiteral("ñ")) &&
+        ini.escribe(QStringLiteral("S"), QStringLiteral("Nueva"), QStringLiteral("Año")) &&
+        ini.guarda());
+    const QByteArray escrito = "; \xF1\r\n[S]\r\nEmpresa=Compa\xF1\xED"
+                               "a \x80\r\nPuerto=3306\nclave=\xF1\r\nclave=2\r\nservidor=srv\r\n"
+                               "Nueva=A\xF1o";
+    EXPECT_EQ(leeArchivo(ruta), escrito);
+    // What Windows-1252 cannot hold is refused, not written as "?".
+    const QString error = pon(ruta, "servidor", QStringLiteral("東京"));
+    EXPECT_TRUE(error.contains(QStringLiteral("Windows-1252")) &&
+                error.contains(QStringLiteral("\"servidor\": 東京.")))
+        << error.toStdString();
+    EXPECT_EQ(leeArchivo(ruta), escrito);
+
+    // Plain ASCII takes the encoding the file's owner reads; a byte-order mark or UTF-8
+    // text already there says UTF-8.
+    for (const auto& [antes, despues] :
+         {std::pair<QByteArray, QByteArray>{"[S]\n", "[S]\na=\xF1\n"},
+          {"\xEF\xBB\xBF[S]\n", "\xEF\xBB\xBF[S]\na=\xC3\xB1\n"},
+          {"[S]\nb=\xC3\xA9\n", "[S]\nb=\xC3\xA9\na=\xC3\xB1\n"}}) {
+        escribeArchivo(ruta, antes);
+        EXPECT_EQ(pon(ruta, "a", QStringLiteral("ñ"), ArchivoIni::Codificacion::Windows1252),
+                  QString());
+        EXPECT_EQ(leeArchivo(ruta), despues);
+    }
 }
 
 TEST_F(ArchivoIniTest, LineBreaksInAValueCannotForgeKeysOrSections) {
@@ -131,4 +178,72 @@ TEST_F(ArchivoIniTest, FailuresAreReportedAndAnUnreadableFileIsNeverOverwritten)
                                    bajoArchivo));
     EXPECT_FALSE(nucleo.ultimoError().isEmpty());
     EXPECT_EQ(leeArchivo(ruta), QByteArray("[S]\n"));
+
+    // Larger than any INI file: refused without filling the memory, and left alone; so is
+    // a file without write permission, even for the administrator.
+    escribeArchivo(ruta, "[S]\nk=1\n" + QByteArray(2 * 1024 * 1024, ';'));
+    ArchivoIni grande(ruta);
+    EXPECT_FALSE(grande.carga());
+    EXPECT_TRUE(grande.ultimoError().contains(QStringLiteral("más de 1 MB")));
+    EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("k")), QString());
+    EXPECT_NE(pon(ruta, "k", QStringLiteral("2")), QString());
+    EXPECT_EQ(QFileInfo(ruta).size(), 8 + 2 * 1024 * 1024);
+    escribeArchivo(ruta, "[S]\n");
+    QFile::setPermissions(ruta, QFile::ReadOwner);
+    EXPECT_TRUE(pon(ruta, "k", QStringLiteral("2")).contains(QStringLiteral("No tiene permiso")));
+    EXPECT_EQ(leeArchivo(ruta), QByteArray("[S]\n"));
+}
+
+TEST_F(ArchivoIniTest, OwnerPermissionsAndLinksAreKept) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "hace falta ser root para dar archivos a otros usuarios";
+    escribeArchivo(ruta, "[S]\r\n");
+    daA(ruta, 65534, 0640);
+    const QString enlace = dir.filePath(QStringLiteral("enlace.ini"));
+    ASSERT_TRUE(QFile::link(ruta, enlace));
+    ASSERT_EQ(pon(enlace, "a", QStringLiteral("1")), QString());
+    EXPECT_EQ(dueno(ruta), std::make_pair(uid_t(65534), mode_t(0640)));
+    EXPECT_TRUE(QFileInfo(enlace).isSymLink());
+    EXPECT_EQ(leeArchivo(ruta), QByteArray("[S]\r\na=1\r\n"));
+
+    // Not the administrator, and the file another user's: it is written in place, in a
+    // folder we may not write to (no temporary file) or may (the owner cannot be given).
+    const QString ajena = dir.filePath(QStringLiteral("ajena/k.ini"));
+    const QString abierta = dir.filePath(QStringLiteral("abierta/k.ini"));
+    for (const QString& archivo : {ajena, abierta}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(archivo).path()));
+        escribeArchivo(archivo, "[S]\na=1\n");
+        daA(archivo, 1234, 0666);
+    }
+    daA(dir.path(), 0, 0755);
+    daA(QFileInfo(abierta).path(), 0, 0777);
+    const pid_t hijo = fork();
+    if (hijo == 0)
+        _exit(setgid(65534) == 0 && setuid(65534) == 0 &&
+                      pon(ajena, "a", QStringLiteral("22")).isEmpty() &&
+                      pon(abierta, "b", QStringLiteral("3")).isEmpty()
+                  ? 0
+                  : 1);
+    int estado = -1;
+    ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
+    EXPECT_EQ(estado, 0);
+    EXPECT_EQ(leeArchivo(ajena), "[S]\na=22\n");
+    EXPECT_EQ(leeArchivo(abierta), "[S]\na=1\nb=3\n");
+    for (const QString& archivo : {ajena, abierta}) {
+        EXPECT_EQ(dueno(archivo), std::make_pair(uid_t(1234), mode_t(0666)));
+        EXPECT_EQ(QDir(QFileInfo(archivo).path()).entryList(QDir::Files), QStringList{"k.ini"});
+    }
+}
+
+TEST_F(ArchivoIniTest, AFullDiskIsToldInSpanishAndTheOldFileStays) {
+    pruebas::DiscoPequeno disco(64);
+    if (!disco.montado())
+        GTEST_SKIP() << disco.motivo();
+    const QString ini = disco.ruta(QStringLiteral("a.ini"));
+    escribeArchivo(ini, "[S]\na=1\n");
+    disco.llena();
+    const QString error = pon(ini, "b", QString(8000, u'x'));
+    EXPECT_TRUE(error.contains(QStringLiteral("No hay espacio suficiente en el disco")))
+        << error.toStdString();
+    EXPECT_EQ(leeArchivo(ini), QByteArray("[S]\na=1\n"));
 }

@@ -1,0 +1,41 @@
+#include "shell/host/FalloSistema.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+
+using host::FalloSistema;
+
+TEST(FalloSistema, CommonCausesAreToldInSpanishWithTheSystemsTextAtTheEnd) {
+    for (const auto& [numero, inicio] :
+         {std::pair{ENOSPC, "No hay espacio suficiente en el disco."},
+          {EDQUOT, "No hay espacio suficiente en el disco para su usuario"},
+          {EROFS, "La unidad solo admite lectura"},
+          {EACCES, "No tiene permiso"},
+          {ENOENT, "El archivo o su carpeta no existe"},
+          {EIO, "La unidad no responde o se desconectó"},
+          {ENXIO, "La unidad no responde o se desconectó"},
+          {EMFILE, "Hay demasiados archivos abiertos"}}) {
+        const QString sistema = QString::fromLocal8Bit(std::strerror(numero));
+        const FalloSistema f = FalloSistema::deNumero(numero, QFileDevice::WriteError);
+        EXPECT_TRUE(f.mensaje.startsWith(QString::fromUtf8(inicio))) << f.mensaje.toStdString();
+        EXPECT_EQ(f.texto(), f.mensaje + QStringLiteral(" (detalle: ") + sistema + u')');
+        // Qt's text alone is enough when errno was lost, and outweighs a stale one.
+        EXPECT_EQ(FalloSistema::deArchivo(QFileDevice::WriteError, EBADF, sistema).mensaje,
+                  f.mensaje);
+    }
+    EXPECT_EQ(
+        FalloSistema::deArchivo(QFileDevice::ReadError, 0, QStringLiteral("Unknown error")).texto(),
+        QStringLiteral("No se pudo leer el archivo. Compruebe que la unidad funciona y "
+                       "repita la operación. (detalle: Unknown error)"));
+}
+
+TEST(FalloSistema, AWriteToAFullDeviceIsADiskFull) {
+    QFile lleno(QStringLiteral("/dev/full"));
+    if (!lleno.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        GTEST_SKIP() << "no hay /dev/full";
+    EXPECT_EQ(lleno.write(QByteArray(100, 'x')), -1);
+    EXPECT_TRUE(FalloSistema::deArchivo(lleno).mensaje.startsWith(
+        QStringLiteral("No hay espacio suficiente en el disco.")));
+}
