@@ -108,25 +108,29 @@ QString enumera(const QStringList& nombres) {
            nombres.last();
 }
 
-// Why the tables cannot be read in the connection's default database (empty when they can).
-QString revisaTablas(Conexion& conexion, const QString& base, const QStringList& tablas) {
+} // namespace
+
+bool ErrorDeTabla(const host::ErrorBdD& e) {
+    // no such table, table or column access denied
+    return e.codigo() == 1146 || e.codigo() == 1142 || e.codigo() == 1143;
+}
+
+QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList& tablas) {
     auto lee = [&](const QStringList& t) {
         conexion.consulta(QStringLiteral("SELECT 1 FROM %1 LIMIT 0").arg(t.join(QLatin1Char(','))));
     };
+    QString detalle;
     try {
         lee(tablas);
         return {};
     } catch (const host::ErrorBdD& e) {
         if (e.conexionPerdida())
             throw;
-        if (e.codigo() == 1142 || e.codigo() == 1143) // table or column access denied
+        if (e.codigo() == 1142 || e.codigo() == 1143)
             return QStringLiteral("el usuario \"%1\" no tiene permiso para leer las tablas de "
                                   "pedidos de la base de datos \"%2\"")
                 .arg(conexion.parametros().usuario, base);
-        if (e.codigo() != 1146) // no such table
-            return QStringLiteral("no se pudieron leer las tablas de pedidos de la base de datos "
-                                  "\"%1\": %2")
-                .arg(base, e.mensaje());
+        detalle = e.mensaje();
     }
     QStringList faltan;
     for (const QString& t : tablas) {
@@ -135,17 +139,20 @@ QString revisaTablas(Conexion& conexion, const QString& base, const QStringList&
         } catch (const host::ErrorBdD& e) {
             if (e.conexionPerdida())
                 throw;
-            faltan << t;
+            if (e.codigo() == 1146)
+                faltan << t;
         }
     }
+    if (faltan.isEmpty())
+        return QStringLiteral("no se pudieron leer las tablas de pedidos de la base de datos "
+                              "\"%1\": %2")
+            .arg(base, detalle);
     return QStringLiteral("la base de datos \"%1\" no tiene %2 %3")
         .arg(base, faltan.size() == 1 ? QStringLiteral("la tabla") : QStringLiteral("las tablas"),
              enumera(faltan));
 }
 
-} // namespace
-
-QString AbreEmpresa(Conexion& conexion, EmpresaOrigen& empresa, const QStringList& tablas) {
+QString AbreEmpresa(Conexion& conexion, EmpresaOrigen& empresa) {
     empresa.base.clear();
     QStringList nombres{empresa.nombre};
     if (empresa.listada != empresa.nombre)
@@ -157,7 +164,7 @@ QString AbreEmpresa(Conexion& conexion, EmpresaOrigen& empresa, const QStringLis
         switch (usa(conexion, nombre, detalle)) {
         case Apertura::Abierta:
             empresa.base = nombre;
-            return revisaTablas(conexion, nombre, tablas);
+            return {};
         case Apertura::NoExiste:
             break;
         case Apertura::SinPermiso:

@@ -44,11 +44,16 @@ QStringList TablasBusqueda();
 QStringList TablasGeneracion();
 
 // Makes the company's database the default of the connection: the name in lower case, or
-// the stored name when only that one exists; then checks that the tables can be read. Sets
-// empresa.base to the name opened. Gives why the company cannot be used (empty when it can):
-// the database is missing, lacks one of the tables, or the user may not use it. A lost
-// connection still throws.
-QString AbreEmpresa(host::Conexion& conexion, EmpresaOrigen& empresa, const QStringList& tablas);
+// the stored name when only that one exists, and sets empresa.base to the name opened. Gives
+// why it cannot be used (empty when it can): the database is missing or the user may not use
+// it. A lost connection still throws.
+QString AbreEmpresa(host::Conexion& conexion, EmpresaOrigen& empresa);
+
+// Why the tables cannot be read in the connection's default database, base (empty when they
+// can): some are missing, or the user may not read them.
+QString RevisaTablas(host::Conexion& conexion, const QString& base, const QStringList& tablas);
+// The error is about a table: missing, or not allowed.
+bool ErrorDeTabla(const host::ErrorBdD& e);
 
 // The orders of the connection's default database dated within [desde, hasta] (inclusive)
 // that have at least one line with a pending quantity, once each, by Id. Columns: Id, Serie,

@@ -47,24 +47,48 @@ struct FalloPedido {
 // used, or whose database was already opened under another listing, is left out and noted.
 class RecorridoEmpresas {
 public:
+    // tablas: those checked when a company is opened, besides what the query of its pending
+    // orders finds out by itself.
     RecorridoEmpresas(QStringList tablas, QVector<EmpresaOmitida>& omitidas)
         : tablas_(std::move(tablas)), omitidas_(omitidas) {}
 
     bool abre(host::Conexion& conexion, EmpresaOrigen& empresa) {
-        QString motivo = AbreEmpresa(conexion, empresa, tablas_);
+        QString motivo = AbreEmpresa(conexion, empresa);
         if (motivo.isEmpty() && abiertas_.contains(empresa.base))
             motivo = QStringLiteral("está repetida en la lista de empresas (es la base de datos "
                                     "\"%1\", ya incluida)")
                          .arg(empresa.base);
+        if (motivo.isEmpty() && !tablas_.isEmpty())
+            motivo = RevisaTablas(conexion, empresa.base, tablas_);
         if (!motivo.isEmpty()) {
-            omitidas_.push_back({empresa.listada, motivo});
+            omite(empresa, motivo);
             return false;
         }
         abiertas_.insert(empresa.base);
         return true;
     }
 
+    // The company's pending orders; null (and the company noted) when its order tables
+    // cannot be read. Asked only on failure, so a search costs no extra query per company.
+    std::unique_ptr<host::Recordset> pendientes(host::Conexion& conexion,
+                                                const EmpresaOrigen& empresa, const QDate& desde,
+                                                const QDate& hasta) {
+        try {
+            return PedidosPendientes(conexion, desde, hasta);
+        } catch (const ErrorBdD& e) {
+            if (e.conexionPerdida() || !ErrorDeTabla(e))
+                throw;
+            QString motivo = RevisaTablas(conexion, empresa.base, TablasBusqueda());
+            omite(empresa, motivo.isEmpty() ? e.mensaje() : motivo);
+            return nullptr;
+        }
+    }
+
 private:
+    void omite(const EmpresaOrigen& empresa, const QString& motivo) {
+        omitidas_.push_back({empresa.listada, motivo});
+    }
+
     QStringList tablas_;
     QVector<EmpresaOmitida>& omitidas_;
     QSet<QString> abiertas_;
@@ -210,7 +234,7 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
         auto actual = bases_.abre(bases_.cMiBase);
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
         auto segunda = bases_.abre(QString());
-        RecorridoEmpresas recorrido(TablasBusqueda(), r.omitidas);
+        RecorridoEmpresas recorrido({}, r.omitidas);
         for (int n = 0; n < empresas.size(); ++n) {
             EmpresaOrigen& empresa = empresas[n];
             if (cancelado(avisos)) {
@@ -222,8 +246,8 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
             avisa(avisos, {n + 1, int(empresas.size()), empresa.nombre, 0, 0});
             if (!recorrido.abre(*segunda, empresa))
                 continue;
-            auto rs = PedidosPendientes(*segunda, desde, hasta);
-            for (; !rs->eof(); rs->MoveNext()) {
+            auto rs = recorrido.pendientes(*segunda, empresa, desde, hasta);
+            for (; rs && !rs->eof(); rs->MoveNext()) {
                 const QString renglon =
                     QStringLiteral("Pedido ") + textoPedido(rs->texto(1), rs->entero(2)) +
                     QStringLiteral(" en ") + empresa.nombre + QStringLiteral("  Total: ") +
@@ -262,6 +286,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
                                        }
                                    });
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        // The generation also changes productos: a company without it is left out before any
+        // of its orders is touched.
         RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas);
         for (int n = 0; n < empresas.size() && !r.cancelado; ++n) {
             EmpresaOrigen& empresa = empresas[n];
@@ -274,7 +300,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
             if (!recorrido.abre(*segunda, empresa))
                 continue;
             QVector<Pendiente> pendientes;
-            for (auto rs = PedidosPendientes(*segunda, desde, hasta); !rs->eof(); rs->MoveNext())
+            for (auto rs = recorrido.pendientes(*segunda, empresa, desde, hasta); rs && !rs->eof();
+                 rs->MoveNext())
                 pendientes.push_back({rs->entero(0), textoPedido(rs->texto(1), rs->entero(2))});
 
             // Groups of orders, one transaction each; the cancel request is heard before
