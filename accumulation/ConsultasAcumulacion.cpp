@@ -92,8 +92,8 @@ Apertura usa(Conexion& conexion, const QString& base, QString& detalle) {
     } catch (const host::ErrorBdD& e) {
         if (e.conexionPerdida())
             throw;
-        detalle = e.mensaje();
-        if (e.codigo() == 1049) // unknown database
+        detalle = e.mensaje().section(QLatin1Char('\n'), 0, 0); // without the statement
+        if (e.codigo() == 1049)                                 // unknown database
             return Apertura::NoExiste;
         if (e.codigo() == 1044) // access denied to the database
             return Apertura::SinPermiso;
@@ -110,9 +110,18 @@ QString enumera(const QStringList& nombres) {
 
 } // namespace
 
+namespace {
+
+// No such table (1109: in a system database).
+bool tablaInexistente(const host::ErrorBdD& e) {
+    return e.codigo() == 1146 || e.codigo() == 1109;
+}
+
+} // namespace
+
 bool ErrorDeTabla(const host::ErrorBdD& e) {
-    // no such table, table or column access denied
-    return e.codigo() == 1146 || e.codigo() == 1142 || e.codigo() == 1143;
+    // or table or column access denied
+    return tablaInexistente(e) || e.codigo() == 1142 || e.codigo() == 1143;
 }
 
 QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList& tablas) {
@@ -130,7 +139,7 @@ QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList&
             return QStringLiteral("el usuario \"%1\" no tiene permiso para leer las tablas de "
                                   "pedidos de la base de datos \"%2\"")
                 .arg(conexion.parametros().usuario, base);
-        detalle = e.mensaje();
+        detalle = e.mensaje().section(QLatin1Char('\n'), 0, 0);
     }
     QStringList faltan;
     for (const QString& t : tablas) {
@@ -139,7 +148,7 @@ QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList&
         } catch (const host::ErrorBdD& e) {
             if (e.conexionPerdida())
                 throw;
-            if (e.codigo() == 1146)
+            if (tablaInexistente(e))
                 faltan << t;
         }
     }
@@ -154,6 +163,8 @@ QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList&
 
 QString AbreEmpresa(Conexion& conexion, EmpresaOrigen& empresa) {
     empresa.base.clear();
+    if (empresa.listada.trimmed().isEmpty())
+        return QStringLiteral("la lista de empresas no da el nombre de su base de datos");
     QStringList nombres{empresa.nombre};
     if (empresa.listada != empresa.nombre)
         nombres << empresa.listada;
