@@ -79,7 +79,8 @@ public:
             if (e.conexionPerdida() || !ErrorDeTabla(e))
                 throw;
             QString motivo = RevisaTablas(conexion, empresa.base, TablasBusqueda());
-            omite(empresa, motivo.isEmpty() ? e.mensaje() : motivo);
+            omite(empresa,
+                  motivo.isEmpty() ? e.mensaje().section(QLatin1Char('\n'), 0, 0) : motivo);
             return nullptr;
         }
     }
