@@ -47,7 +47,7 @@ public:
     void cortaAntesDelCommit(int n = 1, TrasCorte despues = TrasCorte::Acepta);
 
     int conexiones() const { return conexiones_; } // client connections accepted
-    int commits() const { return commits_; }       // COMMIT packets relayed
+    int commits() const { return commits_; }       // COMMIT packets seen
     int cortes() const { return cortes_; }         // COMMITs cut (reply or request)
     int rechazadas() const { return rechazadas_; } // connections refused after a cut
 
