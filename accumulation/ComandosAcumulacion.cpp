@@ -88,6 +88,14 @@ int falla(QTextStream& errores, const QString& mensaje) {
     return 1;
 }
 
+// The companies a run left out, one line each; they do not change the exit status.
+void avisaOmitidas(QTextStream& errores, const acumulacion::Resultado& r) {
+    for (const acumulacion::EmpresaOmitida& o : r.omitidas)
+        errores
+            << QStringLiteral("Aviso: se omitió la empresa \"%1\": %2.").arg(o.empresa, o.motivo)
+            << Qt::endl;
+}
+
 } // namespace
 
 int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
@@ -101,6 +109,7 @@ int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salid
     acumulacion::Retrollamadas avisos;
     avisos.renglon = [&](const QString& renglon) { salida << renglon << Qt::endl; };
     const auto r = acumulacion::clsAcumular(*programa.bases).BuscarPedidos(desde, hasta, avisos);
+    avisaOmitidas(errores, r);
     return r.ok ? 0 : falla(errores, r.mensaje);
 }
 
@@ -133,6 +142,7 @@ int acumular(Programa& programa, const QStringList& argumentos, QTextStream& sal
     };
     const auto r =
         acumulacion::clsAcumular(*programa.bases).GeneraPedido(desde, hasta, serie, folio, avisos);
+    avisaOmitidas(errores, r);
     if (!r.ok)
         return falla(errores, r.mensaje);
     salida << r.mensaje << Qt::endl;

@@ -69,19 +69,138 @@ QVector<EmpresaOrigen> EmpresasOrigen(Conexion& conexion, const QString& baseAct
         {baseActual});
     QVector<EmpresaOrigen> empresas;
     for (; !rs->eof(); rs->MoveNext())
-        empresas.push_back({rs->texto(0), rs->texto(1)});
+        empresas.push_back({rs->texto(0), rs->texto(1), {}});
     return empresas;
 }
 
-bool AbreEmpresa(Conexion& conexion, const QString& base) {
+QStringList TablasBusqueda() {
+    return {QStringLiteral("pedidos"), QStringLiteral("pedidosdetalle")};
+}
+
+QStringList TablasGeneracion() {
+    return TablasBusqueda() << QStringLiteral("productos");
+}
+
+namespace {
+
+enum class Apertura { Abierta, NoExiste, SinPermiso, Otra };
+
+Apertura usa(Conexion& conexion, const QString& base, QString& detalle) {
     try {
         conexion.ejecuta(QStringLiteral("USE %1").arg(Conexion::identificador(base)));
-        return true;
+        return Apertura::Abierta;
     } catch (const host::ErrorBdD& e) {
         if (e.conexionPerdida())
             throw;
-        return false;
+        detalle = e.mensaje().section(QLatin1Char('\n'), 0, 0); // without the statement
+        if (e.codigo() == 1049)                                 // unknown database
+            return Apertura::NoExiste;
+        if (e.codigo() == 1044) // access denied to the database
+            return Apertura::SinPermiso;
+        return Apertura::Otra;
     }
+}
+
+QString enumera(const QStringList& nombres) {
+    if (nombres.size() < 2)
+        return nombres.value(0);
+    return nombres.mid(0, nombres.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" y ") +
+           nombres.last();
+}
+
+} // namespace
+
+namespace {
+
+// No such table (1109: in a system database).
+bool tablaInexistente(const host::ErrorBdD& e) {
+    return e.codigo() == 1146 || e.codigo() == 1109;
+}
+
+} // namespace
+
+bool ErrorDeTabla(const host::ErrorBdD& e) {
+    // or table or column access denied
+    return tablaInexistente(e) || e.codigo() == 1142 || e.codigo() == 1143;
+}
+
+QString RevisaTablas(Conexion& conexion, const QString& base, const QStringList& tablas) {
+    auto lee = [&](const QStringList& t) {
+        conexion.consulta(QStringLiteral("SELECT 1 FROM %1 LIMIT 0").arg(t.join(QLatin1Char(','))));
+    };
+    QString detalle;
+    try {
+        lee(tablas);
+        return {};
+    } catch (const host::ErrorBdD& e) {
+        if (e.conexionPerdida())
+            throw;
+        if (e.codigo() == 1142 || e.codigo() == 1143)
+            return QStringLiteral("el usuario \"%1\" no tiene permiso para leer las tablas de "
+                                  "pedidos de la base de datos \"%2\"")
+                .arg(conexion.parametros().usuario, base);
+        detalle = e.mensaje().section(QLatin1Char('\n'), 0, 0);
+    }
+    QStringList faltan;
+    for (const QString& t : tablas) {
+        try {
+            lee({t});
+        } catch (const host::ErrorBdD& e) {
+            if (e.conexionPerdida())
+                throw;
+            if (tablaInexistente(e))
+                faltan << t;
+        }
+    }
+    if (faltan.isEmpty())
+        return QStringLiteral("no se pudieron leer las tablas de pedidos de la base de datos "
+                              "\"%1\": %2")
+            .arg(base, detalle);
+    return QStringLiteral("la base de datos \"%1\" no tiene %2 %3")
+        .arg(base, faltan.size() == 1 ? QStringLiteral("la tabla") : QStringLiteral("las tablas"),
+             enumera(faltan));
+}
+
+QString AbreEmpresa(Conexion& conexion, EmpresaOrigen& empresa) {
+    empresa.base.clear();
+    if (empresa.listada.trimmed().isEmpty())
+        return QStringLiteral("la lista de empresas no da el nombre de su base de datos");
+    QStringList nombres{empresa.nombre};
+    if (empresa.listada != empresa.nombre)
+        nombres << empresa.listada;
+    QString sinPermiso, otra;
+    bool noExisten = true;
+    for (const QString& nombre : nombres) {
+        QString detalle;
+        switch (usa(conexion, nombre, detalle)) {
+        case Apertura::Abierta:
+            empresa.base = nombre;
+            return {};
+        case Apertura::NoExiste:
+            break;
+        case Apertura::SinPermiso:
+            if (sinPermiso.isEmpty())
+                sinPermiso = nombre;
+            noExisten = false;
+            break;
+        case Apertura::Otra:
+            if (otra.isEmpty())
+                otra = QStringLiteral("no se pudo abrir la base de datos \"%1\": %2")
+                           .arg(nombre, detalle);
+            noExisten = false;
+            break;
+        }
+    }
+    // The server answers "access denied" also for a database that does not exist, to a user
+    // who has no rights on it.
+    if (!sinPermiso.isEmpty())
+        return QStringLiteral("el usuario \"%1\" no tiene permiso para usar la base de datos "
+                              "\"%2\", o no existe")
+            .arg(conexion.parametros().usuario, sinPermiso);
+    if (!noExisten)
+        return otra;
+    return QStringLiteral("no existe la base de datos \"%1\" en el servidor")
+        .arg(nombres.join(QStringLiteral("\" ni \"")));
 }
 
 std::unique_ptr<host::Recordset> PedidosPendientes(Conexion& conexion, const QDate& desde,

@@ -30,17 +30,30 @@ QString NombreCliente(host::Conexion& conexion, const QString& clave);
 
 // A company database the accumulation draws from.
 struct EmpresaOrigen {
-    QString base;   // the name as stored in empresas, used to open it
-    QString nombre; // the same in lower case, as the result lines show it
+    QString listada; // the name as stored in empresas
+    QString nombre;  // the same in lower case: opened first, and shown in the result lines
+    QString base;    // the database actually opened (set by AbreEmpresa)
 };
 
 // The companies of generalkorvan.empresas in ascending Id, the current database left out
 // (both names compared in lower case).
 QVector<EmpresaOrigen> EmpresasOrigen(host::Conexion& conexion, const QString& baseActual);
 
-// Makes base the default database of the connection; false when it cannot be opened
-// (missing, or not allowed). A lost connection still throws.
-bool AbreEmpresa(host::Conexion& conexion, const QString& base);
+// The tables a search reads in each company, and those a generation also changes.
+QStringList TablasBusqueda();
+QStringList TablasGeneracion();
+
+// Makes the company's database the default of the connection: the name in lower case, or
+// the stored name when only that one exists, and sets empresa.base to the name opened. Gives
+// why it cannot be used (empty when it can): the database is missing or the user may not use
+// it. A lost connection still throws.
+QString AbreEmpresa(host::Conexion& conexion, EmpresaOrigen& empresa);
+
+// Why the tables cannot be read in the connection's default database, base (empty when they
+// can): some are missing, or the user may not read them.
+QString RevisaTablas(host::Conexion& conexion, const QString& base, const QStringList& tablas);
+// The error is about a table: missing, or not allowed.
+bool ErrorDeTabla(const host::ErrorBdD& e);
 
 // The orders of the connection's default database dated within [desde, hasta] (inclusive)
 // that have at least one line with a pending quantity, once each, by Id. Columns: Id, Serie,

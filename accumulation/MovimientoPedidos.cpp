@@ -1,5 +1,6 @@
 #include "accumulation/MovimientoPedidos.h"
 
+#include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/FoliosSerie.h"
 #include "shell/host/Recordset.h"
 
@@ -91,10 +92,11 @@ MovimientoPedidos::MovimientoPedidos(Conexion& actual, const QString& serie)
                            .arg(actual.base()));
     // Lock modes 0 and 1 give a multi-row insert of known size consecutive keys; mode 2 may
     // interleave them with other sessions' inserts.
-    auto rs = actual.consulta(
-        QStringLiteral("SELECT @@innodb_autoinc_lock_mode, @@auto_increment_increment"));
+    auto rs = actual.consulta(QStringLiteral(
+        "SELECT @@innodb_autoinc_lock_mode, @@auto_increment_increment, CONNECTION_ID()"));
     idsConsecutivos_ = rs->entero(0) <= 1;
     incremento_ = std::max<qint64>(1, rs->entero(1));
+    sesion_ = rs->entero(2);
 }
 
 QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
@@ -176,7 +178,15 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     conexion_.ejecuta(
         QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     folios.guarda(dados.last());
-    transaccion.confirma();
+    try {
+        transaccion.confirma();
+    } catch (const ErrorBdD& e) {
+        // The COMMIT may have reached the server before the connection went: the group may
+        // be stored, and only a look from a new connection can tell.
+        if (e.conexionPerdida())
+            throw ConfirmacionIncierta{salida, sesion_, e.mensaje()};
+        throw;
+    }
     siguienteFolio = qint64(dados.last()) + 1;
     return salida;
 }

@@ -17,9 +17,11 @@ class MovimientoPedidos {
 public:
     MovimientoPedidos(host::Conexion& actual, const QString& serie);
 
-    // Moves these orders of the company, in this order, under the next free folios counted
-    // up from siguienteFolio, which comes back past the last folio given. Orders that no
-    // longer have pending lines (another run took them) are left out and take no folio.
+    // Moves these orders of the company (opened: empresa.base is its database), in this
+    // order, under the next free folios counted up from siguienteFolio, which comes back past
+    // the last folio given. Orders that no longer have pending lines (another run took them)
+    // are left out and take no folio. When the connection is lost during the COMMIT, throws
+    // ConfirmacionIncierta with what the group would have stored.
     QVector<FolioDado> mueve(const EmpresaOrigen& empresa, const QVector<qint64>& ids,
                              qint64& siguienteFolio);
 
@@ -37,6 +39,7 @@ private:
     int posSerie_;
     bool idsConsecutivos_ = false; // a multi-row insert gets consecutive keys
     qint64 incremento_ = 1;
+    qint64 sesion_ = 0; // the server's id of the connection's session
 };
 
 } // namespace acumulacion

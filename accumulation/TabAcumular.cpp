@@ -78,6 +78,11 @@ void TabAcumular::construye() {
     txtResultado_->setReadOnly(true);
     txtResultado_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtResultado_->hide();
+    lblNotas_ = new QLabel(this);
+    lblNotas_->setObjectName(QStringLiteral("lblNotas"));
+    lblNotas_->setWordWrap(true);
+    lblNotas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblNotas_->hide();
     command4_ = new QPushButton(QStringLiteral("Buscar pedidos"), this);
     command4_->setObjectName(QStringLiteral("Command4"));
     cmbDato_ = new QComboBox(this);
@@ -104,6 +109,7 @@ void TabAcumular::construye() {
     rejilla->addWidget(txtCliente_, 2, 1);
     rejilla->addWidget(etiqueta(6, QString()), 2, 2, 1, 4);
     rejilla->addWidget(txtResultado_, 3, 0, 1, 6);
+    rejilla->addWidget(lblNotas_, 4, 0, 1, 5);
     rejilla->addWidget(command4_, 4, 5);
     rejilla->addWidget(etiqueta(9, QStringLiteral("Datos del pedido a generar:")), 5, 0, 1, 6);
     rejilla->addWidget(etiqueta(7, QStringLiteral("Serie:")), 6, 0);
@@ -142,6 +148,7 @@ void TabAcumular::entra() {
     command5_->hide();
     txtResultado_->clear();
     txtResultado_->hide();
+    notas({});
     CampoTexto::ponFecha(*mskFecha_[2], QDate::currentDate());
     lblEtiqueta_[3]->setText(QStringLiteral("Base de datos a usar: ") + programa_.bases->cMiBase);
 
@@ -270,6 +277,7 @@ void TabAcumular::buscaPedidos() {
         return;
     validaFechas();
     txtResultado_->clear();
+    notas({});
     command5_->hide();
     const QDate desde = fecha(0), hasta = fecha(1);
     const host::BasesDD bases = *programa_.bases;
@@ -342,11 +350,43 @@ void TabAcumular::termina(const QString& fallo) {
         terminaGeneracion(r);
 }
 
+namespace {
+
+// The companies a run left out, under a heading; empty when there are none.
+QString omitidas(const QString& titulo, const Resultado& r) {
+    if (r.omitidas.isEmpty())
+        return {};
+    QString texto = titulo;
+    for (const acumulacion::EmpresaOmitida& o : r.omitidas)
+        texto += QStringLiteral("\n  %1: %2.").arg(o.empresa, o.motivo);
+    return texto;
+}
+
+// The message, then the companies left out, if any.
+QString conOmitidas(const QString& mensaje, const Resultado& r) {
+    const QString lista = omitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
+    return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
+}
+
+} // namespace
+
+void TabAcumular::notas(const QStringList& lineas) {
+    lblNotas_->setText(lineas.join(QLatin1Char('\n')));
+    lblNotas_->setVisible(!lineas.isEmpty());
+}
+
 void TabAcumular::terminaBusqueda(const Resultado& r) {
-    // A failed search offers no generation: what it did not see, the user has not checked.
-    const bool hallados = r.ok && r.encontrados;
+    // A failed or cancelled search offers no generation: what it did not see, the user has
+    // not checked.
+    const bool hallados = r.ok && !r.cancelado && r.encontrados;
     txtResultado_->setVisible(!txtResultado_->toPlainText().isEmpty());
     command5_->setVisible(hallados);
+    QStringList lineas;
+    if (r.cancelado)
+        lineas << r.mensaje;
+    if (!r.omitidas.isEmpty())
+        lineas << omitidas(QStringLiteral("No se revisaron estas empresas:"), r);
+    notas(lineas);
     if (!r.ok)
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
     else if (hallados)
@@ -355,16 +395,17 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
 
 void TabAcumular::terminaGeneracion(const Resultado& r) {
     if (!r.ok) {
-        avisaError(r.mensaje);
+        avisaError(conOmitidas(r.mensaje, r));
         return;
     }
     if (r.cancelado || r.pedidosMovidos == 0) {
         // Nothing or not everything was generated: not a success to report.
-        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        CajaMensaje::muestra(this, conOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
+                             QStringLiteral("Atención"));
         return;
     }
-    CajaMensaje::muestra(this, QStringLiteral("Pedido generado"), CajaMensaje::Aceptar,
-                         QStringLiteral("Fin del proceso"));
+    CajaMensaje::muestra(this, conOmitidas(QStringLiteral("Pedido generado"), r),
+                         CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"));
     emit regresar();
 }
 

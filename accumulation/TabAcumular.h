@@ -59,6 +59,9 @@ private:
                const QString& texto, std::function<void(Trabajador&)> cuerpo);
     void recibe(const QVariant& valor);
     void termina(const QString& fallo);
+    // The notes below the results (a cancelled search, the companies left out); hidden when
+    // there are none.
+    void notas(const QStringList& lineas);
     void terminaBusqueda(const acumulacion::Resultado& r);
     void terminaGeneracion(const acumulacion::Resultado& r);
     void bloquea(bool trabajando);
@@ -75,6 +78,7 @@ private:
     std::array<QLineEdit*, 3> mskFecha_{};
     QLineEdit* txtCliente_ = nullptr;
     QPlainTextEdit* txtResultado_ = nullptr;
+    QLabel* lblNotas_ = nullptr;
     QPushButton* command4_ = nullptr;
     QComboBox* cmbDato_ = nullptr;
     QLineEdit* txtFolio_ = nullptr;

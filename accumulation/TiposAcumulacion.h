@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <functional>
 
 namespace acumulacion {
@@ -35,6 +36,12 @@ struct Retrollamadas {
     std::function<bool()> cancelar;              // true to stop; asked between orders only
 };
 
+// A listed company that a run left out, and why.
+struct EmpresaOmitida {
+    QString empresa; // its name as listed in empresas
+    QString motivo;  // Spanish, fit to show the user; starts in lower case
+};
+
 struct Resultado {
     bool ok = true; // false when a failure stopped the run (mensaje says why)
     bool cancelado = false;
@@ -43,7 +50,8 @@ struct Resultado {
     QStringList renglones;    // search: the result lines, in order
     int pedidosMovidos = 0;   // generation: orders completely moved
     int renglonesCopiados = 0;
-    qint32 ultimoFolio = 0; // generation: last folio given out (0 when none)
+    qint32 ultimoFolio = 0;           // generation: last folio given out (0 when none)
+    QVector<EmpresaOmitida> omitidas; // companies left out, in the order of the list
 };
 
 } // namespace acumulacion

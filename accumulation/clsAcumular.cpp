@@ -1,10 +1,12 @@
 #include "accumulation/clsAcumular.h"
 
+#include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/FoliosSerie.h"
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
 
+#include <QSet>
 #include <optional>
 
 namespace acumulacion {
@@ -34,6 +36,63 @@ struct FalloPedido {
     QString pedido;
     qsizetype acompanantes; // orders of the same uncommitted group after it
     QString causa;
+    // The connection was lost while the group was being committed: what a new connection
+    // found out, and the group itself.
+    std::optional<Desenlace> confirmacion = {};
+    QString detalle = {}; // why the outcome is unknown
+    QVector<FolioDado> grupo = {};
+};
+
+// Opens the listed companies one after another on one connection; a company that cannot be
+// used, or whose database was already opened under another listing, is left out and noted.
+class RecorridoEmpresas {
+public:
+    // tablas: those checked when a company is opened, besides what the query of its pending
+    // orders finds out by itself.
+    RecorridoEmpresas(QStringList tablas, QVector<EmpresaOmitida>& omitidas)
+        : tablas_(std::move(tablas)), omitidas_(omitidas) {}
+
+    bool abre(host::Conexion& conexion, EmpresaOrigen& empresa) {
+        QString motivo = AbreEmpresa(conexion, empresa);
+        if (motivo.isEmpty() && abiertas_.contains(empresa.base))
+            motivo = QStringLiteral("está repetida en la lista de empresas (es la base de datos "
+                                    "\"%1\", ya incluida)")
+                         .arg(empresa.base);
+        if (motivo.isEmpty() && !tablas_.isEmpty())
+            motivo = RevisaTablas(conexion, empresa.base, tablas_);
+        if (!motivo.isEmpty()) {
+            omite(empresa, motivo);
+            return false;
+        }
+        abiertas_.insert(empresa.base);
+        return true;
+    }
+
+    // The company's pending orders; null (and the company noted) when its order tables
+    // cannot be read. Asked only on failure, so a search costs no extra query per company.
+    std::unique_ptr<host::Recordset> pendientes(host::Conexion& conexion,
+                                                const EmpresaOrigen& empresa, const QDate& desde,
+                                                const QDate& hasta) {
+        try {
+            return PedidosPendientes(conexion, desde, hasta);
+        } catch (const ErrorBdD& e) {
+            if (e.conexionPerdida() || !ErrorDeTabla(e))
+                throw;
+            QString motivo = RevisaTablas(conexion, empresa.base, TablasBusqueda());
+            omite(empresa,
+                  motivo.isEmpty() ? e.mensaje().section(QLatin1Char('\n'), 0, 0) : motivo);
+            return nullptr;
+        }
+    }
+
+private:
+    void omite(const EmpresaOrigen& empresa, const QString& motivo) {
+        omitidas_.push_back({empresa.listada, motivo});
+    }
+
+    QStringList tablas_;
+    QVector<EmpresaOmitida>& omitidas_;
+    QSet<QString> abiertas_;
 };
 
 bool esBloqueo(const ErrorBdD& e) {
@@ -49,11 +108,28 @@ void exigeBase(const host::BasesDD& bases) {
 // time, so the order at fault is named and the ones before it are kept.
 class MovimientoPorGrupos {
 public:
-    MovimientoPorGrupos(MovimientoPedidos& movimiento, qint64& siguienteFolio,
+    MovimientoPorGrupos(MovimientoPedidos& movimiento, const host::BasesDD& bases,
+                        qint64& siguienteFolio,
                         std::function<void(const QVector<FolioDado>&)> anota)
-        : movimiento_(movimiento), siguiente_(siguienteFolio), anota_(std::move(anota)) {}
+        : movimiento_(movimiento), bases_(bases), siguiente_(siguienteFolio),
+          anota_(std::move(anota)) {}
 
     void mueve(const EmpresaOrigen& empresa, const QVector<Pendiente>& grupo) {
+        try {
+            mueveGrupo(empresa, grupo);
+        } catch (const ConfirmacionIncierta& c) {
+            FalloPedido f{empresa.nombre, c.grupo.first().pedidoOrigen, c.grupo.size() - 1,
+                          c.causa};
+            f.confirmacion = CompruebaGrupo(bases_, empresa, c, f.detalle);
+            f.grupo = c.grupo;
+            if (f.confirmacion == Desenlace::Guardado)
+                anota_(c.grupo);
+            throw f;
+        }
+    }
+
+private:
+    void mueveGrupo(const EmpresaOrigen& empresa, const QVector<Pendiente>& grupo) {
         QVector<qint64> ids;
         for (const Pendiente& p : grupo)
             ids.push_back(p.id);
@@ -74,7 +150,6 @@ public:
         }
     }
 
-private:
     void intenta(const EmpresaOrigen& empresa, const QVector<qint64>& ids) {
         for (int intento = 1;; ++intento) {
             try {
@@ -89,9 +164,63 @@ private:
     }
 
     MovimientoPedidos& movimiento_;
+    const host::BasesDD& bases_;
     qint64& siguiente_;
     std::function<void(const QVector<FolioDado>&)> anota_;
 };
+
+// What the user reads when a generation stopped at an order: what was moved, exactly, and
+// what was not, or what to check when a new connection could not tell.
+QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActual) {
+    if (!f.confirmacion) {
+        QString m = QStringLiteral("No se pudo acumular el pedido %1 de %2").arg(f.pedido, f.base);
+        if (f.acompanantes > 0)
+            m += QStringLiteral(" (ni los %1 siguientes, que se guardaban con él)")
+                     .arg(f.acompanantes);
+        return m + QStringLiteral(":\n%1\nPedidos movidos completos antes del error: %2. El "
+                                  "pedido %3 y los que siguen quedaron sin cambios.")
+                       .arg(f.causa, QString::number(movidos), f.pedido);
+    }
+    QString m = QStringLiteral("Se perdió la conexión con el servidor mientras se guardaba el "
+                               "pedido %1 de %2")
+                    .arg(f.pedido, f.base);
+    if (f.acompanantes > 0)
+        m += QStringLiteral(" junto con los %1 siguientes").arg(f.acompanantes);
+    m += QStringLiteral(":\n%1\n").arg(f.causa);
+    switch (*f.confirmacion) {
+    case Desenlace::Guardado:
+        return m + QStringLiteral("Al volver a conectar se comprobó que sí quedaron guardados. "
+                                  "Pedidos movidos completos: %1; el último, el pedido %2 de %3 "
+                                  "con el folio %4. Los que siguen quedaron sin cambios.")
+                       .arg(QString::number(movidos), f.grupo.last().pedidoOrigen, f.base,
+                            textoPedido(f.grupo.last().serie, f.grupo.last().folio));
+    case Desenlace::NoGuardado:
+        return m + QStringLiteral("Al volver a conectar se comprobó que no quedaron guardados. "
+                                  "Pedidos movidos completos antes del error: %1. El pedido %2 "
+                                  "y los que siguen quedaron sin cambios.")
+                       .arg(QString::number(movidos), f.pedido);
+    case Desenlace::Desconocido:
+        break;
+    }
+    const FolioDado& primero = f.grupo.first();
+    const FolioDado& ultimo = f.grupo.last();
+    const QString folios =
+        f.grupo.size() == 1
+            ? QStringLiteral("el pedido %1").arg(textoPedido(primero.serie, primero.folio))
+            : QStringLiteral("los pedidos %1 a %2")
+                  .arg(textoPedido(primero.serie, primero.folio),
+                       textoPedido(ultimo.serie, ultimo.folio));
+    const QString origen = f.grupo.size() == 1
+                               ? QStringLiteral("el pedido %1 conserva").arg(primero.pedidoOrigen)
+                               : QStringLiteral("los pedidos %1 a %2 conservan")
+                                     .arg(primero.pedidoOrigen, ultimo.pedidoOrigen);
+    return m + QStringLiteral("No se sabe si quedaron guardados; no se pudo comprobar:\n%1\n"
+                              "Pedidos movidos completos antes de ellos: %2. Antes de acumular "
+                              "otra vez, revise si en la base de datos %3 existen %4, y si en "
+                              "%5 %6 sus cantidades pendientes. Los pedidos que siguen quedaron "
+                              "sin cambios.")
+                   .arg(f.detalle, QString::number(movidos), baseActual, folios, f.base, origen);
+}
 
 } // namespace
 
@@ -104,20 +233,22 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
     try {
         exigeBase(bases_);
         auto actual = bases_.abre(bases_.cMiBase);
-        const QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
         auto segunda = bases_.abre(QString());
+        RecorridoEmpresas recorrido({}, r.omitidas);
         for (int n = 0; n < empresas.size(); ++n) {
-            const EmpresaOrigen& empresa = empresas[n];
+            EmpresaOrigen& empresa = empresas[n];
             if (cancelado(avisos)) {
                 r.cancelado = true;
-                r.mensaje = QStringLiteral("Búsqueda cancelada.");
+                r.mensaje =
+                    QStringLiteral("Búsqueda cancelada: la lista de pedidos está incompleta.");
                 break;
             }
             avisa(avisos, {n + 1, int(empresas.size()), empresa.nombre, 0, 0});
-            if (!AbreEmpresa(*segunda, empresa.base))
+            if (!recorrido.abre(*segunda, empresa))
                 continue;
-            auto rs = PedidosPendientes(*segunda, desde, hasta);
-            for (; !rs->eof(); rs->MoveNext()) {
+            auto rs = recorrido.pendientes(*segunda, empresa, desde, hasta);
+            for (; rs && !rs->eof(); rs->MoveNext()) {
                 const QString renglon =
                     QStringLiteral("Pedido ") + textoPedido(rs->texto(1), rs->entero(2)) +
                     QStringLiteral(" en ") + empresa.nombre + QStringLiteral("  Total: ") +
@@ -145,28 +276,33 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         auto actual = bases_.abre(bases_.cMiBase);
         auto segunda = bases_.abre(QString());
         MovimientoPedidos movimiento(*actual, serie.trimmed());
-        MovimientoPorGrupos grupos(movimiento, siguiente, [&](const QVector<FolioDado>& dados) {
-            for (const FolioDado& d : dados) {
-                ++r.pedidosMovidos;
-                r.renglonesCopiados += d.renglones;
-                r.ultimoFolio = d.folio;
-                if (avisos.folio)
-                    avisos.folio(d);
-            }
-        });
-        const QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        MovimientoPorGrupos grupos(movimiento, bases_, siguiente,
+                                   [&](const QVector<FolioDado>& dados) {
+                                       for (const FolioDado& d : dados) {
+                                           ++r.pedidosMovidos;
+                                           r.renglonesCopiados += d.renglones;
+                                           r.ultimoFolio = d.folio;
+                                           if (avisos.folio)
+                                               avisos.folio(d);
+                                       }
+                                   });
+        QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        // The generation also changes productos: a company without it is left out before any
+        // of its orders is touched.
+        RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas);
         for (int n = 0; n < empresas.size() && !r.cancelado; ++n) {
-            const EmpresaOrigen& empresa = empresas[n];
+            EmpresaOrigen& empresa = empresas[n];
             empresaEnCurso = empresa.nombre;
             if (cancelado(avisos)) {
                 r.cancelado = true;
                 break;
             }
             avisa(avisos, {n + 1, int(empresas.size()), empresa.nombre, 0, 0});
-            if (!AbreEmpresa(*segunda, empresa.base))
+            if (!recorrido.abre(*segunda, empresa))
                 continue;
             QVector<Pendiente> pendientes;
-            for (auto rs = PedidosPendientes(*segunda, desde, hasta); !rs->eof(); rs->MoveNext())
+            for (auto rs = recorrido.pendientes(*segunda, empresa, desde, hasta); rs && !rs->eof();
+                 rs->MoveNext())
                 pendientes.push_back({rs->entero(0), textoPedido(rs->texto(1), rs->entero(2))});
 
             // Groups of orders, one transaction each; the cancel request is heard before
@@ -192,13 +328,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         }
     } catch (const FalloPedido& f) {
         r.ok = false;
-        r.mensaje = QStringLiteral("No se pudo acumular el pedido %1 de %2").arg(f.pedido, f.base);
-        if (f.acompanantes > 0)
-            r.mensaje += QStringLiteral(" (ni los %1 siguientes, que se guardaban con él)")
-                             .arg(f.acompanantes);
-        r.mensaje += QStringLiteral(":\n%1\nPedidos movidos completos antes del error: %2. El "
-                                    "pedido %3 y los que siguen quedaron sin cambios.")
-                         .arg(f.causa, QString::number(r.pedidosMovidos), f.pedido);
+        r.mensaje = mensajeFallo(f, r.pedidosMovidos, bases_.cMiBase);
         return r;
     } catch (const ErrorBdD& e) {
         r.ok = false;

@@ -24,7 +24,9 @@ public:
 
     // Lists, company by company in ascending empresas.Id, each order dated from desde to
     // hasta (inclusive) with a pending line: "Pedido B-1520 en empresa2  Total: 1,234.50".
-    // Databases that cannot be opened are skipped. Changes nothing.
+    // A company is opened by its name in lower case (by the listed name when only that one
+    // exists); one that cannot be searched (missing, without its order tables, not allowed,
+    // listed twice) is skipped and named in omitidas. Changes nothing.
     Resultado BuscarPedidos(const QDate& desde, const QDate& hasta,
                             const Retrollamadas& avisos = {}) const;
 
@@ -32,7 +34,10 @@ public:
     // order of the series (trimmed) with the next free folio counted up from primerFolio,
     // with its pending lines; in the source, PorVender is lowered by each moved line's
     // pending quantity and every line of the order is left with Pedido 0. Each order moves
-    // completely or not at all; a failure or a cancel stops the run between orders.
+    // completely or not at all; a failure or a cancel stops the run between orders. Companies
+    // are skipped as in the search, and also when they lack productos. When the connection is
+    // lost during a COMMIT, a new connection finds out whether that group was stored, so the
+    // count of orders moved stays exact (or the message says what to check).
     Resultado GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,
                            qint32 primerFolio, const Retrollamadas& avisos = {}) const;
 

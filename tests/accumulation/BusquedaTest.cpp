@@ -108,3 +108,94 @@ TEST(BuscarPedidos, LeavesOutTheCurrentDatabaseWrittenInCapitals) {
     EXPECT_EQ(g.pedidosMovidos, 0);
     EXPECT_EQ(pendientes, QStringLiteral("1"));
 }
+
+namespace {
+
+// A server user of the test's own, with all rights on the given databases only (and reading
+// rights on generalkorvan); dropped at the end.
+class UsuarioLimitado {
+public:
+    explicit UsuarioLimitado(const QStringList& bases)
+        : nombre_(pruebas::nombreUnico(QStringLiteral("u")).right(24)), c_(pruebas::conecta()) {
+        c_->ejecuta(QStringLiteral("CREATE USER ?@'127.0.0.1' IDENTIFIED BY 'clave'"), {nombre_});
+        c_->ejecuta(QStringLiteral("GRANT SELECT ON generalkorvan.* TO ?@'127.0.0.1'"), {nombre_});
+        for (QString b : bases) // "_" would match any character in a grant
+            c_->ejecuta(QStringLiteral("GRANT ALL ON %1.* TO ?@'127.0.0.1'")
+                            .arg(host::Conexion::identificador(b.replace('_', "\\_"))),
+                        {nombre_});
+    }
+    ~UsuarioLimitado() { c_->ejecuta(QStringLiteral("DROP USER ?@'127.0.0.1'"), {nombre_}); }
+    host::BasesDD bases(host::BasesDD b) const {
+        b.cUsuario = nombre_;
+        b.cPassword = QStringLiteral("clave");
+        return b;
+    }
+
+private:
+    QString nombre_;
+    std::unique_ptr<host::Conexion> c_;
+};
+
+} // namespace
+
+TEST(EmpresasOrigen, OpenedByLowerCaseNameAndEverySkippedOneReportedWhileTheOthersRun) {
+    Escenario e(2);
+    auto& enMayusculas = e.empresa(1); // listed in capitals, stored in lower case
+    auto& negada = e.empresa(2);       // the user has no rights on it
+    e.conexion().ejecuta(
+        QStringLiteral("UPDATE generalkorvan.empresas SET BaseDeDatos=UPPER(BaseDeDatos) "
+                       "WHERE BaseDeDatos=?"),
+        {enMayusculas.nombre()});
+    pruebas::BaseEmpresa soloMayusculas(QStringLiteral("MAY")); // no lower-case twin
+    e.registra(soloMayusculas.nombre());
+    e.registra(enMayusculas.nombre()); // the same database listed twice
+    const QString falta = pruebas::nombreUnico(QStringLiteral("falta"));
+    e.registra(falta);
+    pruebas::BaseEmpresa sinRenglones(QStringLiteral("acu"));
+    sinRenglones.conexion().ejecuta(QStringLiteral("DROP TABLE pedidosdetalle"));
+    sinRenglones.conexion().ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Factura, Fecha) VALUES (9, ?)"), {desde});
+    e.registra(sinRenglones.nombre());
+    e.registra(QStringLiteral("information_schema")); // a system database answers otherwise
+    e.pedido(enMayusculas, QString(), 1, desde, {{QStringLiteral("P1"), 2, 2}});
+    e.pedido(negada, QString(), 2, desde, {{QStringLiteral("P1"), 2, 2}});
+    e.pedido(soloMayusculas, QString(), 3, desde, {{QStringLiteral("P1"), 2, 2}});
+    UsuarioLimitado usuario({e.actual().nombre(), enMayusculas.nombre(), soloMayusculas.nombre(),
+                             sinRenglones.nombre()});
+    const host::BasesDD bases = usuario.bases(e.bases());
+
+    const auto r = clsAcumular(bases, ingles).BuscarPedidos(desde, hasta);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(
+        r.renglones,
+        QStringList({QStringLiteral("Pedido 1 en %1  Total: 116.00").arg(enMayusculas.nombre()),
+                     QStringLiteral("Pedido 3 en %1  Total: 116.00")
+                         .arg(soloMayusculas.nombre().toLower())}));
+    const QStringList motivos = {
+        QStringLiteral("no tiene permiso para usar la base de datos \"%1\"").arg(negada.nombre()),
+        QStringLiteral("está repetida en la lista de empresas (es la base de datos \"%1\", ya "
+                       "incluida)")
+            .arg(enMayusculas.nombre()),
+        QStringLiteral("no tiene permiso para usar la base de datos \"%1\", o no existe")
+            .arg(falta),
+        QStringLiteral("la base de datos \"%1\" no tiene la tabla pedidosdetalle")
+            .arg(sinRenglones.nombre()),
+        QStringLiteral("la base de datos \"information_schema\" no tiene las tablas pedidos y "
+                       "pedidosdetalle")};
+    const QStringList listadas = {negada.nombre(), enMayusculas.nombre(), falta,
+                                  sinRenglones.nombre(), QStringLiteral("information_schema")};
+    ASSERT_EQ(r.omitidas.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(r.omitidas[i].empresa, listadas[i]);
+        EXPECT_TRUE(r.omitidas[i].motivo.contains(motivos[i]))
+            << r.omitidas[i].motivo.toStdString();
+    }
+
+    const auto g = clsAcumular(bases, ingles).GeneraPedido(desde, hasta, QStringLiteral("A"), 1);
+    ASSERT_TRUE(g.ok) << g.mensaje.toStdString();
+    EXPECT_EQ(g.pedidosMovidos, 2);
+    EXPECT_EQ(g.omitidas.size(), 5);
+    EXPECT_EQ(enMayusculas.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 0);
+    EXPECT_EQ(soloMayusculas.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 0);
+    EXPECT_EQ(negada.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 1);
+}

@@ -69,6 +69,31 @@ TEST_F(Comandos, AcumularPrintsEachFolioAndTakesTheTabsFirstSeriesWhenNoneIsGive
     EXPECT_TRUE(s.salida.startsWith(QStringLiteral("Folio X-3: pedido 3 de %1\n").arg(base)));
 }
 
+TEST_F(Comandos, SkippedCompaniesAreWarnedOnStandardErrorAndTheOthersStillRun) {
+    Escenario e(1);
+    const QString falta = pruebas::nombreUnico(QStringLiteral("falta"));
+    e.registra(falta);
+    pruebas::BaseEmpresa sinTablas(QStringLiteral("acu"));
+    sinTablas.conexion().ejecuta(QStringLiteral("DROP TABLE pedidos, pedidosdetalle"));
+    e.registra(sinTablas.nombre());
+    e.pedido(e.empresa(1), QString(), 5, QDate(2026, 4, 1), {{"P1", 1, 1}});
+    const QString avisos =
+        QStringLiteral("Aviso: se omitió la empresa \"%1\": no existe la base de datos \"%1\" "
+                       "en el servidor.\nAviso: se omitió la empresa \"%2\": la base de datos "
+                       "\"%2\" no tiene las tablas pedidos y pedidosdetalle.\n")
+            .arg(falta, sinTablas.nombre());
+
+    const auto b = corre(comandos::buscar, e, {"--desde", "2026-04-01", "--hasta", "2026-04-01"});
+    EXPECT_EQ(b.estado, 0);
+    EXPECT_TRUE(b.salida.startsWith(QStringLiteral("Pedido 5 en ")));
+    EXPECT_EQ(b.errores, avisos);
+    const auto a = corre(comandos::acumular, e,
+                         {"--desde", "2026-04-01", "--hasta", "2026-04-01", "--folio", "1"});
+    EXPECT_EQ(a.estado, 0);
+    EXPECT_TRUE(a.salida.startsWith(QStringLiteral("Folio 1: pedido 5 de ")));
+    EXPECT_EQ(a.errores, avisos);
+}
+
 TEST_F(Comandos, WrongArgumentsGoToStandardErrorWithStatusOne) {
     Escenario e(0);
     const QList<QPair<QStringList, QString>> casos = {

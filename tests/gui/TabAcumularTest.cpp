@@ -321,6 +321,70 @@ TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);
 }
 
+TEST_F(TabAcumularTest, SkippedCompaniesAreListedBelowTheResultsAndAfterTheGeneration) {
+    const QString falta = pruebas::nombreUnico(QStringLiteral("falta"));
+    e.registra(falta);
+    pruebas::BaseEmpresa sinRenglones(QStringLiteral("acu"));
+    sinRenglones.conexion().ejecuta(QStringLiteral("DROP TABLE pedidosdetalle"));
+    e.registra(sinRenglones.nombre());
+    e.pedido(e.empresa(2), QString(), 4, dia, {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    const QString lista =
+        QStringLiteral("\n  %1: no existe la base de datos \"%1\" en el servidor.\n  %2: la base "
+                       "de datos \"%2\" no tiene la tabla pedidosdetalle.")
+            .arg(falta, sinRenglones.nombre());
+    auto* notas = control<QLabel>(QStringLiteral("lblNotas"));
+    ASSERT_NE(notas, nullptr);
+    EXPECT_TRUE(notas->isVisible());
+    EXPECT_EQ(notas->text(), QStringLiteral("No se revisaron estas empresas:") + lista);
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
+
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[1].mensaje,
+              QStringLiteral("Pedido generado\n\nNo se acumuló desde estas empresas:") + lista);
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 1);
+    tab->entra();
+    EXPECT_FALSE(notas->isVisible());
+}
+
+TEST_F(TabAcumularTest, CancelledSearchSaysTheListIsIncompleteAndOffersNoGeneration) {
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
+    e.pedido(e.empresa(2), QString(), 2, dia, {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    // The search waits in the first company until the cancel has been pressed.
+    auto bloqueo = pruebas::conecta(e.empresa(1).nombre());
+    bloqueo->ejecuta(QStringLiteral("LOCK TABLES pedidos WRITE"));
+    QTest::mouseClick(boton(QStringLiteral("Command4")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return e.actual().cuenta(QStringLiteral("information_schema.PROCESSLIST WHERE DB=? "
+                                                    "AND STATE LIKE 'Waiting for table%'"),
+                                     {e.empresa(1).nombre()}) > 0;
+        },
+        20000));
+    QTest::mouseClick(control<QPushButton>(QStringLiteral("cmdCancelar")), Qt::LeftButton);
+    bloqueo->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    ASSERT_TRUE(esperaFin());
+
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->toPlainText(),
+              QStringLiteral("Pedido 1 en %1  Total: 116.00").arg(e.empresa(1).nombre()));
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    auto* notas = control<QLabel>(QStringLiteral("lblNotas"));
+    ASSERT_NE(notas, nullptr);
+    EXPECT_TRUE(notas->isVisible());
+    EXPECT_EQ(notas->text(),
+              QStringLiteral("Búsqueda cancelada: la lista de pedidos está incompleta."));
+    EXPECT_TRUE(boton(QStringLiteral("Command4"))->isEnabled());
+}
+
 TEST_F(TabAcumularTest, DatabaseFailuresAreShownAsErrors) {
     programa.bases->cMiBase = pruebas::nombreUnico(QStringLiteral("falta"));
     abre();

@@ -1,0 +1,106 @@
+#include "accumulation/ConfirmacionIncierta.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QThread>
+
+namespace acumulacion {
+
+using host::Conexion;
+using host::ErrorBdD;
+
+namespace {
+
+// A server that is coming back gets a few seconds; one that is gone, no more.
+std::unique_ptr<Conexion> reconecta(const host::BasesDD& bases) {
+    for (int intento = 1;; ++intento) {
+        try {
+            return bases.abre(bases.cMiBase);
+        } catch (const ErrorBdD&) {
+            if (intento == 3)
+                throw;
+            QThread::msleep(1000);
+        }
+    }
+}
+
+// Ends the lost session if the server still runs it and waits until it is gone: until then
+// its transaction may still be committing or rolling back.
+bool terminaSesion(Conexion& conexion, qint64 sesion) {
+    try {
+        conexion.ejecuta(QStringLiteral("KILL CONNECTION ?"), {sesion});
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() != 1094) // unknown thread: already gone
+            throw;
+    }
+    QDeadlineTimer limite(30000);
+    while (conexion
+               .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                        "WHERE ID=?"),
+                         {sesion})
+               ->entero(0) > 0) {
+        if (limite.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+QString lista(const QVector<qint64>& ids) {
+    QStringList textos;
+    for (qint64 id : ids)
+        textos << QString::number(id);
+    return textos.join(QLatin1Char(','));
+}
+
+} // namespace
+
+Desenlace CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empresa,
+                         const ConfirmacionIncierta& incierta, QString& detalle) {
+    if (incierta.grupo.isEmpty())
+        return Desenlace::NoGuardado;
+    try {
+        auto conexion = reconecta(bases);
+        if (!terminaSesion(*conexion, incierta.sesion)) {
+            detalle = QStringLiteral("el servidor aún no termina la sesión que se perdió.");
+            return Desenlace::Desconocido;
+        }
+        QVector<qint64> nuevos, origenes;
+        for (const FolioDado& d : incierta.grupo) {
+            nuevos << d.idNuevo;
+            origenes << d.idOrigen;
+        }
+        // Each new order with the Id, series and folio it was given.
+        QHash<qint64, QPair<QString, qint64>> hallados;
+        for (auto rs = conexion->consulta(
+                 QStringLiteral("SELECT Id, Serie, Factura FROM pedidos WHERE Id IN (%1)")
+                     .arg(lista(nuevos)));
+             !rs->eof(); rs->MoveNext())
+            hallados.insert(rs->entero(0), {rs->texto(1), rs->entero(2)});
+        int guardados = 0;
+        for (const FolioDado& d : incierta.grupo)
+            if (hallados.value(d.idNuevo) == qMakePair(d.serie, qint64(d.folio)))
+                ++guardados;
+        const qint64 pendientes =
+            conexion
+                ->consulta(QStringLiteral("SELECT COUNT(*) FROM %1.pedidosdetalle WHERE "
+                                          "Pedido<>0 AND Id IN (%2)")
+                               .arg(Conexion::identificador(empresa.base), lista(origenes)))
+                ->entero(0);
+        if (guardados == 0)
+            return Desenlace::NoGuardado;
+        if (guardados == incierta.grupo.size() && pendientes == 0)
+            return Desenlace::Guardado;
+        detalle = QStringLiteral("de los %1 pedidos nuevos se hallaron %2, y en la base de datos "
+                                 "\"%3\" %4 renglones siguen pendientes.")
+                      .arg(incierta.grupo.size())
+                      .arg(guardados)
+                      .arg(empresa.base)
+                      .arg(pendientes);
+    } catch (const ErrorBdD& e) {
+        detalle = e.mensaje();
+    }
+    return Desenlace::Desconocido;
+}
+
+} // namespace acumulacion
