@@ -120,7 +120,7 @@ QVariant comoFecha(const Columna& c, const QString& texto, const QString& t, boo
         QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2})(?: (\\d{2}:\\d{2}:\\d{2}))?#$"));
     QDate fecha;
     QTime hora(0, 0);
-    const auto m = marca.match(t);
+    const auto m = t.startsWith(QLatin1Char('#')) ? marca.match(t) : QRegularExpressionMatch();
     if (m.hasMatch()) {
         fecha = QDate::fromString(m.captured(1), Qt::ISODate);
         if (!m.captured(2).isEmpty())
