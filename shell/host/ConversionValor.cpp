@@ -91,10 +91,10 @@ QString comoReal(const Columna& c, const NumeroTexto& n, const QString& t, QVari
     bool ok = false;
     const double d = n.enteras() > 400 ? HUGE_VAL : t.toDouble(&ok);
     const double tope = c.tipo == MYSQL_TYPE_FLOAT ? double(FLT_MAX) : DBL_MAX;
-    if (!std::isfinite(d) || std::fabs(d) > tope)
-        return QStringLiteral("no cabe en la columna");
     if (d == 0 && !n.esCero())
         return QStringLiteral("es demasiado pequeño para la columna");
+    if (!ok || !std::isfinite(d) || std::fabs(d) > tope)
+        return QStringLiteral("no cabe en la columna");
     valor = QVariant(d);
     return {};
 }
