@@ -12,9 +12,11 @@ struct Campo;
 namespace importacion {
 
 // The value a field of the file gives its column. A quoted field is a text as written
-// (even one reading "#NULL#"); anything else goes through the usual text conversion.
+// (even one reading "#NULL#"); anything else goes through the usual text conversion
+// (host::convierteTexto), so an empty date is NULL.
 // Throws ErrorTransferencia naming the record's line, the field and the value when the
-// column cannot take it (not a number or date, too long, out of range).
+// column cannot take it exactly (not a number or date, too long, out of range, more
+// decimals than the column keeps).
 QVariant convierteCampo(const host::Columna& columna, const transferencia::Campo& campo, int linea,
                         const QString& nombreCampo);
 

@@ -25,6 +25,13 @@ std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) 
     mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     unsigned int espera = 10;
     mysql_optionsv(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &espera);
+    // A value that does not fit its column is an error, never cut or rounded into a
+    // different one, whatever the server's mode. The server's other flags stay, and no
+    // NO_ZERO_DATE is added: the host's zero dates must still copy between databases.
+    mysql_optionsv(mysql, MYSQL_INIT_COMMAND,
+                   "SET SESSION sql_mode=IF(FIND_IN_SET('STRICT_TRANS_TABLES',@@SESSION.sql_mode),"
+                   "@@SESSION.sql_mode,"
+                   "CONCAT_WS(',',NULLIF(@@SESSION.sql_mode,''),'STRICT_TRANS_TABLES'))");
     const QByteArray servidor = parametros.servidor.toUtf8();
     const QByteArray usuario = parametros.usuario.toUtf8();
     const QByteArray password = parametros.password.toUtf8();

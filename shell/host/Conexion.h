@@ -26,6 +26,8 @@ struct ParametrosConexion {
 // SQL texts carry "?" for every value; the values are escaped by the client library
 // and put in their place, so no value is ever pasted raw. A null QVariant is NULL,
 // numbers are written bare, QDate/QDateTime as date literals, the rest as quoted text.
+// The session is strict (STRICT_TRANS_TABLES added to the server's sql_mode): a value that
+// does not fit its column makes the statement fail instead of being cut.
 class Conexion {
 public:
     // Opens the connection; throws ErrorBdD with a message naming server, port, user and

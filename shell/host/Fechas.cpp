@@ -1,6 +1,6 @@
 #include "shell/host/Fechas.h"
 
-#include <QStringList>
+#include <QStringView>
 
 namespace host::Fechas {
 
@@ -11,14 +11,15 @@ const char* const mesesEs[] = {"ene", "feb", "mar", "abr", "may", "jun",
 const char* const mesesEn[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                "jul", "aug", "sep", "oct", "nov", "dec"};
 
-int mesDeAbreviatura(QString m) {
-    m = m.trimmed().toLower();
-    if (m.endsWith(QLatin1Char('.')))
+int mesDeAbreviatura(QStringView m) {
+    m = m.trimmed();
+    if (m.endsWith(u'.'))
         m.chop(1);
-    if (m == QLatin1String("sept"))
+    if (m.compare(QLatin1String("sept"), Qt::CaseInsensitive) == 0)
         return 9;
     for (int i = 0; i < 12; ++i)
-        if (m == QLatin1String(mesesEs[i]) || m == QLatin1String(mesesEn[i]))
+        if (m.compare(QLatin1String(mesesEs[i]), Qt::CaseInsensitive) == 0 ||
+            m.compare(QLatin1String(mesesEn[i]), Qt::CaseInsensitive) == 0)
             return i + 1;
     return 0;
 }
@@ -33,13 +34,16 @@ QString aTextoMes(const QDate& fecha) {
 }
 
 QDate deTextoMes(const QString& texto) {
-    const QStringList partes = texto.trimmed().split(QLatin1Char('/'));
-    if (partes.size() != 3)
+    // Read in place: every date of every imported order comes through here.
+    const QStringView t = QStringView(texto).trimmed();
+    const qsizetype a = t.indexOf(u'/');
+    const qsizetype b = a < 0 ? -1 : t.indexOf(u'/', a + 1);
+    if (b < 0 || t.indexOf(u'/', b + 1) >= 0)
         return {};
     bool okDia = false, okAnio = false;
-    const int dia = partes[0].trimmed().toInt(&okDia);
-    const int anio = partes[2].trimmed().toInt(&okAnio);
-    const int mes = mesDeAbreviatura(partes[1]);
+    const int dia = t.left(a).trimmed().toInt(&okDia);
+    const int anio = t.mid(b + 1).trimmed().toInt(&okAnio);
+    const int mes = mesDeAbreviatura(t.mid(a + 1, b - a - 1));
     if (!okDia || !okAnio || mes == 0)
         return {};
     return QDate(anio, mes, dia);

@@ -62,6 +62,7 @@ Recordset::Recordset(Conexion& conexion, st_mysql_res* resultado, bool enFlujo)
         c.largo = campos[i].length;
         c.decimales = campos[i].decimals;
         c.sinSigno = (campos[i].flags & UNSIGNED_FLAG) != 0;
+        c.admiteNulo = (campos[i].flags & NOT_NULL_FLAG) == 0;
         c.clase = claseDe(campos[i]);
         columnas_.push_back(c);
     }

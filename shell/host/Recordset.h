@@ -24,6 +24,7 @@ struct Columna {
     unsigned long largo = 0; // display length
     unsigned decimales = 0;
     bool sinSigno = false;
+    bool admiteNulo = true;
     ClaseCampo clase = ClaseCampo::Texto;
 };
 

@@ -66,14 +66,17 @@ TEST(GeneraPedido, CopiesHeaderAndPendingLinesColumnByColumnAndClearsTheSource) 
     const qint64 id = e.pedido(origen, QStringLiteral("Z"), 9, dia,
                                {{"P1", 10, 4, "AL1"}, {"P2", 5, 0, "AL2"}, {"P1", 7, 7, "AL3"}},
                                QStringLiteral("250.75"));
+    // The host keeps a missing due date as a zero date: it is copied as it is.
+    origen.conexion().ejecuta(QStringLiteral("UPDATE pedidos SET Vence='0000-00-00'"));
     const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 1);
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(r.renglonesCopiados, 2);
 
-    const QString columnas = QStringLiteral("CONCAT_WS('|', Factura, Serie, Cliente, Fecha, "
+    const QString columnas = QStringLiteral("CONCAT_WS('|', Factura, Serie, Cliente, Fecha, Vence, "
                                             "Subtotal, IVA, NotaF1, Capturado, Sucursal)");
     EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT %1 FROM pedidos").arg(columnas)),
-              QStringLiteral("1|A|C1|2026-05-10|250.75|16.00|origen 9|2026-02-03 10:20:30|SUC9"));
+              QStringLiteral(
+                  "1|A|C1|2026-05-10|0000-00-00|250.75|16.00|origen 9|2026-02-03 10:20:30|SUC9"));
     const QString nuevo = e.actual().valor(QStringLiteral("SELECT Id FROM pedidos"));
     EXPECT_EQ(
         e.actual().valor(QStringLiteral(

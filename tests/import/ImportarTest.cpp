@@ -191,6 +191,18 @@ TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
         {bueno + encabezado("A", "C1", {{16, "1e15"}}), QStringLiteral("campo Subtotal")},
         {bueno + renglon("A", "1", {{2, "2147483648"}}), QStringLiteral("campo Partida")},
         {bueno + renglon("A", "1", {{18, "1.5"}}), QStringLiteral("campo Cotizacion")},
+        // Nothing is rounded, cut or turned into another date on its way in.
+        {bueno + encabezado("A", "C1", {{16, "1e309"}}),
+         QStringLiteral("campo Subtotal trae el valor \"1e309\", que no cabe")},
+        {bueno + encabezado("A", "C1", {{17, "16.085"}}), QStringLiteral("campo IVA")},
+        {bueno + renglon("A", "0.00001"), QStringLiteral("campo Cantidad")},
+        {bueno + renglon("A", "1", {{18, "99999999999999999999"}}),
+         QStringLiteral("campo Cotizacion")},
+        {bueno + encabezado("A", "C1", {{6, "#0999-01-01#"}}), QStringLiteral("campo Vence")},
+        {bueno + encabezado("A", "C1",
+                            {{6, "\"ma\xF1"
+                                 "ana\""}}),
+         QString::fromUtf8("campo Vence trae el valor \"mañana\", que no es una fecha")},
     };
     for (const Caso& c : casos) {
         const auto r = importa(b, c.archivo);
@@ -200,6 +212,28 @@ TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
         EXPECT_EQ(r.pedidos, 0);
         EXPECT_EQ(estado(b), antes) << c.debeDecir.toStdString();
     }
+}
+
+TEST(SubePedidos, AnEmptyDateIsNullUnlessItsColumnNeedsADate) {
+    BaseEmpresa b(QStringLiteral("imfechavacia"));
+    // Also at the edge: a series of exactly its column's length in two-byte characters, and
+    // decimals beyond the column's that are zeros.
+    const QByteArray serie(10, '\xD1');
+    const auto r = importa(b, encabezado(serie, "C1", {{6, "\"\""}, {16, "100.5000"}}));
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Serie,Fecha,IFNULL(Vence,'nula'),"
+                                     "Subtotal) FROM pedidos")),
+              QString::fromUtf8("ÑÑÑÑÑÑÑÑÑÑ|2026-01-05|nula|100.50"));
+
+    b.conexion().ejecuta(QStringLiteral("DELETE FROM pedidos"));
+    b.conexion().ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Vence DATE NOT NULL"));
+    const QString antes = estado(b);
+    const auto vacia = importa(b, encabezado("A", "C1") + encabezado("A", "C2", {{6, "\"\""}}));
+    EXPECT_FALSE(vacia.ok);
+    EXPECT_TRUE(vacia.mensaje.contains(QStringLiteral(
+        "línea 2, el campo Vence trae el valor \"\", que está vacío y la columna no admite")))
+        << vacia.mensaje.toStdString();
+    EXPECT_EQ(estado(b), antes);
 }
 
 TEST(SubePedidos, AFailureAfterRowsWereSentUndoesTheWholeImport) {
