@@ -96,7 +96,13 @@ CodificacionArchivo CodificacionArchivo::detecta(QIODevice& archivo) {
         if (leidos < 0)
             throw ErrorTransferencia(
                 QStringLiteral("No se pudo leer el archivo: %1").arg(archivo.errorString()));
-        if (primero && esMarca(QByteArrayView(bufer.constData(), leidos))) {
+        const QByteArrayView inicio(bufer.constData(), primero ? leidos : 0);
+        // Read byte by byte, UTF-16 would only give records out of step.
+        if (inicio.startsWith("\xFF\xFE") || inicio.startsWith("\xFE\xFF"))
+            throw ErrorTransferencia(QStringLiteral(
+                "El archivo está escrito en UTF-16 (Unicode), que no se puede leer. Guárdelo "
+                "como UTF-8 o como ANSI (Windows-1252) e impórtelo otra vez."));
+        if (esMarca(inicio)) {
             c.tipo_ = Utf8;
             c.marca_ = true;
             return c;

@@ -16,7 +16,8 @@ public:
     // Reads the device from where it is to its end. UTF-8 when the file starts with the
     // UTF-8 byte-order mark, or when all of it is valid UTF-8 and it holds at least one
     // character of more than one byte; the code page otherwise (a file of plain ASCII reads
-    // the same either way). Throws ErrorTransferencia when the file cannot be read.
+    // the same either way). Throws ErrorTransferencia when the file cannot be read or starts
+    // with the byte-order mark of UTF-16.
     static CodificacionArchivo detecta(QIODevice& archivo);
 
     Tipo tipo() const { return tipo_; }

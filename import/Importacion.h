@@ -55,9 +55,9 @@ ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& base
                                  const QString& archivo, const QString& carpetaPrograma,
                                  const LlamadasImportacion& llamadas = {});
 
-// The next folio of a series from its counter "PE-" + serie in sistema, which it advances
-// (creating it when missing). The series is trimmed in place. Inside a transaction the
-// counter stays locked until it ends.
+// The next folio of a series: the first above its counter "PE-" + serie in sistema that no
+// order of the series has; the counter is advanced to it (and created when missing). The
+// series is trimmed in place. Inside a transaction the counter stays locked until it ends.
 qint32 ObtenFolio(QString& serie, host::Conexion& conexion);
 
 } // namespace importacion

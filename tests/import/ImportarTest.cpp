@@ -191,6 +191,8 @@ TEST(SubePedidos, ReadsAUtf8FileAsUtf8WithANoticeAndIgnoresBlankLines) {
     r = importa(b, "\xEF\xBB\xBF" + utf8 + ansi);
     EXPECT_TRUE(r.mensaje.contains(QStringLiteral("línea 2 no es UTF-8")))
         << r.mensaje.toStdString();
+    r = importa(b, "\xFF\xFE" + encabezado("A", "C1"));
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("UTF-16"))) << r.mensaje.toStdString();
 }
 
 TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
