@@ -36,7 +36,7 @@ bool LectorTransferencia::hayBytes() {
     if (leidos < 0)
         throw ErrorTransferencia(
             QStringLiteral("No se pudo leer el archivo: %1").arg(origen_.errorString()), linea_);
-    digesto_.addData(QByteArrayView(bufer_.constData(), leidos));
+    digesto_.agrega(QByteArrayView(bufer_.constData(), leidos));
     pos_ = 0;
     fin_ = leidos;
     agotado_ = leidos == 0;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "data/CodificacionArchivo.h"
+#include "data/DigestoEnParalelo.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <QVector>
 
@@ -45,7 +45,7 @@ public:
     // Line of the file the reader is on (from 1).
     int linea() const { return linea_; }
     // SHA-256 of every byte read so far: of the whole file once siguiente() gave false.
-    QByteArray digesto() const { return digesto_.result(); }
+    QByteArray digesto() { return digesto_.resultado(); }
     // First line with a character of more than one byte, when read as UTF-8 (0: none).
     int primeraLineaMultibyte() const { return primeraMultibyte_; }
 
@@ -67,7 +67,7 @@ private:
     bool alInicio_ = true;
     bool conMarca_ = false;
     int primeraMultibyte_ = 0;
-    QCryptographicHash digesto_{QCryptographicHash::Sha256};
+    DigestoEnParalelo digesto_;
     bool comillasAbiertas_ = false; // the last field hit the end of the file inside quotes
     QByteArray campo_;
 };
