@@ -1,7 +1,10 @@
 #include "accumulation/FoliosSerie.h"
 
 #include "shell/host/Recordset.h"
+#include "shell/host/libNucleo.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace acumulacion {
@@ -13,8 +16,14 @@ FoliosSerie::FoliosSerie(host::Conexion& conexion, const QString& tipoVta, const
     conexion_.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES (?, '0') "
                                      "ON DUPLICATE KEY UPDATE Dato=Dato"),
                       {clave_});
-    conexion_.consulta(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato=? FOR UPDATE"),
-                       {clave_});
+    auto rs = conexion_.consulta(
+        QStringLiteral("SELECT Dato, Contenido FROM sistema WHERE Dato=? FOR UPDATE"), {clave_});
+    if (!rs->eof()) {
+        clave_ = rs->texto(0);
+        // Read as the accumulation tab reads it to propose the next folio.
+        const double valor = rs->esNulo(1) ? 0 : host::libNucleo::nxVal(rs->texto(1));
+        contador_ = qint64(std::clamp(std::floor(valor), 0.0, 9e18));
+    }
 }
 
 QVector<qint32> FoliosSerie::libres(qint64 desde, int cuantos) {
@@ -54,8 +63,11 @@ QVector<qint32> FoliosSerie::libres(qint64 desde, int cuantos) {
 }
 
 void FoliosSerie::guarda(qint32 folio) {
+    if (folio <= contador_)
+        return;
     conexion_.ejecuta(QStringLiteral("UPDATE sistema SET Contenido=? WHERE Dato=?"),
                       {QString::number(folio), clave_});
+    contador_ = folio;
 }
 
 } // namespace acumulacion

@@ -18,13 +18,20 @@ public:
     // The first cuantos folios, counting up from desde, that no order of the series uses.
     // Throws ErrorBdD when they would pass the largest folio.
     QVector<qint32> libres(qint64 desde, int cuantos);
-    // Stores folio as the counter's value (the last folio given out).
+    // Stores folio as the counter's value (the last folio given out), unless the counter
+    // already holds a higher one: lowering it would hand out its folios a second time.
     void guarda(qint32 folio);
+
+    // The counter's value (0 for a missing, negative or non-numeric one) and its key as the
+    // table holds it (series that the table's collation takes as equal share one row).
+    qint64 contador() const { return contador_; }
+    const QString& clave() const { return clave_; }
 
 private:
     host::Conexion& conexion_;
     QString serie_;
     QString clave_;
+    qint64 contador_ = 0;
 };
 
 } // namespace acumulacion

@@ -22,7 +22,8 @@ bool esFinDeLinea(char c) {
 }
 } // namespace
 
-LectorTransferencia::LectorTransferencia(QIODevice& origen) : origen_(origen) {
+LectorTransferencia::LectorTransferencia(QIODevice& origen, CodificacionArchivo::Tipo codificacion)
+    : origen_(origen), codificacion_(codificacion) {
     bufer_.resize(tamanoBufer);
 }
 
@@ -35,9 +36,19 @@ bool LectorTransferencia::hayBytes() {
     if (leidos < 0)
         throw ErrorTransferencia(
             QStringLiteral("No se pudo leer el archivo: %1").arg(origen_.errorString()), linea_);
+    digesto_.agrega(QByteArrayView(bufer_.constData(), leidos));
     pos_ = 0;
     fin_ = leidos;
     agotado_ = leidos == 0;
+    if (alInicio_) {
+        alInicio_ = false;
+        if (codificacion_ == CodificacionArchivo::Utf8 &&
+            CodificacionArchivo::esMarca(QByteArrayView(bufer_.constData(), fin_))) {
+            pos_ = 3;
+            conMarca_ = true;
+        }
+        return pos_ < fin_ || hayBytes();
+    }
     return leidos > 0;
 }
 
@@ -49,38 +60,51 @@ void LectorTransferencia::saltaFinDeLinea() {
         ++pos_;
 }
 
-// At a record boundary. When the rest of the file is blanks and line ends, there is no
-// further record. Otherwise every line end skipped there stands for an empty field, as a
-// reader that took them one by one would have seen.
+// At a record boundary: skips blank lines. True when nothing but them is left.
 bool LectorTransferencia::soloQuedanBlancos() {
-    int finesDeLinea = 0;
     while (hayBytes()) {
         const char c = bufer_[pos_];
-        if (esBlanco(c)) {
+        if (esBlanco(c))
             ++pos_;
-        } else if (esFinDeLinea(c)) {
+        else if (esFinDeLinea(c))
             saltaFinDeLinea();
-            ++finesDeLinea;
-        } else {
-            vaciosPendientes_ = finesDeLinea;
+        else
             return false;
-        }
     }
     return true;
+}
+
+void LectorTransferencia::decodificaUtf8(Campo& campo, int lineaCampo) {
+    const auto* p = reinterpret_cast<const unsigned char*>(campo_.constData());
+    qsizetype i = 0;
+    while (i < campo_.size() && p[i] < 0x80)
+        ++i;
+    if (i < campo_.size()) {
+        if (!CodificacionArchivo::esUtf8(QByteArrayView(campo_).sliced(i)))
+            throw ErrorTransferencia(
+                QStringLiteral("El texto de la línea %1 no es UTF-8 válido, aunque el archivo "
+                               "se lee como UTF-8 (%2). Guárdelo de nuevo entero como UTF-8 o "
+                               "como ANSI (Windows-1252) e impórtelo otra vez.")
+                    .arg(lineaCampo)
+                    .arg(conMarca_ ? QStringLiteral("empieza con la marca de UTF-8")
+                                   : QStringLiteral("todo su texto lo era al empezar la "
+                                                    "importación: el archivo cambió mientras "
+                                                    "se leía")),
+                lineaCampo);
+        if (primeraMultibyte_ == 0)
+            primeraMultibyte_ = lineaCampo;
+    }
+    campo.valor = QString::fromUtf8(campo_);
 }
 
 bool LectorTransferencia::leeCampo(Campo& campo) {
     campo.entreComillas = false;
     comillasAbiertas_ = false;
-    if (vaciosPendientes_ > 0) {
-        --vaciosPendientes_;
-        campo.valor.resize(0);
-        return true;
-    }
     while (hayBytes() && esBlanco(bufer_[pos_]))
         ++pos_;
     if (!hayBytes())
         return false;
+    const int lineaCampo = linea_;
     campo_.resize(0); // keeps its capacity for the next field
     if (bufer_[pos_] == '"') {
         ++pos_;
@@ -141,14 +165,17 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
             --largo;
         campo_.truncate(largo);
     }
-    CodificacionAnsi::decodifica(campo_, campo.valor);
+    if (codificacion_ == CodificacionArchivo::Utf8)
+        decodificaUtf8(campo, lineaCampo);
+    else
+        CodificacionAnsi::decodifica(campo_, campo.valor);
     return true;
 }
 
 bool LectorTransferencia::siguiente(Registro& registro) {
-    if (vaciosPendientes_ == 0 && soloQuedanBlancos())
+    if (soloQuedanBlancos())
         return false;
-    registro.linea = linea_ - vaciosPendientes_;
+    registro.linea = linea_;
     if (registro.campos.isEmpty())
         registro.campos.resize(1);
     const auto cortado = [&](int total, int leidos) {

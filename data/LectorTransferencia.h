@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/CodificacionArchivo.h"
+#include "data/DigestoEnParalelo.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -25,11 +28,14 @@ struct Registro {
 //    ends included); whatever follows up to the next comma or line end is dropped;
 //  - any other field runs to the next comma or line end, without its trailing blanks;
 //  - a comma or a line end ends a field alike, so records are counted in fields, not lines;
-//  - reading stops when the file ends at a record boundary (blank lines there are ignored).
-// A line end is CR LF; a lone CR or LF is taken as one too.
+//  - blank lines between records, in front of the first or behind the last are ignored;
+//  - reading stops when the file ends at a record boundary.
+// A line end is CR LF; a lone CR or LF is taken as one too. The bytes are read as the code
+// page, or as UTF-8 (the byte-order mark skipped, invalid bytes refused).
 class LectorTransferencia {
 public:
-    explicit LectorTransferencia(QIODevice& origen);
+    explicit LectorTransferencia(
+        QIODevice& origen, CodificacionArchivo::Tipo codificacion = CodificacionArchivo::Ansi);
     LectorTransferencia(const LectorTransferencia&) = delete;
     LectorTransferencia& operator=(const LectorTransferencia&) = delete;
 
@@ -38,6 +44,10 @@ public:
     bool siguiente(Registro& registro);
     // Line of the file the reader is on (from 1).
     int linea() const { return linea_; }
+    // SHA-256 of every byte read so far: of the whole file once siguiente() gave false.
+    QByteArray digesto() { return digesto_.resultado(); }
+    // First line with a character of more than one byte, when read as UTF-8 (0: none).
+    int primeraLineaMultibyte() const { return primeraMultibyte_; }
 
 private:
     // False when the file ends before the field (or inside its quotes).
@@ -45,6 +55,7 @@ private:
     bool soloQuedanBlancos();
     bool hayBytes();
     void saltaFinDeLinea();
+    void decodificaUtf8(Campo& campo, int lineaCampo);
 
     QIODevice& origen_;
     QByteArray bufer_;
@@ -52,7 +63,11 @@ private:
     qsizetype fin_ = 0;
     bool agotado_ = false;
     int linea_ = 1;
-    int vaciosPendientes_ = 0;
+    CodificacionArchivo::Tipo codificacion_;
+    bool alInicio_ = true;
+    bool conMarca_ = false;
+    int primeraMultibyte_ = 0;
+    DigestoEnParalelo digesto_;
     bool comillasAbiertas_ = false; // the last field hit the end of the file inside quotes
     QByteArray campo_;
 };

@@ -3,6 +3,8 @@
 #include "import/SentenciaEnBloque.h"
 #include "shell/host/Conexion.h"
 
+#include <QStringList>
+
 namespace importacion {
 
 namespace {
@@ -133,10 +135,12 @@ void AcumuladoExistencias::graba(host::Conexion& conexion) {
     // equal each add their own sum, as separate statements per line would.
     const QString sql = QStringLiteral(
         "UPDATE productos SET PorVender=PorVender+CAST(? AS DECIMAL(65,12)) WHERE Clave=?");
+    QStringList claves = sumas_.keys();
+    claves.sort();
     QVector<QVector<QVariant>> filas;
-    filas.reserve(sumas_.size());
-    for (auto it = sumas_.cbegin(); it != sumas_.cend(); ++it)
-        filas.push_back({texto(it.value()), it.key()});
+    filas.reserve(claves.size());
+    for (const QString& clave : claves)
+        filas.push_back({texto(sumas_.value(clave)), clave});
     SentenciaEnBloque enBloque(sql.toUtf8(), 2);
     if (!enBloque.ejecuta(conexion, filas))
         for (const QVector<QVariant>& fila : filas)

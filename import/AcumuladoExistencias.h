@@ -23,7 +23,9 @@ public:
     void agrega(const QString& producto, __int128 cantidad);
     qsizetype productos() const { return sumas_.size(); }
     // Raises productos.PorVender by each sum (an unknown code changes nothing) and empties.
+    // Codes go in ascending order, so two writers lock the rows they share in one order.
     void graba(host::Conexion& conexion);
+    void descarta() { sumas_.clear(); }
 
     // The sum as decimal text with 12 decimals.
     static QString texto(__int128 valor);

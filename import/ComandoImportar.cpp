@@ -33,20 +33,16 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
                 << Qt::endl;
         return 1;
     }
-    // Orders are printed only once they are stored: a failed import stores none.
-    QStringList importados;
-    importacion::LlamadasImportacion llamadas;
-    llamadas.pedido = [&](const importacion::PedidoImportado& p) { importados << p.texto(); };
     const QString carpeta =
         programa.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa.carpetaPrograma;
     const auto r = importacion::SubePedidos(*programa.bases, programa.baseImportar,
-                                            info.absoluteFilePath(), carpeta, llamadas);
+                                            info.absoluteFilePath(), carpeta);
     if (!r.ok) {
         errores << r.mensaje << Qt::endl;
         return 1;
     }
-    for (const QString& p : importados)
-        salida << p << Qt::endl;
+    for (const importacion::PedidoImportado& p : r.importados)
+        salida << p.texto() << Qt::endl;
     for (const QString& aviso : r.avisos)
         errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
     salida << r.mensaje << Qt::endl;

@@ -1,82 +1,102 @@
 #include "import/ContadorFolios.h"
 
+#include "accumulation/FoliosSerie.h"
 #include "import/Importacion.h"
 #include "shell/host/Conexion.h"
-#include "shell/host/Recordset.h"
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace importacion {
 
 namespace {
 
-// The counter's text as a whole number; 0 when it holds none.
-qint64 numeroDe(const QString& texto) {
-    const QString t = texto.trimmed();
-    bool ok = false;
-    const qint64 n = t.toLongLong(&ok);
-    if (ok)
-        return n;
-    const double d = t.toDouble(&ok);
-    return ok && std::isfinite(d) && std::fabs(d) < 9e18 ? qint64(std::llround(d)) : 0;
-}
+const QString prefijo = QStringLiteral("PE-");
+// At most this many set aside at once, so a huge file does not hold them all in memory.
+constexpr qint64 maximoApartados = 100000;
 
 } // namespace
 
-ContadorFolios::ContadorFolios(host::Conexion& conexion) : conexion_(conexion) {}
+ContadorFolios::ContadorFolios(host::Conexion& conexion, const QHash<QString, qint64>& porSerie)
+    : conexion_(conexion) {
+    QStringList series = porSerie.keys();
+    if (!porSerie.contains(QString()))
+        series << QString();
+    // The table compares keys without regard to case, so the order does too.
+    std::sort(series.begin(), series.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const QString& serie : series) {
+        Contador& c = contadores_[busca(serie)];
+        c.porDar += porSerie.value(serie);
+    }
+}
+
+ContadorFolios::~ContadorFolios() = default;
 
 int ContadorFolios::busca(const QString& serie) {
     const auto hallado = porSerie_.constFind(serie);
     if (hallado != porSerie_.cend())
         return *hallado;
-    const QString dato = QStringLiteral("PE-") + serie;
     if (antesDeConsultar_)
         antesDeConsultar_();
-    // A series without its row would give folio 1 forever: the row is made here. Making it
-    // first also lets the locking read below find it.
-    conexion_.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES (?, '0') "
-                                     "ON DUPLICATE KEY UPDATE Dato=Dato"),
-                      {dato});
-    auto rs = conexion_.consulta(
-        QStringLiteral("SELECT Dato, Contenido FROM sistema WHERE Dato=? FOR UPDATE"), {dato});
-    Contador c;
-    c.dato = rs->eof() ? dato : rs->texto(0);
-    c.ultimo = rs->eof() || rs->esNulo(1) ? 0 : numeroDe(rs->texto(1));
+    // A series without its row would give folio 1 forever: the row is made here.
+    auto folios = std::make_unique<acumulacion::FoliosSerie>(conexion_, prefijo, serie);
     // Series written differently ("a", "A") may share one row of the table.
     int indice = -1;
-    for (int i = 0; i < contadores_.size(); ++i)
-        if (contadores_[i].dato == c.dato)
+    for (int i = 0; i < int(contadores_.size()); ++i)
+        if (contadores_[i].folios->clave() == folios->clave())
             indice = i;
     if (indice < 0) {
         indice = int(contadores_.size());
-        contadores_.push_back(c);
+        Contador c;
+        c.ultimo = folios->contador();
+        c.folios = std::move(folios);
+        contadores_.push_back(std::move(c));
     }
     porSerie_.insert(serie, indice);
     return indice;
 }
 
-qint32 ContadorFolios::siguiente(const QString& serie) {
-    Contador& c = contadores_[busca(serie)];
+// Exactly as many as expected: looking further could run past the largest folio for
+// nothing.
+void ContadorFolios::aparta(Contador& c) {
     if (c.ultimo >= std::numeric_limits<qint32>::max())
         throw host::ErrorBdD(QStringLiteral("El contador de folios \"%1\" ya llegó al mayor "
                                             "folio posible (%2).")
-                                 .arg(c.dato)
+                                 .arg(c.folios->clave())
                                  .arg(c.ultimo));
-    return qint32(++c.ultimo);
+    if (antesDeConsultar_)
+        antesDeConsultar_();
+    const QVector<qint32> libres =
+        c.folios->libres(c.ultimo + 1, int(std::clamp<qint64>(c.porDar, 1, maximoApartados)));
+    c.apartados.insert(c.apartados.end(), libres.cbegin(), libres.cend());
+}
+
+qint32 ContadorFolios::siguiente(const QString& serie) {
+    Contador& c = contadores_[busca(serie)];
+    if (c.apartados.empty())
+        aparta(c);
+    const qint32 folio = c.apartados.front();
+    c.apartados.pop_front();
+    --c.porDar;
+    c.ultimo = folio;
+    c.dioFolios = true;
+    return folio;
 }
 
 void ContadorFolios::graba() {
     if (antesDeConsultar_)
         antesDeConsultar_();
     for (const Contador& c : contadores_)
-        conexion_.ejecuta(QStringLiteral("UPDATE sistema SET Contenido=? WHERE Dato=?"),
-                          {QString::number(c.ultimo), c.dato});
+        if (c.dioFolios)
+            c.folios->guarda(qint32(c.ultimo));
 }
 
 qint32 ObtenFolio(QString& serie, host::Conexion& conexion) {
     serie = serie.trimmed();
-    ContadorFolios contador(conexion);
+    ContadorFolios contador(conexion, {{serie, 1}});
     const qint32 folio = contador.siguiente(serie);
     contador.graba();
     return folio;

@@ -3,36 +3,56 @@
 #include <QHash>
 #include <QString>
 #include <QVector>
+#include <deque>
 #include <functional>
+#include <memory>
 
+namespace acumulacion {
+class FoliosSerie;
+}
 namespace host {
 class Conexion;
 }
 
 namespace importacion {
 
-// Folio counters of sistema ("PE-" + series) drawn many times in one transaction: each
-// row is created when missing, locked and read once, advanced in memory and written back
-// by graba().
+// Folio counters of sistema ("PE-" + series) drawn many times in one transaction. Each
+// series goes on from its counter, skipping folios that an order of the series already has
+// (the accumulation's rule); the counters stay locked until the transaction ends and
+// graba() stores the last folio given out.
 class ContadorFolios {
 public:
-    explicit ContadorFolios(host::Conexion& conexion);
+    // Locks at once, in one order for every import, the counter of the series without name
+    // and those of the given series (trimmed), with the number of folios each is expected
+    // to need. Since every import takes the series without name first, two imports into
+    // one database queue there instead of deadlocking later. Only locking statements run
+    // here: the orders are first read by siguiente(), so the caller may take further locks
+    // before its transaction's view of the tables is fixed.
+    ContadorFolios(host::Conexion& conexion, const QHash<QString, qint64>& porSerie = {});
+    ~ContadorFolios();
+    ContadorFolios(const ContadorFolios&) = delete;
+    ContadorFolios& operator=(const ContadorFolios&) = delete;
+
     // The next folio of the (already trimmed) series.
     qint32 siguiente(const QString& serie);
     void graba();
-    // Called before each query, so the caller can free the connection first.
+    // Called before each later query, so the caller can free the connection first.
     void antesDeConsultar(std::function<void()> aviso) { antesDeConsultar_ = std::move(aviso); }
 
 private:
     struct Contador {
-        QString dato; // the key as the table holds it
-        qint64 ultimo = 0;
+        std::unique_ptr<acumulacion::FoliosSerie> folios;
+        qint64 ultimo = 0;            // the last folio given out, or the counter's value
+        std::deque<qint32> apartados; // free folios set aside, in order
+        qint64 porDar = 0;            // folios the series is still expected to need
+        bool dioFolios = false;
     };
     int busca(const QString& serie);
+    void aparta(Contador& c);
 
     host::Conexion& conexion_;
     QHash<QString, int> porSerie_;
-    QVector<Contador> contadores_;
+    std::vector<Contador> contadores_;
     std::function<void()> antesDeConsultar_;
 };
 

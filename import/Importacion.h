@@ -4,7 +4,7 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
+#include <QVector>
 
 namespace host {
 class BasesDD;
@@ -24,13 +24,10 @@ struct PedidoImportado {
     QString texto() const;
 };
 
-// progreso counts the orders written, once the whole file has been checked; cancelar is
-// asked before each order, while checking and while writing.
-struct LlamadasImportacion : transferencia::Avance {
-    // Each order as it is written. Nothing is kept until the whole file is in: an order
-    // told here is gone again when the result is not ok.
-    std::function<void(const PedidoImportado&)> pedido;
-};
+// progreso counts the orders written, once the whole file has been checked (from 0 again
+// when the writing is retried); cancelar is asked before each order, while checking and
+// while writing.
+struct LlamadasImportacion : transferencia::Avance {};
 
 struct ResultadoImportacion {
     bool ok = false;
@@ -41,10 +38,14 @@ struct ResultadoImportacion {
     qint64 clientesNuevos = 0;
     qint64 renglonesOmitidos = 0; // line records in front of the first header
     QStringList avisos;
+    // Each order stored, in file order; filled only once the import is confirmed.
+    QVector<PedidoImportado> importados;
 };
 
 // Imports the file: every value is checked first, then everything is written in one
-// transaction, so a refused file or a failure halfway leaves the database as it was.
+// transaction, so a refused file or a failure halfway leaves the database as it was. The
+// writing reads the file again and is undone when its bytes are not those checked; it is
+// tried again, whole, when the server breaks it off for a deadlock or a lock wait.
 // The counts are those of what was stored (0 when nothing was).
 ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archivo,
                                  const QString& carpetaPrograma,
@@ -54,9 +55,9 @@ ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& base
                                  const QString& archivo, const QString& carpetaPrograma,
                                  const LlamadasImportacion& llamadas = {});
 
-// The next folio of a series from its counter "PE-" + serie in sistema, which it advances
-// (creating it when missing). The series is trimmed in place. Inside a transaction the
-// counter stays locked until it ends.
+// The next folio of a series: the first above its counter "PE-" + serie in sistema that no
+// order of the series has; the counter is advanced to it (and created when missing). The
+// series is trimmed in place. Inside a transaction the counter stays locked until it ends.
 qint32 ObtenFolio(QString& serie, host::Conexion& conexion);
 
 } // namespace importacion

@@ -131,10 +131,12 @@ void SubidaPedidos::convierteRenglon(const Registro& r) {
             r.linea);
 }
 
-void SubidaPedidos::revisa(QIODevice& archivo) {
-    transferencia::LectorTransferencia lector(archivo);
+void SubidaPedidos::revisa(QIODevice& archivo,
+                           transferencia::CodificacionArchivo::Tipo codificacion) {
+    transferencia::LectorTransferencia lector(archivo, codificacion);
     Registro r;
     cuentas_ = {};
+    pedidosPorSerie_.clear();
     bool hayEncabezado = false;
     while (lector.siguiente(r)) {
         if (r.encabezado) {
@@ -143,6 +145,7 @@ void SubidaPedidos::revisa(QIODevice& archivo) {
             convierteEncabezado(r);
             hayEncabezado = true;
             ++cuentas_.pedidos;
+            ++pedidosPorSerie_[encabezado_[iSerie].toString()];
         } else if (hayEncabezado) {
             // Lines in front of the first header are skipped, so they need not fit.
             convierteRenglon(r);
@@ -152,15 +155,31 @@ void SubidaPedidos::revisa(QIODevice& archivo) {
         }
     }
     totalPedidos_ = cuentas_.pedidos;
+    digesto_ = lector.digesto();
+    primeraMultibyte_ = lector.primeraLineaMultibyte();
 }
 
-void SubidaPedidos::sube(QIODevice& archivo) {
-    transferencia::LectorTransferencia lector(archivo);
+void SubidaPedidos::sube(QIODevice& archivo,
+                         transferencia::CodificacionArchivo::Tipo codificacion) {
+    transferencia::LectorTransferencia lector(archivo, codificacion);
     Registro r;
+    // Nothing of an earlier, failed run carries over.
     cuentas_ = {};
     hayEncabezado_ = false;
+    importados_.clear();
+    importados_.reserve(totalPedidos_);
+    for (Tanda* t : {&pedidosTanda_, &renglonesTanda_, &clientesTanda_}) {
+        t->filas.clear();
+        t->bytes = 0;
+    }
+    clavesEnTanda_.clear();
+    existencias_.descarta();
+    // Counters first and Ids next, the order every import takes its locks in; nothing is
+    // read without a lock before, so what is read next includes all committed before them.
+    folios_.reset();
+    ids_.reset();
+    folios_ = std::make_unique<ContadorFolios>(conexion_, pedidosPorSerie_);
     ids_ = std::make_unique<ProximoId>(conexion_);
-    folios_ = std::make_unique<ContadorFolios>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
     {
@@ -183,6 +202,8 @@ void SubidaPedidos::sube(QIODevice& archivo) {
             else
                 SubeRenglon(r);
         }
+        if (lector.digesto() != digesto_)
+            throw ArchivoCambiado();
         vacia();
         envio.espera();
     }
@@ -220,8 +241,7 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
     SubeCliente(r);
     ++cuentas_.pedidos;
     llamadas_.informa(cuentas_.pedidos, totalPedidos_);
-    if (llamadas_.pedido)
-        llamadas_.pedido(PedidoImportado{idActual_, serie, folio, r.linea});
+    importados_.push_back(PedidoImportado{idActual_, serie, folio, r.linea});
     if (pedidosTanda_.filas.size() >= pedidosPorTanda || pedidosTanda_.bytes >= bytesPorTanda)
         vacia();
 }

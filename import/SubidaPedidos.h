@@ -6,10 +6,12 @@
 #include "shell/host/Recordset.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <utility>
 
 class QIODevice;
 
@@ -27,7 +29,8 @@ class ProximoId;
 
 // One import of a transfer file, in two passes over it. revisa() reads the whole file and
 // converts every value it would store, writing nothing; sube() reads it again and writes,
-// inside the caller's transaction, in multi-row statements.
+// inside the caller's transaction, in multi-row statements. sube() may run again after a
+// failed transaction: it starts afresh each time.
 class SubidaPedidos {
 public:
     SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas);
@@ -36,12 +39,19 @@ public:
     SubidaPedidos& operator=(const SubidaPedidos&) = delete;
 
     // Throws ErrorTransferencia for the first record the database could not take.
-    void revisa(QIODevice& archivo);
-    void sube(QIODevice& archivo);
+    void revisa(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion);
+    // Throws ArchivoCambiado, before anything is confirmed, when the bytes it read are not
+    // those that revisa() checked.
+    void sube(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion);
 
     // Counts of the last pass (headers, lines, new customers, lines skipped).
     const ResultadoImportacion& cuentas() const { return cuentas_; }
+    // The orders of the last sube(), in file order.
+    QVector<PedidoImportado> tomaImportados() { return std::exchange(importados_, {}); }
+    // First line of the file with a character of more than one byte, read as UTF-8.
+    int primeraLineaMultibyte() const { return primeraMultibyte_; }
     struct Cancelado {};
+    struct ArchivoCambiado {};
 
 private:
     void convierteEncabezado(const transferencia::Registro& r);
@@ -77,6 +87,11 @@ private:
 
     Tanda pedidosTanda_, renglonesTanda_, clientesTanda_;
     QSet<QString> clavesEnTanda_;
+
+    QHash<QString, qint64> pedidosPorSerie_; // counted by revisa()
+    QByteArray digesto_;                     // of the bytes revisa() read
+    int primeraMultibyte_ = 0;
+    QVector<PedidoImportado> importados_;
 
     EnvioSql* envio_ = nullptr; // while sube() runs
     std::unique_ptr<ProximoId> ids_;

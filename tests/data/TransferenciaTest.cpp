@@ -164,8 +164,16 @@ TEST(LectorTransferencia, EndsAtARecordBoundaryAndRefusesAFileCutInsideARecord) 
     QByteArray uno = renglon("\"D\",1");
     EXPECT_EQ(lee(uno.chopped(2)).size(), 1u);
     EXPECT_EQ(lee(uno + "\r\n  \r\n\n").size(), 1u);
-    // A blank line between records is an empty field, as the rules say.
-    EXPECT_EQ(lee("\r\n" + renglon("D").chopped(4) + "\r\n").size(), 1u);
+    // Blank lines in front of, between and behind records are no fields; inside a record a
+    // line end still separates fields like a comma.
+    const QByteArray cabeza = encabezado("\"M\",7");
+    const auto regs = lee("\r\n \t\r\n" + cabeza + "\r\n\r\n" + renglon("\"D\",1\r\n2", 3) +
+                          "\n\r\n" + cabeza + "\r\n");
+    ASSERT_EQ(regs.size(), 3u);
+    EXPECT_EQ(regs[0][1], QStringLiteral("7"));
+    EXPECT_EQ(regs[1][1], QStringLiteral("1"));
+    EXPECT_EQ(regs[1][2], QStringLiteral("2"));
+    EXPECT_EQ(regs[2][0], QStringLiteral("M"));
 
     QByteArray cortado = renglon("\"D\",1") + encabezado("\"M\",2").left(30);
     try {

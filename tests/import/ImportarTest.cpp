@@ -3,6 +3,7 @@
 #include "shell/Comandos.h"
 
 #include <QTextStream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -42,34 +43,36 @@ TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
     EXPECT_EQ(b.valor(QStringLiteral("SELECT MAX(Id) FROM pedidos")), QStringLiteral("1000000002"));
 }
 
-TEST(SubePedidos, EachHeaderDrawsTheNextFolioOfItsTrimmedSeries) {
+TEST(SubePedidos, EachHeaderDrawsTheNextFreeFolioOfItsTrimmedSeries) {
     BaseEmpresa b(QStringLiteral("imfolio"));
     b.conexion().ejecuta(
         QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','41'),('PE-','9')"));
-    QStringList vistos;
-    importacion::LlamadasImportacion llamadas;
-    llamadas.pedido = [&](const importacion::PedidoImportado& p) { vistos << p.texto(); };
-    const auto r = importa(b,
-                           renglon("P1", "1") + encabezado(" A ", "C1") + renglon("P1", "1") +
-                               encabezado("A", "C1") + encabezado("", "C1") +
-                               encabezado("N", "C1") + encabezado("N", "C1"),
-                           llamadas);
+    // Folio A-43 is taken although the counter is below it: it is skipped.
+    b.conexion().ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (100, 'A', 43)"));
+    const auto r = importa(b, renglon("P1", "1") + encabezado(" A ", "C1") + renglon("P1", "1") +
+                                  encabezado("A", "C1") + encabezado("", "C1") +
+                                  encabezado("N", "C1") + encabezado("N", "C1"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
-    EXPECT_EQ(vistos,
-              (QStringList{QStringLiteral("Id 1, folio A-42"), QStringLiteral("Id 2, folio A-43"),
-                           QStringLiteral("Id 3, folio 10"), QStringLiteral("Id 4, folio N-1"),
-                           QStringLiteral("Id 5, folio N-2")}));
+    QStringList vistos;
+    for (const importacion::PedidoImportado& p : r.importados)
+        vistos << p.texto();
+    EXPECT_EQ(
+        vistos,
+        (QStringList{QStringLiteral("Id 101, folio A-42"), QStringLiteral("Id 102, folio A-44"),
+                     QStringLiteral("Id 103, folio 10"), QStringLiteral("Id 104, folio N-1"),
+                     QStringLiteral("Id 105, folio N-2")}));
     // The file's Factura (999) never reaches the table; a missing counter is created.
     EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Serie,'-',Factura) ORDER BY Id) "
-                                     "FROM pedidos")),
-              QStringLiteral("A-42,A-43,-10,N-1,N-2"));
+                                     "FROM pedidos WHERE Id>100")),
+              QStringLiteral("A-42,A-44,-10,N-1,N-2"));
     EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Dato,'=',Contenido) ORDER BY "
                                      "Dato) FROM sistema")),
-              QStringLiteral("PE-=10,PE-A=43,PE-N=2"));
+              QStringLiteral("PE-=10,PE-A=44,PE-N=2"));
     // The line in front of the first header is dropped and counted.
     EXPECT_EQ(r.renglonesOmitidos, 1);
     EXPECT_EQ(r.renglones, 1);
-    EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle WHERE Id=1")), 1);
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle WHERE Id=101")), 1);
 }
 
 TEST(ObtenFolio, TrimsTheSeriesAdvancesItsCounterAndCreatesAMissingOne) {
@@ -164,6 +167,62 @@ TEST(SubePedidos, KeepsQuotedTextsAsWrittenAndStoresTheMarkersValues) {
     EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT_WS('|',Nombre,IFNULL(Telefono,'nulo'),"
                                      "Domicilio,Vence,Subtotal,Afectada,Cancelada) FROM pedidos")),
               QString::fromUtf8("#NULL#|nulo|Peña, ¿sí?|2026-03-04|-150.00|1|0"));
+}
+
+TEST(SubePedidos, ReadsAUtf8FileAsUtf8WithANoticeAndIgnoresBlankLines) {
+    BaseEmpresa b(QStringLiteral("imutf8"));
+    const auto ciudad = [](const QByteArray& texto) {
+        return encabezado("A", "C1", {{12, "\"" + texto + "\""}});
+    };
+    const QByteArray utf8 = ciudad("Le\xC3\xB3n"), ansi = ciudad("Le\xF3n");
+    auto r =
+        importa(b, "\xEF\xBB\xBF\r\n" + utf8 + "\r\n" + renglon("P", "1") + "\r\n \r\n" + utf8);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.pedidos + r.renglones, 3);
+    EXPECT_TRUE(r.avisos.join(' ').contains(QStringLiteral("marca de UTF-8")));
+    r = importa(b, encabezado("A", "C1") + utf8);
+    EXPECT_TRUE(r.avisos.join(' ').contains(QStringLiteral("en la línea 2")));
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Ciudad=?"), {QString::fromUtf8("León")}), 3);
+    // Any byte that is not UTF-8, even 100 KB further, keeps the whole file in the code page;
+    // with the mark, it is refused.
+    r = importa(b, ciudad("\xC3\xB3") + encabezado("A", "C1").repeated(400) + ansi);
+    EXPECT_TRUE(r.ok && r.avisos.isEmpty());
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Ciudad=?"), {QString::fromUtf8("Ã³")}), 1);
+    r = importa(b, "\xEF\xBB\xBF" + utf8 + ansi);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("línea 2 no es UTF-8")))
+        << r.mensaje.toStdString();
+    r = importa(b, "\xFF\xFE" + encabezado("A", "C1"));
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("UTF-16"))) << r.mensaje.toStdString();
+}
+
+TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
+    BaseEmpresa b(QStringLiteral("imcambio"));
+    const QByteArray uno = encabezado("A", "C1") + renglon("P", "1");
+    const QByteArray bytes = uno.repeated(2000); // many read buffers
+    const QString antes = estado(b);
+    QTemporaryDir carpeta;
+    const std::function<void(QFile&)> cambios[] = {
+        [&](QFile& f) { f.resize(uno.size() * 1500); }, // cut between two orders
+        [&](QFile& f) { f.seek(f.size()) ? f.write(uno) : 0; },
+        [&](QFile& f) {
+            f.seek(bytes.indexOf("Calle 1", 1800 * uno.size()) + 6) ? f.write("2") : 0;
+        },
+    };
+    for (const auto& cambia : cambios) {
+        const QString ruta = archivo(carpeta, bytes);
+        importacion::LlamadasImportacion llamadas;
+        // Told of the first order written, once the whole file was checked.
+        llamadas.progreso = [&](qint64 n, qint64) {
+            QFile f(ruta);
+            if (n == 1 && f.open(QIODevice::ReadWrite))
+                cambia(f);
+        };
+        const auto r = SubePedidos(b.conexion(), ruta, carpeta.path(), llamadas);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("cambió mientras")))
+            << r.mensaje.toStdString();
+        EXPECT_EQ(estado(b), antes);
+    }
 }
 
 TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {

@@ -1,0 +1,80 @@
+#include "ArchivoPrueba.h"
+#include "import/Importacion.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+#include <thread>
+
+using importacion::SubePedidos;
+using pruebas::BaseEmpresa;
+using namespace prueba;
+
+TEST(ImportacionesSimultaneas, ThreeImportsIntoOneDatabaseAllGoInWithDistinctIdsAndFolios) {
+    BaseEmpresa b(QStringLiteral("simultaneas"));
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('P',0)"));
+    QTemporaryDir carpeta;
+    QByteArray bytes; // the same customers in every file, and two series
+    for (int i = 0; i < 1500; ++i)
+        bytes += encabezado(i % 2 ? "A" : "", "C" + QByteArray::number(i % 50)) + renglon("P", "1");
+    std::vector<importacion::ResultadoImportacion> r(3);
+    std::vector<std::unique_ptr<host::Conexion>> conexiones;
+    std::vector<std::thread> hilos;
+    for (int k = 0; k < 3; ++k) {
+        conexiones.push_back(pruebas::conecta(b.nombre()));
+        const QString ruta = archivo(carpeta, bytes, QStringLiteral("p%1.txt").arg(k));
+        hilos.emplace_back(
+            [&, k, ruta] { r[k] = SubePedidos(*conexiones[k], ruta, carpeta.path()); });
+    }
+    for (std::thread& h : hilos)
+        h.join();
+    QSet<qint64> ids;
+    for (const auto& una : r) {
+        ASSERT_TRUE(una.ok) << una.mensaje.toStdString();
+        for (const importacion::PedidoImportado& p : una.importados)
+            ids.insert(p.id);
+    }
+    EXPECT_EQ(ids.size(), 4500);
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")) + b.cuenta(QStringLiteral("pedidosdetalle")),
+              9000);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT COUNT(DISTINCT Serie, Factura) FROM pedidos")),
+              QStringLiteral("4500"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT(GROUP_CONCAT(Contenido ORDER BY Dato), ' ', "
+                                     "(SELECT PorVender FROM productos), ' ', (SELECT COUNT(*) "
+                                     "FROM clientes)) FROM sistema")),
+              QStringLiteral("2250,2250 4500.0000 50"));
+}
+
+TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLastTry) {
+    BaseEmpresa b(QStringLiteral("reintento"));
+    QTemporaryDir carpeta;
+    const QString ruta =
+        archivo(carpeta, encabezado("A", "C1") + renglon("P", "1") + encabezado("A", "C2"));
+    auto importador = pruebas::conecta(b.nombre());
+    importador->ejecuta(QStringLiteral("SET SESSION innodb_lock_wait_timeout=1"));
+    auto otro = pruebas::conecta(b.nombre());
+    otro->ejecuta(QStringLiteral("INSERT INTO sistema VALUES ('PE-A','0')"));
+    const auto ocupa = [&] {
+        otro->iniciaTransaccion();
+        otro->consulta(QStringLiteral("SELECT * FROM sistema WHERE Dato='PE-A' FOR UPDATE"));
+    };
+    // Busy for longer than one wait: a later try goes in, and its orders are told once.
+    ocupa();
+    std::thread suelta([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        otro->confirma();
+    });
+    auto r = SubePedidos(*importador, ruta, carpeta.path());
+    suelta.join();
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    ASSERT_EQ(r.importados.size(), 2);
+    EXPECT_EQ(r.importados[1].texto(), QStringLiteral("Id 2, folio A-2"));
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")) + b.cuenta(QStringLiteral("pedidosdetalle")), 3);
+
+    const QString antes = estado(b);
+    ocupa();
+    r = SubePedidos(*importador, ruta, carpeta.path());
+    otro->confirma();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se intentó 4 veces")))
+        << r.mensaje.toStdString();
+    EXPECT_EQ(estado(b), antes);
+}
