@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/CodificacionArchivo.h"
-#include "data/DigestoEnParalelo.h"
+#include "data/Sha256.h"
 
 #include <QByteArray>
 #include <QString>
@@ -67,7 +67,7 @@ private:
     bool alInicio_ = true;
     bool conMarca_ = false;
     int primeraMultibyte_ = 0;
-    DigestoEnParalelo digesto_;
+    Sha256 digesto_;
     bool comillasAbiertas_ = false; // the last field hit the end of the file inside quotes
     QByteArray campo_;
 };

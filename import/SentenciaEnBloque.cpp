@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QStringEncoder>
 #include <mysql.h>
 #include <vector>
 
@@ -35,6 +36,17 @@ void agregaTexto(QByteArray& destino, const QVariant& v) {
     case QMetaType::QByteArray:
         destino += v.toByteArray();
         return;
+    case QMetaType::QString: {
+        // Most values are texts: encoded straight into the column's buffer, without the
+        // copies a conversion through toString() and toUtf8() would make.
+        const QString& texto = *static_cast<const QString*>(v.constData());
+        const qsizetype antes = destino.size();
+        destino.resize(antes + texto.size() * 3);
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        char* fin = utf8.appendToBuffer(destino.data() + antes, texto);
+        destino.truncate(fin - destino.constData());
+        return;
+    }
     default:
         destino += v.toString().toUtf8();
     }
