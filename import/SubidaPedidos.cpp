@@ -146,9 +146,13 @@ void SubidaPedidos::revisa(QIODevice& archivo,
             hayEncabezado = true;
             ++cuentas_.pedidos;
             ++pedidosPorSerie_[encabezado_[iSerie].toString()];
+            // Values checked here are not kept: letting them go lets the reader decode the
+            // next record into the same memory.
+            encabezado_.fill(QVariant());
         } else if (hayEncabezado) {
             // Lines in front of the first header are skipped, so they need not fit.
             convierteRenglon(r);
+            renglon_.fill(QVariant());
             ++cuentas_.renglones;
         } else {
             ++cuentas_.renglonesOmitidos;
