@@ -1,0 +1,403 @@
+#include "data/Bitacora.h"
+
+#include "shell/host/Conexion.h"
+#include "shell/host/Fechas.h"
+#include "shell/host/Recordset.h"
+
+#include <QSysInfo>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace bitacora {
+
+using host::Conexion;
+using host::ErrorBdD;
+
+namespace {
+
+// Multi-row inserts stay well below the server's packet limit.
+constexpr qsizetype tamanoSentencia = 1 << 20;
+
+// How the tables hold the operation and the outcome: plain words that stay the same
+// whatever the program shows.
+const char* codigo(Operacion o) {
+    switch (o) {
+    case Operacion::Acumulacion:
+        return "acumulacion";
+    case Operacion::Exportacion:
+        return "exportacion";
+    case Operacion::Importacion:
+        return "importacion";
+    }
+    return "";
+}
+
+const char* codigo(Desenlace d) {
+    switch (d) {
+    case Desenlace::EnCurso:
+        return "encurso";
+    case Desenlace::Hecho:
+        return "hecha";
+    case Desenlace::Fallido:
+        return "fallida";
+    case Desenlace::Cancelado:
+        return "cancelada";
+    }
+    return "";
+}
+
+Operacion operacionDe(const QString& c) {
+    if (c == QLatin1String("exportacion"))
+        return Operacion::Exportacion;
+    if (c == QLatin1String("importacion"))
+        return Operacion::Importacion;
+    return Operacion::Acumulacion;
+}
+
+Desenlace desenlaceDe(const QString& c) {
+    if (c == QLatin1String("hecha"))
+        return Desenlace::Hecho;
+    if (c == QLatin1String("fallida"))
+        return Desenlace::Fallido;
+    if (c == QLatin1String("cancelada"))
+        return Desenlace::Cancelado;
+    return Desenlace::EnCurso;
+}
+
+QString usuarioSistema() {
+    QString usuario = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+#ifdef Q_OS_UNIX
+    if (usuario.isEmpty())
+        if (const passwd* p = getpwuid(geteuid()))
+            usuario = QString::fromLocal8Bit(p->pw_name);
+#endif
+    return usuario;
+}
+
+QVariant opcional(const std::optional<QDate>& f) {
+    return f ? QVariant(*f) : QVariant();
+}
+
+// Errors that mean "this user may not keep a journal here", as opposed to a failing server.
+bool esPermiso(const ErrorBdD& e) {
+    switch (e.codigo()) {
+    case 1044: // access denied to the database
+    case 1142: // command denied on the table
+    case 1227: // a privilege is missing
+    case 1290: // the server runs read-only
+    case 1036: // the table is read-only
+        return true;
+    default:
+        return false;
+    }
+}
+
+const QString columnasPedido = QStringLiteral(
+    "Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, IdNuevo, PedidoNuevo");
+
+} // namespace
+
+QString texto(Operacion operacion) {
+    switch (operacion) {
+    case Operacion::Acumulacion:
+        return QStringLiteral("Acumulación");
+    case Operacion::Exportacion:
+        return QStringLiteral("Exportación");
+    case Operacion::Importacion:
+        return QStringLiteral("Importación");
+    }
+    return {};
+}
+
+QString texto(Desenlace desenlace) {
+    switch (desenlace) {
+    case Desenlace::EnCurso:
+        return QStringLiteral("En curso");
+    case Desenlace::Hecho:
+        return QStringLiteral("Hecha");
+    case Desenlace::Fallido:
+        return QStringLiteral("Falló");
+    case Desenlace::Cancelado:
+        return QStringLiteral("Cancelada");
+    }
+    return {};
+}
+
+QString Parametros::texto() const {
+    QStringList partes;
+    if (desde && hasta)
+        partes << QStringLiteral("del %1 al %2")
+                      .arg(host::Fechas::aTextoCorto(*desde), host::Fechas::aTextoCorto(*hasta));
+    else if (desde)
+        partes << QStringLiteral("desde el %1").arg(host::Fechas::aTextoCorto(*desde));
+    else if (hasta)
+        partes << QStringLiteral("hasta el %1").arg(host::Fechas::aTextoCorto(*hasta));
+    if (serie)
+        partes << (serie->isEmpty() ? QStringLiteral("serie sin nombre")
+                                    : QStringLiteral("serie %1").arg(*serie));
+    if (primerFolio)
+        partes << QStringLiteral("desde el folio %1").arg(*primerFolio);
+    if (!archivo.isEmpty())
+        partes << QStringLiteral("archivo %1").arg(archivo);
+    if (!destino.isEmpty())
+        partes << QStringLiteral("destino %1").arg(destino);
+    QString t = partes.join(QStringLiteral(", "));
+    if (!t.isEmpty())
+        t[0] = t[0].toUpper();
+    return t;
+}
+
+QString Bitacora::tablaCorridas() {
+    return QStringLiteral("acumulapedidos_corridas");
+}
+QString Bitacora::tablaPedidos() {
+    return QStringLiteral("acumulapedidos_pedidos");
+}
+QString Bitacora::tablaHuellas() {
+    return QStringLiteral("acumulapedidos_huellas");
+}
+
+void Bitacora::creaTablas(Conexion& conexion) {
+    // Asked first: creating a table commits whatever is open and, on a cluster, pauses
+    // every node, so it is done only when a table is missing.
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
+                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?)"),
+        {tablaCorridas(), tablaPedidos(), tablaHuellas()});
+    QStringList hay;
+    for (; !rs->eof(); rs->MoveNext())
+        hay << rs->texto(0).toLower();
+    rs.reset();
+    const QString motor = QStringLiteral(") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4");
+    if (!hay.contains(tablaCorridas()))
+        conexion.ejecuta(
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS %1 ("
+                "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                "Operacion VARCHAR(16) NOT NULL, "
+                "Inicio DATETIME NOT NULL, Fin DATETIME NULL, "
+                "UsuarioSistema VARCHAR(128) NOT NULL DEFAULT '', "
+                "Equipo VARCHAR(255) NOT NULL DEFAULT '', "
+                "UsuarioBdD VARCHAR(255) NOT NULL DEFAULT '', "
+                "Desde DATE NULL, Hasta DATE NULL, Serie VARCHAR(64) NULL, "
+                "PrimerFolio INT NULL, Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                "Destino VARCHAR(1024) NOT NULL DEFAULT '', "
+                "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, "
+                "Pedidos BIGINT NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, "
+                "Clientes BIGINT NOT NULL DEFAULT 0, KEY idx_inicio (Inicio)")
+                .arg(tablaCorridas()) +
+            motor);
+    if (!hay.contains(tablaPedidos()))
+        conexion.ejecuta(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+                           "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                           "Corrida BIGINT NOT NULL, "
+                           "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                           "IdOrigen BIGINT NULL, "
+                           "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                           "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                           "Linea INT NULL, Huella CHAR(64) NULL, IdNuevo BIGINT NULL, "
+                           "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
+                           "KEY idx_corrida (Corrida), KEY idx_huella (Huella)")
+                .arg(tablaPedidos()) +
+            motor);
+    if (!hay.contains(tablaHuellas()))
+        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+                                        "Huella CHAR(64) NOT NULL PRIMARY KEY, "
+                                        "PrimeraCorrida BIGINT NOT NULL, "
+                                        "UltimaCorrida BIGINT NOT NULL, "
+                                        "Veces INT NOT NULL DEFAULT 1")
+                             .arg(tablaHuellas()) +
+                         motor);
+}
+
+Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& parametros)
+    : conexion_(conexion) {
+    try {
+        creaTablas(conexion_);
+        conexion_.ejecuta(
+            QStringLiteral(
+                "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
+                "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
+                "Desenlace) VALUES (?, NOW(), ?, ?, CURRENT_USER(), ?, ?, ?, ?, ?, ?, ?)")
+                .arg(tablaCorridas()),
+            {QLatin1String(codigo(operacion)), usuarioSistema(), QSysInfo::machineHostName(),
+             opcional(parametros.desde), opcional(parametros.hasta),
+             parametros.serie ? QVariant(*parametros.serie) : QVariant(),
+             parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
+             parametros.archivo, parametros.destino, QLatin1String(codigo(Desenlace::EnCurso))});
+        corrida_ = qint64(conexion_.ultimoId());
+    } catch (const ErrorBdD& e) {
+        if (!esPermiso(e))
+            throw;
+        aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
+                                "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
+                                "escribir sus tablas (%3, %4). La operación se hace de todos "
+                                "modos.\n%5")
+                     .arg(conexion_.base(), conexion_.parametros().usuario, tablaCorridas(),
+                          tablaPedidos(), e.mensaje());
+    }
+}
+
+Bitacora::~Bitacora() {
+    if (activa() && !cerrada_)
+        cierra(Desenlace::Fallido,
+               QStringLiteral("La operación terminó sin informar su resultado."), {});
+}
+
+void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
+    if (!activa() || pedidos.isEmpty())
+        return;
+    const QByteArray inicio =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tablaPedidos(), columnasPedido).toUtf8();
+    QByteArray sql = inicio;
+    bool hayFilas = false;
+    for (const PedidoAnotado& p : pedidos) {
+        if (hayFilas)
+            sql += ',';
+        sql += '(';
+        const QVariantList valores{corrida_,
+                                   p.baseOrigen,
+                                   p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
+                                   p.pedidoOrigen,
+                                   p.archivo,
+                                   p.linea ? QVariant(p.linea) : QVariant(),
+                                   p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
+                                   p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
+                                   p.pedidoNuevo};
+        for (qsizetype i = 0; i < valores.size(); ++i) {
+            if (i)
+                sql += ',';
+            conexion.agregaLiteral(sql, valores[i]);
+        }
+        sql += ')';
+        hayFilas = true;
+        if (sql.size() >= tamanoSentencia) {
+            conexion.ejecutaCrudo(sql);
+            sql = inicio;
+            hayFilas = false;
+        }
+    }
+    if (hayFilas)
+        conexion.ejecutaCrudo(sql);
+}
+
+void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
+    if (!activa() || cerrada_)
+        return;
+    cerrada_ = true;
+    const QString sql = QStringLiteral("UPDATE %1 SET Fin=NOW(), Desenlace=?, Mensaje=?, "
+                                       "Pedidos=?, Renglones=?, Clientes=? WHERE Id=?")
+                            .arg(tablaCorridas());
+    const QVariantList valores{QLatin1String(codigo(desenlace)),
+                               mensaje,
+                               cuentas.pedidos,
+                               cuentas.renglones,
+                               cuentas.clientes,
+                               corrida_};
+    try {
+        conexion_.ejecuta(sql, valores);
+        return;
+    } catch (const ErrorBdD& e) {
+        if (!e.conexionPerdida())
+            return;
+    }
+    // The run ended because the server went away: its outcome is told on a new connection
+    // when the server is back.
+    try {
+        Conexion::abrir(conexion_.parametros())->ejecuta(sql, valores);
+    } catch (const ErrorBdD&) {
+    }
+}
+
+QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDate>& desde,
+                                    const std::optional<QDate>& hasta,
+                                    const std::optional<Operacion>& operacion) {
+    QString condicion = QStringLiteral("1=1");
+    QVariantList valores;
+    if (desde) {
+        condicion += QStringLiteral(" AND Inicio>=?");
+        valores << QDateTime(*desde, QTime(0, 0));
+    }
+    if (hasta) {
+        condicion += QStringLiteral(" AND Inicio<?");
+        valores << QDateTime(hasta->addDays(1), QTime(0, 0));
+    }
+    if (operacion) {
+        condicion += QStringLiteral(" AND Operacion=?");
+        valores << QLatin1String(codigo(*operacion));
+    }
+    std::unique_ptr<host::Recordset> rs;
+    try {
+        rs = conexion.consulta(
+            QStringLiteral("SELECT Id, Operacion, Inicio, Fin, UsuarioSistema, Equipo, UsuarioBdD, "
+                           "Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, Desenlace, "
+                           "Mensaje, Pedidos, Renglones, Clientes FROM %1 WHERE %2 "
+                           "ORDER BY Inicio DESC, Id DESC")
+                .arg(tablaCorridas(), condicion),
+            valores);
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() == 1146) // no journal in this database yet
+            return {};
+        throw;
+    }
+    QVector<Corrida> salida;
+    for (; !rs->eof(); rs->MoveNext()) {
+        Corrida c;
+        c.id = rs->entero(0);
+        c.base = conexion.base();
+        c.operacion = operacionDe(rs->texto(1));
+        c.inicio = rs->valor(2).toDateTime();
+        c.fin = rs->valor(3).toDateTime();
+        c.usuarioSistema = rs->texto(4);
+        c.equipo = rs->texto(5);
+        c.usuarioBdD = rs->texto(6);
+        if (!rs->esNulo(7))
+            c.parametros.desde = rs->fecha(7);
+        if (!rs->esNulo(8))
+            c.parametros.hasta = rs->fecha(8);
+        if (!rs->esNulo(9))
+            c.parametros.serie = rs->texto(9);
+        if (!rs->esNulo(10))
+            c.parametros.primerFolio = qint32(rs->entero(10));
+        c.parametros.archivo = rs->texto(11);
+        c.parametros.destino = rs->texto(12);
+        c.desenlace = desenlaceDe(rs->texto(13));
+        c.mensaje = rs->texto(14);
+        c.cuentas = {rs->entero(15), rs->entero(16), rs->entero(17)};
+        salida.push_back(c);
+    }
+    return salida;
+}
+
+QVector<PedidoAnotado> Bitacora::pedidos(Conexion& conexion, qint64 corrida) {
+    std::unique_ptr<host::Recordset> rs;
+    try {
+        rs = conexion.consulta(QStringLiteral("SELECT %1 FROM %2 WHERE Corrida=? ORDER BY Id")
+                                   .arg(columnasPedido, tablaPedidos()),
+                               {corrida});
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() == 1146)
+            return {};
+        throw;
+    }
+    QVector<PedidoAnotado> salida;
+    for (; !rs->eof(); rs->MoveNext()) {
+        PedidoAnotado p;
+        p.baseOrigen = rs->texto(1);
+        p.idOrigen = rs->entero(2);
+        p.pedidoOrigen = rs->texto(3);
+        p.archivo = rs->texto(4);
+        p.linea = int(rs->entero(5));
+        p.huella = rs->texto(6);
+        p.idNuevo = rs->entero(7);
+        p.pedidoNuevo = rs->texto(8);
+        salida.push_back(p);
+    }
+    return salida;
+}
+
+} // namespace bitacora

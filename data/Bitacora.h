@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace host {
+class Conexion;
+}
+
+// The operations journal: which runs of the program wrote what, kept in tables of our own
+// in the company database each run writes to.
+namespace bitacora {
+
+enum class Operacion { Acumulacion, Exportacion, Importacion };
+enum class Desenlace { EnCurso, Hecho, Fallido, Cancelado };
+
+// "Acumulación", "Exportación", "Importación".
+QString texto(Operacion operacion);
+// "En curso" (a run still going, or one that ended without closing its entry), "Hecha",
+// "Falló", "Cancelada".
+QString texto(Desenlace desenlace);
+
+// What the user asked of a run; members left empty do not apply to the operation.
+struct Parametros {
+    std::optional<QDate> desde;
+    std::optional<QDate> hasta;
+    std::optional<QString> serie;
+    std::optional<qint32> primerFolio;
+    QString archivo;
+    QString destino;
+    // "Del 01/03/2026 al 31/03/2026, serie A, desde el folio 100", for lists and reports.
+    QString texto() const;
+};
+
+struct Cuentas {
+    qint64 pedidos = 0;
+    qint64 renglones = 0;
+    qint64 clientes = 0; // customers created (import)
+};
+
+// One order of a run: where it came from and where it went.
+//  - accumulation: baseOrigen, idOrigen, pedidoOrigen → idNuevo, pedidoNuevo;
+//  - import: archivo, linea (of its header), huella → idNuevo, pedidoNuevo;
+//  - export: idOrigen, pedidoOrigen → archivo.
+struct PedidoAnotado {
+    QString baseOrigen;
+    qint64 idOrigen = 0;
+    QString pedidoOrigen; // "B-1520", or "1520" in the series without name
+    QString archivo;
+    int linea = 0;
+    QString huella; // SHA-256 of the order's records, in hex
+    qint64 idNuevo = 0;
+    QString pedidoNuevo;
+};
+
+// A run as the journal holds it.
+struct Corrida {
+    qint64 id = 0;
+    QString base; // the database whose journal holds it
+    Operacion operacion = Operacion::Acumulacion;
+    QDateTime inicio;
+    QDateTime fin; // invalid while in course
+    QString usuarioSistema;
+    QString equipo;
+    QString usuarioBdD;
+    Parametros parametros;
+    Desenlace desenlace = Desenlace::EnCurso;
+    QString mensaje;
+    Cuentas cuentas;
+};
+
+// The journal entry of one run. Created when the run starts, it writes the run's row at
+// once (outside any transaction: a run that fails or is cancelled keeps its entry); the
+// orders' rows are written by anota() inside the caller's own transactions, so they are
+// stored exactly when the orders they describe are; cierra() records the outcome.
+//
+// When the journal cannot be kept in that database (no right to create or write its
+// tables), the run goes on without it: activa() is false and aviso() says why, in Spanish.
+class Bitacora {
+public:
+    // conexion must not be inside a transaction.
+    Bitacora(host::Conexion& conexion, Operacion operacion, const Parametros& parametros);
+    ~Bitacora();
+    Bitacora(const Bitacora&) = delete;
+    Bitacora& operator=(const Bitacora&) = delete;
+
+    bool activa() const { return corrida_ > 0; }
+    const QString& aviso() const { return aviso_; }
+    qint64 corrida() const { return corrida_; }
+
+    // Adds the orders' rows through conexion (the connection of the caller's transaction,
+    // on the same database). Throws host::ErrorBdD like any other write of that transaction.
+    void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
+
+    // Records the end of the run (at most once; a run never closed is recorded as failed
+    // when the entry is destroyed). Never throws: when the connection is gone a new one is
+    // tried, and when that fails too the entry stays "En curso".
+    void cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas);
+
+    // Creates the journal's tables where missing. Throws host::ErrorBdD when it cannot.
+    static void creaTablas(host::Conexion& conexion);
+
+    // Runs of the journal in conexion's database that started within the dates (either end
+    // may be open), of one operation or of all, newest first. Empty when the database has
+    // no journal.
+    static QVector<Corrida> corridas(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                     const std::optional<QDate>& hasta,
+                                     const std::optional<Operacion>& operacion = {});
+    // The orders of one run, in the order they were written.
+    static QVector<PedidoAnotado> pedidos(host::Conexion& conexion, qint64 corrida);
+
+    // Names of the journal's tables: a prefix the host system's tables never carry.
+    static QString tablaCorridas();
+    static QString tablaPedidos();
+    // The register of imported orders: one row per order fingerprint (Huella, the hex
+    // SHA-256), with the run that first brought it in (PrimeraCorrida), the last one
+    // (UltimaCorrida) and how many times it was imported (Veces). Its key on Huella lets
+    // two imports of one file at once collide instead of both passing.
+    static QString tablaHuellas();
+
+private:
+    host::Conexion& conexion_;
+    qint64 corrida_ = 0;
+    QString aviso_;
+    bool cerrada_ = false;
+};
+
+} // namespace bitacora

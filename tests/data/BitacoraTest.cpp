@@ -1,0 +1,101 @@
+#include "data/Bitacora.h"
+
+#include "support/ServidorPruebas.h"
+
+#include <gtest/gtest.h>
+
+using bitacora::Bitacora;
+using bitacora::Desenlace;
+using bitacora::Operacion;
+
+namespace {
+
+bitacora::PedidoAnotado acumulado(qint64 idOrigen, qint64 idNuevo) {
+    bitacora::PedidoAnotado p;
+    p.baseOrigen = QStringLiteral("empresa2");
+    p.idOrigen = idOrigen;
+    p.pedidoOrigen = QStringLiteral("B-%1").arg(idOrigen);
+    p.idNuevo = idNuevo;
+    p.pedidoNuevo = QStringLiteral("A-%1").arg(idNuevo);
+    return p;
+}
+
+} // namespace
+
+// The run's row outlives a rolled-back transaction; its orders' rows are stored exactly when
+// the transaction that carries them commits; the outcome, counts and parameters read back.
+TEST(Bitacora, OrdersFollowTheirTransactionAndTheRunKeepsItsOutcome) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacora"));
+    host::Conexion& c = base.conexion();
+    bitacora::Parametros parametros;
+    parametros.desde = QDate(2026, 3, 1);
+    parametros.hasta = QDate(2026, 3, 31);
+    parametros.serie = QStringLiteral("A");
+    parametros.primerFolio = 100;
+    {
+        Bitacora b(c, Operacion::Acumulacion, parametros);
+        ASSERT_TRUE(b.activa()) << b.aviso().toStdString();
+        {
+            host::Transaccion t(c);
+            b.anota(c, {acumulado(1, 10)});
+        } // rolled back
+        {
+            host::Transaccion t(c);
+            b.anota(c, {acumulado(2, 11), acumulado(3, 12)});
+            t.confirma();
+        }
+        b.cierra(Desenlace::Hecho, QStringLiteral("Se generaron 2 pedidos."), {2, 5, 0});
+    }
+    { Bitacora fallida(c, Operacion::Importacion, {}); } // never closed: a failure
+
+    const auto todas = Bitacora::corridas(c, {}, {});
+    ASSERT_EQ(todas.size(), 2);
+    EXPECT_EQ(todas[0].operacion, Operacion::Importacion); // newest first
+    EXPECT_EQ(todas[0].desenlace, Desenlace::Fallido);
+    const bitacora::Corrida& r = todas[1];
+    EXPECT_EQ(r.desenlace, Desenlace::Hecho);
+    EXPECT_EQ(r.mensaje, QStringLiteral("Se generaron 2 pedidos."));
+    EXPECT_EQ(r.cuentas.pedidos, 2);
+    EXPECT_EQ(r.cuentas.renglones, 5);
+    EXPECT_TRUE(r.fin.isValid());
+    EXPECT_EQ(r.parametros.texto(),
+              QStringLiteral("Del 01/03/2026 al 31/03/2026, serie A, desde el folio 100"));
+    EXPECT_FALSE(r.usuarioBdD.isEmpty());
+
+    const auto pedidos = Bitacora::pedidos(c, r.id);
+    ASSERT_EQ(pedidos.size(), 2);
+    EXPECT_EQ(pedidos[0].pedidoOrigen, QStringLiteral("B-2"));
+    EXPECT_EQ(pedidos[1].idNuevo, 12);
+
+    const auto soloAcumulaciones =
+        Bitacora::corridas(c, QDate::currentDate(), QDate::currentDate(), Operacion::Acumulacion);
+    ASSERT_EQ(soloAcumulaciones.size(), 1);
+    EXPECT_EQ(soloAcumulaciones[0].id, r.id);
+    EXPECT_TRUE(Bitacora::corridas(c, QDate::currentDate().addDays(1), {}).isEmpty());
+}
+
+// A user who may change the orders but not create tables still runs the operation: the
+// journal is off and the reason is given. Reading a database without a journal gives nothing.
+TEST(Bitacora, WithoutTheRightToCreateItsTablesTheRunGoesOnWithoutIt) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacorasin"));
+    const QString usuario = base.nombre().right(30);
+    auto admin = pruebas::conecta();
+    admin->ejecuta(QStringLiteral("CREATE USER ?@'%' IDENTIFIED BY 'clave'"), {usuario});
+    admin->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
+                       .arg(host::Conexion::identificador(base.nombre())),
+                   {usuario});
+    host::ParametrosConexion p = pruebas::parametros(base.nombre());
+    p.usuario = usuario;
+    p.password = QStringLiteral("clave");
+    {
+        auto c = host::Conexion::abrir(p);
+        Bitacora b(*c, Operacion::Exportacion, {});
+        EXPECT_FALSE(b.activa());
+        EXPECT_TRUE(b.aviso().contains(QStringLiteral("no tiene permiso")))
+            << b.aviso().toStdString();
+        b.anota(*c, {acumulado(1, 2)}); // does nothing
+        b.cierra(Desenlace::Hecho, {}, {});
+        EXPECT_TRUE(Bitacora::corridas(*c, {}, {}).isEmpty());
+    }
+    admin->ejecuta(QStringLiteral("DROP USER ?@'%'"), {usuario});
+}
