@@ -4,13 +4,12 @@
 #include "data/FormatoTransferencia.h"
 #include "import/ContadorFolios.h"
 #include "import/ConversionCampo.h"
-#include "import/EnvioSql.h"
 #include "import/InsercionEnBloque.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
-#include <QScopeGuard>
+#include <span>
 #include <utility>
 
 using transferencia::Campo;
@@ -38,6 +37,7 @@ constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enE
               iTelefono2 = enEncabezado(37), iTelefono3 = enEncabezado(38),
               iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
 constexpr int iProducto = 2, iCantidad = 4; // in the line values
+constexpr int columnasPedido = 35;          // Id, Factura and header fields 3 to 35
 
 // A new customer: its columns and where each value comes from in the header values.
 struct ValorCliente {
@@ -88,14 +88,22 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     QVector<int> posClientes;
     columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
 
-    pedidosTanda_.destino = std::make_unique<InsercionEnBloque>(
-        pedidos_->inicioInsercion(posPedidos), int(posPedidos.size()));
-    renglonesTanda_.destino = std::make_unique<InsercionEnBloque>(
-        renglones_->inicioInsercion(posRenglones), int(posRenglones.size()));
+    const auto tanda = [](QByteArray inicio, qsizetype columnas, QByteArray fin = {}) {
+        return std::make_unique<Tanda>(
+            std::make_unique<InsercionEnBloque>(std::move(inicio), int(columnas), std::move(fin)),
+            int(columnas));
+    };
+    pedidosTanda_ = tanda(pedidos_->inicioInsercion(posPedidos), posPedidos.size());
+    renglonesTanda_ = tanda(renglones_->inicioInsercion(posRenglones), posRenglones.size());
     // Customers that exist already are left as they are.
-    clientesTanda_.destino = std::make_unique<InsercionEnBloque>(
-        clientes_->inicioInsercion(posClientes), int(posClientes.size()),
-        " ON DUPLICATE KEY UPDATE Clave=Clave");
+    clientesTanda_ = tanda(clientes_->inicioInsercion(posClientes), posClientes.size(),
+                           " ON DUPLICATE KEY UPDATE Clave=Clave");
+    for (int n = 3; n <= transferencia::camposEncabezado; ++n)
+        nombresEncabezado_ << nombreCampo(true, n);
+    for (int n = 2; n <= transferencia::camposRenglon; ++n)
+        nombresRenglon_ << nombreCampo(false, n);
+    for (const host::Columna& c : std::as_const(columnasClienteNuevo_))
+        nombresClienteNuevo_ << QStringLiteral("%1 del cliente nuevo").arg(c.nombre);
     encabezado_.resize(transferencia::camposEncabezado);
     renglon_.resize(transferencia::camposRenglon);
     clienteNuevo_.resize(int(std::size(clienteNuevo)));
@@ -103,15 +111,19 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
 
 SubidaPedidos::~SubidaPedidos() = default;
 
+SubidaPedidos::Tanda::Tanda(std::unique_ptr<InsercionEnBloque> destino, int columnas)
+    : destino(std::move(destino)), filas(columnas) {}
+
 void SubidaPedidos::convierteEncabezado(const Registro& r) {
     for (int n = 3; n <= transferencia::camposEncabezado; ++n) {
         const host::Columna& c = n <= 35 ? columnasEncabezado_[n - 3] : columnasCliente_[n - 36];
         if (n == 3) {
             Campo serie = r.campos[n - 1];
             serie.valor = serie.valor.trimmed();
-            encabezado_[n - 1] = convierteCampo(c, serie, r.linea, nombreCampo(true, n));
+            encabezado_[n - 1] = convierteCampo(c, serie, r.linea, nombresEncabezado_[n - 3]);
         } else {
-            encabezado_[n - 1] = convierteCampo(c, r.campos[n - 1], r.linea, nombreCampo(true, n));
+            encabezado_[n - 1] =
+                convierteCampo(c, r.campos[n - 1], r.linea, nombresEncabezado_[n - 3]);
         }
     }
 }
@@ -119,7 +131,7 @@ void SubidaPedidos::convierteEncabezado(const Registro& r) {
 void SubidaPedidos::convierteRenglon(const Registro& r) {
     for (int n = 2; n <= transferencia::camposRenglon; ++n)
         renglon_[n - 1] = convierteCampo(columnasRenglon_[n - 2], r.campos[n - 1], r.linea,
-                                         nombreCampo(false, n));
+                                         nombresRenglon_[n - 2]);
     // The quantity is also added to the product's stock, so it must be a number there too.
     const Campo& cantidad = r.campos[iCantidad];
     if (!AcumuladoExistencias::leeCantidad(cantidad.valor, cantidad_))
@@ -172,10 +184,8 @@ void SubidaPedidos::sube(QIODevice& archivo,
     hayEncabezado_ = false;
     importados_.clear();
     importados_.reserve(totalPedidos_);
-    for (Tanda* t : {&pedidosTanda_, &renglonesTanda_, &clientesTanda_}) {
-        t->filas.clear();
-        t->bytes = 0;
-    }
+    for (Tanda* t : {pedidosTanda_.get(), renglonesTanda_.get(), clientesTanda_.get()})
+        t->filas.vacia();
     clavesEnTanda_.clear();
     existencias_.descarta();
     // Counters first and Ids next, the order every import takes its locks in; nothing is
@@ -186,31 +196,15 @@ void SubidaPedidos::sube(QIODevice& archivo,
     ids_ = std::make_unique<ProximoId>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
-    {
-        // Batches go to the server from another thread while the next ones are read; any
-        // other use of the connection first waits for them.
-        EnvioSql envio(conexion_);
-        const auto libera = [&envio] { envio.espera(); };
-        envio_ = &envio;
-        ids_->antesDeConsultar(libera);
-        folios_->antesDeConsultar(libera);
-        // Unhooked before the sender goes, however the block is left.
-        const auto desengancha = qScopeGuard([this] {
-            envio_ = nullptr;
-            ids_->antesDeConsultar({});
-            folios_->antesDeConsultar({});
-        });
-        while (lector.siguiente(r)) {
-            if (r.encabezado)
-                SubeEncabezado(r);
-            else
-                SubeRenglon(r);
-        }
-        if (lector.digesto() != digesto_)
-            throw ArchivoCambiado();
-        vacia();
-        envio.espera();
+    while (lector.siguiente(r)) {
+        if (r.encabezado)
+            SubeEncabezado(r);
+        else
+            SubeRenglon(r);
     }
+    if (lector.digesto() != digesto_)
+        throw ArchivoCambiado();
+    vacia();
     existencias_.graba(conexion_);
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
@@ -219,15 +213,6 @@ void SubidaPedidos::sube(QIODevice& archivo,
 qint64 SubidaPedidos::cuentaClientes() {
     auto rs = conexion_.consulta(QStringLiteral("SELECT COUNT(*) FROM clientes"));
     return rs->entero(0);
-}
-
-void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
-                               const Registro& registro) {
-    tanda.filas.push_back(valores);
-    // What the row takes in the statement, from the record it comes from: at most three
-    // bytes per character, plus room for each value's quotes and separator.
-    for (const Campo& campo : registro.campos)
-        tanda.bytes += campo.valor.size() * 3 + 4;
 }
 
 void SubidaPedidos::SubeEncabezado(const Registro& r) {
@@ -240,13 +225,16 @@ void SubidaPedidos::SubeEncabezado(const Registro& r) {
     const qint32 folio = folios_->siguiente(serie);
     encabezado_[0] = idActual_;
     encabezado_[1] = folio;
-    // The header's 35 columns: Id, Factura and fields 3 to 35.
-    agregaFila(pedidosTanda_, encabezado_.mid(0, 35), r);
+    pedidosTanda_->filas.agregaFila(std::span(encabezado_.constData(), columnasPedido));
     SubeCliente(r);
+    // The values are in the batch: letting them go lets the reader decode the next record
+    // into the same memory.
+    encabezado_.fill(QVariant());
     ++cuentas_.pedidos;
     llamadas_.informa(cuentas_.pedidos, totalPedidos_);
     importados_.push_back(PedidoImportado{idActual_, serie, folio, r.linea});
-    if (pedidosTanda_.filas.size() >= pedidosPorTanda || pedidosTanda_.bytes >= bytesPorTanda)
+    if (pedidosTanda_->filas.filas() >= pedidosPorTanda ||
+        pedidosTanda_->filas.bytes() >= bytesPorTanda)
         vacia();
 }
 
@@ -258,10 +246,11 @@ void SubidaPedidos::SubeCliente(const Registro& r) {
         return;
     clavesEnTanda_.insert(clave);
     for (int i = 0; i < clienteNuevo_.size(); ++i)
-        clienteNuevo_[i] = convierteValor(
-            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
-            QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
-    agregaFila(clientesTanda_, clienteNuevo_, r);
+        clienteNuevo_[i] =
+            convierteValor(columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
+                           nombresClienteNuevo_[i]);
+    clientesTanda_->filas.agregaFila(clienteNuevo_);
+    clienteNuevo_.fill(QVariant());
 }
 
 void SubidaPedidos::SubeRenglon(const Registro& r) {
@@ -271,33 +260,27 @@ void SubidaPedidos::SubeRenglon(const Registro& r) {
     }
     convierteRenglon(r);
     renglon_[0] = idActual_;
-    agregaFila(renglonesTanda_, renglon_, r);
+    renglonesTanda_->filas.agregaFila(renglon_);
+    renglon_.fill(QVariant());
     existencias_.agrega(r.campos[iProducto].valor, cantidad_);
     ++cuentas_.renglones;
-    if (renglonesTanda_.filas.size() >= renglonesPorTanda ||
-        renglonesTanda_.bytes + clientesTanda_.bytes >= bytesPorTanda)
+    if (renglonesTanda_->filas.filas() >= renglonesPorTanda ||
+        renglonesTanda_->filas.bytes() + clientesTanda_->filas.bytes() >= bytesPorTanda)
         vacia();
-    if (existencias_.productos() >= productosPorTanda) {
-        envio_->espera();
+    if (existencias_.productos() >= productosPorTanda)
         existencias_.graba(conexion_);
-    }
 }
 
 void SubidaPedidos::envia(Tanda& tanda) {
-    if (tanda.filas.isEmpty())
-        return;
-    // The rows are written to the server from the sending thread, which alone uses the
-    // connection meanwhile.
-    envio_->envia([destino = tanda.destino.get(), filas = std::exchange(tanda.filas, {})](
-                      host::Conexion& c) { destino->inserta(c, filas); });
-    tanda.bytes = 0;
+    tanda.destino->inserta(conexion_, tanda.filas);
+    tanda.filas.vacia();
 }
 
 void SubidaPedidos::vacia() {
     // Headers first, so each line's order is in before the line.
-    envia(pedidosTanda_);
-    envia(clientesTanda_);
-    envia(renglonesTanda_);
+    envia(*pedidosTanda_);
+    envia(*clientesTanda_);
+    envia(*renglonesTanda_);
     clavesEnTanda_.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/LectorTransferencia.h"
 #include "import/AcumuladoExistencias.h"
+#include "import/FilasEnBloque.h"
 #include "import/Importacion.h"
 #include "shell/host/Recordset.h"
 
@@ -23,7 +24,6 @@ class TablaInsercion;
 namespace importacion {
 
 class ContadorFolios;
-class EnvioSql;
 class InsercionEnBloque;
 class ProximoId;
 
@@ -59,14 +59,12 @@ private:
     void SubeEncabezado(const transferencia::Registro& r);
     void SubeRenglon(const transferencia::Registro& r);
     void SubeCliente(const transferencia::Registro& r);
-    // Rows waiting for their multi-row statement, and an estimate of its size.
+    // Rows waiting for their multi-row statement.
     struct Tanda {
+        Tanda(std::unique_ptr<InsercionEnBloque> destino, int columnas);
         std::unique_ptr<InsercionEnBloque> destino;
-        QVector<QVector<QVariant>> filas;
-        qsizetype bytes = 0;
+        FilasEnBloque filas;
     };
-    static void agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
-                           const transferencia::Registro& registro);
     void envia(Tanda& tanda);
     void vacia();
     qint64 cuentaClientes();
@@ -79,13 +77,16 @@ private:
     // of a new customer's 16 values.
     QVector<host::Columna> columnasEncabezado_, columnasCliente_, columnasRenglon_,
         columnasClienteNuevo_;
+    // How errors name header fields 3 to 40, line fields 2 to 21 and a new customer's values
+    // (at the index of the value).
+    QStringList nombresEncabezado_, nombresRenglon_, nombresClienteNuevo_;
 
     // Values of the current header (Id, Factura, then fields 3 to 40 at index field - 1)
     // and line (Id, then fields 2 to 21 at index field - 1).
     QVector<QVariant> encabezado_, renglon_, clienteNuevo_;
     __int128 cantidad_ = 0;
 
-    Tanda pedidosTanda_, renglonesTanda_, clientesTanda_;
+    std::unique_ptr<Tanda> pedidosTanda_, renglonesTanda_, clientesTanda_;
     QSet<QString> clavesEnTanda_;
 
     QHash<QString, qint64> pedidosPorSerie_; // counted by revisa()
@@ -93,7 +94,6 @@ private:
     int primeraMultibyte_ = 0;
     QVector<PedidoImportado> importados_;
 
-    EnvioSql* envio_ = nullptr; // while sube() runs
     std::unique_ptr<ProximoId> ids_;
     std::unique_ptr<ContadorFolios> folios_;
     AcumuladoExistencias existencias_;
