@@ -22,6 +22,13 @@ char* FilasEnBloque::Columna::espacio(std::size_t n) {
     return datos.data() + usados;
 }
 
+template <typename Entero> std::size_t FilasEnBloque::Columna::agregaNumero(Entero n) {
+    char* inicio = espacio(24);
+    const auto largo = std::size_t(std::to_chars(inicio, inicio + 24, n).ptr - inicio);
+    usados += largo;
+    return largo;
+}
+
 void FilasEnBloque::agregaFila(std::span<const QVariant> fila) {
     if (fila.size() != columnas_.size())
         throw std::logic_error("FilasEnBloque: fila con otro número de columnas");
@@ -41,6 +48,22 @@ void FilasEnBloque::agregaFila(std::span<const QVariant> fila) {
     ++filas_;
 }
 
+void FilasEnBloque::reemplazaEnteros(int k, std::span<const qint64> valores) {
+    if (qsizetype(valores.size()) != filas_)
+        throw std::logic_error("FilasEnBloque: columna con otro número de filas");
+    Columna& c = columnas_[std::size_t(k)];
+    for (std::size_t f = 0; f < valores.size(); ++f)
+        bytes_ -= qsizetype(c.largos[f]) * 2;
+    c.usados = 0;
+    c.largos.clear();
+    std::fill(c.nulos.begin(), c.nulos.end(), 0);
+    for (const qint64 n : valores) {
+        const std::size_t largo = c.agregaNumero(n);
+        c.largos.push_back((unsigned long)largo);
+        bytes_ += qsizetype(largo) * 2;
+    }
+}
+
 void FilasEnBloque::vacia() {
     for (Columna& c : columnas_) {
         c.usados = 0;
@@ -57,10 +80,6 @@ void FilasEnBloque::agregaTexto(Columna& c, const QVariant& v) {
         std::copy(texto.cbegin(), texto.cend(), c.espacio(std::size_t(texto.size())));
         c.usados += std::size_t(texto.size());
     };
-    const auto numero = [&c](auto n) {
-        char* inicio = c.espacio(24);
-        c.usados += std::size_t(std::to_chars(inicio, inicio + 24, n).ptr - inicio);
-    };
     switch (v.typeId()) {
     case QMetaType::QString: {
         // Most values are texts: encoded straight into the column's buffer.
@@ -75,11 +94,11 @@ void FilasEnBloque::agregaTexto(Columna& c, const QVariant& v) {
         return;
     case QMetaType::Int:
     case QMetaType::LongLong:
-        numero(v.toLongLong());
+        c.agregaNumero(v.toLongLong());
         return;
     case QMetaType::UInt:
     case QMetaType::ULongLong:
-        numero(v.toULongLong());
+        c.agregaNumero(v.toULongLong());
         return;
     case QMetaType::Double:
         bytes(QByteArray::number(v.toDouble(), 'g', 17));

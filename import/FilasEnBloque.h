@@ -17,6 +17,8 @@ public:
 
     // One value per column, in column order.
     void agregaFila(std::span<const QVariant> fila);
+    // Column k's values, one per row, replaced by these whole numbers.
+    void reemplazaEnteros(int k, std::span<const qint64> valores);
     void vacia();
 
     int columnas() const { return int(columnas_.size()); }
@@ -41,6 +43,8 @@ private:
         std::vector<char> nulos;
         // Room for n more bytes; where they go.
         char* espacio(std::size_t n);
+        // Writes the number's digits; how many.
+        template <typename Entero> std::size_t agregaNumero(Entero n);
     };
     void agregaTexto(Columna& columna, const QVariant& valor);
 
