@@ -245,6 +245,20 @@ TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
             << r.mensaje.toStdString();
         EXPECT_EQ(estado(b), antes);
     }
+
+    // A value that no longer converts, far behind the rows already written.
+    const QString ruta = archivo(carpeta, bytes);
+    importacion::LlamadasImportacion llamadas;
+    llamadas.progreso = [&](qint64 n, qint64) {
+        QFile f(ruta);
+        if (n == 1 && f.open(QIODevice::ReadWrite) &&
+            f.seek(bytes.indexOf(",100.50,", 1800 * uno.size()) + 1))
+            f.write("x");
+    };
+    const auto r = SubePedidos(b.conexion(), ruta, carpeta.path(), llamadas);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se leyó igual"))) << r.mensaje.toStdString();
+    EXPECT_EQ(estado(b), antes);
 }
 
 TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
