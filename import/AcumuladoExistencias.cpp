@@ -1,5 +1,6 @@
 #include "import/AcumuladoExistencias.h"
 
+#include "import/FilasEnBloque.h"
 #include "import/SentenciaEnBloque.h"
 #include "shell/host/Conexion.h"
 
@@ -137,14 +138,15 @@ void AcumuladoExistencias::graba(host::Conexion& conexion) {
         "UPDATE productos SET PorVender=PorVender+CAST(? AS DECIMAL(65,12)) WHERE Clave=?");
     QStringList claves = sumas_.keys();
     claves.sort();
-    QVector<QVector<QVariant>> filas;
-    filas.reserve(claves.size());
-    for (const QString& clave : claves)
-        filas.push_back({texto(sumas_.value(clave)), clave});
+    FilasEnBloque filas(2);
+    for (const QString& clave : claves) {
+        const QVariant fila[] = {texto(sumas_.value(clave)), clave};
+        filas.agregaFila(fila);
+    }
     SentenciaEnBloque enBloque(sql.toUtf8(), 2);
     if (!enBloque.ejecuta(conexion, filas))
-        for (const QVector<QVariant>& fila : filas)
-            conexion.ejecuta(sql, fila);
+        for (const QString& clave : claves)
+            conexion.ejecuta(sql, {texto(sumas_.value(clave)), clave});
     sumas_.clear();
 }
 

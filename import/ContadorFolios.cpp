@@ -39,8 +39,6 @@ int ContadorFolios::busca(const QString& serie) {
     const auto hallado = porSerie_.constFind(serie);
     if (hallado != porSerie_.cend())
         return *hallado;
-    if (antesDeConsultar_)
-        antesDeConsultar_();
     // A series without its row would give folio 1 forever: the row is made here.
     auto folios = std::make_unique<acumulacion::FoliosSerie>(conexion_, prefijo, serie);
     // Series written differently ("a", "A") may share one row of the table.
@@ -67,8 +65,6 @@ void ContadorFolios::aparta(Contador& c) {
                                             "folio posible (%2).")
                                  .arg(c.folios->clave())
                                  .arg(c.ultimo));
-    if (antesDeConsultar_)
-        antesDeConsultar_();
     const QVector<qint32> libres =
         c.folios->libres(c.ultimo + 1, int(std::clamp<qint64>(c.porDar, 1, maximoApartados)));
     c.apartados.insert(c.apartados.end(), libres.cbegin(), libres.cend());
@@ -87,8 +83,6 @@ qint32 ContadorFolios::siguiente(const QString& serie) {
 }
 
 void ContadorFolios::graba() {
-    if (antesDeConsultar_)
-        antesDeConsultar_();
     for (const Contador& c : contadores_)
         if (c.dioFolios)
             c.folios->guarda(qint32(c.ultimo));

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QVector>
 #include <deque>
-#include <functional>
 #include <memory>
 
 namespace acumulacion {
@@ -36,8 +35,6 @@ public:
     // The next folio of the (already trimmed) series.
     qint32 siguiente(const QString& serie);
     void graba();
-    // Called before each later query, so the caller can free the connection first.
-    void antesDeConsultar(std::function<void()> aviso) { antesDeConsultar_ = std::move(aviso); }
 
 private:
     struct Contador {
@@ -53,7 +50,6 @@ private:
     host::Conexion& conexion_;
     QHash<QString, int> porSerie_;
     std::vector<Contador> contadores_;
-    std::function<void()> antesDeConsultar_;
 };
 
 } // namespace importacion

@@ -1,6 +1,9 @@
 #include "import/InsercionEnBloque.h"
 
+#include "import/FilasEnBloque.h"
 #include "shell/host/Conexion.h"
+
+#include <vector>
 
 namespace importacion {
 
@@ -9,17 +12,31 @@ InsercionEnBloque::InsercionEnBloque(QByteArray inicio, int columnas, QByteArray
       enBloque_(inicio_ + '(' + QByteArray("?,").repeated(columnas - 1) + "?)" + fin_, columnas),
       usaBloque_(enBloque) {}
 
-void InsercionEnBloque::inserta(host::Conexion& c, const QVector<QVector<QVariant>>& filas) {
+void InsercionEnBloque::inserta(host::Conexion& c, const FilasEnBloque& filas) {
     if (filas.isEmpty() || (usaBloque_ && enBloque_.ejecuta(c, filas)))
         return;
+    // Every value goes as a quoted text, as the bulk path binds it, so both store the same.
+    const int columnas = filas.columnas();
+    std::vector<const char*> siguiente(std::size_t(columnas), nullptr);
+    for (int k = 0; k < columnas; ++k)
+        siguiente[std::size_t(k)] = filas.datos(k);
     QByteArray sql = inicio_;
-    for (qsizetype f = 0; f < filas.size(); ++f) {
+    sql.reserve(inicio_.size() + filas.bytes() + filas.filas() * 3 + fin_.size());
+    for (std::size_t f = 0; f < std::size_t(filas.filas()); ++f) {
         sql += f ? ",(" : "(";
-        const QVector<QVariant>& fila = filas[f];
-        for (qsizetype i = 0; i < fila.size(); ++i) {
-            if (i)
+        for (int k = 0; k < columnas; ++k) {
+            if (k)
                 sql += ',';
-            c.agregaLiteral(sql, fila[i]);
+            if (filas.nulos(k)[f]) {
+                sql += "NULL";
+                continue;
+            }
+            const auto largo = qsizetype(filas.largos(k)[f]);
+            const char*& texto = siguiente[std::size_t(k)];
+            sql += '\'';
+            sql += c.escapa(QByteArray::fromRawData(texto, largo));
+            sql += '\'';
+            texto += largo;
         }
         sql += ')';
     }

@@ -3,14 +3,14 @@
 #include "import/SentenciaEnBloque.h"
 
 #include <QByteArray>
-#include <QVariant>
-#include <QVector>
 
 namespace host {
 class Conexion;
 }
 
 namespace importacion {
+
+class FilasEnBloque;
 
 // Inserts many rows of one table at once: in bulk where the server can, else with one
 // multi-row INSERT whose values the client library escapes.
@@ -20,8 +20,8 @@ public:
     // enBloque false always takes the multi-row INSERT, as with a server without bulk.
     InsercionEnBloque(QByteArray inicio, int columnas, QByteArray fin = {}, bool enBloque = true);
 
-    // Each row holds one value per column. Throws ErrorBdD.
-    void inserta(host::Conexion& conexion, const QVector<QVector<QVariant>>& filas);
+    // Throws ErrorBdD.
+    void inserta(host::Conexion& conexion, const FilasEnBloque& filas);
 
 private:
     QByteArray inicio_, fin_;

@@ -17,8 +17,6 @@ ProximoId::ProximoId(host::Conexion& conexion) : conexion_(conexion) {
 }
 
 void ProximoId::recarga() {
-    if (antesDeConsultar_)
-        antesDeConsultar_();
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT Id FROM pedidos WHERE Id>=? ORDER BY Id LIMIT %1").arg(ventana),
         {candidato_});

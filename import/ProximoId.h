@@ -2,7 +2,6 @@
 
 #include <QtGlobal>
 #include <deque>
-#include <functional>
 
 namespace host {
 class Conexion;
@@ -18,8 +17,6 @@ public:
     // imports at once cannot pick the same Ids.
     explicit ProximoId(host::Conexion& conexion);
     qint64 siguiente();
-    // Called before each later query, so the caller can free the connection first.
-    void antesDeConsultar(std::function<void()> aviso) { antesDeConsultar_ = std::move(aviso); }
 
 private:
     void recarga();
@@ -27,7 +24,6 @@ private:
     qint64 candidato_ = 1;
     std::deque<qint64> ocupados_; // Ids in use from candidato_ up, read in windows
     bool leidosTodos_ = false;
-    std::function<void()> antesDeConsultar_;
 };
 
 } // namespace importacion

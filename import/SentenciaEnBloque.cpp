@@ -1,56 +1,14 @@
 #include "import/SentenciaEnBloque.h"
 
+#include "import/FilasEnBloque.h"
 #include "shell/host/Conexion.h"
 
-#include <QDate>
-#include <QDateTime>
-#include <QStringEncoder>
 #include <mysql.h>
-#include <vector>
+#include <stdexcept>
 
 namespace importacion {
 
 namespace {
-
-// A value as the text the server takes for its column (what its SQL literal would say).
-void agregaTexto(QByteArray& destino, const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-        destino += v.toBool() ? '1' : '0';
-        return;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        destino += v.toByteArray();
-        return;
-    case QMetaType::Double:
-        destino += QByteArray::number(v.toDouble(), 'g', 17);
-        return;
-    case QMetaType::QDate:
-        destino += v.toDate().toString(Qt::ISODate).toLatin1();
-        return;
-    case QMetaType::QDateTime:
-        destino += v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
-        return;
-    case QMetaType::QByteArray:
-        destino += v.toByteArray();
-        return;
-    case QMetaType::QString: {
-        // Most values are texts: encoded straight into the column's buffer, without the
-        // copies a conversion through toString() and toUtf8() would make.
-        const QString& texto = *static_cast<const QString*>(v.constData());
-        const qsizetype antes = destino.size();
-        destino.resize(antes + texto.size() * 3);
-        QStringEncoder utf8(QStringEncoder::Utf8);
-        char* fin = utf8.appendToBuffer(destino.data() + antes, texto);
-        destino.truncate(fin - destino.constData());
-        return;
-    }
-    default:
-        destino += v.toString().toUtf8();
-    }
-}
 
 host::ErrorBdD errorDe(host::Conexion& c, st_mysql_stmt* s) {
     const unsigned codigo = mysql_stmt_errno(s);
@@ -86,9 +44,14 @@ SentenciaEnBloque::~SentenciaEnBloque() {
         mysql_stmt_close(sentencia_);
 }
 
-bool SentenciaEnBloque::ejecuta(host::Conexion& c, const QVector<QVector<QVariant>>& filas) {
+// The rows' NULL flags are bound as the indicator arrays as they are.
+static_assert(STMT_INDICATOR_NONE == 0 && STMT_INDICATOR_NULL == 1);
+
+bool SentenciaEnBloque::ejecuta(host::Conexion& c, const FilasEnBloque& filas) {
     if (filas.isEmpty())
         return true;
+    if (filas.columnas() != columnas_)
+        throw std::logic_error("SentenciaEnBloque: filas con otro número de columnas");
     if (!probada_) {
         probada_ = true;
         if (!admiteBloques(c))
@@ -101,40 +64,26 @@ bool SentenciaEnBloque::ejecuta(host::Conexion& c, const QVector<QVector<QVarian
     }
     if (!sentencia_)
         return false;
-    const auto n = unsigned(filas.size());
-    // Column-wise arrays: each column's texts one after another, then where each starts.
-    std::vector<QByteArray> datos{std::size_t(columnas_)};
-    std::vector<std::vector<unsigned long>> inicios(datos.size()), largos(datos.size());
-    std::vector<std::vector<char>> indicadores(datos.size());
-    std::vector<std::vector<char*>> punteros(datos.size());
-    std::vector<MYSQL_BIND> enlaces(datos.size());
-    for (std::size_t k = 0; k < datos.size(); ++k) {
-        QByteArray& d = datos[k];
-        inicios[k].resize(n);
-        largos[k].resize(n);
-        indicadores[k].resize(n);
-        for (unsigned f = 0; f < n; ++f) {
-            const QVariant& v = filas[qsizetype(f)][qsizetype(k)];
-            inicios[k][f] = (unsigned long)d.size();
-            if (v.isNull()) {
-                indicadores[k][f] = STMT_INDICATOR_NULL;
-            } else {
-                indicadores[k][f] = STMT_INDICATOR_NONE;
-                agregaTexto(d, v);
-            }
-            largos[k][f] = (unsigned long)d.size() - inicios[k][f];
+    const auto n = std::size_t(filas.filas());
+    std::vector<MYSQL_BIND> enlaces(static_cast<std::size_t>(columnas_));
+    punteros_.resize(enlaces.size());
+    for (int k = 0; k < columnas_; ++k) {
+        // The library only reads the bound arrays.
+        char* p = const_cast<char*>(filas.datos(k));
+        const std::vector<unsigned long>& largos = filas.largos(k);
+        std::vector<char*>& punteros = punteros_[std::size_t(k)];
+        punteros.resize(n);
+        for (std::size_t f = 0; f < n; ++f) {
+            punteros[f] = p;
+            p += largos[f];
         }
-        punteros[k].resize(n);
-        for (unsigned f = 0; f < n; ++f)
-            punteros[k][f] = d.data() + inicios[k][f];
-        MYSQL_BIND& e = enlaces[k];
-        e = MYSQL_BIND{};
+        MYSQL_BIND& e = enlaces[std::size_t(k)];
         e.buffer_type = MYSQL_TYPE_STRING;
-        e.buffer = punteros[k].data();
-        e.length = largos[k].data();
-        e.u.indicator = indicadores[k].data();
+        e.buffer = punteros.data();
+        e.length = const_cast<unsigned long*>(largos.data());
+        e.u.indicator = const_cast<char*>(filas.nulos(k).data());
     }
-    unsigned tamano = n;
+    unsigned tamano = unsigned(n);
     if (mysql_stmt_attr_set(sentencia_, STMT_ATTR_ARRAY_SIZE, &tamano) != 0 ||
         mysql_stmt_bind_param(sentencia_, enlaces.data()) != 0 ||
         mysql_stmt_execute(sentencia_) != 0)

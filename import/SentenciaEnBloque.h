@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QVariant>
-#include <QVector>
+#include <vector>
 
 struct st_mysql_stmt;
 
@@ -11,6 +10,8 @@ class Conexion;
 }
 
 namespace importacion {
+
+class FilasEnBloque;
 
 // One statement with a "?" per value, run over many rows of values in a single round trip:
 // MariaDB's bulk execution of arrays, close to the speed of a bulk load. Values are bound,
@@ -24,13 +25,14 @@ public:
 
     // Runs the statement once per row (each row one value per "?"). False, with nothing
     // run, when the server has no bulk execution; throws ErrorBdD when it fails.
-    bool ejecuta(host::Conexion& conexion, const QVector<QVector<QVariant>>& filas);
+    bool ejecuta(host::Conexion& conexion, const FilasEnBloque& filas);
 
 private:
     QByteArray sql_;
     int columnas_;
     st_mysql_stmt* sentencia_ = nullptr;
     bool probada_ = false;
+    std::vector<std::vector<char*>> punteros_; // where each value starts, per column
 };
 
 } // namespace importacion

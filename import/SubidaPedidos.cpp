@@ -1,57 +1,23 @@
 #include "import/SubidaPedidos.h"
 
-#include "data/ErrorTransferencia.h"
 #include "data/FormatoTransferencia.h"
+#include "import/AcumuladoExistencias.h"
+#include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
-#include "import/ConversionCampo.h"
-#include "import/EnvioSql.h"
 #include "import/InsercionEnBloque.h"
+#include "import/LecturaPedidos.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
-#include <QScopeGuard>
-#include <utility>
-
-using transferencia::Campo;
-using transferencia::nombreCampo;
-using transferencia::Registro;
 
 namespace importacion {
 
 namespace {
 
-// Rows per multi-row statement, and a size well below the server's packet limit.
-constexpr int pedidosPorTanda = 500;
-constexpr int renglonesPorTanda = 2000;
-constexpr qsizetype bytesPorTanda = 4 << 20;
-constexpr qsizetype productosPorTanda = 20000;
-
-// Index in the header values of header field n.
-constexpr int enEncabezado(int campo) {
-    return campo - 1;
-}
-constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enEncabezado(5),
-              iNombre = enEncabezado(7), iTelefono = enEncabezado(8), iDomicilio = enEncabezado(9),
-              iCP = enEncabezado(10), iColonia = enEncabezado(11), iCiudad = enEncabezado(12),
-              iEstado = enEncabezado(13), iRFC = enEncabezado(14), iAtencion = enEncabezado(36),
-              iTelefono2 = enEncabezado(37), iTelefono3 = enEncabezado(38),
-              iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
-constexpr int iProducto = 2, iCantidad = 4; // in the line values
-
-// A new customer: its columns and where each value comes from in the header values.
-struct ValorCliente {
-    const char* columna;
-    int origen;
-};
-constexpr ValorCliente clienteNuevo[] = {{"Clave", iCliente},       {"Nombre", iNombre},
-                                         {"Atencion", iAtencion},   {"Domicilio", iDomicilio},
-                                         {"Colonia", iColonia},     {"CP", iCP},
-                                         {"Ciudad", iCiudad},       {"Estado", iEstado},
-                                         {"Telefono1", iTelefono},  {"RFC", iRFC},
-                                         {"FechaRegistro", iFecha}, {"UltVta", iFecha},
-                                         {"Telefono2", iTelefono2}, {"Telefono3", iTelefono3},
-                                         {"Telefono4", iTelefono4}, {"Precio", iPrecio}};
+// Rounds of rows going back and forth between the reading thread and the writer: one
+// being written, one waiting, one being read.
+constexpr int tandasEnCurso = 3;
 
 QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QStringList& nombres,
                                 QVector<int>& posiciones) {
@@ -73,232 +39,115 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
 
     QVector<int> posPedidos{pedidos_->posicion(QStringLiteral("Id")),
                             pedidos_->posicion(QStringLiteral("Factura"))};
-    columnasEncabezado_ =
-        columnas(*pedidos_, transferencia::columnasEncabezado().mid(1), posPedidos);
+    auto encabezado = columnas(*pedidos_, transferencia::columnasEncabezado().mid(1), posPedidos);
     if (posPedidos.contains(-1))
         throw host::ErrorBdD(
             QStringLiteral("La tabla pedidos no tiene las columnas Id y Factura."));
     QVector<int> sinUso;
-    columnasCliente_ = columnas(*clientes_, transferencia::columnasCliente(), sinUso);
+    auto cliente = columnas(*clientes_, transferencia::columnasCliente(), sinUso);
     QVector<int> posRenglones{renglones_->posicion(QStringLiteral("Id"))};
-    columnasRenglon_ = columnas(*renglones_, transferencia::columnasRenglon(), posRenglones);
-    QStringList nombresCliente;
-    for (const ValorCliente& v : clienteNuevo)
-        nombresCliente << QLatin1String(v.columna);
+    auto renglon = columnas(*renglones_, transferencia::columnasRenglon(), posRenglones);
     QVector<int> posClientes;
-    columnasClienteNuevo_ = columnas(*clientes_, nombresCliente, posClientes);
+    auto clienteNuevo = columnas(*clientes_, LecturaPedidos::columnasClienteNuevo(), posClientes);
+    lectura_ = std::make_unique<LecturaPedidos>(std::move(encabezado), std::move(cliente),
+                                                std::move(renglon), std::move(clienteNuevo));
 
-    pedidosTanda_.destino = std::make_unique<InsercionEnBloque>(
-        pedidos_->inicioInsercion(posPedidos), int(posPedidos.size()));
-    renglonesTanda_.destino = std::make_unique<InsercionEnBloque>(
-        renglones_->inicioInsercion(posRenglones), int(posRenglones.size()));
+    columnasPedido_ = int(posPedidos.size());
+    columnasCliente_ = int(posClientes.size());
+    columnasRenglon_ = int(posRenglones.size());
+    insertaPedidos_ =
+        std::make_unique<InsercionEnBloque>(pedidos_->inicioInsercion(posPedidos), columnasPedido_);
+    insertaRenglones_ = std::make_unique<InsercionEnBloque>(
+        renglones_->inicioInsercion(posRenglones), columnasRenglon_);
     // Customers that exist already are left as they are.
-    clientesTanda_.destino = std::make_unique<InsercionEnBloque>(
-        clientes_->inicioInsercion(posClientes), int(posClientes.size()),
-        " ON DUPLICATE KEY UPDATE Clave=Clave");
-    encabezado_.resize(transferencia::camposEncabezado);
-    renglon_.resize(transferencia::camposRenglon);
-    clienteNuevo_.resize(int(std::size(clienteNuevo)));
+    insertaClientes_ = std::make_unique<InsercionEnBloque>(clientes_->inicioInsercion(posClientes),
+                                                           columnasCliente_,
+                                                           " ON DUPLICATE KEY UPDATE Clave=Clave");
 }
 
 SubidaPedidos::~SubidaPedidos() = default;
 
-void SubidaPedidos::convierteEncabezado(const Registro& r) {
-    for (int n = 3; n <= transferencia::camposEncabezado; ++n) {
-        const host::Columna& c = n <= 35 ? columnasEncabezado_[n - 3] : columnasCliente_[n - 36];
-        if (n == 3) {
-            Campo serie = r.campos[n - 1];
-            serie.valor = serie.valor.trimmed();
-            encabezado_[n - 1] = convierteCampo(c, serie, r.linea, nombreCampo(true, n));
-        } else {
-            encabezado_[n - 1] = convierteCampo(c, r.campos[n - 1], r.linea, nombreCampo(true, n));
-        }
-    }
-}
-
-void SubidaPedidos::convierteRenglon(const Registro& r) {
-    for (int n = 2; n <= transferencia::camposRenglon; ++n)
-        renglon_[n - 1] = convierteCampo(columnasRenglon_[n - 2], r.campos[n - 1], r.linea,
-                                         nombreCampo(false, n));
-    // The quantity is also added to the product's stock, so it must be a number there too.
-    const Campo& cantidad = r.campos[iCantidad];
-    if (!AcumuladoExistencias::leeCantidad(cantidad.valor, cantidad_))
-        throw transferencia::ErrorTransferencia(
-            QStringLiteral("En el registro de la línea %1, el campo Cantidad trae el valor "
-                           "\"%2\", que no es un número.")
-                .arg(r.linea)
-                .arg(cantidad.valor.left(200)),
-            r.linea);
+int SubidaPedidos::primeraLineaMultibyte() const {
+    return lectura_->primeraLineaMultibyte();
 }
 
 void SubidaPedidos::revisa(QIODevice& archivo,
                            transferencia::CodificacionArchivo::Tipo codificacion) {
-    transferencia::LectorTransferencia lector(archivo, codificacion);
-    Registro r;
     cuentas_ = {};
-    pedidosPorSerie_.clear();
-    bool hayEncabezado = false;
-    while (lector.siguiente(r)) {
-        if (r.encabezado) {
-            if (llamadas_.cancelado())
-                throw Cancelado();
-            convierteEncabezado(r);
-            hayEncabezado = true;
-            ++cuentas_.pedidos;
-            ++pedidosPorSerie_[encabezado_[iSerie].toString()];
-            // Values checked here are not kept: letting them go lets the reader decode the
-            // next record into the same memory.
-            encabezado_.fill(QVariant());
-        } else if (hayEncabezado) {
-            // Lines in front of the first header are skipped, so they need not fit.
-            convierteRenglon(r);
-            renglon_.fill(QVariant());
-            ++cuentas_.renglones;
-        } else {
-            ++cuentas_.renglonesOmitidos;
-        }
-    }
+    lectura_->revisa(archivo, codificacion, llamadas_);
+    cuentas_ = lectura_->cuentas();
     totalPedidos_ = cuentas_.pedidos;
-    digesto_ = lector.digesto();
-    primeraMultibyte_ = lector.primeraLineaMultibyte();
 }
 
 void SubidaPedidos::sube(QIODevice& archivo,
                          transferencia::CodificacionArchivo::Tipo codificacion) {
-    transferencia::LectorTransferencia lector(archivo, codificacion);
-    Registro r;
     // Nothing of an earlier, failed run carries over.
     cuentas_ = {};
-    hayEncabezado_ = false;
     importados_.clear();
     importados_.reserve(totalPedidos_);
-    for (Tanda* t : {&pedidosTanda_, &renglonesTanda_, &clientesTanda_}) {
-        t->filas.clear();
-        t->bytes = 0;
-    }
-    clavesEnTanda_.clear();
-    existencias_.descarta();
     // Counters first and Ids next, the order every import takes its locks in; nothing is
     // read without a lock before, so what is read next includes all committed before them.
     folios_.reset();
     ids_.reset();
-    folios_ = std::make_unique<ContadorFolios>(conexion_, pedidosPorSerie_);
+    folios_ = std::make_unique<ContadorFolios>(conexion_, lectura_->pedidosPorSerie());
     ids_ = std::make_unique<ProximoId>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
     {
-        // Batches go to the server from another thread while the next ones are read; any
-        // other use of the connection first waits for them.
-        EnvioSql envio(conexion_);
-        const auto libera = [&envio] { envio.espera(); };
-        envio_ = &envio;
-        ids_->antesDeConsultar(libera);
-        folios_->antesDeConsultar(libera);
-        // Unhooked before the sender goes, however the block is left.
-        const auto desengancha = qScopeGuard([this] {
-            envio_ = nullptr;
-            ids_->antesDeConsultar({});
-            folios_->antesDeConsultar({});
-        });
-        while (lector.siguiente(r)) {
-            if (r.encabezado)
-                SubeEncabezado(r);
-            else
-                SubeRenglon(r);
+        ColaTandas cola(
+            tandasEnCurso,
+            [this] {
+                return std::make_unique<TandaPedidos>(columnasPedido_, columnasCliente_,
+                                                      columnasRenglon_);
+            },
+            [this, &archivo, codificacion](ColaTandas& c) {
+                lectura_->lee(archivo, codificacion, c);
+            });
+        for (bool ultima = false; !ultima;) {
+            auto tanda = cola.siguiente();
+            escribe(*tanda);
+            ultima = tanda->ultima;
+            cola.devuelve(std::move(tanda));
         }
-        if (lector.digesto() != digesto_)
-            throw ArchivoCambiado();
-        vacia();
-        envio.espera();
     }
-    existencias_.graba(conexion_);
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
+}
+
+void SubidaPedidos::escribe(TandaPedidos& t) {
+    const qint64 idAnterior = idActual_;
+    idsTanda_.clear();
+    foliosTanda_.clear();
+    for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
+        if (llamadas_.cancelado())
+            throw Cancelado();
+        idActual_ = ids_->siguiente();
+        const qint32 folio = folios_->siguiente(e.serie);
+        idsTanda_.push_back(idActual_);
+        foliosTanda_.push_back(folio);
+        ++cuentas_.pedidos;
+        llamadas_.informa(cuentas_.pedidos, totalPedidos_);
+        importados_.push_back(PedidoImportado{idActual_, e.serie, folio, e.linea});
+    }
+    idsRenglones_.clear();
+    for (const int p : t.pedidoDeRenglon)
+        idsRenglones_.push_back(p < 0 ? idAnterior : idsTanda_[std::size_t(p)]);
+    t.pedidos.reemplazaEnteros(0, idsTanda_);
+    t.pedidos.reemplazaEnteros(1, foliosTanda_);
+    t.renglones.reemplazaEnteros(0, idsRenglones_);
+    // Headers first, so each line's order is in before the line.
+    insertaPedidos_->inserta(conexion_, t.pedidos);
+    insertaClientes_->inserta(conexion_, t.clientes);
+    insertaRenglones_->inserta(conexion_, t.renglones);
+    if (t.grabaExistencias)
+        t.existencias.graba(conexion_);
+    cuentas_.renglones += t.renglones.filas();
+    cuentas_.renglonesOmitidos += t.renglonesOmitidos;
 }
 
 qint64 SubidaPedidos::cuentaClientes() {
     auto rs = conexion_.consulta(QStringLiteral("SELECT COUNT(*) FROM clientes"));
     return rs->entero(0);
-}
-
-void SubidaPedidos::agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
-                               const Registro& registro) {
-    tanda.filas.push_back(valores);
-    // What the row takes in the statement, from the record it comes from: at most three
-    // bytes per character, plus room for each value's quotes and separator.
-    for (const Campo& campo : registro.campos)
-        tanda.bytes += campo.valor.size() * 3 + 4;
-}
-
-void SubidaPedidos::SubeEncabezado(const Registro& r) {
-    if (llamadas_.cancelado())
-        throw Cancelado();
-    convierteEncabezado(r);
-    hayEncabezado_ = true;
-    idActual_ = ids_->siguiente();
-    const QString serie = encabezado_[iSerie].toString();
-    const qint32 folio = folios_->siguiente(serie);
-    encabezado_[0] = idActual_;
-    encabezado_[1] = folio;
-    // The header's 35 columns: Id, Factura and fields 3 to 35.
-    agregaFila(pedidosTanda_, encabezado_.mid(0, 35), r);
-    SubeCliente(r);
-    ++cuentas_.pedidos;
-    llamadas_.informa(cuentas_.pedidos, totalPedidos_);
-    importados_.push_back(PedidoImportado{idActual_, serie, folio, r.linea});
-    if (pedidosTanda_.filas.size() >= pedidosPorTanda || pedidosTanda_.bytes >= bytesPorTanda)
-        vacia();
-}
-
-void SubidaPedidos::SubeCliente(const Registro& r) {
-    // The first order of a customer in the file creates it; an existing customer is left
-    // as it is (the insert skips keys the table already holds).
-    const QString clave = encabezado_[iCliente].toString();
-    if (clavesEnTanda_.contains(clave))
-        return;
-    clavesEnTanda_.insert(clave);
-    for (int i = 0; i < clienteNuevo_.size(); ++i)
-        clienteNuevo_[i] = convierteValor(
-            columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
-            QStringLiteral("%1 del cliente nuevo").arg(columnasClienteNuevo_[i].nombre));
-    agregaFila(clientesTanda_, clienteNuevo_, r);
-}
-
-void SubidaPedidos::SubeRenglon(const Registro& r) {
-    if (!hayEncabezado_) {
-        ++cuentas_.renglonesOmitidos;
-        return;
-    }
-    convierteRenglon(r);
-    renglon_[0] = idActual_;
-    agregaFila(renglonesTanda_, renglon_, r);
-    existencias_.agrega(r.campos[iProducto].valor, cantidad_);
-    ++cuentas_.renglones;
-    if (renglonesTanda_.filas.size() >= renglonesPorTanda ||
-        renglonesTanda_.bytes + clientesTanda_.bytes >= bytesPorTanda)
-        vacia();
-    if (existencias_.productos() >= productosPorTanda) {
-        envio_->espera();
-        existencias_.graba(conexion_);
-    }
-}
-
-void SubidaPedidos::envia(Tanda& tanda) {
-    if (tanda.filas.isEmpty())
-        return;
-    // The rows are written to the server from the sending thread, which alone uses the
-    // connection meanwhile.
-    envio_->envia([destino = tanda.destino.get(), filas = std::exchange(tanda.filas, {})](
-                      host::Conexion& c) { destino->inserta(c, filas); });
-    tanda.bytes = 0;
-}
-
-void SubidaPedidos::vacia() {
-    // Headers first, so each line's order is in before the line.
-    envia(pedidosTanda_);
-    envia(clientesTanda_);
-    envia(renglonesTanda_);
-    clavesEnTanda_.clear();
 }
 
 } // namespace importacion

@@ -1,17 +1,13 @@
 #pragma once
 
-#include "data/LectorTransferencia.h"
-#include "import/AcumuladoExistencias.h"
+#include "data/CodificacionArchivo.h"
 #include "import/Importacion.h"
 #include "shell/host/Recordset.h"
 
-#include <QByteArray>
-#include <QHash>
-#include <QSet>
-#include <QVariant>
 #include <QVector>
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QIODevice;
 
@@ -23,14 +19,17 @@ class TablaInsercion;
 namespace importacion {
 
 class ContadorFolios;
-class EnvioSql;
 class InsercionEnBloque;
+class LecturaPedidos;
 class ProximoId;
+struct TandaPedidos;
 
 // One import of a transfer file, in two passes over it. revisa() reads the whole file and
 // converts every value it would store, writing nothing; sube() reads it again and writes,
 // inside the caller's transaction, in multi-row statements. sube() may run again after a
 // failed transaction: it starts afresh each time.
+// The connection is only used from the caller's thread: while sube() writes one round of
+// rows, a reading thread that never sees the connection reads and converts the next.
 class SubidaPedidos {
 public:
     SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas);
@@ -49,56 +48,27 @@ public:
     // The orders of the last sube(), in file order.
     QVector<PedidoImportado> tomaImportados() { return std::exchange(importados_, {}); }
     // First line of the file with a character of more than one byte, read as UTF-8.
-    int primeraLineaMultibyte() const { return primeraMultibyte_; }
+    int primeraLineaMultibyte() const;
     struct Cancelado {};
     struct ArchivoCambiado {};
 
 private:
-    void convierteEncabezado(const transferencia::Registro& r);
-    void convierteRenglon(const transferencia::Registro& r);
-    void SubeEncabezado(const transferencia::Registro& r);
-    void SubeRenglon(const transferencia::Registro& r);
-    void SubeCliente(const transferencia::Registro& r);
-    // Rows waiting for their multi-row statement, and an estimate of its size.
-    struct Tanda {
-        std::unique_ptr<InsercionEnBloque> destino;
-        QVector<QVector<QVariant>> filas;
-        qsizetype bytes = 0;
-    };
-    static void agregaFila(Tanda& tanda, const QVector<QVariant>& valores,
-                           const transferencia::Registro& registro);
-    void envia(Tanda& tanda);
-    void vacia();
+    // Gives the round's orders their Ids and folios and writes it.
+    void escribe(TandaPedidos& tanda);
     qint64 cuentaClientes();
 
     host::Conexion& conexion_;
     const LlamadasImportacion& llamadas_;
     std::unique_ptr<host::TablaInsercion> pedidos_, renglones_, clientes_;
+    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaClientes_, insertaRenglones_;
+    int columnasPedido_ = 0, columnasCliente_ = 0, columnasRenglon_ = 0;
+    std::unique_ptr<LecturaPedidos> lectura_;
 
-    // Columns of header fields 3 to 35, of fields 36 to 40, of line fields 2 to 21, and
-    // of a new customer's 16 values.
-    QVector<host::Columna> columnasEncabezado_, columnasCliente_, columnasRenglon_,
-        columnasClienteNuevo_;
-
-    // Values of the current header (Id, Factura, then fields 3 to 40 at index field - 1)
-    // and line (Id, then fields 2 to 21 at index field - 1).
-    QVector<QVariant> encabezado_, renglon_, clienteNuevo_;
-    __int128 cantidad_ = 0;
-
-    Tanda pedidosTanda_, renglonesTanda_, clientesTanda_;
-    QSet<QString> clavesEnTanda_;
-
-    QHash<QString, qint64> pedidosPorSerie_; // counted by revisa()
-    QByteArray digesto_;                     // of the bytes revisa() read
-    int primeraMultibyte_ = 0;
     QVector<PedidoImportado> importados_;
-
-    EnvioSql* envio_ = nullptr; // while sube() runs
     std::unique_ptr<ProximoId> ids_;
     std::unique_ptr<ContadorFolios> folios_;
-    AcumuladoExistencias existencias_;
     qint64 idActual_ = 0;
-    bool hayEncabezado_ = false;
+    std::vector<qint64> idsTanda_, foliosTanda_, idsRenglones_;
     qint64 totalPedidos_ = 0;
     ResultadoImportacion cuentas_;
 };

@@ -152,6 +152,28 @@ TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
               QStringLiteral("1:A,1:A,1:Z,2:B,2:O'Brien,2:x' OR Clave<>'"));
 }
 
+// An order with more lines than one round of statements holds, and more products than
+// the stock sums are kept for: every line keeps its own order's Id, every quantity counts.
+TEST(SubeRenglon, AnOrderLongerThanARoundKeepsItsIdAndEveryQuantity) {
+    BaseEmpresa b(QStringLiteral("imlargo"));
+    b.conexion().ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, PorVender) SELECT CONCAT('P', seq), 0 FROM seq_1_to_20100"));
+    QByteArray bytes = renglon("P1", "1") + encabezado("A", "C1");
+    for (int i = 1; i <= 20100; ++i)
+        bytes += renglon("P" + QByteArray::number(i), "1");
+    bytes += encabezado("A", "C2") + renglon("P7", "2") + renglon("P8", "3");
+    const auto r = importa(b, bytes);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.renglones, 20102);
+    EXPECT_EQ(r.renglonesOmitidos, 1);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',n) ORDER BY Id) FROM "
+                                     "(SELECT Id, COUNT(*) n FROM pedidosdetalle GROUP BY Id) x")),
+              QStringLiteral("1:20100,2:2"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT(SUM(PorVender),'/',SUM(PorVender<>1)) FROM "
+                                     "productos")),
+              QStringLiteral("20105.0000/2"));
+}
+
 TEST(SubePedidos, KeepsQuotedTextsAsWrittenAndStoresTheMarkersValues) {
     BaseEmpresa b(QStringLiteral("imvalores"));
     const auto r = importa(b, encabezado("A", "C1",
@@ -223,6 +245,20 @@ TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
             << r.mensaje.toStdString();
         EXPECT_EQ(estado(b), antes);
     }
+
+    // A value that no longer converts, far behind the rows already written.
+    const QString ruta = archivo(carpeta, bytes);
+    importacion::LlamadasImportacion llamadas;
+    llamadas.progreso = [&](qint64 n, qint64) {
+        QFile f(ruta);
+        if (n == 1 && f.open(QIODevice::ReadWrite) &&
+            f.seek(bytes.indexOf(",100.50,", 1800 * uno.size()) + 1))
+            f.write("x");
+    };
+    const auto r = SubePedidos(b.conexion(), ruta, carpeta.path(), llamadas);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se leyó igual"))) << r.mensaje.toStdString();
+    EXPECT_EQ(estado(b), antes);
 }
 
 TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {

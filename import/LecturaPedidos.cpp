@@ -1,0 +1,221 @@
+#include "import/LecturaPedidos.h"
+
+#include "data/ErrorTransferencia.h"
+#include "data/FormatoTransferencia.h"
+#include "import/ColaTandas.h"
+#include "import/ConversionCampo.h"
+#include "import/SubidaPedidos.h"
+
+#include <QIODevice>
+#include <QSet>
+#include <span>
+
+using transferencia::Campo;
+using transferencia::nombreCampo;
+using transferencia::Registro;
+
+namespace importacion {
+
+namespace {
+
+// Rows per multi-row statement, and a size well below the server's packet limit.
+constexpr int pedidosPorTanda = 500;
+constexpr int renglonesPorTanda = 2000;
+constexpr qsizetype bytesPorTanda = 4 << 20;
+constexpr qsizetype productosPorTanda = 20000;
+
+// Index in the header values of header field n.
+constexpr int enEncabezado(int campo) {
+    return campo - 1;
+}
+constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enEncabezado(5),
+              iNombre = enEncabezado(7), iTelefono = enEncabezado(8), iDomicilio = enEncabezado(9),
+              iCP = enEncabezado(10), iColonia = enEncabezado(11), iCiudad = enEncabezado(12),
+              iEstado = enEncabezado(13), iRFC = enEncabezado(14), iAtencion = enEncabezado(36),
+              iTelefono2 = enEncabezado(37), iTelefono3 = enEncabezado(38),
+              iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
+constexpr int iProducto = 2, iCantidad = 4; // in the line values
+constexpr int columnasPedido = 35;          // Id, Factura and header fields 3 to 35
+
+// A new customer: its columns and where each value comes from in the header values.
+struct ValorCliente {
+    const char* columna;
+    int origen;
+};
+constexpr ValorCliente clienteNuevo[] = {{"Clave", iCliente},       {"Nombre", iNombre},
+                                         {"Atencion", iAtencion},   {"Domicilio", iDomicilio},
+                                         {"Colonia", iColonia},     {"CP", iCP},
+                                         {"Ciudad", iCiudad},       {"Estado", iEstado},
+                                         {"Telefono1", iTelefono},  {"RFC", iRFC},
+                                         {"FechaRegistro", iFecha}, {"UltVta", iFecha},
+                                         {"Telefono2", iTelefono2}, {"Telefono3", iTelefono3},
+                                         {"Telefono4", iTelefono4}, {"Precio", iPrecio}};
+
+} // namespace
+
+TandaPedidos::TandaPedidos(int columnasPedido, int columnasCliente, int columnasRenglon)
+    : pedidos(columnasPedido), clientes(columnasCliente), renglones(columnasRenglon) {}
+
+void TandaPedidos::vacia() {
+    pedidos.vacia();
+    clientes.vacia();
+    renglones.vacia();
+    encabezados.clear();
+    pedidoDeRenglon.clear();
+    renglonesOmitidos = 0;
+    existencias.descarta();
+    grabaExistencias = false;
+    ultima = false;
+}
+
+QStringList LecturaPedidos::columnasClienteNuevo() {
+    QStringList nombres;
+    for (const ValorCliente& v : clienteNuevo)
+        nombres << QLatin1String(v.columna);
+    return nombres;
+}
+
+LecturaPedidos::LecturaPedidos(QVector<host::Columna> encabezado, QVector<host::Columna> cliente,
+                               QVector<host::Columna> renglon, QVector<host::Columna> nuevo)
+    : columnasEncabezado_(std::move(encabezado)), columnasCliente_(std::move(cliente)),
+      columnasRenglon_(std::move(renglon)), columnasClienteNuevo_(std::move(nuevo)) {
+    for (int n = 3; n <= transferencia::camposEncabezado; ++n)
+        nombresEncabezado_ << nombreCampo(true, n);
+    for (int n = 2; n <= transferencia::camposRenglon; ++n)
+        nombresRenglon_ << nombreCampo(false, n);
+    for (const host::Columna& c : std::as_const(columnasClienteNuevo_))
+        nombresClienteNuevo_ << QStringLiteral("%1 del cliente nuevo").arg(c.nombre);
+    encabezado_.resize(transferencia::camposEncabezado);
+    renglon_.resize(transferencia::camposRenglon);
+    clienteNuevo_.resize(int(std::size(clienteNuevo)));
+}
+
+void LecturaPedidos::convierteEncabezado(const Registro& r) {
+    for (int n = 3; n <= transferencia::camposEncabezado; ++n) {
+        const host::Columna& c = n <= 35 ? columnasEncabezado_[n - 3] : columnasCliente_[n - 36];
+        if (n == 3) {
+            Campo serie = r.campos[n - 1];
+            serie.valor = serie.valor.trimmed();
+            encabezado_[n - 1] = convierteCampo(c, serie, r.linea, nombresEncabezado_[n - 3]);
+        } else {
+            encabezado_[n - 1] =
+                convierteCampo(c, r.campos[n - 1], r.linea, nombresEncabezado_[n - 3]);
+        }
+    }
+}
+
+void LecturaPedidos::convierteRenglon(const Registro& r) {
+    for (int n = 2; n <= transferencia::camposRenglon; ++n)
+        renglon_[n - 1] = convierteCampo(columnasRenglon_[n - 2], r.campos[n - 1], r.linea,
+                                         nombresRenglon_[n - 2]);
+    // The quantity is also added to the product's stock, so it must be a number there too.
+    const Campo& cantidad = r.campos[iCantidad];
+    if (!AcumuladoExistencias::leeCantidad(cantidad.valor, cantidad_))
+        throw transferencia::ErrorTransferencia(
+            QStringLiteral("En el registro de la línea %1, el campo Cantidad trae el valor "
+                           "\"%2\", que no es un número.")
+                .arg(r.linea)
+                .arg(cantidad.valor.left(200)),
+            r.linea);
+}
+
+void LecturaPedidos::convierteCliente(const Registro& r) {
+    for (int i = 0; i < clienteNuevo_.size(); ++i)
+        clienteNuevo_[i] =
+            convierteValor(columnasClienteNuevo_[i], encabezado_[clienteNuevo[i].origen], r.linea,
+                           nombresClienteNuevo_[i]);
+}
+
+void LecturaPedidos::revisa(QIODevice& archivo,
+                            transferencia::CodificacionArchivo::Tipo codificacion,
+                            const LlamadasImportacion& llamadas) {
+    transferencia::LectorTransferencia lector(archivo, codificacion);
+    Registro r;
+    cuentas_ = {};
+    pedidosPorSerie_.clear();
+    bool hayEncabezado = false;
+    while (lector.siguiente(r)) {
+        if (r.encabezado) {
+            if (llamadas.cancelado())
+                throw SubidaPedidos::Cancelado();
+            convierteEncabezado(r);
+            hayEncabezado = true;
+            ++cuentas_.pedidos;
+            ++pedidosPorSerie_[encabezado_[iSerie].toString()];
+            // Values checked here are not kept: letting them go lets the reader decode the
+            // next record into the same memory.
+            encabezado_.fill(QVariant());
+        } else if (hayEncabezado) {
+            // Lines in front of the first header are skipped, so they need not fit.
+            convierteRenglon(r);
+            renglon_.fill(QVariant());
+            ++cuentas_.renglones;
+        } else {
+            ++cuentas_.renglonesOmitidos;
+        }
+    }
+    digesto_ = lector.digesto();
+    primeraMultibyte_ = lector.primeraLineaMultibyte();
+}
+
+void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
+                         ColaTandas& cola) {
+    transferencia::LectorTransferencia lector(archivo, codificacion);
+    Registro r;
+    AcumuladoExistencias existencias;
+    QSet<QString> clientesEnTanda;
+    auto tanda = cola.tomaVacia();
+    const auto entrega = [&] {
+        cola.entrega(std::move(tanda));
+        tanda = cola.tomaVacia();
+        clientesEnTanda.clear();
+    };
+    bool hayEncabezado = false;
+    while (lector.siguiente(r)) {
+        if (r.encabezado) {
+            convierteEncabezado(r);
+            hayEncabezado = true;
+            tanda->pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
+            tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea});
+            // The first order of a customer in the round creates it; the insert leaves one
+            // the table already holds as it is.
+            const QString clave = encabezado_[iCliente].toString();
+            if (!clientesEnTanda.contains(clave)) {
+                clientesEnTanda.insert(clave);
+                convierteCliente(r);
+                tanda->clientes.agregaFila(clienteNuevo_);
+                clienteNuevo_.fill(QVariant());
+            }
+            // The values are in the round: letting them go lets the reader decode the next
+            // record into the same memory.
+            encabezado_.fill(QVariant());
+            if (tanda->pedidos.filas() >= pedidosPorTanda ||
+                tanda->pedidos.bytes() >= bytesPorTanda)
+                entrega();
+        } else if (!hayEncabezado) {
+            ++tanda->renglonesOmitidos;
+        } else {
+            convierteRenglon(r);
+            tanda->renglones.agregaFila(renglon_);
+            tanda->pedidoDeRenglon.push_back(int(tanda->encabezados.size()) - 1);
+            renglon_.fill(QVariant());
+            existencias.agrega(r.campos[iProducto].valor, cantidad_);
+            if (existencias.productos() >= productosPorTanda) {
+                std::swap(tanda->existencias, existencias);
+                tanda->grabaExistencias = true;
+                entrega();
+            } else if (tanda->renglones.filas() >= renglonesPorTanda ||
+                       tanda->renglones.bytes() + tanda->clientes.bytes() >= bytesPorTanda) {
+                entrega();
+            }
+        }
+    }
+    if (lector.digesto() != digesto_)
+        throw SubidaPedidos::ArchivoCambiado();
+    std::swap(tanda->existencias, existencias);
+    tanda->grabaExistencias = true;
+    tanda->ultima = true;
+    cola.entrega(std::move(tanda));
+}
+
+} // namespace importacion
