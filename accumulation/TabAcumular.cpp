@@ -2,6 +2,7 @@
 
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
 #include "shell/HiloTrabajo.h"
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <limits>
 
+using acumulacion::ConOmitidas;
+using acumulacion::ListaOmitidas;
 using acumulacion::Resultado;
 
 namespace {
@@ -350,26 +353,6 @@ void TabAcumular::termina(const QString& fallo) {
         terminaGeneracion(r);
 }
 
-namespace {
-
-// The companies a run left out, under a heading; empty when there are none.
-QString omitidas(const QString& titulo, const Resultado& r) {
-    if (r.omitidas.isEmpty())
-        return {};
-    QString texto = titulo;
-    for (const acumulacion::EmpresaOmitida& o : r.omitidas)
-        texto += QStringLiteral("\n  %1: %2.").arg(o.empresa, o.motivo);
-    return texto;
-}
-
-// The message, then the companies left out, if any.
-QString conOmitidas(const QString& mensaje, const Resultado& r) {
-    const QString lista = omitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
-    return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
-}
-
-} // namespace
-
 void TabAcumular::notas(const QStringList& lineas) {
     lblNotas_->setText(lineas.join(QLatin1Char('\n')));
     lblNotas_->setVisible(!lineas.isEmpty());
@@ -385,7 +368,7 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
     if (r.cancelado)
         lineas << r.mensaje;
     if (!r.omitidas.isEmpty())
-        lineas << omitidas(QStringLiteral("No se revisaron estas empresas:"), r);
+        lineas << ListaOmitidas(QStringLiteral("No se revisaron estas empresas:"), r);
     notas(lineas);
     if (!r.ok)
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
@@ -394,17 +377,18 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
 }
 
 void TabAcumular::terminaGeneracion(const Resultado& r) {
+    bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     if (!r.ok) {
-        avisaError(conOmitidas(r.mensaje, r));
+        avisaError(ConOmitidas(r.mensaje, r));
         return;
     }
     if (r.cancelado || r.pedidosMovidos == 0) {
         // Nothing or not everything was generated: not a success to report.
-        CajaMensaje::muestra(this, conOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
                              QStringLiteral("Atención"));
         return;
     }
-    CajaMensaje::muestra(this, conOmitidas(QStringLiteral("Pedido generado"), r),
+    CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
                          CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"));
     emit regresar();
 }

@@ -233,12 +233,14 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
     } catch (const ErrorBdD& e) {
         if (!esPermiso(e))
             throw;
+        // The server's own words, without the statement that follows them.
         aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
                                 "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
                                 "escribir sus tablas (%3, %4). La operación se hace de todos "
-                                "modos.\n%5")
+                                "modos. Para llevarla, un administrador puede dar a ese usuario "
+                                "los permisos CREATE e INSERT en esa base de datos.\n%5")
                      .arg(conexion_.base(), conexion_.parametros().usuario, tablaCorridas(),
-                          tablaPedidos(), e.mensaje());
+                          tablaPedidos(), e.mensaje().section(QLatin1Char('\n'), 0, 0));
     }
 }
 

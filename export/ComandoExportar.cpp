@@ -1,6 +1,7 @@
 #include "export/Exportacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
 #include "shell/host/Fechas.h"
 
@@ -105,7 +106,8 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
         }
         const auto r = exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa),
                                                    QDir(o.destino).absolutePath(), {},
-                                                   programa.archivosPropios());
+                                                   programa.archivosPropios(), o.desde, o.hasta);
+        bitacora::avisaSinBitacora(errores, r.avisoBitacora);
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
         if (!r.ok) {

@@ -85,18 +85,6 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
                     .arg(nativa(r.archivo), nativa(destino));
 }
 
-ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
-                                    const QString& nombre, const QString& carpetaPrograma,
-                                    const QString& carpetaDestino,
-                                    const transferencia::Avance& avance,
-                                    const QStringList& propios) {
-    ResultadoExportacion r =
-        EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios);
-    if (r.ok)
-        CopiaArchivo(r, carpetaDestino);
-    return r;
-}
-
 QStringList UnidadesDestino() {
     static const QList<QByteArray> internos = {"proc",   "sysfs",   "devtmpfs", "devpts",  "tmpfs",
                                                "cgroup", "cgroup2", "overlay",  "squashfs"};

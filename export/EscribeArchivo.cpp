@@ -222,6 +222,7 @@ public:
             const auto [primera, fin] = lote.encabezados->deId(id);
             if (primera < fin) {
                 encabezado(*lote.encabezados, lote.encabezados->fila(primera));
+                anotaEscrito(id);
                 const auto [desde, hasta] = lote.renglones->deId(id);
                 for (int k = desde; k < hasta; ++k)
                     renglon(*lote.renglones, lote.renglones->fila(k));
@@ -236,6 +237,13 @@ public:
     struct Cancelado {};
 
 private:
+    // The order whose header was just written, as the journal names it.
+    void anotaEscrito(qint64 id) {
+        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
+        const QString folio = texto(*encabezados_, fila_, posPrimerCampo);
+        r_.escritos.push_back({id, serie.isEmpty() ? folio : serie + QLatin1Char('-') + folio});
+    }
+
     // "Pedido A-12 (Id 34)" for the header being written; built only for a warning.
     QString pedido() const {
         const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();

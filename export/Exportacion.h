@@ -31,6 +31,12 @@ std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
                                                const std::optional<QDate>& desde,
                                                const std::optional<QDate>& hasta);
 
+// An order written to the file.
+struct PedidoEscrito {
+    qint64 id = 0;
+    QString pedido; // "A-12", or "12" in the series without name
+};
+
 struct ResultadoExportacion {
     bool ok = false;
     bool cancelado = false;
@@ -39,8 +45,10 @@ struct ResultadoExportacion {
     QString copia;      // where it was copied (empty when not copied)
     qint64 pedidos = 0; // headers written
     qint64 renglones = 0;
-    qint64 omitidos = 0; // marked orders that no longer exist
-    QStringList avisos;  // characters that the file could not hold, by order and field
+    qint64 omitidos = 0;             // marked orders that no longer exist
+    QStringList avisos;              // characters that the file could not hold, by order and field
+    QVector<PedidoEscrito> escritos; // in the order written
+    QString avisoBitacora;           // why no journal was kept of the export (empty when one was)
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
@@ -62,12 +70,14 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
 // Fills copia on success; otherwise ok is false and mensaje says why.
 void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino);
 
-// EscribeArchivo and then CopiaArchivo: what the export window's button does.
-ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
-                                    const QString& nombre, const QString& carpetaPrograma,
-                                    const QString& carpetaDestino,
-                                    const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {});
+// EscribeArchivo and then CopiaArchivo: what the export window's button does. The export is
+// recorded in the journal of conexion's database: desde and hasta (the range the orders were
+// listed with), file and destination, outcome, and each order written with its file.
+ResultadoExportacion
+ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids, const QString& nombre,
+               const QString& carpetaPrograma, const QString& carpetaDestino,
+               const transferencia::Avance& avance = {}, const QStringList& propios = {},
+               const std::optional<QDate>& desde = {}, const std::optional<QDate>& hasta = {});
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();
