@@ -95,6 +95,11 @@ bool esPermiso(const ErrorBdD& e) {
     }
 }
 
+// The server lock a run's session holds until the run ends, named after the database and
+// the run (a digest keeps the name short): any session can ask whether it is still held.
+const QString cerrojo =
+    QStringLiteral("CONCAT('acumulapedidos-', MD5(CONCAT(DATABASE(), ':', ?)))");
+
 const QString columnasPedido = QStringLiteral(
     "Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, IdNuevo, PedidoNuevo");
 
@@ -230,6 +235,11 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
              parametros.archivo, parametros.destino, QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
+        try {
+            conexion_.consulta(QStringLiteral("SELECT GET_LOCK(%1, 0)").arg(cerrojo), {corrida_});
+        } catch (const ErrorBdD&) {
+            // A server without named locks: its runs in course are never told interrupted.
+        }
     } catch (const ErrorBdD& e) {
         if (!esPermiso(e))
             throw;
@@ -302,6 +312,7 @@ void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas
                                corrida_};
     try {
         conexion_.ejecuta(sql, valores);
+        conexion_.consulta(QStringLiteral("SELECT RELEASE_LOCK(%1)").arg(cerrojo), {corrida_});
         return;
     } catch (const ErrorBdD& e) {
         if (!e.conexionPerdida())
@@ -371,6 +382,21 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         c.mensaje = rs->texto(14);
         c.cuentas = {rs->entero(15), rs->entero(16), rs->entero(17)};
         salida.push_back(c);
+    }
+    rs.reset();
+    for (Corrida& c : salida) {
+        if (c.desenlace != Desenlace::EnCurso)
+            continue;
+        try {
+            c.interrumpida =
+                conexion
+                    .consulta(QStringLiteral("SELECT IS_USED_LOCK(%1) IS NULL").arg(cerrojo),
+                              {c.id})
+                    ->entero(0) != 0;
+        } catch (const ErrorBdD& e) {
+            if (e.conexionPerdida())
+                throw;
+        }
     }
     return salida;
 }

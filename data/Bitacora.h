@@ -68,6 +68,9 @@ struct Corrida {
     QString usuarioBdD;
     Parametros parametros;
     Desenlace desenlace = Desenlace::EnCurso;
+    // In course, but no session runs it any longer: the program or the server stopped
+    // before the run could record its end.
+    bool interrumpida = false;
     QString mensaje;
     Cuentas cuentas;
 };
@@ -79,6 +82,9 @@ struct Corrida {
 //
 // When the journal cannot be kept in that database (no right to create or write its
 // tables), the run goes on without it: activa() is false and aviso() says why, in Spanish.
+//
+// While the run goes on, its session holds a named lock of the server; a run found in course
+// whose lock nobody holds was interrupted.
 class Bitacora {
 public:
     // conexion must not be inside a transaction.

@@ -59,7 +59,7 @@ void escribe(QTextStream& salida, const bitacora::Corrida& c,
     salida << QStringLiteral("%1 en %2 (corrida %3): %4")
                   .arg(bitacora::texto(c.operacion), c.base)
                   .arg(c.id)
-                  .arg(bitacora::texto(c.desenlace))
+                  .arg(bitacora::textoDesenlace(c))
            << Qt::endl;
     salida << QStringLiteral("  Inicio: %1   Fin: %2")
                   .arg(bitacora::textoMomento(c.inicio), c.fin.isValid()

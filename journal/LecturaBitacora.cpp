@@ -55,6 +55,10 @@ std::optional<Operacion> operacionDeTexto(const QString& texto) {
     return std::nullopt;
 }
 
+QString textoDesenlace(const Corrida& corrida) {
+    return corrida.interrumpida ? QStringLiteral("Interrumpida") : texto(corrida.desenlace);
+}
+
 QString textoMomento(const QDateTime& momento) {
     if (!momento.isValid())
         return {};

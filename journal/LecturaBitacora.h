@@ -38,6 +38,9 @@ QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& cor
 // "acumulacion", "exportacion" or "importacion" (accents and capitals allowed).
 std::optional<Operacion> operacionDeTexto(const QString& texto);
 
+// The outcome as the user reads it: "Hecha", "Falló", "Cancelada", "En curso", or
+// "Interrumpida" for a run whose program or server stopped before it recorded its end.
+QString textoDesenlace(const Corrida& corrida);
 // "05/03/2026 10:00:01"; empty for an invalid moment.
 QString textoMomento(const QDateTime& momento);
 // "juan en pc1 (base de datos: root@localhost)".

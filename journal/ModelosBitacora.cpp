@@ -53,7 +53,7 @@ QVariant ModeloCorridas::data(const QModelIndex& indice, int papel) const {
     case Base:
         return c->base;
     case Desenlace:
-        return bitacora::texto(c->desenlace);
+        return bitacora::textoDesenlace(*c);
     case Pedidos:
         return QString::number(c->cuentas.pedidos);
     case Renglones:

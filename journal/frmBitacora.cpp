@@ -178,8 +178,8 @@ void frmBitacora::eligeCorrida() {
     for (int col = 0; col < ModeloPedidosBitacora::Columnas; ++col)
         mhgPedidos_->setColumnHidden(col, !ModeloPedidosBitacora::aplica(c->operacion, col));
     QString detalle = QStringLiteral("%1 en %2: %3. %4")
-                          .arg(bitacora::texto(c->operacion), c->base,
-                               bitacora::texto(c->desenlace), bitacora::textoUsuarios(*c));
+                          .arg(bitacora::texto(c->operacion), c->base, bitacora::textoDesenlace(*c),
+                               bitacora::textoUsuarios(*c));
     if (!c->mensaje.isEmpty())
         detalle += QLatin1Char('\n') + c->mensaje;
     lblDetalle_->setText(detalle);
