@@ -95,6 +95,13 @@ bool esPermiso(const ErrorBdD& e) {
     }
 }
 
+// The connection's database: the one it was opened on, or the one a USE made current.
+QString baseDe(Conexion& conexion) {
+    if (!conexion.base().isEmpty())
+        return conexion.base();
+    return conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+}
+
 // The server lock a run's session holds until the run ends, named after the database and
 // the run (a digest keeps the name short): any session can ask whether it is still held.
 const QString cerrojo =
@@ -249,7 +256,7 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
                                 "escribir sus tablas (%3, %4). La operación se hace de todos "
                                 "modos. Para llevarla, un administrador puede dar a ese usuario "
                                 "los permisos CREATE e INSERT en esa base de datos.\n%5")
-                     .arg(conexion_.base(), conexion_.parametros().usuario, tablaCorridas(),
+                     .arg(baseDe(conexion_), conexion_.parametros().usuario, tablaCorridas(),
                           tablaPedidos(), e.mensaje().section(QLatin1Char('\n'), 0, 0));
     }
 }
@@ -295,6 +302,15 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
     }
     if (hayFilas)
         conexion.ejecutaCrudo(sql);
+}
+
+void Bitacora::anotaSeleccion(Conexion& conexion, const QString& columnas,
+                              const QString& seleccion) const {
+    if (!activa())
+        return;
+    conexion.ejecuta(QStringLiteral("INSERT INTO %1 (Corrida, %2) SELECT ?, %3")
+                         .arg(tablaPedidos(), columnas, seleccion),
+                     {corrida_});
 }
 
 void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
@@ -358,10 +374,11 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         throw;
     }
     QVector<Corrida> salida;
+    const QString base = baseDe(conexion);
     for (; !rs->eof(); rs->MoveNext()) {
         Corrida c;
         c.id = rs->entero(0);
-        c.base = conexion.base();
+        c.base = base;
         c.operacion = operacionDe(rs->texto(1));
         c.inicio = rs->valor(2).toDateTime();
         c.fin = rs->valor(3).toDateTime();

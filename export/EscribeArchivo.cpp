@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <future>
+#include <utility>
 #include <vector>
 
 using host::ClaseCampo;
@@ -222,7 +223,7 @@ public:
             const auto [primera, fin] = lote.encabezados->deId(id);
             if (primera < fin) {
                 encabezado(*lote.encabezados, lote.encabezados->fila(primera));
-                anotaEscrito(id);
+                escritos_.push_back(id);
                 const auto [desde, hasta] = lote.renglones->deId(id);
                 for (int k = desde; k < hasta; ++k)
                     renglon(*lote.renglones, lote.renglones->fila(k));
@@ -234,16 +235,12 @@ public:
         }
     }
 
+    // The orders written since the last call.
+    QVector<qint64> tomaEscritos() { return std::exchange(escritos_, {}); }
+
     struct Cancelado {};
 
 private:
-    // The order whose header was just written, as the journal names it.
-    void anotaEscrito(qint64 id) {
-        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
-        const QString folio = texto(*encabezados_, fila_, posPrimerCampo);
-        r_.escritos.push_back({id, serie.isEmpty() ? folio : serie + QLatin1Char('-') + folio});
-    }
-
     // "Pedido A-12 (Id 34)" for the header being written; built only for a warning.
     QString pedido() const {
         const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
@@ -316,14 +313,15 @@ private:
     ResultadoExportacion& r_;
     const FilasCopiadas* encabezados_ = nullptr; // the header being written
     int fila_ = 0;
+    QVector<qint64> escritos_; // Ids written since tomaEscritos()
 };
 
 } // namespace
 
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
-                                    const transferencia::Avance& avance,
-                                    const QStringList& propios) {
+                                    const transferencia::Avance& avance, const QStringList& propios,
+                                    const TandaEscrita& tandaEscrita) {
     ResultadoExportacion r;
     r.mensaje = CompruebaNombre(nombre, carpetaPrograma, propios);
     if (!r.mensaje.isEmpty())
@@ -354,6 +352,8 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                 break;
             siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
             escritura.escribe(lote, avance, hechos, ids.size());
+            if (tandaEscrita)
+                tandaEscrita(escritura.tomaEscritos());
         }
         w.termina();
     } catch (const Escritura::Cancelado&) {

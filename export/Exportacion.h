@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,12 +32,6 @@ std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
                                                const std::optional<QDate>& desde,
                                                const std::optional<QDate>& hasta);
 
-// An order written to the file.
-struct PedidoEscrito {
-    qint64 id = 0;
-    QString pedido; // "A-12", or "12" in the series without name
-};
-
 struct ResultadoExportacion {
     bool ok = false;
     bool cancelado = false;
@@ -45,10 +40,9 @@ struct ResultadoExportacion {
     QString copia;      // where it was copied (empty when not copied)
     qint64 pedidos = 0; // headers written
     qint64 renglones = 0;
-    qint64 omitidos = 0;             // marked orders that no longer exist
-    QStringList avisos;              // characters that the file could not hold, by order and field
-    QVector<PedidoEscrito> escritos; // in the order written
-    QString avisoBitacora;           // why no journal was kept of the export (empty when one was)
+    qint64 omitidos = 0;   // marked orders that no longer exist
+    QStringList avisos;    // characters that the file could not hold, by order and field
+    QString avisoBitacora; // why no journal was kept of the export (empty when one was)
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
@@ -57,6 +51,10 @@ struct ResultadoExportacion {
 QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
                         const QStringList& propios);
 
+// Hears, on the writing thread, the Ids of each batch of orders just written to the file
+// (which is in place only once EscribeArchivo returns with ok).
+using TandaEscrita = std::function<void(QVector<qint64>)>;
+
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
 // appears only when complete: a failure or a cancel leaves any earlier file of that name as
@@ -64,7 +62,8 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {});
+                                    const QStringList& propios = {},
+                                    const TandaEscrita& tandaEscrita = {});
 
 // Copies the file into carpetaDestino under the same name, replacing an earlier copy.
 // Fills copia on success; otherwise ok is false and mensaje says why.

@@ -40,7 +40,13 @@ Lectura LeeCorridas(const host::BasesDD& bases, const QStringList& nombres, cons
 
 QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& corrida) {
     auto conexion = bases.abre(corrida.base);
-    return Bitacora::pedidos(*conexion, corrida.id);
+    QVector<PedidoAnotado> pedidos = Bitacora::pedidos(*conexion, corrida.id);
+    // An export's orders all went to the run's file, which only the run records.
+    if (corrida.operacion == Operacion::Exportacion)
+        for (PedidoAnotado& p : pedidos)
+            if (p.archivo.isEmpty())
+                p.archivo = corrida.parametros.archivo;
+    return pedidos;
 }
 
 std::optional<Operacion> operacionDeTexto(const QString& texto) {
