@@ -81,7 +81,10 @@ void frmBitacora::construye() {
     pedidos_ = new ModeloPedidosBitacora(this);
     mhgCorridas_ = tabla(QStringLiteral("mhgCorridas"), corridas_, this);
     mhgPedidos_ = tabla(QStringLiteral("mhgPedidos"), pedidos_, this);
-    const int anchos[ModeloCorridas::Columnas] = {130, 130, 95, 110, 80, 60, 70, 260, 200, 300};
+    const int momento =
+        mhgCorridas_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16;
+    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  110, 80,
+                                                  60,      70,      260, 200, 300};
     for (int c = 0; c < ModeloCorridas::Columnas; ++c)
         mhgCorridas_->setColumnWidth(c, anchos[c]);
     for (int c = 0; c < ModeloPedidosBitacora::Columnas; ++c)
