@@ -275,8 +275,9 @@ void BajarPedidos::escribeArchivo() {
     if (destino.isEmpty())
         destino = drive1_->currentText();
     // A file of that name at the destination is replaced only when the user says so.
-    const QString copia = QDir::toNativeSeparators(exportacion::RutaCopia(nombre, destino));
-    const bool reemplazar = QFileInfo::exists(copia);
+    const QString rutaCopia = exportacion::RutaCopia(nombre, destino);
+    const QString copia = QDir::toNativeSeparators(rutaCopia);
+    const bool reemplazar = QFileInfo::exists(rutaCopia);
     if (reemplazar &&
         !CajaMensaje::confirma(
             this, QStringLiteral("Ya existe el archivo %1. ¿Desea reemplazarlo?").arg(copia),

@@ -92,8 +92,11 @@ void InformeVentana::construye() {
     tabla_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tabla_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tabla_->setWordWrap(false);
+    tabla_->setAlternatingRowColors(true);
     tabla_->verticalHeader()->hide();
-    tabla_->horizontalHeader()->setStretchLastSection(true);
+    tabla_->verticalHeader()->setDefaultSectionSize(tabla_->fontMetrics().height() + 6);
+    // A single column takes the whole width; several keep to their contents.
+    tabla_->horizontalHeader()->setStretchLastSection(informe_.columnas.size() == 1);
     tabla_->resizeColumnsToContents();
     tabla_->setVisible(!informe_.columnas.isEmpty());
 
@@ -131,6 +134,9 @@ void InformeVentana::construye() {
 }
 
 void InformeVentana::muestra(QWidget* padre, const Informe& informe) {
+    // It belongs to the window: a page of it may be disabled once the user moves on.
+    if (padre)
+        padre = padre->window();
     if (CajaMensaje::enPruebas()) {
         auto* ventana = new InformeVentana(informe, padre);
         ventana->setAttribute(Qt::WA_DeleteOnClose);

@@ -19,9 +19,9 @@ class InformeVentana : public QDialog {
 public:
     explicit InformeVentana(Informe informe, QWidget* parent = nullptr);
 
-    // Shows the report until the user closes it. In test mode (CajaMensaje::modoPruebas) it
-    // is shown and left open instead, as a child of padre, so a test can drive it; it is
-    // deleted when closed.
+    // Shows the report, in front of padre's window, until the user closes it. In test mode
+    // (CajaMensaje::modoPruebas) it is shown and left open instead, as a child of that
+    // window, so a test can drive it; it is deleted when closed.
     static void muestra(QWidget* padre, const Informe& informe);
 
     const Informe& informe() const { return informe_; }
