@@ -52,6 +52,8 @@ struct Resultado {
     int renglonesCopiados = 0;
     qint32 ultimoFolio = 0;           // generation: last folio given out (0 when none)
     QVector<EmpresaOmitida> omitidas; // companies left out, in the order of the list
+    // search: companies with at least one order listed
+    int empresasEncontradas = 0;
 };
 
 } // namespace acumulacion

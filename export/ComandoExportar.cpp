@@ -117,6 +117,10 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             << QStringLiteral("Copia: %1").arg(QDir::toNativeSeparators(r.copia)) << Qt::endl
             << QStringLiteral("Pedidos escritos: %1, renglones: %2").arg(r.pedidos).arg(r.renglones)
             << Qt::endl;
+        if (r.reemplazo)
+            salida << QStringLiteral("Se reemplazó el archivo que ya había en %1.")
+                          .arg(QDir::toNativeSeparators(r.copia))
+                   << Qt::endl;
         return 0;
     } catch (const host::ErrorBdD& e) {
         errores << e.mensaje() << Qt::endl;

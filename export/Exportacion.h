@@ -41,6 +41,8 @@ struct ResultadoExportacion {
     qint64 renglones = 0;
     qint64 omitidos = 0; // marked orders that no longer exist
     QStringList avisos;  // characters that the file could not hold, by order and field
+    // The copy took the place of a file of that name that was already at the destination.
+    bool reemplazo = false;
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
@@ -58,16 +60,27 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                                     const transferencia::Avance& avance = {},
                                     const QStringList& propios = {});
 
-// Copies the file into carpetaDestino under the same name, replacing an earlier copy.
-// Fills copia on success; otherwise ok is false and mensaje says why.
-void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino);
+// "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
+// file starts, with the counts in the right number.
+QString MensajeEscrito(const ResultadoExportacion& resultado);
 
-// EscribeArchivo and then CopiaArchivo: what the export window's button does.
+// Where the copy of the file named nombre (".txt" added when the name lacks it) goes in
+// carpetaDestino.
+QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
+
+// Copies the file into carpetaDestino under the same name. A file of that name already there
+// is replaced (and reemplazo set) only when reemplazar. Fills copia on success; otherwise ok
+// is false and mensaje says why.
+void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino,
+                  bool reemplazar = true);
+
+// EscribeArchivo and then CopiaArchivo: what the export window's button does. Without
+// reemplazar, a destination that already holds a file of that name writes nothing at all.
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const QString& carpetaDestino,
                                     const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {});
+                                    const QStringList& propios = {}, bool reemplazar = true);
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();
