@@ -5,12 +5,15 @@
 #include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
+#include "shell/Cantidad.h"
 #include "shell/HiloTrabajo.h"
+#include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/libNucleo.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -23,6 +26,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 using acumulacion::ConOmitidas;
 using acumulacion::ListaOmitidas;
@@ -149,6 +153,7 @@ void TabAcumular::entra() {
     if (ocupado())
         return;
     command5_->hide();
+    hallazgo_.reset();
     txtResultado_->clear();
     txtResultado_->hide();
     notas({});
@@ -276,12 +281,17 @@ acumulacion::Retrollamadas TabAcumular::retrollamadas(Trabajador& t, Operacion o
 }
 
 void TabAcumular::buscaPedidos() {
+    busca(false);
+}
+
+void TabAcumular::busca(bool yGenerar) {
     if (ocupado())
         return;
     validaFechas();
     txtResultado_->clear();
     notas({});
     command5_->hide();
+    hallazgo_.reset();
     const QDate desde = fecha(0), hasta = fecha(1);
     const host::BasesDD bases = *programa_.bases;
     auto resultado = std::make_shared<Resultado>();
@@ -291,6 +301,11 @@ void TabAcumular::buscaPedidos() {
               avisos.renglon = [&t](const QString& renglon) { t.entrega(renglon); };
               *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
           });
+    if (operacion_ != Operacion::Busqueda)
+        return;
+    buscadoDesde_ = desde;
+    buscadoHasta_ = hasta;
+    generarTrasBuscar_ = yGenerar;
 }
 
 void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultado,
@@ -306,25 +321,45 @@ void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultad
 void TabAcumular::generaPedido() {
     if (ocupado())
         return;
-    if (!CajaMensaje::confirma(this,
-                               QStringLiteral("¿Desea generar el pedido, según los parámetros "
-                                              "indicados?"),
-                               QStringLiteral("Generar pedido"), true))
-        return;
     validaFechas();
+    if (!hallazgo_ || hallazgo_->desde != fecha(0) || hallazgo_->hasta != fecha(1))
+        busca(true);
+    else
+        preguntaYGenera();
+}
+
+void TabAcumular::preguntaYGenera() {
+    const int pedidos = hallazgo_ ? hallazgo_->pedidos : 0;
+    const int empresas = hallazgo_ ? hallazgo_->empresas : 0;
+    const QString pregunta =
+        QStringLiteral("%1 %2 de %3.\n¿Desea generar el pedido, según los parámetros indicados?")
+            .arg(pedidos == 1 ? QStringLiteral("Se acumulará") : QStringLiteral("Se acumularán"),
+                 cantidad(pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+                 cantidad(empresas, QStringLiteral("empresa"), QStringLiteral("empresas")));
+    if (!CajaMensaje::confirma(this, pregunta, QStringLiteral("Generar pedido"), true))
+        return;
     const QDate desde = fecha(0), hasta = fecha(1);
     const QString serie = cmbDato_->currentText().trimmed();
     const qint32 folio = folioDe(txtFolio_->text());
     const host::BasesDD bases = *programa_.bases;
     auto resultado = std::make_shared<Resultado>();
+    auto dados = std::make_shared<QVector<acumulacion::FolioDado>>();
     lanza(Operacion::Generacion, resultado, QStringLiteral("Generando pedidos…"),
           [=](Trabajador& t) {
               acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
-              avisos.folio = [&t](const acumulacion::FolioDado& d) { t.entrega(d.folio); };
+              avisos.folio = [&t, dados](const acumulacion::FolioDado& d) {
+                  dados->push_back(d);
+                  t.entrega(d.folio);
+              };
               acumulacion::clsAcumular acumular(bases);
               acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
               *resultado = acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
           });
+    if (operacion_ != Operacion::Generacion)
+        return;
+    dados_ = dados;
+    generadoDesde_ = desde;
+    generadoHasta_ = hasta;
 }
 
 void TabAcumular::recibe(const QVariant& valor) {
@@ -362,8 +397,12 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
     // A failed or cancelled search offers no generation: what it did not see, the user has
     // not checked.
     const bool hallados = r.ok && !r.cancelado && r.encontrados;
+    const bool generar = std::exchange(generarTrasBuscar_, false);
     txtResultado_->setVisible(!txtResultado_->toPlainText().isEmpty());
     command5_->setVisible(hallados);
+    if (hallados)
+        hallazgo_ =
+            Hallazgo{buscadoDesde_, buscadoHasta_, int(r.renglones.size()), r.empresasEncontradas};
     QStringList lineas;
     if (r.cancelado)
         lineas << r.mensaje;
@@ -374,22 +413,70 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
     else if (hallados)
         command5_->setFocus();
+    if (!generar || !r.ok || r.cancelado)
+        return;
+    if (hallados)
+        preguntaYGenera();
+    else
+        CajaMensaje::muestra(this,
+                             QStringLiteral("No se encontraron pedidos pendientes que acumular "
+                                            "con las fechas indicadas."),
+                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
 }
+
+namespace {
+
+// What a generation did, order by order, for the user to keep.
+Informe informeGeneracion(const QString& mensaje, const QVector<acumulacion::FolioDado>& dados,
+                          const QDate& desde, const QDate& hasta) {
+    const QDateTime ahora = QDateTime::currentDateTime();
+    const QString formato = QStringLiteral("dd/MM/yyyy");
+    Informe informe;
+    informe.titulo = QStringLiteral("Informe de la acumulación");
+    informe.resumen =
+        mensaje + QStringLiteral("\nPedidos fechados del %1 al %2; acumulación "
+                                 "del %3 a las %4.")
+                      .arg(desde.toString(formato), hasta.toString(formato),
+                           ahora.toString(formato), ahora.toString(QStringLiteral("HH:mm")));
+    informe.columnas = {QStringLiteral("Folio"), QStringLiteral("Empresa de origen"),
+                        QStringLiteral("Pedido de origen"), QStringLiteral("Renglones")};
+    for (const acumulacion::FolioDado& d : dados)
+        informe.renglones.push_back({acumulacion::textoPedido(d.serie, d.folio), d.base,
+                                     d.pedidoOrigen, QString::number(d.renglones)});
+    informe.archivo =
+        QStringLiteral("acumulacion-%1.txt").arg(ahora.toString(QStringLiteral("yyyyMMdd-HHmm")));
+    return informe;
+}
+
+} // namespace
 
 void TabAcumular::terminaGeneracion(const Resultado& r) {
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
+    const QVector<acumulacion::FolioDado> dados =
+        dados_ ? *dados_ : QVector<acumulacion::FolioDado>();
+    dados_.reset();
+    // Whatever was stored, even by a run that failed or was cancelled, can be looked at.
+    CajaMensaje::Accion verInforme;
+    if (!dados.isEmpty()) {
+        verInforme.texto = QStringLiteral("Ver informe");
+        verInforme.hacer = [this, informe = informeGeneracion(ConOmitidas(r.mensaje, r), dados,
+                                                              generadoDesde_, generadoHasta_)] {
+            InformeVentana::muestra(this, informe);
+        };
+    }
     if (!r.ok) {
-        avisaError(ConOmitidas(r.mensaje, r));
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Critico,
+                             QStringLiteral("Error"), verInforme);
         return;
     }
     if (r.cancelado || r.pedidosMovidos == 0) {
         // Nothing or not everything was generated: not a success to report.
         CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
-                             QStringLiteral("Atención"));
+                             QStringLiteral("Atención"), verInforme);
         return;
     }
     CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
-                         CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"));
+                         CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"), verInforme);
     emit regresar();
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HiloTrabajo;
 class PanelAvance;
@@ -53,7 +54,11 @@ private:
     void eligeSerie();
     void cambiaCliente();
     void buscaPedidos();
+    // Searches with the dates shown; yGenerar: then asks and generates, as "Generar pedido"
+    // does when the dates changed since the last search.
+    void busca(bool yGenerar);
     void generaPedido();
+    void preguntaYGenera();
     // Starts cuerpo on the worker thread; its result is read back into resultado.
     void lanza(Operacion operacion, std::shared_ptr<acumulacion::Resultado> resultado,
                const QString& texto, std::function<void(Trabajador&)> cuerpo);
@@ -88,4 +93,18 @@ private:
 
     Operacion operacion_ = Operacion::Ninguna;
     std::shared_ptr<acumulacion::Resultado> resultado_;
+
+    // What the last search found with which dates: the question before a generation says
+    // how many orders it moves, so a generation with other dates searches again first.
+    struct Hallazgo {
+        QDate desde, hasta;
+        int pedidos = 0;
+        int empresas = 0;
+    };
+    std::optional<Hallazgo> hallazgo_;
+    QDate buscadoDesde_, buscadoHasta_;
+    bool generarTrasBuscar_ = false;
+    // The orders the running generation has stored, for its report.
+    std::shared_ptr<QVector<acumulacion::FolioDado>> dados_;
+    QDate generadoDesde_, generadoHasta_;
 };

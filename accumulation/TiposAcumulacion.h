@@ -52,7 +52,9 @@ struct Resultado {
     int renglonesCopiados = 0;
     qint32 ultimoFolio = 0;           // generation: last folio given out (0 when none)
     QVector<EmpresaOmitida> omitidas; // companies left out, in the order of the list
-    QString avisoBitacora;            // generation: why no journal was kept (empty when kept)
+    // search: companies with at least one order listed
+    int empresasEncontradas = 0;
+    QString avisoBitacora; // generation: why no journal was kept (empty when kept)
 };
 
 // The message followed by the companies left out, under a heading; the message alone when

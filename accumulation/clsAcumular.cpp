@@ -263,6 +263,8 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
             if (!recorrido.abre(*segunda, empresa))
                 continue;
             auto rs = recorrido.pendientes(*segunda, empresa, desde, hasta);
+            if (rs && !rs->eof())
+                ++r.empresasEncontradas;
             for (; rs && !rs->eof(); rs->MoveNext()) {
                 const QString renglon =
                     QStringLiteral("Pedido ") + textoPedido(rs->texto(1), rs->entero(2)) +

@@ -6,6 +6,7 @@
 #include "journal/frmBitacora.h"
 #include "shell/AyudaVentana.h"
 #include "shell/CajaMensaje.h"
+#include "shell/InformeVentana.h"
 #include "shell/frmInicial.h"
 
 #include <QAbstractButton>
@@ -99,7 +100,24 @@ bool Capturas::toma() {
             kEsperaBusqueda);
     reposa();
     guarda(ventana_, QStringLiteral("acumular.png"));
-    pulsa(ventana_, QStringLiteral("cmdRegresar"));
+
+    // The generation, answered Yes, and the report its last message offers.
+    if (auto* generar = ventana_.findChild<QWidget*>(QStringLiteral("Command5"));
+        generar && generar->isVisible()) {
+        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion);
+        avisos = CajaMensaje::registro().size();
+        pulsa(ventana_, QStringLiteral("Command5"));
+        AyudaVentana::espera([&] { return CajaMensaje::registro().size() > avisos + 1; },
+                             kEsperaBusqueda);
+        if (auto* informe = dialogo<InformeVentana>(ventana_)) {
+            reposa();
+            guarda(*informe, QStringLiteral("informe.png"));
+            informe->close();
+        }
+    } else {
+        pulsa(ventana_, QStringLiteral("cmdRegresar"));
+    }
 
     pulsa(ventana_, QStringLiteral("Command2"));
     if (auto* exportar = dialogo<BajarPedidos>(ventana_)) {

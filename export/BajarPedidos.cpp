@@ -5,13 +5,16 @@
 #include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
+#include "shell/Cantidad.h"
 #include "shell/ColocaTwips.h"
 #include "shell/HiloTrabajo.h"
+#include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
 #include "shell/host/Conexion.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -272,6 +275,23 @@ void BajarPedidos::escribeArchivo() {
     QString destino = drive1_->currentData().toString();
     if (destino.isEmpty())
         destino = drive1_->currentText();
+    // A file of that name at the destination is replaced only when the user says so.
+    const QString rutaCopia = exportacion::RutaCopia(nombre, destino);
+    const QString copia = QDir::toNativeSeparators(rutaCopia);
+    const bool reemplazar = QFileInfo::exists(rutaCopia);
+    if (reemplazar &&
+        !CajaMensaje::confirma(
+            this, QStringLiteral("Ya existe el archivo %1. ¿Desea reemplazarlo?").arg(copia),
+            QStringLiteral("Exportar pedidos"), true)) {
+        CajaMensaje::muestra(this,
+                             QStringLiteral("No se escribió nada: el archivo %1 quedó como "
+                                            "estaba. Escriba otro nombre o elija otra unidad.")
+                                 .arg(copia),
+                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        txtArchivo_->setFocus();
+        txtArchivo_->selectAll();
+        return;
+    }
     const QVector<qint64> ids = modelo_->marcados();
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseExportar;
@@ -280,8 +300,9 @@ void BajarPedidos::escribeArchivo() {
     auto resultado = std::make_shared<ResultadoExportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         auto conexion = bases.abre(base);
-        *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
-                                                 t.avancePedidos(), propios, desde, hasta);
+        *resultado =
+            exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino, t.avancePedidos(),
+                                        propios, reemplazar, desde, hasta);
     });
     if (!iniciada)
         return;
@@ -327,6 +348,38 @@ void BajarPedidos::terminaBusqueda(const QString& fallo) {
     mhgReja_->setFocus();
 }
 
+namespace {
+
+// The warnings a message box shows; the rest are in the report it offers.
+constexpr qsizetype avisosEnMensaje = 10;
+
+// What an export did, then the orders it left out and the characters the file could not
+// hold.
+QString mensajeExportacion(const ResultadoExportacion& r) {
+    // A cancelled export wrote nothing to warn about.
+    if (r.avisos.isEmpty() || r.cancelado)
+        return r.mensaje;
+    QString texto = r.mensaje + QStringLiteral("\n\n") +
+                    r.avisos.mid(0, avisosEnMensaje).join(QLatin1Char('\n'));
+    if (r.avisos.size() > avisosEnMensaje)
+        texto += QStringLiteral("\n… y %1 (véalos todos en el informe).")
+                     .arg(cantidad(r.avisos.size() - avisosEnMensaje, QStringLiteral("aviso más"),
+                                   QStringLiteral("avisos más")));
+    return texto;
+}
+
+Informe informeAvisos(const ResultadoExportacion& r) {
+    Informe informe;
+    informe.titulo = QStringLiteral("Avisos de la exportación");
+    informe.resumen = r.mensaje;
+    informe.columnas = {QStringLiteral("Aviso")};
+    for (const QString& aviso : r.avisos)
+        informe.renglones.push_back({aviso});
+    return informe;
+}
+
+} // namespace
+
 void BajarPedidos::terminaExportacion(const QString& fallo) {
     ResultadoExportacion r = exportacion_ ? *exportacion_ : ResultadoExportacion();
     exportacion_.reset();
@@ -336,20 +389,28 @@ void BajarPedidos::terminaExportacion(const QString& fallo) {
         r.mensaje = fallo;
     }
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
-    if (!r.avisos.isEmpty())
-        CajaMensaje::muestra(this,
-                             QStringLiteral("El archivo no pudo guardar algunos caracteres:\r") +
-                                 r.avisos.join(QLatin1Char('\r')),
-                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+    CajaMensaje::Accion verAvisos;
+    if (r.avisos.size() > avisosEnMensaje && !r.cancelado) {
+        verAvisos.texto = QStringLiteral("Ver informe");
+        verAvisos.hacer = [this, informe = informeAvisos(r)] {
+            InformeVentana::muestra(this, informe);
+        };
+    }
     if (r.ok) {
+        CajaMensaje::muestra(this, mensajeExportacion(r),
+                             r.avisos.isEmpty() ? CajaMensaje::Informacion
+                                                : CajaMensaje::Exclamacion,
+                             QStringLiteral("Exportar pedidos"), verAvisos);
         reinicia();
         return;
     }
     // Back to naming the file: another name or folder may work.
     if (r.cancelado)
-        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Exclamacion,
+                             QStringLiteral("Atención"), verAvisos);
     else
-        avisaError(r.mensaje);
+        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Critico,
+                             QStringLiteral("Error"), verAvisos);
     muestraNombre(true);
     cmdProceder_->setEnabled(true);
     txtArchivo_->setFocus();

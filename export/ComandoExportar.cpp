@@ -104,9 +104,9 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             errores << QStringLiteral("No hay pedidos registrados con esos datos") << Qt::endl;
             return 1;
         }
-        const auto r = exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa),
-                                                   QDir(o.destino).absolutePath(), {},
-                                                   programa.archivosPropios(), o.desde, o.hasta);
+        const auto r = exportacion::ExportaPedidos(
+            *conexion, ids, o.archivo, carpetaDe(programa), QDir(o.destino).absolutePath(), {},
+            programa.archivosPropios(), true, o.desde, o.hasta);
         bitacora::avisaSinBitacora(errores, r.avisoBitacora);
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
@@ -119,6 +119,10 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             << QStringLiteral("Copia: %1").arg(QDir::toNativeSeparators(r.copia)) << Qt::endl
             << QStringLiteral("Pedidos escritos: %1, renglones: %2").arg(r.pedidos).arg(r.renglones)
             << Qt::endl;
+        if (r.reemplazo)
+            salida << QStringLiteral("Se reemplazó el archivo que ya había en %1.")
+                          .arg(QDir::toNativeSeparators(r.copia))
+                   << Qt::endl;
         return 0;
     } catch (const host::ErrorBdD& e) {
         errores << e.mensaje() << Qt::endl;

@@ -1,5 +1,6 @@
 #include "export/Exportacion.h"
 
+#include "data/FormatoTransferencia.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/ReemplazoArchivo.h"
 
@@ -54,7 +55,12 @@ QString copia(const QString& origen, const QString& destino) {
 
 } // namespace
 
-void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
+QString RutaCopia(const QString& nombre, const QString& carpetaDestino) {
+    return QDir::cleanPath(QDir(QFileInfo(carpetaDestino).absoluteFilePath())
+                               .filePath(transferencia::nombreArchivo(nombre)));
+}
+
+void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool reemplazar) {
     const QFileInfo carpeta(carpetaDestino);
     if (carpetaDestino.trimmed().isEmpty() || !carpeta.isDir()) {
         r.ok = false;
@@ -67,6 +73,16 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
         QDir::cleanPath(QDir(carpeta.absoluteFilePath()).filePath(QFileInfo(r.archivo).fileName()));
     // Copying a file onto itself would only empty it.
     if (QFileInfo(destino).canonicalFilePath() != QFileInfo(r.archivo).canonicalFilePath()) {
+        if (QFileInfo::exists(destino)) {
+            if (!reemplazar) {
+                r.ok = false;
+                r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se copió: ya hay "
+                                           "un archivo %2, que quedó como estaba.")
+                                .arg(nativa(r.archivo), nativa(destino));
+                return;
+            }
+            r.reemplazo = true;
+        }
         const QString fallo = copia(r.archivo, destino);
         if (!fallo.isEmpty()) {
             r.ok = false;
@@ -78,11 +94,9 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino) {
     }
     r.copia = destino;
     r.ok = true;
-    r.mensaje = QStringLiteral("Se escribieron %1 pedidos con %2 renglones en el archivo %3 y "
-                               "se copió a %4.")
-                    .arg(r.pedidos)
-                    .arg(r.renglones)
-                    .arg(nativa(r.archivo), nativa(destino));
+    r.mensaje = MensajeEscrito(r) + QStringLiteral(" y se copió a %1.").arg(nativa(destino));
+    if (r.reemplazo)
+        r.mensaje += QStringLiteral(" Se reemplazó el archivo que ya había ahí con ese nombre.");
 }
 
 QStringList UnidadesDestino() {

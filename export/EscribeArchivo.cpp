@@ -3,6 +3,7 @@
 #include "data/ErrorTransferencia.h"
 #include "data/EscritorTransferencia.h"
 #include "data/FormatoTransferencia.h"
+#include "shell/Cantidad.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/Recordset.h"
@@ -250,10 +251,13 @@ private:
     }
 
     void aviso(int fuera, const QString& donde, const QString& campo) {
-        r_.avisos << QStringLiteral("%1, campo %2: %3 carácter(es) que el archivo no admite "
-                                    "se escribieron como \"?\".")
-                         .arg(donde, campo)
-                         .arg(fuera);
+        r_.avisos << QStringLiteral("%1, campo %2: %3")
+                         .arg(donde, campo,
+                              fuera == 1 ? QStringLiteral("1 carácter que el archivo no admite "
+                                                          "se escribió como \"?\".")
+                                         : QStringLiteral("%1 caracteres que el archivo no "
+                                                          "admite se escribieron como \"?\".")
+                                               .arg(fuera));
     }
 
     QString texto(const FilasCopiadas& f, int fila, int c) const {
@@ -386,14 +390,22 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         return r;
     }
     r.ok = true;
-    r.mensaje = QStringLiteral("Se escribieron %1 pedidos con %2 renglones en el archivo %3.")
-                    .arg(r.pedidos)
-                    .arg(r.renglones)
-                    .arg(QDir::toNativeSeparators(r.archivo));
+    r.mensaje = MensajeEscrito(r) + QLatin1Char('.');
     if (r.omitidos > 0)
-        r.avisos.prepend(QStringLiteral("%1 pedido(s) marcados ya no existen y no se escribieron.")
-                             .arg(r.omitidos));
+        r.avisos.prepend(r.omitidos == 1
+                             ? QStringLiteral("1 pedido marcado ya no existe y no se escribió.")
+                             : QStringLiteral("%1 pedidos marcados ya no existen y no se "
+                                              "escribieron.")
+                                   .arg(r.omitidos));
     return r;
+}
+
+QString MensajeEscrito(const ResultadoExportacion& r) {
+    return QStringLiteral("%1 %2 con %3 en el archivo %4")
+        .arg(r.pedidos == 1 ? QStringLiteral("Se escribió") : QStringLiteral("Se escribieron"),
+             cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+             cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
+             QDir::toNativeSeparators(r.archivo));
 }
 
 } // namespace exportacion

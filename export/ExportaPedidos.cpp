@@ -6,6 +6,7 @@
 #include "shell/host/Recordset.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <future>
 #include <optional>
 
@@ -111,7 +112,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const QString& carpetaDestino,
                                     const transferencia::Avance& avance, const QStringList& propios,
-                                    const std::optional<QDate>& desde,
+                                    bool reemplazar, const std::optional<QDate>& desde,
                                     const std::optional<QDate>& hasta) {
     bitacora::Parametros parametros;
     parametros.desde = desde;
@@ -129,6 +130,18 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
         return r;
     }
     ResultadoExportacion r;
+    // Asked before anything is written: when the copy goes into the program folder itself,
+    // the file written there is the one at the destination.
+    const bool habia = !transferencia::nombreArchivo(nombre).isEmpty() &&
+                       QFileInfo::exists(RutaCopia(nombre, carpetaDestino));
+    if (habia && !reemplazar) {
+        r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
+                                   "estaba.")
+                        .arg(QDir::toNativeSeparators(RutaCopia(nombre, carpetaDestino)));
+        r.avisoBitacora = diario->aviso();
+        diario->cierra(bitacora::Desenlace::Fallido, r.mensaje, {});
+        return r;
+    }
     {
         AnotacionEscritos anotacion(conexion, *diario);
         r = EscribeArchivo(
@@ -141,9 +154,10 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                            "bitácora: %1")
                                 .arg(fallo);
     }
+    r.reemplazo = habia;
     r.avisoBitacora = diario->aviso();
     if (r.ok)
-        CopiaArchivo(r, carpetaDestino);
+        CopiaArchivo(r, carpetaDestino, reemplazar);
     QString mensaje = r.mensaje;
     if (!r.avisos.isEmpty())
         mensaje += QLatin1Char('\n') + r.avisos.join(QLatin1Char('\n'));

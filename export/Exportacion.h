@@ -40,8 +40,10 @@ struct ResultadoExportacion {
     QString copia;      // where it was copied (empty when not copied)
     qint64 pedidos = 0; // headers written
     qint64 renglones = 0;
-    qint64 omitidos = 0;   // marked orders that no longer exist
-    QStringList avisos;    // characters that the file could not hold, by order and field
+    qint64 omitidos = 0; // marked orders that no longer exist
+    QStringList avisos;  // characters that the file could not hold, by order and field
+    // The copy took the place of a file of that name that was already at the destination.
+    bool reemplazo = false;
     QString avisoBitacora; // why no journal was kept of the export (empty when one was)
 };
 
@@ -65,18 +67,31 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                                     const QStringList& propios = {},
                                     const TandaEscrita& tandaEscrita = {});
 
-// Copies the file into carpetaDestino under the same name, replacing an earlier copy.
-// Fills copia on success; otherwise ok is false and mensaje says why.
-void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino);
+// "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
+// file starts, with the counts in the right number.
+QString MensajeEscrito(const ResultadoExportacion& resultado);
 
-// EscribeArchivo and then CopiaArchivo: what the export window's button does. The export is
-// recorded in the journal of conexion's database: desde and hasta (the range the orders were
-// listed with), file and destination, outcome, and each order written with its file.
-ResultadoExportacion
-ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids, const QString& nombre,
-               const QString& carpetaPrograma, const QString& carpetaDestino,
-               const transferencia::Avance& avance = {}, const QStringList& propios = {},
-               const std::optional<QDate>& desde = {}, const std::optional<QDate>& hasta = {});
+// Where the copy of the file named nombre (".txt" added when the name lacks it) goes in
+// carpetaDestino.
+QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
+
+// Copies the file into carpetaDestino under the same name. A file of that name already there
+// is replaced (and reemplazo set) only when reemplazar. Fills copia on success; otherwise ok
+// is false and mensaje says why.
+void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino,
+                  bool reemplazar = true);
+
+// EscribeArchivo and then CopiaArchivo: what the export window's button does. Without
+// reemplazar, a destination that already holds a file of that name writes nothing at all.
+// The export is recorded in the journal of conexion's database: desde and hasta (the range
+// the orders were listed with), file and destination, outcome, and each order written.
+ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
+                                    const QString& nombre, const QString& carpetaPrograma,
+                                    const QString& carpetaDestino,
+                                    const transferencia::Avance& avance = {},
+                                    const QStringList& propios = {}, bool reemplazar = true,
+                                    const std::optional<QDate>& desde = {},
+                                    const std::optional<QDate>& hasta = {});
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();

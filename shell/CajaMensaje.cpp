@@ -9,7 +9,7 @@
 namespace {
 
 QMutex candado;
-bool enPruebas = false;
+bool modoPruebasActivo = false;
 QQueue<int> respuestas;
 QList<CajaMensaje::Registro> anotados;
 // Boxes open one inside another. A box may be asked for while one is open (an operation
@@ -43,13 +43,30 @@ QMessageBox::Icon icono(int botones) {
 
 int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
                          const QString& titulo) {
+    return muestra(padre, mensaje, botones, titulo, Accion{});
+}
+
+int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo,
+                         const Accion& accion) {
+    const bool conAccion = accion.hacer && !accion.texto.isEmpty();
     {
         QMutexLocker l(&candado);
-        anotados.append({mensaje, botones, titulo});
-        if (!respuestas.isEmpty())
-            return respuestas.dequeue();
-        if (enPruebas)
-            return respuestaPorOmision(botones);
+        anotados.append({mensaje, botones, titulo, conAccion ? accion.texto : QString()});
+        for (;;) {
+            int respuesta;
+            if (!respuestas.isEmpty())
+                respuesta = respuestas.dequeue();
+            else if (modoPruebasActivo)
+                respuesta = respuestaPorOmision(botones);
+            else
+                break;
+            if (respuesta != RespuestaAccion || !conAccion)
+                return respuesta;
+            // What the action opens may ask its own questions.
+            l.unlock();
+            accion.hacer();
+            l.relock();
+        }
         // The error path must never call itself without end; what is cut short risks
         // nothing.
         if (abiertas >= kMaximoAbiertas)
@@ -59,18 +76,31 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
     QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
     // Messages hold CR line breaks, as the rest of the program writes them.
     caja.setText(QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    int respuesta = RespuestaAceptar;
+    QPushButton* si = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* aceptar = nullptr;
     if (Avisos::botonesDe(botones) == SiNo) {
-        QPushButton* si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-        QPushButton* no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
+        no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
         caja.setDefaultButton((botones & SegundoBoton) ? no : si);
         caja.setEscapeButton(no);
-        caja.exec();
-        respuesta = caja.clickedButton() == si ? RespuestaSi : RespuestaNo;
     } else {
-        caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
-        caja.exec();
+        aceptar = caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+        caja.setDefaultButton(aceptar);
+        caja.setEscapeButton(aceptar);
     }
+    QPushButton* extra =
+        conAccion ? caja.addButton(accion.texto, QMessageBox::ActionRole) : nullptr;
+    // Every button closes a message box: the extra one runs its action and shows it again.
+    for (;;) {
+        caja.exec();
+        if (!extra || caja.clickedButton() != extra)
+            break;
+        accion.hacer();
+    }
+    const int respuesta = !si                          ? RespuestaAceptar
+                          : caja.clickedButton() == si ? RespuestaSi
+                                                       : RespuestaNo;
     QMutexLocker l(&candado);
     --abiertas;
     return respuesta;
@@ -84,7 +114,12 @@ bool CajaMensaje::confirma(QWidget* padre, const QString& mensaje, const QString
 
 void CajaMensaje::modoPruebas(bool activo) {
     QMutexLocker l(&candado);
-    enPruebas = activo;
+    modoPruebasActivo = activo;
+}
+
+bool CajaMensaje::enPruebas() {
+    QMutexLocker l(&candado);
+    return modoPruebasActivo;
 }
 
 void CajaMensaje::siguienteRespuesta(int respuesta) {

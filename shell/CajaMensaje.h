@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -28,21 +29,36 @@ public:
         RespuestaAceptar = Avisos::RespuestaAceptar,
         RespuestaSi = Avisos::RespuestaSi,
         RespuestaNo = Avisos::RespuestaNo,
+        // Tests only: the extra button of a box with an action was pressed.
+        RespuestaAccion = 100,
     };
 
     struct Registro {
         QString mensaje;
         int botones;
         QString titulo;
+        QString accion; // the extra button's caption; empty when the box had none
+    };
+
+    // One more button of a box ("Ver informe"): pressing it runs hacer, and the box shows
+    // again until one of its own buttons is pressed.
+    struct Accion {
+        QString texto;
+        std::function<void()> hacer;
     };
 
     static int muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo);
+    // The same box with an extra button; the answer is that of the box's own buttons.
+    static int muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo,
+                       const Accion& accion);
     // Yes/No question with the question icon; true only when the answer is Yes.
     static bool confirma(QWidget* padre, const QString& mensaje, const QString& titulo,
                          bool noPorOmision);
 
-    // Test seam.
+    // Test seam. In test mode no dialog of the program waits for a person: the other
+    // dialogs (InformeVentana, DialogosEstandar) follow this switch too.
     static void modoPruebas(bool activo);
+    static bool enPruebas();
     static void siguienteRespuesta(int respuesta);
     static QList<Registro> registro();
     static void limpiaRegistro();

@@ -314,6 +314,20 @@ TEST(ComandoExportar, WritesTheRangeCopiesItAndPrintsWhatItWrote) {
               encabezado10 + renglon10 + encabezado11);
     EXPECT_TRUE(out.contains(programa.filePath(QStringLiteral("enero.txt"))));
     EXPECT_TRUE(out.contains(QStringLiteral("Pedidos escritos: 2, renglones: 1")));
+    EXPECT_FALSE(out.contains(QStringLiteral("reemplaz")));
+
+    // A second run replaces the copy, and says so.
+    out.clear();
+    EXPECT_EQ(comandos::exportar(p,
+                                 {QStringLiteral("--archivo"), QStringLiteral("enero"),
+                                  QStringLiteral("--destino"), destino.path(),
+                                  QStringLiteral("--id"), QStringLiteral("10")},
+                                 salida, errores),
+              0);
+    EXPECT_EQ(contenido(destino.filePath(QStringLiteral("enero.txt"))), encabezado10 + renglon10);
+    EXPECT_TRUE(out.contains(QStringLiteral("Se reemplazó el archivo que ya había en %1.")
+                                 .arg(destino.filePath(QStringLiteral("enero.txt")))))
+        << out.toStdString();
 
     // Only the Ids given; an unknown one is mentioned.
     EXPECT_EQ(

@@ -251,7 +251,16 @@ TEST_F(BajarPedidosTest, NameWithoutExtensionIsWrittenAndCopiedAsTxt) {
     marca(3);
     QTemporaryDir destino;
     exporta(QStringLiteral("pedidos"), destino.path());
-    EXPECT_EQ(CajaMensaje::registro().size(), 1);
+    // The window says what it wrote and where.
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[1].mensaje,
+              QStringLiteral("Se escribieron 3 pedidos con 3 renglones en el archivo %1 y se "
+                             "copió a %2.")
+                  .arg(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")),
+                       QDir(destino.path()).filePath(QStringLiteral("pedidos.txt"))));
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Exportar pedidos"));
+    EXPECT_EQ(registro[1].botones, 64);
 
     QFile escrito(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")));
     QFile copia(QDir(destino.path()).filePath(QStringLiteral("pedidos.txt")));
@@ -279,6 +288,53 @@ TEST_F(BajarPedidosTest, NameHoldingTxtInAnyCaseKeepsIt) {
     exporta(QStringLiteral("  Pedidos.TXT "), destino.path());
     EXPECT_TRUE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("Pedidos.TXT"))));
     EXPECT_FALSE(QFile::exists(QDir(destino.path()).filePath(QStringLiteral("Pedidos.TXT.txt"))));
+}
+
+TEST_F(BajarPedidosTest, AFileAlreadyAtTheDestinationIsReplacedOnlyWhenTheUserSaysYes) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    for (int i = 1; i < 4; ++i)
+        marca(i); // only the first order
+    QTemporaryDir destino;
+    const QString copia = QDir(destino.path()).filePath(QStringLiteral("pedidos.txt"));
+    const QByteArray anterior = "\"M\",1,\"X\"\r\n otro archivo, más largo que el nuevo ......";
+    QFile previo(copia);
+    ASSERT_TRUE(previo.open(QIODevice::WriteOnly));
+    previo.write(anterior);
+    previo.close();
+
+    exporta(QStringLiteral("pedidos"), destino.path()); // No is the default
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 3);
+    EXPECT_EQ(registro[1].mensaje,
+              QStringLiteral("Ya existe el archivo %1. ¿Desea reemplazarlo?").arg(copia));
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Exportar pedidos"));
+    EXPECT_EQ(registro[1].botones, 4 + 32 + 256);
+    EXPECT_EQ(registro[2].mensaje, QStringLiteral("No se escribió nada: el archivo %1 quedó como "
+                                                  "estaba. Escriba otro nombre o elija otra "
+                                                  "unidad.")
+                                       .arg(copia));
+    EXPECT_EQ(registro[2].titulo, QStringLiteral("Atención"));
+    QFile despues(copia);
+    ASSERT_TRUE(despues.open(QIODevice::ReadOnly));
+    EXPECT_EQ(despues.readAll(), anterior);
+    despues.close();
+    EXPECT_TRUE(QDir(carpeta.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
+
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 5);
+    EXPECT_EQ(registro[4].mensaje,
+              QStringLiteral("Se escribió 1 pedido con 2 renglones en el archivo %1 y se copió a "
+                             "%2. Se reemplazó el archivo que ya había ahí con ese nombre.")
+                  .arg(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")), copia));
+    ASSERT_TRUE(despues.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(despues.readAll().startsWith("\"M\",15,\"A\""));
 }
 
 TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {

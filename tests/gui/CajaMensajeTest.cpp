@@ -130,3 +130,22 @@ TEST(AvisosVentana, MessagesGoToTheProgramsBoxInFrontOfTheMainWindow) {
     EXPECT_EQ(vistos[0].botones, 292);
     EXPECT_EQ(vistos[1].titulo, QStringLiteral("Atención"));
 }
+
+TEST_F(CajaReal, TheExtraButtonRunsItsActionAndTheBoxComesBackUntilAceptar) {
+    Visto primero, segundo;
+    int veces = 0;
+    responde(primero, QStringLiteral("Ver informe"));
+    const CajaMensaje::Accion accion{QStringLiteral("Ver informe"), [&] {
+                                         ++veces;
+                                         responde(segundo, QStringLiteral("Aceptar"));
+                                     }};
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("Pedido generado"), 0,
+                                   QStringLiteral("Fin del proceso"), accion),
+              1);
+    EXPECT_EQ(veces, 1);
+    EXPECT_EQ(primero.botones, (QStringList{"Aceptar", "Ver informe"}));
+    EXPECT_EQ(primero.porOmision, QStringLiteral("Aceptar"));
+    EXPECT_EQ(segundo.texto, QStringLiteral("Pedido generado"));
+    ASSERT_EQ(CajaMensaje::registro().size(), 1);
+    EXPECT_EQ(CajaMensaje::registro()[0].accion, QStringLiteral("Ver informe"));
+}

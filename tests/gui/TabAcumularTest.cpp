@@ -1,13 +1,19 @@
 #include "accumulation/TabAcumular.h"
 #include "accumulation/Escenario.h"
 #include "shell/CajaMensaje.h"
+#include "shell/DialogosEstandar.h"
+#include "shell/InformeVentana.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -72,6 +78,29 @@ protected:
         ASSERT_TRUE(esperaFin());
     }
     qint64 cuentaActual(const QString& condicion) { return e.actual().cuenta(condicion); }
+    // The question before a generation, with its counts.
+    static QString pregunta(const QString& cuenta) {
+        return cuenta +
+               QStringLiteral(".\n¿Desea generar el pedido, según los parámetros indicados?");
+    }
+    // The report the last message's "Ver informe" opened (left open in test mode).
+    InformeVentana* informe() {
+        auto* v = tab->findChild<InformeVentana*>(QStringLiteral("InformeVentana"));
+        EXPECT_NE(v, nullptr);
+        return v;
+    }
+    // The report's lines, cells joined by "|".
+    static QStringList lineas(InformeVentana& v) {
+        QStringList salida;
+        auto* tabla = v.findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
+        for (int r = 0; tabla && r < tabla->rowCount(); ++r) {
+            QStringList celdas;
+            for (int c = 0; c < tabla->columnCount(); ++c)
+                celdas << tabla->item(r, c)->text();
+            salida << celdas.join(QLatin1Char('|'));
+        }
+        return salida;
+    }
 
     Escenario e{2};
     Programa programa;
@@ -215,8 +244,7 @@ TEST_F(TabAcumularTest, DeclinedGenerationChangesNothing) {
     ASSERT_TRUE(esperaFin());
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
-    EXPECT_EQ(registro[0].mensaje,
-              QStringLiteral("¿Desea generar el pedido, según los parámetros indicados?"));
+    EXPECT_EQ(registro[0].mensaje, pregunta(QStringLiteral("Se acumulará 1 pedido de 1 empresa")));
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Generar pedido"));
     EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 0);
@@ -225,6 +253,37 @@ TEST_F(TabAcumularTest, DeclinedGenerationChangesNothing) {
               QStringLiteral("10"));
     EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("11"));
     EXPECT_EQ(regreso.count(), 0);
+}
+
+TEST_F(TabAcumularTest, DatesChangedAfterTheSearchAreSearchedAgainBeforeTheQuestion) {
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
+    e.pedido(e.empresa(1), QString(), 2, dia, {{"P1", 1, 1}});
+    e.pedido(e.empresa(2), QString(), 3, dia.addDays(1), {{"P1", 1, 1}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton); // No
+    fechas(dia, dia.addDays(1));
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton); // searches, then No
+    ASSERT_TRUE(esperaFin());
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[0].mensaje,
+              pregunta(QStringLiteral("Se acumularán 2 pedidos de 1 empresa")));
+    EXPECT_EQ(registro[1].mensaje,
+              pregunta(QStringLiteral("Se acumularán 3 pedidos de 2 empresas")));
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->blockCount(), 3);
+
+    // Dates with nothing pending: told, and nothing to generate.
+    fechas(dia.addDays(5), dia.addDays(6));
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    ASSERT_TRUE(esperaFin());
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 3);
+    EXPECT_EQ(registro[2].mensaje, QStringLiteral("No se encontraron pedidos pendientes que "
+                                                  "acumular con las fechas indicadas."));
+    EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 0);
 }
 
 TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
@@ -244,16 +303,44 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
 
     QSignalSpy regreso(tab.get(), &TabAcumular::regresar);
     CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion); // "Ver informe"
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     EXPECT_TRUE(tab->ocupado());
     ASSERT_TRUE(esperaFin());
 
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[0].mensaje,
+              pregunta(QStringLiteral("Se acumularán 3 pedidos de 2 empresas")));
     EXPECT_EQ(registro[1].mensaje, QStringLiteral("Pedido generado"));
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Fin del proceso"));
     EXPECT_EQ(registro[1].botones, 0);
+    EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     EXPECT_EQ(regreso.count(), 1);
+
+    // The report names each new folio with the company and order it came from; it can be
+    // copied and saved.
+    InformeVentana* v = informe();
+    ASSERT_NE(v, nullptr);
+    const QString e1 = e.empresa(1).nombre(), e2 = e.empresa(2).nombre();
+    EXPECT_EQ(lineas(*v), (QStringList{QStringLiteral("A-11|%1|B-11|1").arg(e1),
+                                       QStringLiteral("A-13|%1|12|1").arg(e1),
+                                       QStringLiteral("A-14|%1|B-11|1").arg(e2)}));
+    EXPECT_TRUE(v->informe().resumen.startsWith(
+        QStringLiteral("Se generaron 3 pedidos en %1.\n").arg(e.actual().nombre())));
+    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("cmdCopiar")), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("Folio\tEmpresa de origen\tPedido de origen\tRenglones\n"
+                             "A-11\t%1\tB-11\t1\nA-13\t%1\t12\t1\nA-14\t%2\tB-11\t1\n")
+                  .arg(e1, e2));
+    QTemporaryDir carpeta;
+    const QString archivo = carpeta.filePath(QStringLiteral("informe.txt"));
+    DialogosEstandar::siguienteArchivo(archivo);
+    QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("cmdGuardar")), Qt::LeftButton);
+    QFile guardado(archivo);
+    ASSERT_TRUE(guardado.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(guardado.readAll()), v->informe().texto());
+    v->close();
     // 11 was proposed; 12 is taken, so the three orders get 11, 13 and 14.
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (11,13,14)")), 3);
     EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("14"));
@@ -282,6 +369,7 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     QLineEdit* folio = campo(QStringLiteral("txtFolio"));
     const QString propuesto = folio->text();
     CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion);
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return folio->text() != propuesto; }, 60000));
     auto* cancelar = control<QPushButton>(QStringLiteral("cmdCancelar"));
@@ -298,6 +386,12 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     const qint64 movidos = cuentaActual(QStringLiteral("pedidos"));
     EXPECT_GT(movidos, 0);
     EXPECT_LT(movidos, pedidos);
+    // What was done before the cancel is in the report the message offers.
+    EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
+    InformeVentana* v = informe();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(lineas(*v).size(), movidos);
+    EXPECT_TRUE(v->informe().resumen.startsWith(registro[1].mensaje + QLatin1Char('\n')));
     // Every order moved whole: its line here, its pending quantity cleared there.
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);

@@ -123,9 +123,9 @@ TEST(BitacoraExportacion, WrittenCancelledAndUncopiedExportsAreRecordedInTheExpo
     c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad) VALUES "
                              "(31, 1, 'P1', 1), (31, 2, 'P2', 1), (32, 1, 'P1', 1)"));
     QTemporaryDir programa, destino;
-    const auto hecha =
-        exportacion::ExportaPedidos(c, {31, 32}, QStringLiteral("pedidos"), programa.path(),
-                                    destino.path(), {}, {}, QDate(2026, 1, 1), QDate(2026, 1, 31));
+    const auto hecha = exportacion::ExportaPedidos(c, {31, 32}, QStringLiteral("pedidos"),
+                                                   programa.path(), destino.path(), {}, {}, true,
+                                                   QDate(2026, 1, 1), QDate(2026, 1, 31));
     ASSERT_TRUE(hecha.ok) << hecha.mensaje.toStdString();
     // Cancelled after many batches (an order marked twice starts a new batch) whose rows the
     // journal had already been sent: none of them is kept.

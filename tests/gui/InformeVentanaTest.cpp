@@ -1,0 +1,85 @@
+#include "shell/InformeVentana.h"
+#include "shell/CajaMensaje.h"
+#include "shell/DialogosEstandar.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray contenido(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<no existe>");
+}
+
+template <class T> T* control(QWidget& w, const char* nombre) {
+    T* c = w.findChild<T*>(QString::fromLatin1(nombre));
+    EXPECT_NE(c, nullptr) << nombre;
+    return c;
+}
+
+} // namespace
+
+TEST(InformeVentana, ShowsTheReportAndCopiesSavesAndPrintsItAsShown) {
+    CajaMensaje::limpiaRegistro();
+    Informe informe;
+    informe.titulo = QStringLiteral("Informe de prueba");
+    informe.resumen = QStringLiteral("Se generaron 2 pedidos.\nSegunda línea.");
+    informe.columnas = {QStringLiteral("Folio"), QStringLiteral("Empresa de origen")};
+    informe.renglones = {{QStringLiteral("A-11"), QStringLiteral("Peña\t<b>uno</b>")},
+                         {QStringLiteral("A-1234"), QStringLiteral("dos")}};
+    QWidget padre;
+    InformeVentana::muestra(&padre, informe); // test mode: shown, and left open
+    auto* ventana = padre.findChild<InformeVentana*>(QStringLiteral("InformeVentana"));
+    ASSERT_NE(ventana, nullptr);
+    EXPECT_TRUE(ventana->isVisible());
+    EXPECT_EQ(control<QLabel>(*ventana, "lblTitulo")->text(), informe.titulo);
+    EXPECT_EQ(control<QLabel>(*ventana, "lblResumen")->text(), informe.resumen);
+    auto* tabla = control<QTableWidget>(*ventana, "tblRenglones");
+    ASSERT_EQ(tabla->rowCount(), 2);
+    EXPECT_EQ(tabla->horizontalHeaderItem(1)->text(), QStringLiteral("Empresa de origen"));
+    EXPECT_EQ(tabla->item(0, 1)->text(), QStringLiteral("Peña\t<b>uno</b>"));
+
+    // Copied tab-separated: a tab inside a cell must not shift the columns.
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdCopiar"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("Folio\tEmpresa de origen\nA-11\tPeña <b>uno</b>\nA-1234\tdos\n"));
+
+    // Saved as UTF-8 in aligned columns; cancelling the dialog writes nothing.
+    QTemporaryDir carpeta;
+    const QString ruta = carpeta.filePath(QStringLiteral("informe.txt"));
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdGuardar"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(ruta));
+    DialogosEstandar::siguienteArchivo(ruta);
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdGuardar"), Qt::LeftButton);
+    EXPECT_EQ(QString::fromUtf8(contenido(ruta)),
+              QStringLiteral("Informe de prueba\nSe generaron 2 pedidos.\nSegunda línea.\n\n"
+                             "Folio   Empresa de origen\n"
+                             "A-11    Peña <b>uno</b>\n"
+                             "A-1234  dos\n"));
+    EXPECT_TRUE(control<QLabel>(*ventana, "lblEstado")->text().contains(ruta));
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+
+    // A folder that does not exist is told as an error.
+    DialogosEstandar::siguienteArchivo(carpeta.filePath(QStringLiteral("falta/informe.txt")));
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdGuardar"), Qt::LeftButton);
+    ASSERT_EQ(CajaMensaje::registro().size(), 1);
+    EXPECT_EQ(CajaMensaje::registro()[0].titulo, QStringLiteral("Error"));
+    EXPECT_TRUE(CajaMensaje::registro()[0].mensaje.contains(QStringLiteral("falta")));
+
+    // Printed (into a PDF file in place of the printer the dialog would give).
+    const QString pdf = carpeta.filePath(QStringLiteral("informe.pdf"));
+    DialogosEstandar::siguienteImpresion(pdf);
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdImprimir"), Qt::LeftButton);
+    EXPECT_TRUE(contenido(pdf).startsWith("%PDF"));
+
+    QTest::mouseClick(control<QPushButton>(*ventana, "cmdCerrar"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !padre.findChild<InformeVentana*>(); }));
+}
