@@ -5,7 +5,7 @@
 namespace bitacora {
 
 void avisaSinBitacora(Programa& programa, const QString& aviso) {
-    if (aviso.isEmpty() || programa.avisosBitacora.contains(aviso))
+    if (aviso.isEmpty() || !programa.avisos || programa.avisosBitacora.contains(aviso))
         return;
     programa.avisosBitacora.insert(aviso);
     programa.avisos->MsgBox(aviso, Avisos::Exclamacion, QStringLiteral("Atención"));
