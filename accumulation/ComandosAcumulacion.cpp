@@ -1,5 +1,6 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
 #include "shell/host/Fechas.h"
 
@@ -142,6 +143,7 @@ int acumular(Programa& programa, const QStringList& argumentos, QTextStream& sal
     };
     const auto r =
         acumulacion::clsAcumular(*programa.bases).GeneraPedido(desde, hasta, serie, folio, avisos);
+    bitacora::avisaSinBitacora(errores, r.avisoBitacora);
     avisaOmitidas(errores, r);
     if (!r.ok)
         return falla(errores, r.mensaje);

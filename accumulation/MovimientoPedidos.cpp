@@ -2,6 +2,7 @@
 
 #include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/FoliosSerie.h"
+#include "data/Bitacora.h"
 #include "shell/host/Recordset.h"
 
 #include <QHash>
@@ -81,8 +82,10 @@ struct MovimientoPedidos::Origen {
     bool conEncabezado = false;
 };
 
-MovimientoPedidos::MovimientoPedidos(Conexion& actual, const QString& serie)
-    : conexion_(actual), serie_(serie), encabezados_(actual, QStringLiteral("pedidos")),
+MovimientoPedidos::MovimientoPedidos(Conexion& actual, const QString& serie,
+                                     const bitacora::Bitacora* diario)
+    : conexion_(actual), serie_(serie), diario_(diario),
+      encabezados_(actual, QStringLiteral("pedidos")),
       renglones_(actual, QStringLiteral("pedidosdetalle")),
       posFactura_(encabezados_.posicion(QStringLiteral("Factura"))),
       posSerie_(encabezados_.posicion(QStringLiteral("Serie"))) {
@@ -178,6 +181,20 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     conexion_.ejecuta(
         QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     folios.guarda(dados.last());
+    if (diario_) {
+        QVector<bitacora::PedidoAnotado> anotados;
+        anotados.reserve(salida.size());
+        for (const FolioDado& d : salida) {
+            bitacora::PedidoAnotado a;
+            a.baseOrigen = empresa.base;
+            a.idOrigen = d.idOrigen;
+            a.pedidoOrigen = d.pedidoOrigen;
+            a.idNuevo = d.idNuevo;
+            a.pedidoNuevo = textoPedido(d.serie, d.folio);
+            anotados.push_back(a);
+        }
+        diario_->anota(conexion_, anotados);
+    }
     try {
         transaccion.confirma();
     } catch (const ErrorBdD& e) {

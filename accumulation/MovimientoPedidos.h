@@ -7,15 +7,22 @@
 
 #include <QVector>
 
+namespace bitacora {
+class Bitacora;
+}
+
 namespace acumulacion {
 
 // Moves source orders into the current database, a group of orders of one company at a
 // time, each group in one transaction on the current database's connection (the source
 // tables are reached by their database-qualified names): new headers and lines, the folio
-// counter, the lowered PorVender and the cleared Pedido all happen or none does.
+// counter, the lowered PorVender, the cleared Pedido and the journal's rows of the orders all
+// happen or none does.
 class MovimientoPedidos {
 public:
-    MovimientoPedidos(host::Conexion& actual, const QString& serie);
+    // diario: the run's journal entry (on the same connection), or null for none.
+    MovimientoPedidos(host::Conexion& actual, const QString& serie,
+                      const bitacora::Bitacora* diario = nullptr);
 
     // Moves these orders of the company (opened: empresa.base is its database), in this
     // order, under the next free folios counted up from siguienteFolio, which comes back past
@@ -33,6 +40,7 @@ private:
 
     host::Conexion& conexion_;
     QString serie_;
+    const bitacora::Bitacora* diario_;
     host::TablaInsercion encabezados_;
     host::TablaInsercion renglones_;
     int posFactura_;

@@ -2,6 +2,7 @@
 
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
@@ -27,6 +28,8 @@
 #include <limits>
 #include <utility>
 
+using acumulacion::ConOmitidas;
+using acumulacion::ListaOmitidas;
 using acumulacion::Resultado;
 
 namespace {
@@ -385,26 +388,6 @@ void TabAcumular::termina(const QString& fallo) {
         terminaGeneracion(r);
 }
 
-namespace {
-
-// The companies a run left out, under a heading; empty when there are none.
-QString omitidas(const QString& titulo, const Resultado& r) {
-    if (r.omitidas.isEmpty())
-        return {};
-    QString texto = titulo;
-    for (const acumulacion::EmpresaOmitida& o : r.omitidas)
-        texto += QStringLiteral("\n  %1: %2.").arg(o.empresa, o.motivo);
-    return texto;
-}
-
-// The message, then the companies left out, if any.
-QString conOmitidas(const QString& mensaje, const Resultado& r) {
-    const QString lista = omitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
-    return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
-}
-
-} // namespace
-
 void TabAcumular::notas(const QStringList& lineas) {
     lblNotas_->setText(lineas.join(QLatin1Char('\n')));
     lblNotas_->setVisible(!lineas.isEmpty());
@@ -424,7 +407,7 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
     if (r.cancelado)
         lineas << r.mensaje;
     if (!r.omitidas.isEmpty())
-        lineas << omitidas(QStringLiteral("No se revisaron estas empresas:"), r);
+        lineas << ListaOmitidas(QStringLiteral("No se revisaron estas empresas:"), r);
     notas(lineas);
     if (!r.ok)
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
@@ -468,6 +451,7 @@ Informe informeGeneracion(const QString& mensaje, const QVector<acumulacion::Fol
 } // namespace
 
 void TabAcumular::terminaGeneracion(const Resultado& r) {
+    bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     const QVector<acumulacion::FolioDado> dados =
         dados_ ? *dados_ : QVector<acumulacion::FolioDado>();
     dados_.reset();
@@ -475,23 +459,23 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
     CajaMensaje::Accion verInforme;
     if (!dados.isEmpty()) {
         verInforme.texto = QStringLiteral("Ver informe");
-        verInforme.hacer = [this, informe = informeGeneracion(conOmitidas(r.mensaje, r), dados,
+        verInforme.hacer = [this, informe = informeGeneracion(ConOmitidas(r.mensaje, r), dados,
                                                               generadoDesde_, generadoHasta_)] {
             InformeVentana::muestra(this, informe);
         };
     }
     if (!r.ok) {
-        CajaMensaje::muestra(this, conOmitidas(r.mensaje, r), CajaMensaje::Critico,
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Critico,
                              QStringLiteral("Error"), verInforme);
         return;
     }
     if (r.cancelado || r.pedidosMovidos == 0) {
         // Nothing or not everything was generated: not a success to report.
-        CajaMensaje::muestra(this, conOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
                              QStringLiteral("Atención"), verInforme);
         return;
     }
-    CajaMensaje::muestra(this, conOmitidas(QStringLiteral("Pedido generado"), r),
+    CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
                          CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"), verInforme);
     emit regresar();
 }

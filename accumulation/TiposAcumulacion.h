@@ -54,6 +54,13 @@ struct Resultado {
     QVector<EmpresaOmitida> omitidas; // companies left out, in the order of the list
     // search: companies with at least one order listed
     int empresasEncontradas = 0;
+    QString avisoBitacora; // generation: why no journal was kept (empty when kept)
 };
+
+// The message followed by the companies left out, under a heading; the message alone when
+// none was left out. What the user reads at the end of a generation.
+QString ConOmitidas(const QString& mensaje, const Resultado& r);
+// The companies left out, one per line under the heading; empty when there are none.
+QString ListaOmitidas(const QString& titulo, const Resultado& r);
 
 } // namespace acumulacion

@@ -5,6 +5,7 @@
 #include "accumulation/FoliosSerie.h"
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
+#include "data/Bitacora.h"
 
 #include <QSet>
 #include <optional>
@@ -222,6 +223,20 @@ QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActua
                    .arg(f.detalle, QString::number(movidos), baseActual, folios, f.base, origen);
 }
 
+// What the user reads at the end of a generation that did not fail.
+QString mensajeFin(const Resultado& r, const QString& baseActual) {
+    if (r.cancelado)
+        return QStringLiteral("Acumulación cancelada. Pedidos movidos completos: %1; los demás "
+                              "quedaron sin cambios.")
+            .arg(r.pedidosMovidos);
+    if (r.pedidosMovidos == 0)
+        return QStringLiteral("No se encontraron pedidos pendientes que acumular.");
+    return r.pedidosMovidos == 1 ? QStringLiteral("Se generó 1 pedido en %1.").arg(baseActual)
+                                 : QStringLiteral("Se generaron %1 pedidos en %2.")
+                                       .arg(r.pedidosMovidos)
+                                       .arg(baseActual);
+}
+
 } // namespace
 
 clsAcumular::clsAcumular(host::BasesDD bases, QLocale regional)
@@ -273,11 +288,21 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     Resultado r;
     qint64 siguiente = primerFolio;
     QString empresaEnCurso;
+    // The journal writes through the current database's connection until it is closed.
+    std::unique_ptr<host::Conexion> actual;
+    std::optional<bitacora::Bitacora> diario;
     try {
         exigeBase(bases_);
-        auto actual = bases_.abre(bases_.cMiBase);
+        actual = bases_.abre(bases_.cMiBase);
+        bitacora::Parametros parametros;
+        parametros.desde = desde;
+        parametros.hasta = hasta;
+        parametros.serie = serie.trimmed();
+        parametros.primerFolio = primerFolio;
+        diario.emplace(*actual, bitacora::Operacion::Acumulacion, parametros);
+        r.avisoBitacora = diario->aviso();
         auto segunda = bases_.abre(QString());
-        MovimientoPedidos movimiento(*actual, serie.trimmed());
+        MovimientoPedidos movimiento(*actual, serie.trimmed(), &*diario);
         MovimientoPorGrupos grupos(movimiento, bases_, siguiente,
                                    [&](const QVector<FolioDado>& dados) {
                                        for (const FolioDado& d : dados) {
@@ -331,7 +356,6 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     } catch (const FalloPedido& f) {
         r.ok = false;
         r.mensaje = mensajeFallo(f, r.pedidosMovidos, bases_.cMiBase);
-        return r;
     } catch (const ErrorBdD& e) {
         r.ok = false;
         r.mensaje = e.mensaje();
@@ -340,21 +364,31 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
                 QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso, r.mensaje);
         r.mensaje += QStringLiteral("\nPedidos movidos completos antes del error: %1.")
                          .arg(r.pedidosMovidos);
-        return r;
     }
-    if (r.cancelado)
-        r.mensaje = QStringLiteral("Acumulación cancelada. Pedidos movidos completos: %1; los "
-                                   "demás quedaron sin cambios.")
-                        .arg(r.pedidosMovidos);
-    else if (r.pedidosMovidos == 0)
-        r.mensaje = QStringLiteral("No se encontraron pedidos pendientes que acumular.");
-    else
-        r.mensaje = r.pedidosMovidos == 1
-                        ? QStringLiteral("Se generó 1 pedido en %1.").arg(bases_.cMiBase)
-                        : QStringLiteral("Se generaron %1 pedidos en %2.")
-                              .arg(r.pedidosMovidos)
-                              .arg(bases_.cMiBase);
+    if (r.ok)
+        r.mensaje = mensajeFin(r, bases_.cMiBase);
+    if (diario) {
+        const auto desenlace = !r.ok         ? bitacora::Desenlace::Fallido
+                               : r.cancelado ? bitacora::Desenlace::Cancelado
+                                             : bitacora::Desenlace::Hecho;
+        diario->cierra(desenlace, ConOmitidas(r.mensaje, r),
+                       {r.pedidosMovidos, r.renglonesCopiados, 0});
+    }
     return r;
+}
+
+QString ListaOmitidas(const QString& titulo, const Resultado& r) {
+    if (r.omitidas.isEmpty())
+        return {};
+    QString texto = titulo;
+    for (const EmpresaOmitida& o : r.omitidas)
+        texto += QStringLiteral("\n  %1: %2.").arg(o.empresa, o.motivo);
+    return texto;
+}
+
+QString ConOmitidas(const QString& mensaje, const Resultado& r) {
+    const QString lista = ListaOmitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
+    return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
 }
 
 qint32 clsAcumular::ObtenFolioVtas(const QString& stTipoVta, qint32 lnPreFolio,

@@ -1,15 +1,19 @@
 #include "app/Capturas.h"
 
+#include "description/frmDescripcion.h"
 #include "export/BajarPedidos.h"
 #include "import/Subir.h"
+#include "journal/frmBitacora.h"
 #include "shell/AyudaVentana.h"
 #include "shell/CajaMensaje.h"
 #include "shell/InformeVentana.h"
 #include "shell/frmInicial.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -134,6 +138,21 @@ bool Capturas::toma() {
         reposa();
         guarda(*importar, QStringLiteral("importar.png"));
         importar->close();
+    }
+
+    // The journal, from the logo's menu, with its newest run and that run's orders.
+    if (auto* entrada =
+            ventana_.descripcion()->menu()->findChild<QAction*>(QStringLiteral("mnBitacora"))) {
+        entrada->trigger();
+        if (auto* bitacora = dialogo<frmBitacora>(ventana_)) {
+            AyudaVentana::espera([bitacora] { return !bitacora->ocupado(); }, kEsperaBusqueda);
+            reposa();
+            guarda(*bitacora, QStringLiteral("bitacora.png"));
+            bitacora->close();
+        }
+    } else {
+        errores() << QStringLiteral("Sin la entrada Bitácora en el menú del logo") << Qt::endl;
+        todoBien_ = false;
     }
 
     for (const CajaMensaje::Registro& r : CajaMensaje::registro())

@@ -8,7 +8,7 @@ class frmInicial;
 
 // Saves pictures of the program's windows for the documentation: the main window, the
 // accumulation tab after a search, the report of the accumulation that follows, the export
-// window after a search and the import window.
+// window after a search, the import window and the operations journal.
 // It drives the windows as a user would, by their controls' names, and answers every
 // message box with its default button so that nothing waits for a person.
 class Capturas {

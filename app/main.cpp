@@ -21,6 +21,7 @@ const QMap<QString, Orden>& ordenes() {
         {QStringLiteral("acumular"), comandos::acumular},
         {QStringLiteral("exportar"), comandos::exportar},
         {QStringLiteral("importar"), comandos::importar},
+        {QStringLiteral("bitacora"), comandos::leeBitacora},
     };
     return tabla;
 }

@@ -95,6 +95,18 @@ bool esPermiso(const ErrorBdD& e) {
     }
 }
 
+// The connection's database: the one it was opened on, or the one a USE made current.
+QString baseDe(Conexion& conexion) {
+    if (!conexion.base().isEmpty())
+        return conexion.base();
+    return conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+}
+
+// The server lock a run's session holds until the run ends, named after the database and
+// the run (a digest keeps the name short): any session can ask whether it is still held.
+const QString cerrojo =
+    QStringLiteral("CONCAT('acumulapedidos-', MD5(CONCAT(DATABASE(), ':', ?)))");
+
 const QString columnasPedido = QStringLiteral(
     "Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, IdNuevo, PedidoNuevo");
 
@@ -230,15 +242,22 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
              parametros.archivo, parametros.destino, QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
+        try {
+            conexion_.consulta(QStringLiteral("SELECT GET_LOCK(%1, 0)").arg(cerrojo), {corrida_});
+        } catch (const ErrorBdD&) {
+            // A server without named locks: its runs in course are never told interrupted.
+        }
     } catch (const ErrorBdD& e) {
         if (!esPermiso(e))
             throw;
+        // The server's own words, without the statement that follows them.
         aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
                                 "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
                                 "escribir sus tablas (%3, %4). La operación se hace de todos "
-                                "modos.\n%5")
-                     .arg(conexion_.base(), conexion_.parametros().usuario, tablaCorridas(),
-                          tablaPedidos(), e.mensaje());
+                                "modos. Para llevarla, un administrador puede dar a ese usuario "
+                                "los permisos CREATE e INSERT en esa base de datos.\n%5")
+                     .arg(baseDe(conexion_), conexion_.parametros().usuario, tablaCorridas(),
+                          tablaPedidos(), e.mensaje().section(QLatin1Char('\n'), 0, 0));
     }
 }
 
@@ -285,6 +304,15 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         conexion.ejecutaCrudo(sql);
 }
 
+void Bitacora::anotaSeleccion(Conexion& conexion, const QString& columnas,
+                              const QString& seleccion) const {
+    if (!activa())
+        return;
+    conexion.ejecuta(QStringLiteral("INSERT INTO %1 (Corrida, %2) SELECT ?, %3")
+                         .arg(tablaPedidos(), columnas, seleccion),
+                     {corrida_});
+}
+
 void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
     if (!activa() || cerrada_)
         return;
@@ -300,6 +328,7 @@ void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas
                                corrida_};
     try {
         conexion_.ejecuta(sql, valores);
+        conexion_.consulta(QStringLiteral("SELECT RELEASE_LOCK(%1)").arg(cerrojo), {corrida_});
         return;
     } catch (const ErrorBdD& e) {
         if (!e.conexionPerdida())
@@ -345,10 +374,11 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         throw;
     }
     QVector<Corrida> salida;
+    const QString base = baseDe(conexion);
     for (; !rs->eof(); rs->MoveNext()) {
         Corrida c;
         c.id = rs->entero(0);
-        c.base = conexion.base();
+        c.base = base;
         c.operacion = operacionDe(rs->texto(1));
         c.inicio = rs->valor(2).toDateTime();
         c.fin = rs->valor(3).toDateTime();
@@ -369,6 +399,21 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         c.mensaje = rs->texto(14);
         c.cuentas = {rs->entero(15), rs->entero(16), rs->entero(17)};
         salida.push_back(c);
+    }
+    rs.reset();
+    for (Corrida& c : salida) {
+        if (c.desenlace != Desenlace::EnCurso)
+            continue;
+        try {
+            c.interrumpida =
+                conexion
+                    .consulta(QStringLiteral("SELECT IS_USED_LOCK(%1) IS NULL").arg(cerrojo),
+                              {c.id})
+                    ->entero(0) != 0;
+        } catch (const ErrorBdD& e) {
+            if (e.conexionPerdida())
+                throw;
+        }
     }
     return salida;
 }

@@ -68,6 +68,9 @@ struct Corrida {
     QString usuarioBdD;
     Parametros parametros;
     Desenlace desenlace = Desenlace::EnCurso;
+    // In course, but no session runs it any longer: the program or the server stopped
+    // before the run could record its end.
+    bool interrumpida = false;
     QString mensaje;
     Cuentas cuentas;
 };
@@ -79,6 +82,9 @@ struct Corrida {
 //
 // When the journal cannot be kept in that database (no right to create or write its
 // tables), the run goes on without it: activa() is false and aviso() says why, in Spanish.
+//
+// While the run goes on, its session holds a named lock of the server; a run found in course
+// whose lock nobody holds was interrupted.
 class Bitacora {
 public:
     // conexion must not be inside a transaction.
@@ -94,6 +100,12 @@ public:
     // Adds the orders' rows through conexion (the connection of the caller's transaction,
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
+
+    // Adds one row per row of a query of conexion's database, so the server builds the rows
+    // from data it holds: "INSERT INTO <orders' table> (Corrida, columnas) SELECT <run>,
+    // seleccion". Throws host::ErrorBdD like anota().
+    void anotaSeleccion(host::Conexion& conexion, const QString& columnas,
+                        const QString& seleccion) const;
 
     // Records the end of the run (at most once; a run never closed is recorded as failed
     // when the entry is destroyed). Never throws: when the connection is gone a new one is

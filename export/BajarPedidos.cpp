@@ -2,6 +2,7 @@
 
 #include "data/FormatoTransferencia.h"
 #include "export/ModeloPedidosExportar.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
@@ -294,11 +295,14 @@ void BajarPedidos::escribeArchivo() {
     const QVector<qint64> ids = modelo_->marcados();
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseExportar;
+    // The range the grid was filled with: the date fields stay locked until the reset.
+    const std::optional<QDate> desde = limite(mkeFecha_[0]), hasta = limite(mkeFecha_[1]);
     auto resultado = std::make_shared<ResultadoExportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         auto conexion = bases.abre(base);
-        *resultado = exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
-                                                 t.avancePedidos(), propios, reemplazar);
+        *resultado =
+            exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino, t.avancePedidos(),
+                                        propios, reemplazar, desde, hasta);
     });
     if (!iniciada)
         return;
@@ -384,6 +388,7 @@ void BajarPedidos::terminaExportacion(const QString& fallo) {
         r.cancelado = false;
         r.mensaje = fallo;
     }
+    bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     CajaMensaje::Accion verAvisos;
     if (r.avisos.size() > avisosEnMensaje && !r.cancelado) {
         verAvisos.texto = QStringLiteral("Ver informe");

@@ -1,6 +1,7 @@
 #include "export/Exportacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
 #include "shell/host/Fechas.h"
 
@@ -103,9 +104,10 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             errores << QStringLiteral("No hay pedidos registrados con esos datos") << Qt::endl;
             return 1;
         }
-        const auto r = exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa),
-                                                   QDir(o.destino).absolutePath(), {},
-                                                   programa.archivosPropios());
+        const auto r = exportacion::ExportaPedidos(
+            *conexion, ids, o.archivo, carpetaDe(programa), QDir(o.destino).absolutePath(), {},
+            programa.archivosPropios(), true, o.desde, o.hasta);
+        bitacora::avisaSinBitacora(errores, r.avisoBitacora);
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
         if (!r.ok) {

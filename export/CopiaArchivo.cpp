@@ -99,30 +99,6 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool r
         r.mensaje += QStringLiteral(" Se reemplazó el archivo que ya había ahí con ese nombre.");
 }
 
-ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
-                                    const QString& nombre, const QString& carpetaPrograma,
-                                    const QString& carpetaDestino,
-                                    const transferencia::Avance& avance, const QStringList& propios,
-                                    bool reemplazar) {
-    // Asked before anything is written: when the copy goes into the program folder itself,
-    // the file written there is the one at the destination.
-    const bool habia = !transferencia::nombreArchivo(nombre).isEmpty() &&
-                       QFileInfo::exists(RutaCopia(nombre, carpetaDestino));
-    if (habia && !reemplazar) {
-        ResultadoExportacion r;
-        r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
-                                   "estaba.")
-                        .arg(nativa(RutaCopia(nombre, carpetaDestino)));
-        return r;
-    }
-    ResultadoExportacion r =
-        EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios);
-    r.reemplazo = habia;
-    if (r.ok)
-        CopiaArchivo(r, carpetaDestino, reemplazar);
-    return r;
-}
-
 QStringList UnidadesDestino() {
     static const QList<QByteArray> internos = {"proc",   "sysfs",   "devtmpfs", "devpts",  "tmpfs",
                                                "cgroup", "cgroup2", "overlay",  "squashfs"};

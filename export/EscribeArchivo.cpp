@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <future>
+#include <utility>
 #include <vector>
 
 using host::ClaseCampo;
@@ -223,6 +224,7 @@ public:
             const auto [primera, fin] = lote.encabezados->deId(id);
             if (primera < fin) {
                 encabezado(*lote.encabezados, lote.encabezados->fila(primera));
+                escritos_.push_back(id);
                 const auto [desde, hasta] = lote.renglones->deId(id);
                 for (int k = desde; k < hasta; ++k)
                     renglon(*lote.renglones, lote.renglones->fila(k));
@@ -233,6 +235,9 @@ public:
             avance.informa(++hechos, total);
         }
     }
+
+    // The orders written since the last call.
+    QVector<qint64> tomaEscritos() { return std::exchange(escritos_, {}); }
 
     struct Cancelado {};
 
@@ -312,14 +317,15 @@ private:
     ResultadoExportacion& r_;
     const FilasCopiadas* encabezados_ = nullptr; // the header being written
     int fila_ = 0;
+    QVector<qint64> escritos_; // Ids written since tomaEscritos()
 };
 
 } // namespace
 
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
-                                    const transferencia::Avance& avance,
-                                    const QStringList& propios) {
+                                    const transferencia::Avance& avance, const QStringList& propios,
+                                    const TandaEscrita& tandaEscrita) {
     ResultadoExportacion r;
     r.mensaje = CompruebaNombre(nombre, carpetaPrograma, propios);
     if (!r.mensaje.isEmpty())
@@ -350,6 +356,8 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                 break;
             siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
             escritura.escribe(lote, avance, hechos, ids.size());
+            if (tandaEscrita)
+                tandaEscrita(escritura.tomaEscritos());
         }
         w.termina();
     } catch (const Escritura::Cancelado&) {

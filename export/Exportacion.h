@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,7 @@ struct ResultadoExportacion {
     QStringList avisos;  // characters that the file could not hold, by order and field
     // The copy took the place of a file of that name that was already at the destination.
     bool reemplazo = false;
+    QString avisoBitacora; // why no journal was kept of the export (empty when one was)
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
@@ -51,6 +53,10 @@ struct ResultadoExportacion {
 QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
                         const QStringList& propios);
 
+// Hears, on the writing thread, the Ids of each batch of orders just written to the file
+// (which is in place only once EscribeArchivo returns with ok).
+using TandaEscrita = std::function<void(QVector<qint64>)>;
+
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
 // appears only when complete: a failure or a cancel leaves any earlier file of that name as
@@ -58,7 +64,8 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {});
+                                    const QStringList& propios = {},
+                                    const TandaEscrita& tandaEscrita = {});
 
 // "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
 // file starts, with the counts in the right number.
@@ -76,11 +83,15 @@ void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino
 
 // EscribeArchivo and then CopiaArchivo: what the export window's button does. Without
 // reemplazar, a destination that already holds a file of that name writes nothing at all.
+// The export is recorded in the journal of conexion's database: desde and hasta (the range
+// the orders were listed with), file and destination, outcome, and each order written.
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const QString& carpetaDestino,
                                     const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {}, bool reemplazar = true);
+                                    const QStringList& propios = {}, bool reemplazar = true,
+                                    const std::optional<QDate>& desde = {},
+                                    const std::optional<QDate>& hasta = {});
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();

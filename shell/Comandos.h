@@ -18,5 +18,8 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
              QTextStream& errores);
 int importar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores);
+// "bitacora": the runs of the operations journals.
+int leeBitacora(Programa& programa, const QStringList& argumentos, QTextStream& salida,
+                QTextStream& errores);
 
 } // namespace comandos

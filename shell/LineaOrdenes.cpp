@@ -39,6 +39,8 @@ QString LineaOrdenes::uso() {
         "  acumular    genera los pedidos acumulados\n"
         "  exportar    escribe los pedidos al archivo de transferencia\n"
         "  importar    lee un archivo de transferencia\n"
+        "  bitacora    muestra las operaciones hechas (acumulaciones, exportaciones e "
+        "importaciones)\n"
         "\n"
         "--ini ARCHIVO usa ese archivo de configuración en lugar de acumulapedidos.ini; su "
         "carpeta es entonces la carpeta del programa.\n"

@@ -7,6 +7,7 @@
 #include "shell/host/Utilerias.h"
 #include "shell/host/libNucleo.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -31,6 +32,8 @@ struct Programa {
     QString baseExportar;       // "Para exportar pedidos"
     QString baseImportar;       // "Para importar pedidos"
     QString textoMuestra;       // the databases in use, shown on the menu tab
+    // Notices already given that no operations journal is kept: each is told once.
+    QSet<QString> avisosBitacora;
 
     // The program's own files, which nothing it writes may replace.
     QStringList archivosPropios() const {

@@ -4,6 +4,7 @@
 #include "description/frmDescripcion.h"
 #include "export/BajarPedidos.h"
 #include "import/Subir.h"
+#include "journal/frmBitacora.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosVentana.h"
 #include "shell/AyudaVentana.h"
@@ -172,8 +173,14 @@ void frmInicial::seleccionaTab(int n) {
 }
 
 frmDescripcion* frmInicial::descripcion() {
-    if (!descripcion_)
+    if (!descripcion_) {
         descripcion_ = new frmDescripcion(programa_, this);
+        // The logo's menu also opens the operations journal.
+        QAction* bitacora = descripcion_->menu()->addAction(QStringLiteral("Bitácora"));
+        bitacora->setObjectName(QStringLiteral("mnBitacora"));
+        connect(bitacora, &QAction::triggered, this,
+                [this] { frmBitacora::muestra(programa_, this); });
+    }
     return descripcion_;
 }
 
@@ -251,5 +258,7 @@ void frmInicial::closeEvent(QCloseEvent* evento) {
     // The description window is the main window's: it must not keep the program running.
     if (descripcion_)
         descripcion_->close();
+    if (auto* bitacora = findChild<frmBitacora*>())
+        bitacora->close();
     evento->accept();
 }

@@ -1,8 +1,10 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
+#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
 
 #include <QHash>
+#include <QSet>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -118,5 +120,16 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
     }
     EXPECT_EQ(movidos, nuevos.size());
     EXPECT_GT(movidos, 0);
+
+    // The journal's rows were stored with the orders they describe: one per order moved.
+    const auto corridas = bitacora::Bitacora::corridas(*c, {}, {});
+    ASSERT_EQ(corridas.size(), 1);
+    // Its end could not be recorded with the server gone: the run is told interrupted.
+    EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::EnCurso);
+    EXPECT_TRUE(corridas[0].interrumpida);
+    QSet<qint64> anotados;
+    for (const auto& a : bitacora::Bitacora::pedidos(*c, corridas[0].id))
+        anotados.insert(a.idNuevo);
+    EXPECT_EQ(anotados, QSet<qint64>(nuevos.cbegin(), nuevos.cend()));
     EXPECT_LT(movidos, pendientesAntes[bases[1]].size() + pendientesAntes[bases[2]].size());
 }

@@ -1,5 +1,6 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
+#include "data/Bitacora.h"
 #include "support/IntermediarioMysql.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,17 @@ TEST_P(ConfirmacionPerdida, ReportsExactlyWhatWasMoved) {
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), c.guardados);
     EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")),
               pedidos - c.guardados);
+
+    // The journal agrees with the data: a row per order stored, and, when the server could
+    // be reached again, the outcome and the count the user was told.
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("acumulapedidos_pedidos")), c.guardados);
+    const auto corridas = bitacora::Bitacora::corridas(e.actual().conexion(), {}, {});
+    ASSERT_EQ(corridas.size(), 1);
+    if (!c.servidorPerdido) {
+        EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::Fallido);
+        EXPECT_EQ(corridas[0].mensaje, r.mensaje);
+        EXPECT_EQ(corridas[0].cuentas.pedidos, c.contados);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

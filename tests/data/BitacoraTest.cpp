@@ -2,6 +2,7 @@
 
 #include "support/ServidorPruebas.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 using bitacora::Bitacora;
@@ -47,6 +48,22 @@ TEST(Bitacora, OrdersFollowTheirTransactionAndTheRunKeepsItsOutcome) {
         b.cierra(Desenlace::Hecho, QStringLiteral("Se generaron 2 pedidos."), {2, 5, 0});
     }
     { Bitacora fallida(c, Operacion::Importacion, {}); } // never closed: a failure
+    // In course: not interrupted while its session holds it, interrupted once that is gone.
+    auto otra = pruebas::conecta(base.nombre());
+    auto enCurso = std::make_unique<Bitacora>(*otra, Operacion::Exportacion, parametros);
+    auto abierta = Bitacora::corridas(c, {}, {}, Operacion::Exportacion);
+    ASSERT_EQ(abierta.size(), 1);
+    EXPECT_EQ(abierta[0].desenlace, Desenlace::EnCurso);
+    EXPECT_FALSE(abierta[0].interrumpida);
+    c.ejecuta(QStringLiteral("KILL CONNECTION ?"),
+              {otra->consulta(QStringLiteral("SELECT CONNECTION_ID()"))->entero(0)});
+    bool interrumpida = false;
+    for (int i = 0; i < 100 && !interrumpida; ++i, QThread::msleep(50))
+        interrumpida = Bitacora::corridas(c, {}, {}, Operacion::Exportacion)[0].interrumpida;
+    EXPECT_TRUE(interrumpida);
+    enCurso.reset(); // its end cannot be recorded: the server ended its session
+    c.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Operacion='exportacion'")
+                  .arg(Bitacora::tablaCorridas()));
 
     const auto todas = Bitacora::corridas(c, {}, {});
     ASSERT_EQ(todas.size(), 2);

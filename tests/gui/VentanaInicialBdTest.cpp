@@ -1,11 +1,21 @@
 #include "EntornoVentana.h"
+#include "data/Bitacora.h"
+#include "description/frmDescripcion.h"
 #include "export/BajarPedidos.h"
 #include "import/Subir.h"
+#include "journal/ModelosBitacora.h"
+#include "journal/frmBitacora.h"
 #include "shell/host/Utilerias.h"
 #include "support/ServidorPruebas.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 using pruebas::EntornoVentana;
@@ -71,4 +81,96 @@ TEST(frmInicialServidor, ExportAndImportOpenModalOverTheMainWindow) {
     abreModal<BajarPedidos>(*v, "Command2");
     abreModal<Subir>(*v, "Command3");
     EXPECT_TRUE(v->isVisible());
+}
+
+namespace {
+
+bitacora::PedidoAnotado anotado(qint64 id, const QString& pedido, const QString& nuevo = {}) {
+    bitacora::PedidoAnotado p;
+    p.idOrigen = id;
+    p.pedidoOrigen = pedido;
+    if (nuevo.isEmpty()) {
+        p.archivo = QStringLiteral("/tmp/pedidos.txt");
+    } else {
+        p.baseOrigen = QStringLiteral("empresa2");
+        p.idNuevo = id + 100;
+        p.pedidoNuevo = nuevo;
+    }
+    return p;
+}
+
+QString celda(QTableView* t, int fila, int columna) {
+    return t->model()->index(fila, columna).data().toString();
+}
+
+} // namespace
+
+// The logo's menu opens the journal: every run newest first, filtered by day and operation,
+// and the orders of the run selected with the columns that concern its operation.
+TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
+    EntornoServidor e;
+    host::Conexion& c = e.empresa.conexion();
+    {
+        bitacora::Bitacora acumulacion(c, bitacora::Operacion::Acumulacion, {});
+        acumulacion.anota(c, {anotado(5, "B-5", "A-1"), anotado(6, "B-6", "A-2")});
+        acumulacion.cierra(bitacora::Desenlace::Hecho, QStringLiteral("Se generaron 2 pedidos"),
+                           {2, 4, 0});
+        bitacora::Bitacora exportacion(c, bitacora::Operacion::Exportacion, {});
+        exportacion.anota(c, {anotado(7, "A-7")});
+        exportacion.cierra(bitacora::Desenlace::Hecho, QStringLiteral("Se escribieron"), {1, 1, 0});
+    }
+    c.ejecuta(QStringLiteral("UPDATE acumulapedidos_corridas SET Inicio=IF(Operacion="
+                             "'acumulacion', '2026-03-01 10:00:00', '2026-03-02 10:00:00')"));
+
+    auto v = e.abre();
+    QMenu* menu = v->descripcion()->menu();
+    ASSERT_EQ(menu->actions().size(), 3);
+    QAction* entrada = menu->actions().last();
+    EXPECT_EQ(entrada->objectName(), QStringLiteral("mnBitacora"));
+    EXPECT_EQ(entrada->text(), QStringLiteral("Bitácora"));
+    entrada->trigger();
+    frmBitacora* b = nullptr;
+    const auto listo = [&] { return !b->ocupado(); };
+    ASSERT_TRUE(espera([&] { return (b = v->findChild<frmBitacora*>()) && b->isVisible(); }));
+    ASSERT_TRUE(espera(listo, 10000));
+    auto* corridas = hijo<QTableView>(*b, "mhgCorridas");
+    auto* pedidos = hijo<QTableView>(*b, "mhgPedidos");
+    ASSERT_EQ(corridas->model()->rowCount(), 2);
+    EXPECT_EQ(celda(corridas, 0, ModeloCorridas::Inicio), QStringLiteral("02/03/2026 10:00:00"));
+    EXPECT_EQ(celda(corridas, 0, ModeloCorridas::Operacion), QStringLiteral("Exportación"));
+    EXPECT_EQ(celda(corridas, 0, ModeloCorridas::Desenlace), QStringLiteral("Hecha"));
+    EXPECT_EQ(celda(corridas, 1, ModeloCorridas::Operacion), QStringLiteral("Acumulación"));
+    ASSERT_EQ(pedidos->model()->rowCount(), 1);
+    EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::PedidoOrigen), QStringLiteral("A-7"));
+    EXPECT_FALSE(pedidos->isColumnHidden(ModeloPedidosBitacora::Archivo));
+    EXPECT_TRUE(pedidos->isColumnHidden(ModeloPedidosBitacora::BaseOrigen));
+
+    corridas->setCurrentIndex(corridas->model()->index(1, 0));
+    ASSERT_TRUE(espera(listo, 10000));
+    ASSERT_EQ(pedidos->model()->rowCount(), 2);
+    EXPECT_EQ(celda(pedidos, 1, ModeloPedidosBitacora::PedidoNuevo), QStringLiteral("A-2"));
+    EXPECT_EQ(celda(pedidos, 1, ModeloPedidosBitacora::IdNuevo), QStringLiteral("106"));
+    EXPECT_TRUE(pedidos->isColumnHidden(ModeloPedidosBitacora::Archivo));
+    EXPECT_TRUE(hijo<QLabel>(*b, "lblDetalle")->text().contains(QStringLiteral("Se generaron 2")));
+
+    const auto consulta = [&](int operacion, const QString& desde, const QString& hasta) {
+        hijo<QComboBox>(*b, "cmbOperacion")->setCurrentIndex(operacion);
+        hijo<QLineEdit>(*b, "mkeFecha(0)")->setText(desde);
+        hijo<QLineEdit>(*b, "mkeFecha(1)")->setText(hasta);
+        hijo<QPushButton>(*b, "cmdConsultar")->click();
+        return espera(listo, 10000) ? corridas->model()->rowCount() : -1;
+    };
+    EXPECT_EQ(consulta(1, {}, {}), 1);
+    EXPECT_EQ(celda(corridas, 0, ModeloCorridas::Operacion), QStringLiteral("Acumulación"));
+    EXPECT_EQ(consulta(0, QStringLiteral("02/03/2026"), {}), 1);
+    EXPECT_EQ(celda(corridas, 0, ModeloCorridas::Operacion), QStringLiteral("Exportación"));
+    EXPECT_EQ(consulta(0, {}, QStringLiteral("28/02/2026")), 0);
+    EXPECT_EQ(pedidos->model()->rowCount(), 0);
+    EXPECT_EQ(hijo<QLabel>(*b, "lblEstado")->text(), QStringLiteral("0 corridas."));
+
+    // The entry raises the window already open.
+    entrada->trigger();
+    EXPECT_EQ(v->findChildren<frmBitacora*>().size(), 1);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    EXPECT_TRUE(v->close());
 }

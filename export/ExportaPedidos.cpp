@@ -1,0 +1,171 @@
+#include "export/Exportacion.h"
+
+#include "data/Bitacora.h"
+#include "data/FormatoTransferencia.h"
+#include "shell/host/Conexion.h"
+#include "shell/host/Recordset.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <future>
+#include <optional>
+
+namespace exportacion {
+
+namespace {
+
+// The journal row of each order written, built by the server from the order itself: its Id
+// and "Serie-Factura" ("Factura" alone in the series without name). Within a batch the rows
+// go by Id: putting them in the file's order would cost the server more than the rows do.
+const QString columnasAnotadas = QStringLiteral("IdOrigen, PedidoOrigen");
+const QString seleccionAnotada =
+    QStringLiteral("Id, IF(TRIM(IFNULL(Serie, ''))='', CAST(Factura AS CHAR), "
+                   "CONCAT(TRIM(Serie), '-', Factura)) FROM pedidos WHERE Id IN (%1) ORDER BY Id");
+
+// The journal rows of the orders written, one per order. They are stored on a connection of
+// their own while the file is still being written, inside one transaction committed only once
+// the file is in place; without that connection they wait and go at the end on the export's.
+class AnotacionEscritos {
+public:
+    AnotacionEscritos(host::Conexion& conexion, const bitacora::Bitacora& diario)
+        : conexion_(conexion), diario_(diario) {
+        if (!diario_.activa())
+            return;
+        try {
+            host::ParametrosConexion p = conexion.parametros();
+            if (p.base.isEmpty())
+                p.base = conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+            propia_ = host::Conexion::abrir(p);
+            propia_->iniciaTransaccion();
+        } catch (const host::ErrorBdD&) {
+            propia_.reset();
+        }
+    }
+
+    // Waits for the rows under way; uncommitted ones are rolled back with the connection.
+    ~AnotacionEscritos() { espera(); }
+
+    // A batch just written: its rows are stored while the next batch is written.
+    void agrega(const QVector<qint64>& ids) {
+        if (!diario_.activa() || ids.isEmpty() || !fallo_.isEmpty())
+            return;
+        QByteArray lista;
+        for (qint64 id : ids) {
+            if (!lista.isEmpty())
+                lista += ',';
+            lista += QByteArray::number(id);
+        }
+        const QString seleccion = seleccionAnotada.arg(QString::fromLatin1(lista));
+        if (!propia_) {
+            pendientes_ << seleccion;
+            return;
+        }
+        espera();
+        if (fallo_.isEmpty())
+            envio_ = std::async(std::launch::async, [this, seleccion] {
+                diario_.anotaSeleccion(*propia_, columnasAnotadas, seleccion);
+            });
+    }
+
+    // The file is in place: the rows are committed. Empty, or why they were not.
+    QString confirma() {
+        if (!diario_.activa())
+            return {};
+        espera();
+        try {
+            if (fallo_.isEmpty() && propia_) {
+                propia_->confirma();
+            } else if (fallo_.isEmpty()) {
+                host::Transaccion t(conexion_);
+                for (const QString& seleccion : pendientes_)
+                    diario_.anotaSeleccion(conexion_, columnasAnotadas, seleccion);
+                t.confirma();
+            }
+        } catch (const host::ErrorBdD& e) {
+            fallo_ = e.mensaje();
+        }
+        return fallo_.section(QLatin1Char('\n'), 0, 0);
+    }
+
+private:
+    void espera() {
+        if (!envio_.valid())
+            return;
+        try {
+            envio_.get();
+        } catch (const host::ErrorBdD& e) {
+            fallo_ = e.mensaje();
+        }
+    }
+
+    host::Conexion& conexion_;
+    const bitacora::Bitacora& diario_;
+    std::unique_ptr<host::Conexion> propia_;
+    std::future<void> envio_;
+    QStringList pendientes_;
+    QString fallo_;
+};
+
+} // namespace
+
+ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
+                                    const QString& nombre, const QString& carpetaPrograma,
+                                    const QString& carpetaDestino,
+                                    const transferencia::Avance& avance, const QStringList& propios,
+                                    bool reemplazar, const std::optional<QDate>& desde,
+                                    const std::optional<QDate>& hasta) {
+    bitacora::Parametros parametros;
+    parametros.desde = desde;
+    parametros.hasta = hasta;
+    parametros.archivo = QDir::toNativeSeparators(QDir::cleanPath(
+        QDir(carpetaPrograma).absoluteFilePath(transferencia::nombreArchivo(nombre))));
+    parametros.destino = QDir::toNativeSeparators(carpetaDestino);
+    std::optional<bitacora::Bitacora> diario;
+    try {
+        diario.emplace(conexion, bitacora::Operacion::Exportacion, parametros);
+    } catch (const host::ErrorBdD& e) {
+        ResultadoExportacion r;
+        r.mensaje = QStringLiteral("No se escribió el archivo %1.\n%2")
+                        .arg(parametros.archivo, e.mensaje());
+        return r;
+    }
+    ResultadoExportacion r;
+    // Asked before anything is written: when the copy goes into the program folder itself,
+    // the file written there is the one at the destination.
+    const bool habia = !transferencia::nombreArchivo(nombre).isEmpty() &&
+                       QFileInfo::exists(RutaCopia(nombre, carpetaDestino));
+    if (habia && !reemplazar) {
+        r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
+                                   "estaba.")
+                        .arg(QDir::toNativeSeparators(RutaCopia(nombre, carpetaDestino)));
+        r.avisoBitacora = diario->aviso();
+        diario->cierra(bitacora::Desenlace::Fallido, r.mensaje, {});
+        return r;
+    }
+    {
+        AnotacionEscritos anotacion(conexion, *diario);
+        r = EscribeArchivo(
+            conexion, ids, nombre, carpetaPrograma, avance, propios,
+            [&anotacion](const QVector<qint64>& escritos) { anotacion.agrega(escritos); });
+        // The file is good even when its orders could not be recorded: the user is told.
+        if (r.ok)
+            if (const QString fallo = anotacion.confirma(); !fallo.isEmpty())
+                r.avisos << QStringLiteral("Los pedidos escritos no quedaron anotados en la "
+                                           "bitácora: %1")
+                                .arg(fallo);
+    }
+    r.reemplazo = habia;
+    r.avisoBitacora = diario->aviso();
+    if (r.ok)
+        CopiaArchivo(r, carpetaDestino, reemplazar);
+    QString mensaje = r.mensaje;
+    if (!r.avisos.isEmpty())
+        mensaje += QLatin1Char('\n') + r.avisos.join(QLatin1Char('\n'));
+    diario->cierra(r.ok          ? bitacora::Desenlace::Hecho
+                   : r.cancelado ? bitacora::Desenlace::Cancelado
+                                 : bitacora::Desenlace::Fallido,
+                   mensaje, {r.pedidos, r.renglones, 0});
+    return r;
+}
+
+} // namespace exportacion

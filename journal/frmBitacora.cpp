@@ -1,0 +1,251 @@
+#include "journal/frmBitacora.h"
+
+#include "journal/ModelosBitacora.h"
+#include "shell/CampoTexto.h"
+#include "shell/HiloTrabajo.h"
+#include "shell/Programa.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+QTableView* tabla(const QString& nombre, QAbstractItemModel* modelo, QWidget* padre) {
+    auto* t = new QTableView(padre);
+    t->setObjectName(nombre);
+    t->setModel(modelo);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setWordWrap(false);
+    t->verticalHeader()->hide();
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+    t->horizontalHeader()->setStretchLastSection(true);
+    t->horizontalHeader()->setHighlightSections(false);
+    return t;
+}
+
+} // namespace
+
+frmBitacora::frmBitacora(Programa& programa, QWidget* parent)
+    : QWidget(parent, Qt::Window), programa_(programa), hilo_(new HiloTrabajo(this)) {
+    setObjectName(QStringLiteral("frmBitacora"));
+    setWindowTitle(QStringLiteral("Bitácora"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(980, 620);
+    construye();
+    connect(hilo_, &HiloTrabajo::terminado, this, &frmBitacora::termina);
+}
+
+frmBitacora::~frmBitacora() = default;
+
+frmBitacora* frmBitacora::muestra(Programa& programa, QWidget* parent) {
+    auto* ventana = parent->findChild<frmBitacora*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!ventana)
+        ventana = new frmBitacora(programa, parent);
+    ventana->show();
+    ventana->raise();
+    ventana->activateWindow();
+    return ventana;
+}
+
+void frmBitacora::construye() {
+    auto* lblDesde = new QLabel(QStringLiteral("Desde:"), this);
+    auto* lblHasta = new QLabel(QStringLiteral("Hasta:"), this);
+    auto* lblOperacion = new QLabel(QStringLiteral("Operación:"), this);
+    for (int i = 0; i < 2; ++i) {
+        mkeFecha_[i] =
+            CampoTexto::creaFecha(QStringLiteral("mkeFecha(%1)").arg(i), QLatin1Char('!'), this);
+        // Empty: no bound on that side.
+        CampoTexto::ponFecha(*mkeFecha_[i], {});
+    }
+    cmbOperacion_ = new QComboBox(this);
+    cmbOperacion_->setObjectName(QStringLiteral("cmbOperacion"));
+    cmbOperacion_->addItem(QStringLiteral("Todas"), -1);
+    for (auto o : {bitacora::Operacion::Acumulacion, bitacora::Operacion::Exportacion,
+                   bitacora::Operacion::Importacion})
+        cmbOperacion_->addItem(bitacora::texto(o), int(o));
+    cmdConsultar_ = new QPushButton(QStringLiteral("&Consultar"), this);
+    cmdConsultar_->setObjectName(QStringLiteral("cmdConsultar"));
+    cmdConsultar_->setDefault(true);
+
+    corridas_ = new ModeloCorridas(this);
+    pedidos_ = new ModeloPedidosBitacora(this);
+    mhgCorridas_ = tabla(QStringLiteral("mhgCorridas"), corridas_, this);
+    mhgPedidos_ = tabla(QStringLiteral("mhgPedidos"), pedidos_, this);
+    const int momento =
+        mhgCorridas_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16;
+    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  110, 80,
+                                                  60,      70,      260, 200, 300};
+    for (int c = 0; c < ModeloCorridas::Columnas; ++c)
+        mhgCorridas_->setColumnWidth(c, anchos[c]);
+    for (int c = 0; c < ModeloPedidosBitacora::Columnas; ++c)
+        mhgPedidos_->setColumnWidth(c, c == ModeloPedidosBitacora::Archivo ? 280 : 110);
+    lblDetalle_ = new QLabel(this);
+    lblDetalle_->setObjectName(QStringLiteral("lblDetalle"));
+    lblDetalle_->setWordWrap(true);
+    lblDetalle_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblEstado_ = new QLabel(this);
+    lblEstado_->setObjectName(QStringLiteral("lblEstado"));
+    lblEstado_->setWordWrap(true);
+
+    auto* filtro = new QHBoxLayout;
+    filtro->addWidget(lblDesde);
+    filtro->addWidget(mkeFecha_[0]);
+    filtro->addSpacing(12);
+    filtro->addWidget(lblHasta);
+    filtro->addWidget(mkeFecha_[1]);
+    filtro->addSpacing(12);
+    filtro->addWidget(lblOperacion);
+    filtro->addWidget(cmbOperacion_);
+    filtro->addStretch();
+    filtro->addWidget(cmdConsultar_);
+
+    auto* abajo = new QWidget(this);
+    auto* columnaAbajo = new QVBoxLayout(abajo);
+    columnaAbajo->setContentsMargins(0, 0, 0, 0);
+    columnaAbajo->addWidget(lblDetalle_);
+    columnaAbajo->addWidget(mhgPedidos_, 1);
+    auto* partes = new QSplitter(Qt::Vertical, this);
+    partes->addWidget(mhgCorridas_);
+    partes->addWidget(abajo);
+    partes->setStretchFactor(0, 1);
+    partes->setStretchFactor(1, 1);
+
+    auto* columna = new QVBoxLayout(this);
+    columna->addLayout(filtro);
+    columna->addWidget(partes, 1);
+    columna->addWidget(lblEstado_);
+
+    connect(cmdConsultar_, &QPushButton::clicked, this, &frmBitacora::consulta);
+    connect(cmbOperacion_, &QComboBox::activated, this, &frmBitacora::consulta);
+    connect(mhgCorridas_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmBitacora::eligeCorrida);
+}
+
+void frmBitacora::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    if (primeraVez_) {
+        primeraVez_ = false;
+        consulta();
+    }
+}
+
+bool frmBitacora::ocupado() const {
+    return hilo_->ocupado() || consultaPendiente_ || pedidosPendientes_;
+}
+
+void frmBitacora::consulta() {
+    if (hilo_->ocupado()) {
+        consultaPendiente_ = true;
+        return;
+    }
+    consultaPendiente_ = false;
+    bitacora::Filtro filtro;
+    for (int i = 0; i < 2; ++i) {
+        const QDate f = CampoTexto::fecha(*mkeFecha_[i]);
+        if (f.isValid())
+            (i == 0 ? filtro.desde : filtro.hasta) = f;
+        else
+            CampoTexto::ponFecha(*mkeFecha_[i], {});
+    }
+    if (const int o = cmbOperacion_->currentData().toInt(); o >= 0)
+        filtro.operacion = bitacora::Operacion(o);
+    const host::BasesDD bases = *programa_.bases;
+    const QStringList nombres = bitacora::BasesConBitacora(programa_);
+    auto lectura = std::make_shared<bitacora::Lectura>();
+    if (!hilo_->inicia(
+            [=](Trabajador&) { *lectura = bitacora::LeeCorridas(bases, nombres, filtro); }))
+        return;
+    carga_ = Carga::Corridas;
+    lectura_ = lectura;
+    lblEstado_->setText(QStringLiteral("Leyendo la bitácora…"));
+    setCursor(Qt::BusyCursor);
+}
+
+void frmBitacora::eligeCorrida() {
+    pedidos_->pon({});
+    const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
+    if (!c) {
+        lblDetalle_->clear();
+        return;
+    }
+    for (int col = 0; col < ModeloPedidosBitacora::Columnas; ++col)
+        mhgPedidos_->setColumnHidden(col, !ModeloPedidosBitacora::aplica(c->operacion, col));
+    QString detalle = QStringLiteral("%1 en %2: %3. %4")
+                          .arg(bitacora::texto(c->operacion), c->base, bitacora::textoDesenlace(*c),
+                               bitacora::textoUsuarios(*c));
+    if (!c->mensaje.isEmpty())
+        detalle += QLatin1Char('\n') + c->mensaje;
+    lblDetalle_->setText(detalle);
+    cargaPedidos();
+}
+
+void frmBitacora::cargaPedidos() {
+    if (hilo_->ocupado()) {
+        pedidosPendientes_ = true;
+        return;
+    }
+    pedidosPendientes_ = false;
+    const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
+    if (!c)
+        return;
+    const host::BasesDD bases = *programa_.bases;
+    const bitacora::Corrida corrida = *c;
+    auto leidos = std::make_shared<QVector<bitacora::PedidoAnotado>>();
+    if (!hilo_->inicia([=](Trabajador&) { *leidos = bitacora::LeePedidos(bases, corrida); }))
+        return;
+    carga_ = Carga::Pedidos;
+    leidos_ = leidos;
+    corridaLeida_ = corrida;
+    setCursor(Qt::BusyCursor);
+}
+
+void frmBitacora::termina(const QString& fallo) {
+    const Carga carga = carga_;
+    carga_ = Carga::Ninguna;
+    unsetCursor();
+    if (carga == Carga::Corridas) {
+        const bitacora::Lectura l = lectura_ ? *lectura_ : bitacora::Lectura();
+        lectura_.reset();
+        // The orders asked for belong to the list being replaced.
+        pedidosPendientes_ = false;
+        corridas_->pon(l.corridas);
+        QStringList estado;
+        estado << (l.corridas.size() == 1 ? QStringLiteral("1 corrida.")
+                                          : QStringLiteral("%1 corridas.").arg(l.corridas.size()));
+        estado << l.fallos;
+        if (!fallo.isEmpty())
+            estado << fallo;
+        lblEstado_->setText(estado.join(QLatin1Char('\n')));
+        if (!l.corridas.isEmpty())
+            mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
+        else
+            eligeCorrida();
+    } else if (carga == Carga::Pedidos) {
+        const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
+        // Kept only while the same run is still selected.
+        if (c && c->base == corridaLeida_.base && c->id == corridaLeida_.id && leidos_)
+            pedidos_->pon(std::move(*leidos_));
+        leidos_.reset();
+        if (!fallo.isEmpty())
+            lblEstado_->setText(
+                QStringLiteral("No se pudieron leer los pedidos de la corrida: %1").arg(fallo));
+    }
+    siguiente();
+}
+
+void frmBitacora::siguiente() {
+    if (consultaPendiente_)
+        consulta();
+    else if (pedidosPendientes_)
+        cargaPedidos();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "data/Bitacora.h"
+#include "journal/LecturaBitacora.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class HiloTrabajo;
+class ModeloCorridas;
+class ModeloPedidosBitacora;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+struct Programa;
+
+// The operations journal: the runs of the current, export and import databases, newest
+// first, filtered by the day they started and by operation; the orders of the run selected
+// below them. The journals are read on a worker thread, so the window never waits on the
+// server.
+class frmBitacora : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmBitacora(Programa& programa, QWidget* parent = nullptr);
+    ~frmBitacora() override;
+
+    // Shows parent's journal window, loading it when it has none.
+    static frmBitacora* muestra(Programa& programa, QWidget* parent);
+
+    // A read of the journals is running or waiting to run.
+    bool ocupado() const;
+
+public slots:
+    // Lists the runs that match the filter.
+    void consulta();
+
+protected:
+    void showEvent(QShowEvent* evento) override;
+
+private:
+    enum class Carga { Ninguna, Corridas, Pedidos };
+
+    void construye();
+    void eligeCorrida();
+    void cargaPedidos();
+    void termina(const QString& fallo);
+    void siguiente();
+
+    Programa& programa_;
+    std::array<QLineEdit*, 2> mkeFecha_{};
+    QComboBox* cmbOperacion_ = nullptr;
+    QPushButton* cmdConsultar_ = nullptr;
+    QTableView* mhgCorridas_ = nullptr;
+    QTableView* mhgPedidos_ = nullptr;
+    QLabel* lblDetalle_ = nullptr;
+    QLabel* lblEstado_ = nullptr;
+    ModeloCorridas* corridas_ = nullptr;
+    ModeloPedidosBitacora* pedidos_ = nullptr;
+    HiloTrabajo* hilo_ = nullptr;
+
+    bool primeraVez_ = true;
+    Carga carga_ = Carga::Ninguna;
+    // Asked for while another read ran: done when it ends.
+    bool consultaPendiente_ = false;
+    bool pedidosPendientes_ = false;
+    std::shared_ptr<bitacora::Lectura> lectura_;
+    std::shared_ptr<QVector<bitacora::PedidoAnotado>> leidos_;
+    bitacora::Corrida corridaLeida_; // the run whose orders are being read
+};
