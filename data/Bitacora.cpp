@@ -4,6 +4,7 @@
 #include "shell/host/Fechas.h"
 #include "shell/host/Recordset.h"
 
+#include <QSet>
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
@@ -20,6 +21,8 @@ namespace {
 
 // Multi-row inserts stay well below the server's packet limit.
 constexpr qsizetype tamanoSentencia = 1 << 20;
+// Keys per lookup of the register.
+constexpr qsizetype huellasPorConsulta = 1000;
 
 // How the tables hold the operation and the outcome: plain words that stay the same
 // whatever the program shows.
@@ -253,9 +256,31 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         return;
     const QByteArray inicio =
         QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tablaPedidos(), columnasPedido).toUtf8();
+    const QByteArray inicioHuellas =
+        QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) VALUES ")
+            .arg(tablaHuellas())
+            .toUtf8();
+    const QByteArray corrida = QByteArray::number(corrida_);
+    const QByteArray finHuellas =
+        " ON DUPLICATE KEY UPDATE Veces=Veces+1, UltimaCorrida=" + corrida;
+    QByteArray huellas = inicioHuellas;
+    bool hayHuellas = false;
     QByteArray sql = inicio;
     bool hayFilas = false;
     for (const PedidoAnotado& p : pedidos) {
+        if (!p.huella.isEmpty()) {
+            if (hayHuellas)
+                huellas += ',';
+            huellas += '(';
+            conexion.agregaLiteral(huellas, p.huella);
+            huellas += ',' + corrida + ',' + corrida + ",1)";
+            hayHuellas = true;
+            if (huellas.size() >= tamanoSentencia) {
+                conexion.ejecutaCrudo(huellas + finHuellas);
+                huellas = inicioHuellas;
+                hayHuellas = false;
+            }
+        }
         if (hayFilas)
             sql += ',';
         sql += '(';
@@ -283,6 +308,8 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
     }
     if (hayFilas)
         conexion.ejecutaCrudo(sql);
+    if (hayHuellas)
+        conexion.ejecutaCrudo(huellas + finHuellas);
 }
 
 void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
@@ -397,6 +424,70 @@ QVector<PedidoAnotado> Bitacora::pedidos(Conexion& conexion, qint64 corrida) {
         p.pedidoNuevo = rs->texto(8);
         salida.push_back(p);
     }
+    return salida;
+}
+
+QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
+                                                       const QStringList& huellas) {
+    QHash<QString, HuellaRegistrada> salida;
+    const auto enLista = [&](const QStringList& claves) {
+        QByteArray lista;
+        for (const QString& h : claves) {
+            if (!lista.isEmpty())
+                lista += ',';
+            conexion.agregaLiteral(lista, h);
+        }
+        return QString::fromUtf8(lista);
+    };
+    try {
+        for (qsizetype i = 0; i < huellas.size(); i += huellasPorConsulta) {
+            auto rs = conexion.consulta(
+                QStringLiteral("SELECT Huella, PrimeraCorrida, UltimaCorrida, Veces FROM %1 "
+                               "WHERE Huella IN (%2) FOR UPDATE")
+                    .arg(tablaHuellas(), enLista(huellas.mid(i, huellasPorConsulta))));
+            for (; !rs->eof(); rs->MoveNext()) {
+                HuellaRegistrada& h = salida[rs->texto(0).toLower()];
+                h.primeraCorrida = rs->entero(1);
+                h.ultimaCorrida = rs->entero(2);
+                h.veces = int(rs->entero(3));
+            }
+        }
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() == 1146)
+            return {};
+        throw;
+    }
+    if (salida.isEmpty())
+        return salida;
+    // When each came in first, and what it became; the runs' rows are only read, so a run
+    // still closing its entry is not held up.
+    QHash<qint64, QDateTime> inicios;
+    QSet<qint64> corridas;
+    for (const HuellaRegistrada& h : std::as_const(salida))
+        corridas.insert(h.primeraCorrida);
+    QByteArray lista;
+    for (const qint64 c : std::as_const(corridas))
+        lista += (lista.isEmpty() ? "" : ",") + QByteArray::number(c);
+    auto rs = conexion.consulta(QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
+                                    .arg(tablaCorridas(), QString::fromLatin1(lista)));
+    for (; !rs->eof(); rs->MoveNext())
+        inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
+    const QStringList halladas = salida.keys();
+    for (qsizetype i = 0; i < halladas.size(); i += huellasPorConsulta) {
+        rs = conexion.consulta(
+            QStringLiteral("SELECT Huella, Corrida, IdNuevo, PedidoNuevo FROM "
+                           "%1 WHERE Huella IN (%2) ORDER BY Id")
+                .arg(tablaPedidos(), enLista(halladas.mid(i, huellasPorConsulta))));
+        for (; !rs->eof(); rs->MoveNext()) {
+            HuellaRegistrada& h = salida[rs->texto(0).toLower()];
+            if (h.idNuevo == 0 && rs->entero(1) == h.primeraCorrida) {
+                h.idNuevo = rs->entero(2);
+                h.pedidoNuevo = rs->texto(3);
+            }
+        }
+    }
+    for (HuellaRegistrada& h : salida)
+        h.primera = inicios.value(h.primeraCorrida);
     return salida;
 }
 

@@ -1,9 +1,11 @@
 #include "import/SubidaPedidos.h"
 
+#include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AcumuladoExistencias.h"
 #include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
+#include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
 #include "import/LecturaPedidos.h"
 #include "import/ProximoId.h"
@@ -31,8 +33,11 @@ QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QString
 
 } // namespace
 
-SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas)
-    : conexion_(conexion), llamadas_(llamadas) {
+SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas,
+                             const OpcionesImportacion& opciones,
+                             const bitacora::Bitacora* bitacora, const QString& archivo)
+    : conexion_(conexion), llamadas_(llamadas), opciones_(opciones), bitacora_(bitacora),
+      archivo_(archivo) {
     pedidos_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidos"));
     renglones_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidosdetalle"));
     clientes_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("clientes"));
@@ -79,18 +84,70 @@ void SubidaPedidos::revisa(QIODevice& archivo,
     totalPedidos_ = cuentas_.pedidos;
 }
 
+void SubidaPedidos::buscaImportados() {
+    const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
+    omitir_.assign(leidos.size(), false);
+    QStringList huellas;
+    huellas.reserve(qsizetype(leidos.size()));
+    for (const PedidoLeido& p : leidos)
+        huellas << p.huellaHex();
+    QHash<QString, bitacora::HuellaRegistrada> registradas;
+    try {
+        registradas = bitacora::Bitacora::registradas(conexion_, huellas);
+    } catch (const host::ErrorBdD& e) {
+        if (e.codigo() != 1142)
+            throw;
+        cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo ya "
+                                          "se habían importado: el usuario no puede leer la "
+                                          "tabla %1.")
+                               .arg(bitacora::Bitacora::tablaHuellas());
+    }
+    if (registradas.isEmpty())
+        return;
+    const bool omite = opciones_.importados == Importados::Omitir;
+    for (std::size_t k = 0; k < leidos.size(); ++k) {
+        const auto h = registradas.constFind(huellas[qsizetype(k)]);
+        if (h == registradas.cend())
+            continue;
+        const PedidoLeido& p = leidos[k];
+        PedidoYaImportado y{
+            p.linea, p.origen, huellas[qsizetype(k)], h->primera, h->primeraCorrida, h->veces,
+            {},      omite};
+        if (h->idNuevo)
+            y.pedidoAnterior =
+                QStringLiteral("Id %1, folio %2").arg(h->idNuevo).arg(h->pedidoNuevo);
+        cuentas_.yaImportados.push_back(y);
+        if (omite) {
+            omitir_[k] = true;
+            folios_->descuenta(p.serie, 1);
+            ++cuentas_.pedidosOmitidos;
+            cuentas_.renglonesDeOmitidos += p.renglones;
+        }
+    }
+    if (opciones_.importados == Importados::Rechazar)
+        throw YaImportados();
+    totalPedidos_ -= cuentas_.pedidosOmitidos;
+}
+
 void SubidaPedidos::sube(QIODevice& archivo,
                          transferencia::CodificacionArchivo::Tipo codificacion) {
     // Nothing of an earlier, failed run carries over.
     cuentas_ = {};
+    totalPedidos_ = lectura_->cuentas().pedidos;
     importados_.clear();
-    importados_.reserve(totalPedidos_);
-    // Counters first and Ids next, the order every import takes its locks in; nothing is
-    // read without a lock before, so what is read next includes all committed before them.
+    // Counters first, Ids next and the register of imported orders last, the order every
+    // import takes its locks in; nothing is read without a lock before, so what is read
+    // next includes all committed before them. An import of the same orders waits here
+    // until this one ends, and then finds them.
     folios_.reset();
     ids_.reset();
     folios_ = std::make_unique<ContadorFolios>(conexion_, lectura_->pedidosPorSerie());
     ids_ = std::make_unique<ProximoId>(conexion_);
+    buscaImportados();
+    importados_.reserve(totalPedidos_);
+    detalle_.reset();
+    if (opciones_.revisar)
+        detalle_ = std::make_unique<DetalleRevision>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
     {
@@ -101,7 +158,7 @@ void SubidaPedidos::sube(QIODevice& archivo,
                                                       columnasRenglon_);
             },
             [this, &archivo, codificacion](ColaTandas& c) {
-                lectura_->lee(archivo, codificacion, c);
+                lectura_->lee(archivo, codificacion, c, omitir_);
             });
         for (bool ultima = false; !ultima;) {
             auto tanda = cola.siguiente();
@@ -112,12 +169,20 @@ void SubidaPedidos::sube(QIODevice& archivo,
     }
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
+    cuentas_.descartes = lectura_->descartes();
+    cuentas_.descartesTotal = lectura_->descartesTotal();
+    if (detalle_) {
+        cuentas_.clientes = detalle_->clientes();
+        cuentas_.existencias = detalle_->existencias();
+    }
 }
 
 void SubidaPedidos::escribe(TandaPedidos& t) {
     const qint64 idAnterior = idActual_;
     idsTanda_.clear();
     foliosTanda_.clear();
+    const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
+    QVector<bitacora::PedidoAnotado> anotados;
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
             throw Cancelado();
@@ -127,7 +192,20 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         foliosTanda_.push_back(folio);
         ++cuentas_.pedidos;
         llamadas_.informa(cuentas_.pedidos, totalPedidos_);
-        importados_.push_back(PedidoImportado{idActual_, e.serie, folio, e.linea});
+        const PedidoLeido& leido = leidos[std::size_t(e.indice)];
+        PedidoImportado p{idActual_,       e.serie,          folio, e.linea, leido.origen,
+                          leido.renglones, leido.huellaHex()};
+        if (bitacora_ && bitacora_->activa()) {
+            bitacora::PedidoAnotado a;
+            a.archivo = archivo_;
+            a.linea = e.linea;
+            a.huella = p.huella;
+            a.idNuevo = p.id;
+            a.pedidoNuevo = p.serie.isEmpty() ? QString::number(folio)
+                                              : p.serie + QLatin1Char('-') + QString::number(folio);
+            anotados.push_back(a);
+        }
+        importados_.push_back(std::move(p));
     }
     idsRenglones_.clear();
     for (const int p : t.pedidoDeRenglon)
@@ -137,10 +215,21 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     t.renglones.reemplazaEnteros(0, idsRenglones_);
     // Headers first, so each line's order is in before the line.
     insertaPedidos_->inserta(conexion_, t.pedidos);
+    if (detalle_)
+        detalle_->antesDeClientes(t.clavesClientes);
     insertaClientes_->inserta(conexion_, t.clientes);
+    if (detalle_)
+        detalle_->despuesDeClientes();
     insertaRenglones_->inserta(conexion_, t.renglones);
-    if (t.grabaExistencias)
+    if (t.grabaExistencias) {
+        if (detalle_)
+            detalle_->antesDeExistencias(t.existencias);
         t.existencias.graba(conexion_);
+        if (detalle_)
+            detalle_->despuesDeExistencias();
+    }
+    if (bitacora_)
+        bitacora_->anota(conexion_, anotados);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;
 }
