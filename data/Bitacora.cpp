@@ -21,6 +21,8 @@ namespace {
 
 // Multi-row inserts stay well below the server's packet limit.
 constexpr qsizetype tamanoSentencia = 1 << 20;
+// Room for a file or folder in the tables: a longer path is cut rather than stopping the run.
+constexpr qsizetype largoRuta = 1024;
 // Keys per lookup of the register.
 constexpr qsizetype huellasPorConsulta = 1000;
 
@@ -194,27 +196,29 @@ void Bitacora::creaTablas(Conexion& conexion) {
                 .arg(tablaCorridas()) +
             motor);
     if (!hay.contains(tablaPedidos()))
-        conexion.ejecuta(
-            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
-                           "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
-                           "Corrida BIGINT NOT NULL, "
-                           "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
-                           "IdOrigen BIGINT NULL, "
-                           "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
-                           "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
-                           "Linea INT NULL, Huella CHAR(64) NULL, IdNuevo BIGINT NULL, "
-                           "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
-                           "KEY idx_corrida (Corrida), KEY idx_huella (Huella)")
-                .arg(tablaPedidos()) +
-            motor);
-    if (!hay.contains(tablaHuellas()))
         conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
-                                        "Huella CHAR(64) NOT NULL PRIMARY KEY, "
-                                        "PrimeraCorrida BIGINT NOT NULL, "
-                                        "UltimaCorrida BIGINT NOT NULL, "
-                                        "Veces INT NOT NULL DEFAULT 1")
-                             .arg(tablaHuellas()) +
+                                        "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                                        "Corrida BIGINT NOT NULL, "
+                                        "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "IdOrigen BIGINT NULL, "
+                                        "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                                        "Linea INT NULL, Huella CHAR(64) CHARACTER SET ascii "
+                                        "COLLATE ascii_bin NULL, IdNuevo BIGINT NULL, "
+                                        "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "KEY idx_corrida (Corrida)")
+                             .arg(tablaPedidos()) +
                          motor);
+    if (!hay.contains(tablaHuellas()))
+        conexion.ejecuta(
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS %1 ("
+                "Huella CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NOT NULL PRIMARY KEY, "
+                "PrimeraCorrida BIGINT NOT NULL, "
+                "UltimaCorrida BIGINT NOT NULL, "
+                "Veces INT NOT NULL DEFAULT 1")
+                .arg(tablaHuellas()) +
+            motor);
 }
 
 Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& parametros)
@@ -231,7 +235,8 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              opcional(parametros.desde), opcional(parametros.hasta),
              parametros.serie ? QVariant(*parametros.serie) : QVariant(),
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
-             parametros.archivo, parametros.destino, QLatin1String(codigo(Desenlace::EnCurso))});
+             parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
+             QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
     } catch (const ErrorBdD& e) {
         if (!esPermiso(e))
@@ -256,31 +261,9 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         return;
     const QByteArray inicio =
         QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tablaPedidos(), columnasPedido).toUtf8();
-    const QByteArray inicioHuellas =
-        QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) VALUES ")
-            .arg(tablaHuellas())
-            .toUtf8();
-    const QByteArray corrida = QByteArray::number(corrida_);
-    const QByteArray finHuellas =
-        " ON DUPLICATE KEY UPDATE Veces=Veces+1, UltimaCorrida=" + corrida;
-    QByteArray huellas = inicioHuellas;
-    bool hayHuellas = false;
     QByteArray sql = inicio;
     bool hayFilas = false;
     for (const PedidoAnotado& p : pedidos) {
-        if (!p.huella.isEmpty()) {
-            if (hayHuellas)
-                huellas += ',';
-            huellas += '(';
-            conexion.agregaLiteral(huellas, p.huella);
-            huellas += ',' + corrida + ',' + corrida + ",1)";
-            hayHuellas = true;
-            if (huellas.size() >= tamanoSentencia) {
-                conexion.ejecutaCrudo(huellas + finHuellas);
-                huellas = inicioHuellas;
-                hayHuellas = false;
-            }
-        }
         if (hayFilas)
             sql += ',';
         sql += '(';
@@ -288,7 +271,7 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
                                    p.baseOrigen,
                                    p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
                                    p.pedidoOrigen,
-                                   p.archivo,
+                                   p.archivo.left(largoRuta),
                                    p.linea ? QVariant(p.linea) : QVariant(),
                                    p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
                                    p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
@@ -308,8 +291,6 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
     }
     if (hayFilas)
         conexion.ejecutaCrudo(sql);
-    if (hayHuellas)
-        conexion.ejecutaCrudo(huellas + finHuellas);
 }
 
 void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
@@ -472,17 +453,18 @@ QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
                                     .arg(tablaCorridas(), QString::fromLatin1(lista)));
     for (; !rs->eof(); rs->MoveNext())
         inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
-    const QStringList halladas = salida.keys();
-    for (qsizetype i = 0; i < halladas.size(); i += huellasPorConsulta) {
-        rs = conexion.consulta(
-            QStringLiteral("SELECT Huella, Corrida, IdNuevo, PedidoNuevo FROM "
-                           "%1 WHERE Huella IN (%2) ORDER BY Id")
-                .arg(tablaPedidos(), enLista(halladas.mid(i, huellasPorConsulta))));
+    // The orders' rows of those runs; an index on the fingerprint would cost every import
+    // more than this look-up costs the few that find orders imported before.
+    for (const qint64 c : std::as_const(corridas)) {
+        rs = conexion.consulta(QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo FROM %1 "
+                                              "WHERE Corrida=? ORDER BY Id")
+                                   .arg(tablaPedidos()),
+                               {c});
         for (; !rs->eof(); rs->MoveNext()) {
-            HuellaRegistrada& h = salida[rs->texto(0).toLower()];
-            if (h.idNuevo == 0 && rs->entero(1) == h.primeraCorrida) {
-                h.idNuevo = rs->entero(2);
-                h.pedidoNuevo = rs->texto(3);
+            const auto h = salida.find(rs->texto(0).toLower());
+            if (h != salida.end() && h->primeraCorrida == c && h->idNuevo == 0) {
+                h->idNuevo = rs->entero(1);
+                h->pedidoNuevo = rs->texto(2);
             }
         }
     }

@@ -105,8 +105,6 @@ public:
 
     // Adds the orders' rows through conexion (the connection of the caller's transaction,
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
-    // The fingerprints of imported orders go to the register too: a new one with this run
-    // as its first, a known one counted once more.
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
 
     // Records the end of the run (at most once; a run never closed is recorded as failed

@@ -3,6 +3,7 @@
 #include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AcumuladoExistencias.h"
+#include "import/AnotacionImportados.h"
 #include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
 #include "import/DetalleRevision.h"
@@ -36,8 +37,8 @@ QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QString
 SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas,
                              const OpcionesImportacion& opciones,
                              const bitacora::Bitacora* bitacora, const QString& archivo)
-    : conexion_(conexion), llamadas_(llamadas), opciones_(opciones), bitacora_(bitacora),
-      archivo_(archivo) {
+    : conexion_(conexion), llamadas_(llamadas), opciones_(opciones),
+      anotacion_(std::make_unique<AnotacionImportados>(bitacora, archivo)) {
     pedidos_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidos"));
     renglones_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidosdetalle"));
     clientes_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("clientes"));
@@ -182,7 +183,6 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     idsTanda_.clear();
     foliosTanda_.clear();
     const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
-    QVector<bitacora::PedidoAnotado> anotados;
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
             throw Cancelado();
@@ -195,16 +195,9 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         const PedidoLeido& leido = leidos[std::size_t(e.indice)];
         PedidoImportado p{idActual_,       e.serie,          folio, e.linea, leido.origen,
                           leido.renglones, leido.huellaHex()};
-        if (bitacora_ && bitacora_->activa()) {
-            bitacora::PedidoAnotado a;
-            a.archivo = archivo_;
-            a.linea = e.linea;
-            a.huella = p.huella;
-            a.idNuevo = p.id;
-            a.pedidoNuevo = p.serie.isEmpty() ? QString::number(folio)
-                                              : p.serie + QLatin1Char('-') + QString::number(folio);
-            anotados.push_back(a);
-        }
+        anotacion_->agrega(e.linea, p.huella, p.id,
+                           p.serie.isEmpty() ? QString::number(folio)
+                                             : p.serie + QLatin1Char('-') + QString::number(folio));
         importados_.push_back(std::move(p));
     }
     idsRenglones_.clear();
@@ -228,8 +221,7 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         if (detalle_)
             detalle_->despuesDeExistencias();
     }
-    if (bitacora_)
-        bitacora_->anota(conexion_, anotados);
+    anotacion_->escribe(conexion_);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;
 }

@@ -21,6 +21,7 @@ class TablaInsercion;
 
 namespace importacion {
 
+class AnotacionImportados;
 class ContadorFolios;
 class DetalleRevision;
 class InsercionEnBloque;
@@ -73,8 +74,7 @@ private:
     host::Conexion& conexion_;
     const LlamadasImportacion& llamadas_;
     const OpcionesImportacion opciones_;
-    const bitacora::Bitacora* bitacora_;
-    const QString archivo_;
+    std::unique_ptr<AnotacionImportados> anotacion_;
     std::unique_ptr<host::TablaInsercion> pedidos_, renglones_, clientes_;
     std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaClientes_, insertaRenglones_;
     int columnasPedido_ = 0, columnasCliente_ = 0, columnasRenglon_ = 0;
