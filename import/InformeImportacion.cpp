@@ -109,11 +109,23 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
                                        QStringLiteral("pedidos")),
                                 r.pedidosOmitidos == 1 ? QStringLiteral("importado")
                                                        : QStringLiteral("importados"));
-        if (r.descartesTotal > 0)
+        if (r.descartesTotal > 0) {
+            QStringList partes;
+            if (r.renglonesOmitidos > 0)
+                partes << cuenta(r.renglonesOmitidos,
+                                 QStringLiteral("renglón antes del primer pedido"),
+                                 QStringLiteral("renglones antes del primer pedido"));
+            if (r.descartesTotal > r.renglonesOmitidos)
+                partes << cuenta(r.descartesTotal - r.renglonesOmitidos,
+                                 QStringLiteral("texto tras unas comillas"),
+                                 QStringLiteral("textos tras unas comillas"));
+            const bool uno = r.descartesTotal == 1;
             totales += QStringLiteral("; %1 %2").arg(
-                r.revision ? QStringLiteral("se descartarían") : QStringLiteral("se descartaron"),
-                cuenta(r.descartesTotal, QStringLiteral("texto o renglón"),
-                       QStringLiteral("textos o renglones")));
+                r.revision
+                    ? (uno ? QStringLiteral("se descartaría") : QStringLiteral("se descartarían"))
+                    : (uno ? QStringLiteral("se descartó") : QStringLiteral("se descartaron")),
+                partes.join(QStringLiteral(" y ")));
+        }
         l << totales + QLatin1Char('.');
     }
     return l.join(QLatin1Char('\n'));
