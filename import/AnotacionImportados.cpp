@@ -43,6 +43,10 @@ void AnotacionImportados::escribe(host::Conexion& conexion) {
         return;
     insertaPedidos_->inserta(conexion, pedidos_);
     insertaHuellas_->inserta(conexion, huellas_);
+    vacia();
+}
+
+void AnotacionImportados::vacia() {
     pedidos_.vacia();
     huellas_.vacia();
 }

@@ -28,6 +28,8 @@ public:
     void agrega(int linea, const QString& huella, qint64 id, const QString& pedido);
     // Writes the round's rows and empties it. Throws host::ErrorBdD.
     void escribe(host::Conexion& conexion);
+    // Drops rows not yet written: a transaction tried again starts with none.
+    void vacia();
 
 private:
     bool activa_ = false;

@@ -136,6 +136,7 @@ void SubidaPedidos::sube(QIODevice& archivo,
     cuentas_ = {};
     totalPedidos_ = lectura_->cuentas().pedidos;
     importados_.clear();
+    anotacion_->vacia();
     // Counters first, Ids next and the register of imported orders last, the order every
     // import takes its locks in; nothing is read without a lock before, so what is read
     // next includes all committed before them. An import of the same orders waits here
