@@ -23,7 +23,6 @@ struct PedidoImportado {
     int linea = 0;     // line of its header in the file
     QString origen;    // the order as the file names it: its series and folio, "B-1520"
     int renglones = 0; // its lines
-    QString huella;    // its fingerprint (see PedidoYaImportado)
     // "Id 12, folio A-7" ("folio 7" for the series without name).
     QString texto() const;
 };

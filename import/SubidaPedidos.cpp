@@ -13,6 +13,7 @@
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
+#include <algorithm>
 
 namespace importacion {
 
@@ -88,44 +89,47 @@ void SubidaPedidos::revisa(QIODevice& archivo,
 void SubidaPedidos::buscaImportados() {
     const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
     omitir_.assign(leidos.size(), false);
-    QStringList huellas;
-    huellas.reserve(qsizetype(leidos.size()));
-    for (const PedidoLeido& p : leidos)
-        huellas << p.huellaHex();
-    QHash<QString, bitacora::HuellaRegistrada> registradas;
-    try {
-        registradas = bitacora::Bitacora::registradas(conexion_, huellas);
-    } catch (const host::ErrorBdD& e) {
-        if (e.codigo() != 1142)
-            throw;
-        cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo ya "
-                                          "se habían importado: el usuario no puede leer la "
-                                          "tabla %1.")
-                               .arg(bitacora::Bitacora::tablaHuellas());
-    }
-    if (registradas.isEmpty())
-        return;
     const bool omite = opciones_.importados == Importados::Omitir;
-    for (std::size_t k = 0; k < leidos.size(); ++k) {
-        const auto h = registradas.constFind(huellas[qsizetype(k)]);
-        if (h == registradas.cend())
-            continue;
-        const PedidoLeido& p = leidos[k];
-        PedidoYaImportado y{
-            p.linea, p.origen, huellas[qsizetype(k)], h->primera, h->primeraCorrida, h->veces,
-            {},      omite};
-        if (h->idNuevo)
-            y.pedidoAnterior =
-                QStringLiteral("Id %1, folio %2").arg(h->idNuevo).arg(h->pedidoNuevo);
-        cuentas_.yaImportados.push_back(y);
-        if (omite) {
-            omitir_[k] = true;
-            folios_->descuenta(p.serie, 1);
-            ++cuentas_.pedidosOmitidos;
-            cuentas_.renglonesDeOmitidos += p.renglones;
+    // In parts, so the fingerprints' texts of a large file are never all held at once.
+    constexpr std::size_t porParte = 10000;
+    for (std::size_t inicio = 0; inicio < leidos.size(); inicio += porParte) {
+        const std::size_t fin = std::min(leidos.size(), inicio + porParte);
+        QStringList huellas;
+        for (std::size_t k = inicio; k < fin; ++k)
+            huellas << leidos[k].huellaHex();
+        QHash<QString, bitacora::HuellaRegistrada> registradas;
+        try {
+            registradas = bitacora::Bitacora::registradas(conexion_, huellas);
+        } catch (const host::ErrorBdD& e) {
+            if (e.codigo() != 1142)
+                throw;
+            cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo "
+                                              "ya se habían importado: el usuario no puede leer "
+                                              "la tabla %1.")
+                                   .arg(bitacora::Bitacora::tablaHuellas());
+            return;
+        }
+        for (std::size_t k = inicio; k < fin && !registradas.isEmpty(); ++k) {
+            const QString& huella = huellas[qsizetype(k - inicio)];
+            const auto h = registradas.constFind(huella);
+            if (h == registradas.cend())
+                continue;
+            const PedidoLeido& p = leidos[k];
+            PedidoYaImportado y{p.linea,           p.origen, huella, h->primera,
+                                h->primeraCorrida, h->veces, {},     omite};
+            if (h->idNuevo)
+                y.pedidoAnterior =
+                    QStringLiteral("Id %1, folio %2").arg(h->idNuevo).arg(h->pedidoNuevo);
+            cuentas_.yaImportados.push_back(y);
+            if (omite) {
+                omitir_[k] = true;
+                folios_->descuenta(p.serie, 1);
+                ++cuentas_.pedidosOmitidos;
+                cuentas_.renglonesDeOmitidos += p.renglones;
+            }
         }
     }
-    if (opciones_.importados == Importados::Rechazar)
+    if (!cuentas_.yaImportados.isEmpty() && opciones_.importados == Importados::Rechazar)
         throw YaImportados();
     totalPedidos_ -= cuentas_.pedidosOmitidos;
 }
@@ -194,9 +198,8 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         ++cuentas_.pedidos;
         llamadas_.informa(cuentas_.pedidos, totalPedidos_);
         const PedidoLeido& leido = leidos[std::size_t(e.indice)];
-        PedidoImportado p{idActual_,       e.serie,          folio, e.linea, leido.origen,
-                          leido.renglones, leido.huellaHex()};
-        anotacion_->agrega(e.linea, p.huella, p.id,
+        PedidoImportado p{idActual_, e.serie, folio, e.linea, leido.origen, leido.renglones};
+        anotacion_->agrega(e.linea, leido.huellaHex(), p.id,
                            p.serie.isEmpty() ? QString::number(folio)
                                              : p.serie + QLatin1Char('-') + QString::number(folio));
         importados_.push_back(std::move(p));
