@@ -14,6 +14,8 @@ using host::CodificacionAnsi;
 namespace {
 constexpr qsizetype tamanoBufer = 1 << 16;
 constexpr qsizetype descartadosGuardados = 100;
+// Of a dropped text, its start is enough to tell it.
+constexpr qsizetype largoDescartado = 200;
 
 bool esBlanco(char c) {
     return c == ' ' || c == '\t';
@@ -145,7 +147,7 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
                 saltaFinDeLinea();
                 break;
             }
-            if (!resto.isEmpty() || !esBlanco(c))
+            if ((!resto.isEmpty() || !esBlanco(c)) && resto.size() < largoDescartado)
                 resto += c;
             ++pos_;
         }

@@ -62,7 +62,8 @@ public:
     void guardaCrudo(bool guarda) { guardaCrudo_ = guarda; }
     const QByteArray& crudo() const { return crudo_; }
 
-    // Text dropped so far (the first ones, up to a hundred), and how many there were.
+    // Text dropped so far (the first hundred, each cut to its first 200 bytes), and how many
+    // there were.
     const QVector<TextoDescartado>& descartados() const { return descartados_; }
     qint64 totalDescartados() const { return totalDescartados_; }
 
