@@ -163,11 +163,14 @@ void LecturaPedidos::revisa(QIODevice& archivo,
                 throw SubidaPedidos::Cancelado();
             convierteEncabezado(r);
             cierraPedido();
-            const QString serie = encabezado_[iSerie].toString();
-            pedidos_.push_back({{}, r.linea, 0, serie, origen(r)});
+            // Orders of one series share its text.
+            auto serie = pedidosPorSerie_.find(encabezado_[iSerie].toString());
+            if (serie == pedidosPorSerie_.end())
+                serie = pedidosPorSerie_.insert(encabezado_[iSerie].toString(), 0);
+            ++*serie;
+            pedidos_.push_back({{}, r.linea, 0, serie.key(), origen(r)});
             huella.agrega(lector.crudo());
             ++cuentas_.pedidos;
-            ++pedidosPorSerie_[serie];
             // Values checked here are not kept: letting them go lets the reader decode the
             // next record into the same memory.
             encabezado_.fill(QVariant());

@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <QVector>
 #include <array>
+#include <deque>
 #include <vector>
 
 class QIODevice;
@@ -79,8 +80,9 @@ public:
     const QHash<QString, qint64>& pedidosPorSerie() const { return pedidosPorSerie_; }
     const QByteArray& digesto() const { return digesto_; }
     int primeraLineaMultibyte() const { return primeraMultibyte_; }
-    // Each order, in file order; what the reader dropped (the first hundred) and how many.
-    const std::vector<PedidoLeido>& pedidos() const { return pedidos_; }
+    // Each order, in file order (a deque: a large file's orders are never moved to grow it);
+    // what the reader dropped (the first hundred) and how many.
+    const std::deque<PedidoLeido>& pedidos() const { return pedidos_; }
     const QVector<Descarte>& descartes() const { return descartes_; }
     qint64 descartesTotal() const { return descartesTotal_; }
 
@@ -110,7 +112,7 @@ private:
     QHash<QString, qint64> pedidosPorSerie_;
     QByteArray digesto_;
     int primeraMultibyte_ = 0;
-    std::vector<PedidoLeido> pedidos_;
+    std::deque<PedidoLeido> pedidos_;
     QVector<Descarte> descartes_;
     qint64 descartesTotal_ = 0;
 };

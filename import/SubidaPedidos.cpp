@@ -87,7 +87,7 @@ void SubidaPedidos::revisa(QIODevice& archivo,
 }
 
 void SubidaPedidos::buscaImportados() {
-    const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
+    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
     omitir_.assign(leidos.size(), false);
     const bool omite = opciones_.importados == Importados::Omitir;
     // In parts, so the fingerprints' texts of a large file are never all held at once.
@@ -187,7 +187,7 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     const qint64 idAnterior = idActual_;
     idsTanda_.clear();
     foliosTanda_.clear();
-    const std::vector<PedidoLeido>& leidos = lectura_->pedidos();
+    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
             throw Cancelado();
