@@ -4,6 +4,7 @@
 #include "shell/host/Fechas.h"
 #include "shell/host/Recordset.h"
 
+#include <QSet>
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
@@ -20,6 +21,10 @@ namespace {
 
 // Multi-row inserts stay well below the server's packet limit.
 constexpr qsizetype tamanoSentencia = 1 << 20;
+// Room for a file or folder in the tables: a longer path is cut rather than stopping the run.
+constexpr qsizetype largoRuta = 1024;
+// Keys per lookup of the register.
+constexpr qsizetype huellasPorConsulta = 1000;
 
 // How the tables hold the operation and the outcome: plain words that stay the same
 // whatever the program shows.
@@ -203,27 +208,29 @@ void Bitacora::creaTablas(Conexion& conexion) {
                 .arg(tablaCorridas()) +
             motor);
     if (!hay.contains(tablaPedidos()))
-        conexion.ejecuta(
-            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
-                           "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
-                           "Corrida BIGINT NOT NULL, "
-                           "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
-                           "IdOrigen BIGINT NULL, "
-                           "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
-                           "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
-                           "Linea INT NULL, Huella CHAR(64) NULL, IdNuevo BIGINT NULL, "
-                           "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
-                           "KEY idx_corrida (Corrida), KEY idx_huella (Huella)")
-                .arg(tablaPedidos()) +
-            motor);
-    if (!hay.contains(tablaHuellas()))
         conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
-                                        "Huella CHAR(64) NOT NULL PRIMARY KEY, "
-                                        "PrimeraCorrida BIGINT NOT NULL, "
-                                        "UltimaCorrida BIGINT NOT NULL, "
-                                        "Veces INT NOT NULL DEFAULT 1")
-                             .arg(tablaHuellas()) +
+                                        "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                                        "Corrida BIGINT NOT NULL, "
+                                        "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "IdOrigen BIGINT NULL, "
+                                        "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                                        "Linea INT NULL, Huella CHAR(64) CHARACTER SET ascii "
+                                        "COLLATE ascii_bin NULL, IdNuevo BIGINT NULL, "
+                                        "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "KEY idx_corrida (Corrida)")
+                             .arg(tablaPedidos()) +
                          motor);
+    if (!hay.contains(tablaHuellas()))
+        conexion.ejecuta(
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS %1 ("
+                "Huella CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NOT NULL PRIMARY KEY, "
+                "PrimeraCorrida BIGINT NOT NULL, "
+                "UltimaCorrida BIGINT NOT NULL, "
+                "Veces INT NOT NULL DEFAULT 1")
+                .arg(tablaHuellas()) +
+            motor);
 }
 
 Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& parametros)
@@ -240,7 +247,8 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              opcional(parametros.desde), opcional(parametros.hasta),
              parametros.serie ? QVariant(*parametros.serie) : QVariant(),
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
-             parametros.archivo, parametros.destino, QLatin1String(codigo(Desenlace::EnCurso))});
+             parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
+             QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
         try {
             conexion_.consulta(QStringLiteral("SELECT GET_LOCK(%1, 0)").arg(cerrojo), {corrida_});
@@ -282,7 +290,7 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
                                    p.baseOrigen,
                                    p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
                                    p.pedidoOrigen,
-                                   p.archivo,
+                                   p.archivo.left(largoRuta),
                                    p.linea ? QVariant(p.linea) : QVariant(),
                                    p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
                                    p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
@@ -442,6 +450,71 @@ QVector<PedidoAnotado> Bitacora::pedidos(Conexion& conexion, qint64 corrida) {
         p.pedidoNuevo = rs->texto(8);
         salida.push_back(p);
     }
+    return salida;
+}
+
+QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
+                                                       const QStringList& huellas) {
+    QHash<QString, HuellaRegistrada> salida;
+    const auto enLista = [&](const QStringList& claves) {
+        QByteArray lista;
+        for (const QString& h : claves) {
+            if (!lista.isEmpty())
+                lista += ',';
+            conexion.agregaLiteral(lista, h);
+        }
+        return QString::fromUtf8(lista);
+    };
+    try {
+        for (qsizetype i = 0; i < huellas.size(); i += huellasPorConsulta) {
+            auto rs = conexion.consulta(
+                QStringLiteral("SELECT Huella, PrimeraCorrida, UltimaCorrida, Veces FROM %1 "
+                               "WHERE Huella IN (%2) FOR UPDATE")
+                    .arg(tablaHuellas(), enLista(huellas.mid(i, huellasPorConsulta))));
+            for (; !rs->eof(); rs->MoveNext()) {
+                HuellaRegistrada& h = salida[rs->texto(0).toLower()];
+                h.primeraCorrida = rs->entero(1);
+                h.ultimaCorrida = rs->entero(2);
+                h.veces = int(rs->entero(3));
+            }
+        }
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() == 1146)
+            return {};
+        throw;
+    }
+    if (salida.isEmpty())
+        return salida;
+    // When each came in first, and what it became; the runs' rows are only read, so a run
+    // still closing its entry is not held up.
+    QHash<qint64, QDateTime> inicios;
+    QSet<qint64> corridas;
+    for (const HuellaRegistrada& h : std::as_const(salida))
+        corridas.insert(h.primeraCorrida);
+    QByteArray lista;
+    for (const qint64 c : std::as_const(corridas))
+        lista += (lista.isEmpty() ? "" : ",") + QByteArray::number(c);
+    auto rs = conexion.consulta(QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
+                                    .arg(tablaCorridas(), QString::fromLatin1(lista)));
+    for (; !rs->eof(); rs->MoveNext())
+        inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
+    // The orders' rows of those runs; an index on the fingerprint would cost every import
+    // more than this look-up costs the few that find orders imported before.
+    for (const qint64 c : std::as_const(corridas)) {
+        rs = conexion.consulta(QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo FROM %1 "
+                                              "WHERE Corrida=? ORDER BY Id")
+                                   .arg(tablaPedidos()),
+                               {c});
+        for (; !rs->eof(); rs->MoveNext()) {
+            const auto h = salida.find(rs->texto(0).toLower());
+            if (h != salida.end() && h->primeraCorrida == c && h->idNuevo == 0) {
+                h->idNuevo = rs->entero(1);
+                h->pedidoNuevo = rs->texto(2);
+            }
+        }
+    }
+    for (HuellaRegistrada& h : salida)
+        h.primera = inicios.value(h.primeraCorrida);
     return salida;
 }
 

@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -75,6 +77,16 @@ struct Corrida {
     Cuentas cuentas;
 };
 
+// An order fingerprint the register of imported orders holds.
+struct HuellaRegistrada {
+    qint64 primeraCorrida = 0; // the run that first brought the order in
+    qint64 ultimaCorrida = 0;
+    int veces = 0;      // how many times it was imported
+    QDateTime primera;  // start of the first run (invalid when its entry is gone)
+    qint64 idNuevo = 0; // what the first run made of it (0 when its row is gone)
+    QString pedidoNuevo;
+};
+
 // The journal entry of one run. Created when the run starts, it writes the run's row at
 // once (outside any transaction: a run that fails or is cancelled keeps its entry); the
 // orders' rows are written by anota() inside the caller's own transactions, so they are
@@ -123,6 +135,14 @@ public:
                                      const std::optional<Operacion>& operacion = {});
     // The orders of one run, in the order they were written.
     static QVector<PedidoAnotado> pedidos(host::Conexion& conexion, qint64 corrida);
+
+    // Of the fingerprints, those the register of conexion's database holds. Its rows are
+    // read with a lock kept to the end of the caller's transaction, so an import of the
+    // same orders at the same time waits for it and then sees them (or deadlocks, and is
+    // retried). Empty when the database has no register; throws host::ErrorBdD otherwise
+    // (code 1142 when the user may not read it).
+    static QHash<QString, HuellaRegistrada> registradas(host::Conexion& conexion,
+                                                        const QStringList& huellas);
 
     // Names of the journal's tables: a prefix the host system's tables never carry.
     static QString tablaCorridas();

@@ -13,6 +13,9 @@ using host::CodificacionAnsi;
 
 namespace {
 constexpr qsizetype tamanoBufer = 1 << 16;
+constexpr qsizetype descartadosGuardados = 100;
+// Of a dropped text, its start is enough to tell it.
+constexpr qsizetype largoDescartado = 200;
 
 bool esBlanco(char c) {
     return c == ' ' || c == '\t';
@@ -130,7 +133,10 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
             }
         }
         campo.entreComillas = true;
-        // Whatever follows the closing quote up to the separator is dropped.
+        // Whatever follows the closing quote up to the separator is dropped; blanks there
+        // are only layout, anything else is told.
+        const int lineaCierre = linea_;
+        QByteArray resto;
         while (hayBytes()) {
             const char c = bufer_[pos_];
             if (c == ',') {
@@ -141,8 +147,12 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
                 saltaFinDeLinea();
                 break;
             }
+            if ((!resto.isEmpty() || !esBlanco(c)) && resto.size() < largoDescartado)
+                resto += c;
             ++pos_;
         }
+        if (!resto.isEmpty())
+            descarta(resto, lineaCierre);
     } else {
         while (hayBytes()) {
             const char* p = bufer_.constData() + pos_;
@@ -165,11 +175,32 @@ bool LectorTransferencia::leeCampo(Campo& campo) {
             --largo;
         campo_.truncate(largo);
     }
+    if (guardaCrudo_) {
+        if (campo.entreComillas) {
+            crudo_ += '"';
+            crudo_ += campo_;
+            crudo_ += '"';
+        } else {
+            crudo_ += campo_;
+        }
+    }
     if (codificacion_ == CodificacionArchivo::Utf8)
         decodificaUtf8(campo, lineaCampo);
     else
         CodificacionAnsi::decodifica(campo_, campo.valor);
     return true;
+}
+
+void LectorTransferencia::descarta(const QByteArray& bytes, int linea) {
+    ++totalDescartados_;
+    if (descartados_.size() >= descartadosGuardados)
+        return;
+    QByteArray texto = bytes;
+    while (!texto.isEmpty() && esBlanco(texto.back()))
+        texto.chop(1);
+    descartados_.push_back({linea, codificacion_ == CodificacionArchivo::Utf8
+                                       ? QString::fromUtf8(texto)
+                                       : CodificacionAnsi::decodifica(texto)});
 }
 
 bool LectorTransferencia::siguiente(Registro& registro) {
@@ -192,14 +223,20 @@ bool LectorTransferencia::siguiente(Registro& registro) {
             registro.linea);
     };
     registro.encabezado = false;
+    crudo_.resize(0); // keeps its capacity for the next record
     if (!leeCampo(registro.campos[0]))
         throw cortado(camposRenglon, 0);
     registro.encabezado = registro.campos[0].valor == QLatin1String("M");
     const int total = registro.encabezado ? camposEncabezado : camposRenglon;
     registro.campos.resize(total);
-    for (int i = 1; i < total; ++i)
+    for (int i = 1; i < total; ++i) {
+        if (guardaCrudo_)
+            crudo_ += ',';
         if (!leeCampo(registro.campos[i]))
             throw cortado(total, i);
+    }
+    if (guardaCrudo_)
+        crudo_ += '\n';
     return true;
 }
 

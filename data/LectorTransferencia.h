@@ -22,6 +22,12 @@ struct Registro {
     QVector<Campo> campos;   // the marker first: 40 fields for a header, 21 for a line
 };
 
+// Text the reader drops: what follows the closing quote of a field up to its separator.
+struct TextoDescartado {
+    int linea = 0;
+    QString texto;
+};
+
 // Reads transfer file records from a stream, with a buffer of fixed size:
 //  - blanks and tabs in front of a field are skipped;
 //  - a field that begins with a double quote runs to the next double quote (commas and line
@@ -49,6 +55,18 @@ public:
     // First line with a character of more than one byte, when read as UTF-8 (0: none).
     int primeraLineaMultibyte() const { return primeraMultibyte_; }
 
+    // When on, crudo() holds the last record as read, before its bytes become text: each
+    // field's bytes (a quoted one between its quotes), separated by commas, ended by a line
+    // end. Blanks in front of fields, the style of line ends and text dropped after quotes
+    // do not show in it, and neither does how the file's encoding is read.
+    void guardaCrudo(bool guarda) { guardaCrudo_ = guarda; }
+    const QByteArray& crudo() const { return crudo_; }
+
+    // Text dropped so far (the first hundred, each cut to its first 200 bytes), and how many
+    // there were.
+    const QVector<TextoDescartado>& descartados() const { return descartados_; }
+    qint64 totalDescartados() const { return totalDescartados_; }
+
 private:
     // False when the file ends before the field (or inside its quotes).
     bool leeCampo(Campo& campo);
@@ -56,6 +74,7 @@ private:
     bool hayBytes();
     void saltaFinDeLinea();
     void decodificaUtf8(Campo& campo, int lineaCampo);
+    void descarta(const QByteArray& bytes, int linea);
 
     QIODevice& origen_;
     QByteArray bufer_;
@@ -70,6 +89,10 @@ private:
     Sha256 digesto_;
     bool comillasAbiertas_ = false; // the last field hit the end of the file inside quotes
     QByteArray campo_;
+    bool guardaCrudo_ = false;
+    QByteArray crudo_;
+    QVector<TextoDescartado> descartados_;
+    qint64 totalDescartados_ = 0;
 };
 
 } // namespace transferencia

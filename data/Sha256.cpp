@@ -34,4 +34,14 @@ QByteArray Sha256::resultado() const {
     return QByteArray(reinterpret_cast<const char*>(salida), int(largo));
 }
 
+QByteArray Sha256::reinicia() {
+    unsigned char salida[EVP_MAX_MD_SIZE];
+    unsigned int largo = 0;
+    if (EVP_DigestFinal_ex(contexto_, salida, &largo) != 1 ||
+        EVP_DigestInit_ex(contexto_, EVP_sha256(), nullptr) != 1)
+        throw ErrorTransferencia(
+            QStringLiteral("No se pudo calcular la suma de comprobación del archivo."));
+    return QByteArray(reinterpret_cast<const char*>(salida), int(largo));
+}
+
 } // namespace transferencia

@@ -21,6 +21,8 @@ public:
     void agrega(QByteArrayView bytes);
     // The digest of everything given so far (32 bytes).
     QByteArray resultado() const;
+    // The same, and starts again from nothing: for many short digests in a row.
+    QByteArray reinicia();
 
 private:
     evp_md_ctx_st* contexto_;

@@ -22,6 +22,8 @@ public:
     // longer be exact.
     void agrega(const QString& producto, __int128 cantidad);
     qsizetype productos() const { return sumas_.size(); }
+    // Each code's sum, scaled as leeCantidad gives them.
+    const QHash<QString, __int128>& sumas() const { return sumas_; }
     // Raises productos.PorVender by each sum (an unknown code changes nothing) and empties.
     // Codes go in ascending order, so two writers lock the rows they share in one order.
     void graba(host::Conexion& conexion);

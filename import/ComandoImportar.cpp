@@ -1,23 +1,43 @@
 #include "import/Importacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "import/InformeImportacion.h"
 #include "shell/Comandos.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace comandos {
 
 int importar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores) {
+    const QString uso = QStringLiteral("Uso: acumulapedidos importar --archivo ARCHIVO "
+                                       "[--omitir-importados | --repetir] [--revisar]");
     QString archivo;
+    importacion::OpcionesImportacion opciones;
+    bool eligioImportados = false;
     for (int i = 0; i < argumentos.size(); ++i) {
-        if (argumentos[i] == QLatin1String("--archivo") && i + 1 < argumentos.size()) {
+        const QString& a = argumentos[i];
+        if (a == QLatin1String("--archivo") && i + 1 < argumentos.size()) {
             archivo = argumentos[++i];
+        } else if (a == QLatin1String("--revisar")) {
+            opciones.revisar = true;
+        } else if (a == QLatin1String("--omitir-importados") || a == QLatin1String("--repetir")) {
+            const auto eleccion = a == QLatin1String("--repetir") ? importacion::Importados::Repetir
+                                                                  : importacion::Importados::Omitir;
+            if (eligioImportados && opciones.importados != eleccion) {
+                errores << QStringLiteral("--omitir-importados y --repetir no van juntas: elija "
+                                          "una.")
+                        << Qt::endl
+                        << uso << Qt::endl;
+                return 1;
+            }
+            opciones.importados = eleccion;
+            eligioImportados = true;
         } else {
-            errores << QStringLiteral("Opción desconocida o sin valor: %1").arg(argumentos[i])
-                    << Qt::endl
-                    << QStringLiteral("Uso: acumulapedidos importar --archivo ARCHIVO") << Qt::endl;
+            errores << QStringLiteral("Opción desconocida o sin valor: %1").arg(a) << Qt::endl
+                    << uso << Qt::endl;
             return 1;
         }
     }
@@ -36,13 +56,42 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     const QString carpeta =
         programa.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa.carpetaPrograma;
     const auto r = importacion::SubePedidos(*programa.bases, programa.baseImportar,
-                                            info.absoluteFilePath(), carpeta);
+                                            info.absoluteFilePath(), carpeta, {}, opciones);
+    if (!r.avisoBitacora.isEmpty())
+        errores << QStringLiteral("Aviso: ") << r.avisoBitacora << Qt::endl;
+    if (r.revision && (r.ok || r.rechazadoPorImportados)) {
+        const QString informe = importacion::InformeImportacion::texto(r);
+        if (!informe.isEmpty())
+            salida << informe << Qt::endl;
+    }
     if (!r.ok) {
+        if (!r.revision && r.rechazadoPorImportados) {
+            // The first ones say which; the count is in the message.
+            constexpr qsizetype listados = 20;
+            for (const importacion::PedidoYaImportado& p :
+                 r.yaImportados.first(std::min(listados, r.yaImportados.size())))
+                errores << QStringLiteral("  línea %1, pedido %2 del archivo%3")
+                               .arg(p.linea)
+                               .arg(p.origen,
+                                    p.pedidoAnterior.isEmpty()
+                                        ? QString()
+                                        : QStringLiteral(": es el %1").arg(p.pedidoAnterior))
+                        << Qt::endl;
+            if (r.yaImportados.size() > listados)
+                errores << QStringLiteral("  y %1 más").arg(r.yaImportados.size() - listados)
+                        << Qt::endl;
+        }
         errores << r.mensaje << Qt::endl;
+        if (r.rechazadoPorImportados)
+            errores << QStringLiteral("Para importar sólo los pedidos nuevos use "
+                                      "--omitir-importados; para importarlos todos otra vez, "
+                                      "--repetir.")
+                    << Qt::endl;
         return 1;
     }
-    for (const importacion::PedidoImportado& p : r.importados)
-        salida << p.texto() << Qt::endl;
+    if (!r.revision)
+        for (const importacion::PedidoImportado& p : r.importados)
+            salida << p.texto() << Qt::endl;
     for (const QString& aviso : r.avisos)
         errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
     salida << r.mensaje << Qt::endl;

@@ -70,6 +70,10 @@ void ContadorFolios::aparta(Contador& c) {
     c.apartados.insert(c.apartados.end(), libres.cbegin(), libres.cend());
 }
 
+void ContadorFolios::descuenta(const QString& serie, qint64 n) {
+    contadores_[busca(serie)].porDar -= n;
+}
+
 qint32 ContadorFolios::siguiente(const QString& serie) {
     Contador& c = contadores_[busca(serie)];
     if (c.apartados.empty())

@@ -32,6 +32,8 @@ public:
     ContadorFolios(const ContadorFolios&) = delete;
     ContadorFolios& operator=(const ContadorFolios&) = delete;
 
+    // n orders of the (already trimmed) series will not need a folio after all.
+    void descuenta(const QString& serie, qint64 n);
     // The next folio of the (already trimmed) series.
     qint32 siguiente(const QString& serie);
     void graba();

@@ -8,6 +8,7 @@
 
 #include <QIODevice>
 #include <QSet>
+#include <algorithm>
 #include <span>
 
 using transferencia::Campo;
@@ -36,6 +37,7 @@ constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enE
               iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
 constexpr int iProducto = 2, iCantidad = 4; // in the line values
 constexpr int columnasPedido = 35;          // Id, Factura and header fields 3 to 35
+constexpr qsizetype descartesGuardados = 100;
 
 // A new customer: its columns and where each value comes from in the header values.
 struct ValorCliente {
@@ -51,7 +53,18 @@ constexpr ValorCliente clienteNuevo[] = {{"Clave", iCliente},       {"Nombre", i
                                          {"Telefono2", iTelefono2}, {"Telefono3", iTelefono3},
                                          {"Telefono4", iTelefono4}, {"Precio", iPrecio}};
 
+// "B-1520": the header's series (trimmed) and folio as the file writes them.
+QString origen(const Registro& r) {
+    const QString serie = r.campos[2].valor.trimmed();
+    return serie.isEmpty() ? r.campos[1].valor : serie + QLatin1Char('-') + r.campos[1].valor;
+}
+
 } // namespace
+
+QString PedidoLeido::huellaHex() const {
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(huella.data()), qsizetype(huella.size())).toHex());
+}
 
 TandaPedidos::TandaPedidos(int columnasPedido, int columnasCliente, int columnasRenglon)
     : pedidos(columnasPedido), clientes(columnasCliente), renglones(columnasRenglon) {}
@@ -62,6 +75,7 @@ void TandaPedidos::vacia() {
     renglones.vacia();
     encabezados.clear();
     pedidoDeRenglon.clear();
+    clavesClientes.clear();
     renglonesOmitidos = 0;
     existencias.descarta();
     grabaExistencias = false;
@@ -130,36 +144,67 @@ void LecturaPedidos::revisa(QIODevice& archivo,
                             transferencia::CodificacionArchivo::Tipo codificacion,
                             const LlamadasImportacion& llamadas) {
     transferencia::LectorTransferencia lector(archivo, codificacion);
+    lector.guardaCrudo(true);
+    transferencia::Sha256 huella;
     Registro r;
     cuentas_ = {};
     pedidosPorSerie_.clear();
-    bool hayEncabezado = false;
+    pedidos_.clear();
+    descartes_.clear();
+    const auto cierraPedido = [&] {
+        if (pedidos_.empty())
+            return;
+        const QByteArray suma = huella.reinicia();
+        std::copy(suma.cbegin(), suma.cend(), pedidos_.back().huella.begin());
+    };
     while (lector.siguiente(r)) {
         if (r.encabezado) {
             if (llamadas.cancelado())
                 throw SubidaPedidos::Cancelado();
             convierteEncabezado(r);
-            hayEncabezado = true;
+            cierraPedido();
+            // Orders of one series share its text.
+            auto serie = pedidosPorSerie_.find(encabezado_[iSerie].toString());
+            if (serie == pedidosPorSerie_.end())
+                serie = pedidosPorSerie_.insert(encabezado_[iSerie].toString(), 0);
+            ++*serie;
+            pedidos_.push_back({{}, r.linea, 0, serie.key(), origen(r)});
+            huella.agrega(lector.crudo());
             ++cuentas_.pedidos;
-            ++pedidosPorSerie_[encabezado_[iSerie].toString()];
             // Values checked here are not kept: letting them go lets the reader decode the
             // next record into the same memory.
             encabezado_.fill(QVariant());
-        } else if (hayEncabezado) {
+        } else if (!pedidos_.empty()) {
             // Lines in front of the first header are skipped, so they need not fit.
             convierteRenglon(r);
             renglon_.fill(QVariant());
+            huella.agrega(lector.crudo());
+            ++pedidos_.back().renglones;
             ++cuentas_.renglones;
         } else {
             ++cuentas_.renglonesOmitidos;
+            if (descartes_.size() < descartesGuardados)
+                descartes_.push_back(
+                    {r.linea, QStringLiteral("un renglón antes del primer pedido"), {}});
         }
     }
+    cierraPedido();
+    for (const transferencia::TextoDescartado& d : lector.descartados())
+        if (descartes_.size() < descartesGuardados)
+            descartes_.push_back(
+                {d.linea,
+                 QStringLiteral("el texto \"%1\" que sigue a las comillas de un campo")
+                     .arg(d.texto.left(200)),
+                 d.texto});
+    std::stable_sort(descartes_.begin(), descartes_.end(),
+                     [](const Descarte& a, const Descarte& b) { return a.linea < b.linea; });
+    descartesTotal_ = cuentas_.renglonesOmitidos + lector.totalDescartados();
     digesto_ = lector.digesto();
     primeraMultibyte_ = lector.primeraLineaMultibyte();
 }
 
 void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-                         ColaTandas& cola) {
+                         ColaTandas& cola, const std::vector<bool>& omitir) {
     transferencia::LectorTransferencia lector(archivo, codificacion);
     Registro r;
     AcumuladoExistencias existencias;
@@ -171,12 +216,18 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
         clientesEnTanda.clear();
     };
     bool hayEncabezado = false;
+    bool omitiendo = false;
+    qint64 indice = -1;
     while (lector.siguiente(r)) {
         if (r.encabezado) {
-            convierteEncabezado(r);
             hayEncabezado = true;
+            ++indice;
+            omitiendo = std::size_t(indice) < omitir.size() && omitir[std::size_t(indice)];
+            if (omitiendo)
+                continue;
+            convierteEncabezado(r);
             tanda->pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
-            tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea});
+            tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
             // The first order of a customer in the round creates it; the insert leaves one
             // the table already holds as it is.
             const QString clave = encabezado_[iCliente].toString();
@@ -184,6 +235,7 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
                 clientesEnTanda.insert(clave);
                 convierteCliente(r);
                 tanda->clientes.agregaFila(clienteNuevo_);
+                tanda->clavesClientes << clave;
                 clienteNuevo_.fill(QVariant());
             }
             // The values are in the round: letting them go lets the reader decode the next
@@ -194,6 +246,8 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
                 entrega();
         } else if (!hayEncabezado) {
             ++tanda->renglonesOmitidos;
+        } else if (omitiendo) {
+            continue; // a line of an order left out
         } else {
             convierteRenglon(r);
             tanda->renglones.agregaFila(renglon_);

@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QVariant>
 #include <QVector>
+#include <array>
+#include <deque>
 #include <vector>
 
 class QIODevice;
@@ -31,17 +33,30 @@ struct TandaPedidos {
     struct Encabezado {
         QString serie; // trimmed
         int linea = 0;
+        qint64 indice = 0; // the order's place in the file, from 0
     };
     QVector<Encabezado> encabezados; // one per row of pedidos
     // For each row of renglones, its order's index in encabezados; -1: the last order of
     // an earlier round.
     std::vector<int> pedidoDeRenglon;
+    // The customer key of each row of clientes.
+    QStringList clavesClientes;
     qint64 renglonesOmitidos = 0;
     // Sums of quantities to add to stock once the rows are in (empty unless grabaExistencias).
     AcumuladoExistencias existencias;
     bool grabaExistencias = false;
     // The file ended with this round, and its bytes were those checked.
     bool ultima = false;
+};
+
+// An order as the checking pass found it.
+struct PedidoLeido {
+    std::array<unsigned char, 32> huella; // SHA-256 of its records as read
+    int linea = 0;
+    int renglones = 0;
+    QString serie;  // trimmed
+    QString origen; // its series and folio in the file: "B-1520"
+    QString huellaHex() const;
 };
 
 // Reads a transfer file and converts every value it would store, exactly as its column
@@ -65,12 +80,18 @@ public:
     const QHash<QString, qint64>& pedidosPorSerie() const { return pedidosPorSerie_; }
     const QByteArray& digesto() const { return digesto_; }
     int primeraLineaMultibyte() const { return primeraMultibyte_; }
+    // Each order, in file order (a deque: a large file's orders are never moved to grow it);
+    // what the reader dropped (the first hundred) and how many.
+    const std::deque<PedidoLeido>& pedidos() const { return pedidos_; }
+    const QVector<Descarte>& descartes() const { return descartes_; }
+    qint64 descartesTotal() const { return descartesTotal_; }
 
     // The writing pass: the file again, in rounds handed to the writer through the queue.
+    // The orders whose place in the file is marked in omitir are left out with their lines.
     // Throws SubidaPedidos::ArchivoCambiado at the end when the bytes are not those that
     // revisa() read, ErrorTransferencia when a record no longer converts.
     void lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-             ColaTandas& cola);
+             ColaTandas& cola, const std::vector<bool>& omitir);
 
 private:
     void convierteEncabezado(const transferencia::Registro& r);
@@ -91,6 +112,9 @@ private:
     QHash<QString, qint64> pedidosPorSerie_;
     QByteArray digesto_;
     int primeraMultibyte_ = 0;
+    std::deque<PedidoLeido> pedidos_;
+    QVector<Descarte> descartes_;
+    qint64 descartesTotal_ = 0;
 };
 
 } // namespace importacion

@@ -1,10 +1,13 @@
 #include "import/Importacion.h"
 
+#include "data/Bitacora.h"
 #include "data/CodificacionArchivo.h"
 #include "data/ErrorTransferencia.h"
+#include "import/InformeImportacion.h"
 #include "import/SubidaPedidos.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/FalloSistema.h"
+#include "shell/host/Recordset.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +17,8 @@
 #include <thread>
 
 namespace importacion {
+
+using Informe = InformeImportacion;
 
 namespace {
 
@@ -31,22 +36,34 @@ ResultadoImportacion fallo(const QString& mensaje, bool cancelado = false) {
     return r;
 }
 
-} // namespace
-
-QString PedidoImportado::texto() const {
-    return QStringLiteral("Id %1, folio %2%3")
-        .arg(id)
-        .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'))
-        .arg(folio);
+QString pedidos(qint64 n) {
+    return Informe::cuenta(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
 }
 
-ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archivo,
-                                 const QString& carpetaPrograma,
-                                 const LlamadasImportacion& llamadas) {
-    // A leftover of earlier versions of the program; nothing reads it any more.
-    if (!carpetaPrograma.isEmpty())
-        QFile::remove(QDir(carpetaPrograma).filePath(QStringLiteral("ERROR.TMP")));
+// The COMMIT was sent and the connection went before its answer. The journal's rows of the
+// run went in or out with the orders: a new connection that finds them knows the import is
+// stored. 1: stored, 0: not stored, -1: still unknown.
+int guardadaSegunBitacora(const host::Conexion& conexion, const bitacora::Bitacora* bitacora,
+                          qint64 pedidosEscritos) {
+    if (!bitacora || !bitacora->activa() || pedidosEscritos == 0)
+        return -1;
+    try {
+        auto otra = host::Conexion::abrir(conexion.parametros());
+        auto rs = otra->consulta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=?")
+                                     .arg(bitacora::Bitacora::tablaPedidos()),
+                                 {bitacora->corrida()});
+        const qint64 anotados = rs->entero(0);
+        return anotados == pedidosEscritos ? 1 : anotados == 0 ? 0 : -1;
+    } catch (const host::ErrorBdD&) {
+        return -1;
+    }
+}
 
+// The import proper, inside the journal entry that SubePedidos opens and closes.
+ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
+                             const LlamadasImportacion& llamadas,
+                             const OpcionesImportacion& opciones,
+                             const bitacora::Bitacora* bitacora) {
     QFile entrada(archivo);
     if (!entrada.open(QIODevice::ReadOnly))
         return fallo(
@@ -62,7 +79,8 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         if (!entrada.seek(0))
             return fallo(QStringLiteral("No se pudo volver a leer el archivo %1: %2")
                              .arg(nativa(archivo), entrada.errorString()));
-        subida = std::make_unique<SubidaPedidos>(conexion, llamadas);
+        subida = std::make_unique<SubidaPedidos>(conexion, llamadas, opciones, bitacora,
+                                                 nativa(archivo));
         subida->revisa(entrada, codificacion.tipo());
     } catch (const transferencia::ErrorTransferencia& e) {
         return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
@@ -78,6 +96,7 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         QStringLiteral("La importación se deshizo por completo: la base de datos%1 quedó "
                        "como estaba y el archivo puede importarse de nuevo.")
             .arg(base);
+    QString confirmacionPerdida;
     for (int intento = 1;; ++intento) {
         bool confirmando = false;
         try {
@@ -86,8 +105,11 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
                                  .arg(nativa(archivo), entrada.errorString()));
             host::Transaccion transaccion(conexion);
             subida->sube(entrada, codificacion.tipo());
-            confirmando = true;
-            transaccion.confirma();
+            // A preview ends here: leaving the scope rolls everything back.
+            if (!opciones.revisar) {
+                confirmando = true;
+                transaccion.confirma();
+            }
             break;
         } catch (const transferencia::ErrorTransferencia& e) {
             return fallo(QStringLiteral("El archivo %1 no se leyó igual que al revisarlo (cambió "
@@ -98,15 +120,45 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
                                         "leyó para escribirlo no es lo que se revisó. Espere a "
                                         "que termine de copiarse o de guardarse.\n%2")
                              .arg(nativa(archivo), deshecha));
+        } catch (const SubidaPedidos::YaImportados&) {
+            ResultadoImportacion r = subida->cuentas();
+            r.ok = false;
+            r.revision = opciones.revisar;
+            r.rechazadoPorImportados = true;
+            r.pedidos = r.renglones = r.clientesNuevos = 0;
+            const QString cuando = Informe::cuando(r.yaImportados);
+            r.mensaje =
+                QStringLiteral("El archivo %1 trae %2 que ya se %3 a la base de datos%4%5. %6")
+                    .arg(nativa(archivo), pedidos(r.yaImportados.size()),
+                         r.yaImportados.size() == 1 ? QStringLiteral("importó")
+                                                    : QStringLiteral("importaron"),
+                         base, cuando.isEmpty() ? QString() : QLatin1Char(' ') + cuando,
+                         opciones.revisar ? QStringLiteral("La importación rechazaría el "
+                                                           "archivo; no se escribió nada.")
+                                          : QStringLiteral("No se importó nada."));
+            return r;
         } catch (const SubidaPedidos::Cancelado&) {
             return fallo(QStringLiteral("Se canceló la importación. %1").arg(deshecha), true);
         } catch (const host::ErrorBdD& e) {
-            if (confirmando && e.conexionPerdida())
-                return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
-                                            "importación: no se sabe si quedó guardada. Revise "
-                                            "los pedidos de la base de datos%1 antes de "
-                                            "importar el archivo otra vez.\n%2")
-                                 .arg(base, e.mensaje()));
+            if (confirmando && e.conexionPerdida()) {
+                const int guardada =
+                    guardadaSegunBitacora(conexion, bitacora, subida->cuentas().pedidos);
+                if (guardada == 0)
+                    return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
+                                                "importación, y la bitácora muestra que no quedó "
+                                                "guardada. %1\n%2")
+                                     .arg(deshecha, e.mensaje()));
+                if (guardada < 0)
+                    return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
+                                                "importación: no se sabe si quedó guardada. "
+                                                "Revise los pedidos de la base de datos%1 antes "
+                                                "de importar el archivo otra vez.\n%2")
+                                     .arg(base, e.mensaje()));
+                confirmacionPerdida = QStringLiteral("Se perdió la conexión mientras se "
+                                                     "confirmaba la importación, pero la "
+                                                     "bitácora muestra que quedó guardada.");
+                break;
+            }
             // The server undid the transaction to untangle it from another one (also at
             // COMMIT, as a replicated cluster does): nothing is stored, so it runs again.
             const bool ocupada = e.codigo() == 1213 || e.codigo() == 1205;
@@ -129,24 +181,125 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
 
     ResultadoImportacion r = subida->cuentas();
     r.ok = true;
+    r.revision = opciones.revisar;
     r.importados = subida->tomaImportados();
-    r.mensaje = QStringLiteral("Se importaron %1 pedidos con %2 renglones; %3 clientes nuevos.")
-                    .arg(r.pedidos)
-                    .arg(r.renglones)
-                    .arg(r.clientesNuevos);
+    const qint64 yaImportados = r.yaImportados.size();
+    if (r.pedidos == 0 && r.pedidosOmitidos > 0) {
+        const QString cuando = Informe::cuando(r.yaImportados);
+        r.mensaje = QStringLiteral("No se %1 ningún pedido: %2 del archivo ya se %3 a la base "
+                                   "de datos%4%5.")
+                        .arg(r.revision ? QStringLiteral("importaría") : QStringLiteral("importó"),
+                             r.pedidosOmitidos == 1
+                                 ? QStringLiteral("el único pedido")
+                                 : QStringLiteral("los %1 pedidos").arg(r.pedidosOmitidos),
+                             r.pedidosOmitidos == 1 ? QStringLiteral("había importado")
+                                                    : QStringLiteral("habían importado"),
+                             base, cuando.isEmpty() ? QString() : QLatin1Char(' ') + cuando);
+    } else {
+        r.mensaje =
+            QStringLiteral("Se %1 %2 pedidos con %3 renglones; %4 clientes nuevos.")
+                .arg(r.revision ? QStringLiteral("importarían") : QStringLiteral("importaron"))
+                .arg(r.pedidos)
+                .arg(r.renglones)
+                .arg(r.clientesNuevos);
+        if (r.pedidosOmitidos > 0)
+            r.mensaje +=
+                QStringLiteral(" Se %1 %2 que ya se %3.")
+                    .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"),
+                         pedidos(r.pedidosOmitidos),
+                         r.pedidosOmitidos == 1 ? QStringLiteral("había importado")
+                                                : QStringLiteral("habían importado"));
+        else if (yaImportados > 0)
+            r.mensaje +=
+                QStringLiteral(" %1 ya se %2 antes.")
+                    .arg(yaImportados == 1 ? QStringLiteral("Uno de ellos")
+                                           : QStringLiteral("%1 de ellos").arg(yaImportados),
+                         yaImportados == 1 ? QStringLiteral("había importado")
+                                           : QStringLiteral("habían importado"));
+    }
+    if (r.revision)
+        r.mensaje += QStringLiteral(" Es una revisión: no se escribió nada en la base de "
+                                    "datos%1.")
+                         .arg(base);
+    if (!confirmacionPerdida.isEmpty())
+        r.avisos << confirmacionPerdida;
     const QString utf8 = codificacion.aviso(subida->primeraLineaMultibyte());
     if (!utf8.isEmpty())
         r.avisos << utf8;
     if (r.renglonesOmitidos > 0)
-        r.avisos << QStringLiteral("Se omitieron %1 renglones que estaban antes del primer "
-                                   "pedido del archivo.")
+        r.avisos << QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido "
+                                   "del archivo.")
+                        .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"))
                         .arg(r.renglonesOmitidos);
+    const qint64 textos = r.descartesTotal - r.renglonesOmitidos;
+    for (const Descarte& d : std::as_const(r.descartes))
+        if (!d.texto.isEmpty()) {
+            r.avisos << QStringLiteral("Se %1 el texto que seguía a las comillas de cierre de "
+                                       "%2 del archivo (el primero, en la línea %3: \"%4\").")
+                            .arg(r.revision ? QStringLiteral("descartaría")
+                                            : QStringLiteral("descartó"),
+                                 textos == 1 ? QStringLiteral("un campo")
+                                             : QStringLiteral("%1 campos").arg(textos))
+                            .arg(d.linea)
+                            .arg(d.texto.left(200));
+            break;
+        }
+    return r;
+}
+
+} // namespace
+
+QString PedidoImportado::texto() const {
+    return QStringLiteral("Id %1, folio %2%3")
+        .arg(id)
+        .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'))
+        .arg(folio);
+}
+
+ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archivo,
+                                 const QString& carpetaPrograma,
+                                 const LlamadasImportacion& llamadas,
+                                 const OpcionesImportacion& opciones) {
+    // A leftover of earlier versions of the program; nothing reads it any more.
+    if (!carpetaPrograma.isEmpty())
+        QFile::remove(QDir(carpetaPrograma).filePath(QStringLiteral("ERROR.TMP")));
+
+    // A preview keeps no entry: it stored nothing, and the journal tells what was done.
+    std::unique_ptr<bitacora::Bitacora> bitacora;
+    if (!opciones.revisar) {
+        bitacora::Parametros parametros;
+        parametros.archivo = nativa(archivo);
+        try {
+            bitacora = std::make_unique<bitacora::Bitacora>(
+                conexion, bitacora::Operacion::Importacion, parametros);
+        } catch (const host::ErrorBdD& e) {
+            return fallo(QStringLiteral("No se importó el archivo %1: %2\nNo se escribió nada.")
+                             .arg(nativa(archivo), e.mensaje()));
+        }
+    }
+    ResultadoImportacion r = importa(conexion, archivo, llamadas, opciones, bitacora.get());
+    if (bitacora) {
+        r.corrida = bitacora->corrida();
+        r.avisoBitacora = bitacora->aviso();
+        if (!r.avisoBitacora.isEmpty())
+            r.avisoBitacora += QStringLiteral("\nSin bitácora, esta importación no queda "
+                                              "registrada y no se podrá reconocer si el archivo "
+                                              "se importa otra vez.");
+        QString mensaje = r.mensaje;
+        for (const QString& aviso : std::as_const(r.avisos))
+            mensaje += QLatin1Char('\n') + aviso;
+        bitacora->cierra(r.ok          ? bitacora::Desenlace::Hecho
+                         : r.cancelado ? bitacora::Desenlace::Cancelado
+                                       : bitacora::Desenlace::Fallido,
+                         mensaje, {r.pedidos, r.renglones, r.clientesNuevos});
+    }
     return r;
 }
 
 ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& baseImportar,
                                  const QString& archivo, const QString& carpetaPrograma,
-                                 const LlamadasImportacion& llamadas) {
+                                 const LlamadasImportacion& llamadas,
+                                 const OpcionesImportacion& opciones) {
     if (baseImportar.trimmed().isEmpty())
         return fallo(QStringLiteral("No está configurada la base de datos para importar "
                                     "pedidos (\"Para importar pedidos\")."));
@@ -156,7 +309,7 @@ ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& base
     } catch (const host::ErrorBdD& e) {
         return fallo(e.mensaje());
     }
-    return SubePedidos(*conexion, archivo, carpetaPrograma, llamadas);
+    return SubePedidos(*conexion, archivo, carpetaPrograma, llamadas, opciones);
 }
 
 } // namespace importacion

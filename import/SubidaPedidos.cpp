@@ -1,15 +1,19 @@
 #include "import/SubidaPedidos.h"
 
+#include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AcumuladoExistencias.h"
+#include "import/AnotacionImportados.h"
 #include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
+#include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
 #include "import/LecturaPedidos.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
+#include <algorithm>
 
 namespace importacion {
 
@@ -31,8 +35,11 @@ QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QString
 
 } // namespace
 
-SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas)
-    : conexion_(conexion), llamadas_(llamadas) {
+SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion& llamadas,
+                             const OpcionesImportacion& opciones,
+                             const bitacora::Bitacora* bitacora, const QString& archivo)
+    : conexion_(conexion), llamadas_(llamadas), opciones_(opciones),
+      anotacion_(std::make_unique<AnotacionImportados>(bitacora, archivo)) {
     pedidos_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidos"));
     renglones_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidosdetalle"));
     clientes_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("clientes"));
@@ -79,18 +86,74 @@ void SubidaPedidos::revisa(QIODevice& archivo,
     totalPedidos_ = cuentas_.pedidos;
 }
 
+void SubidaPedidos::buscaImportados() {
+    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
+    omitir_.assign(leidos.size(), false);
+    const bool omite = opciones_.importados == Importados::Omitir;
+    // In parts, so the fingerprints' texts of a large file are never all held at once.
+    constexpr std::size_t porParte = 10000;
+    for (std::size_t inicio = 0; inicio < leidos.size(); inicio += porParte) {
+        const std::size_t fin = std::min(leidos.size(), inicio + porParte);
+        QStringList huellas;
+        for (std::size_t k = inicio; k < fin; ++k)
+            huellas << leidos[k].huellaHex();
+        QHash<QString, bitacora::HuellaRegistrada> registradas;
+        try {
+            registradas = bitacora::Bitacora::registradas(conexion_, huellas);
+        } catch (const host::ErrorBdD& e) {
+            if (e.codigo() != 1142)
+                throw;
+            cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo "
+                                              "ya se habían importado: el usuario no puede leer "
+                                              "la tabla %1.")
+                                   .arg(bitacora::Bitacora::tablaHuellas());
+            return;
+        }
+        for (std::size_t k = inicio; k < fin && !registradas.isEmpty(); ++k) {
+            const QString& huella = huellas[qsizetype(k - inicio)];
+            const auto h = registradas.constFind(huella);
+            if (h == registradas.cend())
+                continue;
+            const PedidoLeido& p = leidos[k];
+            PedidoYaImportado y{p.linea,           p.origen, huella, h->primera,
+                                h->primeraCorrida, h->veces, {},     omite};
+            if (h->idNuevo)
+                y.pedidoAnterior =
+                    QStringLiteral("Id %1, folio %2").arg(h->idNuevo).arg(h->pedidoNuevo);
+            cuentas_.yaImportados.push_back(y);
+            if (omite) {
+                omitir_[k] = true;
+                folios_->descuenta(p.serie, 1);
+                ++cuentas_.pedidosOmitidos;
+                cuentas_.renglonesDeOmitidos += p.renglones;
+            }
+        }
+    }
+    if (!cuentas_.yaImportados.isEmpty() && opciones_.importados == Importados::Rechazar)
+        throw YaImportados();
+    totalPedidos_ -= cuentas_.pedidosOmitidos;
+}
+
 void SubidaPedidos::sube(QIODevice& archivo,
                          transferencia::CodificacionArchivo::Tipo codificacion) {
     // Nothing of an earlier, failed run carries over.
     cuentas_ = {};
+    totalPedidos_ = lectura_->cuentas().pedidos;
     importados_.clear();
-    importados_.reserve(totalPedidos_);
-    // Counters first and Ids next, the order every import takes its locks in; nothing is
-    // read without a lock before, so what is read next includes all committed before them.
+    anotacion_->vacia();
+    // Counters first, Ids next and the register of imported orders last, the order every
+    // import takes its locks in; nothing is read without a lock before, so what is read
+    // next includes all committed before them. An import of the same orders waits here
+    // until this one ends, and then finds them.
     folios_.reset();
     ids_.reset();
     folios_ = std::make_unique<ContadorFolios>(conexion_, lectura_->pedidosPorSerie());
     ids_ = std::make_unique<ProximoId>(conexion_);
+    buscaImportados();
+    importados_.reserve(totalPedidos_);
+    detalle_.reset();
+    if (opciones_.revisar)
+        detalle_ = std::make_unique<DetalleRevision>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
     {
@@ -101,7 +164,7 @@ void SubidaPedidos::sube(QIODevice& archivo,
                                                       columnasRenglon_);
             },
             [this, &archivo, codificacion](ColaTandas& c) {
-                lectura_->lee(archivo, codificacion, c);
+                lectura_->lee(archivo, codificacion, c, omitir_);
             });
         for (bool ultima = false; !ultima;) {
             auto tanda = cola.siguiente();
@@ -112,12 +175,19 @@ void SubidaPedidos::sube(QIODevice& archivo,
     }
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
+    cuentas_.descartes = lectura_->descartes();
+    cuentas_.descartesTotal = lectura_->descartesTotal();
+    if (detalle_) {
+        cuentas_.clientes = detalle_->clientes();
+        cuentas_.existencias = detalle_->existencias();
+    }
 }
 
 void SubidaPedidos::escribe(TandaPedidos& t) {
     const qint64 idAnterior = idActual_;
     idsTanda_.clear();
     foliosTanda_.clear();
+    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
             throw Cancelado();
@@ -127,7 +197,12 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         foliosTanda_.push_back(folio);
         ++cuentas_.pedidos;
         llamadas_.informa(cuentas_.pedidos, totalPedidos_);
-        importados_.push_back(PedidoImportado{idActual_, e.serie, folio, e.linea});
+        const PedidoLeido& leido = leidos[std::size_t(e.indice)];
+        PedidoImportado p{idActual_, e.serie, folio, e.linea, leido.origen, leido.renglones};
+        anotacion_->agrega(e.linea, leido.huellaHex(), p.id,
+                           p.serie.isEmpty() ? QString::number(folio)
+                                             : p.serie + QLatin1Char('-') + QString::number(folio));
+        importados_.push_back(std::move(p));
     }
     idsRenglones_.clear();
     for (const int p : t.pedidoDeRenglon)
@@ -137,10 +212,20 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     t.renglones.reemplazaEnteros(0, idsRenglones_);
     // Headers first, so each line's order is in before the line.
     insertaPedidos_->inserta(conexion_, t.pedidos);
+    if (detalle_)
+        detalle_->antesDeClientes(t.clavesClientes);
     insertaClientes_->inserta(conexion_, t.clientes);
+    if (detalle_)
+        detalle_->despuesDeClientes();
     insertaRenglones_->inserta(conexion_, t.renglones);
-    if (t.grabaExistencias)
+    if (t.grabaExistencias) {
+        if (detalle_)
+            detalle_->antesDeExistencias(t.existencias);
         t.existencias.graba(conexion_);
+        if (detalle_)
+            detalle_->despuesDeExistencias();
+    }
+    anotacion_->escribe(conexion_);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;
 }

@@ -1,9 +1,12 @@
 // Export and import of a generated company against the server's own bulk path
 // (SELECT ... INTO OUTFILE and LOAD DATA of the same rows). Each export and import runs in
-// a child process of its own, so its peak memory is its own.
+// a child process of its own, so its peak memory is its own. What the journal costs the
+// import is told apart: the same import by a user who may not create the journal's tables
+// (so none is kept), and the reading of the file with and without the orders' fingerprints.
 //
 //   bench_transfer [--puerto P] [--carpeta DIR] [--repeticiones R] [--pedidos N]...
 #include "data/FormatoTransferencia.h"
+#include "data/LectorTransferencia.h"
 #include "db/GeneradorDemo.h"
 #include "export/Exportacion.h"
 #include "import/Importacion.h"
@@ -42,6 +45,13 @@ QString opcion(const QStringList& args, const QString& nombre, const QString& om
     return i >= 0 && i + 1 < args.size() ? args[i + 1] : omision;
 }
 
+double cronometra(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
 // What a child tells its parent: time, peak memory and counts, or the failure.
 template <typename Resultado> int informa(qint64 ms, const Resultado& r) {
     if (!r.ok) {
@@ -74,11 +84,37 @@ int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archiv
     return informa(t.elapsed(), r);
 }
 
-int hijoImporta(host::BasesDD& bases, const QString& base, const QString& archivo) {
+int hijoImporta(host::BasesDD& bases, const QString& base, const QString& archivo, bool revisar) {
     QElapsedTimer t;
     t.start();
-    const auto r = importacion::SubePedidos(bases, base, archivo, QString());
+    const auto r = importacion::SubePedidos(bases, base, archivo, QString(), {},
+                                            {importacion::Importados::Rechazar, revisar});
     return informa(t.elapsed(), r);
+}
+
+// A user of the benchmark's own that may write the orders of base but not create tables.
+const QString usuarioSinBitacora = QStringLiteral("banco_sin_bitacora");
+
+// Reads the whole file, with each order's fingerprint or without.
+double leeArchivo(const QString& ruta, bool conHuellas) {
+    return cronometra([&] {
+        QFile f(ruta);
+        if (!f.open(QIODevice::ReadOnly))
+            throw std::runtime_error("no se pudo abrir el archivo");
+        transferencia::LectorTransferencia lector(f);
+        lector.guardaCrudo(conHuellas);
+        transferencia::Sha256 huella;
+        transferencia::Registro r;
+        bool hayPedido = false;
+        while (lector.siguiente(r)) {
+            if (!conHuellas)
+                continue;
+            if (r.encabezado && hayPedido)
+                huella.reinicia();
+            hayPedido = hayPedido || r.encabezado;
+            huella.agrega(lector.crudo());
+        }
+    });
 }
 
 struct Medida {
@@ -86,12 +122,20 @@ struct Medida {
     long kb = 0;
 };
 
-Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const QString& archivo) {
+Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const QString& archivo,
+              const QString& usuario = {}) {
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QCoreApplication::applicationFilePath(),
-            {accion, QStringLiteral("--puerto"), QString::number(puerto), QStringLiteral("--base"),
-             base, QStringLiteral("--archivo"), archivo});
+    QStringList argumentos{accion,
+                           QStringLiteral("--puerto"),
+                           QString::number(puerto),
+                           QStringLiteral("--base"),
+                           base,
+                           QStringLiteral("--archivo"),
+                           archivo};
+    if (!usuario.isEmpty())
+        argumentos << QStringLiteral("--usuario") << usuario;
+    p.start(QCoreApplication::applicationFilePath(), argumentos);
     if (!p.waitForFinished(-1) || p.exitCode() != 0)
         throw std::runtime_error(("falló: " + accion + " " + base).toStdString());
     const QString linea = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
@@ -103,13 +147,6 @@ Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const
             m.kb = parte.mid(3).toLong();
     }
     return m;
-}
-
-double cronometra(const std::function<void()>& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
 }
 
 QString lista(const QString& alias, const QStringList& columnas) {
@@ -156,10 +193,17 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
         c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(base)));
     };
 
+    c->ejecuta(QStringLiteral("CREATE USER IF NOT EXISTS ?@'%' IDENTIFIED BY 'banco'"),
+               {usuarioSinBitacora});
+    c->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
+                   .arg(host::Conexion::identificador(destino)),
+               {usuarioSinBitacora});
+
     // Best of several runs on both sides: the machine is shared, and the best run is the
     // one least disturbed by others.
-    Medida exporta{1e18, 0}, importa{1e18, 0}, sinBitacora{1e18, 0};
-    double outfile = 1e18, loadData = 1e18;
+    Medida exporta{1e18, 0}, importa{1e18, 0}, sinBitacora{1e18, 0}, revision{1e18, 0};
+    Medida importaSinBitacora{1e18, 0};
+    double outfile = 1e18, loadData = 1e18, conHuellas = 1e18, sinHuellas = 1e18;
     for (int r = 0; r < repeticiones; ++r) {
         const Medida e = enHijo(puerto, QStringLiteral("exportar"), origen, archivo);
         exporta = {std::min(exporta.ms, e.ms), std::max(exporta.kb, e.kb)};
@@ -184,6 +228,18 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
         vacia(destino);
         const Medida i = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
         importa = {std::min(importa.ms, i.ms), std::max(importa.kb, i.kb)};
+
+        vacia(destino);
+        const Medida si =
+            enHijo(puerto, QStringLiteral("importar"), destino, archivo, usuarioSinBitacora);
+        importaSinBitacora = {std::min(importaSinBitacora.ms, si.ms),
+                              std::max(importaSinBitacora.kb, si.kb)};
+        if (r == 0) {
+            vacia(destino);
+            revision = enHijo(puerto, QStringLiteral("revisar"), destino, archivo);
+        }
+        sinHuellas = std::min(sinHuellas, leeArchivo(archivo, false));
+        conHuellas = std::min(conHuellas, leeArchivo(archivo, true));
 
         vacia(carga);
         loadData = std::min(
@@ -210,11 +266,28 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
     };
     razon("exportación", exporta.ms, "SELECT ... INTO OUTFILE", outfile, 2);
     razon("importación", importa.ms, "LOAD DATA", loadData, 3);
-    out << QStringLiteral("  bitácora         la exportación sin ella %1 ms: la bitácora cuesta "
+    out << QStringLiteral("  bitácora exp.   la exportación sin ella %1 ms: la bitácora cuesta "
                           "%2 ms (%3%)")
                .arg(sinBitacora.ms, 0, 'f', 0)
                .arg(exporta.ms - sinBitacora.ms, 0, 'f', 0)
                .arg(100.0 * (exporta.ms - sinBitacora.ms) / sinBitacora.ms, 0, 'f', 1)
+        << Qt::endl;
+    out << QStringLiteral(
+               "  bitácora imp.   %1 ms de la importación (%2 %) = %3 ms con ella - %4 ms "
+               "sin ella (razón sin ella %5)")
+               .arg(importa.ms - importaSinBitacora.ms, 0, 'f', 0)
+               .arg(100 * (importa.ms - importaSinBitacora.ms) / importa.ms, 0, 'f', 1)
+               .arg(importa.ms, 0, 'f', 0)
+               .arg(importaSinBitacora.ms, 0, 'f', 0)
+               .arg(importaSinBitacora.ms / loadData, 0, 'f', 2)
+        << Qt::endl;
+    out << QStringLiteral("  huellas         %1 ms de lectura con ellas, %2 ms sin ellas (+%3 ms)")
+               .arg(conHuellas, 0, 'f', 0)
+               .arg(sinHuellas, 0, 'f', 0)
+               .arg(conHuellas - sinHuellas, 0, 'f', 0)
+        << Qt::endl;
+    out << QStringLiteral("  revisión        %1 ms (la importación entera, deshecha al final)")
+               .arg(revision.ms, 0, 'f', 0)
         << Qt::endl;
     out << QStringLiteral("  memoria pico     exportación %1 MB, importación %2 MB (archivo %3 MB)")
                .arg(exporta.kb / 1024.0, 0, 'f', 1)
@@ -224,6 +297,7 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
 
     for (const QString& base : {origen, destino, carga})
         c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
+    c->ejecuta(QStringLiteral("DROP USER IF EXISTS ?@'%'"), {usuarioSinBitacora});
     for (const QString& f : {archivo, salidaEnc, salidaRen})
         QFile::remove(f);
 }
@@ -241,9 +315,16 @@ int main(int argc, char** argv) {
             return hijoExporta(bases, opcion(args, QStringLiteral("--base")),
                                opcion(args, QStringLiteral("--archivo")),
                                args[0] == QLatin1String("exportar-sin-bitacora"));
-        if (!args.isEmpty() && args[0] == QLatin1String("importar"))
+        if (!args.isEmpty() &&
+            (args[0] == QLatin1String("importar") || args[0] == QLatin1String("revisar"))) {
+            if (args.contains(QStringLiteral("--usuario"))) {
+                bases.cUsuario = opcion(args, QStringLiteral("--usuario"));
+                bases.cPassword = QStringLiteral("banco");
+            }
             return hijoImporta(bases, opcion(args, QStringLiteral("--base")),
-                               opcion(args, QStringLiteral("--archivo")));
+                               opcion(args, QStringLiteral("--archivo")),
+                               args[0] == QLatin1String("revisar"));
+        }
 
         QList<int> tallas;
         for (int i = 0; i < args.size(); ++i)

@@ -11,10 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     buf.setData(reinterpret_cast<const char*>(datos), qsizetype(largo));
     buf.open(QIODevice::ReadOnly);
     transferencia::LectorTransferencia lector(buf);
+    lector.guardaCrudo(true); // the bytes of orders' fingerprints
     transferencia::Registro r;
     try {
         while (lector.siguiente(r)) {
-            if (r.campos.size() != (r.encabezado ? 40 : 21))
+            if (r.campos.size() != (r.encabezado ? 40 : 21) || !lector.crudo().endsWith('\n'))
                 __builtin_trap();
         }
     } catch (const transferencia::ErrorTransferencia&) {

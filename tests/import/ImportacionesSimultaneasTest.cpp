@@ -1,7 +1,9 @@
 #include "ArchivoPrueba.h"
+#include "data/Bitacora.h"
 #include "import/Importacion.h"
 
 #include <QSet>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -13,13 +15,16 @@ TEST(ImportacionesSimultaneas, ThreeImportsIntoOneDatabaseAllGoInWithDistinctIds
     BaseEmpresa b(QStringLiteral("simultaneas"));
     b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('P',0)"));
     QTemporaryDir carpeta;
-    QByteArray bytes; // the same customers in every file, and two series
-    for (int i = 0; i < 1500; ++i)
-        bytes += encabezado(i % 2 ? "A" : "", "C" + QByteArray::number(i % 50)) + renglon("P", "1");
     std::vector<importacion::ResultadoImportacion> r(3);
     std::vector<std::unique_ptr<host::Conexion>> conexiones;
     std::vector<std::thread> hilos;
     for (int k = 0; k < 3; ++k) {
+        // The same customers in every file, and two series; other orders in each.
+        QByteArray bytes;
+        for (int i = 0; i < 1500; ++i)
+            bytes += encabezado(i % 2 ? "A" : "", "C" + QByteArray::number(i % 50),
+                                {{2, QByteArray::number(k)}}) +
+                     renglon("P", "1");
         conexiones.push_back(pruebas::conecta(b.nombre()));
         const QString ruta = archivo(carpeta, bytes, QStringLiteral("p%1.txt").arg(k));
         hilos.emplace_back(
@@ -42,6 +47,41 @@ TEST(ImportacionesSimultaneas, ThreeImportsIntoOneDatabaseAllGoInWithDistinctIds
                                      "(SELECT PorVender FROM productos), ' ', (SELECT COUNT(*) "
                                      "FROM clientes)) FROM sistema")),
               QStringLiteral("2250,2250 4500.0000 50"));
+}
+
+// Both imports look for the file's orders before writing, with a lock: the second one waits
+// for the first and then finds them all, so the orders go in once.
+TEST(ImportacionesSimultaneas, TwoImportsOfOneFileAtOnceLetOnlyOneThrough) {
+    BaseEmpresa b(QStringLiteral("mismoarchivo"));
+    QTemporaryDir carpeta;
+    QByteArray bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes += encabezado(i % 2 ? "A" : "B", "C" + QByteArray::number(i)) + renglon("P", "1");
+    const QString ruta = archivo(carpeta, bytes);
+    std::vector<importacion::ResultadoImportacion> r(2);
+    std::vector<std::unique_ptr<host::Conexion>> conexiones;
+    for (int k = 0; k < 2; ++k)
+        conexiones.push_back(pruebas::conecta(b.nombre()));
+    std::atomic<int> listos = 0;
+    std::vector<std::thread> hilos;
+    for (int k = 0; k < 2; ++k)
+        hilos.emplace_back([&, k] {
+            ++listos;
+            while (listos < 2)
+                std::this_thread::yield();
+            r[k] = SubePedidos(*conexiones[k], ruta, carpeta.path());
+        });
+    for (std::thread& h : hilos)
+        h.join();
+    ASSERT_NE(r[0].ok, r[1].ok) << r[0].mensaje.toStdString() << r[1].mensaje.toStdString();
+    const auto& rechazada = r[0].ok ? r[1] : r[0];
+    EXPECT_TRUE(rechazada.rechazadoPorImportados) << rechazada.mensaje.toStdString();
+    EXPECT_EQ(rechazada.yaImportados.size(), 2000);
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")) + b.cuenta(QStringLiteral("pedidosdetalle")),
+              4000);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT(COUNT(*), ' ', SUM(Veces)) FROM "
+                                     "acumulapedidos_huellas")),
+              QStringLiteral("2000 2000"));
 }
 
 TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLastTry) {
@@ -70,9 +110,25 @@ TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLas
     EXPECT_EQ(r.importados[1].texto(), QStringLiteral("Id 2, folio A-2"));
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")) + b.cuenta(QStringLiteral("pedidosdetalle")), 3);
 
+    // Broken off in its last round, after the journal's rows of the round were made ready:
+    // the try that goes in records each of its orders once.
+    otro->ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('P')"));
+    otro->iniciaTransaccion();
+    otro->consulta(QStringLiteral("SELECT * FROM productos WHERE Clave='P' FOR UPDATE"));
+    std::thread sueltaProducto([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        otro->confirma();
+    });
+    r = SubePedidos(*importador, ruta, carpeta.path(), {}, {importacion::Importados::Repetir});
+    sueltaProducto.join();
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(bitacora::Bitacora::pedidos(*importador, r.corrida).size(), 2);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT SUM(Veces) FROM acumulapedidos_huellas")),
+              QStringLiteral("4"));
+
     const QString antes = estado(b);
     ocupa();
-    r = SubePedidos(*importador, ruta, carpeta.path());
+    r = SubePedidos(*importador, ruta, carpeta.path(), {}, {importacion::Importados::Repetir});
     otro->confirma();
     EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se intentó 4 veces")))
         << r.mensaje.toStdString();

@@ -13,10 +13,12 @@ using namespace prueba;
 
 namespace {
 
+// These files repeat orders on purpose: each import writes all of its orders.
 importacion::ResultadoImportacion importa(BaseEmpresa& b, const QByteArray& bytes,
                                           const importacion::LlamadasImportacion& llamadas = {}) {
     QTemporaryDir carpeta;
-    return SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path(), llamadas);
+    return SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path(), llamadas,
+                       {importacion::Importados::Repetir});
 }
 
 } // namespace

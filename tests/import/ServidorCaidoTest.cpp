@@ -1,4 +1,5 @@
 #include "ArchivoPrueba.h"
+#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "import/Importacion.h"
 
@@ -7,7 +8,8 @@
 using namespace prueba;
 
 // The server dies in the middle of an import: after a restart, the import database holds
-// exactly what it held before, and the file can be imported again in full.
+// exactly what it held before, its journal holds the run's entry without any order of it,
+// and the file can be imported again in full, recorded as such.
 TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
     pruebas::ServidorPropio servidor(pruebas::puertoPropio(30));
     const QString base = pruebas::nombreUnico(QStringLiteral("caido"));
@@ -53,7 +55,17 @@ TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
 
     servidor.arranca();
     EXPECT_EQ(estadoBase(), antes);
+    auto c = host::Conexion::abrir(servidor.parametros(base));
+    auto corridas = bitacora::Bitacora::corridas(*c, {}, {});
+    ASSERT_EQ(corridas.size(), 1);
+    EXPECT_EQ(corridas[0].id, r.corrida);
+    EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::EnCurso); // nobody could close it
+    EXPECT_TRUE(bitacora::Bitacora::pedidos(*c, r.corrida).isEmpty());
+
     const auto otraVez = importacion::SubePedidos(servidor.basesDD(), base, ruta, carpeta.path());
     ASSERT_TRUE(otraVez.ok) << otraVez.mensaje.toStdString();
     EXPECT_EQ(estadoBase().section(' ', 0, 3), QStringLiteral("1501 3000 1500 4502.0000"));
+    const auto anotados = bitacora::Bitacora::pedidos(*c, otraVez.corrida);
+    ASSERT_EQ(anotados.size(), 1500);
+    EXPECT_EQ(anotados.last().idNuevo, otraVez.importados.last().id);
 }

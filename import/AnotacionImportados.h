@@ -1,0 +1,41 @@
+#pragma once
+
+#include "import/FilasEnBloque.h"
+#include "import/InsercionEnBloque.h"
+
+#include <QString>
+#include <memory>
+
+namespace bitacora {
+class Bitacora;
+}
+namespace host {
+class Conexion;
+}
+
+namespace importacion {
+
+// The journal's rows of the orders an import stores, and their fingerprints in the register
+// of imported orders: written round by round inside the import's transaction, in bulk like
+// the orders themselves, since they are as many.
+class AnotacionImportados {
+public:
+    // Nothing is written when the journal is not kept (bitacora null or not active).
+    AnotacionImportados(const bitacora::Bitacora* bitacora, const QString& archivo);
+
+    bool activa() const { return activa_; }
+    // One order of the round.
+    void agrega(int linea, const QString& huella, qint64 id, const QString& pedido);
+    // Writes the round's rows and empties it. Throws host::ErrorBdD.
+    void escribe(host::Conexion& conexion);
+    // Drops rows not yet written: a transaction tried again starts with none.
+    void vacia();
+
+private:
+    bool activa_ = false;
+    QVariant corrida_, archivo_;
+    FilasEnBloque pedidos_, huellas_;
+    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaHuellas_;
+};
+
+} // namespace importacion

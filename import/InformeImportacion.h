@@ -1,0 +1,21 @@
+#pragma once
+
+#include "import/Importacion.h"
+
+namespace importacion {
+
+// The texts an import tells the user, built from its result.
+class InformeImportacion {
+public:
+    // "1 pedido", "3 pedidos".
+    static QString cuenta(qint64 n, const QString& singular, const QString& plural);
+    // When orders of a file were first imported: "el 05/03/2026 a las 14:22", or "en 3
+    // importaciones, entre el 01/03/2026 y el 05/03/2026"; empty when no date is known.
+    static QString cuando(const QVector<PedidoYaImportado>& pedidos);
+    // The whole report, one item a line: each order with its new Id and folio, the new
+    // customers, the changes of PorVender, what is dropped, the orders imported before and
+    // the totals. Made for a preview, it also fits a finished import.
+    static QString texto(const ResultadoImportacion& r);
+};
+
+} // namespace importacion
