@@ -137,6 +137,16 @@ bool Capturas::toma() {
     if (auto* importar = dialogo<Subir>(ventana_)) {
         reposa();
         guarda(*importar, QStringLiteral("importar.png"));
+        // The preview of the file the script exported; the question takes its default, No.
+        escribe(*importar, QStringLiteral("txtArchivo"), QStringLiteral("capturas"));
+        if (pulsa(*importar, QStringLiteral("cmdAceptar"))) {
+            AyudaVentana::espera([importar] { return !importar->ocupado(); }, kEsperaBusqueda);
+            if (auto* revision = dialogo<InformeVentana>(*importar)) {
+                reposa();
+                guarda(*revision, QStringLiteral("revision.png"));
+                revision->close();
+            }
+        }
         importar->close();
     }
 

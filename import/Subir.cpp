@@ -1,14 +1,19 @@
 #include "import/Subir.h"
 
+#include "accumulation/ConsultasAcumulacion.h"
 #include "data/FormatoTransferencia.h"
+#include "import/InformeImportacion.h"
+#include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
 #include "shell/ColocaTwips.h"
 #include "shell/HiloTrabajo.h"
+#include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
 #include "shell/host/DeArchivos.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -16,6 +21,8 @@
 #include <QPushButton>
 
 using colocacion::pixeles;
+using importacion::Importados;
+using importacion::InformeImportacion;
 using importacion::ResultadoImportacion;
 
 namespace {
@@ -27,6 +34,50 @@ Subir::Selector& selector() {
 
 QString dialogoArchivo(QWidget* padre, const QString& titulo, const QString& filtros) {
     return QFileDialog::getOpenFileName(padre, titulo, QString(), filtros);
+}
+
+QString marcaDeTiempo() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm"));
+}
+
+// The preview, line by line as the command prints it, so it can be read, copied, saved or
+// printed while the user decides.
+Informe informeRevision(const ResultadoImportacion& r, const QString& archivo) {
+    Informe informe;
+    informe.titulo = QStringLiteral("Revisión de la importación");
+    QStringList resumen{QStringLiteral("Archivo %1").arg(QDir::toNativeSeparators(archivo)),
+                        r.mensaje};
+    resumen += r.avisos;
+    informe.resumen = resumen.join(QLatin1Char('\n'));
+    informe.columnas = {QStringLiteral("Lo que haría la importación")};
+    for (const QString& linea : InformeImportacion::texto(r).split(QLatin1Char('\n')))
+        informe.renglones.push_back({linea});
+    informe.archivo = QStringLiteral("revision-importacion-%1.txt").arg(marcaDeTiempo());
+    return informe;
+}
+
+// What an import stored, order by order, for the user to keep.
+Informe informeImportacion(const ResultadoImportacion& r, const QString& archivo) {
+    const QDateTime ahora = QDateTime::currentDateTime();
+    Informe informe;
+    informe.titulo = QStringLiteral("Informe de la importación");
+    informe.resumen = r.mensaje + QStringLiteral("\nArchivo %1; importación del %2 a las %3.")
+                                      .arg(QDir::toNativeSeparators(archivo),
+                                           ahora.toString(QStringLiteral("dd/MM/yyyy")),
+                                           ahora.toString(QStringLiteral("HH:mm")));
+    informe.columnas = {QStringLiteral("Folio"), QStringLiteral("Id"),
+                        QStringLiteral("Línea del archivo"), QStringLiteral("Pedido del archivo"),
+                        QStringLiteral("Renglones")};
+    for (const importacion::PedidoImportado& p : r.importados)
+        informe.renglones.push_back({acumulacion::textoPedido(p.serie, p.folio),
+                                     QString::number(p.id), QString::number(p.linea), p.origen,
+                                     QString::number(p.renglones)});
+    informe.archivo = QStringLiteral("importacion-%1.txt").arg(marcaDeTiempo());
+    return informe;
+}
+
+QString pedidos(qint64 n) {
+    return InformeImportacion::cuenta(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
 }
 
 } // namespace
@@ -114,29 +165,32 @@ void Subir::acepta() {
         txtArchivo_->setFocus();
         return;
     }
-    const int respuesta = CajaMensaje::muestra(
-        this, QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?"),
-        CajaMensaje::SiNo + CajaMensaje::Pregunta + CajaMensaje::SegundoBoton,
-        QStringLiteral("Subir pedidos"));
-    if (respuesta != CajaMensaje::RespuestaSi) {
-        txtArchivo_->setFocus();
-        return;
-    }
+    archivo_ = archivo;
+    inicia(Importados::Omitir, true);
+}
 
+void Subir::inicia(Importados importados, bool revisar) {
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseImportar;
+    const QString archivo = archivo_;
     const QString carpeta = carpetaPrograma();
+    importacion::OpcionesImportacion opciones;
+    opciones.importados = importados;
+    opciones.revisar = revisar;
     auto resultado = std::make_shared<ResultadoImportacion>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         importacion::LlamadasImportacion llamadas;
         static_cast<transferencia::Avance&>(llamadas) = t.avancePedidos();
-        *resultado = importacion::SubePedidos(bases, base, archivo, carpeta, llamadas);
+        *resultado = importacion::SubePedidos(bases, base, archivo, carpeta, llamadas, opciones);
     });
     if (!iniciada)
         return;
     resultado_ = resultado;
+    revisando_ = revisar;
+    importados_ = importados;
     bloquea(true);
-    avance_->comienza(QStringLiteral("Subiendo %1…").arg(QDir::toNativeSeparators(archivo)));
+    avance_->comienza((revisar ? QStringLiteral("Revisando %1…") : QStringLiteral("Subiendo %1…"))
+                          .arg(QDir::toNativeSeparators(archivo)));
 }
 
 void Subir::termina(const QString& fallo) {
@@ -148,6 +202,101 @@ void Subir::termina(const QString& fallo) {
         r.mensaje = fallo;
     }
     bloquea(false);
+    if (revisando_)
+        terminaRevision(r);
+    else
+        terminaImportacion(r);
+}
+
+void Subir::terminaRevision(const ResultadoImportacion& r) {
+    if (!r.ok) {
+        // Nothing was written: the preview is always undone.
+        if (r.cancelado)
+            CajaMensaje::muestra(this,
+                                 QStringLiteral("Se canceló la revisión del archivo: no se subió "
+                                                "nada."),
+                                 CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        else
+            CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
+        txtArchivo_->setFocus();
+        return;
+    }
+    const Informe revision = informeRevision(r, archivo_);
+    InformeVentana::muestra(this, revision);
+    // The first preview skips the orders imported before; importing them again gives the
+    // others other folios, so that choice is previewed again before the question.
+    if (importados_ == Importados::Omitir && !r.yaImportados.isEmpty()) {
+        if (!eligeImportados(r)) {
+            txtArchivo_->setFocus();
+            return;
+        }
+        if (importados_ == Importados::Repetir) {
+            inicia(Importados::Repetir, true);
+            return;
+        }
+    }
+    const CajaMensaje::Accion verRevision{QStringLiteral("Ver revisión"), [this, revision] {
+                                              InformeVentana::muestra(this, revision);
+                                          }};
+    const int respuesta = CajaMensaje::muestra(
+        this, QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?"),
+        CajaMensaje::SiNo + CajaMensaje::Pregunta + CajaMensaje::SegundoBoton,
+        QStringLiteral("Subir pedidos"), verRevision);
+    if (respuesta != CajaMensaje::RespuestaSi) {
+        txtArchivo_->setFocus();
+        return;
+    }
+    // With none imported before, an import of the same file that ends meanwhile makes this
+    // one refuse the file rather than double it.
+    inicia(r.yaImportados.isEmpty() ? Importados::Rechazar : importados_, false);
+}
+
+bool Subir::eligeImportados(const ResultadoImportacion& r) {
+    const qint64 viejos = r.yaImportados.size();
+    const qint64 nuevos = r.pedidos;
+    const QString cuando = InformeImportacion::cuando(r.yaImportados);
+    const QString enFecha = cuando.isEmpty() ? QString() : QLatin1Char(' ') + cuando;
+    QString mensaje;
+    if (nuevos == 0)
+        mensaje = viejos == 1 ? QStringLiteral("El único pedido del archivo ya se había "
+                                               "importado%1.")
+                                    .arg(enFecha)
+                              : QStringLiteral("Los %1 pedidos del archivo ya se habían "
+                                               "importado%2.")
+                                    .arg(viejos)
+                                    .arg(enFecha);
+    else
+        mensaje = QStringLiteral("%1 de los %2 del archivo ya se %3%4; %5 %6.")
+                      .arg(QString::number(viejos), pedidos(viejos + nuevos),
+                           viejos == 1 ? QStringLiteral("había importado")
+                                       : QStringLiteral("habían importado"),
+                           enFecha, QString::number(nuevos),
+                           nuevos == 1 ? QStringLiteral("es nuevo") : QStringLiteral("son nuevos"));
+    mensaje += QStringLiteral("\r¿Qué pedidos desea subir?");
+    // With nothing new, importing only the new ones would do nothing: the way out is the
+    // default.
+    QStringList opciones;
+    if (nuevos > 0)
+        opciones << QStringLiteral("Sólo los nuevos");
+    opciones << QStringLiteral("Todos otra vez") << QStringLiteral("Cancelar");
+    const int eleccion =
+        CajaMensaje::elige(this, mensaje, CajaMensaje::Pregunta, QStringLiteral("Subir pedidos"),
+                           opciones, nuevos > 0 ? 0 : int(opciones.size()) - 1);
+    // Counted as if "Sólo los nuevos" were always there.
+    switch (nuevos > 0 ? eleccion : eleccion + 1) {
+    case 0:
+        importados_ = Importados::Omitir;
+        return true;
+    case 1:
+        importados_ = Importados::Repetir;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Subir::terminaImportacion(const ResultadoImportacion& r) {
+    bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     if (!r.ok) {
         // The import is all or nothing: the message says nothing was stored.
         CajaMensaje::muestra(this, r.mensaje,
@@ -159,8 +308,19 @@ void Subir::termina(const QString& fallo) {
     if (!r.avisos.isEmpty())
         CajaMensaje::muestra(this, r.avisos.join(QLatin1Char('\r')), CajaMensaje::Exclamacion,
                              QStringLiteral("Atención"));
+    if (r.pedidos == 0) {
+        // Every order turned out imported before (by another import meanwhile): nothing
+        // went in, which is no upload to announce.
+        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        txtArchivo_->setFocus();
+        return;
+    }
+    const CajaMensaje::Accion verInforme{QStringLiteral("Ver informe"),
+                                         [this, informe = informeImportacion(r, archivo_)] {
+                                             InformeVentana::muestra(this, informe);
+                                         }};
     CajaMensaje::muestra(this, QStringLiteral("Información subida"), CajaMensaje::Informacion,
-                         QStringLiteral("Atención"));
+                         QStringLiteral("Atención"), verInforme);
     accept();
 }
 

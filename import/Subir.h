@@ -13,8 +13,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The import window: names a transfer file, checks that it exists, asks for confirmation
-// and reads it into the import database on a worker thread. Closes once the file is in.
+// The import window: names a transfer file, checks that it exists, shows what importing it
+// would do (a preview, run on a worker thread and undone), lets the user choose what to do
+// with orders imported before, asks for confirmation and reads the file into the import
+// database on a worker thread. Closes once the file is in, offering the report of the
+// orders created.
 class Subir : public QDialog {
     Q_OBJECT
 public:
@@ -37,7 +40,13 @@ public slots:
 private:
     void examina();
     void acepta();
+    // Runs the import (revisar: only a preview) of archivo_ on the worker thread.
+    void inicia(importacion::Importados importados, bool revisar);
     void termina(const QString& fallo);
+    void terminaRevision(const importacion::ResultadoImportacion& r);
+    void terminaImportacion(const importacion::ResultadoImportacion& r);
+    // What to do with the orders of the file imported before; false: cancel.
+    bool eligeImportados(const importacion::ResultadoImportacion& r);
     void bloquea(bool trabajando);
     QString carpetaPrograma() const;
 
@@ -49,4 +58,7 @@ private:
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
     std::shared_ptr<importacion::ResultadoImportacion> resultado_;
+    QString archivo_;        // the file being previewed or imported
+    bool revisando_ = false; // the running job is a preview
+    importacion::Importados importados_ = importacion::Importados::Rechazar;
 };

@@ -39,6 +39,11 @@ QMessageBox::Icon icono(int botones) {
     }
 }
 
+// Messages hold CR line breaks, as the rest of the program writes them.
+QString conSaltos(const QString& mensaje) {
+    return QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 } // namespace
 
 int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
@@ -51,7 +56,7 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
     const bool conAccion = accion.hacer && !accion.texto.isEmpty();
     {
         QMutexLocker l(&candado);
-        anotados.append({mensaje, botones, titulo, conAccion ? accion.texto : QString()});
+        anotados.append({mensaje, botones, titulo, conAccion ? accion.texto : QString(), {}});
         for (;;) {
             int respuesta;
             if (!respuestas.isEmpty())
@@ -74,8 +79,7 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
         ++abiertas;
     }
     QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
-    // Messages hold CR line breaks, as the rest of the program writes them.
-    caja.setText(QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    caja.setText(conSaltos(mensaje));
     QPushButton* si = nullptr;
     QPushButton* no = nullptr;
     QPushButton* aceptar = nullptr;
@@ -104,6 +108,33 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
     QMutexLocker l(&candado);
     --abiertas;
     return respuesta;
+}
+
+int CajaMensaje::elige(QWidget* padre, const QString& mensaje, int simbolo, const QString& titulo,
+                       const QStringList& opciones, int predeterminada) {
+    const int salida = int(opciones.size()) - 1;
+    {
+        QMutexLocker l(&candado);
+        anotados.append({mensaje, simbolo, titulo, QString(), opciones});
+        if (!respuestas.isEmpty())
+            return respuestas.dequeue();
+        if (modoPruebasActivo)
+            return predeterminada;
+        if (abiertas >= kMaximoAbiertas || salida < 0)
+            return salida;
+        ++abiertas;
+    }
+    QMessageBox caja(icono(simbolo), titulo, conSaltos(mensaje), QMessageBox::NoButton, padre);
+    QList<QPushButton*> botones;
+    for (const QString& opcion : opciones)
+        botones << caja.addButton(opcion, QMessageBox::ActionRole);
+    caja.setDefaultButton(botones.value(predeterminada, botones.last()));
+    caja.setEscapeButton(botones.last());
+    caja.exec();
+    const auto pulsado = botones.indexOf(qobject_cast<QPushButton*>(caja.clickedButton()));
+    QMutexLocker l(&candado);
+    --abiertas;
+    return pulsado < 0 ? salida : int(pulsado);
 }
 
 bool CajaMensaje::confirma(QWidget* padre, const QString& mensaje, const QString& titulo,

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -37,7 +38,8 @@ public:
         QString mensaje;
         int botones;
         QString titulo;
-        QString accion; // the extra button's caption; empty when the box had none
+        QString accion;       // the extra button's caption; empty when the box had none
+        QStringList opciones; // the buttons of a choice (elige); empty for the other boxes
     };
 
     // One more button of a box ("Ver informe"): pressing it runs hacer, and the box shows
@@ -51,6 +53,11 @@ public:
     // The same box with an extra button; the answer is that of the box's own buttons.
     static int muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo,
                        const Accion& accion);
+    // A choice among named buttons, left to right (simbolo: one of the icon codes). Answers
+    // the index of the button pressed; predeterminada is the default one. The last button
+    // must be the way out: Esc takes it. Tests queue the index with siguienteRespuesta.
+    static int elige(QWidget* padre, const QString& mensaje, int simbolo, const QString& titulo,
+                     const QStringList& opciones, int predeterminada);
     // Yes/No question with the question icon; true only when the answer is Yes.
     static bool confirma(QWidget* padre, const QString& mensaje, const QString& titulo,
                          bool noPorOmision);

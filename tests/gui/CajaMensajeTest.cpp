@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -148,4 +149,32 @@ TEST_F(CajaReal, TheExtraButtonRunsItsActionAndTheBoxComesBackUntilAceptar) {
     EXPECT_EQ(segundo.texto, QStringLiteral("Pedido generado"));
     ASSERT_EQ(CajaMensaje::registro().size(), 1);
     EXPECT_EQ(CajaMensaje::registro()[0].accion, QStringLiteral("Ver informe"));
+}
+
+TEST_F(CajaReal, AChoiceShowsItsButtonsInOrderAndAnswersTheIndexPressed) {
+    const QStringList opciones{"Sólo los nuevos", "Todos otra vez", "Cancelar"};
+    Visto v;
+    responde(v, QStringLiteral("Todos otra vez"));
+    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("uno\rdos"), 32,
+                                 QStringLiteral("Subir pedidos"), opciones, 2),
+              1);
+    EXPECT_EQ(v.botones, opciones);
+    EXPECT_EQ(v.porOmision, QStringLiteral("Cancelar"));
+    EXPECT_EQ(v.icono, QMessageBox::Question);
+    EXPECT_EQ(v.texto, QStringLiteral("uno\ndos"));
+
+    // Esc takes the last button, the way out.
+    QTimer::singleShot(0, [] {
+        if (QWidget* caja = QApplication::activeModalWidget())
+            QTest::keyClick(caja, Qt::Key_Escape);
+    });
+    EXPECT_EQ(
+        CajaMensaje::elige(nullptr, QStringLiteral("p"), 32, QStringLiteral("t"), opciones, 0), 2);
+    ASSERT_EQ(CajaMensaje::registro().size(), 2);
+    EXPECT_EQ(CajaMensaje::registro()[0].opciones, opciones);
+
+    // In test mode with nothing queued: the default.
+    CajaMensaje::modoPruebas(true);
+    EXPECT_EQ(
+        CajaMensaje::elige(nullptr, QStringLiteral("p"), 32, QStringLiteral("t"), opciones, 0), 0);
 }

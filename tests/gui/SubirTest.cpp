@@ -1,12 +1,14 @@
 #include "import/Subir.h"
 #include "export/Exportacion.h"
 #include "shell/CajaMensaje.h"
+#include "shell/InformeVentana.h"
 #include "support/ServidorPruebas.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -23,15 +25,18 @@ protected:
     }
     void TearDown() override { Subir::ponSelector({}); }
 
-    // n orders of series A in the source, one line each, written to the program folder.
+    // n more orders of series A in the source, one line each; every order of the source
+    // written to the program folder.
     QString archivo(int n, const QString& nombre = QStringLiteral("pedidos.txt")) {
         origen.conexion().ejecuta(
             QStringLiteral("INSERT INTO pedidos (Factura, Serie, Cliente, Fecha, Subtotal) "
-                           "SELECT seq, 'A', 'C1', '2026-01-15', 10 FROM seq_1_to_%1")
-                .arg(n));
+                           "SELECT seq + %2, 'A', 'C1', '2026-01-15', 10 FROM seq_1_to_%1")
+                .arg(n)
+                .arg(origen.cuenta(QStringLiteral("pedidos"))));
         origen.conexion().ejecuta(
             QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad, Pedido) "
-                           "SELECT Id, 1, 'P1', 3, 3 FROM pedidos"));
+                           "SELECT Id, 1, 'P1', 3, 3 FROM pedidos WHERE Id NOT IN "
+                           "(SELECT Id FROM pedidosdetalle)"));
         QVector<qint64> ids;
         for (auto rs = origen.conexion().consulta(QStringLiteral("SELECT Id FROM pedidos"));
              !rs->eof(); rs->MoveNext())
@@ -60,6 +65,32 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !ventana->ocupado(); }, 60000));
     }
     qint64 pedidosImportados() { return destino.cuenta(QStringLiteral("pedidos")); }
+    void importaSinVentana(const QString& ruta) {
+        const auto r =
+            importacion::SubePedidos(*programa.bases, destino.nombre(), ruta, carpeta.path());
+        ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    }
+    // The lines of the last report of that title the window opened (left open in test
+    // mode), cells joined by "|".
+    QStringList informe(const QString& titulo) {
+        QStringList lineas;
+        for (InformeVentana* v : ventana->findChildren<InformeVentana*>())
+            if (v->windowTitle() == titulo) {
+                lineas.clear();
+                auto* tabla = v->findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
+                for (int r = 0; r < tabla->rowCount(); ++r) {
+                    QStringList celdas;
+                    for (int c = 0; c < tabla->columnCount(); ++c)
+                        celdas << tabla->item(r, c)->text();
+                    lineas << celdas.join(QLatin1Char('|'));
+                }
+            }
+        return lineas;
+    }
+    static QString pregunta() {
+        return QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?");
+    }
+    static QString hoy() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")); }
 
     pruebas::BaseEmpresa origen{QStringLiteral("sub_o")};
     pruebas::BaseEmpresa destino{QStringLiteral("sub_d")};
@@ -92,39 +123,113 @@ TEST_F(SubirTest, MissingFileIsToldAfterTheNameIsCompleted) {
     EXPECT_TRUE(ventana->isVisible());
 }
 
-TEST_F(SubirTest, DeclinedConfirmationChangesNothing) {
-    archivo(2);
-    abre();
-    acepta(QStringLiteral("pedidos")); // No is the default answer
-    const auto registro = CajaMensaje::registro();
-    ASSERT_EQ(registro.size(), 1);
-    EXPECT_EQ(registro[0].mensaje,
-              QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?"));
-    EXPECT_EQ(registro[0].botones, 292);
-    EXPECT_EQ(registro[0].titulo, QStringLiteral("Subir pedidos"));
-    EXPECT_EQ(pedidosImportados(), 0);
-    EXPECT_TRUE(ventana->isVisible());
-    EXPECT_TRUE(txtArchivo()->hasFocus());
-    EXPECT_TRUE(txtArchivo()->isEnabled());
-}
-
-TEST_F(SubirTest, ConfirmedImportStoresTheOrdersAndCloses) {
+// The preview is the import undone: what it shows is what the confirmed import then does.
+TEST_F(SubirTest, ThePreviewComesBeforeTheQuestionAndTheReportAgreesWithIt) {
     const QString ruta = archivo(3);
     destino.conexion().ejecuta(
         QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A', '40')"));
     abre();
+    acepta(QStringLiteral("pedidos")); // No is the default answer
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje, pregunta());
+    EXPECT_EQ(registro[0].botones, 292);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Subir pedidos"));
+    EXPECT_EQ(registro[0].accion, QStringLiteral("Ver revisión"));
+    const QStringList revision = informe(QStringLiteral("Revisión de la importación"));
+    EXPECT_TRUE(revision.contains(
+        QStringLiteral("  línea 3, pedido A-2 del archivo → Id 2, folio A-42 (1 renglón)")))
+        << revision.join('\n').toStdString();
+    EXPECT_TRUE(revision.contains(QStringLiteral("Totales: se importarían 3 pedidos con 3 "
+                                                 "renglones y 1 cliente nuevo.")))
+        << revision.join('\n').toStdString();
+    EXPECT_EQ(pedidosImportados(), 0);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("sistema WHERE Dato='PE-A' AND Contenido='40'")), 1);
+    EXPECT_TRUE(ventana->isVisible());
+    // The preview, left open in test mode, holds the active window.
+    EXPECT_EQ(ventana->focusWidget(), txtArchivo());
+    EXPECT_TRUE(txtArchivo()->isEnabled());
+
+    CajaMensaje::limpiaRegistro();
     CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion); // "Ver informe"
     acepta(ruta);
-    const auto registro = CajaMensaje::registro();
+    registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
     EXPECT_EQ(registro[1].mensaje, QStringLiteral("Información subida"));
     EXPECT_EQ(registro[1].botones, 64);
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Atención"));
+    EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     EXPECT_FALSE(ventana->isVisible());
     EXPECT_EQ(ventana->result(), QDialog::Accepted);
+    EXPECT_EQ(informe(QStringLiteral("Informe de la importación")),
+              (QStringList{"A-41|1|1|A-1|1", "A-42|2|3|A-2|1", "A-43|3|5|A-3|1"}));
     EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos WHERE Serie='A' AND Factura IN (41,42,43)")),
               3);
     EXPECT_EQ(destino.cuenta(QStringLiteral("pedidosdetalle")), 3);
+}
+
+TEST_F(SubirTest, AFileWithOrdersImportedBeforeOffersOnlyTheNewOnesByDefault) {
+    importaSinVentana(archivo(2, QStringLiteral("viejos.txt")));
+    const QString mezcla = archivo(1, QStringLiteral("mezcla.txt"));
+    abre();
+    acepta(mezcla); // the defaults: only the new ones, then No
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_TRUE(registro[0].mensaje.startsWith(
+        QStringLiteral("2 de los 3 pedidos del archivo ya se habían importado el %1 a las ")
+            .arg(hoy())))
+        << registro[0].mensaje.toStdString();
+    EXPECT_TRUE(
+        registro[0].mensaje.endsWith(QStringLiteral("; 1 es nuevo.\r¿Qué pedidos desea subir?")));
+    EXPECT_EQ(registro[0].opciones, (QStringList{"Sólo los nuevos", "Todos otra vez", "Cancelar"}));
+    EXPECT_EQ(registro[1].mensaje, pregunta());
+    const QString revision = informe(QStringLiteral("Revisión de la importación")).join('\n');
+    EXPECT_TRUE(revision.contains(QStringLiteral("pedido A-3 del archivo → Id 3, folio A-3")))
+        << revision.toStdString();
+    EXPECT_TRUE(revision.contains(QStringLiteral("pedido A-1 del archivo: importado el ")));
+    EXPECT_TRUE(revision.contains(QStringLiteral("; se omitiría")));
+    EXPECT_EQ(pedidosImportados(), 2);
+
+    CajaMensaje::limpiaRegistro();
+    CajaMensaje::siguienteRespuesta(0); // "Sólo los nuevos"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    acepta(mezcla);
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 3);
+    EXPECT_EQ(registro[2].mensaje, QStringLiteral("Información subida"));
+    EXPECT_EQ(pedidosImportados(), 3);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidosdetalle")), 3);
+}
+
+TEST_F(SubirTest, AFileImportedWholeDefaultsToCancelAndGoesInAgainOnlyWhenAsked) {
+    const QString ruta = archivo(2);
+    importaSinVentana(ruta);
+    abre();
+    acepta(ruta);
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1); // cancelled: no question
+    EXPECT_TRUE(registro[0].mensaje.startsWith(
+        QStringLiteral("Los 2 pedidos del archivo ya se habían importado el %1").arg(hoy())))
+        << registro[0].mensaje.toStdString();
+    EXPECT_EQ(registro[0].opciones, (QStringList{"Todos otra vez", "Cancelar"}));
+    EXPECT_EQ(pedidosImportados(), 2);
+    EXPECT_TRUE(ventana->isVisible());
+
+    // Importing them again is previewed again: the orders get other folios than when skipped.
+    CajaMensaje::limpiaRegistro();
+    CajaMensaje::siguienteRespuesta(0); // "Todos otra vez"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    acepta(ruta);
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 3);
+    EXPECT_EQ(registro[1].mensaje, pregunta());
+    EXPECT_EQ(registro[2].mensaje, QStringLiteral("Información subida"));
+    const QString revision = informe(QStringLiteral("Revisión de la importación")).join('\n');
+    EXPECT_TRUE(revision.contains(QStringLiteral("pedido A-2 del archivo → Id 4, folio A-4")))
+        << revision.toStdString();
+    EXPECT_TRUE(revision.contains(QStringLiteral("; se importaría otra vez")));
+    EXPECT_EQ(pedidosImportados(), 4);
 }
 
 TEST_F(SubirTest, BrowsingPutsTheChosenFileInTheBox) {
@@ -155,14 +260,14 @@ TEST_F(SubirTest, DamagedFileIsRefusedWholeAndTheWindowStays) {
     f.write("\"M\",1,\"A\"\r\n"); // a header cut short
     f.close();
     abre();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
     acepta(ruta);
+    // The preview finds the damage: its message, and no question.
     const auto registro = CajaMensaje::registro();
-    ASSERT_EQ(registro.size(), 2);
-    EXPECT_EQ(registro[1].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[1].botones, 16);
-    EXPECT_TRUE(registro[1].mensaje.contains(QStringLiteral("No se escribió nada")))
-        << registro[1].mensaje.toStdString();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
+    EXPECT_EQ(registro[0].botones, 16);
+    EXPECT_TRUE(registro[0].mensaje.contains(QStringLiteral("No se escribió nada")))
+        << registro[0].mensaje.toStdString();
     EXPECT_EQ(pedidosImportados(), 0);
     EXPECT_TRUE(ventana->isVisible());
     EXPECT_TRUE(txtArchivo()->isEnabled());
@@ -175,6 +280,8 @@ TEST_F(SubirTest, CancelLeavesNothingAndTheWindowCannotBeClosedMeanwhile) {
     CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
     txtArchivo()->setText(ruta);
     QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    // The import starts once the preview is done and the question answered.
+    ASSERT_TRUE(QTest::qWaitFor([] { return CajaMensaje::registro().size() == 1; }, 60000));
     ASSERT_TRUE(ventana->ocupado());
     EXPECT_FALSE(txtArchivo()->isEnabled());
     ventana->reject();
