@@ -1,14 +1,11 @@
 #include "import/InformeImportacion.h"
 
+#include "shell/Cantidad.h"
 #include "shell/host/Fechas.h"
 
 #include <QSet>
 
 namespace importacion {
-
-QString InformeImportacion::cuenta(qint64 n, const QString& singular, const QString& plural) {
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? singular : plural);
-}
 
 QString InformeImportacion::cuando(const QVector<PedidoYaImportado>& pedidos) {
     QSet<qint64> corridas;
@@ -47,8 +44,8 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
             l << sangria + QStringLiteral("línea %1, pedido %2 del archivo → %3 (%4)")
                                .arg(p.linea)
                                .arg(p.origen, p.texto(),
-                                    cuenta(p.renglones, QStringLiteral("renglón"),
-                                           QStringLiteral("renglones")));
+                                    cantidad(p.renglones, QStringLiteral("renglón"),
+                                             QStringLiteral("renglones")));
     }
     if (!r.clientes.isEmpty()) {
         l << (r.revision ? QStringLiteral("Clientes que se crearían:")
@@ -83,7 +80,7 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
                 t += QStringLiteral(" como %1").arg(p.pedidoAnterior);
             if (p.veces > 1)
                 t += QStringLiteral(" (%1)").arg(
-                    cuenta(p.veces, QStringLiteral("vez"), QStringLiteral("veces")));
+                    cantidad(p.veces, QStringLiteral("vez"), QStringLiteral("veces")));
             if (r.rechazadoPorImportados)
                 t += QStringLiteral("; por él se rechaza el archivo");
             else if (p.omitido)
@@ -97,28 +94,29 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
     if (!r.rechazadoPorImportados) {
         QString totales =
             QStringLiteral("Totales: %1 %2 con %3 y %4")
-                .arg(verbo, cuenta(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
-                     cuenta(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
-                     cuenta(r.clientesNuevos, QStringLiteral("cliente nuevo"),
-                            QStringLiteral("clientes nuevos")));
+                .arg(verbo,
+                     cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+                     cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
+                     cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
+                              QStringLiteral("clientes nuevos")));
         if (r.pedidosOmitidos > 0)
             totales += QStringLiteral("; %1 %2 ya %3")
                            .arg(r.revision ? QStringLiteral("se omitirían")
                                            : QStringLiteral("se omitieron"),
-                                cuenta(r.pedidosOmitidos, QStringLiteral("pedido"),
-                                       QStringLiteral("pedidos")),
+                                cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
+                                         QStringLiteral("pedidos")),
                                 r.pedidosOmitidos == 1 ? QStringLiteral("importado")
                                                        : QStringLiteral("importados"));
         if (r.descartesTotal > 0) {
             QStringList partes;
             if (r.renglonesOmitidos > 0)
-                partes << cuenta(r.renglonesOmitidos,
-                                 QStringLiteral("renglón antes del primer pedido"),
-                                 QStringLiteral("renglones antes del primer pedido"));
+                partes << cantidad(r.renglonesOmitidos,
+                                   QStringLiteral("renglón antes del primer pedido"),
+                                   QStringLiteral("renglones antes del primer pedido"));
             if (r.descartesTotal > r.renglonesOmitidos)
-                partes << cuenta(r.descartesTotal - r.renglonesOmitidos,
-                                 QStringLiteral("texto tras unas comillas"),
-                                 QStringLiteral("textos tras unas comillas"));
+                partes << cantidad(r.descartesTotal - r.renglonesOmitidos,
+                                   QStringLiteral("texto tras unas comillas"),
+                                   QStringLiteral("textos tras unas comillas"));
             const bool uno = r.descartesTotal == 1;
             totales += QStringLiteral("; %1 %2").arg(
                 r.revision

@@ -7,8 +7,6 @@ namespace importacion {
 // The texts an import tells the user, built from its result.
 class InformeImportacion {
 public:
-    // "1 pedido", "3 pedidos".
-    static QString cuenta(qint64 n, const QString& singular, const QString& plural);
     // When orders of a file were first imported: "el 05/03/2026 a las 14:22", or "en 3
     // importaciones, entre el 01/03/2026 y el 05/03/2026"; empty when no date is known.
     static QString cuando(const QVector<PedidoYaImportado>& pedidos);

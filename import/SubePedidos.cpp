@@ -5,6 +5,7 @@
 #include "data/ErrorTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "import/SubidaPedidos.h"
+#include "shell/Cantidad.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/Recordset.h"
@@ -37,7 +38,7 @@ ResultadoImportacion fallo(const QString& mensaje, bool cancelado = false) {
 }
 
 QString pedidos(qint64 n) {
-    return Informe::cuenta(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
+    return cantidad(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
 }
 
 // The COMMIT was sent and the connection went before its answer. The journal's rows of the

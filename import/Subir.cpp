@@ -6,6 +6,7 @@
 #include "journal/AvisoBitacora.h"
 #include "shell/CajaMensaje.h"
 #include "shell/CampoTexto.h"
+#include "shell/Cantidad.h"
 #include "shell/ColocaTwips.h"
 #include "shell/HiloTrabajo.h"
 #include "shell/InformeVentana.h"
@@ -77,7 +78,7 @@ Informe informeImportacion(const ResultadoImportacion& r, const QString& archivo
 }
 
 QString pedidos(qint64 n) {
-    return InformeImportacion::cuenta(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
+    return cantidad(n, QStringLiteral("pedido"), QStringLiteral("pedidos"));
 }
 
 } // namespace
