@@ -312,15 +312,6 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         conexion.ejecutaCrudo(sql);
 }
 
-void Bitacora::anotaSeleccion(Conexion& conexion, const QString& columnas,
-                              const QString& seleccion) const {
-    if (!activa())
-        return;
-    conexion.ejecuta(QStringLiteral("INSERT INTO %1 (Corrida, %2) SELECT ?, %3")
-                         .arg(tablaPedidos(), columnas, seleccion),
-                     {corrida_});
-}
-
 void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
     if (!activa() || cerrada_)
         return;

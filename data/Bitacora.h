@@ -113,12 +113,6 @@ public:
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
 
-    // Adds one row per row of a query of conexion's database, so the server builds the rows
-    // from data it holds: "INSERT INTO <orders' table> (Corrida, columnas) SELECT <run>,
-    // seleccion". Throws host::ErrorBdD like anota().
-    void anotaSeleccion(host::Conexion& conexion, const QString& columnas,
-                        const QString& seleccion) const;
-
     // Records the end of the run (at most once; a run never closed is recorded as failed
     // when the entry is destroyed). Never throws: when the connection is gone a new one is
     // tried, and when that fails too the entry stays "En curso".

@@ -224,7 +224,10 @@ public:
             const auto [primera, fin] = lote.encabezados->deId(id);
             if (primera < fin) {
                 encabezado(*lote.encabezados, lote.encabezados->fila(primera));
-                escritos_.push_back(id);
+                bitacora::PedidoAnotado escrito;
+                escrito.idOrigen = id;
+                escrito.pedidoOrigen = serieFolio();
+                escritos_.push_back(std::move(escrito));
                 const auto [desde, hasta] = lote.renglones->deId(id);
                 for (int k = desde; k < hasta; ++k)
                     renglon(*lote.renglones, lote.renglones->fila(k));
@@ -237,17 +240,22 @@ public:
     }
 
     // The orders written since the last call.
-    QVector<qint64> tomaEscritos() { return std::exchange(escritos_, {}); }
+    QVector<bitacora::PedidoAnotado> tomaEscritos() { return std::exchange(escritos_, {}); }
 
     struct Cancelado {};
 
 private:
+    // "A-12" for the header being written, "12" in the series without name.
+    QString serieFolio() const {
+        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
+        const QString folio = texto(*encabezados_, fila_, posPrimerCampo);
+        return serie.isEmpty() ? folio : serie + QLatin1Char('-') + folio;
+    }
+
     // "Pedido A-12 (Id 34)" for the header being written; built only for a warning.
     QString pedido() const {
-        const QString serie = texto(*encabezados_, fila_, posPrimerCampo + 1).trimmed();
-        return QStringLiteral("Pedido %1%2 (Id %3)")
-            .arg(serie.isEmpty() ? QString() : serie + QLatin1Char('-'),
-                 texto(*encabezados_, fila_, posPrimerCampo), texto(*encabezados_, fila_, posId));
+        return QStringLiteral("Pedido %1 (Id %2)")
+            .arg(serieFolio(), texto(*encabezados_, fila_, posId));
     }
 
     void aviso(int fuera, const QString& donde, const QString& campo) {
@@ -317,7 +325,7 @@ private:
     ResultadoExportacion& r_;
     const FilasCopiadas* encabezados_ = nullptr; // the header being written
     int fila_ = 0;
-    QVector<qint64> escritos_; // Ids written since tomaEscritos()
+    QVector<bitacora::PedidoAnotado> escritos_; // written since tomaEscritos()
 };
 
 } // namespace

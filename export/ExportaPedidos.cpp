@@ -14,14 +14,6 @@ namespace exportacion {
 
 namespace {
 
-// The journal row of each order written, built by the server from the order itself: its Id
-// and "Serie-Factura" ("Factura" alone in the series without name). Within a batch the rows
-// go by Id: putting them in the file's order would cost the server more than the rows do.
-const QString columnasAnotadas = QStringLiteral("IdOrigen, PedidoOrigen");
-const QString seleccionAnotada =
-    QStringLiteral("Id, IF(TRIM(IFNULL(Serie, ''))='', CAST(Factura AS CHAR), "
-                   "CONCAT(TRIM(Serie), '-', Factura)) FROM pedidos WHERE Id IN (%1) ORDER BY Id");
-
 // The journal rows of the orders written, one per order. They are stored on a connection of
 // their own while the file is still being written, inside one transaction committed only once
 // the file is in place; without that connection they wait and go at the end on the export's.
@@ -45,25 +37,20 @@ public:
     // Waits for the rows under way; uncommitted ones are rolled back with the connection.
     ~AnotacionEscritos() { espera(); }
 
-    // A batch just written: its rows are stored while the next batch is written.
-    void agrega(const QVector<qint64>& ids) {
-        if (!diario_.activa() || ids.isEmpty() || !fallo_.isEmpty())
+    // A batch just written: its rows are stored while the next batch is written. They are
+    // built from the values written rather than read again from the orders: the server has
+    // work enough serving the export.
+    void agrega(QVector<bitacora::PedidoAnotado> filas) {
+        if (!diario_.activa() || filas.isEmpty() || !fallo_.isEmpty())
             return;
-        QByteArray lista;
-        for (qint64 id : ids) {
-            if (!lista.isEmpty())
-                lista += ',';
-            lista += QByteArray::number(id);
-        }
-        const QString seleccion = seleccionAnotada.arg(QString::fromLatin1(lista));
         if (!propia_) {
-            pendientes_ << seleccion;
+            pendientes_ += filas;
             return;
         }
         espera();
         if (fallo_.isEmpty())
-            envio_ = std::async(std::launch::async, [this, seleccion] {
-                diario_.anotaSeleccion(*propia_, columnasAnotadas, seleccion);
+            envio_ = std::async(std::launch::async, [this, filas = std::move(filas)] {
+                diario_.anota(*propia_, filas);
             });
     }
 
@@ -77,8 +64,7 @@ public:
                 propia_->confirma();
             } else if (fallo_.isEmpty()) {
                 host::Transaccion t(conexion_);
-                for (const QString& seleccion : pendientes_)
-                    diario_.anotaSeleccion(conexion_, columnasAnotadas, seleccion);
+                diario_.anota(conexion_, pendientes_);
                 t.confirma();
             }
         } catch (const host::ErrorBdD& e) {
@@ -102,7 +88,7 @@ private:
     const bitacora::Bitacora& diario_;
     std::unique_ptr<host::Conexion> propia_;
     std::future<void> envio_;
-    QStringList pendientes_;
+    QVector<bitacora::PedidoAnotado> pendientes_;
     QString fallo_;
 };
 
@@ -144,9 +130,10 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     }
     {
         AnotacionEscritos anotacion(conexion, *diario);
-        r = EscribeArchivo(
-            conexion, ids, nombre, carpetaPrograma, avance, propios,
-            [&anotacion](const QVector<qint64>& escritos) { anotacion.agrega(escritos); });
+        r = EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios,
+                           [&anotacion](QVector<bitacora::PedidoAnotado> escritos) {
+                               anotacion.agrega(std::move(escritos));
+                           });
         // The file is good even when its orders could not be recorded: the user is told.
         if (r.ok)
             if (const QString fallo = anotacion.confirma(); !fallo.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Avance.h"
+#include "data/Bitacora.h"
 
 #include <QDate>
 #include <QString>
@@ -53,9 +54,10 @@ struct ResultadoExportacion {
 QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
                         const QStringList& propios);
 
-// Hears, on the writing thread, the Ids of each batch of orders just written to the file
-// (which is in place only once EscribeArchivo returns with ok).
-using TandaEscrita = std::function<void(QVector<qint64>)>;
+// Hears, on the writing thread, each batch of orders just written to the file (which is in
+// place only once EscribeArchivo returns with ok), as the journal rows of an export: Id and
+// "Serie-Factura" ("Factura" alone in the series without name).
+using TandaEscrita = std::function<void(QVector<bitacora::PedidoAnotado>)>;
 
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
