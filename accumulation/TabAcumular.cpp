@@ -149,9 +149,30 @@ bool TabAcumular::ocupado() const {
     return hilo_->ocupado();
 }
 
+QString TabAcumular::trabajoEnCurso() const {
+    switch (operacion_) {
+    case Operacion::Busqueda:
+        return QStringLiteral("Se están buscando pedidos pendientes.");
+    case Operacion::Generacion:
+        return QStringLiteral("Se están generando pedidos. Si se cancela, el pedido en curso se "
+                              "termina y los ya generados se conservan.");
+    case Operacion::Ninguna:
+        break;
+    }
+    return {};
+}
+
+void TabAcumular::cancelaParaCerrar() {
+    if (!ocupado())
+        return;
+    cerrando_ = true;
+    avance_->cancela();
+}
+
 void TabAcumular::entra() {
     if (ocupado())
         return;
+    avance_->termina();
     command5_->hide();
     hallazgo_.reset();
     txtResultado_->clear();
@@ -316,6 +337,7 @@ void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultad
     resultado_ = std::move(resultado);
     bloquea(true);
     avance_->comienza(texto);
+    emit trabajando(true);
 }
 
 void TabAcumular::generaPedido() {
@@ -386,6 +408,10 @@ void TabAcumular::termina(const QString& fallo) {
         terminaBusqueda(r);
     else if (operacion == Operacion::Generacion)
         terminaGeneracion(r);
+    // A search may have gone on to a generation.
+    if (!ocupado())
+        cerrando_ = false;
+    emit trabajando(ocupado());
 }
 
 void TabAcumular::notas(const QStringList& lineas) {
@@ -409,11 +435,20 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
     if (!r.omitidas.isEmpty())
         lineas << ListaOmitidas(QStringLiteral("No se revisaron estas empresas:"), r);
     notas(lineas);
+    // The list stays empty when nothing was found: the panel says the search ran.
+    if (r.ok && !r.cancelado && !r.encontrados)
+        avance_->concluye(QStringLiteral("No se encontraron pedidos pendientes del %1 al %2.")
+                              .arg(buscadoDesde_.toString(QStringLiteral("dd/MM/yyyy")),
+                                   buscadoHasta_.toString(QStringLiteral("dd/MM/yyyy"))));
     if (!r.ok)
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
     else if (hallados)
         command5_->setFocus();
-    if (!generar || !r.ok || r.cancelado)
+    if (cerrando_ && r.cancelado)
+        CajaMensaje::muestra(
+            this, r.mensaje + QStringLiteral(" Pedidos listados: %1.").arg(r.renglones.size()),
+            CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+    if (!generar || !r.ok || r.cancelado || cerrando_)
         return;
     if (hallados)
         preguntaYGenera();

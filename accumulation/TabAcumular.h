@@ -38,10 +38,18 @@ public:
     void entra();
     // A search or a generation is running.
     bool ocupado() const;
+    // The running work, said for a question about leaving it; empty while idle.
+    QString trabajoEnCurso() const;
+    // The program is closing: the running work stops at its next check between orders and
+    // its end is told as usual, then trabajando(false) follows. A search that ends before
+    // it hears the cancel goes on to no generation.
+    void cancelaParaCerrar();
 
 signals:
     // The work is done: the main window goes back to the menu tab.
     void regresar();
+    // A search or a generation started, or ended and its messages were read.
+    void trabajando(bool si);
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -104,6 +112,7 @@ private:
     std::optional<Hallazgo> hallazgo_;
     QDate buscadoDesde_, buscadoHasta_;
     bool generarTrasBuscar_ = false;
+    bool cerrando_ = false;
     // The orders the running generation has stored, for its report.
     std::shared_ptr<QVector<acumulacion::FolioDado>> dados_;
     QDate generadoDesde_, generadoHasta_;

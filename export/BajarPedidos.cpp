@@ -7,6 +7,7 @@
 #include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
 #include "shell/ColocaTwips.h"
+#include "shell/DialogosEstandar.h"
 #include "shell/HiloTrabajo.h"
 #include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
@@ -20,7 +21,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QTableView>
+#include <algorithm>
 #include <optional>
 
 using colocacion::pixeles;
@@ -40,6 +43,24 @@ std::optional<QDate> limite(const QLineEdit* campo) {
     const QDate f = CampoTexto::fecha(*campo);
     return f.isValid() ? std::optional<QDate>(f) : std::nullopt;
 }
+
+std::function<QVector<BajarPedidos::Destino>()>& volumenesPrueba() {
+    static std::function<QVector<BajarPedidos::Destino>()> f;
+    return f;
+}
+
+// The drive list, read again each time it opens: a volume mounted meanwhile shows up.
+class ListaDestinos : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> alAbrir;
+
+    void showPopup() override {
+        if (alAbrir)
+            alAbrir();
+        QComboBox::showPopup();
+    }
+};
 
 } // namespace
 
@@ -92,9 +113,13 @@ void BajarPedidos::construye() {
     txtArchivo_ = new QLineEdit(this);
     txtArchivo_->setObjectName(QStringLiteral("txtArchivo"));
     CampoTexto::instala(txtArchivo_, QLatin1Char('!'));
-    drive1_ = new QComboBox(this);
+    auto* lista = new ListaDestinos(this);
+    lista->alAbrir = [this] { llenaDestinos(); };
+    drive1_ = lista;
     drive1_->setObjectName(QStringLiteral("Drive1"));
     CampoTexto::instala(drive1_, QLatin1Char('!'));
+    cmdExaminar_ = new QPushButton(QStringLiteral("Examinar…"), this);
+    cmdExaminar_->setObjectName(QStringLiteral("cmdExaminar"));
     label8_ = etiqueta(QStringLiteral("Label8"), QStringLiteral("Unidad:"));
     avance_ = new PanelAvance(this);
 
@@ -109,10 +134,11 @@ void BajarPedidos::construye() {
     colocaTwips(mhgReja_, 1080, 720, 7215, 4695);
     colocaTwips(label5_, 1080, 5640);
     colocaTwips(cmdProceder_, 7080, 5640, 1215, 495);
-    colocaTwips(label6_, 2400, 5760);
-    colocaTwips(txtArchivo_, 3120, 5760, 3840, 285);
+    colocaTwips(label6_, 4020, 5760);
+    colocaTwips(txtArchivo_, 4800, 5760, 2160, 285);
     colocaTwips(label8_, 360, 5760);
-    colocaTwips(drive1_, 1080, 5760, 1215, 285);
+    colocaTwips(drive1_, 1080, 5760, 1920, 285);
+    colocaTwips(cmdExaminar_, 3060, 5700, 900, 405);
     colocaTwips(avance_, 5640, 120, 3495, 540);
     ajustaEtiqueta(label1, mkeFecha_[0]);
     ajustaEtiqueta(label2, mkeFecha_[1]);
@@ -144,7 +170,7 @@ void BajarPedidos::construye() {
     mhgReja_->installEventFilter(this);
 
     // Return moves between fields; no button is pressed by it.
-    for (QPushButton* b : {cmdAceptar_, cmdProceder_})
+    for (QPushButton* b : {cmdAceptar_, cmdProceder_, cmdExaminar_})
         b->setAutoDefault(false);
 
     setTabOrder(mkeFecha_[0], mkeFecha_[1]);
@@ -152,21 +178,61 @@ void BajarPedidos::construye() {
     setTabOrder(cmdAceptar_, mhgReja_);
     setTabOrder(mhgReja_, cmdProceder_);
     setTabOrder(cmdProceder_, drive1_);
-    setTabOrder(drive1_, txtArchivo_);
+    setTabOrder(drive1_, cmdExaminar_);
+    setTabOrder(cmdExaminar_, txtArchivo_);
 
     connect(cmdAceptar_, &QPushButton::clicked, this, &BajarPedidos::buscaPedidos);
     connect(cmdProceder_, &QPushButton::clicked, this, &BajarPedidos::procede);
     connect(mhgReja_, &QTableView::clicked, this, &BajarPedidos::alterna);
+    connect(cmdExaminar_, &QPushButton::clicked, this, &BajarPedidos::examina);
 }
 
-QStringList BajarPedidos::destinos() {
-    QStringList lista;
-    for (const QString& raiz : exportacion::UnidadesDestino())
-        lista << QDir::cleanPath(raiz);
+QVector<BajarPedidos::Destino> BajarPedidos::destinos() {
+    QVector<Destino> volumenes;
+    if (volumenesPrueba()) {
+        volumenes = volumenesPrueba()();
+    } else {
+        for (const QString& raiz : exportacion::UnidadesDestino())
+            volumenes.push_back({QDir::cleanPath(raiz), QStorageInfo(raiz).name()});
+    }
     const QString casa = QDir::cleanPath(QDir::homePath());
-    lista.removeAll(casa);
-    lista.prepend(casa);
+    QVector<Destino> lista{{casa, QStringLiteral("carpeta personal")}};
+    for (const Destino& d : volumenes)
+        if (d.ruta != casa)
+            lista.push_back(d);
     return lista;
+}
+
+void BajarPedidos::ponVolumenes(std::function<QVector<Destino>()> volumenes) {
+    volumenesPrueba() = std::move(volumenes);
+}
+
+void BajarPedidos::llenaDestinos(const QString& elegir) {
+    const QString elegida = elegir.isEmpty() ? drive1_->currentData().toString() : elegir;
+    QVector<Destino> lista = destinos();
+    for (const QString& carpeta : carpetasElegidas_)
+        if (std::none_of(lista.begin(), lista.end(),
+                         [&](const Destino& d) { return d.ruta == carpeta; }))
+            lista.push_back({carpeta, QString()});
+    drive1_->clear();
+    for (const Destino& d : lista) {
+        const QString ruta = QDir::toNativeSeparators(d.ruta);
+        drive1_->addItem(
+            d.etiqueta.isEmpty() ? ruta : QStringLiteral("%1  (%2)").arg(ruta, d.etiqueta), d.ruta);
+    }
+    drive1_->setCurrentIndex(std::max(0, drive1_->findData(elegida)));
+}
+
+void BajarPedidos::examina() {
+    const QString elegida = DialogosEstandar::carpeta(
+        this, QStringLiteral("Carpeta donde copiar el archivo"), drive1_->currentData().toString());
+    if (elegida.isEmpty())
+        return;
+    const QString ruta = QDir::cleanPath(elegida);
+    if (!carpetasElegidas_.contains(ruta))
+        carpetasElegidas_ << ruta;
+    llenaDestinos(ruta);
+    txtArchivo_->setFocus();
 }
 
 bool BajarPedidos::ocupado() const {
@@ -231,8 +297,15 @@ void BajarPedidos::procede() {
 
 void BajarPedidos::confirmaMarcados() {
     const qsizetype marcados = modelo_->marcados().size();
-    if (marcados == 0)
+    if (marcados == 0) {
+        CajaMensaje::muestra(this,
+                             QStringLiteral("No hay pedidos marcados para exportar. Marque los "
+                                            "que desea exportar con la barra espaciadora o con un "
+                                            "clic, y pulse \"Proceder\" otra vez."),
+                             CajaMensaje::Exclamacion, QStringLiteral("Exportar pedidos"));
+        mhgReja_->setFocus();
         return;
+    }
     const QString pregunta = QStringLiteral("Se marcaron para exportar ") +
                              QString::number(marcados) +
                              QStringLiteral(" pedidos. ¿Desea proceder a bajar la información?");
@@ -241,14 +314,14 @@ void BajarPedidos::confirmaMarcados() {
     mhgReja_->setEnabled(false);
     label5_->hide();
     drive1_->clear();
-    for (const QString& destino : destinos())
-        drive1_->addItem(QDir::toNativeSeparators(destino), destino);
     muestraNombre(true);
     drive1_->setFocus();
 }
 
 void BajarPedidos::muestraNombre(bool visible) {
-    for (QWidget* w : Controles{label6_, txtArchivo_, label8_, drive1_}) {
+    if (visible)
+        llenaDestinos();
+    for (QWidget* w : Controles{label6_, txtArchivo_, label8_, drive1_, cmdExaminar_}) {
         w->setVisible(visible);
         w->setEnabled(true);
     }
@@ -308,7 +381,7 @@ void BajarPedidos::escribeArchivo() {
         return;
     operacion_ = Operacion::Exportacion;
     exportacion_ = resultado;
-    habilita({txtArchivo_, drive1_, mhgReja_, cmdProceder_}, false);
+    habilita({txtArchivo_, drive1_, cmdExaminar_, mhgReja_, cmdProceder_}, false);
     setCursor(Qt::BusyCursor);
     avance_->comienza(QStringLiteral("Escribiendo %1…").arg(transferencia::nombreArchivo(nombre)));
 }

@@ -4,7 +4,10 @@
 #include "shell/Programa.h"
 
 #include <QDialog>
+#include <QStringList>
+#include <QVector>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,7 +23,8 @@ class QTableView;
 
 // The export selection window: lists the export database's orders of a date range, lets
 // the user mark them, and writes the marked ones to a transfer file in the program folder,
-// copied to the chosen folder. The search and the writing run on a worker thread with
+// copied to the chosen folder: a mounted volume, the user's home folder or any folder picked
+// with "Examinar…". The search and the writing run on a worker thread with
 // their own connections.
 class BajarPedidos : public QDialog {
     Q_OBJECT
@@ -31,9 +35,18 @@ public:
     // A search or an export is running.
     bool ocupado() const;
 
-    // Where the file may be copied: the mounted volumes' root folders and the user's home
-    // folder (selected at first).
-    static QStringList destinos();
+    // A folder the file may be copied to, and what the list says beside it (a volume's
+    // label; empty when it has none).
+    struct Destino {
+        QString ruta;
+        QString etiqueta;
+    };
+    // Where the file may be copied: the user's home folder (selected at first), then the
+    // mounted volumes' root folders. Read again each time: a volume mounted since is there.
+    static QVector<Destino> destinos();
+    // Test seam: the volumes destinos() lists instead of the mounted ones (empty function:
+    // the mounted ones).
+    static void ponVolumenes(std::function<QVector<Destino>()> volumenes);
 
 public slots:
     // Not while an operation runs: "Cancelar" stops it first.
@@ -57,6 +70,10 @@ private:
     void terminaBusqueda(const QString& fallo);
     void terminaExportacion(const QString& fallo);
     void muestraNombre(bool visible);
+    // Fills the drive list again, with the folders picked before; elegir (or else the
+    // destination selected) stays selected when it is still there.
+    void llenaDestinos(const QString& elegir = {});
+    void examina();
     void avisaError(const QString& mensaje);
 
     Programa& programa_;
@@ -73,6 +90,8 @@ private:
     QLineEdit* txtArchivo_ = nullptr;
     QLabel* label8_ = nullptr;
     QComboBox* drive1_ = nullptr;
+    QPushButton* cmdExaminar_ = nullptr;
+    QStringList carpetasElegidas_;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
 

@@ -14,6 +14,7 @@ namespace {
 
 QMutex candado;
 QQueue<QString> archivos;
+QQueue<QString> carpetas;
 QQueue<QString> impresiones;
 
 // The queued answer, or none when the real dialog is to be shown; in test mode an empty
@@ -37,6 +38,12 @@ QString DialogosEstandar::archivoParaGuardar(QWidget* padre, const QString& titu
                                         QStringLiteral("Texto (*.txt);;Todos los archivos (*)"));
 }
 
+QString DialogosEstandar::carpeta(QWidget* padre, const QString& titulo, const QString& inicial) {
+    if (const std::optional<QString> r = respuesta(carpetas))
+        return *r;
+    return QFileDialog::getExistingDirectory(padre, titulo, inicial);
+}
+
 bool DialogosEstandar::eligeImpresora(QPrinter& impresora, QWidget* padre) {
     if (const std::optional<QString> r = respuesta(impresiones)) {
         if (r->isEmpty())
@@ -52,6 +59,11 @@ bool DialogosEstandar::eligeImpresora(QPrinter& impresora, QWidget* padre) {
 void DialogosEstandar::siguienteArchivo(const QString& ruta) {
     QMutexLocker l(&candado);
     archivos.enqueue(ruta);
+}
+
+void DialogosEstandar::siguienteCarpeta(const QString& ruta) {
+    QMutexLocker l(&candado);
+    carpetas.enqueue(ruta);
 }
 
 void DialogosEstandar::siguienteImpresion(const QString& rutaPdf) {

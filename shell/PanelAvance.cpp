@@ -35,17 +35,24 @@ PanelAvance::PanelAvance(QWidget* parent)
 void PanelAvance::sigue(HiloTrabajo& hilo) {
     connect(&hilo, &HiloTrabajo::avance, this, &PanelAvance::informa);
     connect(&hilo, &HiloTrabajo::terminado, this, &PanelAvance::termina);
-    connect(cancelar_, &QPushButton::clicked, &hilo, [this, &hilo] {
-        hilo.cancela();
-        cancelar_->setEnabled(false);
-        texto_->setText(QStringLiteral("Cancelando…"));
-    });
+    hilo_ = &hilo;
+    connect(cancelar_, &QPushButton::clicked, this, &PanelAvance::cancela);
+}
+
+void PanelAvance::cancela() {
+    if (!hilo_ || !hilo_->ocupado() || !cancelar_->isEnabled())
+        return;
+    hilo_->cancela();
+    cancelar_->setEnabled(false);
+    texto_->setText(QStringLiteral("Cancelando…"));
 }
 
 void PanelAvance::comienza(const QString& texto) {
     texto_->setText(texto);
     barra_->setRange(0, 0); // moving until the first figures arrive
     cancelar_->setEnabled(true);
+    barra_->show();
+    cancelar_->show();
     show();
 }
 
@@ -65,4 +72,11 @@ void PanelAvance::informa(const QString& texto, qint64 n, qint64 total) {
 
 void PanelAvance::termina() {
     hide();
+}
+
+void PanelAvance::concluye(const QString& texto) {
+    texto_->setText(texto);
+    barra_->hide();
+    cancelar_->hide();
+    show();
 }

@@ -8,7 +8,8 @@ class QProgressBar;
 class QPushButton;
 
 // Where a window shows a long operation going on: what it is doing ("lblAvance"), how far
-// it is ("barAvance") and the button that stops it ("cmdCancelar"). Hidden while idle.
+// it is ("barAvance") and the button that stops it ("cmdCancelar"). Hidden while idle,
+// unless the window leaves a last line there (concluye).
 class PanelAvance : public QWidget {
     Q_OBJECT
 public:
@@ -20,9 +21,14 @@ public:
     void comienza(const QString& texto);
     void informa(const QString& texto, qint64 n, qint64 total);
     void termina();
+    // What "Cancelar" does, for the window's own reasons to stop the operation.
+    void cancela();
+    // After the end: only texto stays, so the user knows how the operation ended.
+    void concluye(const QString& texto);
 
 private:
     QLabel* texto_;
     QProgressBar* barra_;
     QPushButton* cancelar_;
+    HiloTrabajo* hilo_ = nullptr;
 };

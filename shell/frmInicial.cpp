@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -85,11 +86,15 @@ frmInicial::frmInicial(Programa& programa)
                               kAltoBoton);
     cmdRegresar_->setEnabled(false);
 
-    connect(sstTabs_, &QTabWidget::currentChanged, this,
-            [this](int tab) { cmdRegresar_->setEnabled(tab >= 1 && tab <= 3); });
+    connect(sstTabs_, &QTabWidget::currentChanged, this, &frmInicial::habilitaRegresar);
     connect(sstTabs_, &QTabWidget::tabBarDoubleClicked, this, &frmInicial::editaIni);
     connect(cmdRegresar_, &QPushButton::clicked, this, [this] { seleccionaTab(0); });
     connect(tabAcumular_, &TabAcumular::regresar, this, [this] { seleccionaTab(0); });
+    connect(tabAcumular_, &TabAcumular::trabajando, this, [this](bool si) {
+        habilitaRegresar();
+        if (!si && cerrarAlTerminar_)
+            close();
+    });
 
     // The window sees these keys before any of its controls.
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
@@ -246,10 +251,36 @@ void frmInicial::mouseDoubleClickEvent(QMouseEvent* evento) {
     editaIni();
 }
 
+void frmInicial::habilitaRegresar() {
+    const int tab = sstTabs_->currentIndex();
+    cmdRegresar_->setEnabled(tab >= 1 && tab <= 3 && !tabAcumular_->ocupado());
+}
+
+void frmInicial::cierraTrasCancelar() {
+    // Asked once: the cancel is already on its way.
+    if (cerrarAlTerminar_)
+        return;
+    const QString pregunta = tabAcumular_->trabajoEnCurso() + u'\n' + preguntaCierreEnCurso();
+    if (!programa_.avisos->Confirma(pregunta, QStringLiteral("Finalizar"), true))
+        return;
+    cerrarAlTerminar_ = true;
+    // The work may have ended while the question was up: then the window just closes.
+    if (tabAcumular_->ocupado())
+        tabAcumular_->cancelaParaCerrar();
+    else
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
 void frmInicial::closeEvent(QCloseEvent* evento) {
+    if (tabAcumular_->ocupado()) {
+        evento->ignore();
+        cierraTrasCancelar();
+        return;
+    }
     // A close from the window system (a borderless window has no control menu; the desktop
-    // may keep Alt+F4 for itself) is asked about like the frame's close control.
-    if (confirmaCierre_ &&
+    // may keep Alt+F4 for itself) is asked about like the frame's close control. After the
+    // running work was cancelled to close, the user has already answered.
+    if (confirmaCierre_ && !std::exchange(cerrarAlTerminar_, false) &&
         !programa_.avisos->Confirma(preguntaCierre(), QStringLiteral("Finalizar"), true)) {
         evento->ignore();
         return;

@@ -23,6 +23,11 @@ public:
     // The caption before the version text is added.
     static QString tituloDiseno() { return QStringLiteral("Acumula pedidos"); }
     static QString preguntaCierre() { return QStringLiteral("¿Desea cerrar este programa?"); }
+    // Asked instead when work is running, after what it is.
+    static QString preguntaCierreEnCurso() {
+        return QStringLiteral("¿Desea cancelar ese trabajo y cerrar el programa en cuanto se "
+                              "detenga?");
+    }
 
     // Load: the program folder becomes the working folder, the configuration is loaded
     // (the messages go through the program's message box when programa has no Avisos
@@ -63,11 +68,18 @@ private:
     void ponFechasDeHoy();
     void primeraActivacion();
     void muestraModal(QDialog* ventana);
+    // "Regresar" serves tabs 1 to 3, and not while the accumulation tab is working.
+    void habilitaRegresar();
+    // A close asked for while the accumulation tab works: it is cancelled first, and the
+    // window closes once it has stopped and its end has been told.
+    void cierraTrasCancelar();
 
     Programa& programa_;
     QString prefijoFolio_ = QStringLiteral("PE-");
     bool primeraActivacionPendiente_ = true;
     bool confirmaCierre_ = false;
+    // The user chose to close once the running work has been cancelled.
+    bool cerrarAlTerminar_ = false;
 
     QTabWidget* sstTabs_ = nullptr;
     QPushButton* cmdRegresar_ = nullptr;

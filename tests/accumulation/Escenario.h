@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ServidorPruebas.h"
+#include "support/TextoPruebas.h"
 
 #include <QDate>
 #include <QVector>
@@ -38,8 +39,3 @@ private:
 };
 
 } // namespace pruebas
-
-// Readable QString values in failed expectations.
-inline void PrintTo(const QString& texto, std::ostream* salida) {
-    *salida << '"' << texto.toStdString() << '"';
-}

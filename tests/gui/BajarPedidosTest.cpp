@@ -1,6 +1,7 @@
 #include "export/BajarPedidos.h"
 #include "shell/CajaMensaje.h"
 #include "shell/Colocacion.h"
+#include "shell/DialogosEstandar.h"
 #include "shell/host/libNucleo.h"
 #include "support/ServidorPruebas.h"
 
@@ -27,6 +28,7 @@ protected:
         programa.carpetaPrograma = carpeta.path();
         CajaMensaje::limpiaRegistro();
     }
+    void TearDown() override { BajarPedidos::ponVolumenes({}); }
 
     qint64 pedido(const QString& serie, int folio, const QDate& fecha, double subtotal,
                   int renglones = 1) {
@@ -81,13 +83,16 @@ protected:
         reja()->setCurrentIndex(reja()->model()->index(fila, 1));
         QTest::keyClick(reja(), Qt::Key_Space);
     }
-    // First press answered Yes, the named file written to destino.
+    // "Examinar…" answered with carpeta.
+    void examina(const QString& carpeta) {
+        DialogosEstandar::siguienteCarpeta(carpeta);
+        QTest::mouseClick(boton(QStringLiteral("cmdExaminar")), Qt::LeftButton);
+    }
+    // First press answered Yes, the named file written to destino picked with "Examinar…".
     void exporta(const QString& nombre, const QString& destino) {
         CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
         QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
-        auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
-        unidad->addItem(destino, destino);
-        unidad->setCurrentIndex(unidad->count() - 1);
+        examina(destino);
         QTest::keyClicks(campo(QStringLiteral("txtArchivo")), nombre);
         QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
         ASSERT_TRUE(esperaFin());
@@ -191,16 +196,23 @@ TEST_F(BajarPedidosTest, SpaceAndMouseToggleTheMark) {
     EXPECT_EQ(celda(1, 6), QStringLiteral("Sí"));
 }
 
-TEST_F(BajarPedidosTest, NothingMarkedDoesNothing) {
+TEST_F(BajarPedidosTest, NothingMarkedIsToldAndTheSelectionStays) {
     cuatroPedidos();
     abre();
     buscaTodo();
     for (int i = 0; i < 4; ++i)
         marca(i);
     QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
-    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje,
+              QStringLiteral("No hay pedidos marcados para exportar. Marque los que desea "
+                             "exportar con la barra espaciadora o con un clic, y pulse "
+                             "\"Proceder\" otra vez."));
+    EXPECT_EQ(registro[0].botones, 48);
     EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(reja()->isEnabled());
+    EXPECT_TRUE(reja()->hasFocus());
 }
 
 TEST_F(BajarPedidosTest, ThreeMarksAskWithTheCountAndNoKeepsTheSelection) {
@@ -220,7 +232,13 @@ TEST_F(BajarPedidosTest, ThreeMarksAskWithTheCountAndNoKeepsTheSelection) {
     EXPECT_TRUE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
 }
 
+// The drive list shows the volumes with their labels, read again when it opens, and
+// "Examinar…" adds any folder to it.
 TEST_F(BajarPedidosTest, YesAsksForTheNameAndTheDestination) {
+    QVector<BajarPedidos::Destino> volumenes{
+        {QStringLiteral("/media/ana/KINGSTON"), QStringLiteral("KINGSTON")},
+        {QStringLiteral("/mnt/datos"), QString()}};
+    BajarPedidos::ponVolumenes([&] { return volumenes; });
     cuatroPedidos();
     abre();
     buscaTodo();
@@ -229,12 +247,42 @@ TEST_F(BajarPedidosTest, YesAsksForTheNameAndTheDestination) {
     auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
     EXPECT_FALSE(reja()->isEnabled());
     EXPECT_FALSE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
-    for (const char* visible : {"Label6", "txtArchivo", "Label8", "Drive1"})
+    for (const char* visible : {"Label6", "txtArchivo", "Label8", "Drive1", "cmdExaminar"})
         EXPECT_TRUE(ventana->findChild<QWidget*>(QString::fromLatin1(visible))->isVisible())
             << visible;
     EXPECT_TRUE(unidad->hasFocus());
-    EXPECT_EQ(unidad->currentData().toString(), QDir::cleanPath(QDir::homePath()));
-    EXPECT_EQ(unidad->count(), BajarPedidos::destinos().size());
+    QStringList lista;
+    for (int i = 0; i < unidad->count(); ++i)
+        lista << unidad->itemText(i) + QLatin1Char('|') + unidad->itemData(i).toString();
+    EXPECT_EQ(
+        lista,
+        (QStringList{
+            QStringLiteral("%1  (carpeta personal)|%1").arg(QDir::cleanPath(QDir::homePath())),
+            QStringLiteral("/media/ana/KINGSTON  (KINGSTON)|/media/ana/"
+                           "KINGSTON"),
+            QStringLiteral("/mnt/datos|/mnt/datos")}));
+    EXPECT_EQ(unidad->currentIndex(), 0);
+
+    // A stick plugged in meanwhile is there when the list opens; the selection stays.
+    unidad->setCurrentIndex(2);
+    volumenes.push_back({QStringLiteral("/media/ana/USB"), QStringLiteral("RESPALDO")});
+    unidad->showPopup();
+    unidad->hidePopup();
+    EXPECT_EQ(unidad->count(), 4);
+    EXPECT_EQ(unidad->itemText(3), QStringLiteral("/media/ana/USB  (RESPALDO)"));
+    EXPECT_EQ(unidad->currentData().toString(), QStringLiteral("/mnt/datos"));
+
+    // A folder picked becomes the destination and stays listed; a cancelled pick changes
+    // nothing. The exports below write through it.
+    QTemporaryDir otra;
+    examina(otra.path() + QStringLiteral("/"));
+    EXPECT_EQ(unidad->currentData().toString(), otra.path());
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
+    examina(QString());
+    unidad->showPopup();
+    unidad->hidePopup();
+    EXPECT_EQ(unidad->count(), 5);
+    EXPECT_EQ(unidad->currentData().toString(), otra.path());
 
     // A blank name only sends the user back to the box.
     QTest::keyClicks(campo(QStringLiteral("txtArchivo")), QStringLiteral("   "));

@@ -218,7 +218,7 @@ TEST_F(TabAcumularTest, FieldValidationKeepsNumbersDatesAndTheCustomerBox) {
     EXPECT_EQ(cliente->text(), QStringLiteral("C1"));
 }
 
-TEST_F(TabAcumularTest, SearchWithoutHitsShowsNeitherResultNorGenerateButton) {
+TEST_F(TabAcumularTest, SearchWithoutHitsShowsNoResultAndSaysSoInTheProgressPanel) {
     e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 0}});
     e.pedido(e.empresa(2), QString(), 2, dia.addDays(5), {{"P1", 1, 1}});
     abre();
@@ -227,6 +227,19 @@ TEST_F(TabAcumularTest, SearchWithoutHitsShowsNeitherResultNorGenerateButton) {
     EXPECT_FALSE(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->isVisible());
     EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
     EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    auto* panel = control<QWidget>(QStringLiteral("panelAvance"));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(control<QLabel>(QStringLiteral("lblAvance"))->text(),
+              QStringLiteral("No se encontraron pedidos pendientes del 10/05/2026 al 10/05/2026."));
+    EXPECT_FALSE(control<QPushButton>(QStringLiteral("cmdCancelar"))->isVisible());
+
+    // A search that finds something leaves no such line; the next one shows its bar again.
+    fechas(dia, dia.addDays(5));
+    QTest::mouseClick(boton(QStringLiteral("Command4")), Qt::LeftButton);
+    EXPECT_TRUE(control<QPushButton>(QStringLiteral("cmdCancelar"))->isVisible());
+    ASSERT_TRUE(esperaFin());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
 }
 
 TEST_F(TabAcumularTest, DeclinedGenerationChangesNothing) {

@@ -1,4 +1,6 @@
 #include "EntornoVentana.h"
+#include "accumulation/Escenario.h"
+#include "accumulation/TabAcumular.h"
 #include "data/Bitacora.h"
 #include "description/frmDescripcion.h"
 #include "export/BajarPedidos.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -26,20 +29,25 @@ using pruebas::hijo;
 
 namespace {
 
-// The program installed against the test server, with a scratch company as the main,
-// export and import database.
-struct EntornoServidor : EntornoVentana {
-    EntornoServidor() : empresa(QStringLiteral("ventana"), true) {
-        const host::ParametrosConexion p = pruebas::parametros();
-        escribeArchivo(
-            krx(), "[Instalacion]\nMySQLServer=" + p.servidor.toUtf8() +
+// The program installed against the test server, with base as the main, export and import
+// database.
+void instala(EntornoVentana& e, const QString& nombre) {
+    const host::ParametrosConexion p = pruebas::parametros();
+    escribeArchivo(e.krx(),
+                   "[Instalacion]\nMySQLServer=" + p.servidor.toUtf8() +
                        "\nMySQLPuerto=" + QByteArray::number(p.puerto) +
                        "\nMySQLUsuario=" + host::Utilerias::Encripta(p.usuario).toUtf8() +
                        "\nMySQLPassword=" + host::Utilerias::Encripta(p.password).toUtf8() + "\n");
-        const QByteArray base = empresa.nombre().toUtf8();
-        iniConKorvan("Base de datos principal=" + base +
-                     "\n[Otras bases de datos]\nPara exportar pedidos=" + base +
-                     "\nPara importar pedidos=" + base + "\n");
+    const QByteArray base = nombre.toUtf8();
+    e.iniConKorvan("Base de datos principal=" + base +
+                   "\n[Otras bases de datos]\nPara exportar pedidos=" + base +
+                   "\nPara importar pedidos=" + base + "\n");
+}
+
+// With a scratch company of its own.
+struct EntornoServidor : EntornoVentana {
+    EntornoServidor() : empresa(QStringLiteral("ventana"), true) {
+        instala(*this, empresa.nombre());
     }
     pruebas::BaseEmpresa empresa;
 };
@@ -173,4 +181,106 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
     EXPECT_EQ(v->findChildren<frmBitacora*>().size(), 1);
     CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
     EXPECT_TRUE(v->close());
+}
+
+namespace {
+
+const QDate dia(2026, 5, 10);
+
+// The main window over a scenario's current company, on the accumulation tab with the
+// scenario's day in both date fields.
+struct EntornoAcumulacion : EntornoVentana {
+    explicit EntornoAcumulacion(pruebas::Escenario& escenario) {
+        instala(*this, escenario.actual().nombre());
+        ventana = abre();
+        hijo<QPushButton>(*ventana, "Command1")->click();
+        for (const char* fecha : {"mskFecha(0)", "mskFecha(1)"})
+            hijo<QLineEdit>(*ventana, fecha)->setText(dia.toString(QStringLiteral("dd/MM/yyyy")));
+        tab = hijo<TabAcumular>(*ventana, "TabAcumular");
+        regresar = hijo<QPushButton>(*ventana, "cmdRegresar");
+    }
+    bool esperaFin() {
+        return espera([&] { return !tab->ocupado(); }, 60000);
+    }
+    QString preguntaEnCurso() const {
+        return tab->trabajoEnCurso() + u'\n' + frmInicial::preguntaCierreEnCurso();
+    }
+
+    std::unique_ptr<frmInicial> ventana;
+    TabAcumular* tab = nullptr;
+    QPushButton* regresar = nullptr;
+};
+
+} // namespace
+
+TEST(frmInicialAcumulacion, RegresarWaitsForTheSearchAndADeclinedCloseLetsItFinish) {
+    pruebas::Escenario escenario(2);
+    escenario.pedido(escenario.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
+    escenario.pedido(escenario.empresa(2), QString(), 2, dia, {{"P1", 1, 1}});
+    EntornoAcumulacion e(escenario);
+    EXPECT_TRUE(e.regresar->isEnabled());
+    // The search waits in the first company until the close has been answered.
+    auto bloqueo = pruebas::conecta(escenario.empresa(1).nombre());
+    bloqueo->ejecuta(QStringLiteral("LOCK TABLES pedidos WRITE"));
+    hijo<QPushButton>(*e.ventana, "Command4")->click();
+    ASSERT_TRUE(e.tab->ocupado());
+    EXPECT_FALSE(e.regresar->isEnabled());
+
+    const QString pregunta = e.preguntaEnCurso();
+    EXPECT_FALSE(e.ventana->close()); // No is the default
+    auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].mensaje, pregunta);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Finalizar"));
+    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_TRUE(e.ventana->isVisible());
+    EXPECT_TRUE(e.tab->ocupado());
+
+    bloqueo->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    ASSERT_TRUE(e.esperaFin());
+    EXPECT_EQ(hijo<QPlainTextEdit>(*e.ventana, "txtResultado")->blockCount(), 2);
+    EXPECT_TRUE(e.regresar->isEnabled());
+    EXPECT_TRUE(e.ventana->isVisible());
+
+    // Idle again, the close asks its usual question.
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    EXPECT_TRUE(e.ventana->close());
+    registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 2);
+    EXPECT_EQ(registro[1].mensaje, frmInicial::preguntaCierre());
+}
+
+TEST(frmInicialAcumulacion, ClosingDuringAGenerationCancelsItAndTellsTheOrdersMoved) {
+    constexpr int pedidos = 300;
+    pruebas::Escenario escenario(1);
+    for (int i = 1; i <= pedidos; ++i)
+        escenario.pedido(escenario.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
+    EntornoAcumulacion e(escenario);
+    hijo<QPushButton>(*e.ventana, "Command4")->click();
+    ASSERT_TRUE(e.esperaFin());
+    auto* folio = hijo<QLineEdit>(*e.ventana, "txtFolio");
+    const QString propuesto = folio->text();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    hijo<QPushButton>(*e.ventana, "Command5")->click();
+    ASSERT_TRUE(espera([&] { return folio->text() != propuesto; }, 60000));
+    EXPECT_FALSE(e.regresar->isEnabled());
+
+    const QString pregunta = e.preguntaEnCurso();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    EXPECT_FALSE(e.ventana->close()); // not before the cancel is heard
+    EXPECT_EQ(hijo<QLabel>(*e.ventana, "lblAvance")->text(), QStringLiteral("Cancelando…"));
+    ASSERT_TRUE(espera([&] { return !e.ventana->isVisible(); }, 60000));
+    EXPECT_FALSE(e.tab->ocupado());
+
+    // Asked once, then told what was done; no second question.
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 3);
+    EXPECT_EQ(registro[1].mensaje, pregunta);
+    const qint64 movidos = escenario.actual().cuenta(QStringLiteral("pedidos"));
+    EXPECT_GT(movidos, 0);
+    EXPECT_LT(movidos, pedidos);
+    EXPECT_EQ(registro[2].mensaje, QStringLiteral("Acumulación cancelada. Pedidos movidos "
+                                                  "completos: %1; los demás quedaron sin cambios.")
+                                       .arg(movidos));
+    EXPECT_EQ(escenario.actual().cuenta(QStringLiteral("pedidosdetalle")), movidos);
 }

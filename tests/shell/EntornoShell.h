@@ -3,6 +3,7 @@
 #include "shell/Avisos.h"
 #include "shell/Programa.h"
 #include "shell/host/DeArchivos.h"
+#include "support/TextoPruebas.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,11 +11,6 @@
 #include <QTemporaryDir>
 #include <ostream>
 #include <stdexcept>
-
-// Failed comparisons show the text, not its UTF-16 units.
-inline void PrintTo(const QString& texto, std::ostream* os) {
-    *os << '"' << texto.toStdString() << '"';
-}
 
 namespace pruebas {
 
