@@ -515,12 +515,12 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
     emit regresar();
 }
 
-void TabAcumular::bloquea(bool trabajando) {
+void TabAcumular::bloquea(bool si) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{mskFecha_[0], mskFecha_[1], mskFecha_[2], txtCliente_,
                                          cmbDato_, txtFolio_, command4_, command5_})
-        w->setEnabled(!trabajando);
-    if (trabajando)
+        w->setEnabled(!si);
+    if (si)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();

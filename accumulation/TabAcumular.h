@@ -77,7 +77,7 @@ private:
     void notas(const QStringList& lineas);
     void terminaBusqueda(const acumulacion::Resultado& r);
     void terminaGeneracion(const acumulacion::Resultado& r);
-    void bloquea(bool trabajando);
+    void bloquea(bool si);
     void validaFechas();
     QDate fecha(int indice) const;
     void avisaError(const QString& mensaje);
