@@ -92,6 +92,7 @@ void Capturas::tomaTextosDeQt(QWidget& importar) {
         QFileDialog elige(padre, titulo, QString(), filtros);
         elige.setOption(QFileDialog::DontUseNativeDialog);
         elige.setFileMode(QFileDialog::ExistingFile);
+        elige.resize(760, 440);
         elige.show();
         reposa();
         guarda(elige, QStringLiteral("examinar.png"));
@@ -108,19 +109,22 @@ void Capturas::tomaTextosDeQt(QWidget& importar) {
         todoBien_ = false;
         return;
     }
+    caja->setText(QStringLiteral("capturas"));
     caja->setFocus();
     caja->selectAll();
     const std::unique_ptr<QMenu> menu(caja->createStandardContextMenu());
-    const QPoint punto = caja->rect().center();
+    const QPoint punto(caja->width() / 4, caja->height() / 2);
     menu->popup(caja->mapToGlobal(punto));
     reposa();
     const QPoint esquina = caja->mapTo(&importar, punto);
     const QPixmap ventana = importar.grab();
     const QPixmap entradas = menu->grab();
-    QPixmap imagen(QRect(QPoint(), ventana.deviceIndependentSize().toSize())
-                       .united(QRect(esquina, entradas.deviceIndependentSize().toSize()))
-                       .size() *
-                   ventana.devicePixelRatio());
+    // A margin below and beside the menu, where it passes the window's edge.
+    QPixmap imagen(
+        (QRect(QPoint(), ventana.deviceIndependentSize().toSize())
+             .united(QRect(esquina, entradas.deviceIndependentSize().toSize() + QSize(12, 12)))
+             .size()) *
+        ventana.devicePixelRatio());
     imagen.setDevicePixelRatio(ventana.devicePixelRatio());
     imagen.fill(importar.palette().window().color());
     {
