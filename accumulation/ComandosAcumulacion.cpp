@@ -4,85 +4,31 @@
 #include "shell/Comandos.h"
 #include "shell/host/Fechas.h"
 
-#include <QHash>
 #include <limits>
 
 namespace comandos {
 
 namespace {
 
-// The options of a command: "--name value" or "--name=value". "--ini FILE" belongs to
-// start-up and is let through.
-class Opciones {
-public:
-    Opciones(const QStringList& argumentos, const QStringList& permitidas) {
-        for (qsizetype i = 0; i < argumentos.size() && error_.isEmpty(); ++i) {
-            const QString& a = argumentos[i];
-            if (!a.startsWith(QLatin1String("--"))) {
-                error_ = QStringLiteral("Argumento no esperado: \"%1\".").arg(a);
-                break;
-            }
-            QString nombre = a.mid(2);
-            QString valor;
-            const qsizetype igual = nombre.indexOf(QLatin1Char('='));
-            if (igual >= 0) {
-                valor = nombre.mid(igual + 1);
-                nombre.truncate(igual);
-            } else if (i + 1 < argumentos.size()) {
-                valor = argumentos[++i];
-            } else {
-                error_ = QStringLiteral("Falta el valor de la opción --%1.").arg(nombre);
-                break;
-            }
-            if (nombre == QLatin1String("ini"))
-                continue;
-            if (!permitidas.contains(nombre))
-                error_ = QStringLiteral("Opción desconocida: --%1.").arg(nombre);
-            valores_.insert(nombre, valor);
-        }
+// The folio of --folio: a whole number that fits the folio column.
+qint32 folio(OpcionesOrden& opciones) {
+    if (!opciones.error().isEmpty())
+        return 0;
+    if (!opciones.tiene(QStringLiteral("folio"))) {
+        opciones.falla(QStringLiteral("Falta la opción --folio N."));
+        return 0;
     }
-
-    const QString& error() const { return error_; }
-    bool tiene(const QString& nombre) const { return valores_.contains(nombre); }
-    QString valor(const QString& nombre) const { return valores_.value(nombre); }
-
-    QDate fecha(const QString& nombre) {
-        if (!error_.isEmpty())
-            return {};
-        if (!tiene(nombre)) {
-            error_ = QStringLiteral("Falta la opción --%1 FECHA.").arg(nombre);
-            return {};
-        }
-        const QDate f = host::Fechas::deTextoCorto(valor(nombre));
-        if (!f.isValid())
-            error_ = QStringLiteral("La fecha \"%1\" de --%2 no es válida; escríbala como "
-                                    "dd/mm/aaaa o aaaa-mm-dd.")
-                         .arg(valor(nombre), nombre);
-        return f;
+    bool ok = false;
+    const QString texto = opciones.valor(QStringLiteral("folio"));
+    const qint64 n = texto.trimmed().toLongLong(&ok);
+    if (!ok || n < 0 || n > std::numeric_limits<qint32>::max()) {
+        opciones.falla(QStringLiteral("El folio \"%1\" no es un número entero entre 0 y %2.")
+                           .arg(texto)
+                           .arg(std::numeric_limits<qint32>::max()));
+        return 0;
     }
-
-    qint32 folio() {
-        if (!error_.isEmpty())
-            return 0;
-        if (!tiene(QStringLiteral("folio"))) {
-            error_ = QStringLiteral("Falta la opción --folio N.");
-            return 0;
-        }
-        bool ok = false;
-        const qint64 n = valor(QStringLiteral("folio")).trimmed().toLongLong(&ok);
-        if (!ok || n < 0 || n > std::numeric_limits<qint32>::max()) {
-            error_ = QStringLiteral("El folio \"%1\" no es un número entero entre 0 y %2.")
-                         .arg(valor(QStringLiteral("folio")))
-                         .arg(std::numeric_limits<qint32>::max());
-            return 0;
-        }
-        return qint32(n);
-    }
-
-private:
-    QHash<QString, QString> valores_;
-    QString error_;
-};
+    return qint32(n);
+}
 
 int falla(QTextStream& errores, const QString& mensaje) {
     errores << mensaje << Qt::endl;
@@ -99,11 +45,34 @@ void avisaOmitidas(QTextStream& errores, const acumulacion::Resultado& r) {
 
 } // namespace
 
+const QList<Opcion>& opcionesBuscar() {
+    static const QList<Opcion> lista = {
+        {QStringLiteral("desde"), QStringLiteral("FECHA"),
+         QStringLiteral("primer día de los pedidos (dd/mm/aaaa o aaaa-mm-dd)"), true},
+        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
+         QStringLiteral("último día de los pedidos"), true},
+    };
+    return lista;
+}
+
+const QList<Opcion>& opcionesAcumular() {
+    static const QList<Opcion> lista =
+        opcionesBuscar() +
+        QList<Opcion>{{QStringLiteral("folio"), QStringLiteral("N"),
+                       QStringLiteral("primer folio de los pedidos generados (si ya está dado, "
+                                      "se usa el siguiente libre)"),
+                       true},
+                      {QStringLiteral("serie"), QStringLiteral("S"),
+                       QStringLiteral("serie de los pedidos generados (sin ella, la que propone "
+                                      "la ventana)")}};
+    return lista;
+}
+
 int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
            QTextStream& errores) {
-    Opciones opciones(argumentos, {QStringLiteral("desde"), QStringLiteral("hasta")});
-    const QDate desde = opciones.fecha(QStringLiteral("desde"));
-    const QDate hasta = opciones.fecha(QStringLiteral("hasta"));
+    OpcionesOrden opciones(argumentos, opcionesBuscar());
+    const QDate desde = opciones.fecha(QStringLiteral("desde"), true);
+    const QDate hasta = opciones.fecha(QStringLiteral("hasta"), true);
     if (!opciones.error().isEmpty())
         return falla(errores, opciones.error());
 
@@ -111,16 +80,23 @@ int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salid
     avisos.renglon = [&](const QString& renglon) { salida << renglon << Qt::endl; };
     const auto r = acumulacion::clsAcumular(*programa.bases).BuscarPedidos(desde, hasta, avisos);
     avisaOmitidas(errores, r);
-    return r.ok ? 0 : falla(errores, r.mensaje);
+    if (!r.ok)
+        return falla(errores, r.mensaje);
+    // An empty output alone would not tell a search that found nothing from one that did not run.
+    if (!r.encontrados)
+        errores << QStringLiteral("No se encontraron pedidos pendientes del %1 al %2.")
+                       .arg(desde.toString(QStringLiteral("dd/MM/yyyy")),
+                            hasta.toString(QStringLiteral("dd/MM/yyyy")))
+                << Qt::endl;
+    return 0;
 }
 
 int acumular(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores) {
-    Opciones opciones(argumentos, {QStringLiteral("desde"), QStringLiteral("hasta"),
-                                   QStringLiteral("folio"), QStringLiteral("serie")});
-    const QDate desde = opciones.fecha(QStringLiteral("desde"));
-    const QDate hasta = opciones.fecha(QStringLiteral("hasta"));
-    const qint32 folio = opciones.folio();
+    OpcionesOrden opciones(argumentos, opcionesAcumular());
+    const QDate desde = opciones.fecha(QStringLiteral("desde"), true);
+    const QDate hasta = opciones.fecha(QStringLiteral("hasta"), true);
+    const qint32 primerFolio = folio(opciones);
     if (!opciones.error().isEmpty())
         return falla(errores, opciones.error());
 
@@ -141,8 +117,8 @@ int acumular(Programa& programa, const QStringList& argumentos, QTextStream& sal
                << QStringLiteral(": pedido ") << d.pedidoOrigen << QStringLiteral(" de ") << d.base
                << Qt::endl;
     };
-    const auto r =
-        acumulacion::clsAcumular(*programa.bases).GeneraPedido(desde, hasta, serie, folio, avisos);
+    const auto r = acumulacion::clsAcumular(*programa.bases)
+                       .GeneraPedido(desde, hasta, serie, primerFolio, avisos);
     bitacora::avisaSinBitacora(errores, r.avisoBitacora);
     avisaOmitidas(errores, r);
     if (!r.ok)

@@ -12,10 +12,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
+#include <memory>
 
 namespace {
 
@@ -54,8 +57,12 @@ Capturas::Capturas(frmInicial& ventana, const QString& carpeta)
     : ventana_(ventana), carpeta_(carpeta) {}
 
 bool Capturas::guarda(QWidget& ventana, const QString& nombre) {
+    return guarda(ventana.grab(), nombre);
+}
+
+bool Capturas::guarda(const QPixmap& imagen, const QString& nombre) {
     const QString ruta = carpeta_.filePath(nombre);
-    if (ventana.grab().save(ruta)) {
+    if (imagen.save(ruta)) {
         errores() << QStringLiteral("Guardada: %1").arg(ruta) << Qt::endl;
         return true;
     }
@@ -77,6 +84,57 @@ void Capturas::escribe(QWidget& donde, const QString& campo, const QString& text
         e->setText(texto);
         e->setCursorPosition(0);
     }
+}
+
+void Capturas::tomaTextosDeQt(QWidget& importar) {
+    // The file dialog "Examinar" opens, pictured and cancelled.
+    Subir::ponSelector([this](QWidget* padre, const QString& titulo, const QString& filtros) {
+        QFileDialog elige(padre, titulo, QString(), filtros);
+        elige.setOption(QFileDialog::DontUseNativeDialog);
+        elige.setFileMode(QFileDialog::ExistingFile);
+        elige.resize(760, 440);
+        elige.show();
+        reposa();
+        guarda(elige, QStringLiteral("examinar.png"));
+        return QString();
+    });
+    pulsa(importar, QStringLiteral("cmdExaminar"));
+    Subir::ponSelector({});
+
+    // The right button's menu on the file's box, drawn over the window where it opens.
+    auto* caja = importar.findChild<QLineEdit*>(QStringLiteral("txtArchivo"));
+    if (!caja) {
+        errores() << QStringLiteral("Sin el cuadro txtArchivo en la ventana de importar")
+                  << Qt::endl;
+        todoBien_ = false;
+        return;
+    }
+    caja->setText(QStringLiteral("capturas"));
+    caja->setFocus();
+    caja->selectAll();
+    const std::unique_ptr<QMenu> menu(caja->createStandardContextMenu());
+    const QPoint punto(caja->width() / 4, caja->height() / 2);
+    menu->popup(caja->mapToGlobal(punto));
+    reposa();
+    const QPoint esquina = caja->mapTo(&importar, punto);
+    const QPixmap ventana = importar.grab();
+    const QPixmap entradas = menu->grab();
+    // A margin below and beside the menu, where it passes the window's edge.
+    QPixmap imagen(
+        (QRect(QPoint(), ventana.deviceIndependentSize().toSize())
+             .united(QRect(esquina, entradas.deviceIndependentSize().toSize() + QSize(12, 12)))
+             .size()) *
+        ventana.devicePixelRatio());
+    imagen.setDevicePixelRatio(ventana.devicePixelRatio());
+    imagen.fill(importar.palette().window().color());
+    {
+        QPainter pintor(&imagen);
+        pintor.drawPixmap(QPoint(), ventana);
+        pintor.drawPixmap(esquina, entradas);
+    }
+    menu->close();
+    guarda(imagen, QStringLiteral("menu-texto.png"));
+    caja->deselect();
 }
 
 bool Capturas::toma() {
@@ -137,6 +195,7 @@ bool Capturas::toma() {
     if (auto* importar = dialogo<Subir>(ventana_)) {
         reposa();
         guarda(*importar, QStringLiteral("importar.png"));
+        tomaTextosDeQt(*importar);
         // The preview of the file the script exported; the question takes its default, No.
         escribe(*importar, QStringLiteral("txtArchivo"), QStringLiteral("capturas"));
         if (pulsa(*importar, QStringLiteral("cmdAceptar"))) {

@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QString>
 
+class QPixmap;
 class QWidget;
 class frmInicial;
 
 // Saves pictures of the program's windows for the documentation: the main window, the
 // accumulation tab after a search, the report of the accumulation that follows, the export
-// window after a search, the import window and the operations journal.
+// window after a search, the import window with its file dialog and a text box's context
+// menu (Qt's own texts, in Spanish), and the operations journal.
 // It drives the windows as a user would, by their controls' names, and answers every
 // message box with its default button so that nothing waits for a person.
 class Capturas {
@@ -19,6 +21,9 @@ public:
 
 private:
     bool guarda(QWidget& ventana, const QString& nombre);
+    bool guarda(const QPixmap& imagen, const QString& nombre);
+    // The file dialog of "Examinar" and a text box's context menu, in the import window.
+    void tomaTextosDeQt(QWidget& importar);
     // Clicks the button; false (and says so) when the window has no such button enabled.
     bool pulsa(QWidget& donde, const QString& boton);
     void escribe(QWidget& donde, const QString& campo, const QString& texto);

@@ -1,30 +1,15 @@
 #include "app/Capturas.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
-#include "shell/ComandoVerificar.h"
 #include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
 #include "shell/Programa.h"
+#include "shell/TraduccionQt.h"
 #include "shell/frmInicial.h"
 
 #include <QApplication>
-#include <QMap>
 
 namespace {
-
-using Orden = int (*)(Programa&, const QStringList&, QTextStream&, QTextStream&);
-
-const QMap<QString, Orden>& ordenes() {
-    static const QMap<QString, Orden> tabla{
-        {QStringLiteral("verificar"), comandos::verificar},
-        {QStringLiteral("buscar"), comandos::buscar},
-        {QStringLiteral("acumular"), comandos::acumular},
-        {QStringLiteral("exportar"), comandos::exportar},
-        {QStringLiteral("importar"), comandos::importar},
-        {QStringLiteral("bitacora"), comandos::leeBitacora},
-    };
-    return tabla;
-}
 
 QStringList argumentos(int argc, char** argv) {
     QStringList lista;
@@ -36,6 +21,7 @@ QStringList argumentos(int argc, char** argv) {
 // The run without a command: the main window, until the user closes it.
 int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     QApplication app(argc, argv);
+    traduccionQt::instala();
     Programa programa;
     std::unique_ptr<frmInicial> ventana =
         frmInicial::carga(programa, QCoreApplication::applicationFilePath(), linea.archivoIni);
@@ -53,19 +39,20 @@ int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
 
 int main(int argc, char** argv) {
     QTextStream errores(stderr);
+    QTextStream salida(stdout);
     const LineaOrdenes linea = LineaOrdenes::interpreta(argumentos(argc, argv));
-    QString error = linea.error;
-    if (error.isEmpty() && !linea.orden.isEmpty() && !ordenes().contains(linea.orden))
-        error = QStringLiteral("Orden desconocida: %1").arg(linea.orden);
-    if (!error.isEmpty()) {
-        errores << error << Qt::endl << LineaOrdenes::uso() << Qt::endl;
+    if (!linea.error.isEmpty()) {
+        errores << linea.error << Qt::endl << linea.uso() << Qt::endl;
         return 1;
+    }
+    if (linea.ayuda || linea.version) {
+        salida << (linea.ayuda ? linea.textoAyuda() : LineaOrdenes::textoVersion() + u'\n');
+        return 0;
     }
     if (linea.orden.isEmpty())
         return abreVentanas(argc, argv, linea);
 
     QCoreApplication app(argc, argv);
-    QTextStream salida(stdout);
     Programa programa;
     programa.avisos = std::make_unique<AvisosConsola>(errores);
     if (!arranque::arranca(programa, QCoreApplication::applicationFilePath(), linea.archivoIni))
@@ -73,5 +60,5 @@ int main(int argc, char** argv) {
     // verificar reports each database itself; the other commands need the server.
     if (linea.orden != QStringLiteral("verificar") && !arranque::compruebaConexion(programa))
         return 1;
-    return ordenes().value(linea.orden)(programa, linea.argumentos, salida, errores);
+    return comandos::orden(linea.orden)->ejecuta(programa, linea.argumentos, salida, errores);
 }

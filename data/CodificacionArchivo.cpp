@@ -1,8 +1,10 @@
 #include "data/CodificacionArchivo.h"
 
 #include "data/ErrorTransferencia.h"
+#include "shell/host/FalloSistema.h"
 
 #include <QIODevice>
+#include <cerrno>
 #include <cstring>
 
 namespace transferencia {
@@ -95,7 +97,7 @@ CodificacionArchivo CodificacionArchivo::detecta(QIODevice& archivo) {
         const qint64 leidos = archivo.read(bufer.data(), bufer.size());
         if (leidos < 0)
             throw ErrorTransferencia(
-                QStringLiteral("No se pudo leer el archivo: %1").arg(archivo.errorString()));
+                host::FalloSistema::deDispositivo(archivo, QFileDevice::ReadError, errno).texto());
         const QByteArrayView inicio(bufer.constData(), primero ? leidos : 0);
         // Read byte by byte, UTF-16 would only give records out of step.
         if (inicio.startsWith("\xFF\xFE") || inicio.startsWith("\xFE\xFF"))

@@ -2,10 +2,12 @@
 
 #include "data/ErrorTransferencia.h"
 #include "shell/host/CodificacionAnsi.h"
+#include "shell/host/FalloSistema.h"
 #include "shell/host/Fechas.h"
 
 #include <QIODevice>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace transferencia {
@@ -41,7 +43,8 @@ void EscritorTransferencia::vaciaSiLleno() {
     if (usado_ >= tamanoBufer) {
         if (destino_.write(bufer_.constData(), usado_) != usado_)
             throw ErrorTransferencia(
-                QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
+                host::FalloSistema::deDispositivo(destino_, QFileDevice::WriteError, errno)
+                    .texto());
         usado_ = 0;
     }
 }
@@ -125,7 +128,7 @@ void EscritorTransferencia::finRegistro() {
 void EscritorTransferencia::termina() {
     if (usado_ > 0 && destino_.write(bufer_.constData(), usado_) != usado_)
         throw ErrorTransferencia(
-            QStringLiteral("No se pudo escribir el archivo: %1").arg(destino_.errorString()));
+            host::FalloSistema::deDispositivo(destino_, QFileDevice::WriteError, errno).texto());
     usado_ = 0;
 }
 

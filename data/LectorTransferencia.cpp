@@ -3,8 +3,10 @@
 #include "data/ErrorTransferencia.h"
 #include "data/FormatoTransferencia.h"
 #include "shell/host/CodificacionAnsi.h"
+#include "shell/host/FalloSistema.h"
 
 #include <QIODevice>
+#include <cerrno>
 #include <cstring>
 
 namespace transferencia {
@@ -38,7 +40,8 @@ bool LectorTransferencia::hayBytes() {
     const qint64 leidos = origen_.read(bufer_.data(), bufer_.size());
     if (leidos < 0)
         throw ErrorTransferencia(
-            QStringLiteral("No se pudo leer el archivo: %1").arg(origen_.errorString()), linea_);
+            host::FalloSistema::deDispositivo(origen_, QFileDevice::ReadError, errno).texto(),
+            linea_);
     digesto_.agrega(QByteArrayView(bufer_.constData(), leidos));
     pos_ = 0;
     fin_ = leidos;

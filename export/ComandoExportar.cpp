@@ -3,7 +3,6 @@
 #include "data/FormatoTransferencia.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
-#include "shell/host/Fechas.h"
 
 #include <QDir>
 #include <QSet>
@@ -11,10 +10,6 @@
 namespace comandos {
 
 namespace {
-
-const QString uso =
-    QStringLiteral("Uso: acumulapedidos exportar [--desde FECHA] [--hasta FECHA] --archivo NOMBRE "
-                   "--destino CARPETA [--id ID]...");
 
 struct OpcionesExportar {
     std::optional<QDate> desde, hasta;
@@ -24,31 +19,19 @@ struct OpcionesExportar {
 
 // Reads the arguments; gives the error text, or empty when they are fine.
 QString leeOpciones(const QStringList& argumentos, OpcionesExportar& o) {
-    for (int i = 0; i < argumentos.size(); ++i) {
-        const QString& opcion = argumentos[i];
-        if (i + 1 >= argumentos.size())
-            return QStringLiteral("Falta el valor de %1.").arg(opcion);
-        const QString valor = argumentos[++i];
-        if (opcion == QLatin1String("--desde") || opcion == QLatin1String("--hasta")) {
-            const QDate f = host::Fechas::deTextoCorto(valor);
-            if (!f.isValid())
-                return QStringLiteral("La fecha \"%1\" de %2 no es válida (use dd/mm/aaaa o "
-                                      "aaaa-mm-dd).")
-                    .arg(valor, opcion);
-            (opcion == QLatin1String("--desde") ? o.desde : o.hasta) = f;
-        } else if (opcion == QLatin1String("--archivo")) {
-            o.archivo = valor;
-        } else if (opcion == QLatin1String("--destino")) {
-            o.destino = valor;
-        } else if (opcion == QLatin1String("--id")) {
-            bool ok = false;
-            const qint64 id = valor.toLongLong(&ok);
-            if (!ok)
-                return QStringLiteral("El Id \"%1\" no es un número entero.").arg(valor);
-            o.ids << id;
-        } else {
-            return QStringLiteral("Opción desconocida: %1").arg(opcion);
-        }
+    OpcionesOrden opciones(argumentos, opcionesExportar());
+    o.desde = opciones.fechaSiHay(QStringLiteral("desde"));
+    o.hasta = opciones.fechaSiHay(QStringLiteral("hasta"));
+    if (!opciones.error().isEmpty())
+        return opciones.error();
+    o.archivo = opciones.valor(QStringLiteral("archivo"));
+    o.destino = opciones.valor(QStringLiteral("destino"));
+    for (const QString& valor : opciones.valores(QStringLiteral("id"))) {
+        bool ok = false;
+        const qint64 id = valor.toLongLong(&ok);
+        if (!ok)
+            return QStringLiteral("El Id \"%1\" no es un número entero.").arg(valor);
+        o.ids << id;
     }
     if (transferencia::nombreArchivo(o.archivo).isEmpty())
         return QStringLiteral("Falta el nombre del archivo (--archivo).");
@@ -63,12 +46,33 @@ QString carpetaDe(const Programa& programa) {
 
 } // namespace
 
+const QList<Opcion>& opcionesExportar() {
+    static const QList<Opcion> lista = {
+        {QStringLiteral("desde"), QStringLiteral("FECHA"),
+         QStringLiteral("primer día de los pedidos (sin ella, desde el primero)")},
+        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
+         QStringLiteral("último día de los pedidos (sin ella, hasta el último)")},
+        {QStringLiteral("archivo"), QStringLiteral("NOMBRE"),
+         QStringLiteral("nombre del archivo de transferencia (se le añade .txt)"), true},
+        {QStringLiteral("destino"), QStringLiteral("CARPETA"),
+         QStringLiteral("carpeta a la que se copia el archivo; uno del mismo nombre se "
+                        "reemplaza"),
+         true},
+        {QStringLiteral("id"), QStringLiteral("ID"),
+         QStringLiteral("sólo el pedido con ese Id (puede repetirse); sin ella, todos los de las "
+                        "fechas"),
+         false, true},
+    };
+    return lista;
+}
+
 int exportar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores) {
     OpcionesExportar o;
     const QString error = leeOpciones(argumentos, o);
     if (!error.isEmpty()) {
-        errores << error << Qt::endl << uso << Qt::endl;
+        errores << error << Qt::endl
+                << OpcionesOrden::uso(QStringLiteral("exportar"), opcionesExportar()) << Qt::endl;
         return 1;
     }
     const QString rechazo =

@@ -10,38 +10,43 @@
 
 namespace comandos {
 
+const QList<Opcion>& opcionesImportar() {
+    static const QList<Opcion> lista = {
+        {QStringLiteral("archivo"), QStringLiteral("ARCHIVO"),
+         QStringLiteral("archivo de transferencia que se importa (sin extensión, se le añade "
+                        ".txt)"),
+         true},
+        {QStringLiteral("omitir-importados"),
+         {},
+         QStringLiteral("si el archivo tiene pedidos ya importados, importa sólo los nuevos")},
+        {QStringLiteral("repetir"),
+         {},
+         QStringLiteral("si el archivo tiene pedidos ya importados, los importa todos otra vez")},
+        {QStringLiteral("revisar"),
+         {},
+         QStringLiteral("muestra lo que haría la importación sin escribir nada")},
+    };
+    return lista;
+}
+
 int importar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores) {
-    const QString uso = QStringLiteral("Uso: acumulapedidos importar --archivo ARCHIVO "
-                                       "[--omitir-importados | --repetir] [--revisar]");
-    QString archivo;
-    importacion::OpcionesImportacion opciones;
-    bool eligioImportados = false;
-    for (int i = 0; i < argumentos.size(); ++i) {
-        const QString& a = argumentos[i];
-        if (a == QLatin1String("--archivo") && i + 1 < argumentos.size()) {
-            archivo = argumentos[++i];
-        } else if (a == QLatin1String("--revisar")) {
-            opciones.revisar = true;
-        } else if (a == QLatin1String("--omitir-importados") || a == QLatin1String("--repetir")) {
-            const auto eleccion = a == QLatin1String("--repetir") ? importacion::Importados::Repetir
-                                                                  : importacion::Importados::Omitir;
-            if (eligioImportados && opciones.importados != eleccion) {
-                errores << QStringLiteral("--omitir-importados y --repetir no van juntas: elija "
-                                          "una.")
-                        << Qt::endl
-                        << uso << Qt::endl;
-                return 1;
-            }
-            opciones.importados = eleccion;
-            eligioImportados = true;
-        } else {
-            errores << QStringLiteral("Opción desconocida o sin valor: %1").arg(a) << Qt::endl
-                    << uso << Qt::endl;
-            return 1;
-        }
+    OpcionesOrden leidas(argumentos, opcionesImportar());
+    const bool omitir = leidas.tiene(QStringLiteral("omitir-importados"));
+    const bool repetir = leidas.tiene(QStringLiteral("repetir"));
+    if (omitir && repetir)
+        leidas.falla(QStringLiteral("--omitir-importados y --repetir no van juntas: elija una."));
+    if (!leidas.error().isEmpty()) {
+        errores << leidas.error() << Qt::endl
+                << OpcionesOrden::uso(QStringLiteral("importar"), opcionesImportar()) << Qt::endl;
+        return 1;
     }
-    archivo = transferencia::nombreArchivo(archivo);
+    importacion::OpcionesImportacion opciones;
+    opciones.revisar = leidas.tiene(QStringLiteral("revisar"));
+    if (omitir || repetir)
+        opciones.importados =
+            repetir ? importacion::Importados::Repetir : importacion::Importados::Omitir;
+    const QString archivo = transferencia::nombreArchivo(leidas.valor(QStringLiteral("archivo")));
     if (archivo.isEmpty()) {
         errores << QStringLiteral("Falta el archivo que se va a importar (--archivo).") << Qt::endl;
         return 1;

@@ -2,6 +2,7 @@
 
 #include "import/FilasEnBloque.h"
 #include "shell/host/Conexion.h"
+#include "shell/host/FalloServidor.h"
 
 #include <mysql.h>
 #include <stdexcept>
@@ -12,16 +13,9 @@ namespace {
 
 host::ErrorBdD errorDe(host::Conexion& c, st_mysql_stmt* s) {
     const unsigned codigo = mysql_stmt_errno(s);
-    const QString detalle = QString::fromUtf8(mysql_stmt_error(s));
-    if (codigo == 2006 || codigo == 2013 || codigo == 2055)
-        return host::ErrorBdD(
-            QStringLiteral("Se perdió la conexión con el servidor (base de datos \"%1\"): %2")
-                .arg(c.base(), detalle),
-            codigo);
-    return host::ErrorBdD(QStringLiteral("Error de la base de datos \"%1\" (%2): %3")
-                              .arg(c.base())
-                              .arg(codigo)
-                              .arg(detalle),
+    return host::ErrorBdD(host::falloServidor::enInstruccion(
+                              codigo, QString::fromUtf8(mysql_stmt_error(s)), c.parametros())
+                              .texto(),
                           codigo);
 }
 

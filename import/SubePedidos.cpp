@@ -78,8 +78,9 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
     try {
         codificacion = transferencia::CodificacionArchivo::detecta(entrada);
         if (!entrada.seek(0))
-            return fallo(QStringLiteral("No se pudo volver a leer el archivo %1: %2")
-                             .arg(nativa(archivo), entrada.errorString()));
+            return fallo(
+                QStringLiteral("No se pudo volver a leer el archivo %1: %2")
+                    .arg(nativa(archivo), host::FalloSistema::deArchivo(entrada, errno).texto()));
         subida = std::make_unique<SubidaPedidos>(conexion, llamadas, opciones, bitacora,
                                                  nativa(archivo));
         subida->revisa(entrada, codificacion.tipo());
@@ -103,7 +104,8 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
         try {
             if (!entrada.seek(0))
                 return fallo(QStringLiteral("No se pudo volver a leer el archivo %1: %2")
-                                 .arg(nativa(archivo), entrada.errorString()));
+                                 .arg(nativa(archivo),
+                                      host::FalloSistema::deArchivo(entrada, errno).texto()));
             host::Transaccion transaccion(conexion);
             subida->sube(entrada, codificacion.tipo());
             // A preview ends here: leaving the scope rolls everything back.

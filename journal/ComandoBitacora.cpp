@@ -1,47 +1,24 @@
 #include "journal/LecturaBitacora.h"
 #include "shell/Comandos.h"
-#include "shell/host/Fechas.h"
 
 namespace comandos {
 
 namespace {
 
-const QString uso = QStringLiteral("Uso: acumulapedidos bitacora [--desde FECHA] [--hasta FECHA] "
-                                   "[--operacion acumulacion|exportacion|importacion]");
-
-// Reads the arguments ("--name value" or "--name=value"); gives the error text, or empty.
+// Reads the arguments; gives the error text, or empty.
 QString leeFiltro(const QStringList& argumentos, bitacora::Filtro& filtro) {
-    for (qsizetype i = 0; i < argumentos.size(); ++i) {
-        QString nombre = argumentos[i];
-        QString valor;
-        if (!nombre.startsWith(QLatin1String("--")))
-            return QStringLiteral("Argumento no esperado: \"%1\".").arg(nombre);
-        if (const qsizetype igual = nombre.indexOf(QLatin1Char('=')); igual >= 0) {
-            valor = nombre.mid(igual + 1);
-            nombre.truncate(igual);
-        } else if (i + 1 < argumentos.size()) {
-            valor = argumentos[++i];
-        } else {
-            return QStringLiteral("Falta el valor de la opción %1.").arg(nombre);
-        }
-        if (nombre == QLatin1String("--ini"))
-            continue;
-        if (nombre == QLatin1String("--desde") || nombre == QLatin1String("--hasta")) {
-            const QDate f = host::Fechas::deTextoCorto(valor);
-            if (!f.isValid())
-                return QStringLiteral("La fecha \"%1\" de %2 no es válida; escríbala como "
-                                      "dd/mm/aaaa o aaaa-mm-dd.")
-                    .arg(valor, nombre);
-            (nombre == QLatin1String("--desde") ? filtro.desde : filtro.hasta) = f;
-        } else if (nombre == QLatin1String("--operacion")) {
-            filtro.operacion = bitacora::operacionDeTexto(valor);
-            if (!filtro.operacion)
-                return QStringLiteral("La operación \"%1\" no es válida; use acumulacion, "
-                                      "exportacion o importacion.")
-                    .arg(valor);
-        } else {
-            return QStringLiteral("Opción desconocida: %1.").arg(nombre);
-        }
+    OpcionesOrden opciones(argumentos, opcionesBitacora());
+    filtro.desde = opciones.fechaSiHay(QStringLiteral("desde"));
+    filtro.hasta = opciones.fechaSiHay(QStringLiteral("hasta"));
+    if (!opciones.error().isEmpty())
+        return opciones.error();
+    if (opciones.tiene(QStringLiteral("operacion"))) {
+        const QString valor = opciones.valor(QStringLiteral("operacion"));
+        filtro.operacion = bitacora::operacionDeTexto(valor);
+        if (!filtro.operacion)
+            return QStringLiteral("La operación \"%1\" no es válida; use acumulacion, "
+                                  "exportacion o importacion.")
+                .arg(valor);
     }
     return {};
 }
@@ -85,12 +62,25 @@ void escribe(QTextStream& salida, const bitacora::Corrida& c,
 
 } // namespace
 
+const QList<Opcion>& opcionesBitacora() {
+    static const QList<Opcion> lista = {
+        {QStringLiteral("desde"), QStringLiteral("FECHA"),
+         QStringLiteral("sólo las operaciones empezadas ese día o después")},
+        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
+         QStringLiteral("sólo las operaciones empezadas ese día o antes")},
+        {QStringLiteral("operacion"), QStringLiteral("acumulacion|exportacion|importacion"),
+         QStringLiteral("sólo las operaciones de esa clase")},
+    };
+    return lista;
+}
+
 int leeBitacora(Programa& programa, const QStringList& argumentos, QTextStream& salida,
                 QTextStream& errores) {
     bitacora::Filtro filtro;
     const QString error = leeFiltro(argumentos, filtro);
     if (!error.isEmpty()) {
-        errores << error << Qt::endl << uso << Qt::endl;
+        errores << error << Qt::endl
+                << OpcionesOrden::uso(QStringLiteral("bitacora"), opcionesBitacora()) << Qt::endl;
         return 1;
     }
     const bitacora::Lectura l =

@@ -32,7 +32,18 @@ bool verificaBase(host::BasesDD& bases, const QString& papel, const QString& bas
 
 } // namespace
 
-int verificar(Programa& programa, const QStringList&, QTextStream& salida, QTextStream& errores) {
+const QList<Opcion>& opcionesVerificar() {
+    static const QList<Opcion> ninguna;
+    return ninguna;
+}
+
+int verificar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
+              QTextStream& errores) {
+    if (const OpcionesOrden opciones(argumentos, opcionesVerificar());
+        !opciones.error().isEmpty()) {
+        errores << opciones.error() << Qt::endl;
+        return 1;
+    }
     host::BasesDD& bases = *programa.bases;
     bool bien = verificaBase(bases, QStringLiteral("Base de datos principal"), bases.cMiBase,
                              salida, errores);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/OpcionesOrden.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -12,5 +14,7 @@ namespace comandos {
 // three opened, 1 otherwise.
 int verificar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
               QTextStream& errores);
+// It has none of its own.
+const QList<Opcion>& opcionesVerificar();
 
 } // namespace comandos

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/OpcionesOrden.h"
 #include "shell/Programa.h"
 
 #include <QStringList>
@@ -21,5 +22,23 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
 // "bitacora": the runs of the operations journals.
 int leeBitacora(Programa& programa, const QStringList& argumentos, QTextStream& salida,
                 QTextStream& errores);
+
+// The options of each command, for reading its arguments and for its help.
+const QList<Opcion>& opcionesBuscar();
+const QList<Opcion>& opcionesAcumular();
+const QList<Opcion>& opcionesExportar();
+const QList<Opcion>& opcionesImportar();
+const QList<Opcion>& opcionesBitacora();
+
+// A command as the command line knows it.
+struct Orden {
+    QString nombre;
+    QString resumen; // one line for the program's help
+    const QList<Opcion>& (*opciones)();
+    int (*ejecuta)(Programa&, const QStringList&, QTextStream&, QTextStream&);
+};
+const QList<Orden>& ordenes();
+// The command of that name; nullptr when there is none.
+const Orden* orden(const QString& nombre);
 
 } // namespace comandos

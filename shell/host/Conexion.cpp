@@ -1,5 +1,6 @@
 #include "shell/host/Conexion.h"
 
+#include "shell/host/FalloServidor.h"
 #include "shell/host/Recordset.h"
 
 #include <QDate>
@@ -7,16 +8,6 @@
 #include <mysql.h>
 
 namespace host {
-
-namespace {
-
-QString textoServidor(const ParametrosConexion& p) {
-    if (!p.socket.isEmpty())
-        return QStringLiteral("%1 (socket %2)").arg(p.servidor, p.socket);
-    return QStringLiteral("%1, puerto %2").arg(p.servidor).arg(p.puerto);
-}
-
-} // namespace
 
 std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) {
     MYSQL* mysql = mysql_init(nullptr);
@@ -43,11 +34,7 @@ std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) 
         const unsigned codigo = mysql_errno(mysql);
         const QString detalle = QString::fromUtf8(mysql_error(mysql));
         mysql_close(mysql);
-        throw ErrorBdD(
-            QStringLiteral("No se pudo conectar a la base de datos \"%1\" en el servidor "
-                           "%2 con el usuario \"%3\".\n%4")
-                .arg(parametros.base, textoServidor(parametros), parametros.usuario, detalle),
-            codigo);
+        throw ErrorBdD(falloServidor::alConectar(codigo, detalle, parametros).texto(), codigo);
     }
     return std::unique_ptr<Conexion>(new Conexion(mysql, parametros));
 }
@@ -61,15 +48,9 @@ Conexion::~Conexion() {
 
 ErrorBdD Conexion::error(const QByteArray& sql) const {
     const unsigned codigo = mysql_errno(mysql_);
-    QString mensaje = QStringLiteral("Error de la base de datos \"%1\" (%2): %3")
-                          .arg(parametros_.base)
-                          .arg(codigo)
-                          .arg(QString::fromUtf8(mysql_error(mysql_)));
-    if (codigo == 2006 || codigo == 2013 || codigo == 2055)
-        mensaje = QStringLiteral("Se perdió la conexión con el servidor %1 (base de datos \"%2\"): "
-                                 "%3")
-                      .arg(textoServidor(parametros_), parametros_.base,
-                           QString::fromUtf8(mysql_error(mysql_)));
+    QString mensaje =
+        falloServidor::enInstruccion(codigo, QString::fromUtf8(mysql_error(mysql_)), parametros_)
+            .texto();
     if (!sql.isEmpty())
         mensaje += QStringLiteral("\nInstrucción: %1").arg(QString::fromUtf8(sql.left(300)));
     return ErrorBdD(mensaje, codigo);

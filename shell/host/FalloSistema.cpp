@@ -106,6 +106,13 @@ FalloSistema FalloSistema::deArchivo(const QFileDevice& archivo, int numero) {
     return deArchivo(archivo.error(), numero, archivo.errorString());
 }
 
+FalloSistema FalloSistema::deDispositivo(const QIODevice& dispositivo, QFileDevice::FileError tipo,
+                                         int numero) {
+    if (const auto* archivo = qobject_cast<const QFileDevice*>(&dispositivo))
+        return deArchivo(*archivo, numero);
+    return deArchivo(tipo, numero, dispositivo.errorString());
+}
+
 FalloSistema FalloSistema::deNumero(int numero, QFileDevice::FileError error) {
     return deArchivo(error, numero, QString::fromLocal8Bit(std::strerror(numero)));
 }

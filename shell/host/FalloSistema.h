@@ -21,6 +21,10 @@ struct FalloSistema {
     static FalloSistema deArchivo(QFileDevice::FileError error, int numero, const QString& detalle);
     // The same for a file whose last operation failed.
     static FalloSistema deArchivo(const QFileDevice& archivo, int numero = 0);
+    // The same for any device (a file, or what stands in for one): tipo is the kind of the
+    // failed operation when the device is no file.
+    static FalloSistema deDispositivo(const QIODevice& dispositivo, QFileDevice::FileError tipo,
+                                      int numero = 0);
     // A failed call that only left an errno.
     static FalloSistema deNumero(int numero, QFileDevice::FileError error);
 };

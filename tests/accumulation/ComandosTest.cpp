@@ -31,7 +31,7 @@ protected:
 
 } // namespace
 
-TEST_F(Comandos, BuscarPrintsTheResultLinesAndNothingWhenNoneAreFound) {
+TEST_F(Comandos, BuscarPrintsTheResultLinesAndSaysSoOnStandardErrorWhenNoneAreFound) {
     Escenario e(1);
     e.pedido(e.empresa(1), QStringLiteral("B"), 1520, QDate(2026, 4, 1), {{"P1", 1, 1}}, 1000);
     const auto s = corre(comandos::buscar, e, {"--desde", "01/04/2026", "--hasta=2026-04-30"});
@@ -43,6 +43,9 @@ TEST_F(Comandos, BuscarPrintsTheResultLinesAndNothingWhenNoneAreFound) {
         corre(comandos::buscar, e, {"--desde", "01/05/2026", "--hasta", "31/05/2026"});
     EXPECT_EQ(nada.estado, 0);
     EXPECT_EQ(nada.salida, QString());
+    EXPECT_EQ(
+        nada.errores,
+        QStringLiteral("No se encontraron pedidos pendientes del 01/05/2026 al 31/05/2026.\n"));
 }
 
 TEST_F(Comandos, AcumularPrintsEachFolioAndTakesTheTabsFirstSeriesWhenNoneIsGiven) {

@@ -1,5 +1,6 @@
 #include "shell/Arranque.h"
 #include "EntornoShell.h"
+#include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
 #include "shell/host/ArchivoIni.h"
 #include "shell/host/Utilerias.h"
@@ -24,21 +25,72 @@ protected:
 
 } // namespace
 
-TEST(LineaOrdenes, TheIniOptionGoesBeforeTheCommand) {
-    LineaOrdenes l = LineaOrdenes::interpreta({"--ini", "otra.ini", "exportar", "a", "--b"});
+TEST(LineaOrdenes, ProgramAndQtOptionsGoBeforeOrAfterTheCommandAndTheCommandsAreChecked) {
+    LineaOrdenes l =
+        LineaOrdenes::interpreta({"-platform", "offscreen", "--ini", "otra.ini", "exportar",
+                                  "--archivo", "a", "-style", "Fusion", "--id=4"});
+    EXPECT_EQ(l.error, QString());
     EXPECT_EQ(l.archivoIni, QStringLiteral("otra.ini"));
     EXPECT_EQ(l.orden, QStringLiteral("exportar"));
-    EXPECT_EQ(l.argumentos, (QStringList{"a", "--b"}));
-    EXPECT_TRUE(l.error.isEmpty());
+    EXPECT_EQ(l.argumentos, (QStringList{"--archivo", "a", "-style", "Fusion", "--id=4"}));
 
-    l = LineaOrdenes::interpreta({"--ini=x.ini"});
+    l = LineaOrdenes::interpreta({"bitacora", "--ini=x.ini"});
     EXPECT_EQ(l.archivoIni, QStringLiteral("x.ini"));
-    EXPECT_TRUE(l.orden.isEmpty());
-    EXPECT_TRUE(LineaOrdenes::interpreta({}).error.isEmpty());
+    EXPECT_EQ(l.error, QString());
+    l = LineaOrdenes::interpreta({"-platform", "offscreen"});
+    EXPECT_TRUE(l.orden.isEmpty() && l.error.isEmpty());
 
-    EXPECT_FALSE(LineaOrdenes::interpreta({"--ini"}).error.isEmpty());
-    EXPECT_FALSE(LineaOrdenes::interpreta({"--ini="}).error.isEmpty());
-    EXPECT_FALSE(LineaOrdenes::interpreta({"--otra", "verificar"}).error.isEmpty());
+    const QList<QPair<QStringList, QString>> errores = {
+        {{"--ini"}, "Falta el valor de la opción --ini."},
+        {{"--ini="}, "Falta el nombre del archivo después de --ini."},
+        {{"--otra", "verificar"}, "Opción desconocida: --otra."},
+        {{"-x"}, "Opción desconocida: -x."},
+        {{"-platform=offscreen"}, "Opción desconocida: -platform=offscreen."},
+        {{"desconocida"}, "Orden desconocida: desconocida"},
+        {{"exportar", "--archivo", "a", "--cliente", "C1"}, "Opción desconocida: --cliente."},
+        {{"importar", "--revisar=si"}, "La opción --revisar no lleva valor."},
+        {{"buscar", "--desde", "--hasta", "01/01/2026"}, "Falta el valor de la opción --desde."},
+        {{"verificar", "hoy"}, "Argumento no esperado: \"hoy\"."},
+    };
+    for (const auto& [argumentos, error] : errores)
+        EXPECT_EQ(LineaOrdenes::interpreta(argumentos).error, error)
+            << argumentos.join(' ').toStdString();
+
+    // Help wins over a wrong option; version and help go with or without a command.
+    l = LineaOrdenes::interpreta({"exportar", "--help", "--cliente"});
+    EXPECT_TRUE(l.ayuda && l.error.isEmpty());
+    l = LineaOrdenes::interpreta({"acumular", "-h"});
+    EXPECT_TRUE(l.ayuda && l.error.isEmpty());
+    EXPECT_TRUE(LineaOrdenes::interpreta({"--version"}).version);
+}
+
+TEST(LineaOrdenes, TheHelpNamesEveryCommandAndEveryOptionWithItsMeaning) {
+    LineaOrdenes programa;
+    const QString ayuda = programa.textoAyuda();
+    for (const comandos::Orden& o : comandos::ordenes()) {
+        EXPECT_TRUE(ayuda.contains(QStringLiteral("  %1 ").arg(o.nombre)))
+            << o.nombre.toStdString();
+        LineaOrdenes linea;
+        linea.orden = o.nombre;
+        const QString deLaOrden = linea.textoAyuda();
+        EXPECT_TRUE(deLaOrden.startsWith(QStringLiteral("Uso: acumulapedidos [--ini ARCHIVO] ") +
+                                         o.nombre));
+        for (const Opcion& opcion : o.opciones())
+            EXPECT_TRUE(deLaOrden.contains(QStringLiteral("\n  --") + opcion.nombre) &&
+                        deLaOrden.contains(opcion.ayuda))
+                << opcion.nombre.toStdString();
+    }
+    for (const Opcion& opcion : OpcionesOrden::comunes())
+        EXPECT_TRUE(ayuda.contains(opcion.ayuda)) << opcion.nombre.toStdString();
+    EXPECT_TRUE(ayuda.contains(QStringLiteral("-platform NOMBRE")));
+    EXPECT_TRUE(ayuda.contains(QStringLiteral("--ini ARCHIVO")));
+
+    LineaOrdenes exportar;
+    exportar.orden = QStringLiteral("exportar");
+    EXPECT_TRUE(exportar.textoAyuda().contains(
+        QStringLiteral("Uso: acumulapedidos [--ini ARCHIVO] exportar [--desde FECHA] [--hasta "
+                       "FECHA] --archivo NOMBRE --destino CARPETA [--id ID]...\n")))
+        << exportar.textoAyuda().toStdString();
 }
 
 TEST_F(ArranqueTest, AnIniInAnotherFolderMakesThatFolderTheProgramFolder) {

@@ -5,6 +5,7 @@
 #include "support/ServidorPruebas.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using pruebas::BaseEmpresa;
@@ -74,17 +75,24 @@ TEST(Programa, RunsHeadlessCommandsWithExitStatusAndSpanishMessages) {
     configura(e, b.nombre(), b.nombre(), b.nombre());
     const QString ini = e.programa.archivoIni;
 
-    Salida s = ejecuta({QStringLiteral("--ini"), ini, QStringLiteral("verificar")});
+    // Qt's own options are let through, before or after the command.
+    Salida s = ejecuta({QStringLiteral("--ini"), ini, QStringLiteral("verificar"),
+                        QStringLiteral("-style"), QStringLiteral("Fusion")});
     EXPECT_EQ(s.estado, 0) << s.errores.toStdString();
     EXPECT_EQ(s.salida.count(QStringLiteral("conectada")), 3) << s.salida.toStdString();
 
-    // Without a command the main window opens and the program runs until it is closed.
+    // Without a command the main window opens and the program runs until it is closed; the
+    // window platform is the one given on the line, which Qt takes.
     {
         QProcess p;
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-        entorno.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        entorno.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        entorno.remove(QStringLiteral("DISPLAY"));
+        entorno.remove(QStringLiteral("WAYLAND_DISPLAY"));
         p.setProcessEnvironment(entorno);
-        p.start(QStringLiteral(ACUMULA_EJECUTABLE), {QStringLiteral("--ini"), ini});
+        p.start(QStringLiteral(ACUMULA_EJECUTABLE),
+                {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--ini"),
+                 ini});
         ASSERT_TRUE(p.waitForStarted());
         EXPECT_FALSE(p.waitForFinished(1500)) << p.readAllStandardError().toStdString();
         p.kill();
@@ -103,6 +111,40 @@ TEST(Programa, RunsHeadlessCommandsWithExitStatusAndSpanishMessages) {
                                                   "Maestro.\nRuta indicada e incorrecta: ")))
         << s.errores.toStdString();
     EXPECT_TRUE(s.errores.contains(QStringLiteral("¿Desea editar el archivo de configuración?")));
+}
+
+TEST(Programa, TheCommandLineExplainsItselfAndRefusesWhatItDoesNotKnow) {
+    Salida s = ejecuta({QStringLiteral("--help")});
+    EXPECT_EQ(s.estado, 0);
+    EXPECT_TRUE(s.salida.startsWith(QStringLiteral("Uso: acumulapedidos")));
+    for (const char* texto : {"  verificar ", "  importar ", "  bitacora ", "--ini ARCHIVO",
+                              "-platform NOMBRE", "-style ESTILO", "--version"})
+        EXPECT_TRUE(s.salida.contains(QString::fromUtf8(texto))) << texto;
+    EXPECT_EQ(s.errores, QString());
+
+    s = ejecuta({QStringLiteral("importar"), QStringLiteral("--help")});
+    EXPECT_EQ(s.estado, 0);
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("\n  --repetir  ")));
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("muestra lo que haría la importación sin "
+                                                 "escribir nada")))
+        << s.salida.toStdString();
+
+    s = ejecuta({QStringLiteral("--version")});
+    EXPECT_EQ(s.estado, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^acumulapedidos \\d+\\.\\d+\\.\\d+\n$"))
+                    .match(s.salida)
+                    .hasMatch())
+        << s.salida.toStdString();
+
+    // Nothing runs: the error, how to call the command and where its help is.
+    s = ejecuta({QStringLiteral("buscar"), QStringLiteral("--desde"), QStringLiteral("01/01/2026"),
+                 QStringLiteral("--cliente"), QStringLiteral("C1")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_EQ(s.salida, QString());
+    EXPECT_EQ(s.errores, QStringLiteral("Opción desconocida: --cliente.\n"
+                                        "Uso: acumulapedidos [--ini ARCHIVO] buscar --desde FECHA "
+                                        "--hasta FECHA\n"
+                                        "«acumulapedidos buscar --help» explica sus opciones.\n"));
 }
 
 TEST(Programa, ACommandStopsWhenTheServerCannotBeReached) {

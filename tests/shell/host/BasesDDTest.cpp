@@ -200,18 +200,77 @@ TEST(Conexion, PlaceholdersInsideQuotesAreLeftAloneAndCountsMustMatch) {
     EXPECT_EQ(host::Conexion::identificador(QStringLiteral("a`b")), QStringLiteral("`a``b`"));
 }
 
-TEST(Conexion, UnreachableServerIsReportedWithServerPortUserAndDatabaseButNoPassword) {
-    host::ParametrosConexion p = pruebas::parametros(QStringLiteral("datos1"));
-    p.puerto = 1; // nothing listens there
-    p.password = QStringLiteral("secreto123");
+namespace {
+
+// The message of the failure to open that connection; empty when it opened.
+QString alAbrir(const host::ParametrosConexion& p) {
     try {
         host::Conexion::abrir(p);
-        FAIL() << "connected to port 1";
     } catch (const host::ErrorBdD& e) {
-        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("datos1")));
-        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("puerto 1")));
-        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("\"root\"")));
-        EXPECT_FALSE(e.mensaje().contains(QStringLiteral("secreto123")));
+        return e.mensaje();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(Conexion, DriverFailuresAreToldInSpanishWithWhatToDoAndTheDriversTextAsDetail) {
+    // Nothing listens on port 1: the server is refused by the system.
+    host::ParametrosConexion p = pruebas::parametros(QStringLiteral("datos1"));
+    p.puerto = 1;
+    p.password = QStringLiteral("secreto123");
+    QString m = alAbrir(p);
+    EXPECT_TRUE(m.startsWith(QStringLiteral("No se pudo conectar con el servidor %1, puerto 1 "
+                                            "(base de datos \"datos1\", usuario \"%2\"): revise "
+                                            "que esté encendido y acepte conexiones. (detalle: "
+                                            "Can't connect to ")
+                                 .arg(p.servidor, p.usuario)))
+        << m.toStdString();
+    EXPECT_FALSE(m.contains(QStringLiteral("secreto123")));
+
+    // A wrong password names the user, never the password.
+    p = pruebas::parametros();
+    p.usuario = QStringLiteral("nadie");
+    p.password = QStringLiteral("secreto123");
+    m = alAbrir(p);
+    EXPECT_TRUE(m.contains(QStringLiteral("no aceptó al usuario \"nadie\" con su contraseña: "
+                                          "revise el usuario y la contraseña")))
+        << m.toStdString();
+    EXPECT_TRUE(m.contains(QStringLiteral("(detalle: Access denied for user")));
+    EXPECT_FALSE(m.contains(QStringLiteral("secreto123")));
+
+    // An unknown database, on connecting and on a later USE, where only the detail names it.
+    const QString falta = pruebas::nombreUnico(QStringLiteral("falta"));
+    m = alAbrir(pruebas::parametros(falta));
+    EXPECT_TRUE(m.startsWith(
+        QStringLiteral("No existe la base de datos \"%1\" en el servidor ").arg(falta)))
+        << m.toStdString();
+    EXPECT_TRUE(m.contains(QStringLiteral("revise su nombre en la configuración. (detalle: "
+                                          "Unknown database")));
+    auto conexion = pruebas::conecta();
+    try {
+        conexion->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(falta)));
+        FAIL() << "USE of a missing database";
+    } catch (const host::ErrorBdD& e) {
+        EXPECT_EQ(e.codigo(), 1049u);
+        EXPECT_TRUE(e.mensaje().startsWith(QStringLiteral("No existe la base de datos indicada")));
+        EXPECT_TRUE(e.mensaje().section(u'\n', 0, 0).contains(falta)) << e.mensaje().toStdString();
+    }
+
+    // The server drops the connection: the statement says so and what to check first.
+    const QString id = conexion->consulta(QStringLiteral("SELECT CONNECTION_ID()"))->texto(0);
+    pruebas::conecta()->ejecuta(QStringLiteral("KILL ") + id);
+    try {
+        conexion->consulta(QStringLiteral("SELECT 1"));
+        FAIL() << "a killed connection answered";
+    } catch (const host::ErrorBdD& e) {
+        EXPECT_TRUE(e.conexionPerdida()) << e.codigo();
+        EXPECT_TRUE(
+            e.mensaje().startsWith(QStringLiteral("Se perdió la conexión con el servidor")));
+        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("revise que siga encendido y que la red "
+                                                        "funcione antes de repetir la operación. "
+                                                        "(detalle: ")))
+            << e.mensaje().toStdString();
     }
 }
 

@@ -1,0 +1,40 @@
+#include "shell/Comandos.h"
+
+#include "shell/ComandoVerificar.h"
+
+#include <algorithm>
+
+namespace comandos {
+
+const QList<Orden>& ordenes() {
+    static const QList<Orden> tabla{
+        {QStringLiteral("verificar"),
+         QStringLiteral("comprueba la conexión con las bases de datos principal, de exportación "
+                        "y de importación"),
+         opcionesVerificar, verificar},
+        {QStringLiteral("buscar"),
+         QStringLiteral("lista los pedidos pendientes de las otras empresas"), opcionesBuscar,
+         buscar},
+        {QStringLiteral("acumular"), QStringLiteral("genera los pedidos acumulados"),
+         opcionesAcumular, acumular},
+        {QStringLiteral("exportar"),
+         QStringLiteral("escribe los pedidos al archivo de transferencia y lo copia a una carpeta"),
+         opcionesExportar, exportar},
+        {QStringLiteral("importar"), QStringLiteral("lee un archivo de transferencia"),
+         opcionesImportar, importar},
+        {QStringLiteral("bitacora"),
+         QStringLiteral("muestra las operaciones hechas (acumulaciones, exportaciones e "
+                        "importaciones)"),
+         opcionesBitacora, leeBitacora},
+    };
+    return tabla;
+}
+
+const Orden* orden(const QString& nombre) {
+    const auto& tabla = ordenes();
+    const auto i = std::find_if(tabla.cbegin(), tabla.cend(),
+                                [&](const Orden& o) { return o.nombre == nombre; });
+    return i == tabla.cend() ? nullptr : &*i;
+}
+
+} // namespace comandos
