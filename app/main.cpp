@@ -4,6 +4,7 @@
 #include "shell/ComandoVerificar.h"
 #include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
+#include "shell/MarcoVentana.h"
 #include "shell/Programa.h"
 #include "shell/frmInicial.h"
 
@@ -36,6 +37,7 @@ QStringList argumentos(int argc, char** argv) {
 // The run without a command: the main window, until the user closes it.
 int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(MarcoVentana::icono());
     Programa programa;
     std::unique_ptr<frmInicial> ventana =
         frmInicial::carga(programa, QCoreApplication::applicationFilePath(), linea.archivoIni);
