@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -43,6 +44,36 @@ qint32 folioDe(const QString& texto) {
     const double n = host::libNucleo::nxVal(texto);
     return qint32(std::clamp(n, 0.0, double(std::numeric_limits<qint32>::max())));
 }
+
+// What the worker hands to the tab, every 50 ms at most (the first at once, the rest when
+// it is done): a signal per line or per order keeps the tab busy, and the window frozen,
+// while the work runs ahead. Lines are joined; of folios only the last one counts.
+class Entregas {
+public:
+    Entregas(Trabajador& t, bool junta) : trabajador_(t), junta_(junta) {}
+    ~Entregas() { entrega(); }
+    void agrega(const QString& valor) {
+        if (!junta_)
+            pendientes_.clear();
+        pendientes_ << valor;
+        if (!reloj_.isValid() || reloj_.hasExpired(50))
+            entrega();
+    }
+
+private:
+    void entrega() {
+        if (pendientes_.isEmpty())
+            return;
+        trabajador_.entrega(pendientes_.join(QLatin1Char('\n')));
+        pendientes_.clear();
+        reloj_.start();
+    }
+
+    Trabajador& trabajador_;
+    const bool junta_;
+    QStringList pendientes_;
+    QElapsedTimer reloj_;
+};
 
 } // namespace
 
@@ -319,7 +350,8 @@ void TabAcumular::busca(bool yGenerar) {
     lanza(Operacion::Busqueda, resultado, QStringLiteral("Buscando pedidos pendientes…"),
           [=](Trabajador& t) {
               acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Busqueda);
-              avisos.renglon = [&t](const QString& renglon) { t.entrega(renglon); };
+              Entregas renglones(t, true);
+              avisos.renglon = [&renglones](const QString& r) { renglones.agrega(r); };
               *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
           });
     if (operacion_ != Operacion::Busqueda)
@@ -369,9 +401,10 @@ void TabAcumular::preguntaYGenera() {
     lanza(Operacion::Generacion, resultado, QStringLiteral("Generando pedidos…"),
           [=](Trabajador& t) {
               acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
-              avisos.folio = [&t, dados](const acumulacion::FolioDado& d) {
+              Entregas folios(t, false);
+              avisos.folio = [&folios, dados](const acumulacion::FolioDado& d) {
                   dados->push_back(d);
-                  t.entrega(d.folio);
+                  folios.agrega(QString::number(d.folio));
               };
               acumulacion::clsAcumular acumular(bases);
               acumular.setPedidosPorTransaccion(pedidosPorTransaccion);

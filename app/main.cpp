@@ -3,6 +3,7 @@
 #include "shell/AvisosConsola.h"
 #include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
+#include "shell/MarcoVentana.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
 #include "shell/frmInicial.h"
@@ -22,6 +23,7 @@ QStringList argumentos(int argc, char** argv) {
 int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     QApplication app(argc, argv);
     traduccionQt::instala();
+    QApplication::setWindowIcon(MarcoVentana::icono());
     Programa programa;
     std::unique_ptr<frmInicial> ventana =
         frmInicial::carga(programa, QCoreApplication::applicationFilePath(), linea.archivoIni);

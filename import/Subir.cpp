@@ -179,14 +179,20 @@ void Subir::inicia(Importados importados, bool revisar) {
     opciones.importados = importados;
     opciones.revisar = revisar;
     auto resultado = std::make_shared<ResultadoImportacion>();
+    auto informe = std::make_shared<Informe>();
     const bool iniciada = hilo_->inicia([=](Trabajador& t) {
         importacion::LlamadasImportacion llamadas;
         static_cast<transferencia::Avance&>(llamadas) = t.avancePedidos();
         *resultado = importacion::SubePedidos(bases, base, archivo, carpeta, llamadas, opciones);
+        // Made here: for a large file, making it would freeze the window for a while.
+        if (resultado->ok)
+            *informe = revisar ? informeRevision(*resultado, archivo)
+                               : informeImportacion(*resultado, archivo);
     });
     if (!iniciada)
         return;
     resultado_ = resultado;
+    informe_ = informe;
     revisando_ = revisar;
     importados_ = importados;
     bloquea(true);
@@ -222,7 +228,7 @@ void Subir::terminaRevision(const ResultadoImportacion& r) {
         txtArchivo_->setFocus();
         return;
     }
-    const Informe revision = informeRevision(r, archivo_);
+    const Informe revision = *informe_;
     InformeVentana::muestra(this, revision);
     // The first preview skips the orders imported before; importing them again gives the
     // others other folios, so that choice is previewed again before the question.
@@ -316,10 +322,9 @@ void Subir::terminaImportacion(const ResultadoImportacion& r) {
         txtArchivo_->setFocus();
         return;
     }
-    const CajaMensaje::Accion verInforme{QStringLiteral("Ver informe"),
-                                         [this, informe = informeImportacion(r, archivo_)] {
-                                             InformeVentana::muestra(this, informe);
-                                         }};
+    const CajaMensaje::Accion verInforme{
+        QStringLiteral("Ver informe"),
+        [this, informe = *informe_] { InformeVentana::muestra(this, informe); }};
     CajaMensaje::muestra(this, QStringLiteral("Información subida"), CajaMensaje::Informacion,
                          QStringLiteral("Atención"), verInforme);
     accept();

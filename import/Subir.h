@@ -8,6 +8,7 @@
 #include <memory>
 
 class HiloTrabajo;
+struct Informe;
 class PanelAvance;
 class QLabel;
 class QLineEdit;
@@ -58,6 +59,8 @@ private:
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
     std::shared_ptr<importacion::ResultadoImportacion> resultado_;
+    // The report of the running job's result, made on the worker thread.
+    std::shared_ptr<Informe> informe_;
     QString archivo_;        // the file being previewed or imported
     bool revisando_ = false; // the running job is a preview
     importacion::Importados importados_ = importacion::Importados::Rechazar;

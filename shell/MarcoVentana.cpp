@@ -1,6 +1,7 @@
 #include "shell/MarcoVentana.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -16,6 +17,10 @@ namespace {
 const QColor kBandaArriba(0x1f, 0x4e, 0x8c);
 const QColor kBandaAbajo(0x5b, 0x8f, 0xd0);
 const QColor kBorde(0x17, 0x3a, 0x69);
+// The frame buttons' white glyphs need a dark highlight: the style's own hover panel is
+// light and would hide them.
+const QColor kResalteMinimizar(0x0f, 0x2a, 0x4f);
+const QColor kResalteCerrar(0xc4, 0x2b, 0x1c);
 constexpr int kBoton = 24;
 constexpr int kMargen = 4;
 
@@ -29,10 +34,16 @@ QPixmap dibujo(int lado, const std::function<void(QPainter&)>& traza) {
     return p;
 }
 
-QToolButton* botonMarco(QWidget& ventana, const QString& nombre, const QPixmap& icono) {
+QToolButton* botonMarco(QWidget& ventana, const QString& nombre, const QString& ayuda,
+                        const QColor& resalte, const QPixmap& icono) {
     auto* b = new QToolButton(&ventana);
     b->setObjectName(nombre);
+    b->setToolTip(ayuda);
     b->setAutoRaise(true);
+    b->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: 3px; "
+                                    "background: transparent; } QToolButton:hover { "
+                                    "background: %1; } QToolButton:pressed { background: %2; }")
+                         .arg(resalte.name(), resalte.darker(130).name()));
     b->setIcon(icono);
     b->setIconSize(icono.size());
     b->setFocusPolicy(Qt::NoFocus);
@@ -58,9 +69,11 @@ MarcoVentana::MarcoVentana(QWidget& ventana) : QObject(&ventana), ventana_(venta
     logo_->show();
     logo_->installEventFilter(this);
 
-    minimizar_ = botonMarco(ventana, QStringLiteral("MinimizarVentana"),
-                            dibujo(16, [](QPainter& p) { p.drawLine(3, 12, 13, 12); }));
-    cerrar_ = botonMarco(ventana, QStringLiteral("CerrarVentana"), dibujo(16, [](QPainter& p) {
+    minimizar_ =
+        botonMarco(ventana, QStringLiteral("MinimizarVentana"), QStringLiteral("Minimizar"),
+                   kResalteMinimizar, dibujo(16, [](QPainter& p) { p.drawLine(3, 12, 13, 12); }));
+    cerrar_ = botonMarco(ventana, QStringLiteral("CerrarVentana"), QStringLiteral("Cerrar"),
+                         kResalteCerrar, dibujo(16, [](QPainter& p) {
                              p.drawLine(3, 3, 13, 13);
                              p.drawLine(13, 3, 3, 13);
                          }));
@@ -84,8 +97,14 @@ MarcoVentana::MarcoVentana(QWidget& ventana) : QObject(&ventana), ventana_(venta
     restaurar_->installEventFilter(this);
     connect(restaurar_, &QToolButton::clicked, this, &MarcoVentana::restaurarPulsado);
 
+    // The windows opened over this one take its icon too.
+    ventana.setWindowIcon(icono());
     ventana.installEventFilter(this);
     coloca();
+}
+
+QIcon MarcoVentana::icono() {
+    return QIcon(QStringLiteral(":/acumulapedidos.svg"));
 }
 
 void MarcoVentana::pinta(QPainter& pintor, const QWidget& ventana) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPoint>
 
+class QIcon;
 class QLabel;
 class QPainter;
 class QToolButton;
@@ -19,6 +20,9 @@ public:
 
     // Adds the frame controls to the window and watches it for dragging and resizing.
     explicit MarcoVentana(QWidget& ventana);
+
+    // The program's icon, for its windows.
+    static QIcon icono();
 
     // Paints the skin; the window calls it from its paintEvent.
     static void pinta(QPainter& pintor, const QWidget& ventana);

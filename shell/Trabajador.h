@@ -2,6 +2,7 @@
 
 #include "data/Avance.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -19,7 +20,12 @@ public:
 
     // For the body: where the work stands, a piece of its result, and whether the user
     // asked to stop (the core's cancel callback reads it).
+    // Counted steps reach the window every 40 ms at most, besides the last one: one signal
+    // per order would keep the window repainting its panel instead of answering.
     void informa(const QString& texto, qint64 n = 0, qint64 total = 0) {
+        if (total > 0 && n < total && reloj_.isValid() && !reloj_.hasExpired(40))
+            return;
+        reloj_.start();
         emit avance(texto, n, total);
     }
     void entrega(const QVariant& valor) { emit dato(valor); }
@@ -40,4 +46,5 @@ signals:
 private:
     Cuerpo cuerpo_;
     const std::atomic<bool>& cancelar_;
+    QElapsedTimer reloj_; // since the last step told
 };
