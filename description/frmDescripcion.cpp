@@ -2,8 +2,10 @@
 
 #include "shell/AyudaVentana.h"
 #include "shell/Programa.h"
+#include "shell/Teclado.h"
 #include "shell/host/ArchivoIni.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenu>
@@ -22,6 +24,7 @@ frmDescripcion::frmDescripcion(Programa& programa, QWidget* parent)
     setObjectName(QStringLiteral("frmDescripcion"));
     setWindowTitle(QStringLiteral("Descripción del programa"));
     setAttribute(Qt::WA_DeleteOnClose);
+    Teclado::cierraConEscape(*this);
     resize(tamanoDiseno());
 
     rtbTexto_ = new QTextEdit(this);
@@ -43,6 +46,18 @@ frmDescripcion::frmDescripcion(Programa& programa, QWidget* parent)
 }
 
 void frmDescripcion::muestra() {
+    // Asked for from a window that holds the others (export, import, a report), it must
+    // stand above that window to be read, scrolled and closed; from the others it stays
+    // beside them.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal != this) {
+        const Qt::WindowModality modalidad = modal ? Qt::ApplicationModal : Qt::NonModal;
+        if (windowModality() != modalidad) {
+            // Taken only while hidden.
+            hide();
+            setWindowModality(modalidad);
+        }
+    }
     show();
     raise();
     activateWindow();

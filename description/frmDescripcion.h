@@ -27,7 +27,8 @@ public:
     bool primeraActivacionPendiente() const { return primeraActivacion_; }
 
 public slots:
-    // mnDescrip: shows this window, not modal.
+    // mnDescrip: shows this window, not modal (above the window that holds the program,
+    // when one does).
     void muestra();
     // mnEditINI: opens the configuration file with its associated program.
     void editaIni();

@@ -11,6 +11,7 @@
 #include "shell/HiloTrabajo.h"
 #include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
+#include "shell/Teclado.h"
 #include "shell/host/Conexion.h"
 
 #include <QComboBox>
@@ -72,6 +73,8 @@ BajarPedidos::BajarPedidos(Programa& programa, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(pixeles(9390), pixeles(6225));
+    // Through close(), as the close button: not while a search or an export runs.
+    Teclado::cierraConEscape(*this);
     construye();
     avance_->sigue(*hilo_);
     connect(hilo_, &HiloTrabajo::terminado, this, &BajarPedidos::termina);
@@ -169,7 +172,7 @@ void BajarPedidos::construye() {
     mhgReja_->setColumnHidden(ModeloPedidosExportar::Id, true);
     mhgReja_->installEventFilter(this);
 
-    // Return moves between fields; no button is pressed by it.
+    // Return in a field moves on to the next one; only a button with the focus is pressed by it.
     for (QPushButton* b : {cmdAceptar_, cmdProceder_, cmdExaminar_})
         b->setAutoDefault(false);
 

@@ -11,6 +11,7 @@
 #include "shell/HiloTrabajo.h"
 #include "shell/InformeVentana.h"
 #include "shell/PanelAvance.h"
+#include "shell/Teclado.h"
 #include "shell/host/DeArchivos.h"
 
 #include <QApplication>
@@ -92,6 +93,8 @@ Subir::Subir(Programa& programa, QWidget* parent)
     setObjectName(QStringLiteral("Subir"));
     setWindowTitle(QStringLiteral("Importar información de pedidos"));
     setFixedSize(pixeles(8895), pixeles(2970));
+    // Through close(), as the close button: not while the file is read.
+    Teclado::cierraConEscape(*this);
 
     // Created in tab order.
     label1_ = new QLabel(QStringLiteral("Archivo:"), this);

@@ -25,6 +25,8 @@ QTableView* tabla(const QString& nombre, QAbstractItemModel* modelo, QWidget* pa
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the table: the arrows move between its rows.
+    t->setTabKeyNavigation(false);
     t->setWordWrap(false);
     t->verticalHeader()->hide();
     t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);

@@ -84,8 +84,9 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
     QPushButton* no = nullptr;
     QPushButton* aceptar = nullptr;
     if (Avisos::botonesDe(botones) == SiNo) {
-        si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
-        no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        // Alt+S and Alt+N answer.
+        si = caja.addButton(QStringLiteral("&Sí"), QMessageBox::YesRole);
+        no = caja.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
         caja.setDefaultButton((botones & SegundoBoton) ? no : si);
         caja.setEscapeButton(no);
     } else {

@@ -90,6 +90,8 @@ void InformeVentana::construye() {
         for (int c = 0; c < informe_.columnas.size(); ++c)
             tabla_->setItem(r, c, new QTableWidgetItem(informe_.renglones[r].value(c)));
     tabla_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the table: the arrows move between its rows.
+    tabla_->setTabKeyNavigation(false);
     tabla_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tabla_->setWordWrap(false);
     tabla_->setAlternatingRowColors(true);

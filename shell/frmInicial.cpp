@@ -10,6 +10,7 @@
 #include "shell/AyudaVentana.h"
 #include "shell/MarcoVentana.h"
 #include "shell/Programa.h"
+#include "shell/Teclado.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -96,9 +97,9 @@ frmInicial::frmInicial(Programa& programa)
             close();
     });
 
-    // The window sees these keys before any of its controls.
-    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-            [this] { descripcion()->muestra(); });
+    // F1 opens the description from every window of the program, not only this one.
+    Teclado::instala(this, [this] { descripcion()->muestra(); });
+    // The window sees this key before any of its controls.
     connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this), &QShortcut::activated, this,
             &QWidget::close);
 

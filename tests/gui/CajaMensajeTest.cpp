@@ -27,6 +27,11 @@ struct Visto {
     QWidget* padre = nullptr;
 };
 
+// What a button shows: its mnemonic marker is not drawn.
+QString visible(const QAbstractButton* b) {
+    return b ? QString(b->text()).remove(u'&') : QString();
+}
+
 // Once the box is up, notes what it shows and clicks the button with the text given.
 void responde(Visto& visto, const QString& pulsar) {
     QTimer::singleShot(0, [&visto, pulsar] {
@@ -34,14 +39,14 @@ void responde(Visto& visto, const QString& pulsar) {
         if (!caja)
             return;
         for (QAbstractButton* b : caja->buttons())
-            visto.botones << b->text();
-        visto.porOmision = caja->defaultButton() ? caja->defaultButton()->text() : QString();
+            visto.botones << visible(b);
+        visto.porOmision = visible(caja->defaultButton());
         visto.icono = caja->icon();
         visto.titulo = caja->windowTitle();
         visto.texto = caja->text();
         visto.padre = caja->parentWidget();
         for (QAbstractButton* b : caja->buttons())
-            if (b->text() == pulsar)
+            if (visible(b) == pulsar)
                 b->click();
     });
 }
