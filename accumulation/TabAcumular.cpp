@@ -480,7 +480,7 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
     if (cerrando_ && r.cancelado)
         CajaMensaje::muestra(
             this, r.mensaje + QStringLiteral(" Pedidos listados: %1.").arg(r.renglones.size()),
-            CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+            CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
     if (!generar || !r.ok || r.cancelado || cerrando_)
         return;
     if (hallados)
@@ -489,7 +489,7 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
         CajaMensaje::muestra(this,
                              QStringLiteral("No se encontraron pedidos pendientes que acumular "
                                             "con las fechas indicadas."),
-                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+                             CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
 }
 
 namespace {
@@ -533,18 +533,19 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
         };
     }
     if (!r.ok) {
-        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Critico,
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Icono::Critico,
                              QStringLiteral("Error"), verInforme);
         return;
     }
     if (r.cancelado || r.pedidosMovidos == 0) {
         // Nothing or not everything was generated: not a success to report.
-        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Exclamacion,
+        CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Icono::Exclamacion,
                              QStringLiteral("Atención"), verInforme);
         return;
     }
     CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
-                         CajaMensaje::Aceptar, QStringLiteral("Fin del proceso"), verInforme);
+                         CajaMensaje::Icono::Ninguno, QStringLiteral("Fin del proceso"),
+                         verInforme);
     emit regresar();
 }
 
@@ -560,5 +561,5 @@ void TabAcumular::bloquea(bool si) {
 }
 
 void TabAcumular::avisaError(const QString& mensaje) {
-    CajaMensaje::muestra(this, mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
+    CajaMensaje::muestra(this, mensaje, CajaMensaje::Icono::Critico, QStringLiteral("Error"));
 }

@@ -144,6 +144,7 @@ bool Capturas::toma() {
         return false;
     }
     CajaMensaje::modoPruebas(true);
+    CajaMensaje::anota(true);
     AyudaVentana::espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
     reposa();
     guarda(ventana_, QStringLiteral("principal.png"));
@@ -162,8 +163,8 @@ bool Capturas::toma() {
     // The generation, answered Yes, and the report its last message offers.
     if (auto* generar = ventana_.findChild<QWidget*>(QStringLiteral("Command5"));
         generar && generar->isVisible()) {
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+        CajaMensaje::siguienteAccion();
         avisos = CajaMensaje::registro().size();
         pulsa(ventana_, QStringLiteral("Command5"));
         AyudaVentana::espera([&] { return CajaMensaje::registro().size() > avisos + 1; },

@@ -83,8 +83,8 @@ void frmDescripcion::primeraActivacion() {
     QFile archivo(programa_.archivoDescripcion);
     if (!host::DeArchivos::HayArchivo(programa_.archivoDescripcion) ||
         !archivo.open(QIODevice::ReadOnly)) {
-        programa_.avisos->MsgBox(QStringLiteral("No existe el archivo de ayuda"), Avisos::Critico,
-                                 QStringLiteral("Error"));
+        programa_.avisos->MsgBox(QStringLiteral("No existe el archivo de ayuda"),
+                                 Avisos::Icono::Critico, QStringLiteral("Error"));
         close();
         return;
     }

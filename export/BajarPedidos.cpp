@@ -305,7 +305,7 @@ void BajarPedidos::confirmaMarcados() {
                              QStringLiteral("No hay pedidos marcados para exportar. Marque los "
                                             "que desea exportar con la barra espaciadora o con un "
                                             "clic, y pulse \"Proceder\" otra vez."),
-                             CajaMensaje::Exclamacion, QStringLiteral("Exportar pedidos"));
+                             CajaMensaje::Icono::Exclamacion, QStringLiteral("Exportar pedidos"));
         mhgReja_->setFocus();
         return;
     }
@@ -343,7 +343,8 @@ void BajarPedidos::escribeArchivo() {
     const QStringList propios = programa_.archivosPropios();
     const QString rechazo = exportacion::CompruebaNombre(nombre, carpeta, propios);
     if (!rechazo.isEmpty()) {
-        CajaMensaje::muestra(this, rechazo, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        CajaMensaje::muestra(this, rechazo, CajaMensaje::Icono::Exclamacion,
+                             QStringLiteral("Atención"));
         txtArchivo_->setFocus();
         txtArchivo_->selectAll();
         return;
@@ -363,7 +364,7 @@ void BajarPedidos::escribeArchivo() {
                              QStringLiteral("No se escribió nada: el archivo %1 quedó como "
                                             "estaba. Escriba otro nombre o elija otra unidad.")
                                  .arg(copia),
-                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+                             CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
         txtArchivo_->setFocus();
         txtArchivo_->selectAll();
         return;
@@ -409,7 +410,7 @@ void BajarPedidos::terminaBusqueda(const QString& fallo) {
     }
     if (!filas || filas->empty()) {
         CajaMensaje::muestra(this, QStringLiteral("No hay pedidos registrados con esos datos"),
-                             CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+                             CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
         mkeFecha_[0]->setFocus();
         return;
     }
@@ -474,18 +475,18 @@ void BajarPedidos::terminaExportacion(const QString& fallo) {
     }
     if (r.ok) {
         CajaMensaje::muestra(this, mensajeExportacion(r),
-                             r.avisos.isEmpty() ? CajaMensaje::Informacion
-                                                : CajaMensaje::Exclamacion,
+                             r.avisos.isEmpty() ? CajaMensaje::Icono::Informacion
+                                                : CajaMensaje::Icono::Exclamacion,
                              QStringLiteral("Exportar pedidos"), verAvisos);
         reinicia();
         return;
     }
     // Back to naming the file: another name or folder may work.
     if (r.cancelado)
-        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Exclamacion,
+        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Icono::Exclamacion,
                              QStringLiteral("Atención"), verAvisos);
     else
-        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Critico,
+        CajaMensaje::muestra(this, mensajeExportacion(r), CajaMensaje::Icono::Critico,
                              QStringLiteral("Error"), verAvisos);
     muestraNombre(true);
     cmdProceder_->setEnabled(true);
@@ -505,5 +506,5 @@ void BajarPedidos::reinicia() {
 }
 
 void BajarPedidos::avisaError(const QString& mensaje) {
-    CajaMensaje::muestra(this, mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
+    CajaMensaje::muestra(this, mensaje, CajaMensaje::Icono::Critico, QStringLiteral("Error"));
 }

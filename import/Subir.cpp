@@ -165,7 +165,7 @@ void Subir::acepta() {
         QDir(carpetaPrograma()).absoluteFilePath(QDir::fromNativeSeparators(nombre));
     if (!host::DeArchivos::HayArchivo(archivo)) {
         CajaMensaje::muestra(this, QStringLiteral("No existe el archivo indicado"),
-                             CajaMensaje::Critico, QStringLiteral("ERROR"));
+                             CajaMensaje::Icono::Critico, QStringLiteral("ERROR"));
         txtArchivo_->setFocus();
         return;
     }
@@ -225,9 +225,10 @@ void Subir::terminaRevision(const ResultadoImportacion& r) {
             CajaMensaje::muestra(this,
                                  QStringLiteral("Se canceló la revisión del archivo: no se subió "
                                                 "nada."),
-                                 CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+                                 CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
         else
-            CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Critico, QStringLiteral("Error"));
+            CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Icono::Critico,
+                                 QStringLiteral("Error"));
         txtArchivo_->setFocus();
         return;
     }
@@ -248,11 +249,10 @@ void Subir::terminaRevision(const ResultadoImportacion& r) {
     const CajaMensaje::Accion verRevision{QStringLiteral("Ver revisión"), [this, revision] {
                                               InformeVentana::muestra(this, revision);
                                           }};
-    const int respuesta = CajaMensaje::muestra(
+    const CajaMensaje::Respuesta respuesta = CajaMensaje::muestra(
         this, QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?"),
-        CajaMensaje::SiNo + CajaMensaje::Pregunta + CajaMensaje::SegundoBoton,
-        QStringLiteral("Subir pedidos"), verRevision);
-    if (respuesta != CajaMensaje::RespuestaSi) {
+        CajaMensaje::Estilo::siNo(true), QStringLiteral("Subir pedidos"), verRevision);
+    if (respuesta != CajaMensaje::Respuesta::Si) {
         txtArchivo_->setFocus();
         return;
     }
@@ -282,16 +282,16 @@ bool Subir::eligeImportados(const ResultadoImportacion& r) {
                                        : QStringLiteral("habían importado"),
                            enFecha, QString::number(nuevos),
                            nuevos == 1 ? QStringLiteral("es nuevo") : QStringLiteral("son nuevos"));
-    mensaje += QStringLiteral("\r¿Qué pedidos desea subir?");
+    mensaje += QStringLiteral("\n¿Qué pedidos desea subir?");
     // With nothing new, importing only the new ones would do nothing: the way out is the
     // default.
     QStringList opciones;
     if (nuevos > 0)
         opciones << QStringLiteral("Sólo los nuevos");
     opciones << QStringLiteral("Todos otra vez") << QStringLiteral("Cancelar");
-    const int eleccion =
-        CajaMensaje::elige(this, mensaje, CajaMensaje::Pregunta, QStringLiteral("Subir pedidos"),
-                           opciones, nuevos > 0 ? 0 : int(opciones.size()) - 1);
+    const int eleccion = CajaMensaje::elige(this, mensaje, CajaMensaje::Icono::Pregunta,
+                                            QStringLiteral("Subir pedidos"), opciones,
+                                            nuevos > 0 ? 0 : int(opciones.size()) - 1);
     // Counted as if "Sólo los nuevos" were always there.
     switch (nuevos > 0 ? eleccion : eleccion + 1) {
     case 0:
@@ -310,26 +310,28 @@ void Subir::terminaImportacion(const ResultadoImportacion& r) {
     if (!r.ok) {
         // The import is all or nothing: the message says nothing was stored.
         CajaMensaje::muestra(this, r.mensaje,
-                             r.cancelado ? CajaMensaje::Exclamacion : CajaMensaje::Critico,
+                             r.cancelado ? CajaMensaje::Icono::Exclamacion
+                                         : CajaMensaje::Icono::Critico,
                              r.cancelado ? QStringLiteral("Atención") : QStringLiteral("Error"));
         txtArchivo_->setFocus();
         return;
     }
     if (!r.avisos.isEmpty())
-        CajaMensaje::muestra(this, r.avisos.join(QLatin1Char('\r')), CajaMensaje::Exclamacion,
-                             QStringLiteral("Atención"));
+        CajaMensaje::muestra(this, r.avisos.join(QLatin1Char('\n')),
+                             CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
     if (r.pedidos == 0) {
         // Every order turned out imported before (by another import meanwhile): nothing
         // went in, which is no upload to announce.
-        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Exclamacion, QStringLiteral("Atención"));
+        CajaMensaje::muestra(this, r.mensaje, CajaMensaje::Icono::Exclamacion,
+                             QStringLiteral("Atención"));
         txtArchivo_->setFocus();
         return;
     }
     const CajaMensaje::Accion verInforme{
         QStringLiteral("Ver informe"),
         [this, informe = *informe_] { InformeVentana::muestra(this, informe); }};
-    CajaMensaje::muestra(this, QStringLiteral("Información subida"), CajaMensaje::Informacion,
-                         QStringLiteral("Atención"), verInforme);
+    CajaMensaje::muestra(this, QStringLiteral("Información subida"),
+                         CajaMensaje::Icono::Informacion, QStringLiteral("Atención"), verInforme);
     accept();
 }
 

@@ -8,7 +8,7 @@ void avisaSinBitacora(Programa& programa, const QString& aviso) {
     if (aviso.isEmpty() || !programa.avisos || programa.avisosBitacora.contains(aviso))
         return;
     programa.avisosBitacora.insert(aviso);
-    programa.avisos->MsgBox(aviso, Avisos::Exclamacion, QStringLiteral("Atención"));
+    programa.avisos->MsgBox(aviso, Avisos::Icono::Exclamacion, QStringLiteral("Atención"));
 }
 
 void avisaSinBitacora(QTextStream& errores, const QString& aviso) {

@@ -23,7 +23,8 @@ QString leeFiltro(const QStringList& argumentos, bitacora::Filtro& filtro) {
     return {};
 }
 
-// A text of several lines, its later lines indented under the first.
+// A text of several lines, its later lines indented under the first. Runs noted by earlier
+// versions broke their lines with a bare CR.
 QString sangrado(const QString& texto) {
     QString t = texto;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -31,9 +31,9 @@ bool arranca(Programa& programa, const QString& ejecutable, const QString& archi
     programa.carpetaPrograma = ini.isEmpty() ? carpetaEjecutable : QFileInfo(ini).absolutePath();
     // A shortcut may start the program anywhere; its files are found from its own folder.
     if (!QDir::setCurrent(programa.carpetaPrograma)) {
-        programa.avisos->MsgBox(QStringLiteral("No se puede usar la carpeta del programa:\r\r%1")
+        programa.avisos->MsgBox(QStringLiteral("No se puede usar la carpeta del programa:\n\n%1")
                                     .arg(QDir::toNativeSeparators(programa.carpetaPrograma)),
-                                Avisos::Critico, QStringLiteral("Atención"));
+                                Avisos::Icono::Critico, QStringLiteral("Atención"));
         return false;
     }
 
@@ -69,10 +69,10 @@ QString textoVersion() {
 }
 
 QString textoMuestra(const Programa& programa) {
-    const QString cr = QStringLiteral("\r");
-    return QStringLiteral(" Servidor: ") + programa.bases->cRuta + cr +
-           QStringLiteral("  Base de datos principal: ") + programa.bases->cMiBase + cr +
-           QStringLiteral("  Para exportar pedidos: ") + programa.baseExportar + cr +
+    const QString salto = QStringLiteral("\n");
+    return QStringLiteral(" Servidor: ") + programa.bases->cRuta + salto +
+           QStringLiteral("  Base de datos principal: ") + programa.bases->cMiBase + salto +
+           QStringLiteral("  Para exportar pedidos: ") + programa.baseExportar + salto +
            QStringLiteral("  Para importar pedidos: ") + programa.baseImportar;
 }
 
@@ -85,7 +85,7 @@ bool compruebaConexion(Programa& programa) {
         // use it, and they say so themselves.
         if (e.codigo() == kBaseDesconocida)
             return true;
-        programa.avisos->MsgBox(e.mensaje(), Avisos::Critico, QStringLiteral("Atención"));
+        programa.avisos->MsgBox(e.mensaje(), Avisos::Icono::Critico, QStringLiteral("Atención"));
         return false;
     }
 }

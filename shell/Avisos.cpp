@@ -13,10 +13,10 @@ QString textoError(unsigned numero, const QString& descripcion) {
 
 } // namespace
 
-int Avisos::MsgBox(const QString& prompt, int botones, const QString& titulo) {
+Avisos::Respuesta Avisos::MsgBox(const QString& prompt, Estilo estilo, const QString& titulo) {
     QString error;
     try {
-        return muestra(prompt, botones, titulo);
+        return muestra(prompt, estilo, titulo);
     } catch (const host::ErrorBdD& e) {
         error = textoError(e.codigo(), e.mensaje());
     } catch (const std::exception& e) {
@@ -25,38 +25,38 @@ int Avisos::MsgBox(const QString& prompt, int botones, const QString& titulo) {
     if (!mostrandoError_) {
         mostrandoError_ = true;
         try {
-            muestra(error, Critico, QStringLiteral("Error"));
+            muestra(error, Icono::Critico, QStringLiteral("Error"));
         } catch (const std::exception&) {
             // The box cannot be shown at all; there is nobody left to tell.
         }
         mostrandoError_ = false;
     }
-    return SinRespuesta;
+    return Respuesta::Ninguna;
 }
 
 bool Avisos::Confirma(const QString& prompt, const QString& titulo, bool defectoNo) {
-    const int botones = SiNoPregunta + (defectoNo ? SegundoBotonPredeterminado : 0);
-    return MsgBox(prompt, botones, titulo) == RespuestaSi;
+    return MsgBox(prompt, Estilo::siNo(defectoNo), titulo) == Respuesta::Si;
 }
 
 bool Avisos::AbreDocumento(host::DeArchivos& archivos, const QString& ruta) {
     if (archivos.AbreDocumento(ruta, 0, 1))
         return true;
-    MsgBox(archivos.ultimoError(), Exclamacion, QStringLiteral("Atención"));
+    MsgBox(archivos.ultimoError(), Icono::Exclamacion, QStringLiteral("Atención"));
     return false;
 }
 
-int Avisos::respuestaSegura(int botones) {
-    switch (botonesDe(botones)) {
-    case AceptarCancelar:
-    case SiNoCancelar:
-    case ReintentarCancelar:
-        return RespuestaCancelar;
-    case AbortarReintentarIgnorar:
-        return RespuestaAbortar;
-    case SiNo:
-        return RespuestaNo;
-    default:
-        return RespuestaAceptar;
+Avisos::Respuesta Avisos::respuestaSegura(Botones botones) {
+    switch (botones) {
+    case Botones::AceptarCancelar:
+    case Botones::SiNoCancelar:
+    case Botones::ReintentarCancelar:
+        return Respuesta::Cancelar;
+    case Botones::AbortarReintentarIgnorar:
+        return Respuesta::Abortar;
+    case Botones::SiNo:
+        return Respuesta::No;
+    case Botones::Aceptar:
+        break;
     }
+    return Respuesta::Aceptar;
 }

@@ -2,21 +2,13 @@
 
 namespace {
 
-// Messages separate their lines with a bare carriage return, which on a terminal would
-// overwrite the line instead of starting a new one.
-QString textoConsola(QString texto) {
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    texto.replace(u'\r', u'\n');
-    return texto;
-}
-
-QString nombreRespuesta(int respuesta) {
+QString nombreRespuesta(Avisos::Respuesta respuesta) {
     switch (respuesta) {
-    case Avisos::RespuestaCancelar:
+    case Avisos::Respuesta::Cancelar:
         return QStringLiteral("Cancelar");
-    case Avisos::RespuestaAbortar:
+    case Avisos::Respuesta::Abortar:
         return QStringLiteral("Anular");
-    case Avisos::RespuestaNo:
+    case Avisos::Respuesta::No:
         return QStringLiteral("No");
     default:
         return QStringLiteral("Aceptar");
@@ -25,10 +17,11 @@ QString nombreRespuesta(int respuesta) {
 
 } // namespace
 
-int AvisosConsola::muestra(const QString& prompt, int botones, const QString& titulo) {
-    errores_ << textoConsola(titulo) << QStringLiteral(": ") << textoConsola(prompt) << Qt::endl;
-    const int respuesta = respuestaSegura(botones);
-    if (botonesDe(botones) != Aceptar)
+Avisos::Respuesta AvisosConsola::muestra(const QString& prompt, Estilo estilo,
+                                         const QString& titulo) {
+    errores_ << titulo << QStringLiteral(": ") << prompt << Qt::endl;
+    const Respuesta respuesta = respuestaSegura(estilo.botones);
+    if (estilo.botones != Botones::Aceptar)
         errores_ << QStringLiteral("(sin ventanas no se pregunta; respuesta: %1)")
                         .arg(nombreRespuesta(respuesta))
                  << Qt::endl;

@@ -14,7 +14,7 @@ public:
     explicit AvisosConsola(QTextStream& errores) : errores_(errores) {}
 
 protected:
-    int muestra(const QString& prompt, int botones, const QString& titulo) override;
+    Respuesta muestra(const QString& prompt, Estilo estilo, const QString& titulo) override;
 
 private:
     std::unique_ptr<QTextStream> propio_;

@@ -2,6 +2,7 @@
 
 #include "shell/CajaMensaje.h"
 
-int AvisosVentana::muestra(const QString& prompt, int botones, const QString& titulo) {
-    return CajaMensaje::muestra(ventana_, prompt, botones, titulo);
+Avisos::Respuesta AvisosVentana::muestra(const QString& prompt, Estilo estilo,
+                                         const QString& titulo) {
+    return CajaMensaje::muestra(ventana_, prompt, estilo, titulo);
 }

@@ -14,7 +14,7 @@ public:
     QWidget* ventana() const { return ventana_; }
 
 protected:
-    int muestra(const QString& prompt, int botones, const QString& titulo) override;
+    Respuesta muestra(const QString& prompt, Estilo estilo, const QString& titulo) override;
 
 private:
     // The main window may go away before the messages do.

@@ -8,65 +8,71 @@
 
 namespace {
 
+using Respuesta = CajaMensaje::Respuesta;
+
 QMutex candado;
 bool modoPruebasActivo = false;
+bool anotando = false;
+// What tests queue: an answer code, an option's index, or the extra button.
 QQueue<int> respuestas;
+constexpr int kPulsaAccion = -1;
 QList<CajaMensaje::Registro> anotados;
 // Boxes open one inside another. A box may be asked for while one is open (an operation
 // ending behind a question); only a chain that keeps asking is cut short.
 int abiertas = 0;
 constexpr int kMaximoAbiertas = 8;
 
-int respuestaPorOmision(int botones) {
-    if (Avisos::botonesDe(botones) == CajaMensaje::SiNo)
-        return (botones & CajaMensaje::SegundoBoton) ? CajaMensaje::RespuestaNo
-                                                     : CajaMensaje::RespuestaSi;
-    return CajaMensaje::RespuestaAceptar;
+void anotaSiSePide(CajaMensaje::Registro registro) {
+    if (anotando)
+        anotados.append(std::move(registro));
 }
 
-QMessageBox::Icon icono(int botones) {
-    switch (botones & 0x70) {
-    case CajaMensaje::Critico:
+Respuesta respuestaPorOmision(const CajaMensaje::Estilo& estilo) {
+    if (estilo.botones == CajaMensaje::Botones::SiNo)
+        return estilo.predeterminado == CajaMensaje::Predeterminado::Segundo ? Respuesta::No
+                                                                             : Respuesta::Si;
+    return Respuesta::Aceptar;
+}
+
+QMessageBox::Icon icono(CajaMensaje::Icono icono) {
+    switch (icono) {
+    case CajaMensaje::Icono::Critico:
         return QMessageBox::Critical;
-    case CajaMensaje::Pregunta:
+    case CajaMensaje::Icono::Pregunta:
         return QMessageBox::Question;
-    case CajaMensaje::Exclamacion:
+    case CajaMensaje::Icono::Exclamacion:
         return QMessageBox::Warning;
-    case CajaMensaje::Informacion:
+    case CajaMensaje::Icono::Informacion:
         return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case CajaMensaje::Icono::Ninguno:
+        break;
     }
-}
-
-// Messages hold CR line breaks, as the rest of the program writes them.
-QString conSaltos(const QString& mensaje) {
-    return QString(mensaje).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones,
-                         const QString& titulo) {
-    return muestra(padre, mensaje, botones, titulo, Accion{});
+Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo estilo,
+                               const QString& titulo) {
+    return muestra(padre, mensaje, estilo, titulo, Accion{});
 }
 
-int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo,
-                         const Accion& accion) {
+Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo estilo,
+                               const QString& titulo, const Accion& accion) {
     const bool conAccion = accion.hacer && !accion.texto.isEmpty();
     {
         QMutexLocker l(&candado);
-        anotados.append({mensaje, botones, titulo, conAccion ? accion.texto : QString(), {}});
+        anotaSiSePide({mensaje, estilo, titulo, conAccion ? accion.texto : QString(), {}});
         for (;;) {
             int respuesta;
             if (!respuestas.isEmpty())
                 respuesta = respuestas.dequeue();
             else if (modoPruebasActivo)
-                respuesta = respuestaPorOmision(botones);
+                respuesta = int(respuestaPorOmision(estilo));
             else
                 break;
-            if (respuesta != RespuestaAccion || !conAccion)
-                return respuesta;
+            if (respuesta != kPulsaAccion || !conAccion)
+                return Respuesta(respuesta);
             // What the action opens may ask its own questions.
             l.unlock();
             accion.hacer();
@@ -75,19 +81,18 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
         // The error path must never call itself without end; what is cut short risks
         // nothing.
         if (abiertas >= kMaximoAbiertas)
-            return Avisos::respuestaSegura(botones);
+            return Avisos::respuestaSegura(estilo.botones);
         ++abiertas;
     }
-    QMessageBox caja(icono(botones), titulo, mensaje, QMessageBox::NoButton, padre);
-    caja.setText(conSaltos(mensaje));
+    QMessageBox caja(icono(estilo.icono), titulo, mensaje, QMessageBox::NoButton, padre);
     QPushButton* si = nullptr;
     QPushButton* no = nullptr;
     QPushButton* aceptar = nullptr;
-    if (Avisos::botonesDe(botones) == SiNo) {
+    if (estilo.botones == Botones::SiNo) {
         // Alt+S and Alt+N answer.
         si = caja.addButton(QStringLiteral("&Sí"), QMessageBox::YesRole);
         no = caja.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-        caja.setDefaultButton((botones & SegundoBoton) ? no : si);
+        caja.setDefaultButton(estilo.predeterminado == Predeterminado::Segundo ? no : si);
         caja.setEscapeButton(no);
     } else {
         aceptar = caja.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
@@ -103,20 +108,20 @@ int CajaMensaje::muestra(QWidget* padre, const QString& mensaje, int botones, co
             break;
         accion.hacer();
     }
-    const int respuesta = !si                          ? RespuestaAceptar
-                          : caja.clickedButton() == si ? RespuestaSi
-                                                       : RespuestaNo;
+    const Respuesta respuesta = !si                          ? Respuesta::Aceptar
+                                : caja.clickedButton() == si ? Respuesta::Si
+                                                             : Respuesta::No;
     QMutexLocker l(&candado);
     --abiertas;
     return respuesta;
 }
 
-int CajaMensaje::elige(QWidget* padre, const QString& mensaje, int simbolo, const QString& titulo,
+int CajaMensaje::elige(QWidget* padre, const QString& mensaje, Icono simbolo, const QString& titulo,
                        const QStringList& opciones, int predeterminada) {
     const int salida = int(opciones.size()) - 1;
     {
         QMutexLocker l(&candado);
-        anotados.append({mensaje, simbolo, titulo, QString(), opciones});
+        anotaSiSePide({mensaje, simbolo, titulo, QString(), opciones});
         if (!respuestas.isEmpty())
             return respuestas.dequeue();
         if (modoPruebasActivo)
@@ -125,7 +130,7 @@ int CajaMensaje::elige(QWidget* padre, const QString& mensaje, int simbolo, cons
             return salida;
         ++abiertas;
     }
-    QMessageBox caja(icono(simbolo), titulo, conSaltos(mensaje), QMessageBox::NoButton, padre);
+    QMessageBox caja(icono(simbolo), titulo, mensaje, QMessageBox::NoButton, padre);
     QList<QPushButton*> botones;
     for (const QString& opcion : opciones)
         botones << caja.addButton(opcion, QMessageBox::ActionRole);
@@ -140,8 +145,7 @@ int CajaMensaje::elige(QWidget* padre, const QString& mensaje, int simbolo, cons
 
 bool CajaMensaje::confirma(QWidget* padre, const QString& mensaje, const QString& titulo,
                            bool noPorOmision) {
-    const int botones = SiNo + Pregunta + (noPorOmision ? SegundoBoton : 0);
-    return muestra(padre, mensaje, botones, titulo) == RespuestaSi;
+    return muestra(padre, mensaje, Estilo::siNo(noPorOmision), titulo) == Respuesta::Si;
 }
 
 void CajaMensaje::modoPruebas(bool activo) {
@@ -154,9 +158,24 @@ bool CajaMensaje::enPruebas() {
     return modoPruebasActivo;
 }
 
-void CajaMensaje::siguienteRespuesta(int respuesta) {
+void CajaMensaje::siguienteRespuesta(Respuesta respuesta) {
     QMutexLocker l(&candado);
-    respuestas.enqueue(respuesta);
+    respuestas.enqueue(int(respuesta));
+}
+
+void CajaMensaje::siguienteAccion() {
+    QMutexLocker l(&candado);
+    respuestas.enqueue(kPulsaAccion);
+}
+
+void CajaMensaje::siguienteOpcion(int indice) {
+    QMutexLocker l(&candado);
+    respuestas.enqueue(indice);
+}
+
+void CajaMensaje::anota(bool activo) {
+    QMutexLocker l(&candado);
+    anotando = activo;
 }
 
 QList<CajaMensaje::Registro> CajaMensaje::registro() {

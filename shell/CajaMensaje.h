@@ -9,34 +9,23 @@
 
 class QWidget;
 
-// The program's message box: the standard codes (16 critical, 32 question, 48 exclamation,
-// 64 information; 0 OK only, 4 Yes/No; +256 second button is the default) shown as a Qt
-// message box with Spanish buttons, answering the standard codes (1 OK, 6 Yes, 7 No).
+// The program's message box: the typed icon, buttons and default of the message interface
+// (Avisos) shown as a Qt message box with Spanish buttons, answering the standard answers.
 //
-// Tests answer the next boxes in advance (siguienteRespuesta) and read what was asked
-// (registro); in test mode a box with no answer queued takes its default button instead of
-// waiting for a person.
+// Tests answer the next boxes in advance (siguienteRespuesta), and while they ask for it
+// (anota) read what was asked (registro); in test mode a box with no answer queued takes its
+// default button instead of waiting for a person.
 class CajaMensaje {
 public:
-    // The codes are the ones every part uses (Avisos); named here for the windows' callers.
-    enum Codigo {
-        Aceptar = Avisos::Aceptar,
-        SiNo = Avisos::SiNo,
-        Critico = Avisos::Critico,
-        Pregunta = Avisos::Pregunta,
-        Exclamacion = Avisos::Exclamacion,
-        Informacion = Avisos::Informacion,
-        SegundoBoton = Avisos::SegundoBotonPredeterminado,
-        RespuestaAceptar = Avisos::RespuestaAceptar,
-        RespuestaSi = Avisos::RespuestaSi,
-        RespuestaNo = Avisos::RespuestaNo,
-        // Tests only: the extra button of a box with an action was pressed.
-        RespuestaAccion = 100,
-    };
+    using Icono = Avisos::Icono;
+    using Botones = Avisos::Botones;
+    using Predeterminado = Avisos::Predeterminado;
+    using Respuesta = Avisos::Respuesta;
+    using Estilo = Avisos::Estilo;
 
     struct Registro {
         QString mensaje;
-        int botones;
+        Estilo estilo;
         QString titulo;
         QString accion;       // the extra button's caption; empty when the box had none
         QStringList opciones; // the buttons of a choice (elige); empty for the other boxes
@@ -49,14 +38,14 @@ public:
         std::function<void()> hacer;
     };
 
-    static int muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo);
+    static Respuesta muestra(QWidget* padre, const QString& mensaje, Estilo estilo,
+                             const QString& titulo);
     // The same box with an extra button; the answer is that of the box's own buttons.
-    static int muestra(QWidget* padre, const QString& mensaje, int botones, const QString& titulo,
-                       const Accion& accion);
-    // A choice among named buttons, left to right (simbolo: one of the icon codes). Answers
-    // the index of the button pressed; predeterminada is the default one. The last button
-    // must be the way out: Esc takes it. Tests queue the index with siguienteRespuesta.
-    static int elige(QWidget* padre, const QString& mensaje, int simbolo, const QString& titulo,
+    static Respuesta muestra(QWidget* padre, const QString& mensaje, Estilo estilo,
+                             const QString& titulo, const Accion& accion);
+    // A choice among named buttons, left to right. Answers the index of the button pressed;
+    // predeterminada is the default one. The last button must be the way out: Esc takes it.
+    static int elige(QWidget* padre, const QString& mensaje, Icono icono, const QString& titulo,
                      const QStringList& opciones, int predeterminada);
     // Yes/No question with the question icon; true only when the answer is Yes.
     static bool confirma(QWidget* padre, const QString& mensaje, const QString& titulo,
@@ -66,7 +55,14 @@ public:
     // dialogs (InformeVentana, DialogosEstandar) follow this switch too.
     static void modoPruebas(bool activo);
     static bool enPruebas();
-    static void siguienteRespuesta(int respuesta);
+    // The next box asked for gives this answer; siguienteAccion presses its extra button
+    // (the box then asks again), siguienteOpcion answers a choice.
+    static void siguienteRespuesta(Respuesta respuesta);
+    static void siguienteAccion();
+    static void siguienteOpcion(int indice);
+    // What the boxes asked is kept only while this is on, so that a long run of the program
+    // does not pile up its messages.
+    static void anota(bool activo);
     static QList<Registro> registro();
     static void limpiaRegistro();
 };

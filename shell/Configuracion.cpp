@@ -7,7 +7,7 @@
 
 namespace {
 
-const QString kCR = QStringLiteral("\r");
+const QString kSalto = QStringLiteral("\n");
 const QString kAtencion = QStringLiteral("Atención");
 
 } // namespace
@@ -24,7 +24,7 @@ void Configuracion::avisaNoEscrito(bool& avisado, const QString& texto) {
     if (avisado)
         return;
     avisado = true;
-    programa_.avisos->MsgBox(texto, Avisos::Exclamacion, kAtencion);
+    programa_.avisos->MsgBox(texto, Avisos::Icono::Exclamacion, kAtencion);
 }
 
 QString Configuracion::LeeConDefecto(const QString& seccion, const QString& clave,
@@ -41,8 +41,8 @@ QString Configuracion::LeeConDefecto(const QString& seccion, const QString& clav
         return valor.isEmpty() ? defecto : valor;
     }
     avisaNoEscrito(avisadoIni_, QStringLiteral("No se pudo escribir el archivo de configuración") +
-                                    kCR + kCR + u'(' + ini + u')' + kCR + kCR +
-                                    nucleo.ultimoError() + kCR + kCR +
+                                    kSalto + kSalto + u'(' + ini + u')' + kSalto + kSalto +
+                                    nucleo.ultimoError() + kSalto + kSalto +
                                     QStringLiteral("Se usarán los valores predeterminados."));
     return defecto;
 }
@@ -53,11 +53,11 @@ bool Configuracion::legible(const QString& archivo, const QString& cual) {
         return true;
     // Going on with guessed values could act on the wrong server or database.
     programa_.avisos->MsgBox(
-        QStringLiteral("No se puede leer %1.").arg(cual) + kCR + kCR + ini.ultimoError() + kCR +
-            kCR +
+        QStringLiteral("No se puede leer %1.").arg(cual) + kSalto + kSalto + ini.ultimoError() +
+            kSalto + kSalto +
             QStringLiteral("El programa se cierra para no trabajar con valores supuestos. "
                            "Corrija el archivo y vuelva a abrir el programa."),
-        Avisos::Critico, kAtencion);
+        Avisos::Icono::Critico, kAtencion);
     return false;
 }
 
@@ -70,9 +70,9 @@ QString Configuracion::valorInstalacion(const QString& nombre, bool falta, const
     // Reading back an unstored value would give an empty user and port 0.
     avisaNoEscrito(
         avisadoInstalacion_,
-        QStringLiteral("No se pudieron guardar los datos de conexión de Korvan Maestro") + kCR +
-            kCR + u'(' + registro.archivo() + u')' + kCR + kCR + registro.ultimoError() + kCR +
-            kCR + QStringLiteral("Se usarán los valores predeterminados."));
+        QStringLiteral("No se pudieron guardar los datos de conexión de Korvan Maestro") + kSalto +
+            kSalto + u'(' + registro.archivo() + u')' + kSalto + kSalto + registro.ultimoError() +
+            kSalto + kSalto + QStringLiteral("Se usarán los valores predeterminados."));
     return defecto;
 }
 
@@ -87,15 +87,15 @@ bool Configuracion::Carga(bool cargaBasePrincipal) {
     const QString carpeta =
         LeeConDefecto(seccionConfiguracion(), claveRutaKorvan(), rutaKorvanDefecto());
     if (registro.BuscarRegistroKRX(carpeta).isEmpty()) {
-        avisos.MsgBox(QStringLiteral("En el archivo de configuración de este programa") + kCR +
-                          kCR + u'(' + programa_.archivoIni + u')' + kCR + kCR +
+        avisos.MsgBox(QStringLiteral("En el archivo de configuración de este programa") + kSalto +
+                          kSalto + u'(' + programa_.archivoIni + u')' + kSalto + kSalto +
                           QStringLiteral("debe indicarse la ruta correcta de Korvan Maestro.") +
-                          kCR + QStringLiteral("Ruta indicada e incorrecta: ") + kCR + kCR +
-                          carpeta,
-                      Avisos::Critico, kAtencion);
+                          kSalto + QStringLiteral("Ruta indicada e incorrecta: ") + kSalto +
+                          kSalto + carpeta,
+                      Avisos::Icono::Critico, kAtencion);
         if (avisos.MsgBox(QStringLiteral("¿Desea editar el archivo de configuración?"),
-                          Avisos::SiNoPregunta,
-                          QStringLiteral("Editar INI")) == Avisos::RespuestaSi)
+                          Avisos::Estilo::siNo(false),
+                          QStringLiteral("Editar INI")) == Avisos::Respuesta::Si)
             avisos.AbreDocumento(*programa_.archivos, programa_.archivoIni);
         return false;
     }

@@ -165,7 +165,7 @@ bool InformeVentana::guarda() {
         return false;
     const QString fallo = informe_.guarda(ruta);
     if (!fallo.isEmpty()) {
-        CajaMensaje::muestra(this, fallo, CajaMensaje::Critico, QStringLiteral("Error"));
+        CajaMensaje::muestra(this, fallo, CajaMensaje::Icono::Critico, QStringLiteral("Error"));
         return false;
     }
     estado(QStringLiteral("Informe guardado en %1.").arg(QDir::toNativeSeparators(ruta)));
@@ -184,7 +184,7 @@ bool InformeVentana::imprime() {
         CajaMensaje::muestra(this,
                              QStringLiteral("No se pudo imprimir el informe. Revise que la "
                                             "impresora esté disponible e intente otra vez."),
-                             CajaMensaje::Critico, QStringLiteral("Error"));
+                             CajaMensaje::Icono::Critico, QStringLiteral("Error"));
         return false;
     }
     estado(QStringLiteral("Informe enviado a la impresora."));

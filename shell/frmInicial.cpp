@@ -41,11 +41,6 @@ QPushButton* boton(const QString& nombre, const QString& texto, QWidget* padre) 
     return b;
 }
 
-// Labels write their line breaks as the rest of the program does, with a bare CR.
-QString lineas(QString texto) {
-    return texto.replace(u'\r', u'\n');
-}
-
 } // namespace
 
 QSize frmInicial::tamanoDiseno() {
@@ -110,7 +105,7 @@ frmInicial::frmInicial(Programa& programa)
 QWidget* frmInicial::creaMenu() {
     auto* pagina = new QWidget;
     pagina->setObjectName(QStringLiteral("tabMenu"));
-    lblMuestra_ = new QLabel(lineas(programa_.textoMuestra), pagina);
+    lblMuestra_ = new QLabel(programa_.textoMuestra, pagina);
     lblMuestra_->setObjectName(QStringLiteral("lblMuestra"));
     lblMuestra_->setFrameShape(QFrame::StyledPanel);
     lblMuestra_->setTextInteractionFlags(Qt::TextSelectableByMouse);

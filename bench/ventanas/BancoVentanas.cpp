@@ -182,7 +182,7 @@ Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString
         hijo<QPushButton>(*b, "cmdAceptar")->click();
         espera([&] { return !b->ocupado(); }, "la búsqueda de la exportación");
         exige(reja->model()->rowCount() == pedidos, QStringLiteral("la búsqueda no halló todo"));
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         hijo<QPushButton>(*b, "cmdProceder")->click();
         auto* unidad = hijo<QComboBox>(*b, "Drive1");
         unidad->addItem(destino, destino);
@@ -202,7 +202,7 @@ Medida importa(frmInicial& v, Conexion& c, int pedidos, const QString& archivo) 
     hijo<QLineEdit>(*s, "txtArchivo")->setText(archivo);
     const Medida m = mide(QStringLiteral("Importación de %1 pedidos").arg(pedidos), [&] {
         // The question after the preview.
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         hijo<QPushButton>(*s, "cmdAceptar")->click();
         espera([&] { return v.findChild<Subir*>() == nullptr; }, "la importación");
     });
@@ -238,7 +238,7 @@ Acumulacion acumula(frmInicial& v, Conexion& c, const demo::Parametros& p, int p
     QObject::disconnect(primera);
     const qint64 antes = cuenta(c, kActual);
     a.generacion = mide(QStringLiteral("Generación de %1 pedidos").arg(pedidos), [&] {
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         hijo<QPushButton>(*tab, "Command5")->click();
         espera([&] { return !tab->ocupado(); }, "la generación");
     });
@@ -323,6 +323,7 @@ QString cargaDelSistema() {
 int banco(int argc, char** argv) {
     QApplication app(argc, argv);
     CajaMensaje::modoPruebas(true);
+    CajaMensaje::anota(true);
     const QStringList args = app.arguments();
     const unsigned puerto = unsigned(opcion(args, "puerto", 3445));
     const int exportar = opcion(args, "exportar", 20000);
@@ -388,7 +389,7 @@ int banco(int argc, char** argv) {
                .arg(a.primerRenglonMs, 0, 'f', 0)
         << Qt::endl;
     // The close question answered, so the window goes as the user would close it.
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     v->close();
     return todo ? 0 : 2;
 }

@@ -90,7 +90,7 @@ protected:
     }
     // First press answered Yes, the named file written to destino picked with "Examinar…".
     void exporta(const QString& nombre, const QString& destino) {
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
         examina(destino);
         QTest::keyClicks(campo(QStringLiteral("txtArchivo")), nombre);
@@ -175,7 +175,7 @@ TEST_F(BajarPedidosTest, NoMatchIsToldAndTheSearchStaysOpen) {
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje, QStringLiteral("No hay pedidos registrados con esos datos"));
-    EXPECT_EQ(registro[0].botones, 48);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Exclamacion);
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Atención"));
     EXPECT_FALSE(reja()->isVisible());
     EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isEnabled());
@@ -209,7 +209,7 @@ TEST_F(BajarPedidosTest, NothingMarkedIsToldAndTheSelectionStays) {
               QStringLiteral("No hay pedidos marcados para exportar. Marque los que desea "
                              "exportar con la barra espaciadora o con un clic, y pulse "
                              "\"Proceder\" otra vez."));
-    EXPECT_EQ(registro[0].botones, 48);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Exclamacion);
     EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(reja()->isEnabled());
     EXPECT_TRUE(reja()->hasFocus());
@@ -226,7 +226,7 @@ TEST_F(BajarPedidosTest, ThreeMarksAskWithTheCountAndNoKeepsTheSelection) {
     EXPECT_EQ(registro[0].mensaje, QStringLiteral("Se marcaron para exportar 3 pedidos. ¿Desea "
                                                   "proceder a bajar la información?"));
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Exportar pedidos"));
-    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(reja()->isEnabled());
     EXPECT_TRUE(control<QLabel>(QStringLiteral("Label5"))->isVisible());
@@ -242,7 +242,7 @@ TEST_F(BajarPedidosTest, YesAsksForTheNameAndTheDestination) {
     cuatroPedidos();
     abre();
     buscaTodo();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
     auto* unidad = control<QComboBox>(QStringLiteral("Drive1"));
     EXPECT_FALSE(reja()->isEnabled());
@@ -308,7 +308,7 @@ TEST_F(BajarPedidosTest, NameWithoutExtensionIsWrittenAndCopiedAsTxt) {
                   .arg(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")),
                        QDir(destino.path()).filePath(QStringLiteral("pedidos.txt"))));
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Exportar pedidos"));
-    EXPECT_EQ(registro[1].botones, 64);
+    EXPECT_EQ(registro[1].estilo, CajaMensaje::Icono::Informacion);
 
     QFile escrito(QDir(carpeta.path()).filePath(QStringLiteral("pedidos.txt")));
     QFile copia(QDir(destino.path()).filePath(QStringLiteral("pedidos.txt")));
@@ -358,7 +358,7 @@ TEST_F(BajarPedidosTest, AFileAlreadyAtTheDestinationIsReplacedOnlyWhenTheUserSa
     EXPECT_EQ(registro[1].mensaje,
               QStringLiteral("Ya existe el archivo %1. ¿Desea reemplazarlo?").arg(copia));
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Exportar pedidos"));
-    EXPECT_EQ(registro[1].botones, 4 + 32 + 256);
+    EXPECT_EQ(registro[1].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_EQ(registro[2].mensaje, QStringLiteral("No se escribió nada: el archivo %1 quedó como "
                                                   "estaba. Escriba otro nombre o elija otra "
                                                   "unidad.")
@@ -372,7 +372,7 @@ TEST_F(BajarPedidosTest, AFileAlreadyAtTheDestinationIsReplacedOnlyWhenTheUserSa
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
 
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
     ASSERT_TRUE(esperaFin());
     registro = CajaMensaje::registro();
@@ -394,7 +394,7 @@ TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[1].botones, 16);
+    EXPECT_EQ(registro[1].estilo, CajaMensaje::Icono::Critico);
     EXPECT_TRUE(registro[1].mensaje.contains(QStringLiteral("no se copió")))
         << registro[1].mensaje.toStdString();
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());

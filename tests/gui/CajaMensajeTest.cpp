@@ -8,6 +8,11 @@
 
 namespace {
 
+using Botones = CajaMensaje::Botones;
+using Estilo = CajaMensaje::Estilo;
+using Icono = CajaMensaje::Icono;
+using Respuesta = CajaMensaje::Respuesta;
+
 // Shows real boxes (not the test mode's default answers) for the length of a test.
 class CajaReal : public ::testing::Test {
 protected:
@@ -57,9 +62,9 @@ TEST_F(CajaReal, YesNoHasSpanishButtonsAnd256MakesNoTheDefault) {
     QWidget padre;
     Visto v;
     responde(v, QStringLiteral("No"));
-    EXPECT_EQ(CajaMensaje::muestra(&padre, QStringLiteral("¿Desea cerrar este programa?"), 292,
-                                   QStringLiteral("Finalizar")),
-              7);
+    EXPECT_EQ(CajaMensaje::muestra(&padre, QStringLiteral("¿Desea cerrar este programa?"),
+                                   Estilo::siNo(true), QStringLiteral("Finalizar")),
+              Respuesta::No);
     EXPECT_EQ(v.botones, (QStringList{"Sí", "No"}));
     EXPECT_EQ(v.porOmision, QStringLiteral("No"));
     EXPECT_EQ(v.icono, QMessageBox::Question);
@@ -68,19 +73,24 @@ TEST_F(CajaReal, YesNoHasSpanishButtonsAnd256MakesNoTheDefault) {
 
     Visto w;
     responde(w, QStringLiteral("Sí"));
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("p"), 36, QStringLiteral("t")), 6);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("p"), Estilo::siNo(false),
+                                   QStringLiteral("t")),
+              Respuesta::Si);
     EXPECT_EQ(w.porOmision, QStringLiteral("Sí"));
 }
 
 TEST_F(CajaReal, AMessageHasOnlyAceptarItsIconAndItsLinesBroken) {
-    const std::pair<int, QMessageBox::Icon> casos[] = {
-        {16, QMessageBox::Critical}, {48, QMessageBox::Warning}, {64, QMessageBox::Information}};
-    for (const auto& [codigo, icono] : casos) {
+    const std::pair<Icono, QMessageBox::Icon> casos[] = {
+        {Icono::Critico, QMessageBox::Critical},
+        {Icono::Exclamacion, QMessageBox::Warning},
+        {Icono::Informacion, QMessageBox::Information},
+        {Icono::Ninguno, QMessageBox::NoIcon}};
+    for (const auto& [simbolo, icono] : casos) {
         Visto v;
         responde(v, QStringLiteral("Aceptar"));
-        EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("uno\r\rdos"), codigo,
+        EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("uno\n\ndos"), simbolo,
                                        QStringLiteral("Atención")),
-                  1);
+                  Respuesta::Aceptar);
         EXPECT_EQ(v.botones, QStringList{"Aceptar"});
         EXPECT_EQ(v.icono, icono);
         EXPECT_EQ(v.texto, QStringLiteral("uno\n\ndos"));
@@ -89,51 +99,76 @@ TEST_F(CajaReal, AMessageHasOnlyAceptarItsIconAndItsLinesBroken) {
 
 TEST_F(CajaReal, ABoxAskedForWhileOneIsOpenIsShownToo) {
     Visto interior;
-    int respuestaInterior = 0;
+    Respuesta respuestaInterior = Respuesta::Ninguna;
     QTimer::singleShot(0, [&] {
         auto* exterior = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         responde(interior, QStringLiteral("No"));
-        respuestaInterior =
-            CajaMensaje::muestra(nullptr, QStringLiteral("interior"), 36, QStringLiteral("t"));
+        respuestaInterior = CajaMensaje::muestra(nullptr, QStringLiteral("interior"),
+                                                 Estilo::siNo(false), QStringLiteral("t"));
         if (exterior)
             exterior->buttons().first()->click();
     });
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("exterior"), 64, QStringLiteral("t")),
-              1);
-    EXPECT_EQ(respuestaInterior, 7);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("exterior"), Icono::Informacion,
+                                   QStringLiteral("t")),
+              Respuesta::Aceptar);
+    EXPECT_EQ(respuestaInterior, Respuesta::No);
     EXPECT_EQ(interior.texto, QStringLiteral("interior"));
     EXPECT_EQ(CajaMensaje::registro().size(), 2);
 }
 
 TEST(CajaMensaje, TheSeamAnswersInAdvanceAndTestModeTakesTheDefault) {
     CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteRespuesta(7);
-    CajaMensaje::siguienteRespuesta(6);
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("a"), 36, QStringLiteral("t")), 7);
-    EXPECT_TRUE(CajaMensaje::confirma(nullptr, QStringLiteral("b"), QStringLiteral("t"), true));
+    const QString t = QStringLiteral("t");
+    CajaMensaje::siguienteRespuesta(Respuesta::No);
+    CajaMensaje::siguienteRespuesta(Respuesta::Si);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("a"), Estilo::siNo(false), t),
+              Respuesta::No);
+    EXPECT_TRUE(CajaMensaje::confirma(nullptr, QStringLiteral("b"), t, true));
     // Nothing queued: the default button.
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("c"), 36, QStringLiteral("t")), 6);
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("d"), 292, QStringLiteral("t")), 7);
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("e"), 64, QStringLiteral("t")), 1);
-    EXPECT_FALSE(CajaMensaje::confirma(nullptr, QStringLiteral("f"), QStringLiteral("t"), true));
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("c"), Estilo::siNo(false), t),
+              Respuesta::Si);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("d"), Estilo::siNo(true), t),
+              Respuesta::No);
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("e"), Icono::Informacion, t),
+              Respuesta::Aceptar);
+    EXPECT_FALSE(CajaMensaje::confirma(nullptr, QStringLiteral("f"), t, true));
     const auto vistos = CajaMensaje::registro();
     ASSERT_EQ(vistos.size(), 6);
-    EXPECT_EQ(vistos[1].botones, 292);
+    EXPECT_EQ(vistos[1].estilo,
+              Estilo(Icono::Pregunta, Botones::SiNo, CajaMensaje::Predeterminado::Segundo));
     EXPECT_EQ(vistos[5].mensaje, QStringLiteral("f"));
     CajaMensaje::limpiaRegistro();
     EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+}
+
+// A long run of the program must not keep every message it showed.
+TEST(CajaMensaje, MessagesAreKeptOnlyWhileATestAsksForIt) {
+    CajaMensaje::limpiaRegistro();
+    CajaMensaje::anota(false);
+    CajaMensaje::siguienteRespuesta(Respuesta::No);
+    EXPECT_FALSE(CajaMensaje::confirma(nullptr, QStringLiteral("a"), QStringLiteral("t"), false));
+    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("b"), Icono::Pregunta, QStringLiteral("t"),
+                                 {QStringLiteral("Uno"), QStringLiteral("Salir")}, 0),
+              0);
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    CajaMensaje::anota(true);
+    CajaMensaje::muestra(nullptr, QStringLiteral("c"), Icono::Critico, QStringLiteral("t"));
+    ASSERT_EQ(CajaMensaje::registro().size(), 1);
+    EXPECT_EQ(CajaMensaje::registro()[0].mensaje, QStringLiteral("c"));
 }
 
 TEST(AvisosVentana, MessagesGoToTheProgramsBoxInFrontOfTheMainWindow) {
     CajaMensaje::limpiaRegistro();
     QWidget principal;
     AvisosVentana avisos(&principal);
-    CajaMensaje::siguienteRespuesta(6);
+    CajaMensaje::siguienteRespuesta(Respuesta::Si);
     EXPECT_TRUE(avisos.Confirma(QStringLiteral("¿Seguro?"), QStringLiteral("Título"), true));
-    EXPECT_EQ(avisos.MsgBox(QStringLiteral("Hecho"), 64, QStringLiteral("Atención")), 1);
+    EXPECT_EQ(
+        avisos.MsgBox(QStringLiteral("Hecho"), Icono::Informacion, QStringLiteral("Atención")),
+        Respuesta::Aceptar);
     const auto vistos = CajaMensaje::registro();
     ASSERT_EQ(vistos.size(), 2);
-    EXPECT_EQ(vistos[0].botones, 292);
+    EXPECT_EQ(vistos[0].estilo, Estilo::siNo(true));
     EXPECT_EQ(vistos[1].titulo, QStringLiteral("Atención"));
 }
 
@@ -145,9 +180,9 @@ TEST_F(CajaReal, TheExtraButtonRunsItsActionAndTheBoxComesBackUntilAceptar) {
                                          ++veces;
                                          responde(segundo, QStringLiteral("Aceptar"));
                                      }};
-    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("Pedido generado"), 0,
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("Pedido generado"), Icono::Ninguno,
                                    QStringLiteral("Fin del proceso"), accion),
-              1);
+              Respuesta::Aceptar);
     EXPECT_EQ(veces, 1);
     EXPECT_EQ(primero.botones, (QStringList{"Aceptar", "Ver informe"}));
     EXPECT_EQ(primero.porOmision, QStringLiteral("Aceptar"));
@@ -160,7 +195,7 @@ TEST_F(CajaReal, AChoiceShowsItsButtonsInOrderAndAnswersTheIndexPressed) {
     const QStringList opciones{"Sólo los nuevos", "Todos otra vez", "Cancelar"};
     Visto v;
     responde(v, QStringLiteral("Todos otra vez"));
-    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("uno\rdos"), 32,
+    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("uno\ndos"), Icono::Pregunta,
                                  QStringLiteral("Subir pedidos"), opciones, 2),
               1);
     EXPECT_EQ(v.botones, opciones);
@@ -173,13 +208,15 @@ TEST_F(CajaReal, AChoiceShowsItsButtonsInOrderAndAnswersTheIndexPressed) {
         if (QWidget* caja = QApplication::activeModalWidget())
             QTest::keyClick(caja, Qt::Key_Escape);
     });
-    EXPECT_EQ(
-        CajaMensaje::elige(nullptr, QStringLiteral("p"), 32, QStringLiteral("t"), opciones, 0), 2);
+    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("p"), Icono::Pregunta, QStringLiteral("t"),
+                                 opciones, 0),
+              2);
     ASSERT_EQ(CajaMensaje::registro().size(), 2);
     EXPECT_EQ(CajaMensaje::registro()[0].opciones, opciones);
 
     // In test mode with nothing queued: the default.
     CajaMensaje::modoPruebas(true);
-    EXPECT_EQ(
-        CajaMensaje::elige(nullptr, QStringLiteral("p"), 32, QStringLiteral("t"), opciones, 0), 0);
+    EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("p"), Icono::Pregunta, QStringLiteral("t"),
+                                 opciones, 0),
+              0);
 }

@@ -46,7 +46,7 @@ TEST(frmDescripcion, WithoutTheFileItSaysSoOnceAndCloses) {
     ASSERT_EQ(vistos.size(), 1);
     EXPECT_EQ(vistos[0].mensaje, QStringLiteral("No existe el archivo de ayuda"));
     EXPECT_EQ(vistos[0].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(vistos[0].botones, 16);
+    EXPECT_EQ(vistos[0].estilo, CajaMensaje::Icono::Critico);
 }
 
 TEST(frmDescripcion, TheTextIsLoadedOnceAsPlainText) {

@@ -108,7 +108,7 @@ TEST_F(SubirTest, MissingFileIsToldAfterTheNameIsCompleted) {
     auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje, QStringLiteral("No existe el archivo indicado"));
-    EXPECT_EQ(registro[0].botones, 16);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Critico);
     EXPECT_EQ(registro[0].titulo, QStringLiteral("ERROR"));
     EXPECT_TRUE(txtArchivo()->hasFocus());
 
@@ -133,7 +133,7 @@ TEST_F(SubirTest, ThePreviewComesBeforeTheQuestionAndTheReportAgreesWithIt) {
     auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje, pregunta());
-    EXPECT_EQ(registro[0].botones, 292);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Subir pedidos"));
     EXPECT_EQ(registro[0].accion, QStringLiteral("Ver revisión"));
     const QStringList revision = informe(QStringLiteral("Revisión de la importación"));
@@ -151,13 +151,13 @@ TEST_F(SubirTest, ThePreviewComesBeforeTheQuestionAndTheReportAgreesWithIt) {
     EXPECT_TRUE(txtArchivo()->isEnabled());
 
     CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion); // "Ver informe"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    CajaMensaje::siguienteAccion(); // "Ver informe"
     acepta(ruta);
     registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
     EXPECT_EQ(registro[1].mensaje, QStringLiteral("Información subida"));
-    EXPECT_EQ(registro[1].botones, 64);
+    EXPECT_EQ(registro[1].estilo, CajaMensaje::Icono::Informacion);
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Atención"));
     EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     EXPECT_FALSE(ventana->isVisible());
@@ -181,7 +181,7 @@ TEST_F(SubirTest, AFileWithOrdersImportedBeforeOffersOnlyTheNewOnesByDefault) {
             .arg(hoy())))
         << registro[0].mensaje.toStdString();
     EXPECT_TRUE(
-        registro[0].mensaje.endsWith(QStringLiteral("; 1 es nuevo.\r¿Qué pedidos desea subir?")));
+        registro[0].mensaje.endsWith(QStringLiteral("; 1 es nuevo.\n¿Qué pedidos desea subir?")));
     EXPECT_EQ(registro[0].opciones, (QStringList{"Sólo los nuevos", "Todos otra vez", "Cancelar"}));
     EXPECT_EQ(registro[1].mensaje, pregunta());
     const QString revision = informe(QStringLiteral("Revisión de la importación")).join('\n');
@@ -192,8 +192,8 @@ TEST_F(SubirTest, AFileWithOrdersImportedBeforeOffersOnlyTheNewOnesByDefault) {
     EXPECT_EQ(pedidosImportados(), 2);
 
     CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteRespuesta(0); // "Sólo los nuevos"
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteOpcion(0); // "Sólo los nuevos"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     acepta(mezcla);
     registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 3);
@@ -218,8 +218,8 @@ TEST_F(SubirTest, AFileImportedWholeDefaultsToCancelAndGoesInAgainOnlyWhenAsked)
 
     // Importing them again is previewed again: the orders get other folios than when skipped.
     CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteRespuesta(0); // "Todos otra vez"
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteOpcion(0); // "Todos otra vez"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     acepta(ruta);
     registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 3);
@@ -265,7 +265,7 @@ TEST_F(SubirTest, DamagedFileIsRefusedWholeAndTheWindowStays) {
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[0].botones, 16);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Critico);
     EXPECT_TRUE(registro[0].mensaje.contains(QStringLiteral("No se escribió nada")))
         << registro[0].mensaje.toStdString();
     EXPECT_EQ(pedidosImportados(), 0);
@@ -277,7 +277,7 @@ TEST_F(SubirTest, DamagedFileIsRefusedWholeAndTheWindowStays) {
 TEST_F(SubirTest, CancelLeavesNothingAndTheWindowCannotBeClosedMeanwhile) {
     const QString ruta = archivo(3000);
     abre();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     txtArchivo()->setText(ruta);
     QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
     // The import starts once the preview is done and the question answered.

@@ -146,7 +146,7 @@ TEST_F(TabAcumularTest, HiddenSeriesListIsStillUsedByTheGeneration) {
 
     fechas(dia, dia);
     busca();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(esperaFin());
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidos WHERE Serie='A' AND Factura=6")), 1);
@@ -259,7 +259,7 @@ TEST_F(TabAcumularTest, DeclinedGenerationChangesNothing) {
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje, pregunta(QStringLiteral("Se acumulará 1 pedido de 1 empresa")));
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Generar pedido"));
-    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 0);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=3")), 1);
     EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-A'")),
@@ -315,8 +315,8 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
     ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
 
     QSignalSpy regreso(tab.get(), &TabAcumular::regresar);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion); // "Ver informe"
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    CajaMensaje::siguienteAccion(); // "Ver informe"
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     EXPECT_TRUE(tab->ocupado());
     ASSERT_TRUE(esperaFin());
@@ -327,7 +327,7 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
               pregunta(QStringLiteral("Se acumularán 3 pedidos de 2 empresas")));
     EXPECT_EQ(registro[1].mensaje, QStringLiteral("Pedido generado"));
     EXPECT_EQ(registro[1].titulo, QStringLiteral("Fin del proceso"));
-    EXPECT_EQ(registro[1].botones, 0);
+    EXPECT_EQ(registro[1].estilo, CajaMensaje::Icono::Ninguno);
     EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     EXPECT_EQ(regreso.count(), 1);
 
@@ -381,8 +381,8 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     busca();
     QLineEdit* folio = campo(QStringLiteral("txtFolio"));
     const QString propuesto = folio->text();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAccion);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    CajaMensaje::siguienteAccion();
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return folio->text() != propuesto; }, 60000));
     auto* cancelar = control<QPushButton>(QStringLiteral("cmdCancelar"));
@@ -418,7 +418,7 @@ TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {
     abre();
     fechas(dia, dia);
     busca();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(tab->ocupado());
     tab.reset();
@@ -449,7 +449,7 @@ TEST_F(TabAcumularTest, SkippedCompaniesAreListedBelowTheResultsAndAfterTheGener
     EXPECT_TRUE(CajaMensaje::registro().isEmpty());
     ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
 
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(esperaFin());
     const auto registro = CajaMensaje::registro();
@@ -498,7 +498,7 @@ TEST_F(TabAcumularTest, DatabaseFailuresAreShownAsErrors) {
     auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[0].botones, 16);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Critico);
     EXPECT_TRUE(registro[0].mensaje.contains(programa.bases->cMiBase))
         << registro[0].mensaje.toStdString();
 

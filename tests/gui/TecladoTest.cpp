@@ -41,7 +41,7 @@ struct EntornoTeclado : EntornoVentana {
         activa(*v);
     }
     ~EntornoTeclado() {
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         v->close();
     }
 
@@ -318,11 +318,11 @@ TEST(Teclado, QuestionsAnswerToTheirMnemonicsAndToReturn) {
         Qt::Key tecla;
         Qt::KeyboardModifiers modificadores;
         bool enfocaNo;
-        int respuesta;
+        CajaMensaje::Respuesta respuesta;
     };
-    const Caso casos[] = {{Qt::Key_N, Qt::AltModifier, false, CajaMensaje::RespuestaNo},
-                          {Qt::Key_S, Qt::AltModifier, true, CajaMensaje::RespuestaSi},
-                          {Qt::Key_Return, Qt::NoModifier, true, CajaMensaje::RespuestaNo}};
+    const Caso casos[] = {{Qt::Key_N, Qt::AltModifier, false, CajaMensaje::Respuesta::No},
+                          {Qt::Key_S, Qt::AltModifier, true, CajaMensaje::Respuesta::Si},
+                          {Qt::Key_Return, Qt::NoModifier, true, CajaMensaje::Respuesta::No}};
     for (const Caso& c : casos) {
         QStringList textos;
         QTimer::singleShot(0, [&] {
@@ -345,7 +345,7 @@ TEST(Teclado, QuestionsAnswerToTheirMnemonicsAndToReturn) {
                 caja->reject();
         });
         EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("¿Desea proceder?"),
-                                       CajaMensaje::SiNo + CajaMensaje::Pregunta,
+                                       CajaMensaje::Estilo::siNo(false),
                                        QStringLiteral("Pregunta")),
                   c.respuesta)
             << c.tecla;

@@ -79,7 +79,7 @@ TEST(frmInicialServidor, AcumularShowsOnlyTabOneAndRegresarGoesBack) {
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_EQ(habilitadas(*tabs), (std::vector<bool>{true, false, false, false}));
     // A close with the accumulation tab's work behind it ends cleanly.
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     EXPECT_TRUE(v->close());
 }
 
@@ -179,7 +179,7 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
     // The entry raises the window already open.
     entrada->trigger();
     EXPECT_EQ(v->findChildren<frmBitacora*>().size(), 1);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     EXPECT_TRUE(v->close());
 }
 
@@ -232,7 +232,7 @@ TEST(frmInicialAcumulacion, RegresarWaitsForTheSearchAndADeclinedCloseLetsItFini
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje, pregunta);
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Finalizar"));
-    EXPECT_EQ(registro[0].botones, 4 + 32 + 256);
+    EXPECT_EQ(registro[0].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_TRUE(e.ventana->isVisible());
     EXPECT_TRUE(e.tab->ocupado());
 
@@ -253,13 +253,13 @@ TEST(frmInicialAcumulacion, ClosingDuringAGenerationCancelsItAndTellsTheOrdersMo
     ASSERT_TRUE(e.esperaFin());
     auto* folio = hijo<QLineEdit>(*e.ventana, "txtFolio");
     const QString propuesto = folio->text();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     hijo<QPushButton>(*e.ventana, "Command5")->click();
     ASSERT_TRUE(espera([&] { return folio->text() != propuesto; }, 60000));
     EXPECT_FALSE(e.regresar->isEnabled());
 
     const QString pregunta = e.preguntaEnCurso();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     EXPECT_FALSE(e.ventana->close()); // not before the cancel is heard
     EXPECT_EQ(hijo<QLabel>(*e.ventana, "lblAvance")->text(), QStringLiteral("Cancelando…"));
     ASSERT_TRUE(espera([&] { return !e.ventana->isVisible(); }, 60000));

@@ -63,9 +63,10 @@ CajaMensaje::Registro ultimo() {
 TEST(frmInicialArranque, AWrongInstallationFolderTellsTheUserAndShowsNoWindow) {
     if (QFileInfo::exists(Configuracion::rutaKorvanDefecto()))
         GTEST_SKIP() << "esta máquina tiene la instalación predeterminada";
-    for (const int respuesta : {CajaMensaje::RespuestaNo, CajaMensaje::RespuestaSi}) {
+    for (const CajaMensaje::Respuesta respuesta :
+         {CajaMensaje::Respuesta::No, CajaMensaje::Respuesta::Si}) {
         EntornoVentana e;
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaAceptar);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Aceptar);
         CajaMensaje::siguienteRespuesta(respuesta);
         // No INI at all: it is created naming the default installation folder, not there.
         EXPECT_EQ(e.carga(), nullptr);
@@ -73,17 +74,17 @@ TEST(frmInicialArranque, AWrongInstallationFolderTellsTheUserAndShowsNoWindow) {
         const auto vistos = CajaMensaje::registro();
         ASSERT_EQ(vistos.size(), 2);
         EXPECT_EQ(vistos[0].mensaje,
-                  QStringLiteral("En el archivo de configuración de este programa\r\r(") +
+                  QStringLiteral("En el archivo de configuración de este programa\n\n(") +
                       e.programa.archivoIni +
-                      QStringLiteral(")\r\rdebe indicarse la ruta correcta de Korvan Maestro.\r"
-                                     "Ruta indicada e incorrecta: \r\r") +
+                      QStringLiteral(")\n\ndebe indicarse la ruta correcta de Korvan Maestro.\n"
+                                     "Ruta indicada e incorrecta: \n\n") +
                       Configuracion::rutaKorvanDefecto());
-        EXPECT_EQ(vistos[0].botones, 16);
+        EXPECT_EQ(vistos[0].estilo, CajaMensaje::Icono::Critico);
         EXPECT_EQ(vistos[0].titulo, QStringLiteral("Atención"));
         EXPECT_EQ(vistos[1].mensaje, QStringLiteral("¿Desea editar el archivo de configuración?"));
-        EXPECT_EQ(vistos[1].botones, 36);
+        EXPECT_EQ(vistos[1].estilo, CajaMensaje::Estilo::siNo(false));
         EXPECT_EQ(vistos[1].titulo, QStringLiteral("Editar INI"));
-        EXPECT_EQ(e.abiertos, respuesta == CajaMensaje::RespuestaSi
+        EXPECT_EQ(e.abiertos, respuesta == CajaMensaje::Respuesta::Si
                                   ? QStringList{e.programa.archivoIni}
                                   : QStringList());
         EXPECT_EQ(ini(e, "Configuración", "Ruta de Korvan Maestro"),
@@ -190,14 +191,14 @@ TEST(frmInicial, ClosingAsksWithNoAsDefaultAndNoKeepsTheWindow) {
     EXPECT_TRUE(v->isVisible());
     EXPECT_EQ(ultimo().mensaje, QStringLiteral("¿Desea cerrar este programa?"));
     EXPECT_EQ(ultimo().titulo, QStringLiteral("Finalizar"));
-    EXPECT_EQ(ultimo().botones, 36 + 256);
+    EXPECT_EQ(ultimo().estilo, CajaMensaje::Estilo::siNo(true));
 
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaNo);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::No);
     EXPECT_FALSE(v->close());
     EXPECT_TRUE(v->isVisible());
 
     v->move(70, 80);
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     EXPECT_TRUE(v->close());
     EXPECT_FALSE(v->isVisible());
     EXPECT_EQ(CajaMensaje::registro().size(), 3);
@@ -232,7 +233,7 @@ TEST(frmInicial, KeysF1AndAltF4WorkFromAnyControl) {
     v->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(v.get()));
     CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaNo);
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::No);
     QTest::keyClick(boton, Qt::Key_F4, Qt::AltModifier);
     EXPECT_EQ(ultimo().mensaje, QStringLiteral("¿Desea cerrar este programa?"));
     EXPECT_TRUE(v->isVisible());
@@ -298,7 +299,7 @@ TEST(frmInicial, ClosedWhileShrunkTheWindowComesBackExpanded) {
         auto v = e.abre();
         v->move(40, 50);
         v->encoge();
-        CajaMensaje::siguienteRespuesta(CajaMensaje::RespuestaSi);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         EXPECT_TRUE(v->close());
     }
     auto v = e.carga();

@@ -47,9 +47,9 @@ public:
     QStringList vistos;
 
 protected:
-    int muestra(const QString& prompt, int, const QString& titulo) override {
+    Respuesta muestra(const QString& prompt, Estilo, const QString& titulo) override {
         vistos << titulo + QStringLiteral(": ") + prompt;
-        return RespuestaAceptar;
+        return Respuesta::Aceptar;
     }
 };
 

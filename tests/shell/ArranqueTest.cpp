@@ -118,8 +118,8 @@ TEST_F(ArranqueTest, AnIniInAnotherFolderMakesThatFolderTheProgramFolder) {
                                            .arg(ACUMULA_VERSION_MINOR)
                                            .arg(ACUMULA_VERSION_PATCH));
     EXPECT_EQ(e.programa.textoMuestra,
-              QStringLiteral(" Servidor: srv9\r  Base de datos principal: datos1\r"
-                             "  Para exportar pedidos: datos1\r  Para importar pedidos: empresa3"));
+              QStringLiteral(" Servidor: srv9\n  Base de datos principal: datos1\n"
+                             "  Para exportar pedidos: datos1\n  Para importar pedidos: empresa3"));
     EXPECT_EQ(host::ArchivoIni::leeValor(e.programa.archivoIni,
                                          QStringLiteral("Otras bases de datos"),
                                          QStringLiteral("Para exportar pedidos")),
@@ -165,5 +165,5 @@ TEST_F(ArranqueTest, AServerThatCannotBeReachedIsNamedWithoutThePassword) {
     for (const char* parte : {"127.0.0.1", "puerto 1", "vendedor", "empresa7"})
         EXPECT_TRUE(mensaje.contains(QString::fromUtf8(parte))) << mensaje.toStdString();
     EXPECT_FALSE(mensaje.contains(QStringLiteral("clave-secreta")));
-    EXPECT_EQ(e.avisos().vistos[0].botones, 16);
+    EXPECT_EQ(e.avisos().vistos[0].estilo, Avisos::Icono::Critico);
 }

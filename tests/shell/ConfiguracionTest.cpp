@@ -91,26 +91,27 @@ TEST(Configuracion, StoredSettingsAreUsedAndLeftAsTheyAre) {
 }
 
 TEST(Configuracion, WrongInstallationFolderTellsTheUserAndOffersToEditTheIni) {
-    for (const int respuesta : {Avisos::RespuestaNo, Avisos::RespuestaSi}) {
+    for (const Avisos::Respuesta respuesta : {Avisos::Respuesta::No, Avisos::Respuesta::Si}) {
         EntornoShell e;
-        e.avisos().respuestas = {Avisos::RespuestaAceptar, respuesta};
+        e.avisos().respuestas = {Avisos::Respuesta::Aceptar, respuesta};
         escribeArchivo(e.programa.archivoIni,
                        "[Configuración]\nRuta de Korvan Maestro=/no/existe\n");
         EXPECT_FALSE(Configuracion(e.programa).Carga(true));
         const auto& vistos = e.avisos().vistos;
         ASSERT_EQ(vistos.size(), 2);
         EXPECT_EQ(vistos[0].prompt,
-                  QStringLiteral("En el archivo de configuración de este programa\r\r(") +
+                  QStringLiteral("En el archivo de configuración de este programa\n\n(") +
                       e.programa.archivoIni +
-                      QStringLiteral(")\r\rdebe indicarse la ruta correcta de Korvan Maestro.\r"
-                                     "Ruta indicada e incorrecta: \r\r/no/existe"));
-        EXPECT_EQ(vistos[0].botones, 16);
+                      QStringLiteral(")\n\ndebe indicarse la ruta correcta de Korvan Maestro.\n"
+                                     "Ruta indicada e incorrecta: \n\n/no/existe"));
+        EXPECT_EQ(vistos[0].estilo, Avisos::Icono::Critico);
         EXPECT_EQ(vistos[0].titulo, QStringLiteral("Atención"));
         EXPECT_EQ(vistos[1].prompt, QStringLiteral("¿Desea editar el archivo de configuración?"));
-        EXPECT_EQ(vistos[1].botones, 36);
+        EXPECT_EQ(vistos[1].estilo, Avisos::Estilo::siNo(false));
         EXPECT_EQ(vistos[1].titulo, QStringLiteral("Editar INI"));
-        EXPECT_EQ(e.abiertos, respuesta == Avisos::RespuestaSi ? QStringList{e.programa.archivoIni}
-                                                               : QStringList());
+        EXPECT_EQ(e.abiertos, respuesta == Avisos::Respuesta::Si
+                                  ? QStringList{e.programa.archivoIni}
+                                  : QStringList());
     }
 }
 
@@ -133,9 +134,9 @@ TEST(Configuracion, AnUnwritableIniGivesTheDefaultsAndOneMessage) {
                   QStringLiteral("datos1"));
     ASSERT_EQ(e.avisos().vistos.size(), 1);
     EXPECT_TRUE(e.avisos().vistos[0].prompt.startsWith(
-        QStringLiteral("No se pudo escribir el archivo de configuración\r\r(") +
+        QStringLiteral("No se pudo escribir el archivo de configuración\n\n(") +
         e.programa.archivoIni + u')'));
-    EXPECT_EQ(e.avisos().vistos[0].botones, 48);
+    EXPECT_EQ(e.avisos().vistos[0].estilo, Avisos::Icono::Exclamacion);
 }
 
 TEST(Configuracion, AnUnwritableInstallationFileStillGivesUsableSettings) {
@@ -189,6 +190,6 @@ TEST(Configuracion, AFileThatExistsButCannotBeReadStopsTheStart) {
         EXPECT_TRUE(aviso.prompt.startsWith(QStringLiteral("No se puede leer el archivo")) &&
                     aviso.prompt.contains(archivo))
             << aviso.prompt.toStdString();
-        EXPECT_EQ(aviso.botones, 16);
+        EXPECT_EQ(aviso.estilo, Avisos::Icono::Critico);
     }
 }

@@ -12,11 +12,20 @@
 #include <ostream>
 #include <stdexcept>
 
+// Failed comparisons show the standard codes.
+inline void PrintTo(Avisos::Respuesta respuesta, std::ostream* os) {
+    *os << "respuesta " << int(respuesta);
+}
+inline void PrintTo(const Avisos::Estilo& estilo, std::ostream* os) {
+    *os << "botones " << int(estilo.botones) << " + icono " << int(estilo.icono) << " + "
+        << int(estilo.predeterminado);
+}
+
 namespace pruebas {
 
 struct Aviso {
     QString prompt;
-    int botones = 0;
+    Avisos::Estilo estilo;
     QString titulo;
 };
 
@@ -25,15 +34,15 @@ struct Aviso {
 class AvisosRegistrados : public Avisos {
 public:
     QList<Aviso> vistos;
-    QList<int> respuestas;
+    QList<Respuesta> respuestas;
     bool falla = false;
 
 protected:
-    int muestra(const QString& prompt, int botones, const QString& titulo) override {
-        vistos.append({prompt, botones, titulo});
+    Respuesta muestra(const QString& prompt, Estilo estilo, const QString& titulo) override {
+        vistos.append({prompt, estilo, titulo});
         if (falla)
             throw std::runtime_error("sin pantalla");
-        return respuestas.isEmpty() ? respuestaSegura(botones) : respuestas.takeFirst();
+        return respuestas.isEmpty() ? respuestaSegura(estilo.botones) : respuestas.takeFirst();
     }
 };
 

@@ -1,5 +1,6 @@
 // Entry point of the window tests: one QApplication on Qt's offscreen platform (unless
-// another is asked for), and message boxes that never wait for a person.
+// another is asked for), and message boxes that never wait for a person and keep what they
+// asked for the tests to read.
 #include "shell/CajaMensaje.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     CajaMensaje::modoPruebas(true);
+    CajaMensaje::anota(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
