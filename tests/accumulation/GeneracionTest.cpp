@@ -247,8 +247,11 @@ TEST(GeneraPedido, RetriesAGroupTheServerUndidToBreakADeadlock) {
         std::optional<host::Transaccion> t(std::in_place, *otra);
         otra->ejecuta(QStringLiteral("INSERT INTO relleno SELECT seq FROM seq_1_to_20000"));
         otra->consulta(QStringLiteral("SELECT * FROM productos WHERE Clave='P1' FOR UPDATE"));
-        std::thread corrida(
-            [&] { r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 1); });
+        std::thread corrida([&] {
+            clsAcumular acumular(e.bases());
+            acumular.setPedidosPorTransaccion(1); // a failed group of several is split instead
+            r = acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1);
+        });
         // Once the accumulation asks for that row, ask for the lines it holds: a cycle.
         auto vigia = pruebas::conecta();
         while (vigia
