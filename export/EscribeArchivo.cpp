@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <future>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -63,20 +64,22 @@ QString consultaRenglones(int n) {
 
 // The rows of one batch, copied out of the result so they can be written in the order of
 // the marked list rather than the server's (sorting on the server costs more than the whole
-// export). The rows of an Id keep the order the server gave them.
+// export). The rows of an Id go by the number in column orden (the lines by Partida: the
+// server gives them in the order they were stored, which an edited order may have mixed).
 class FilasCopiadas {
 public:
-    // filasPrevistas only sizes the first allocations.
-    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas) : columnas_(rs.listaColumnas()) {
+    // filasPrevistas only sizes the first allocations; orden is -1 when an Id has one row.
+    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas, int orden = -1)
+        : columnas_(rs.listaColumnas()) {
         ancho_ = int(columnas_.size());
         const qsizetype celdas = filasPrevistas * ancho_;
         inicio_.reserve(celdas);
         largo_.reserve(celdas);
         datos_.reserve(celdas * 8);
-        QVector<std::pair<qint64, int>> ids;
+        QVector<std::tuple<qint64, qint64, int>> ids; // Id, orden, row
         ids.reserve(filasPrevistas);
         for (int fila = 0; !rs.eof(); rs.MoveNext(), ++fila) {
-            ids.push_back({rs.entero(0), fila});
+            ids.push_back({rs.entero(0), orden < 0 ? 0 : rs.entero(orden), fila});
             for (int c = 0; c < ancho_; ++c) {
                 inicio_.push_back(qint32(datos_.size()));
                 if (rs.esNulo(c)) {
@@ -88,15 +91,15 @@ public:
                 }
             }
         }
-        std::stable_sort(ids.begin(), ids.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(ids.begin(), ids.end());
         orden_.reserve(ids.size());
         for (qsizetype k = 0; k < ids.size(); ++k) {
-            orden_.push_back(ids[k].second);
-            if (k == 0 || ids[k].first != ids[k - 1].first)
-                porId_.insert(ids[k].first, {int(k), int(k) + 1});
+            const qint64 id = std::get<0>(ids[k]);
+            orden_.push_back(std::get<2>(ids[k]));
+            if (k == 0 || id != std::get<0>(ids[k - 1]))
+                porId_.insert(id, {int(k), int(k) + 1});
             else
-                porId_[ids[k].first].second = int(k) + 1;
+                porId_[id].second = int(k) + 1;
         }
     }
     // The Id's rows are fila(k) for k in [first, second); empty when it has none.
@@ -179,7 +182,7 @@ public:
         const auto renglones = [&valores, n](host::Conexion& c) {
             auto rs =
                 c.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
-            return std::make_unique<FilasCopiadas>(*rs, n * 6);
+            return std::make_unique<FilasCopiadas>(*rs, n * 6, 1); // 1: Partida
         };
         std::future<std::unique_ptr<FilasCopiadas>> enParalelo;
         if (segunda_)

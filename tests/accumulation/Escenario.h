@@ -1,7 +1,6 @@
 #pragma once
 
 #include "support/ServidorPruebas.h"
-#include "support/TextoPruebas.h"
 
 #include <QDate>
 #include <QVector>

@@ -1,8 +1,13 @@
 #include "Escenario.h"
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
+#include "export/Exportacion.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 using acumulacion::clsAcumular;
@@ -16,6 +21,21 @@ const QDate dia(2026, 5, 10);
 
 QString contador(pruebas::BaseEmpresa& b, const QString& clave) {
     return b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato=?"), {clave});
+}
+
+// The line records of the order exported alone from b, as "Partida:Producto" texts.
+QStringList renglonesExportados(pruebas::BaseEmpresa& b, qint64 id) {
+    QTemporaryDir carpeta;
+    const auto r =
+        exportacion::EscribeArchivo(b.conexion(), {id}, QStringLiteral("orden"), carpeta.path());
+    QFile f(r.archivo);
+    if (!r.ok || !f.open(QIODevice::ReadOnly))
+        return {r.mensaje};
+    QStringList salida;
+    for (const QByteArray& l : f.readAll().split('\n'))
+        if (l.startsWith("\"D\""))
+            salida << QString::fromLatin1(l.split(',').mid(1, 2).join(':')).remove('"');
+    return salida;
 }
 
 } // namespace
@@ -183,4 +203,79 @@ TEST(GeneraPedido, RunsAtOnceNeverGiveAFolioTwiceNorMoveAnOrderTwice) {
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 90);
     EXPECT_EQ(e.empresa(1).valor(QStringLiteral("SELECT SUM(PorVender) FROM productos")),
               QStringLiteral("110.0000"));
+}
+
+// Lines stored out of Partida order (as the sales system leaves them when an order is
+// edited) keep their Partida when accumulated, and a transfer file lists them by Partida.
+TEST(GeneraPedido, LinesKeepTheirPartidaAndAreExportedInPartidaOrder) {
+    Escenario e(1);
+    auto& origen = e.empresa(1);
+    const qint64 id = e.pedido(origen, QStringLiteral("B"), 3, dia, {});
+    for (int partida : {3, 1, 4, 2}) {
+        const QString producto = QStringLiteral("P%1").arg(partida);
+        origen.conexion().ejecuta(
+            QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES (?, 100)"), {producto});
+        origen.conexion().ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, "
+                                                 "Producto, Cantidad, Pedido) VALUES (?,?,?,5,?)"),
+                                  {id, partida, producto, partida == 2 ? 0 : 5});
+    }
+    const QStringList todos{"1:P1", "2:P2", "3:P3", "4:P4"};
+    EXPECT_EQ(renglonesExportados(origen, id), todos);
+
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 1);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    const qint64 nuevo = e.actual().valor(QStringLiteral("SELECT Id FROM pedidos")).toLongLong();
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Partida, ':', Producto) "
+                                              "ORDER BY Partida) FROM pedidosdetalle")),
+              QStringLiteral("1:P1,3:P3,4:P4"));
+    EXPECT_EQ(renglonesExportados(e.actual(), nuevo), (QStringList{"1:P1", "3:P3", "4:P4"}));
+    EXPECT_EQ(renglonesExportados(origen, id), todos);
+}
+
+// A deadlock with another session, which the server breaks by undoing the accumulation's
+// group (the lighter transaction), is retried: every order moves once.
+TEST(GeneraPedido, RetriesAGroupTheServerUndidToBreakADeadlock) {
+    Escenario e(1);
+    auto& origen = e.empresa(1);
+    const qint64 a = e.pedido(origen, QStringLiteral("B"), 1, dia, {{"P1", 2, 2}});
+    e.pedido(origen, QStringLiteral("B"), 2, dia, {{"P1", 3, 3}, {"P2", 1, 1}});
+    auto otra = pruebas::conecta(origen.nombre());
+    otra->ejecuta(QStringLiteral("CREATE TABLE relleno (n INT)"));
+    acumulacion::Resultado r;
+    {
+        // The other session weighs more than the accumulation's and holds P1's stock row.
+        std::optional<host::Transaccion> t(std::in_place, *otra);
+        otra->ejecuta(QStringLiteral("INSERT INTO relleno SELECT seq FROM seq_1_to_20000"));
+        otra->consulta(QStringLiteral("SELECT * FROM productos WHERE Clave='P1' FOR UPDATE"));
+        std::thread corrida([&] {
+            clsAcumular acumular(e.bases());
+            acumular.setPedidosPorTransaccion(1); // a failed group of several is split instead
+            r = acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1);
+        });
+        // Once the accumulation asks for that row, ask for the lines it holds: a cycle.
+        auto vigia = pruebas::conecta();
+        while (vigia
+                   ->consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                             "WHERE INFO LIKE ?"),
+                              {QStringLiteral("UPDATE `%1`.productos%").arg(origen.nombre())})
+                   ->entero(0) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Returns only once the server has undone the accumulation's transaction.
+        EXPECT_NO_THROW(otra->consulta(
+            QStringLiteral("SELECT * FROM pedidosdetalle WHERE Id=? FOR UPDATE"), {a}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
+        t.reset(); // undone: the retry goes through
+        corrida.join();
+    }
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.pedidosMovidos, 2);
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT GROUP_CONCAT(Factura ORDER BY Factura) FROM "
+                                              "pedidos")),
+              QStringLiteral("1,2"));
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 3);
+    EXPECT_EQ(origen.valor(QStringLiteral("SELECT GROUP_CONCAT(PorVender ORDER BY Clave) FROM "
+                                          "productos")),
+              QStringLiteral("95.0000,99.0000"));
+    EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 0);
 }

@@ -64,7 +64,8 @@ inline QByteArray encabezado(const QByteArray& serie, const QByteArray& cliente,
                     cambios);
 }
 
-// A line of product producto with that quantity.
+// A line of product producto with that quantity, and a pending quantity (Pedido) that
+// differs from it, so a test tells which of the two the import counts.
 inline QByteArray renglon(const QByteArray& producto, const QByteArray& cantidad,
                           const Cambios& cambios = {}) {
     return registro({"\"D\"",
@@ -83,7 +84,7 @@ inline QByteArray renglon(const QByteArray& producto, const QByteArray& cantidad
                      "0.00",
                      "1.0000",
                      "0.0000",
-                     cantidad,
+                     "0.2500",
                      "0",
                      "0",
                      "\"nr\"",

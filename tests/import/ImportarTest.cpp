@@ -149,9 +149,13 @@ TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
     EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Clave,'=',PorVender) ORDER BY "
                                      "Clave) FROM productos")),
               QStringLiteral("A=10.5000,B=0.5000,O'Brien=1.2500"));
-    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',Producto) ORDER BY Id, "
-                                     "Producto) FROM pedidosdetalle")),
-              QStringLiteral("1:A,1:A,1:Z,2:B,2:O'Brien,2:x' OR Clave<>'"));
+    // Each line keeps both quantities as read (the file's Pedido is 0.25 on every line).
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT_WS(':',Id,Producto,Cantidad,"
+                                     "Pedido) ORDER BY Id, Producto, Cantidad) FROM "
+                                     "pedidosdetalle")),
+              QStringLiteral("1:A:2.5000:0.2500,1:A:3.0000:0.2500,1:Z:7.0000:0.2500,"
+                             "2:B:-0.5000:0.2500,2:O'Brien:1.2500:0.2500,"
+                             "2:x' OR Clave<>':100.0000:0.2500"));
 }
 
 // An order with more lines than one round of statements holds, and more products than

@@ -3,7 +3,6 @@
 #include "shell/Avisos.h"
 #include "shell/Programa.h"
 #include "shell/host/DeArchivos.h"
-#include "support/TextoPruebas.h"
 
 #include <QDir>
 #include <QFile>

@@ -95,7 +95,8 @@ qint64 BaseEmpresa::cuenta(const QString& tablaYCondicion, const QVariantList& v
         .toLongLong();
 }
 
-ServidorPropio::ServidorPropio(unsigned puerto) : puerto_(puerto) {
+ServidorPropio::ServidorPropio(unsigned puerto, QStringList opciones)
+    : puerto_(puerto), opciones_(std::move(opciones)) {
     const QString base = entorno("ACUMULA_PRUEBAS_TMP", QDir::tempPath());
     carpeta_ = QStringLiteral("%1/servidor-%2").arg(base).arg(puerto);
     QDir().mkpath(carpeta_);
@@ -121,7 +122,7 @@ void ServidorPropio::script(const QStringList& argumentos) {
 }
 
 void ServidorPropio::arranca() {
-    script({QStringLiteral("start"), carpeta_, QString::number(puerto_)});
+    script(QStringList{QStringLiteral("start"), carpeta_, QString::number(puerto_)} + opciones_);
 }
 void ServidorPropio::mata() {
     script({QStringLiteral("kill"), carpeta_});

@@ -41,10 +41,11 @@ private:
 unsigned puertoPropio(unsigned desplazamiento);
 
 // A server of the test's own, on its own port and data folder, for tests that stop or kill
-// the server in the middle of an operation.
+// the server in the middle of an operation or need it started with other options
+// (opciones: mariadbd's own, such as "--innodb-autoinc-lock-mode=2").
 class ServidorPropio {
 public:
-    explicit ServidorPropio(unsigned puerto);
+    explicit ServidorPropio(unsigned puerto, QStringList opciones = {});
     ~ServidorPropio();
     void arranca();
     void mata();    // ends it at once, as a crash would
@@ -56,6 +57,7 @@ public:
 private:
     void script(const QStringList& argumentos);
     unsigned puerto_;
+    QStringList opciones_;
     QString carpeta_;
 };
 
