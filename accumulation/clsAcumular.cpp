@@ -2,7 +2,6 @@
 
 #include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/ConsultasAcumulacion.h"
-#include "accumulation/FoliosSerie.h"
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
 #include "data/Bitacora.h"
@@ -389,21 +388,6 @@ QString ListaOmitidas(const QString& titulo, const Resultado& r) {
 QString ConOmitidas(const QString& mensaje, const Resultado& r) {
     const QString lista = ListaOmitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
     return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
-}
-
-qint32 clsAcumular::ObtenFolioVtas(const QString& stTipoVta, qint32 lnPreFolio,
-                                   const QString& stSerie, host::Conexion& BdD) {
-    // The counter's lock must last until the folio is stored: without a caller's
-    // transaction, hold one of our own.
-    std::optional<host::Transaccion> propia;
-    if (BdD.consulta(QStringLiteral("SELECT @@in_transaction"))->entero(0) == 0)
-        propia.emplace(BdD);
-    FoliosSerie folios(BdD, stTipoVta, stSerie);
-    const qint32 folio = folios.libres(lnPreFolio, 1).first();
-    folios.guarda(folio);
-    if (propia)
-        propia->confirma();
-    return folio;
 }
 
 } // namespace acumulacion

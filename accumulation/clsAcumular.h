@@ -41,12 +41,6 @@ public:
     Resultado GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,
                            qint32 primerFolio, const Retrollamadas& avisos = {}) const;
 
-    // The first folio from lnPreFolio on that no order of the series uses in BdD's database,
-    // stored as the counter stTipoVta + stSerie in sistema. The counter row stays locked
-    // while the folio is chosen (until the end of the caller's transaction, when it has one).
-    static qint32 ObtenFolioVtas(const QString& stTipoVta, qint32 lnPreFolio,
-                                 const QString& stSerie, host::Conexion& BdD);
-
 private:
     host::BasesDD bases_;
     QLocale regional_;

@@ -1,4 +1,3 @@
-#include "app/Capturas.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
 #include "shell/Comandos.h"
@@ -30,10 +29,6 @@ int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     if (!ventana)
         return 1;
     ventana->show();
-    // Pictures of the windows for the documentation (scripts/screenshots); not for users.
-    const QString capturas = qEnvironmentVariable("ACUMULA_CAPTURAS");
-    if (!capturas.isEmpty())
-        return Capturas(*ventana, capturas).toma() ? 0 : 1;
     return app.exec();
 }
 

@@ -98,11 +98,6 @@ void BajarPedidos::construye() {
             CampoTexto::creaFecha(QStringLiteral("mkeFecha(%1)").arg(i), QLatin1Char('!'), this);
         mkeFecha_[i]->installEventFilter(this);
     }
-    // The customer filter was never offered: its controls stay hidden.
-    label3_ = etiqueta(QStringLiteral("Label3"), QStringLiteral("Cliente:"));
-    txtCliente_ = new QLineEdit(this);
-    txtCliente_->setObjectName(QStringLiteral("txtCliente"));
-    label4_ = etiqueta(QStringLiteral("Label4"), QString());
     cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
     cmdAceptar_->setObjectName(QStringLiteral("cmdAceptar"));
     modelo_ = new ModeloPedidosExportar(this);
@@ -130,9 +125,6 @@ void BajarPedidos::construye() {
     colocaTwips(label2, 3240, 240);
     colocaTwips(mkeFecha_[0], 1440, 240, 1215, 285);
     colocaTwips(mkeFecha_[1], 4200, 240, 1215, 285);
-    colocaTwips(label3_, 360, 600);
-    colocaTwips(txtCliente_, 1440, 600, 1215, 285);
-    colocaTwips(label4_, 2760, 600, 600, 285);
     colocaTwips(cmdAceptar_, 7920, 1080, 1215, 495);
     colocaTwips(mhgReja_, 1080, 720, 7215, 4695);
     colocaTwips(label5_, 1080, 5640);
@@ -148,9 +140,6 @@ void BajarPedidos::construye() {
     ajustaEtiqueta(label6_, txtArchivo_);
     ajustaEtiqueta(label8_, drive1_);
     drive1_->view()->setMinimumWidth(pixeles(4800));
-    label3_->hide();
-    txtCliente_->hide();
-    label4_->hide();
 
     // The columns keep their set widths; a slightly smaller type lets dates and amounts fit.
     QFont letra = mhgReja_->font();
@@ -415,7 +404,7 @@ void BajarPedidos::terminaBusqueda(const QString& fallo) {
         return;
     }
     modelo_->pon(std::move(*filas));
-    habilita({mkeFecha_[0], mkeFecha_[1], txtCliente_}, false);
+    habilita({mkeFecha_[0], mkeFecha_[1]}, false);
     cmdAceptar_->hide();
     label5_->show();
     cmdProceder_->show();
@@ -494,7 +483,7 @@ void BajarPedidos::terminaExportacion(const QString& fallo) {
 }
 
 void BajarPedidos::reinicia() {
-    habilita({mkeFecha_[0], mkeFecha_[1], txtCliente_, cmdAceptar_}, true);
+    habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, true);
     cmdAceptar_->show();
     for (QWidget* w : Controles{mhgReja_, label5_, cmdProceder_}) {
         w->hide();

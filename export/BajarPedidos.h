@@ -78,9 +78,6 @@ private:
 
     Programa& programa_;
     std::array<QLineEdit*, 2> mkeFecha_{};
-    QLabel* label3_ = nullptr;
-    QLineEdit* txtCliente_ = nullptr;
-    QLabel* label4_ = nullptr;
     QPushButton* cmdAceptar_ = nullptr;
     QTableView* mhgReja_ = nullptr;
     ModeloPedidosExportar* modelo_ = nullptr;

@@ -92,12 +92,4 @@ void ContadorFolios::graba() {
             c.folios->guarda(qint32(c.ultimo));
 }
 
-qint32 ObtenFolio(QString& serie, host::Conexion& conexion) {
-    serie = serie.trimmed();
-    ContadorFolios contador(conexion, {{serie, 1}});
-    const qint32 folio = contador.siguiente(serie);
-    contador.graba();
-    return folio;
-}
-
 } // namespace importacion

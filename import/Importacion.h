@@ -134,9 +134,4 @@ ResultadoImportacion SubePedidos(const host::BasesDD& bases, const QString& base
                                  const LlamadasImportacion& llamadas = {},
                                  const OpcionesImportacion& opciones = {});
 
-// The next folio of a series: the first above its counter "PE-" + serie in sistema that no
-// order of the series has; the counter is advanced to it (and created when missing). The
-// series is trimmed in place. Inside a transaction the counter stays locked until it ends.
-qint32 ObtenFolio(QString& serie, host::Conexion& conexion);
-
 } // namespace importacion

@@ -2,6 +2,7 @@
 
 #include "shell/Programa.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/host/Utilerias.h"
 
 #include <algorithm>
 

@@ -4,7 +4,6 @@
 #include "shell/host/BasesDD.h"
 #include "shell/host/DeArchivos.h"
 #include "shell/host/DelRegistro.h"
-#include "shell/host/Utilerias.h"
 #include "shell/host/libNucleo.h"
 
 #include <QSet>
@@ -17,7 +16,6 @@ struct Programa {
     // The host library's objects, created with the program and released with it.
     std::unique_ptr<host::libNucleo> nucleo = std::make_unique<host::libNucleo>();
     std::unique_ptr<host::BasesDD> bases = std::make_unique<host::BasesDD>();
-    std::unique_ptr<host::Utilerias> utilerias = std::make_unique<host::Utilerias>();
     std::unique_ptr<host::DeArchivos> archivos = std::make_unique<host::DeArchivos>();
     std::unique_ptr<host::DelRegistro> registro = std::make_unique<host::DelRegistro>();
     // How the user is told things: the console without windows, a dialog with them.

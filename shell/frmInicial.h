@@ -45,8 +45,6 @@ public:
     MarcoVentana* marco() const { return marco_; }
     bool primeraActivacionPendiente() const { return primeraActivacionPendiente_; }
     bool confirmaAlCerrar() const { return confirmaCierre_; }
-    // The folio counters' key prefix the accumulation tab works with.
-    const QString& prefijoFolio() const { return prefijoFolio_; }
 
 public slots:
     // Shrinks the window to a bar with its restore button, and back.
@@ -75,7 +73,6 @@ private:
     void cierraTrasCancelar();
 
     Programa& programa_;
-    QString prefijoFolio_ = QStringLiteral("PE-");
     bool primeraActivacionPendiente_ = true;
     bool confirmaCierre_ = false;
     // The user chose to close once the running work has been cancelled.

@@ -18,6 +18,7 @@
 #include "shell/frmInicial.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/Utilerias.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -21,13 +21,8 @@ public:
 
     ParametrosConexion parametros(const QString& base) const;
 
-    // Opens a connection to the named database; false when it cannot be opened
-    // (ultimoError() then says why).
-    bool AbrirBdD(std::unique_ptr<Conexion>& conexion, const QString& base);
-    // The same, throwing ErrorBdD.
+    // Opens a connection to the named database; throws ErrorBdD when it cannot.
     std::unique_ptr<Conexion> abre(const QString& base) const;
-    void CierraBdD(std::unique_ptr<Conexion>& conexion);
-    const QString& ultimoError() const { return ultimoError_; }
 
     // "SELECT campos FROM fuente": fuente is a table name with its where, group and order
     // clauses, whose "?" take valores. True when the recordset has rows.
@@ -37,26 +32,10 @@ public:
     // The insertable recordset of a table ("tabla where Id=-9").
     static std::unique_ptr<TablaInsercion> AbrirTablaInsercion(Conexion& conexion,
                                                                const QString& tabla);
-    static void CierraTabla(std::unique_ptr<Recordset>& rs) { rs.reset(); }
 
     // The Contenido kept under Dato = nombre in a settings table ("sistema" or
     // "configura"); empty when there is no such row.
     static QString LeeDato(const QString& nombre, Conexion& conexion, const QString& tabla);
-    // Stores it, adding the row when missing.
-    static void GrabaDato(const QString& nombre, const QString& valor, Conexion& conexion,
-                          const QString& tabla);
-
-    // Inserts one row: columnas[i] takes valores[i], from index 1 (index 0 is unused).
-    // Text values are converted to the column's type; a value that does not fit throws
-    // ErrorConversion naming the column and the value.
-    static void AgregaRegistro(TablaInsercion& rs, Conexion& conexion, const QString& tabla,
-                               const QStringList& columnas, const QStringList& valores);
-
-    // The key of the row this connection inserted last.
-    static quint64 LastId(Conexion& conexion, const QString& tabla, const QString& campo);
-
-private:
-    QString ultimoError_;
 };
 
 } // namespace host

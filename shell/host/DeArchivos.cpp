@@ -1,14 +1,8 @@
 #include "shell/host/DeArchivos.h"
 
-#include "shell/host/FalloSistema.h"
-#include "shell/host/ReemplazoArchivo.h"
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
-#include <cerrno>
 
 namespace host {
 
@@ -49,31 +43,6 @@ bool DeArchivos::AbreDocumento(const QString& ruta, int, int) {
                                       "\"%2\".")
                            .arg(nativa, programa);
     return iniciado;
-}
-
-bool DeArchivos::Copia(const QString& origen, const QString& destino) {
-    ultimoError_.clear();
-    const auto falla = [this](const QString& que, const QString& archivo, const QFileDevice& f) {
-        ultimoError_ = QStringLiteral("No se pudo %1 el archivo \"%2\". %3")
-                           .arg(que, archivo, FalloSistema::deArchivo(f, errno).texto());
-        return false;
-    };
-    QFile entrada(origen);
-    if (!entrada.open(QIODevice::ReadOnly))
-        return falla(QStringLiteral("leer"), origen, entrada);
-    QSaveFile salida(destino);
-    if (!salida.open(QIODevice::WriteOnly))
-        return falla(QStringLiteral("crear"), destino, salida);
-    while (!entrada.atEnd()) {
-        const QByteArray bloque = entrada.read(1 << 16);
-        if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError)
-            return falla(QStringLiteral("leer"), origen, entrada);
-        if (salida.write(bloque) != bloque.size())
-            return falla(QStringLiteral("escribir"), destino, salida);
-    }
-    if (!ReemplazoArchivo::confirma(salida))
-        return falla(QStringLiteral("escribir"), destino, salida);
-    return true;
 }
 
 } // namespace host

@@ -22,8 +22,6 @@ public:
     // Opens the file with the desktop's associated program. The two numbers are kept for
     // the callers' sake (window style and wait flag) and do not change what happens.
     bool AbreDocumento(const QString& ruta, int estilo = 0, int espera = 1);
-    // Copies a file, replacing the target atomically when it exists.
-    bool Copia(const QString& origen, const QString& destino);
 
     const QString& ultimoError() const { return ultimoError_; }
 

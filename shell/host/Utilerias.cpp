@@ -19,10 +19,6 @@ QByteArray mezcla(QByteArray bytes) {
 
 } // namespace
 
-QString Utilerias::CambXXX(const QString& plantilla, const QString& valor) {
-    return QString(plantilla).replace(QStringLiteral("XXX"), valor);
-}
-
 QString Utilerias::Encripta(const QString& texto) {
     return kMarca + QString::fromLatin1(mezcla(texto.toUtf8()).toBase64());
 }

@@ -1,7 +1,6 @@
 #include "shell/host/libNucleo.h"
 
 #include "shell/host/ArchivoIni.h"
-#include "shell/host/Fechas.h"
 
 namespace host {
 
@@ -37,18 +36,6 @@ double libNucleo::nxVal(const QString& texto) {
     if (!digitos)
         return 0;
     return texto.mid(inicio, i - inicio).toDouble();
-}
-
-QString libNucleo::FechaSQL(const QString& fecha) {
-    const QString t = fecha.trimmed();
-    QDate d = Fechas::deTextoCorto(t);
-    if (!d.isValid())
-        d = Fechas::deTextoMes(t);
-    return FechaSQL(d);
-}
-
-QString libNucleo::FechaSQL(const QDate& fecha) {
-    return fecha.isValid() ? fecha.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
 } // namespace host

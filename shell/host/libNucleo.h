@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 
 namespace host {
@@ -21,11 +20,6 @@ public:
     // with at most one decimal point ("12abc" -> 12, "-3.5x" -> -3.5, "abc" -> 0). No
     // exponent and no thousands separator: "1e3" -> 1, "1,5" -> 1.
     static double nxVal(const QString& texto);
-
-    // A date text of the date fields ("dd/mm/yyyy", also "dd/mmm/yyyy" or "yyyy-mm-dd") as
-    // the text of a MySQL date literal, "yyyy-mm-dd"; empty when the text is no date.
-    static QString FechaSQL(const QString& fecha);
-    static QString FechaSQL(const QDate& fecha);
 
     // Date fields: input mask (Qt's, blanks shown as "_"), display format (Qt's date
     // format) and the text an empty field shows.

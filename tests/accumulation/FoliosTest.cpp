@@ -2,13 +2,11 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/FoliosSerie.h"
 #include "accumulation/FormatoImporte.h"
-#include "accumulation/clsAcumular.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
-using acumulacion::clsAcumular;
 using pruebas::BaseEmpresa;
 
 namespace {
@@ -24,22 +22,27 @@ QString dato(BaseEmpresa& b, const QString& clave) {
 
 } // namespace
 
-TEST(ObtenFolioVtas, GivesTheFirstFreeFolioOfTheSeriesAndStoresIt) {
+TEST(FoliosSerie, GivesTheFirstFreeFoliosOfTheSeriesAndNeverLowersTheCounter) {
     BaseEmpresa b(QStringLiteral("fol"));
     pedido(b, QStringLiteral("B"), 100);
     pedido(b, QStringLiteral("B"), 101);
     pedido(b, QStringLiteral("A"), 102);
     b.conexion().ejecuta(QStringLiteral("INSERT INTO sistema VALUES ('PE-B', '500')"));
-    EXPECT_EQ(
-        clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("B"), b.conexion()),
-        102);
-    EXPECT_EQ(dato(b, QStringLiteral("PE-B")), QStringLiteral("500")); // never lowered
-    EXPECT_EQ(clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 7, QString(), b.conexion()), 7);
+    {
+        host::Transaccion t(b.conexion());
+        acumulacion::FoliosSerie serieB(b.conexion(), QStringLiteral("PE-"), QStringLiteral("B"));
+        EXPECT_EQ(serieB.contador(), 500);
+        EXPECT_EQ(serieB.libres(100, 1), QVector<qint32>{102});
+        serieB.guarda(102);
+        // A series without its counter row gets one.
+        acumulacion::FoliosSerie sinSerie(b.conexion(), QStringLiteral("PE-"), QString());
+        EXPECT_EQ(sinSerie.libres(7, 1), QVector<qint32>{7});
+        sinSerie.guarda(7);
+        t.confirma();
+    }
+    EXPECT_EQ(dato(b, QStringLiteral("PE-B")), QStringLiteral("500"));
     EXPECT_EQ(dato(b, QStringLiteral("PE-")), QStringLiteral("7"));
-}
 
-TEST(ObtenFolioVtas, FindsFreeFoliosBeyondLongRunsOfTakenOnesAndStopsAtTheLargest) {
-    BaseEmpresa b(QStringLiteral("fol"));
     QStringList filas;
     for (int f = 1; f <= 300; ++f)
         if (f != 150 && f != 299)
@@ -53,17 +56,19 @@ TEST(ObtenFolioVtas, FindsFreeFoliosBeyondLongRunsOfTakenOnesAndStopsAtTheLarges
     EXPECT_THROW(folios.libres(2147483647, 2), host::ErrorBdD);
 }
 
-TEST(ObtenFolioVtas, ASecondCallerWaitsForTheCounterUntilTheFirstStoresItsOrder) {
+TEST(FoliosSerie, ASecondCallerWaitsForTheCounterUntilTheFirstStoresItsOrder) {
     BaseEmpresa b(QStringLiteral("fol"));
     auto otra = pruebas::conecta(b.nombre());
     host::Transaccion t(b.conexion());
-    EXPECT_EQ(
-        clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"), b.conexion()),
-        100);
+    acumulacion::FoliosSerie primera(b.conexion(), QStringLiteral("PE-"), QStringLiteral("A"));
+    EXPECT_EQ(primera.libres(100, 1), QVector<qint32>{100});
+    primera.guarda(100);
     qint32 segundo = 0;
     std::thread t2([&] {
-        segundo =
-            clsAcumular::ObtenFolioVtas(QStringLiteral("PE-"), 100, QStringLiteral("A"), *otra);
+        host::Transaccion t(*otra);
+        acumulacion::FoliosSerie segunda(*otra, QStringLiteral("PE-"), QStringLiteral("A"));
+        segundo = segunda.libres(100, 1).first();
+        t.confirma();
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     pedido(b, QStringLiteral("A"), 100);

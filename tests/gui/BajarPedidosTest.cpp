@@ -167,7 +167,7 @@ TEST_F(BajarPedidosTest, NoMatchIsToldAndTheSearchStaysOpen) {
               QStringLiteral("Exportar información de pedidos en ") + base.nombre());
     EXPECT_EQ(campo(QStringLiteral("mkeFecha(0)"))->text(),
               QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
-    for (const char* oculto : {"mhgReja", "cmdProceder", "txtArchivo", "Drive1", "txtCliente"})
+    for (const char* oculto : {"mhgReja", "cmdProceder", "txtArchivo", "Drive1"})
         EXPECT_FALSE(ventana->findChild<QWidget*>(QString::fromLatin1(oculto))->isVisible())
             << oculto;
     QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);

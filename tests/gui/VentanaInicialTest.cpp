@@ -111,7 +111,6 @@ TEST(frmInicialArranque, LoadsFromItsOwnFolderWritesTheKeysAndBuildsTheWindow) {
                                     .arg(ACUMULA_VERSION_MINOR)
                                     .arg(ACUMULA_VERSION_PATCH));
     EXPECT_TRUE(v->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(v->prefijoFolio(), QStringLiteral("PE-"));
     EXPECT_EQ(hijo<QLabel>(*v, "lblMuestra")->text(),
               QStringLiteral(" Servidor: 127.0.0.1\n  Base de datos principal: datos1\n"
                              "  Para exportar pedidos: datos1\n  Para importar pedidos: datos1"));

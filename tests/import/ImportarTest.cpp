@@ -5,7 +5,6 @@
 #include <QTextStream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <thread>
 
 using importacion::SubePedidos;
 using pruebas::BaseEmpresa;
@@ -75,45 +74,6 @@ TEST(SubePedidos, EachHeaderDrawsTheNextFreeFolioOfItsTrimmedSeries) {
     EXPECT_EQ(r.renglonesOmitidos, 1);
     EXPECT_EQ(r.renglones, 1);
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle WHERE Id=101")), 1);
-}
-
-TEST(ObtenFolio, TrimsTheSeriesAdvancesItsCounterAndCreatesAMissingOne) {
-    BaseEmpresa b(QStringLiteral("obtenfolio"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-B','41')"));
-    QString serie = QStringLiteral(" B ");
-    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 42);
-    EXPECT_EQ(serie, QStringLiteral("B"));
-    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-B'")),
-              QStringLiteral("42"));
-    serie = QStringLiteral("Z");
-    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 1);
-    EXPECT_EQ(importacion::ObtenFolio(serie, b.conexion()), 2);
-    EXPECT_EQ(b.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-Z'")),
-              QStringLiteral("2"));
-}
-
-TEST(ObtenFolio, TwoImportsAtOnceNeverDrawTheSameFolio) {
-    BaseEmpresa b(QStringLiteral("folioconcurrente"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-B','41')"));
-    auto primera = pruebas::conecta(b.nombre());
-    auto segunda = pruebas::conecta(b.nombre());
-    host::Transaccion t(*primera);
-    QString serie = QStringLiteral("B");
-    EXPECT_EQ(importacion::ObtenFolio(serie, *primera), 42);
-    qint32 folioSegunda = 0;
-    std::thread otra([&] {
-        host::Transaccion t2(*segunda);
-        QString s = QStringLiteral("B");
-        folioSegunda = importacion::ObtenFolio(s, *segunda);
-        t2.confirma();
-    });
-    // The second waits for the first's counter until the first ends.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    t.confirma();
-    otra.join();
-    EXPECT_EQ(folioSegunda, 43);
 }
 
 TEST(SubeCliente, KeepsAnExistingCustomerAndCreatesAMissingOneFromItsFirstOrder) {

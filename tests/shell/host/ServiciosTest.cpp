@@ -32,14 +32,6 @@ TEST(Utilerias, EnciphermentRoundTripsAndGivesPlainAsciiNeverEmpty) {
               QStringLiteral("KX1:no base64!"));
 }
 
-TEST(Utilerias, CambXXXReplacesEveryPlaceholder) {
-    EXPECT_EQ(
-        Utilerias::CambXXX(QStringLiteral("Dato='PE-XXX' or Dato='XXX'"), QStringLiteral("A")),
-        QStringLiteral("Dato='PE-A' or Dato='A'"));
-    EXPECT_EQ(Utilerias::CambXXX(QStringLiteral("sin marca"), QStringLiteral("A")),
-              QStringLiteral("sin marca"));
-}
-
 TEST(libNucleo, nxValTakesTheLeadingNumber) {
     const std::pair<const char*, double> casos[] = {
         {"12abc", 12}, {"abc", 0},     {"-3.5x", -3.5}, {"  7 ", 7}, {"", 0},
@@ -49,36 +41,7 @@ TEST(libNucleo, nxValTakesTheLeadingNumber) {
         EXPECT_DOUBLE_EQ(libNucleo::nxVal(QString::fromUtf8(texto)), valor) << texto;
 }
 
-TEST(libNucleo, FechaSQLGivesIsoDatesAndNothingForNoDate) {
-    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral("05/03/2026")), QStringLiteral("2026-03-05"));
-    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral(" 05/mar/2026 ")), QStringLiteral("2026-03-05"));
-    EXPECT_EQ(libNucleo::FechaSQL(QDate(2026, 12, 31)), QStringLiteral("2026-12-31"));
-    EXPECT_EQ(libNucleo::FechaSQL(libNucleo::FechaVacia()), QString());
-    EXPECT_EQ(libNucleo::FechaSQL(QStringLiteral("31/02/2026")), QString());
-    EXPECT_EQ(QDate(2026, 3, 5).toString(libNucleo::FormatoFecha()), QStringLiteral("05/03/2026"));
-}
-
-TEST(DeArchivos, CopyReplacesTheTargetAndReportsEveryFailure) {
-    QTemporaryDir dir;
-    const QString origen = dir.filePath(QStringLiteral("origen.txt"));
-    const QString destino = dir.filePath(QStringLiteral("destino.txt"));
-    escribeArchivo(origen, "nuevo");
-    escribeArchivo(destino, "viejo y más largo");
-    host::DeArchivos archivos;
-    EXPECT_TRUE(archivos.HayArchivo(origen));
-    EXPECT_FALSE(archivos.HayArchivo(dir.path()));
-    EXPECT_FALSE(archivos.HayArchivo(QString()));
-    ASSERT_TRUE(archivos.Copia(origen, destino)) << archivos.ultimoError().toStdString();
-    EXPECT_EQ(leeArchivo(destino), QByteArray("nuevo"));
-
-    EXPECT_FALSE(archivos.Copia(dir.filePath(QStringLiteral("falta.txt")), destino));
-    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("falta.txt")));
-    EXPECT_FALSE(archivos.Copia(origen, dir.filePath(QStringLiteral("no/hay/carpeta.txt"))));
-    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("carpeta.txt")));
-    EXPECT_EQ(leeArchivo(destino), QByteArray("nuevo"));
-}
-
-TEST(DeArchivos, OpenDocumentStartsTheDesktopOpenerAndReportsFailure) {
+TEST(DeArchivos, OpensExistingFilesWithTheDesktopOpenerAndReportsFailure) {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("acumulapedidos.ini"));
     escribeArchivo(ini, "");
@@ -88,6 +51,9 @@ TEST(DeArchivos, OpenDocumentStartsTheDesktopOpenerAndReportsFailure) {
         llamadas << programa + u'|' + argumentos.join(u'|');
         return inicia;
     });
+    EXPECT_TRUE(archivos.HayArchivo(ini));
+    EXPECT_FALSE(archivos.HayArchivo(dir.path()));
+    EXPECT_FALSE(archivos.HayArchivo(QString()));
     EXPECT_TRUE(archivos.AbreDocumento(ini, 0, 1));
     EXPECT_EQ(llamadas, QStringList{QStringLiteral("xdg-open|") + ini});
 

@@ -1,4 +1,4 @@
-#include "app/Capturas.h"
+#include "app/capturas/Capturas.h"
 
 #include "description/frmDescripcion.h"
 #include "export/BajarPedidos.h"
