@@ -5,6 +5,10 @@
 
 namespace transferencia {
 
+// Thrown inside an export or import when the user cancels it; the operation's edge catches it
+// and reports the cancel in its result.
+struct Cancelado {};
+
 // What a long export or import tells its caller while it runs.
 struct Avance {
     // n of total orders done.

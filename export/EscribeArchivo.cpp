@@ -223,7 +223,7 @@ public:
                  qint64 total) {
         for (qint64 id : lote.ids) {
             if (avance.cancelado())
-                throw Cancelado();
+                throw transferencia::Cancelado();
             const auto [primera, fin] = lote.encabezados->deId(id);
             if (primera < fin) {
                 encabezado(*lote.encabezados, lote.encabezados->fila(primera));
@@ -244,8 +244,6 @@ public:
 
     // The orders written since the last call.
     QVector<bitacora::PedidoAnotado> tomaEscritos() { return std::exchange(escritos_, {}); }
-
-    struct Cancelado {};
 
 private:
     // "A-12" for the header being written, "12" in the series without name.
@@ -371,7 +369,7 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                 tandaEscrita(escritura.tomaEscritos());
         }
         w.termina();
-    } catch (const Escritura::Cancelado&) {
+    } catch (const transferencia::Cancelado&) {
         salida.cancelWriting();
         r.cancelado = true;
         r.mensaje = QStringLiteral("Se canceló la exportación; no se escribió el archivo.");

@@ -160,7 +160,7 @@ void LecturaPedidos::revisa(QIODevice& archivo,
     while (lector.siguiente(r)) {
         if (r.encabezado) {
             if (llamadas.cancelado())
-                throw SubidaPedidos::Cancelado();
+                throw transferencia::Cancelado();
             convierteEncabezado(r);
             cierraPedido();
             // Orders of one series share its text.

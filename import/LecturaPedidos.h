@@ -72,7 +72,7 @@ public:
                    QVector<host::Columna> renglon, QVector<host::Columna> nuevo);
 
     // The checking pass: every record converted, nothing kept. Throws ErrorTransferencia for
-    // the first value its column cannot take, SubidaPedidos::Cancelado when asked to stop.
+    // the first value its column cannot take, transferencia::Cancelado when asked to stop.
     void revisa(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
                 const LlamadasImportacion& llamadas);
     // Of the last revisa().

@@ -87,7 +87,7 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
     } catch (const transferencia::ErrorTransferencia& e) {
         return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
                          .arg(nativa(archivo), e.mensaje(), nada));
-    } catch (const SubidaPedidos::Cancelado&) {
+    } catch (const transferencia::Cancelado&) {
         return fallo(QStringLiteral("Se canceló la importación. %1").arg(nada), true);
     } catch (const host::ErrorBdD& e) {
         return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
@@ -140,7 +140,7 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
                                                            "archivo; no se escribió nada.")
                                           : QStringLiteral("No se importó nada."));
             return r;
-        } catch (const SubidaPedidos::Cancelado&) {
+        } catch (const transferencia::Cancelado&) {
             return fallo(QStringLiteral("Se canceló la importación. %1").arg(deshecha), true);
         } catch (const host::ErrorBdD& e) {
             if (confirmando && e.conexionPerdida()) {

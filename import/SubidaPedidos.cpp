@@ -190,7 +190,7 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
-            throw Cancelado();
+            throw transferencia::Cancelado();
         idActual_ = ids_->siguiente();
         const qint32 folio = folios_->siguiente(e.serie);
         idsTanda_.push_back(idActual_);

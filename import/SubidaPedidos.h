@@ -60,7 +60,6 @@ public:
     QVector<PedidoImportado> tomaImportados() { return std::exchange(importados_, {}); }
     // First line of the file with a character of more than one byte, read as UTF-8.
     int primeraLineaMultibyte() const;
-    struct Cancelado {};
     struct ArchivoCambiado {};
     struct YaImportados {};
 
