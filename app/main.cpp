@@ -2,10 +2,10 @@
 #include "shell/AvisosConsola.h"
 #include "shell/Comandos.h"
 #include "shell/LineaOrdenes.h"
-#include "shell/MarcoVentana.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
-#include "shell/frmInicial.h"
+#include "shell/ventanas/MarcoVentana.h"
+#include "shell/ventanas/frmInicial.h"
 
 #include <QApplication>
 

@@ -1,13 +1,13 @@
 #include "app/capturas/Capturas.h"
 
-#include "description/frmDescripcion.h"
-#include "export/BajarPedidos.h"
-#include "import/Subir.h"
-#include "journal/frmBitacora.h"
-#include "shell/AyudaVentana.h"
-#include "shell/CajaMensaje.h"
-#include "shell/InformeVentana.h"
-#include "shell/frmInicial.h"
+#include "description/ventanas/frmDescripcion.h"
+#include "export/ventanas/BajarPedidos.h"
+#include "import/ventanas/Subir.h"
+#include "journal/ventanas/frmBitacora.h"
+#include "shell/ventanas/AyudaVentana.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/frmInicial.h"
 
 #include <QAbstractButton>
 #include <QAction>

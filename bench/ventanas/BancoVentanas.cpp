@@ -7,18 +7,18 @@
 //   bench_ventanas [--puerto P] [--exportar N] [--generar N] [--arranques R]
 //   bench_ventanas --arranque CARPETA   (the start-up run, started by the benchmark)
 #include "Latido.h"
-#include "accumulation/TabAcumular.h"
+#include "accumulation/ventanas/TabAcumular.h"
 #include "db/GeneradorDemo.h"
-#include "export/BajarPedidos.h"
-#include "import/Subir.h"
-#include "shell/CajaMensaje.h"
-#include "shell/CampoTexto.h"
-#include "shell/MarcoVentana.h"
+#include "export/ventanas/BajarPedidos.h"
+#include "import/ventanas/Subir.h"
 #include "shell/Programa.h"
-#include "shell/frmInicial.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Recordset.h"
 #include "shell/host/Utilerias.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/CampoTexto.h"
+#include "shell/ventanas/MarcoVentana.h"
+#include "shell/ventanas/frmInicial.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

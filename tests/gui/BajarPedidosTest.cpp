@@ -1,8 +1,8 @@
-#include "export/BajarPedidos.h"
-#include "shell/CajaMensaje.h"
+#include "export/ventanas/BajarPedidos.h"
 #include "shell/Colocacion.h"
-#include "shell/DialogosEstandar.h"
 #include "shell/host/libNucleo.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/DialogosEstandar.h"
 #include "support/ServidorPruebas.h"
 
 #include <QAbstractItemModel>

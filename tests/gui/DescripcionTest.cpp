@@ -1,5 +1,5 @@
 #include "EntornoVentana.h"
-#include "description/frmDescripcion.h"
+#include "description/ventanas/frmDescripcion.h"
 #include "shell/Arranque.h"
 #include "shell/host/ArchivoIni.h"
 

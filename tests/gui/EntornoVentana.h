@@ -1,10 +1,10 @@
 #pragma once
 
 #include "EntornoShell.h"
-#include "shell/AvisosVentana.h"
-#include "shell/AyudaVentana.h"
-#include "shell/CajaMensaje.h"
-#include "shell/frmInicial.h"
+#include "shell/ventanas/AvisosVentana.h"
+#include "shell/ventanas/AyudaVentana.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/frmInicial.h"
 
 #include <QApplication>
 #include <QTabWidget>

@@ -1,4 +1,4 @@
-#include "shell/HiloTrabajo.h"
+#include "shell/ventanas/HiloTrabajo.h"
 
 #include <QTest>
 #include <QVector>

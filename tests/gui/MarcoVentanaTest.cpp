@@ -1,4 +1,4 @@
-#include "shell/MarcoVentana.h"
+#include "shell/ventanas/MarcoVentana.h"
 #include "EntornoVentana.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
-#include "import/Subir.h"
+#include "import/ventanas/Subir.h"
 #include "export/Exportacion.h"
-#include "shell/CajaMensaje.h"
-#include "shell/InformeVentana.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/InformeVentana.h"
 #include "support/ServidorPruebas.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "accumulation/TabAcumular.h"
+#include "accumulation/ventanas/TabAcumular.h"
 #include "accumulation/Escenario.h"
-#include "shell/CajaMensaje.h"
-#include "shell/DialogosEstandar.h"
-#include "shell/InformeVentana.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/DialogosEstandar.h"
+#include "shell/ventanas/InformeVentana.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 #include "EntornoVentana.h"
-#include "description/frmDescripcion.h"
-#include "export/BajarPedidos.h"
-#include "import/Subir.h"
-#include "journal/frmBitacora.h"
-#include "shell/InformeVentana.h"
+#include "description/ventanas/frmDescripcion.h"
+#include "export/ventanas/BajarPedidos.h"
+#include "import/ventanas/Subir.h"
+#include "journal/ventanas/frmBitacora.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/ventanas/InformeVentana.h"
 
 #include <QLabel>
 #include <QLineEdit>

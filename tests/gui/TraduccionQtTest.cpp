@@ -1,6 +1,6 @@
 #include "shell/TraduccionQt.h"
 #include "EntornoVentana.h"
-#include "import/Subir.h"
+#include "import/ventanas/Subir.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

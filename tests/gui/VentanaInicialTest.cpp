@@ -1,10 +1,10 @@
 #include "EntornoVentana.h"
-#include "accumulation/TabAcumular.h"
-#include "description/frmDescripcion.h"
-#include "shell/AyudaVentana.h"
+#include "accumulation/ventanas/TabAcumular.h"
+#include "description/ventanas/frmDescripcion.h"
 #include "shell/Configuracion.h"
-#include "shell/MarcoVentana.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/ventanas/AyudaVentana.h"
+#include "shell/ventanas/MarcoVentana.h"
 
 #include <QLabel>
 #include <QMenu>

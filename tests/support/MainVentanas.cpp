@@ -1,7 +1,7 @@
 // Entry point of the window tests: one QApplication on Qt's offscreen platform (unless
 // another is asked for), and message boxes that never wait for a person and keep what they
 // asked for the tests to read.
-#include "shell/CajaMensaje.h"
+#include "shell/ventanas/CajaMensaje.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/CajaMensaje.h"
+#include "shell/ventanas/CajaMensaje.h"
 
 #include <QApplication>
 #include <QMessageBox>

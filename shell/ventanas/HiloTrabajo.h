@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Trabajador.h"
+#include "shell/ventanas/Trabajador.h"
 
 #include <QObject>
 #include <QThread>

@@ -1,9 +1,9 @@
-#include "description/frmDescripcion.h"
+#include "description/ventanas/frmDescripcion.h"
 
-#include "shell/AyudaVentana.h"
 #include "shell/Programa.h"
-#include "shell/Teclado.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/ventanas/AyudaVentana.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "shell/Trabajador.h"
+#include "shell/ventanas/Trabajador.h"
 
 #include "shell/host/ErrorBdD.h"
 

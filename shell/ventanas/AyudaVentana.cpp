@@ -1,4 +1,4 @@
-#include "shell/AyudaVentana.h"
+#include "shell/ventanas/AyudaVentana.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

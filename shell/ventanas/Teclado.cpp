@@ -1,4 +1,4 @@
-#include "shell/Teclado.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,18 +1,18 @@
-#include "export/BajarPedidos.h"
+#include "export/ventanas/BajarPedidos.h"
 
 #include "data/FormatoTransferencia.h"
-#include "export/ModeloPedidosExportar.h"
+#include "export/ventanas/ModeloPedidosExportar.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/CajaMensaje.h"
-#include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
-#include "shell/ColocaTwips.h"
-#include "shell/DialogosEstandar.h"
-#include "shell/HiloTrabajo.h"
-#include "shell/InformeVentana.h"
-#include "shell/PanelAvance.h"
-#include "shell/Teclado.h"
 #include "shell/host/Conexion.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/CampoTexto.h"
+#include "shell/ventanas/ColocaTwips.h"
+#include "shell/ventanas/DialogosEstandar.h"
+#include "shell/ventanas/HiloTrabajo.h"
+#include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/PanelAvance.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QComboBox>
 #include <QDir>

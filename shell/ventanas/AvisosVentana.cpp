@@ -1,6 +1,6 @@
-#include "shell/AvisosVentana.h"
+#include "shell/ventanas/AvisosVentana.h"
 
-#include "shell/CajaMensaje.h"
+#include "shell/ventanas/CajaMensaje.h"
 
 Avisos::Respuesta AvisosVentana::muestra(const QString& prompt, Estilo estilo,
                                          const QString& titulo) {

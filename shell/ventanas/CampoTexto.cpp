@@ -1,4 +1,4 @@
-#include "shell/CampoTexto.h"
+#include "shell/ventanas/CampoTexto.h"
 
 #include "shell/host/Fechas.h"
 #include "shell/host/libNucleo.h"

@@ -1,9 +1,9 @@
-#include "journal/frmBitacora.h"
+#include "journal/ventanas/frmBitacora.h"
 
-#include "journal/ModelosBitacora.h"
-#include "shell/CampoTexto.h"
-#include "shell/HiloTrabajo.h"
+#include "journal/ventanas/ModelosBitacora.h"
 #include "shell/Programa.h"
+#include "shell/ventanas/CampoTexto.h"
+#include "shell/ventanas/HiloTrabajo.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,16 +1,16 @@
-#include "shell/frmInicial.h"
+#include "shell/ventanas/frmInicial.h"
 
-#include "accumulation/TabAcumular.h"
-#include "description/frmDescripcion.h"
-#include "export/BajarPedidos.h"
-#include "import/Subir.h"
-#include "journal/frmBitacora.h"
+#include "accumulation/ventanas/TabAcumular.h"
+#include "description/ventanas/frmDescripcion.h"
+#include "export/ventanas/BajarPedidos.h"
+#include "import/ventanas/Subir.h"
+#include "journal/ventanas/frmBitacora.h"
 #include "shell/Arranque.h"
-#include "shell/AvisosVentana.h"
-#include "shell/AyudaVentana.h"
-#include "shell/MarcoVentana.h"
 #include "shell/Programa.h"
-#include "shell/Teclado.h"
+#include "shell/ventanas/AvisosVentana.h"
+#include "shell/ventanas/AyudaVentana.h"
+#include "shell/ventanas/MarcoVentana.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

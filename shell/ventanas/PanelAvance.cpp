@@ -1,6 +1,6 @@
-#include "shell/PanelAvance.h"
+#include "shell/ventanas/PanelAvance.h"
 
-#include "shell/HiloTrabajo.h"
+#include "shell/ventanas/HiloTrabajo.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "shell/DialogosEstandar.h"
+#include "shell/ventanas/DialogosEstandar.h"
 
-#include "shell/CajaMensaje.h"
+#include "shell/ventanas/CajaMensaje.h"
 
 #include <QDir>
 #include <QFileDialog>

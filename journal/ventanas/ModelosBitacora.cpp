@@ -1,4 +1,4 @@
-#include "journal/ModelosBitacora.h"
+#include "journal/ventanas/ModelosBitacora.h"
 
 #include "journal/LecturaBitacora.h"
 

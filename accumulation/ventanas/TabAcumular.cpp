@@ -1,16 +1,16 @@
-#include "accumulation/TabAcumular.h"
+#include "accumulation/ventanas/TabAcumular.h"
 
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/CajaMensaje.h"
-#include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
-#include "shell/HiloTrabajo.h"
-#include "shell/InformeVentana.h"
-#include "shell/PanelAvance.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/libNucleo.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/CampoTexto.h"
+#include "shell/ventanas/HiloTrabajo.h"
+#include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/PanelAvance.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -1,18 +1,18 @@
-#include "import/Subir.h"
+#include "import/ventanas/Subir.h"
 
 #include "accumulation/ConsultasAcumulacion.h"
 #include "data/FormatoTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/CajaMensaje.h"
-#include "shell/CampoTexto.h"
 #include "shell/Cantidad.h"
-#include "shell/ColocaTwips.h"
-#include "shell/HiloTrabajo.h"
-#include "shell/InformeVentana.h"
-#include "shell/PanelAvance.h"
-#include "shell/Teclado.h"
 #include "shell/host/DeArchivos.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/CampoTexto.h"
+#include "shell/ventanas/ColocaTwips.h"
+#include "shell/ventanas/HiloTrabajo.h"
+#include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/PanelAvance.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QApplication>
 #include <QDateTime>

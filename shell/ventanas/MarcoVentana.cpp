@@ -1,4 +1,4 @@
-#include "shell/MarcoVentana.h"
+#include "shell/ventanas/MarcoVentana.h"
 
 #include <QApplication>
 #include <QIcon>

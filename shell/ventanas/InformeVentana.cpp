@@ -1,7 +1,7 @@
-#include "shell/InformeVentana.h"
+#include "shell/ventanas/InformeVentana.h"
 
-#include "shell/CajaMensaje.h"
-#include "shell/DialogosEstandar.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/DialogosEstandar.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "export/ModeloPedidosExportar.h"
+#include "export/ventanas/ModeloPedidosExportar.h"
 
 #include "accumulation/FormatoImporte.h"
 #include "shell/host/libNucleo.h"
