@@ -3,18 +3,19 @@
 #include "accumulation/FormatoImporte.h"
 #include "shell/host/libNucleo.h"
 
-ModeloPedidosExportar::ModeloPedidosExportar(QObject* parent) : QAbstractTableModel(parent) {}
+ModeloPedidosExportar::ModeloPedidosExportar(QObject* parent)
+    : ModeloFilas({QString(), QStringLiteral("Serie"), QStringLiteral("Número"),
+                   QStringLiteral("Fecha"), QStringLiteral("Subtotal"), QStringLiteral("I. V. A."),
+                   QStringLiteral("Pasar"), QStringLiteral("Id")},
+                  parent) {}
 
 QString ModeloPedidosExportar::importe(double valor) const {
     // "##,###,##0.00", grouped with the user's separators like the other amounts shown.
     return acumulacion::formatoImporte(QByteArray::number(valor, 'f', 6), regional_);
 }
 
-void ModeloPedidosExportar::pon(std::vector<exportacion::FilaExportar> filas) {
-    beginResetModel();
-    filas_ = std::move(filas);
+void ModeloPedidosExportar::alPoner() {
     marcas_.assign(filas_.size(), true);
-    endResetModel();
 }
 
 void ModeloPedidosExportar::vacia() {
@@ -25,8 +26,8 @@ void ModeloPedidosExportar::alterna(int fila) {
     if (fila < 0 || fila >= rowCount())
         return;
     marcas_[fila] = !marcas_[fila];
-    const QModelIndex celda = index(fila, Pasar);
-    emit dataChanged(celda, celda, {Qt::DisplayRole});
+    const QModelIndex casilla = index(fila, Pasar);
+    emit dataChanged(casilla, casilla, {Qt::DisplayRole});
 }
 
 QVector<qint64> ModeloPedidosExportar::marcados() const {
@@ -37,36 +38,26 @@ QVector<qint64> ModeloPedidosExportar::marcados() const {
     return ids;
 }
 
-int ModeloPedidosExportar::rowCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : int(filas_.size());
-}
-
-int ModeloPedidosExportar::columnCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : Columnas;
-}
-
-QVariant ModeloPedidosExportar::data(const QModelIndex& indice, int papel) const {
-    if (!indice.isValid() || indice.row() >= rowCount())
-        return {};
-    const exportacion::FilaExportar& f = filas_[size_t(indice.row())];
+QVariant ModeloPedidosExportar::celda(const exportacion::FilaExportar& f, int renglon, int columna,
+                                      int papel) const {
     if (papel == Qt::TextAlignmentRole) {
-        switch (indice.column()) {
+        switch (columna) {
         case Numero:
         case Factura:
         case Subtotal:
         case Iva:
-            return int(Qt::AlignRight | Qt::AlignVCenter);
+            return alineacion(Qt::AlignRight);
         case Pasar:
-            return int(Qt::AlignCenter);
+            return alineacion(Qt::AlignHCenter);
         default:
-            return int(Qt::AlignLeft | Qt::AlignVCenter);
+            return alineacion(Qt::AlignLeft);
         }
     }
     if (papel != Qt::DisplayRole)
         return {};
-    switch (indice.column()) {
+    switch (columna) {
     case Numero:
-        return indice.row() + 1;
+        return renglon + 1;
     case Serie:
         return f.serie;
     case Factura:
@@ -78,25 +69,10 @@ QVariant ModeloPedidosExportar::data(const QModelIndex& indice, int papel) const
     case Iva:
         return importe(f.iva);
     case Pasar:
-        return marcas_[size_t(indice.row())] ? QStringLiteral("Sí") : QStringLiteral("No");
+        return marcas_[size_t(renglon)] ? QStringLiteral("Sí") : QStringLiteral("No");
     case Id:
         return QString::number(f.id);
     default:
         return {};
     }
-}
-
-QVariant ModeloPedidosExportar::headerData(int seccion, Qt::Orientation orientacion,
-                                           int papel) const {
-    if (orientacion != Qt::Horizontal || papel != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(seccion, orientacion, papel);
-    static const QStringList titulos = {QString(),
-                                        QStringLiteral("Serie"),
-                                        QStringLiteral("Número"),
-                                        QStringLiteral("Fecha"),
-                                        QStringLiteral("Subtotal"),
-                                        QStringLiteral("I. V. A."),
-                                        QStringLiteral("Pasar"),
-                                        QStringLiteral("Id")};
-    return titulos.value(seccion);
 }

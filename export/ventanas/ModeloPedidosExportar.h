@@ -2,7 +2,8 @@
 
 #include "export/Exportacion.h"
 
-#include <QAbstractTableModel>
+#include "shell/ventanas/ModeloFilas.h"
+
 #include <QLocale>
 #include <QVector>
 #include <vector>
@@ -10,15 +11,14 @@
 // The rows of the export window's grid: running number, "Serie", "Número", "Fecha",
 // "Subtotal", "I. V. A.", "Pasar" ("Sí" or "No") and the hidden "Id". A model rather than
 // a table of cells, so a search of any size lists every order found.
-class ModeloPedidosExportar : public QAbstractTableModel {
+class ModeloPedidosExportar : public ModeloFilas<exportacion::FilaExportar> {
     Q_OBJECT
 public:
     enum Columna { Numero, Serie, Factura, Fecha, Subtotal, Iva, Pasar, Id, Columnas };
 
     explicit ModeloPedidosExportar(QObject* parent = nullptr);
 
-    // Every order found, each marked to pass.
-    void pon(std::vector<exportacion::FilaExportar> filas);
+    // ModeloFilas::pon lists every order found, each marked to pass.
     void vacia();
     // "Sí" becomes "No" and anything else "Sí".
     void alterna(int fila);
@@ -26,16 +26,14 @@ public:
     // The Ids of the marked orders, in the grid's order.
     QVector<qint64> marcados() const;
 
-    int rowCount(const QModelIndex& padre = {}) const override;
-    int columnCount(const QModelIndex& padre = {}) const override;
-    QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
-    QVariant headerData(int seccion, Qt::Orientation orientacion,
-                        int papel = Qt::DisplayRole) const override;
+protected:
+    QVariant celda(const exportacion::FilaExportar& f, int renglon, int columna,
+                   int papel) const override;
+    void alPoner() override;
 
 private:
     QString importe(double valor) const;
 
-    std::vector<exportacion::FilaExportar> filas_;
     std::vector<bool> marcas_;
     QLocale regional_;
 };

@@ -4,8 +4,8 @@
 
 namespace {
 
-QVariant alineacion(bool aLaDerecha) {
-    return int((aLaDerecha ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+Qt::Alignment lado(bool aLaDerecha) {
+    return aLaDerecha ? Qt::AlignRight : Qt::AlignLeft;
 }
 
 // A number that is 0 when the journal holds none shows as an empty cell.
@@ -15,77 +15,53 @@ QVariant numero(qint64 n) {
 
 } // namespace
 
-void ModeloCorridas::pon(QVector<bitacora::Corrida> corridas) {
-    beginResetModel();
-    corridas_ = std::move(corridas);
-    endResetModel();
-}
+ModeloCorridas::ModeloCorridas(QObject* padre)
+    : ModeloFilas({QStringLiteral("Inicio"), QStringLiteral("Fin"), QStringLiteral("Operación"),
+                   QStringLiteral("Base de datos"), QStringLiteral("Resultado"),
+                   QStringLiteral("Pedidos"), QStringLiteral("Renglones"),
+                   QStringLiteral("Parámetros"), QStringLiteral("Usuario"),
+                   QStringLiteral("Mensaje")},
+                  padre) {}
 
-const bitacora::Corrida* ModeloCorridas::corrida(int fila) const {
-    return fila >= 0 && fila < corridas_.size() ? &corridas_[fila] : nullptr;
-}
-
-int ModeloCorridas::rowCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : int(corridas_.size());
-}
-
-int ModeloCorridas::columnCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : Columnas;
-}
-
-QVariant ModeloCorridas::data(const QModelIndex& indice, int papel) const {
-    const bitacora::Corrida* c = corrida(indice.row());
-    if (!c)
-        return {};
+QVariant ModeloCorridas::celda(const bitacora::Corrida& c, int, int columna, int papel) const {
     if (papel == Qt::TextAlignmentRole)
-        return alineacion(indice.column() == Pedidos || indice.column() == Renglones);
-    if (papel == Qt::ToolTipRole && indice.column() == Mensaje)
-        return c->mensaje;
+        return alineacion(lado(columna == Pedidos || columna == Renglones));
+    if (papel == Qt::ToolTipRole && columna == Mensaje)
+        return c.mensaje;
     if (papel != Qt::DisplayRole)
         return {};
-    switch (indice.column()) {
+    switch (columna) {
     case Inicio:
-        return bitacora::textoMomento(c->inicio);
+        return bitacora::textoMomento(c.inicio);
     case Fin:
-        return bitacora::textoMomento(c->fin);
+        return bitacora::textoMomento(c.fin);
     case Operacion:
-        return bitacora::texto(c->operacion);
+        return bitacora::texto(c.operacion);
     case Base:
-        return c->base;
+        return c.base;
     case Desenlace:
-        return bitacora::textoDesenlace(*c);
+        return bitacora::textoDesenlace(c);
     case Pedidos:
-        return QString::number(c->cuentas.pedidos);
+        return QString::number(c.cuentas.pedidos);
     case Renglones:
-        return QString::number(c->cuentas.renglones);
+        return QString::number(c.cuentas.renglones);
     case Parametros:
-        return c->parametros.texto();
+        return c.parametros.texto();
     case Usuario:
-        return bitacora::textoUsuarios(*c);
+        return bitacora::textoUsuarios(c);
     case Mensaje:
         // The first line in the cell; the whole message below the table.
-        return c->mensaje.section(QLatin1Char('\n'), 0, 0);
+        return c.mensaje.section(QLatin1Char('\n'), 0, 0);
     default:
         return {};
     }
 }
 
-QVariant ModeloCorridas::headerData(int seccion, Qt::Orientation orientacion, int papel) const {
-    if (orientacion != Qt::Horizontal || papel != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(seccion, orientacion, papel);
-    static const QStringList titulos = {
-        QStringLiteral("Inicio"),        QStringLiteral("Fin"),        QStringLiteral("Operación"),
-        QStringLiteral("Base de datos"), QStringLiteral("Resultado"),  QStringLiteral("Pedidos"),
-        QStringLiteral("Renglones"),     QStringLiteral("Parámetros"), QStringLiteral("Usuario"),
-        QStringLiteral("Mensaje")};
-    return titulos.value(seccion);
-}
-
-void ModeloPedidosBitacora::pon(QVector<bitacora::PedidoAnotado> pedidos) {
-    beginResetModel();
-    pedidos_ = std::move(pedidos);
-    endResetModel();
-}
+ModeloPedidosBitacora::ModeloPedidosBitacora(QObject* padre)
+    : ModeloFilas({QStringLiteral("Base de origen"), QStringLiteral("Pedido"), QStringLiteral("Id"),
+                   QStringLiteral("Archivo"), QStringLiteral("Línea"), QStringLiteral("Huella"),
+                   QStringLiteral("Pedido nuevo"), QStringLiteral("Id nuevo")},
+                  padre) {}
 
 bool ModeloPedidosBitacora::aplica(bitacora::Operacion operacion, int columna) {
     switch (operacion) {
@@ -101,24 +77,13 @@ bool ModeloPedidosBitacora::aplica(bitacora::Operacion operacion, int columna) {
     return true;
 }
 
-int ModeloPedidosBitacora::rowCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : int(pedidos_.size());
-}
-
-int ModeloPedidosBitacora::columnCount(const QModelIndex& padre) const {
-    return padre.isValid() ? 0 : Columnas;
-}
-
-QVariant ModeloPedidosBitacora::data(const QModelIndex& indice, int papel) const {
-    if (!indice.isValid() || indice.row() >= pedidos_.size())
-        return {};
-    const bitacora::PedidoAnotado& p = pedidos_[indice.row()];
+QVariant ModeloPedidosBitacora::celda(const bitacora::PedidoAnotado& p, int, int columna,
+                                      int papel) const {
     if (papel == Qt::TextAlignmentRole)
-        return alineacion(indice.column() == IdOrigen || indice.column() == Linea ||
-                          indice.column() == IdNuevo);
+        return alineacion(lado(columna == IdOrigen || columna == Linea || columna == IdNuevo));
     if (papel != Qt::DisplayRole)
         return {};
-    switch (indice.column()) {
+    switch (columna) {
     case BaseOrigen:
         return p.baseOrigen;
     case PedidoOrigen:
@@ -138,15 +103,4 @@ QVariant ModeloPedidosBitacora::data(const QModelIndex& indice, int papel) const
     default:
         return {};
     }
-}
-
-QVariant ModeloPedidosBitacora::headerData(int seccion, Qt::Orientation orientacion,
-                                           int papel) const {
-    if (orientacion != Qt::Horizontal || papel != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(seccion, orientacion, papel);
-    static const QStringList titulos = {
-        QStringLiteral("Base de origen"), QStringLiteral("Pedido"),  QStringLiteral("Id"),
-        QStringLiteral("Archivo"),        QStringLiteral("Línea"),   QStringLiteral("Huella"),
-        QStringLiteral("Pedido nuevo"),   QStringLiteral("Id nuevo")};
-    return titulos.value(seccion);
 }

@@ -2,11 +2,12 @@
 
 #include "data/Bitacora.h"
 
-#include <QAbstractTableModel>
+#include "shell/ventanas/ModeloFilas.h"
+
 #include <QVector>
 
 // The runs listed by the journal window, newest first.
-class ModeloCorridas : public QAbstractTableModel {
+class ModeloCorridas : public ModeloFilas<bitacora::Corrida> {
     Q_OBJECT
 public:
     enum Columna {
@@ -23,25 +24,16 @@ public:
         Columnas
     };
 
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void pon(QVector<bitacora::Corrida> corridas);
+    explicit ModeloCorridas(QObject* padre);
     // The run of that row; null outside the list.
-    const bitacora::Corrida* corrida(int fila) const;
+    const bitacora::Corrida* corrida(int n) const { return fila(n); }
 
-    int rowCount(const QModelIndex& padre = {}) const override;
-    int columnCount(const QModelIndex& padre = {}) const override;
-    QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
-    QVariant headerData(int seccion, Qt::Orientation orientacion,
-                        int papel = Qt::DisplayRole) const override;
-
-private:
-    QVector<bitacora::Corrida> corridas_;
+protected:
+    QVariant celda(const bitacora::Corrida& c, int renglon, int columna, int papel) const override;
 };
 
-// The orders of one run: a model rather than a table of cells, so a run of any size lists
-// every order at once.
-class ModeloPedidosBitacora : public QAbstractTableModel {
+// The orders of one run.
+class ModeloPedidosBitacora : public ModeloFilas<bitacora::PedidoAnotado> {
     Q_OBJECT
 public:
     enum Columna {
@@ -56,18 +48,11 @@ public:
         Columnas
     };
 
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void pon(QVector<bitacora::PedidoAnotado> pedidos);
+    explicit ModeloPedidosBitacora(QObject* padre);
     // The columns that say something about the orders of that operation.
     static bool aplica(bitacora::Operacion operacion, int columna);
 
-    int rowCount(const QModelIndex& padre = {}) const override;
-    int columnCount(const QModelIndex& padre = {}) const override;
-    QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
-    QVariant headerData(int seccion, Qt::Orientation orientacion,
-                        int papel = Qt::DisplayRole) const override;
-
-private:
-    QVector<bitacora::PedidoAnotado> pedidos_;
+protected:
+    QVariant celda(const bitacora::PedidoAnotado& p, int renglon, int columna,
+                   int papel) const override;
 };

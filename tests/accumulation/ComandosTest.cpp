@@ -1,5 +1,6 @@
 #include "shell/Comandos.h"
 #include "Escenario.h"
+#include "support/OrdenPrueba.h"
 
 #include <gtest/gtest.h>
 
@@ -7,20 +8,10 @@ using pruebas::Escenario;
 
 namespace {
 
-struct Salida {
-    int estado = 0;
-    QString salida, errores;
-};
-
-using Orden = int (*)(Programa&, const QStringList&, QTextStream&, QTextStream&);
-
-Salida corre(Orden orden, Escenario& e, const QStringList& argumentos) {
+pruebas::Salida corre(pruebas::Orden orden, Escenario& e, const QStringList& argumentos) {
     Programa programa;
     *programa.bases = e.bases();
-    Salida s;
-    QTextStream salida(&s.salida), errores(&s.errores);
-    s.estado = orden(programa, argumentos, salida, errores);
-    return s;
+    return pruebas::corre(orden, programa, argumentos);
 }
 
 class Comandos : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "export/ventanas/BajarPedidos.h"
+#include "ControlesPrueba.h"
 #include "shell/Colocacion.h"
 #include "shell/host/libNucleo.h"
 #include "shell/ventanas/CajaMensaje.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-class BajarPedidosTest : public ::testing::Test {
+class BajarPedidosTest : public ::testing::Test, protected pruebas::ControlesPrueba {
 protected:
     void SetUp() override {
         *programa.bases = pruebas::basesDD();
@@ -51,20 +52,12 @@ protected:
         pedido(QStringLiteral("A"), 16, QDate(2026, 4, 9), 50);
     }
 
+    QWidget* raiz() const override { return ventana.get(); }
     BajarPedidos& abre() {
         ventana = std::make_unique<BajarPedidos>(programa);
-        ventana->show();
-        ventana->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+        muestra();
         return *ventana;
     }
-    template <class T> T* control(const QString& nombre) {
-        T* c = ventana->findChild<T*>(nombre);
-        EXPECT_NE(c, nullptr) << nombre.toStdString();
-        return c;
-    }
-    QLineEdit* campo(const QString& nombre) { return control<QLineEdit>(nombre); }
-    QPushButton* boton(const QString& nombre) { return control<QPushButton>(nombre); }
     QTableView* reja() { return control<QTableView>(QStringLiteral("mhgReja")); }
     QString celda(int fila, int columna) {
         return reja()->model()->index(fila, columna).data().toString();

@@ -1,4 +1,5 @@
 #include "shell/ventanas/InformeVentana.h"
+#include "ControlesPrueba.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/DialogosEstandar.h"
 
@@ -20,9 +21,7 @@ QByteArray contenido(const QString& ruta) {
 }
 
 template <class T> T* control(QWidget& w, const char* nombre) {
-    T* c = w.findChild<T*>(QString::fromLatin1(nombre));
-    EXPECT_NE(c, nullptr) << nombre;
-    return c;
+    return pruebas::control<T>(&w, QString::fromLatin1(nombre));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "accumulation/ventanas/TabAcumular.h"
+#include "ControlesPrueba.h"
 #include "accumulation/Escenario.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/DialogosEstandar.h"
@@ -24,7 +25,7 @@ namespace {
 
 const QDate dia(2026, 5, 10);
 
-class TabAcumularTest : public ::testing::Test {
+class TabAcumularTest : public ::testing::Test, protected pruebas::ControlesPrueba {
 protected:
     void SetUp() override {
         *programa.bases = e.bases();
@@ -47,23 +48,14 @@ protected:
              seriesEnPedidos ? QStringLiteral("1") : QStringLiteral("0"));
     }
 
+    QWidget* raiz() const override { return tab.get(); }
     TabAcumular& abre() {
         tab = std::make_unique<TabAcumular>(programa);
         tab->resize(640, 480);
-        tab->show();
-        tab->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(tab.get()));
+        muestra();
         tab->entra();
         return *tab;
     }
-
-    template <class T> T* control(const QString& nombre) {
-        T* c = tab->findChild<T*>(nombre);
-        EXPECT_NE(c, nullptr) << nombre.toStdString();
-        return c;
-    }
-    QLineEdit* campo(const QString& nombre) { return control<QLineEdit>(nombre); }
-    QPushButton* boton(const QString& nombre) { return control<QPushButton>(nombre); }
     QLabel* etiqueta(int i) { return control<QLabel>(QStringLiteral("lblEtiqueta(%1)").arg(i)); }
 
     void fechas(const QDate& desde, const QDate& hasta) {

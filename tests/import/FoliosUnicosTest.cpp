@@ -27,7 +27,7 @@ TEST(FoliosUnicos, AccumulationsFromALowerFolioAndAnImportNeverRepeatASeriesAndF
     EXPECT_EQ(actual.valor(QStringLiteral("SELECT Contenido FROM sistema WHERE Dato='PE-A'")),
               QString::number(primera.ultimoFolio));
 
-    actual.conexion().ejecuta(QStringLiteral("UPDATE sistema SET Contenido='0' WHERE Dato='PE-B'"));
+    actual.ejecuta(QStringLiteral("UPDATE sistema SET Contenido='0' WHERE Dato='PE-B'"));
     QByteArray bytes;
     const QByteArray series[] = {"A", "B", ""};
     for (int i = 0; i < 3000; ++i)

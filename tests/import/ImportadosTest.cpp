@@ -106,12 +106,9 @@ TEST(ComandoImportar, RefusesOrdersImportedBeforeUnlessToldToSkipOrRepeatThem) {
 // gives the same Ids, folios, customers and stock figures it showed.
 TEST(SubePedidos, APreviewChangesNothingAndAgreesWithTheImportThatFollows) {
     BaseEmpresa b(QStringLiteral("imrevision"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',0)"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','7')"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (10,'X',1)"));
+    b.ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',0)"));
+    b.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','7')"));
+    b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (10,'X',1)"));
     QTemporaryDir carpeta;
     const QByteArray previo = encabezado("A", "C1") + renglon("A", "1");
     ASSERT_TRUE(SubePedidos(b.conexion(), archivo(carpeta, previo, QStringLiteral("previo.txt")),

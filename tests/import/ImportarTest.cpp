@@ -30,14 +30,13 @@ TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
               QStringLiteral("1,2"));
 
     BaseEmpresa b(QStringLiteral("imid"));
-    b.conexion().ejecuta(QStringLiteral("INSERT INTO pedidos (Id) VALUES (3),(57),(999999999)"));
+    b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id) VALUES (3),(57),(999999999)"));
     r = importa(b, encabezado("A", "C1"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Id=58")), 1);
 
     // Going past 999999998, Ids in use are skipped like any other.
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO pedidos (Id) VALUES (999999998),(1000000000)"));
+    b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id) VALUES (999999998),(1000000000)"));
     r = importa(b, encabezado("A", "C1") + encabezado("A", "C1"));
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos WHERE Id IN (999999999, 1000000000)")), 2);
@@ -46,11 +45,10 @@ TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
 
 TEST(SubePedidos, EachHeaderDrawsTheNextFreeFolioOfItsTrimmedSeries) {
     BaseEmpresa b(QStringLiteral("imfolio"));
-    b.conexion().ejecuta(
+    b.ejecuta(
         QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','41'),('PE-','9')"));
     // Folio A-43 is taken although the counter is below it: it is skipped.
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (100, 'A', 43)"));
+    b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (100, 'A', 43)"));
     const auto r = importa(b, renglon("P1", "1") + encabezado(" A ", "C1") + renglon("P1", "1") +
                                   encabezado("A", "C1") + encabezado("", "C1") +
                                   encabezado("N", "C1") + encabezado("N", "C1"));
@@ -78,7 +76,7 @@ TEST(SubePedidos, EachHeaderDrawsTheNextFreeFolioOfItsTrimmedSeries) {
 
 TEST(SubeCliente, KeepsAnExistingCustomerAndCreatesAMissingOneFromItsFirstOrder) {
     BaseEmpresa b(QStringLiteral("imcliente"));
-    b.conexion().ejecuta(QStringLiteral(
+    b.ejecuta(QStringLiteral(
         "INSERT INTO clientes (Clave, Nombre, Precio, FechaRegistro) VALUES ('C1','Viejo',2,"
         "'2020-01-01')"));
     const auto r = importa(b, encabezado("A", "C1") + encabezado("A", "X9") +
@@ -98,7 +96,7 @@ TEST(SubeCliente, KeepsAnExistingCustomerAndCreatesAMissingOneFromItsFirstOrder)
 
 TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
     BaseEmpresa b(QStringLiteral("imstock"));
-    b.conexion().ejecuta(QStringLiteral(
+    b.ejecuta(QStringLiteral(
         "INSERT INTO productos (Clave, PorVender) VALUES ('A',5),('B',1),('O''Brien',0)"));
     const auto r =
         importa(b, encabezado("A", "C1") + renglon("A", "3") + renglon("Z", "7") +
@@ -122,7 +120,7 @@ TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
 // the stock sums are kept for: every line keeps its own order's Id, every quantity counts.
 TEST(SubeRenglon, AnOrderLongerThanARoundKeepsItsIdAndEveryQuantity) {
     BaseEmpresa b(QStringLiteral("imlargo"));
-    b.conexion().ejecuta(QStringLiteral(
+    b.ejecuta(QStringLiteral(
         "INSERT INTO productos (Clave, PorVender) SELECT CONCAT('P', seq), 0 FROM seq_1_to_20100"));
     QByteArray bytes = renglon("P1", "1") + encabezado("A", "C1");
     for (int i = 1; i <= 20100; ++i)
@@ -229,10 +227,8 @@ TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
 
 TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
     BaseEmpresa b(QStringLiteral("imrechazo"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5);"));
-    b.conexion().ejecuta(
-        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','7')"));
+    b.ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5);"));
+    b.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A','7')"));
     ASSERT_TRUE(importa(b, encabezado("A", "C1") + renglon("A", "1")).ok);
     const QString antes = estado(b);
     const QByteArray bueno = encabezado("A", "C1") + renglon("A", "1");
@@ -286,8 +282,8 @@ TEST(SubePedidos, AnEmptyDateIsNullUnlessItsColumnNeedsADate) {
                                      "Subtotal) FROM pedidos")),
               QString::fromUtf8("ÑÑÑÑÑÑÑÑÑÑ|2026-01-05|nula|100.50"));
 
-    b.conexion().ejecuta(QStringLiteral("DELETE FROM pedidos"));
-    b.conexion().ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Vence DATE NOT NULL"));
+    b.ejecuta(QStringLiteral("DELETE FROM pedidos"));
+    b.ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Vence DATE NOT NULL"));
     const QString antes = estado(b);
     const auto vacia = importa(b, encabezado("A", "C1") + encabezado("A", "C2", {{6, "\"\""}}));
     EXPECT_FALSE(vacia.ok);
@@ -299,7 +295,7 @@ TEST(SubePedidos, AnEmptyDateIsNullUnlessItsColumnNeedsADate) {
 
 TEST(SubePedidos, AFailureAfterRowsWereSentUndoesTheWholeImport) {
     BaseEmpresa b(QStringLiteral("imdeshace"));
-    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5)"));
+    b.ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',5)"));
     const QString antes = estado(b);
     // Serie is NOT NULL: the server refuses order 650, after whole batches went in.
     QByteArray bytes;

@@ -32,11 +32,11 @@ TEST(Transferencia, ExportThenImportMovesEveryOrderWithEveryColumnButIdAndFolio)
     p.renglones = 3;
     demo::llenaEmpresa(origen.conexion(), origen.nombre(), p, 2);
     // Accents, a character outside the code page and the markers' look-alikes as texts.
-    origen.conexion().ejecuta(QString::fromUtf8(
+    origen.ejecuta(QString::fromUtf8(
         "UPDATE pedidos SET NotaF2='¿Añadir? #NULL#', NotaF3='#TRUE#', Nota='línea\r\notra' "
         "WHERE Id=7"));
     BaseEmpresa destino(QStringLiteral("trdestino"));
-    destino.conexion().ejecuta(
+    destino.ejecuta(
         QStringLiteral("INSERT INTO productos SELECT Clave,Descripcion,Existencia,0,Precio1 "
                        "FROM %1.productos")
             .arg(origen.nombre()));

@@ -5,6 +5,7 @@
 #include "journal/AvisoBitacora.h"
 #include "journal/LecturaBitacora.h"
 #include "shell/Comandos.h"
+#include "support/OrdenPrueba.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -27,19 +28,7 @@ QVector<bitacora::PedidoAnotado> pedidos(BaseEmpresa& b, const bitacora::Corrida
     return Bitacora::pedidos(b.conexion(), c.id);
 }
 
-struct Salida {
-    int estado = 0;
-    QString salida, errores;
-};
-
-using Orden = int (*)(Programa&, const QStringList&, QTextStream&, QTextStream&);
-
-Salida corre(Orden orden, Programa& programa, const QStringList& argumentos) {
-    Salida s;
-    QTextStream salida(&s.salida), errores(&s.errores);
-    s.estado = orden(programa, argumentos, salida, errores);
-    return s;
-}
+using pruebas::corre;
 
 // Counts the message boxes, as the windows' Avisos would show them.
 class AvisosContados : public Avisos {

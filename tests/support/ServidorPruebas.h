@@ -27,6 +27,9 @@ public:
     ~BaseEmpresa();
     const QString& nombre() const { return nombre_; }
     host::Conexion& conexion() { return *conexion_; }
+    void ejecuta(const QString& sql, const QVariantList& valores = {}) {
+        conexion_->ejecuta(sql, valores);
+    }
     // A scalar query's first value as text (empty for no row or NULL).
     QString valor(const QString& sql, const QVariantList& valores = {});
     qint64 cuenta(const QString& tablaYCondicion, const QVariantList& valores = {});
