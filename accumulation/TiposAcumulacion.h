@@ -42,8 +42,10 @@ struct EmpresaOmitida {
     QString motivo;  // Spanish, fit to show the user; starts in lower case
 };
 
+// As every result of an operation: ok only once the run did all it was asked; a run that
+// stopped is not ok, and cancelado tells a cancel from a failure. mensaje says which.
 struct Resultado {
-    bool ok = true; // false when a failure stopped the run (mensaje says why)
+    bool ok = false;
     bool cancelado = false;
     QString mensaje;          // Spanish, fit to show the user
     bool encontrados = false; // search: at least one order listed

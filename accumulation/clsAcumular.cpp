@@ -275,8 +275,9 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
                     avisos.renglon(renglon);
             }
         }
+        r.ok = !r.cancelado;
     } catch (const ErrorBdD& e) {
-        r.ok = false;
+        r.cancelado = false;
         r.mensaje = e.mensaje();
     }
     return r;
@@ -352,11 +353,13 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
                     break;
             }
         }
+        r.ok = !r.cancelado;
     } catch (const FalloPedido& f) {
-        r.ok = false;
+        // A failure after the cancel was asked is still a failure.
+        r.cancelado = false;
         r.mensaje = mensajeFallo(f, r.pedidosMovidos, bases_.cMiBase);
     } catch (const ErrorBdD& e) {
-        r.ok = false;
+        r.cancelado = false;
         r.mensaje = e.mensaje();
         if (!empresaEnCurso.isEmpty())
             r.mensaje =
@@ -364,12 +367,12 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         r.mensaje += QStringLiteral("\nPedidos movidos completos antes del error: %1.")
                          .arg(r.pedidosMovidos);
     }
-    if (r.ok)
+    if (r.ok || r.cancelado)
         r.mensaje = mensajeFin(r, bases_.cMiBase);
     if (diario) {
-        const auto desenlace = !r.ok         ? bitacora::Desenlace::Fallido
+        const auto desenlace = r.ok          ? bitacora::Desenlace::Hecho
                                : r.cancelado ? bitacora::Desenlace::Cancelado
-                                             : bitacora::Desenlace::Hecho;
+                                             : bitacora::Desenlace::Fallido;
         diario->cierra(desenlace, ConOmitidas(r.mensaje, r),
                        {r.pedidosMovidos, r.renglonesCopiados, 0});
     }

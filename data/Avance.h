@@ -1,13 +1,19 @@
 #pragma once
 
+#include "shell/host/Error.h"
+
 #include <QtGlobal>
 #include <functional>
 
 namespace transferencia {
 
 // Thrown inside an export or import when the user cancels it; the operation's edge catches it
-// and reports the cancel in its result.
-struct Cancelado {};
+// (before the other kinds of host::Error) and reports the cancel in its result, in its own
+// words.
+class Cancelado : public host::Error {
+public:
+    Cancelado() : host::Error(QStringLiteral("Se canceló la operación.")) {}
+};
 
 // What a long export or import tells its caller while it runs.
 struct Avance {

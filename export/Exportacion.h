@@ -33,6 +33,8 @@ std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
                                                const std::optional<QDate>& desde,
                                                const std::optional<QDate>& hasta);
 
+// ok only once the file is written (and copied, when asked); a cancel leaves ok false and
+// cancelado set.
 struct ResultadoExportacion {
     bool ok = false;
     bool cancelado = false;

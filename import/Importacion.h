@@ -81,6 +81,8 @@ struct Descarte {
 // while writing.
 struct LlamadasImportacion : transferencia::Avance {};
 
+// ok only once the import (or the preview) ran whole; a cancel leaves ok false and cancelado
+// set.
 struct ResultadoImportacion {
     bool ok = false;
     bool cancelado = false;

@@ -84,12 +84,10 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
         subida = std::make_unique<SubidaPedidos>(conexion, llamadas, opciones, bitacora,
                                                  nativa(archivo));
         subida->revisa(entrada, codificacion.tipo());
-    } catch (const transferencia::ErrorTransferencia& e) {
-        return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
-                         .arg(nativa(archivo), e.mensaje(), nada));
     } catch (const transferencia::Cancelado&) {
         return fallo(QStringLiteral("Se canceló la importación. %1").arg(nada), true);
-    } catch (const host::ErrorBdD& e) {
+    } catch (const host::Error& e) {
+        // The file or the database: either way nothing was written.
         return fallo(QStringLiteral("No se importó el archivo %1: %2\n%3")
                          .arg(nativa(archivo), e.mensaje(), nada));
     }

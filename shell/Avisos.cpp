@@ -1,6 +1,7 @@
 #include "shell/Avisos.h"
 
 #include "shell/host/DeArchivos.h"
+#include "shell/host/ErrorArchivo.h"
 #include "shell/host/ErrorBdD.h"
 
 #include <exception>
@@ -39,10 +40,13 @@ bool Avisos::Confirma(const QString& prompt, const QString& titulo, bool defecto
 }
 
 bool Avisos::AbreDocumento(host::DeArchivos& archivos, const QString& ruta) {
-    if (archivos.AbreDocumento(ruta, 0, 1))
+    try {
+        archivos.AbreDocumento(ruta, 0, 1);
         return true;
-    MsgBox(archivos.ultimoError(), Icono::Exclamacion, QStringLiteral("Atención"));
-    return false;
+    } catch (const host::ErrorArchivo& e) {
+        MsgBox(e.mensaje(), Icono::Exclamacion, QStringLiteral("Atención"));
+        return false;
+    }
 }
 
 Avisos::Respuesta Avisos::respuestaSegura(Botones botones) {

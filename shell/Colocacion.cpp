@@ -1,6 +1,7 @@
 #include "shell/Colocacion.h"
 
 #include "shell/host/ArchivoIni.h"
+#include "shell/host/ErrorArchivo.h"
 #include "shell/host/libNucleo.h"
 
 #include <QStringList>
@@ -59,25 +60,33 @@ QString seccion(const QString& tag, const QString& nombre) {
     return tag.isEmpty() ? nombre.trimmed() : tag;
 }
 
-bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
-            const Geometria& ventana, bool conTamano, double puntosPorPulgada, QString* error) {
-    if (seccion.isEmpty())
-        return true;
+Resultado guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
+                 const Geometria& ventana, bool conTamano, double puntosPorPulgada) {
+    Resultado r;
+    if (seccion.isEmpty()) {
+        r.ok = true;
+        return r;
+    }
     const auto twips = [puntosPorPulgada](int pixeles) {
         return QString::number(aTwips(pixeles, puntosPorPulgada));
     };
     // All keys in one rewrite, so the placement is never stored half.
     host::ArchivoIni ini(archivoIni);
-    bool hecho = ini.carga() && ini.escribe(seccion, kVentana, titulo) &&
-                 ini.escribe(seccion, kLinea, twips(ventana.top)) &&
-                 ini.escribe(seccion, kColumna, twips(ventana.left));
-    if (hecho && conTamano)
-        hecho = ini.escribe(seccion, kAncho, twips(ventana.width)) &&
-                ini.escribe(seccion, kAlto, twips(ventana.height));
-    hecho = hecho && ini.guarda();
-    if (!hecho && error)
-        *error = ini.ultimoError();
-    return hecho;
+    try {
+        ini.carga();
+        ini.escribe(seccion, kVentana, titulo);
+        ini.escribe(seccion, kLinea, twips(ventana.top));
+        ini.escribe(seccion, kColumna, twips(ventana.left));
+        if (conTamano) {
+            ini.escribe(seccion, kAncho, twips(ventana.width));
+            ini.escribe(seccion, kAlto, twips(ventana.height));
+        }
+        ini.guarda();
+        r.ok = true;
+    } catch (const host::ErrorArchivo& e) {
+        r.mensaje = e.mensaje();
+    }
+    return r;
 }
 
 Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria ventana,
@@ -85,7 +94,11 @@ Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria 
     if (seccion.isEmpty())
         return ventana;
     host::ArchivoIni ini(archivoIni);
-    ini.carga(); // an unreadable file reads as never saved
+    try {
+        ini.carga();
+    } catch (const host::ErrorArchivo&) {
+        // an unreadable file reads as never saved
+    }
     const double puntos = pantallas.puntosPorPulgada;
     if (conTamano) {
         const int ancho = aPixeles(numero(ini.lee(seccion, kAncho)), puntos);

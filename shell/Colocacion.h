@@ -40,12 +40,18 @@ QString seccion(const QString& tag, const QString& nombre);
 int aTwips(int pixeles, double puntosPorPulgada);
 int aPixeles(int twips, double puntosPorPulgada);
 
+// What guarda did: ok once the placement is stored (or there was nothing to store);
+// otherwise mensaje says why, in Spanish.
+struct Resultado {
+    bool ok = false;
+    QString mensaje;
+};
+
 // Writes "Ventana" (caption), "Linea" (top), "Columna" (left) and, with conTamano, "Ancho"
-// and "Alto", in twips. Nothing is written for an empty section. False when the file cannot
-// be written (error then says why).
-bool guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
-            const Geometria& ventana, bool conTamano, double puntosPorPulgada,
-            QString* error = nullptr);
+// and "Alto", in twips. Nothing is written for an empty section, nor when the file cannot be
+// read.
+Resultado guarda(const QString& archivoIni, const QString& seccion, const QString& titulo,
+                 const Geometria& ventana, bool conTamano, double puntosPorPulgada);
 
 // The window's bounds after restoring: left and top from the file, and with conTamano width
 // and height when both stored values are above 0. A window never placed (neither "Linea" nor

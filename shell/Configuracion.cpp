@@ -2,6 +2,7 @@
 
 #include "shell/Programa.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/host/ErrorArchivo.h"
 #include "shell/host/Utilerias.h"
 
 #include <algorithm>
@@ -37,44 +38,53 @@ QString Configuracion::LeeConDefecto(const QString& seccion, const QString& clav
         return valor;
     // One write and one read, never a loop: a file that cannot be written would never
     // give the value back.
-    if (nucleo.EscribeIni(seccion, clave, defecto, ini)) {
-        valor = nucleo.LeeIni(seccion, clave, ini);
-        return valor.isEmpty() ? defecto : valor;
+    try {
+        nucleo.EscribeIni(seccion, clave, defecto, ini);
+    } catch (const host::ErrorArchivo& e) {
+        avisaNoEscrito(avisadoIni_,
+                       QStringLiteral("No se pudo escribir el archivo de configuración") + kSalto +
+                           kSalto + u'(' + ini + u')' + kSalto + kSalto + e.mensaje() + kSalto +
+                           kSalto + QStringLiteral("Se usarán los valores predeterminados."));
+        return defecto;
     }
-    avisaNoEscrito(avisadoIni_, QStringLiteral("No se pudo escribir el archivo de configuración") +
-                                    kSalto + kSalto + u'(' + ini + u')' + kSalto + kSalto +
-                                    nucleo.ultimoError() + kSalto + kSalto +
-                                    QStringLiteral("Se usarán los valores predeterminados."));
-    return defecto;
+    valor = nucleo.LeeIni(seccion, clave, ini);
+    return valor.isEmpty() ? defecto : valor;
 }
 
 bool Configuracion::legible(const QString& archivo, const QString& cual) {
     host::ArchivoIni ini(archivo);
-    if (ini.carga())
+    try {
+        ini.carga();
         return true;
-    // Going on with guessed values could act on the wrong server or database.
-    programa_.avisos->MsgBox(
-        QStringLiteral("No se puede leer %1.").arg(cual) + kSalto + kSalto + ini.ultimoError() +
-            kSalto + kSalto +
-            QStringLiteral("El programa se cierra para no trabajar con valores supuestos. "
-                           "Corrija el archivo y vuelva a abrir el programa."),
-        Avisos::Icono::Critico, kAtencion);
-    return false;
+    } catch (const host::ErrorArchivo& e) {
+        // Going on with guessed values could act on the wrong server or database.
+        programa_.avisos->MsgBox(
+            QStringLiteral("No se puede leer %1.").arg(cual) + kSalto + kSalto + e.mensaje() +
+                kSalto + kSalto +
+                QStringLiteral("El programa se cierra para no trabajar con valores supuestos. "
+                               "Corrija el archivo y vuelva a abrir el programa."),
+            Avisos::Icono::Critico, kAtencion);
+        return false;
+    }
 }
 
 QString Configuracion::valorInstalacion(const QString& nombre, bool falta, const QString& defecto) {
     host::DelRegistro& registro = *programa_.registro;
     if (!falta)
         return registro.DatosKRX(nombre);
-    if (registro.GuardaDatosKRX(nombre, defecto))
-        return registro.DatosKRX(nombre);
-    // Reading back an unstored value would give an empty user and port 0.
-    avisaNoEscrito(
-        avisadoInstalacion_,
-        QStringLiteral("No se pudieron guardar los datos de conexión de Korvan Maestro") + kSalto +
-            kSalto + u'(' + registro.archivo() + u')' + kSalto + kSalto + registro.ultimoError() +
-            kSalto + kSalto + QStringLiteral("Se usarán los valores predeterminados."));
-    return defecto;
+    try {
+        registro.GuardaDatosKRX(nombre, defecto);
+    } catch (const host::ErrorArchivo& e) {
+        // Reading back an unstored value would give an empty user and port 0.
+        avisaNoEscrito(avisadoInstalacion_,
+                       QStringLiteral("No se pudieron guardar los datos de conexión de Korvan "
+                                      "Maestro") +
+                           kSalto + kSalto + u'(' + registro.archivo() + u')' + kSalto + kSalto +
+                           e.mensaje() + kSalto + kSalto +
+                           QStringLiteral("Se usarán los valores predeterminados."));
+        return defecto;
+    }
+    return registro.DatosKRX(nombre);
 }
 
 bool Configuracion::Carga(bool cargaBasePrincipal) {

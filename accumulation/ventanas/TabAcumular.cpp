@@ -434,6 +434,7 @@ void TabAcumular::termina(const QString& fallo) {
     resultado_.reset();
     if (!fallo.isEmpty()) {
         r.ok = false;
+        r.cancelado = false;
         r.mensaje = fallo;
     }
     bloquea(false);
@@ -455,7 +456,7 @@ void TabAcumular::notas(const QStringList& lineas) {
 void TabAcumular::terminaBusqueda(const Resultado& r) {
     // A failed or cancelled search offers no generation: what it did not see, the user has
     // not checked.
-    const bool hallados = r.ok && !r.cancelado && r.encontrados;
+    const bool hallados = r.ok && r.encontrados;
     const bool generar = std::exchange(generarTrasBuscar_, false);
     txtResultado_->setVisible(!txtResultado_->toPlainText().isEmpty());
     command5_->setVisible(hallados);
@@ -469,11 +470,11 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
         lineas << ListaOmitidas(QStringLiteral("No se revisaron estas empresas:"), r);
     notas(lineas);
     // The list stays empty when nothing was found: the panel says the search ran.
-    if (r.ok && !r.cancelado && !r.encontrados)
+    if (r.ok && !r.encontrados)
         avance_->concluye(QStringLiteral("No se encontraron pedidos pendientes del %1 al %2.")
                               .arg(buscadoDesde_.toString(QStringLiteral("dd/MM/yyyy")),
                                    buscadoHasta_.toString(QStringLiteral("dd/MM/yyyy"))));
-    if (!r.ok)
+    if (!r.ok && !r.cancelado)
         avisaError(r.mensaje + QStringLiteral("\nLa búsqueda quedó incompleta."));
     else if (hallados)
         command5_->setFocus();
@@ -481,7 +482,7 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
         CajaMensaje::muestra(
             this, r.mensaje + QStringLiteral(" Pedidos listados: %1.").arg(r.renglones.size()),
             CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
-    if (!generar || !r.ok || r.cancelado || cerrando_)
+    if (!generar || !r.ok || cerrando_)
         return;
     if (hallados)
         preguntaYGenera();
@@ -532,7 +533,7 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
             InformeVentana::muestra(this, informe);
         };
     }
-    if (!r.ok) {
+    if (!r.ok && !r.cancelado) {
         CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Icono::Critico,
                              QStringLiteral("Error"), verInforme);
         return;

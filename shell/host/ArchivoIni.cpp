@@ -1,6 +1,7 @@
 #include "shell/host/ArchivoIni.h"
 
 #include "shell/host/CodificacionAnsi.h"
+#include "shell/host/ErrorArchivo.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/ReemplazoArchivo.h"
 
@@ -61,51 +62,42 @@ QString ArchivoIni::decodifica(const QByteArray& bytes) {
     return CodificacionAnsi::decodifica(cuerpo);
 }
 
-bool ArchivoIni::leeBytes(QByteArray& bytes) {
+QByteArray ArchivoIni::leeBytes() const {
     const QString noLeido = QStringLiteral("No se pudo leer el archivo \"%1\". ").arg(ruta_);
-    if (QFileInfo(ruta_).isDir()) {
-        ultimoError_ = noLeido + FalloSistema::deNumero(EISDIR, QFileDevice::OpenError).texto();
-        return false;
-    }
+    if (QFileInfo(ruta_).isDir())
+        throw ErrorArchivo(noLeido +
+                           FalloSistema::deNumero(EISDIR, QFileDevice::OpenError).texto());
     QFile archivo(ruta_);
-    if (!archivo.open(QIODevice::ReadOnly)) {
-        ultimoError_ = noLeido + FalloSistema::deArchivo(archivo, errno).texto();
-        return false;
-    }
+    if (!archivo.open(QIODevice::ReadOnly))
+        throw ErrorArchivo(noLeido + FalloSistema::deArchivo(archivo, errno).texto());
     // The size is looked at before reading, and the reading stops past the limit for files
     // that do not tell their size.
+    QByteArray bytes;
     if (archivo.size() <= kTamanoMaximo) {
         bytes = archivo.read(kTamanoMaximo + 1);
-        if (archivo.error() != QFileDevice::NoError) {
-            ultimoError_ = noLeido + FalloSistema::deArchivo(archivo, errno).texto();
-            return false;
-        }
+        if (archivo.error() != QFileDevice::NoError)
+            throw ErrorArchivo(noLeido + FalloSistema::deArchivo(archivo, errno).texto());
     }
     if (archivo.size() > kTamanoMaximo || bytes.size() > kTamanoMaximo) {
-        bytes.clear();
-        ultimoError_ = QStringLiteral("El archivo \"%1\" mide más de 1 MB (%2 bytes) y no se "
-                                      "leyó: un archivo de configuración nunca es tan grande. "
-                                      "Compruebe que es el archivo correcto.")
-                           .arg(ruta_)
-                           .arg(std::max(archivo.size(), qint64(kTamanoMaximo + 1)));
-        return false;
+        throw ErrorArchivo(QStringLiteral("El archivo \"%1\" mide más de 1 MB (%2 bytes) y no se "
+                                          "leyó: un archivo de configuración nunca es tan grande. "
+                                          "Compruebe que es el archivo correcto.")
+                               .arg(ruta_)
+                               .arg(std::max(archivo.size(), qint64(kTamanoMaximo + 1))));
     }
-    return true;
+    return bytes;
 }
 
-bool ArchivoIni::carga() {
+void ArchivoIni::carga() {
     lineas_.clear();
     bom_.clear();
     leido_.clear();
     finNuevas_ = kFinSistema;
     codificacion_ = siNoSeSabe_;
     existe_ = false;
-    ultimoError_.clear();
     if (!QFileInfo::exists(ruta_))
-        return true;
-    QByteArray bytes;
-    if (!leeBytes(bytes))
-        return false;
+        return;
+    const QByteArray bytes = leeBytes();
     existe_ = true;
     leido_ = bytes;
     qsizetype desde = 0;
@@ -146,7 +138,6 @@ bool ArchivoIni::carga() {
     }
     if (crlf > 0 || lf > 0)
         finNuevas_ = crlf >= lf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    return true;
 }
 
 ArchivoIni::Tramo ArchivoIni::buscaSeccion(const QString& seccion) const {
@@ -196,9 +187,9 @@ QByteArray ArchivoIni::codifica(const QString& texto) const {
     return bytes;
 }
 
-bool ArchivoIni::cabe(const QString& texto, const QString& clave) {
+void ArchivoIni::exigeQueQuepa(const QString& texto, const QString& clave) const {
     if (codificacion_ == Codificacion::Utf8)
-        return true;
+        return;
     QString fuera;
     for (const char32_t c : texto.toUcs4()) {
         bool cabe = true;
@@ -208,13 +199,13 @@ bool ArchivoIni::cabe(const QString& texto, const QString& clave) {
             fuera += caracter;
     }
     if (fuera.isEmpty())
-        return true;
+        return;
     // Written as "?" the value would be another one, and nobody would know.
-    ultimoError_ = QStringLiteral("El archivo \"%1\" está escrito en la codificación "
-                                  "Windows-1252, que no admite estos caracteres de \"%2\": %3. "
-                                  "No se cambió el archivo: escriba el valor sin esos caracteres.")
-                       .arg(ruta_, clave, fuera);
-    return false;
+    throw ErrorArchivo(
+        QStringLiteral("El archivo \"%1\" está escrito en la codificación "
+                       "Windows-1252, que no admite estos caracteres de \"%2\": %3. "
+                       "No se cambió el archivo: escriba el valor sin esos caracteres.")
+            .arg(ruta_, clave, fuera));
 }
 
 void ArchivoIni::inserta(int posicion, const QString& texto) {
@@ -227,17 +218,15 @@ void ArchivoIni::inserta(int posicion, const QString& texto) {
     lineas_.insert(posicion, nueva);
 }
 
-bool ArchivoIni::escribe(const QString& seccion, const QString& clave, const QString& valor) {
+void ArchivoIni::escribe(const QString& seccion, const QString& clave, const QString& valor) {
     const QString s = seccion.trimmed();
     const QString c = clave.trimmed();
     if (s.isEmpty() || s.contains(u']') || c.isEmpty() || c.contains(u'=') || c.startsWith(u'[') ||
-        esComentario(c) || (s + c).contains(u'\n') || (s + c).contains(u'\r')) {
-        ultimoError_ =
+        esComentario(c) || (s + c).contains(u'\n') || (s + c).contains(u'\r'))
+        throw ErrorArchivo(
             QStringLiteral("No se puede escribir la clave \"%1\" de la sección \"%2\" en un "
                            "archivo INI.")
-                .arg(clave, seccion);
-        return false;
-    }
+                .arg(clave, seccion));
     // A line break in a value would start a new line of the file and could forge keys.
     QString v = valor;
     v.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -245,8 +234,7 @@ bool ArchivoIni::escribe(const QString& seccion, const QString& clave, const QSt
     const Tramo tramo = buscaSeccion(s);
     const int i = buscaClave(tramo, c);
     if (i >= 0) {
-        if (!cabe(v, c))
-            return false;
+        exigeQueQuepa(v, c);
         Linea& linea = lineas_[i];
         const qsizetype igual = posicionIgual(linea.texto);
         // Keep the line's own spelling and spacing up to where the value starts.
@@ -256,23 +244,21 @@ bool ArchivoIni::escribe(const QString& seccion, const QString& clave, const QSt
             ++inicio;
         linea.texto = linea.texto.left(inicio) + v;
         linea.bytes = codifica(linea.texto);
-        return true;
+        return;
     }
     const QString nueva = c + u'=' + v;
-    if (!cabe(tramo.inicio >= 0 ? nueva : s + nueva, c))
-        return false;
+    exigeQueQuepa(tramo.inicio >= 0 ? nueva : s + nueva, c);
     if (tramo.inicio >= 0) {
         int pos = tramo.fin; // after the section's last non-blank line
         while (pos > tramo.inicio && lineas_.at(pos - 1).texto.trimmed().isEmpty())
             --pos;
         inserta(pos, nueva);
-        return true;
+        return;
     }
     if (!lineas_.isEmpty() && !lineas_.last().texto.trimmed().isEmpty())
         inserta(int(lineas_.size()), QString());
     inserta(int(lineas_.size()), u'[' + s + u']');
     inserta(int(lineas_.size()), nueva);
-    return true;
 }
 
 QByteArray ArchivoIni::contenido() const {
@@ -282,34 +268,32 @@ QByteArray ArchivoIni::contenido() const {
     return bytes;
 }
 
-bool ArchivoIni::guarda() {
+void ArchivoIni::guarda() {
     const QByteArray bytes = contenido();
     if (bytes == leido_ && (existe_ || bytes.isEmpty()))
-        return true; // nothing changed: the file is not touched
-    FalloSistema fallo;
-    if (!ReemplazoArchivo::reemplaza(ruta_, bytes, fallo)) {
-        ultimoError_ =
-            QStringLiteral("No se pudo escribir el archivo \"%1\". %2").arg(ruta_, fallo.texto());
-        return false;
-    }
+        return; // nothing changed: the file is not touched
+    ReemplazoArchivo::reemplaza(ruta_, bytes);
     leido_ = bytes;
     existe_ = true;
-    return true;
 }
 
 QString ArchivoIni::leeValor(const QString& ruta, const QString& seccion, const QString& clave) {
     ArchivoIni ini(ruta);
-    return ini.carga() ? ini.lee(seccion, clave) : QString();
+    try {
+        ini.carga();
+    } catch (const ErrorArchivo&) {
+        return {};
+    }
+    return ini.lee(seccion, clave);
 }
 
-bool ArchivoIni::escribeValor(const QString& ruta, const QString& seccion, const QString& clave,
-                              const QString& valor, QString* error, Codificacion siNoSeSabe) {
+void ArchivoIni::escribeValor(const QString& ruta, const QString& seccion, const QString& clave,
+                              const QString& valor, Codificacion siNoSeSabe) {
     ArchivoIni ini(ruta, siNoSeSabe);
     // A file that cannot be read is never overwritten: its contents would be lost.
-    const bool hecho = ini.carga() && ini.escribe(seccion, clave, valor) && ini.guarda();
-    if (!hecho && error)
-        *error = ini.ultimoError();
-    return hecho;
+    ini.carga();
+    ini.escribe(seccion, clave, valor);
+    ini.guarda();
 }
 
 } // namespace host

@@ -23,32 +23,31 @@ public:
 
     explicit ArchivoIni(QString ruta, Codificacion siNoSeSabe = Codificacion::Utf8);
 
-    // Reads the file; a missing file is empty and not an error. False (ultimoError() says
-    // why) when the file exists but cannot be read or is larger than kTamanoMaximo.
-    bool carga();
+    // Reads the file; a missing file is empty and not an error. Throws ErrorArchivo when the
+    // file exists but cannot be read or is larger than kTamanoMaximo.
+    void carga();
     // The key's value with the blanks at both ends removed, and then one pair of double
     // quotes around the whole value; empty when the section or the key is absent. Of a key
     // written twice in its section, the first.
     QString lee(const QString& seccion, const QString& clave) const;
     // Sets the key in memory, keeping the line's own spelling of the key; adds the key at
-    // the end of its section, or the section at the end of the file, when absent. False
-    // when the section or key cannot be written as an INI line, or when the file's encoding
-    // cannot hold the text.
-    bool escribe(const QString& seccion, const QString& clave, const QString& valor);
+    // the end of its section, or the section at the end of the file, when absent. Throws
+    // ErrorArchivo, changing nothing, when the section or key cannot be written as an INI
+    // line, or when the file's encoding cannot hold the text.
+    void escribe(const QString& seccion, const QString& clave, const QString& valor);
     // Writes the changes to the file (see ReemplazoArchivo); nothing is written when there
-    // are none.
-    bool guarda();
+    // are none. Throws ErrorArchivo when the file cannot be written.
+    void guarda();
 
     const QString& ruta() const { return ruta_; }
-    const QString& ultimoError() const { return ultimoError_; }
     Codificacion codificacion() const { return codificacion_; }
 
     // One value read from a file (empty on any failure).
     static QString leeValor(const QString& ruta, const QString& seccion, const QString& clave);
-    // Reads, sets and saves one value; on failure gives false and, when error is given, why.
-    static bool escribeValor(const QString& ruta, const QString& seccion, const QString& clave,
-                             const QString& valor, QString* error = nullptr,
-                             Codificacion siNoSeSabe = Codificacion::Utf8);
+    // Reads, sets and saves one value; throws ErrorArchivo when it cannot, and then a file
+    // that could not be read is left untouched.
+    static void escribeValor(const QString& ruta, const QString& seccion, const QString& clave,
+                             const QString& valor, Codificacion siNoSeSabe = Codificacion::Utf8);
 
     // The text of an INI file's bytes: UTF-8 (a leading byte-order mark dropped), or
     // Windows-1252 when the bytes are not valid UTF-8.
@@ -67,8 +66,8 @@ private:
     };
     Tramo buscaSeccion(const QString& seccion) const;
     int buscaClave(const Tramo& tramo, const QString& clave) const;
-    bool leeBytes(QByteArray& bytes);
-    bool cabe(const QString& texto, const QString& clave);
+    QByteArray leeBytes() const;
+    void exigeQueQuepa(const QString& texto, const QString& clave) const;
     QByteArray codifica(const QString& texto) const;
     void inserta(int posicion, const QString& texto);
     QByteArray contenido() const;
@@ -81,7 +80,6 @@ private:
     Codificacion siNoSeSabe_;
     Codificacion codificacion_;
     bool existe_ = false;
-    QString ultimoError_;
 };
 
 } // namespace host

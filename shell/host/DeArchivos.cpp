@@ -1,5 +1,7 @@
 #include "shell/host/DeArchivos.h"
 
+#include "shell/host/ErrorArchivo.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,12 +25,9 @@ bool DeArchivos::HayArchivo(const QString& ruta) {
     return !ruta.isEmpty() && info.exists() && info.isFile();
 }
 
-bool DeArchivos::AbreDocumento(const QString& ruta, int, int) {
-    ultimoError_.clear();
-    if (!HayArchivo(ruta)) {
-        ultimoError_ = QStringLiteral("No existe el archivo \"%1\".").arg(ruta);
-        return false;
-    }
+void DeArchivos::AbreDocumento(const QString& ruta, int, int) {
+    if (!HayArchivo(ruta))
+        throw ErrorArchivo(QStringLiteral("No existe el archivo \"%1\".").arg(ruta));
     const QString nativa = QDir::toNativeSeparators(QFileInfo(ruta).absoluteFilePath());
 #ifdef Q_OS_WIN
     const bool iniciado = lanzador_(
@@ -39,10 +38,9 @@ bool DeArchivos::AbreDocumento(const QString& ruta, int, int) {
     const bool iniciado = lanzador_(programa, {nativa});
 #endif
     if (!iniciado)
-        ultimoError_ = QStringLiteral("No se pudo abrir el archivo \"%1\": no se pudo iniciar "
-                                      "\"%2\".")
-                           .arg(nativa, programa);
-    return iniciado;
+        throw ErrorArchivo(QStringLiteral("No se pudo abrir el archivo \"%1\": no se pudo iniciar "
+                                          "\"%2\".")
+                               .arg(nativa, programa));
 }
 
 } // namespace host

@@ -7,7 +7,7 @@
 namespace host {
 
 // File services of the host library. Every operation reports failure to its caller
-// (false, with ultimoError() saying why); nothing fails silently.
+// (ErrorArchivo, saying why); nothing fails silently.
 class DeArchivos {
 public:
     // Starts a program without waiting for it; true when it could be started.
@@ -21,13 +21,11 @@ public:
     static bool HayArchivo(const QString& ruta);
     // Opens the file with the desktop's associated program. The two numbers are kept for
     // the callers' sake (window style and wait flag) and do not change what happens.
-    bool AbreDocumento(const QString& ruta, int estilo = 0, int espera = 1);
-
-    const QString& ultimoError() const { return ultimoError_; }
+    // Throws ErrorArchivo when the file is missing or no program could be started.
+    void AbreDocumento(const QString& ruta, int estilo = 0, int espera = 1);
 
 private:
     Lanzador lanzador_;
-    QString ultimoError_;
 };
 
 } // namespace host

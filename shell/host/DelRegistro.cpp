@@ -1,6 +1,7 @@
 #include "shell/host/DelRegistro.h"
 
 #include "shell/host/ArchivoIni.h"
+#include "shell/host/ErrorArchivo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,15 +32,12 @@ QString DelRegistro::DatosKRX(const QString& nombre) const {
     return ArchivoIni::leeValor(archivo_, seccionKRX(), nombre);
 }
 
-bool DelRegistro::GuardaDatosKRX(const QString& nombre, const QString& valor) {
-    ultimoError_.clear();
-    if (archivo_.isEmpty()) {
-        ultimoError_ = QStringLiteral("No se ha localizado la instalación de Korvan Maestro.");
-        return false;
-    }
+void DelRegistro::GuardaDatosKRX(const QString& nombre, const QString& valor) {
+    if (archivo_.isEmpty())
+        throw ErrorArchivo(QStringLiteral("No se ha localizado la instalación de Korvan Maestro."));
     // The host system reads the file in its Windows code page.
-    return ArchivoIni::escribeValor(archivo_, seccionKRX(), nombre, valor, &ultimoError_,
-                                    ArchivoIni::Codificacion::Windows1252);
+    ArchivoIni::escribeValor(archivo_, seccionKRX(), nombre, valor,
+                             ArchivoIni::Codificacion::Windows1252);
 }
 
 } // namespace host

@@ -22,14 +22,12 @@ public:
 
     // The stored value; empty when absent or when no installation file was found.
     QString DatosKRX(const QString& nombre) const;
-    // Stores the value, changing nothing else in the file; false (ultimoError() says why)
-    // when it could not be stored.
-    bool GuardaDatosKRX(const QString& nombre, const QString& valor);
-    const QString& ultimoError() const { return ultimoError_; }
+    // Stores the value, changing nothing else in the file; throws ErrorArchivo when it
+    // could not be stored.
+    void GuardaDatosKRX(const QString& nombre, const QString& valor);
 
 private:
     QString archivo_;
-    QString ultimoError_;
 };
 
 } // namespace host

@@ -1,5 +1,6 @@
 #include "shell/host/ReemplazoArchivo.h"
 
+#include "shell/host/ErrorArchivo.h"
 #include "shell/host/FalloSistema.h"
 
 #include <QFileInfo>
@@ -103,8 +104,9 @@ bool ReemplazoArchivo::confirma(QSaveFile& archivo) {
     return archivo.flush() && archivo.commit();
 }
 
-bool ReemplazoArchivo::reemplaza(const QString& ruta, const QByteArray& bytes,
-                                 FalloSistema& fallo) {
+namespace {
+
+bool reemplazaOFalla(const QString& ruta, const QByteArray& bytes, FalloSistema& fallo) {
     // A link stays a link: what changes is the file it points to.
     const QFileInfo info(ruta);
     const QString destino = !info.isSymLink() ? ruta
@@ -142,6 +144,15 @@ bool ReemplazoArchivo::reemplaza(const QString& ruta, const QByteArray& bytes,
 #else
     return porRenombre(destino, bytes, nullptr, nada, fallo);
 #endif
+}
+
+} // namespace
+
+void ReemplazoArchivo::reemplaza(const QString& ruta, const QByteArray& bytes) {
+    FalloSistema fallo;
+    if (!reemplazaOFalla(ruta, bytes, fallo))
+        throw ErrorArchivo(
+            QStringLiteral("No se pudo escribir el archivo \"%1\". %2").arg(ruta, fallo.texto()));
 }
 
 } // namespace host

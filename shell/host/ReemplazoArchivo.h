@@ -7,8 +7,6 @@ class QSaveFile;
 
 namespace host {
 
-struct FalloSistema;
-
 // Replaces the contents of a file that may belong to someone else (the host system's own
 // files) and keeps what is not ours to change: owner, group and permissions, and the file a
 // link points to. The new contents go to a temporary file that gets the old file's owner and
@@ -21,8 +19,8 @@ struct FalloSistema;
 // left alone, even for the administrator: someone made it read-only.
 class ReemplazoArchivo {
 public:
-    // False when the file was not replaced; fallo then says why.
-    static bool reemplaza(const QString& ruta, const QByteArray& bytes, FalloSistema& fallo);
+    // Throws ErrorArchivo, saying why, when the file was not replaced.
+    static void reemplaza(const QString& ruta, const QByteArray& bytes);
 
     // Puts a QSaveFile's new file in place. commit() alone reports success when the bytes
     // still buffered cannot be written (a full disk), and leaves an empty or cut file behind

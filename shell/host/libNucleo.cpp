@@ -9,10 +9,9 @@ QString libNucleo::LeeIni(const QString& seccion, const QString& clave,
     return ArchivoIni::leeValor(archivo, seccion, clave);
 }
 
-bool libNucleo::EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
+void libNucleo::EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
                            const QString& archivo) {
-    ultimoError_.clear();
-    return ArchivoIni::escribeValor(archivo, seccion, clave, valor, &ultimoError_);
+    ArchivoIni::escribeValor(archivo, seccion, clave, valor);
 }
 
 double libNucleo::nxVal(const QString& texto) {

@@ -10,11 +10,9 @@ public:
     // The key's value in the INI file; empty when the file, section or key is absent.
     QString LeeIni(const QString& seccion, const QString& clave, const QString& archivo) const;
     // Writes the key (creating the file, section or key when missing), changing nothing else
-    // in the file (see ArchivoIni). False when the file cannot be written; ultimoError() then
-    // says why.
-    bool EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
+    // in the file (see ArchivoIni). Throws ErrorArchivo when the file cannot be written.
+    void EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
                     const QString& archivo);
-    const QString& ultimoError() const { return ultimoError_; }
 
     // The number the text begins with, 0 when none: blanks skipped, an optional sign, digits
     // with at most one decimal point ("12abc" -> 12, "-3.5x" -> -3.5, "abc" -> 0). No
@@ -26,9 +24,6 @@ public:
     static QString MascaraFecha() { return QStringLiteral("99/99/9999;_"); }
     static QString FormatoFecha() { return QStringLiteral("dd/MM/yyyy"); }
     static QString FechaVacia() { return QStringLiteral("__/__/____"); }
-
-private:
-    QString ultimoError_;
 };
 
 } // namespace host

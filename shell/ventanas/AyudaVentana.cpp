@@ -59,13 +59,13 @@ bool AyudaVentana::guardaColocacion(const QWidget& ventana, const QString& archi
         QStringLiteral("RestaurarForma"), Qt::FindDirectChildrenOnly);
     if (restaurar && encogida(*restaurar))
         g = colocacion::expande(tag(*restaurar)).value_or(g);
-    QString error;
-    const bool hecho = colocacion::guarda(archivoIni, seccion(ventana), ventana.windowTitle(), g,
-                                          conTamano, pantallas().puntosPorPulgada, &error);
+    const colocacion::Resultado r =
+        colocacion::guarda(archivoIni, seccion(ventana), ventana.windowTitle(), g, conTamano,
+                           pantallas().puntosPorPulgada);
     // Losing a window's placement is not worth stopping the user at close.
-    if (!hecho)
-        qWarning().noquote() << error;
-    return hecho;
+    if (!r.ok)
+        qWarning().noquote() << r.mensaje;
+    return r.ok;
 }
 
 void AyudaVentana::restauraColocacion(QWidget& ventana, const QString& archivoIni, bool conTamano) {

@@ -1,6 +1,6 @@
 #include "shell/ventanas/Trabajador.h"
 
-#include "shell/host/ErrorBdD.h"
+#include "shell/host/Error.h"
 
 #include <exception>
 
@@ -22,7 +22,7 @@ void Trabajador::ejecuta() {
     // the window as a message.
     try {
         cuerpo_(*this);
-    } catch (const host::ErrorBdD& e) {
+    } catch (const host::Error& e) {
         fallo = e.mensaje();
     } catch (const std::exception& e) {
         fallo = QStringLiteral("Error inesperado: %1").arg(QString::fromLocal8Bit(e.what()));

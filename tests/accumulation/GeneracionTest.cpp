@@ -164,13 +164,31 @@ TEST(GeneraPedido, CancelTakesEffectBetweenOrdersAndCountsWhatMoved) {
     acumulacion::Retrollamadas avisos;
     avisos.cancelar = [&] { return ++preguntas > 2; }; // once for the company, once per order
     const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QString(), 1, avisos);
-    EXPECT_TRUE(r.ok);
+    EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.cancelado);
     EXPECT_EQ(r.pedidosMovidos, 1);
     EXPECT_EQ(r.mensaje, QStringLiteral("Acumulación cancelada. Pedidos movidos completos: 1; los "
                                         "demás quedaron sin cambios."));
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 2);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 4);
+}
+
+TEST(GeneraPedido, AFailureAfterTheCancelWasAskedIsToldAsAFailure) {
+    Escenario e(1);
+    e.actual().conexion().ejecuta(
+        QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(3)"));
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P2", 1, 1, "DEMASIADO"}});
+    e.pedido(e.empresa(1), QString(), 2, dia, {{"P1", 1, 1, "AL1"}});
+    int preguntas = 0;
+    acumulacion::Retrollamadas avisos;
+    // The cancel comes while the first order waits in its group, which then fails.
+    avisos.cancelar = [&] { return ++preguntas > 2; };
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QString(), 1, avisos);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.cancelado);
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se pudo acumular el pedido 1")))
+        << r.mensaje.toStdString();
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
 }
 
 TEST(GeneraPedido, RunsAtOnceNeverGiveAFolioTwiceNorMoveAnOrderTwice) {

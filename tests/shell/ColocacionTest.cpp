@@ -36,7 +36,8 @@ TEST_F(ColocacionTest, AWindowNeverPlacedIsCentredWithItsDesignSize) {
 TEST_F(ColocacionTest, PlacementIsKeptInTwipsAtTheScreensDpi) {
     const Geometria movida{-20, 35, 800, 600};
     ASSERT_TRUE(colocacion::guarda(ini, QStringLiteral("BajarPedidos"),
-                                   QStringLiteral("Exportar pedidos"), movida, true, 120));
+                                   QStringLiteral("Exportar pedidos"), movida, true, 120)
+                    .ok);
     EXPECT_EQ(QString::fromUtf8(leeArchivo(ini)),
               QStringLiteral("[BajarPedidos]\nVentana=Exportar pedidos\nLinea=420\n"
                              "Columna=-240\nAncho=9600\nAlto=7200\n"));
@@ -53,7 +54,8 @@ TEST_F(ColocacionTest, PlacementIsKeptInTwipsAtTheScreensDpi) {
     EXPECT_EQ(colocacion::aPixeles(92, 110), 7);
 
     ASSERT_TRUE(colocacion::guarda(ini, QStringLiteral("Subir"), QStringLiteral("Importar"), movida,
-                                   false, 96));
+                                   false, 96)
+                    .ok);
     EXPECT_EQ(host::ArchivoIni::leeValor(ini, QStringLiteral("Subir"), QStringLiteral("Ancho")),
               QString());
 }
@@ -82,17 +84,17 @@ TEST_F(ColocacionTest, TheSectionIsTheTagElseTheTrimmedNameAndEmptyKeepsNothing)
               QStringLiteral("Etiqueta"));
     EXPECT_EQ(colocacion::seccion(QString(), QStringLiteral(" frmInicial ")),
               QStringLiteral("frmInicial"));
-    EXPECT_TRUE(colocacion::guarda(ini, QString(), QStringLiteral("T"), diseno, true, 96));
+    EXPECT_TRUE(colocacion::guarda(ini, QString(), QStringLiteral("T"), diseno, true, 96).ok);
     EXPECT_FALSE(QFileInfo::exists(ini));
     EXPECT_EQ(colocacion::restaura(ini, QString(), diseno, true, pantallas), diseno);
 }
 
 TEST_F(ColocacionTest, AFileThatCannotBeWrittenIsReported) {
     escribeArchivo(ini, "");
-    QString error;
-    EXPECT_FALSE(colocacion::guarda(ini + QStringLiteral("/x.ini"), QStringLiteral("V"),
-                                    QStringLiteral("T"), diseno, true, 96, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const colocacion::Resultado r = colocacion::guarda(
+        ini + QStringLiteral("/x.ini"), QStringLiteral("V"), QStringLiteral("T"), diseno, true, 96);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.mensaje.isEmpty());
 }
 
 TEST(Encogimiento, ShrinkingToABarAndExpandingGivesTheExactBoundsBack) {

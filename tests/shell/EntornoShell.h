@@ -3,6 +3,7 @@
 #include "shell/Avisos.h"
 #include "shell/Programa.h"
 #include "shell/host/DeArchivos.h"
+#include "shell/host/ErrorArchivo.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,16 @@ inline void escribeArchivo(const QString& ruta, const QByteArray& bytes) {
 inline QByteArray leeArchivo(const QString& ruta) {
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What the ErrorArchivo the call throws says; empty when it throws none.
+template <typename Llamada> QString falloArchivo(Llamada&& llamada) {
+    try {
+        llamada();
+    } catch (const host::ErrorArchivo& e) {
+        return e.mensaje();
+    }
+    return {};
 }
 
 // A scratch program folder with an installation folder "korvan" holding korvan.krx, and a

@@ -13,6 +13,7 @@
 
 using host::ArchivoIni;
 using pruebas::escribeArchivo;
+using pruebas::falloArchivo;
 using pruebas::leeArchivo;
 
 namespace {
@@ -22,11 +23,10 @@ protected:
     // Sets a key of section S; gives the error, empty when it was written.
     static QString pon(const QString& archivo, const char* clave, const QString& valor,
                        ArchivoIni::Codificacion siNoSeSabe = ArchivoIni::Codificacion::Utf8) {
-        QString error = QStringLiteral("?");
-        return ArchivoIni::escribeValor(archivo, QStringLiteral("S"), QString::fromUtf8(clave),
-                                        valor, &error, siNoSeSabe)
-                   ? QString()
-                   : error;
+        return falloArchivo([&] {
+            ArchivoIni::escribeValor(archivo, QStringLiteral("S"), QString::fromUtf8(clave), valor,
+                                     siNoSeSabe);
+        });
     }
     // Owner and permission bits.
     static std::pair<uid_t, mode_t> dueno(const QString& archivo) {
@@ -79,13 +79,12 @@ TEST_F(ArchivoIniTest, RewriteKeepsCommentsOtherLinesAndTheLinesOwnSpelling) {
                          "[Otras bases de datos]\n"
                          "Para exportar pedidos=datos2\n");
     host::libNucleo nucleo;
-    ASSERT_TRUE(nucleo.EscribeIni(QStringLiteral("configuración"), QStringLiteral("Ruta de Korvan"),
-                                  QStringLiteral("/nuevo"), ruta));
-    ASSERT_TRUE(nucleo.EscribeIni(QStringLiteral("Configuración"),
-                                  QStringLiteral("Base de datos principal"),
-                                  QStringLiteral("datos1"), ruta));
-    ASSERT_TRUE(nucleo.EscribeIni(QStringLiteral("Ventana Principal"), QStringLiteral("Linea"),
-                                  QStringLiteral("10"), ruta));
+    nucleo.EscribeIni(QStringLiteral("configuración"), QStringLiteral("Ruta de Korvan"),
+                      QStringLiteral("/nuevo"), ruta);
+    nucleo.EscribeIni(QStringLiteral("Configuración"), QStringLiteral("Base de datos principal"),
+                      QStringLiteral("datos1"), ruta);
+    nucleo.EscribeIni(QStringLiteral("Ventana Principal"), QStringLiteral("Linea"),
+                      QStringLiteral("10"), ruta);
     EXPECT_EQ(QString::fromUtf8(leeArchivo(ruta)), QStringLiteral("; hecho a mano\n"
                                                                   "[Configuración]\n"
                                                                   "RUTA de korvan = /nuevo\n"
@@ -117,12 +116,11 @@ TEST_F(ArchivoIniTest, OnlyTheChangedValuesBytesChangeAndTheEncodingStays) {
               QStringLiteral("Compañía €"));
     EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("clave")), "1");
     ArchivoIni ini(ruta);
-    ASSERT_TRUE(ini.carga());
-    ASSERT_TRUE(
-        ini.escribe(QStringLiteral("S"), QStringLiteral("Puerto"), QStringLiteral("3306")) &&
-        ini.escribe(QStringLiteral("S"), QStringLiteral("clave"), QStringLiteral("ñ")) &&
-        ini.escribe(QStringLiteral("S"), QStringLiteral("Nueva"), QStringLiteral("Año")) &&
-        ini.guarda());
+    ini.carga();
+    ini.escribe(QStringLiteral("S"), QStringLiteral("Puerto"), QStringLiteral("3306"));
+    ini.escribe(QStringLiteral("S"), QStringLiteral("clave"), QStringLiteral("ñ"));
+    ini.escribe(QStringLiteral("S"), QStringLiteral("Nueva"), QStringLiteral("Año"));
+    ini.guarda();
     const QByteArray escrito = "; \xF1\r\n[S]\r\nEmpresa=Compa\xF1\xED"
                                "a \x80\r\nPuerto=3306\nclave=\xF1\r\nclave=2\r\nservidor=srv\r\n"
                                "Nueva=A\xF1o";
@@ -148,17 +146,16 @@ TEST_F(ArchivoIniTest, OnlyTheChangedValuesBytesChangeAndTheEncodingStays) {
 }
 
 TEST_F(ArchivoIniTest, LineBreaksInAValueCannotForgeKeysOrSections) {
-    ASSERT_TRUE(ArchivoIni::escribeValor(ruta, QStringLiteral("S"), QStringLiteral("a"),
-                                         QStringLiteral("x\r\n[S]\nb=1")));
+    ASSERT_EQ(pon(ruta, "a", QStringLiteral("x\r\n[S]\nb=1")), QString());
     EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("b")), "");
     EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("a")),
               QStringLiteral("x  [S] b=1"));
-    QString error;
-    EXPECT_FALSE(ArchivoIni::escribeValor(ruta, QStringLiteral("S"), QStringLiteral("c=d"),
-                                          QStringLiteral("1"), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("c=d")));
-    EXPECT_FALSE(ArchivoIni::escribeValor(ruta, QStringLiteral("a]b"), QStringLiteral("c"),
-                                          QStringLiteral("1")));
+    EXPECT_TRUE(pon(ruta, "c=d", QStringLiteral("1")).contains(QStringLiteral("c=d")));
+    EXPECT_NE(falloArchivo([&] {
+                  ArchivoIni::escribeValor(ruta, QStringLiteral("a]b"), QStringLiteral("c"),
+                                           QStringLiteral("1"));
+              }),
+              QString());
 }
 
 TEST_F(ArchivoIniTest, FailuresAreReportedAndAnUnreadableFileIsNeverOverwritten) {
@@ -167,24 +164,26 @@ TEST_F(ArchivoIniTest, FailuresAreReportedAndAnUnreadableFileIsNeverOverwritten)
     const QString carpeta = dir.filePath(QStringLiteral("carpeta.ini"));
     ASSERT_TRUE(QDir().mkpath(carpeta + QStringLiteral("/dentro")));
     host::libNucleo nucleo;
-    EXPECT_FALSE(
-        nucleo.EscribeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), carpeta));
-    EXPECT_TRUE(nucleo.ultimoError().contains(carpeta)) << nucleo.ultimoError().toStdString();
+    const QString error = falloArchivo([&] {
+        nucleo.EscribeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), carpeta);
+    });
+    EXPECT_TRUE(error.contains(carpeta)) << error.toStdString();
     EXPECT_TRUE(QFileInfo(carpeta + QStringLiteral("/dentro")).isDir());
 
     const QString bajoArchivo = ruta + QStringLiteral("/no.ini");
     escribeArchivo(ruta, "[S]\n");
-    EXPECT_FALSE(nucleo.EscribeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"),
-                                   bajoArchivo));
-    EXPECT_FALSE(nucleo.ultimoError().isEmpty());
+    EXPECT_NE(falloArchivo([&] {
+                  nucleo.EscribeIni(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"),
+                                    bajoArchivo);
+              }),
+              QString());
     EXPECT_EQ(leeArchivo(ruta), QByteArray("[S]\n"));
 
     // Larger than any INI file: refused without filling the memory, and left alone; so is
     // a file without write permission, even for the administrator.
     escribeArchivo(ruta, "[S]\nk=1\n" + QByteArray(2 * 1024 * 1024, ';'));
     ArchivoIni grande(ruta);
-    EXPECT_FALSE(grande.carga());
-    EXPECT_TRUE(grande.ultimoError().contains(QStringLiteral("más de 1 MB")));
+    EXPECT_TRUE(falloArchivo([&] { grande.carga(); }).contains(QStringLiteral("más de 1 MB")));
     EXPECT_EQ(ArchivoIni::leeValor(ruta, QStringLiteral("S"), QStringLiteral("k")), QString());
     EXPECT_NE(pon(ruta, "k", QStringLiteral("2")), QString());
     EXPECT_EQ(QFileInfo(ruta).size(), 8 + 2 * 1024 * 1024);

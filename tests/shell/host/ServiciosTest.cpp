@@ -11,6 +11,7 @@
 using host::libNucleo;
 using host::Utilerias;
 using pruebas::escribeArchivo;
+using pruebas::falloArchivo;
 using pruebas::leeArchivo;
 
 TEST(Utilerias, EnciphermentRoundTripsAndGivesPlainAsciiNeverEmpty) {
@@ -54,14 +55,15 @@ TEST(DeArchivos, OpensExistingFilesWithTheDesktopOpenerAndReportsFailure) {
     EXPECT_TRUE(archivos.HayArchivo(ini));
     EXPECT_FALSE(archivos.HayArchivo(dir.path()));
     EXPECT_FALSE(archivos.HayArchivo(QString()));
-    EXPECT_TRUE(archivos.AbreDocumento(ini, 0, 1));
+    EXPECT_EQ(falloArchivo([&] { archivos.AbreDocumento(ini, 0, 1); }), QString());
     EXPECT_EQ(llamadas, QStringList{QStringLiteral("xdg-open|") + ini});
 
     inicia = false;
-    EXPECT_FALSE(archivos.AbreDocumento(ini));
-    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("xdg-open")));
-    EXPECT_FALSE(archivos.AbreDocumento(dir.filePath(QStringLiteral("falta.ini"))));
-    EXPECT_TRUE(archivos.ultimoError().contains(QStringLiteral("falta.ini")));
+    EXPECT_TRUE(
+        falloArchivo([&] { archivos.AbreDocumento(ini); }).contains(QStringLiteral("xdg-open")));
+    EXPECT_TRUE(falloArchivo([&] {
+                    archivos.AbreDocumento(dir.filePath(QStringLiteral("falta.ini")));
+                }).contains(QStringLiteral("falta.ini")));
     EXPECT_EQ(llamadas.size(), 2);
 }
 
@@ -74,14 +76,16 @@ TEST(DelRegistro, FindsTheInstallationFileAndKeepsItsValues) {
     host::DelRegistro registro;
     EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("km"))), krx);
     EXPECT_EQ(registro.DatosKRX(QStringLiteral("Servidor")), QStringLiteral("srv1"));
-    ASSERT_TRUE(registro.GuardaDatosKRX(QStringLiteral("MySQLPuerto"), QStringLiteral("3307")));
+    registro.GuardaDatosKRX(QStringLiteral("MySQLPuerto"), QStringLiteral("3307"));
     EXPECT_EQ(leeArchivo(krx), QByteArray("[Instalacion]\nservidor=srv1\nMySQLPuerto=3307\n"));
 
     // A folder without the file, or no folder at all, forgets the file found before.
     EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("vacia"))), QString());
     EXPECT_EQ(registro.DatosKRX(QStringLiteral("servidor")), QString());
-    EXPECT_FALSE(registro.GuardaDatosKRX(QStringLiteral("servidor"), QStringLiteral("x")));
-    EXPECT_FALSE(registro.ultimoError().isEmpty());
+    EXPECT_NE(falloArchivo([&] {
+                  registro.GuardaDatosKRX(QStringLiteral("servidor"), QStringLiteral("x"));
+              }),
+              QString());
     EXPECT_EQ(registro.BuscarRegistroKRX(dir.filePath(QStringLiteral("no-existe"))), QString());
     EXPECT_EQ(registro.BuscarRegistroKRX(QString()), QString());
 }
