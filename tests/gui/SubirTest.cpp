@@ -1,4 +1,5 @@
 #include "import/ventanas/Subir.h"
+#include "ControlesPrueba.h"
 #include "export/Exportacion.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/InformeVentana.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-class SubirTest : public ::testing::Test {
+class SubirTest : public ::testing::Test, protected pruebas::ControlesPrueba {
 protected:
     void SetUp() override {
         *programa.bases = pruebas::basesDD();
@@ -46,23 +47,25 @@ protected:
         return r.archivo;
     }
 
+    QWidget* raiz() const override { return ventana.get(); }
     Subir& abre() {
         ventana = std::make_unique<Subir>(programa);
-        ventana->show();
-        ventana->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+        muestra();
         return *ventana;
     }
-    QLineEdit* txtArchivo() { return ventana->findChild<QLineEdit*>(QStringLiteral("txtArchivo")); }
-    QPushButton* boton(const QString& nombre) {
-        auto* b = ventana->findChild<QPushButton*>(nombre);
-        EXPECT_NE(b, nullptr) << nombre.toStdString();
-        return b;
-    }
+    QLineEdit* txtArchivo() { return campo(QStringLiteral("txtArchivo")); }
     void acepta(const QString& nombre) {
         txtArchivo()->setText(nombre);
         QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !ventana->ocupado(); }, 60000));
+    }
+    // Accepts the file again, choosing that option of the duplicate question and confirming.
+    QList<CajaMensaje::Registro> aceptaEligiendo(const QString& nombre, int opcion) {
+        CajaMensaje::limpiaRegistro();
+        CajaMensaje::siguienteOpcion(opcion);
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+        acepta(nombre);
+        return CajaMensaje::registro();
     }
     qint64 pedidosImportados() { return destino.cuenta(QStringLiteral("pedidos")); }
     void importaSinVentana(const QString& ruta) {
@@ -191,11 +194,7 @@ TEST_F(SubirTest, AFileWithOrdersImportedBeforeOffersOnlyTheNewOnesByDefault) {
     EXPECT_TRUE(revision.contains(QStringLiteral("; se omitiría")));
     EXPECT_EQ(pedidosImportados(), 2);
 
-    CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteOpcion(0); // "Sólo los nuevos"
-    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
-    acepta(mezcla);
-    registro = CajaMensaje::registro();
+    registro = aceptaEligiendo(mezcla, 0); // "Sólo los nuevos"
     ASSERT_EQ(registro.size(), 3);
     EXPECT_EQ(registro[2].mensaje, QStringLiteral("Información subida"));
     EXPECT_EQ(pedidosImportados(), 3);
@@ -217,11 +216,7 @@ TEST_F(SubirTest, AFileImportedWholeDefaultsToCancelAndGoesInAgainOnlyWhenAsked)
     EXPECT_TRUE(ventana->isVisible());
 
     // Importing them again is previewed again: the orders get other folios than when skipped.
-    CajaMensaje::limpiaRegistro();
-    CajaMensaje::siguienteOpcion(0); // "Todos otra vez"
-    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
-    acepta(ruta);
-    registro = CajaMensaje::registro();
+    registro = aceptaEligiendo(ruta, 0); // "Todos otra vez"
     ASSERT_EQ(registro.size(), 3);
     EXPECT_EQ(registro[1].mensaje, pregunta());
     EXPECT_EQ(registro[2].mensaje, QStringLiteral("Información subida"));

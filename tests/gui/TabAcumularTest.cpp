@@ -62,6 +62,14 @@ protected:
         campo(QStringLiteral("mskFecha(0)"))->setText(desde.toString(QStringLiteral("dd/MM/yyyy")));
         campo(QStringLiteral("mskFecha(1)"))->setText(hasta.toString(QStringLiteral("dd/MM/yyyy")));
     }
+    // n pending orders of one line in the first company, found by a search of their day.
+    void buscaPedidosDeUnRenglon(int n) {
+        for (int i = 1; i <= n; ++i)
+            e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
+        abre();
+        fechas(dia, dia);
+        busca();
+    }
     bool esperaFin() {
         return QTest::qWaitFor([&] { return !tab->ocupado(); }, 60000);
     }
@@ -366,11 +374,7 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
 
 TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     constexpr int pedidos = 600;
-    for (int i = 1; i <= pedidos; ++i)
-        e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
-    abre();
-    fechas(dia, dia);
-    busca();
+    buscaPedidosDeUnRenglon(pedidos);
     QLineEdit* folio = campo(QStringLiteral("txtFolio"));
     const QString propuesto = folio->text();
     CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
@@ -405,11 +409,7 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
 
 TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {
     constexpr int pedidos = 300;
-    for (int i = 1; i <= pedidos; ++i)
-        e.pedido(e.empresa(1), QString(), i, dia, {{"P1", 1, 1}});
-    abre();
-    fechas(dia, dia);
-    busca();
+    buscaPedidosDeUnRenglon(pedidos);
     CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
     QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
     ASSERT_TRUE(tab->ocupado());
