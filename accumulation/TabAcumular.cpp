@@ -419,12 +419,7 @@ void TabAcumular::preguntaYGenera() {
 
 void TabAcumular::termina(Desenlace<Resultado> desenlace) {
     const Operacion operacion = std::exchange(operacion_, Operacion::Ninguna);
-    const Resultado r = std::move(desenlace).o([](const QString& fallo) {
-        Resultado f;
-        f.ok = false;
-        f.mensaje = fallo;
-        return f;
-    });
+    const Resultado r = std::move(desenlace).o(fallido<Resultado>);
     bloquea(false);
     if (operacion == Operacion::Busqueda)
         terminaBusqueda(r);

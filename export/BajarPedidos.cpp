@@ -370,13 +370,7 @@ void BajarPedidos::escribeArchivo() {
                                                hasta);
         },
         [this](Desenlace<ResultadoExportacion> d) {
-            terminaExportacion(std::move(d).o([](const QString& fallo) {
-                ResultadoExportacion r;
-                r.ok = false;
-                r.cancelado = false;
-                r.mensaje = fallo;
-                return r;
-            }));
+            terminaExportacion(std::move(d).o(fallido<ResultadoExportacion>));
         });
     if (!iniciada)
         return;

@@ -208,11 +208,7 @@ void Subir::inicia(Importados importados, bool revisar) {
 
 void Subir::termina(Desenlace<Subida> desenlace, bool revisar) {
     const Subida s = std::move(desenlace).o([](const QString& fallo) {
-        Subida f;
-        f.r.ok = false;
-        f.r.cancelado = false;
-        f.r.mensaje = fallo;
-        return f;
+        return Subida{fallido<ResultadoImportacion>(fallo), {}};
     });
     bloquea(false);
     if (revisar)

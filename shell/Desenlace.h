@@ -37,3 +37,13 @@ private:
     std::optional<R> valor_;
     QString fallo_;
 };
+
+// A result struct of the core (ok, cancelado, mensaje) for a failure that escaped the body:
+// failed, not cancelled, saying the failure's message. For Desenlace::o.
+template <typename R> R fallido(const QString& mensaje) {
+    R r;
+    r.ok = false;
+    r.cancelado = false;
+    r.mensaje = mensaje;
+    return r;
+}
