@@ -97,27 +97,24 @@ TEST(HiloTrabajo, ResultAndPiecesArriveTypedOnTheWindowThreadAndTheEndMayStartAn
 // as a value and never as an empty message.
 TEST(HiloTrabajo, AnExceptionEscapingTheBodyArrivesAsAFailureWithItsMessage) {
     HiloTrabajo hilo;
-    const std::vector<std::function<int(Trabajador&)>> cuerpos = {
-        [](Trabajador&) -> int { throw host::ErrorBdD(QStringLiteral("Se perdió la conexión.")); },
-        [](Trabajador&) -> int { throw std::runtime_error("sin memoria"); },
-        [](Trabajador&) -> int { throw host::ErrorBdD(QString()); },
-        [](Trabajador&) -> int { throw 7; },
+    const QString inesperado = QStringLiteral("Error inesperado en la operación.");
+    const std::vector<std::pair<std::function<int(Trabajador&)>, QString>> casos = {
+        {[](Trabajador&) -> int { throw host::ErrorBdD(QStringLiteral("Sin conexión.")); },
+         QStringLiteral("Sin conexión.")},
+        {[](Trabajador&) -> int { throw std::runtime_error("sin memoria"); },
+         QStringLiteral("Error inesperado: sin memoria")},
+        {[](Trabajador&) -> int { throw host::ErrorBdD(QString()); }, inesperado},
+        {[](Trabajador&) -> int { throw 7; }, inesperado},
     };
-    QStringList fallos;
-    for (const auto& cuerpo : cuerpos) {
+    for (const auto& [cuerpo, esperado] : casos) {
         bool fin = false;
-        ASSERT_TRUE(hilo.inicia(cuerpo, [&](Desenlace<int> d) {
+        ASSERT_TRUE(hilo.inicia(cuerpo, [&, esperado = esperado](Desenlace<int> d) {
             EXPECT_FALSE(d.ok());
-            fallos << d.fallo();
+            EXPECT_EQ(d.fallo(), esperado);
             fin = true;
         }));
         ASSERT_TRUE(QTest::qWaitFor([&] { return fin; }, 10000));
     }
-    ASSERT_EQ(fallos.size(), 4);
-    EXPECT_EQ(fallos[0], QStringLiteral("Se perdió la conexión."));
-    EXPECT_EQ(fallos[1], QStringLiteral("Error inesperado: sin memoria"));
-    EXPECT_EQ(fallos[2], QStringLiteral("Error inesperado en la operación."));
-    EXPECT_EQ(fallos[3], QStringLiteral("Error inesperado en la operación."));
 }
 
 // "Cancelar" reaches the body, which ends with what it has; a window closed under a running
