@@ -46,15 +46,15 @@ qint32 folioDe(const QString& texto) {
 }
 
 // What the worker hands to the tab, every 50 ms at most (the first at once, the rest when
-// it is done): a signal per line or per order keeps the tab busy, and the window frozen,
-// while the work runs ahead. Lines are joined; of folios only the last one counts.
-class Entregas {
+// it is done): a call per line or per order keeps the tab busy, and the window frozen,
+// while the work runs ahead.
+template <typename T> class Entregas {
 public:
-    Entregas(Trabajador& t, bool junta) : trabajador_(t), junta_(junta) {}
+    using Recibe = std::function<void(const QVector<T>&)>;
+    // recibe runs on the tab's thread.
+    Entregas(Trabajador& t, Recibe recibe) : trabajador_(t), recibe_(std::move(recibe)) {}
     ~Entregas() { entrega(); }
-    void agrega(const QString& valor) {
-        if (!junta_)
-            pendientes_.clear();
+    void agrega(const T& valor) {
         pendientes_ << valor;
         if (!reloj_.isValid() || reloj_.hasExpired(50))
             entrega();
@@ -64,14 +64,14 @@ private:
     void entrega() {
         if (pendientes_.isEmpty())
             return;
-        trabajador_.entrega(pendientes_.join(QLatin1Char('\n')));
-        pendientes_.clear();
+        trabajador_.enVentana(
+            [recibe = recibe_, lote = std::exchange(pendientes_, {})] { recibe(lote); });
         reloj_.start();
     }
 
     Trabajador& trabajador_;
-    const bool junta_;
-    QStringList pendientes_;
+    const Recibe recibe_;
+    QVector<T> pendientes_;
     QElapsedTimer reloj_;
 };
 
@@ -82,8 +82,6 @@ TabAcumular::TabAcumular(Programa& programa, QWidget* parent)
     setObjectName(QStringLiteral("TabAcumular"));
     construye();
     avance_->sigue(*hilo_);
-    connect(hilo_, &HiloTrabajo::dato, this, &TabAcumular::recibe);
-    connect(hilo_, &HiloTrabajo::terminado, this, &TabAcumular::termina);
 }
 
 // Declared here so the header needs no definition of the connection.
@@ -346,14 +344,17 @@ void TabAcumular::busca(bool yGenerar) {
     hallazgo_.reset();
     const QDate desde = fecha(0), hasta = fecha(1);
     const host::BasesDD bases = *programa_.bases;
-    auto resultado = std::make_shared<Resultado>();
-    lanza(Operacion::Busqueda, resultado, QStringLiteral("Buscando pedidos pendientes…"),
-          [=](Trabajador& t) {
-              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Busqueda);
-              Entregas renglones(t, true);
-              avisos.renglon = [&renglones](const QString& r) { renglones.agrega(r); };
-              *resultado = acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
-          });
+    // Lines show as they are found.
+    auto muestra = [this](const QStringList& lineas) {
+        txtResultado_->appendPlainText(lineas.join(QLatin1Char('\n')));
+        txtResultado_->show();
+    };
+    lanza(Operacion::Busqueda, QStringLiteral("Buscando pedidos pendientes…"), [=](Trabajador& t) {
+        acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Busqueda);
+        Entregas<QString> renglones(t, muestra);
+        avisos.renglon = [&renglones](const QString& r) { renglones.agrega(r); };
+        return acumulacion::clsAcumular(bases).BuscarPedidos(desde, hasta, avisos);
+    });
     if (operacion_ != Operacion::Busqueda)
         return;
     buscadoDesde_ = desde;
@@ -361,12 +362,12 @@ void TabAcumular::busca(bool yGenerar) {
     generarTrasBuscar_ = yGenerar;
 }
 
-void TabAcumular::lanza(Operacion operacion, std::shared_ptr<Resultado> resultado,
-                        const QString& texto, std::function<void(Trabajador&)> cuerpo) {
-    if (!hilo_->inicia(std::move(cuerpo)))
+void TabAcumular::lanza(Operacion operacion, const QString& texto,
+                        std::function<Resultado(Trabajador&)> cuerpo) {
+    if (!hilo_->inicia(std::move(cuerpo),
+                       [this](Desenlace<Resultado> d) { termina(std::move(d)); }))
         return;
     operacion_ = operacion;
-    resultado_ = std::move(resultado);
     bloquea(true);
     avance_->comienza(texto);
     emit trabajando(true);
@@ -396,47 +397,29 @@ void TabAcumular::preguntaYGenera() {
     const QString serie = cmbDato_->currentText().trimmed();
     const qint32 folio = folioDe(txtFolio_->text());
     const host::BasesDD bases = *programa_.bases;
-    auto resultado = std::make_shared<Resultado>();
-    auto dados = std::make_shared<QVector<acumulacion::FolioDado>>();
-    lanza(Operacion::Generacion, resultado, QStringLiteral("Generando pedidos…"),
-          [=](Trabajador& t) {
-              acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
-              Entregas folios(t, false);
-              avisos.folio = [&folios, dados](const acumulacion::FolioDado& d) {
-                  dados->push_back(d);
-                  folios.agrega(QString::number(d.folio));
-              };
-              acumulacion::clsAcumular acumular(bases);
-              acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
-              *resultado = acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
-          });
+    // The folio box counts up; the orders stored are kept for the report.
+    auto anota = [this](const QVector<acumulacion::FolioDado>& lote) {
+        dados_ += lote;
+        txtFolio_->setText(QString::number(lote.last().folio));
+    };
+    dados_.clear();
+    lanza(Operacion::Generacion, QStringLiteral("Generando pedidos…"), [=](Trabajador& t) {
+        acumulacion::Retrollamadas avisos = retrollamadas(t, Operacion::Generacion);
+        Entregas<acumulacion::FolioDado> folios(t, anota);
+        avisos.folio = [&folios](const acumulacion::FolioDado& d) { folios.agrega(d); };
+        acumulacion::clsAcumular acumular(bases);
+        acumular.setPedidosPorTransaccion(pedidosPorTransaccion);
+        return acumular.GeneraPedido(desde, hasta, serie, folio, avisos);
+    });
     if (operacion_ != Operacion::Generacion)
         return;
-    dados_ = dados;
     generadoDesde_ = desde;
     generadoHasta_ = hasta;
 }
 
-void TabAcumular::recibe(const QVariant& valor) {
-    if (operacion_ == Operacion::Busqueda) {
-        // Lines show as they are found.
-        txtResultado_->appendPlainText(valor.toString());
-        txtResultado_->show();
-    } else if (operacion_ == Operacion::Generacion) {
-        txtFolio_->setText(QString::number(valor.toInt()));
-    }
-}
-
-void TabAcumular::termina(const QString& fallo) {
-    const Operacion operacion = operacion_;
-    operacion_ = Operacion::Ninguna;
-    Resultado r = resultado_ ? *resultado_ : Resultado();
-    resultado_.reset();
-    if (!fallo.isEmpty()) {
-        r.ok = false;
-        r.cancelado = false;
-        r.mensaje = fallo;
-    }
+void TabAcumular::termina(Desenlace<Resultado> desenlace) {
+    const Operacion operacion = std::exchange(operacion_, Operacion::Ninguna);
+    const Resultado r = std::move(desenlace).o(fallido<Resultado>);
     bloquea(false);
     if (operacion == Operacion::Busqueda)
         terminaBusqueda(r);
@@ -521,9 +504,7 @@ Informe informeGeneracion(const QString& mensaje, const QVector<acumulacion::Fol
 
 void TabAcumular::terminaGeneracion(const Resultado& r) {
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
-    const QVector<acumulacion::FolioDado> dados =
-        dados_ ? *dados_ : QVector<acumulacion::FolioDado>();
-    dados_.reset();
+    const QVector<acumulacion::FolioDado> dados = std::exchange(dados_, {});
     // Whatever was stored, even by a run that failed or was cancelled, can be looked at.
     CajaMensaje::Accion verInforme;
     if (!dados.isEmpty()) {

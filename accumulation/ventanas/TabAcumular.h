@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accumulation/TiposAcumulacion.h"
+#include "shell/Desenlace.h"
 #include "shell/Programa.h"
 
 #include <QDate>
@@ -67,11 +68,10 @@ private:
     void busca(bool yGenerar);
     void generaPedido();
     void preguntaYGenera();
-    // Starts cuerpo on the worker thread; its result is read back into resultado.
-    void lanza(Operacion operacion, std::shared_ptr<acumulacion::Resultado> resultado,
-               const QString& texto, std::function<void(Trabajador&)> cuerpo);
-    void recibe(const QVariant& valor);
-    void termina(const QString& fallo);
+    // Starts cuerpo on the worker thread; its result goes to termina.
+    void lanza(Operacion operacion, const QString& texto,
+               std::function<acumulacion::Resultado(Trabajador&)> cuerpo);
+    void termina(Desenlace<acumulacion::Resultado> desenlace);
     // The notes below the results (a cancelled search, the companies left out); hidden when
     // there are none.
     void notas(const QStringList& lineas);
@@ -100,7 +100,6 @@ private:
     HiloTrabajo* hilo_ = nullptr;
 
     Operacion operacion_ = Operacion::Ninguna;
-    std::shared_ptr<acumulacion::Resultado> resultado_;
 
     // What the last search found with which dates: the question before a generation says
     // how many orders it moves, so a generation with other dates searches again first.
@@ -114,6 +113,6 @@ private:
     bool generarTrasBuscar_ = false;
     bool cerrando_ = false;
     // The orders the running generation has stored, for its report.
-    std::shared_ptr<QVector<acumulacion::FolioDado>> dados_;
+    QVector<acumulacion::FolioDado> dados_;
     QDate generadoDesde_, generadoHasta_;
 };

@@ -77,7 +77,6 @@ BajarPedidos::BajarPedidos(Programa& programa, QWidget* parent)
     Teclado::cierraConEscape(*this);
     construye();
     avance_->sigue(*hilo_);
-    connect(hilo_, &HiloTrabajo::terminado, this, &BajarPedidos::termina);
     reinicia();
 }
 
@@ -263,18 +262,18 @@ void BajarPedidos::buscaPedidos() {
     const std::optional<QDate> desde = limite(mkeFecha_[0]), hasta = limite(mkeFecha_[1]);
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseExportar;
-    auto filas = std::make_shared<std::vector<FilaExportar>>();
-    const bool iniciada = hilo_->inicia([=](Trabajador&) {
-        if (base.trimmed().isEmpty())
-            throw host::ErrorBdD(QStringLiteral("No está configurada la base de datos para "
-                                                "exportar pedidos (\"Para exportar pedidos\")."));
-        auto conexion = bases.abre(base);
-        *filas = exportacion::BuscaPedidosExportar(*conexion, desde, hasta);
-    });
+    const bool iniciada = hilo_->inicia(
+        [=](Trabajador&) {
+            if (base.trimmed().isEmpty())
+                throw host::ErrorBdD(QStringLiteral("No está configurada la base de datos para "
+                                                    "exportar pedidos (\"Para exportar "
+                                                    "pedidos\")."));
+            auto conexion = bases.abre(base);
+            return exportacion::BuscaPedidosExportar(*conexion, desde, hasta);
+        },
+        [this](Desenlace<std::vector<FilaExportar>> d) { terminaBusqueda(std::move(d)); });
     if (!iniciada)
         return;
-    operacion_ = Operacion::Busqueda;
-    filas_ = filas;
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, false);
     setCursor(Qt::BusyCursor);
     avance_->comienza(QStringLiteral("Buscando pedidos…"));
@@ -363,47 +362,39 @@ void BajarPedidos::escribeArchivo() {
     const QString base = programa_.baseExportar;
     // The range the grid was filled with: the date fields stay locked until the reset.
     const std::optional<QDate> desde = limite(mkeFecha_[0]), hasta = limite(mkeFecha_[1]);
-    auto resultado = std::make_shared<ResultadoExportacion>();
-    const bool iniciada = hilo_->inicia([=](Trabajador& t) {
-        auto conexion = bases.abre(base);
-        *resultado =
-            exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino, t.avancePedidos(),
-                                        propios, reemplazar, desde, hasta);
-    });
+    const bool iniciada = hilo_->inicia(
+        [=](Trabajador& t) {
+            auto conexion = bases.abre(base);
+            return exportacion::ExportaPedidos(*conexion, ids, nombre, carpeta, destino,
+                                               t.avancePedidos(), propios, reemplazar, desde,
+                                               hasta);
+        },
+        [this](Desenlace<ResultadoExportacion> d) {
+            terminaExportacion(std::move(d).o(fallido<ResultadoExportacion>));
+        });
     if (!iniciada)
         return;
-    operacion_ = Operacion::Exportacion;
-    exportacion_ = resultado;
     habilita({txtArchivo_, drive1_, cmdExaminar_, mhgReja_, cmdProceder_}, false);
     setCursor(Qt::BusyCursor);
     avance_->comienza(QStringLiteral("Escribiendo %1…").arg(transferencia::nombreArchivo(nombre)));
 }
 
-void BajarPedidos::termina(const QString& fallo) {
-    const Operacion operacion = operacion_;
-    operacion_ = Operacion::Ninguna;
+void BajarPedidos::terminaBusqueda(Desenlace<std::vector<FilaExportar>> desenlace) {
     unsetCursor();
-    if (operacion == Operacion::Busqueda)
-        terminaBusqueda(fallo);
-    else if (operacion == Operacion::Exportacion)
-        terminaExportacion(fallo);
-}
-
-void BajarPedidos::terminaBusqueda(const QString& fallo) {
-    auto filas = std::move(filas_);
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, true);
-    if (!fallo.isEmpty()) {
-        avisaError(fallo);
+    if (!desenlace.ok()) {
+        avisaError(desenlace.fallo());
         mkeFecha_[0]->setFocus();
         return;
     }
-    if (!filas || filas->empty()) {
+    std::vector<FilaExportar>& filas = desenlace.valor();
+    if (filas.empty()) {
         CajaMensaje::muestra(this, QStringLiteral("No hay pedidos registrados con esos datos"),
                              CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
         mkeFecha_[0]->setFocus();
         return;
     }
-    modelo_->pon(std::move(*filas));
+    modelo_->pon(std::move(filas));
     habilita({mkeFecha_[0], mkeFecha_[1]}, false);
     cmdAceptar_->hide();
     label5_->show();
@@ -446,14 +437,8 @@ Informe informeAvisos(const ResultadoExportacion& r) {
 
 } // namespace
 
-void BajarPedidos::terminaExportacion(const QString& fallo) {
-    ResultadoExportacion r = exportacion_ ? *exportacion_ : ResultadoExportacion();
-    exportacion_.reset();
-    if (!fallo.isEmpty()) {
-        r.ok = false;
-        r.cancelado = false;
-        r.mensaje = fallo;
-    }
+void BajarPedidos::terminaExportacion(ResultadoExportacion r) {
+    unsetCursor();
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     CajaMensaje::Accion verAvisos;
     if (r.avisos.size() > avisosEnMensaje && !r.cancelado) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/Exportacion.h"
+#include "shell/Desenlace.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
@@ -8,7 +9,6 @@
 #include <QVector>
 #include <array>
 #include <functional>
-#include <memory>
 #include <vector>
 
 class HiloTrabajo;
@@ -56,8 +56,6 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    enum class Operacion { Ninguna, Busqueda, Exportacion };
-
     void construye();
     QLabel* etiqueta(const QString& nombre, const QString& texto);
     void buscaPedidos();
@@ -66,9 +64,8 @@ private:
     void escribeArchivo();
     void alterna(const QModelIndex& indice);
     void reinicia();
-    void termina(const QString& fallo);
-    void terminaBusqueda(const QString& fallo);
-    void terminaExportacion(const QString& fallo);
+    void terminaBusqueda(Desenlace<std::vector<exportacion::FilaExportar>> desenlace);
+    void terminaExportacion(exportacion::ResultadoExportacion r);
     void muestraNombre(bool visible);
     // Fills the drive list again, with the folders picked before; elegir (or else the
     // destination selected) stays selected when it is still there.
@@ -91,8 +88,4 @@ private:
     QStringList carpetasElegidas_;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
-
-    Operacion operacion_ = Operacion::Ninguna;
-    std::shared_ptr<std::vector<exportacion::FilaExportar>> filas_;
-    std::shared_ptr<exportacion::ResultadoExportacion> exportacion_;
 };

@@ -118,7 +118,6 @@ Subir::Subir(Programa& programa, QWidget* parent)
     ajustaEtiqueta(label1_, txtArchivo_);
 
     avance_->sigue(*hilo_);
-    connect(hilo_, &HiloTrabajo::terminado, this, &Subir::termina);
     connect(cmdAceptar_, &QPushButton::clicked, this, &Subir::acepta);
     connect(cmdExaminar_, &QPushButton::clicked, this, &Subir::examina);
     txtArchivo_->setFocus();
@@ -173,6 +172,11 @@ void Subir::acepta() {
     inicia(Importados::Omitir, true);
 }
 
+struct Subir::Subida {
+    ResultadoImportacion r;
+    Informe informe;
+};
+
 void Subir::inicia(Importados importados, bool revisar) {
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseImportar;
@@ -181,44 +185,39 @@ void Subir::inicia(Importados importados, bool revisar) {
     importacion::OpcionesImportacion opciones;
     opciones.importados = importados;
     opciones.revisar = revisar;
-    auto resultado = std::make_shared<ResultadoImportacion>();
-    auto informe = std::make_shared<Informe>();
-    const bool iniciada = hilo_->inicia([=](Trabajador& t) {
-        importacion::LlamadasImportacion llamadas;
-        static_cast<transferencia::Avance&>(llamadas) = t.avancePedidos();
-        *resultado = importacion::SubePedidos(bases, base, archivo, carpeta, llamadas, opciones);
-        // Made here: for a large file, making it would freeze the window for a while.
-        if (resultado->ok)
-            *informe = revisar ? informeRevision(*resultado, archivo)
-                               : informeImportacion(*resultado, archivo);
-    });
+    const bool iniciada = hilo_->inicia(
+        [=](Trabajador& t) {
+            importacion::LlamadasImportacion llamadas;
+            static_cast<transferencia::Avance&>(llamadas) = t.avancePedidos();
+            Subida s{importacion::SubePedidos(bases, base, archivo, carpeta, llamadas, opciones),
+                     {}};
+            // Made here: for a large file, making it would freeze the window for a while.
+            if (s.r.ok)
+                s.informe =
+                    revisar ? informeRevision(s.r, archivo) : informeImportacion(s.r, archivo);
+            return s;
+        },
+        [this, revisar](Desenlace<Subida> d) { termina(std::move(d), revisar); });
     if (!iniciada)
         return;
-    resultado_ = resultado;
-    informe_ = informe;
-    revisando_ = revisar;
     importados_ = importados;
     bloquea(true);
     avance_->comienza((revisar ? QStringLiteral("Revisando %1…") : QStringLiteral("Subiendo %1…"))
                           .arg(QDir::toNativeSeparators(archivo)));
 }
 
-void Subir::termina(const QString& fallo) {
-    ResultadoImportacion r = resultado_ ? *resultado_ : ResultadoImportacion();
-    resultado_.reset();
-    if (!fallo.isEmpty()) {
-        r.ok = false;
-        r.cancelado = false;
-        r.mensaje = fallo;
-    }
+void Subir::termina(Desenlace<Subida> desenlace, bool revisar) {
+    const Subida s = std::move(desenlace).o([](const QString& fallo) {
+        return Subida{fallido<ResultadoImportacion>(fallo), {}};
+    });
     bloquea(false);
-    if (revisando_)
-        terminaRevision(r);
+    if (revisar)
+        terminaRevision(s.r, s.informe);
     else
-        terminaImportacion(r);
+        terminaImportacion(s.r, s.informe);
 }
 
-void Subir::terminaRevision(const ResultadoImportacion& r) {
+void Subir::terminaRevision(const ResultadoImportacion& r, const Informe& revision) {
     if (!r.ok) {
         // Nothing was written: the preview is always undone.
         if (r.cancelado)
@@ -232,7 +231,6 @@ void Subir::terminaRevision(const ResultadoImportacion& r) {
         txtArchivo_->setFocus();
         return;
     }
-    const Informe revision = *informe_;
     InformeVentana::muestra(this, revision);
     // The first preview skips the orders imported before; importing them again gives the
     // others other folios, so that choice is previewed again before the question.
@@ -305,7 +303,7 @@ bool Subir::eligeImportados(const ResultadoImportacion& r) {
     }
 }
 
-void Subir::terminaImportacion(const ResultadoImportacion& r) {
+void Subir::terminaImportacion(const ResultadoImportacion& r, const Informe& informe) {
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     if (!r.ok) {
         // The import is all or nothing: the message says nothing was stored.
@@ -328,8 +326,7 @@ void Subir::terminaImportacion(const ResultadoImportacion& r) {
         return;
     }
     const CajaMensaje::Accion verInforme{
-        QStringLiteral("Ver informe"),
-        [this, informe = *informe_] { InformeVentana::muestra(this, informe); }};
+        QStringLiteral("Ver informe"), [this, informe] { InformeVentana::muestra(this, informe); }};
     CajaMensaje::muestra(this, QStringLiteral("Información subida"),
                          CajaMensaje::Icono::Informacion, QStringLiteral("Atención"), verInforme);
     accept();

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "import/Importacion.h"
+#include "shell/Desenlace.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
 #include <functional>
-#include <memory>
 
 class HiloTrabajo;
 struct Informe;
@@ -41,11 +41,13 @@ public slots:
 private:
     void examina();
     void acepta();
+    // What a run hands back: the import's result and its report.
+    struct Subida;
     // Runs the import (revisar: only a preview) of archivo_ on the worker thread.
     void inicia(importacion::Importados importados, bool revisar);
-    void termina(const QString& fallo);
-    void terminaRevision(const importacion::ResultadoImportacion& r);
-    void terminaImportacion(const importacion::ResultadoImportacion& r);
+    void termina(Desenlace<Subida> desenlace, bool revisar);
+    void terminaRevision(const importacion::ResultadoImportacion& r, const Informe& revision);
+    void terminaImportacion(const importacion::ResultadoImportacion& r, const Informe& informe);
     // What to do with the orders of the file imported before; false: cancel.
     bool eligeImportados(const importacion::ResultadoImportacion& r);
     void bloquea(bool trabajando);
@@ -58,10 +60,6 @@ private:
     QPushButton* cmdExaminar_ = nullptr;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
-    std::shared_ptr<importacion::ResultadoImportacion> resultado_;
-    // The report of the running job's result, made on the worker thread.
-    std::shared_ptr<Informe> informe_;
-    QString archivo_;        // the file being previewed or imported
-    bool revisando_ = false; // the running job is a preview
+    QString archivo_; // the file being previewed or imported
     importacion::Importados importados_ = importacion::Importados::Rechazar;
 };

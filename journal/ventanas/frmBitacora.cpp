@@ -44,7 +44,6 @@ frmBitacora::frmBitacora(Programa& programa, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     resize(980, 620);
     construye();
-    connect(hilo_, &HiloTrabajo::terminado, this, &frmBitacora::termina);
 }
 
 frmBitacora::~frmBitacora() = default;
@@ -163,12 +162,9 @@ void frmBitacora::consulta() {
         filtro.operacion = bitacora::Operacion(o);
     const host::BasesDD bases = *programa_.bases;
     const QStringList nombres = bitacora::BasesConBitacora(programa_);
-    auto lectura = std::make_shared<bitacora::Lectura>();
-    if (!hilo_->inicia(
-            [=](Trabajador&) { *lectura = bitacora::LeeCorridas(bases, nombres, filtro); }))
+    if (!hilo_->inicia([=](Trabajador&) { return bitacora::LeeCorridas(bases, nombres, filtro); },
+                       [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d)); }))
         return;
-    carga_ = Carga::Corridas;
-    lectura_ = lectura;
     lblEstado_->setText(QStringLiteral("Leyendo la bitácora…"));
     setCursor(Qt::BusyCursor);
 }
@@ -202,45 +198,47 @@ void frmBitacora::cargaPedidos() {
         return;
     const host::BasesDD bases = *programa_.bases;
     const bitacora::Corrida corrida = *c;
-    auto leidos = std::make_shared<QVector<bitacora::PedidoAnotado>>();
-    if (!hilo_->inicia([=](Trabajador&) { *leidos = bitacora::LeePedidos(bases, corrida); }))
+    if (!hilo_->inicia([=](Trabajador&) { return bitacora::LeePedidos(bases, corrida); },
+                       [this, corrida](Desenlace<QVector<bitacora::PedidoAnotado>> d) {
+                           terminaPedidos(std::move(d), corrida);
+                       }))
         return;
-    carga_ = Carga::Pedidos;
-    leidos_ = leidos;
-    corridaLeida_ = corrida;
     setCursor(Qt::BusyCursor);
 }
 
-void frmBitacora::termina(const QString& fallo) {
-    const Carga carga = carga_;
-    carga_ = Carga::Ninguna;
+void frmBitacora::terminaCorridas(Desenlace<bitacora::Lectura> desenlace) {
     unsetCursor();
-    if (carga == Carga::Corridas) {
-        const bitacora::Lectura l = lectura_ ? *lectura_ : bitacora::Lectura();
-        lectura_.reset();
-        // The orders asked for belong to the list being replaced.
-        pedidosPendientes_ = false;
-        corridas_->pon(l.corridas);
-        QStringList estado;
-        estado << (l.corridas.size() == 1 ? QStringLiteral("1 corrida.")
-                                          : QStringLiteral("%1 corridas.").arg(l.corridas.size()));
-        estado << l.fallos;
-        if (!fallo.isEmpty())
-            estado << fallo;
-        lblEstado_->setText(estado.join(QLatin1Char('\n')));
-        if (!l.corridas.isEmpty())
-            mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
-        else
-            eligeCorrida();
-    } else if (carga == Carga::Pedidos) {
+    const QString fallo = desenlace.fallo();
+    const bitacora::Lectura l =
+        std::move(desenlace).o([](const QString&) { return bitacora::Lectura(); });
+    // The orders asked for belong to the list being replaced.
+    pedidosPendientes_ = false;
+    corridas_->pon(l.corridas);
+    QStringList estado;
+    estado << (l.corridas.size() == 1 ? QStringLiteral("1 corrida.")
+                                      : QStringLiteral("%1 corridas.").arg(l.corridas.size()));
+    estado << l.fallos;
+    if (!fallo.isEmpty())
+        estado << fallo;
+    lblEstado_->setText(estado.join(QLatin1Char('\n')));
+    if (!l.corridas.isEmpty())
+        mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
+    else
+        eligeCorrida();
+    siguiente();
+}
+
+void frmBitacora::terminaPedidos(Desenlace<QVector<bitacora::PedidoAnotado>> desenlace,
+                                 const bitacora::Corrida& leida) {
+    unsetCursor();
+    if (!desenlace.ok()) {
+        lblEstado_->setText(QStringLiteral("No se pudieron leer los pedidos de la corrida: %1")
+                                .arg(desenlace.fallo()));
+    } else {
         const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
         // Kept only while the same run is still selected.
-        if (c && c->base == corridaLeida_.base && c->id == corridaLeida_.id && leidos_)
-            pedidos_->pon(std::move(*leidos_));
-        leidos_.reset();
-        if (!fallo.isEmpty())
-            lblEstado_->setText(
-                QStringLiteral("No se pudieron leer los pedidos de la corrida: %1").arg(fallo));
+        if (c && c->base == leida.base && c->id == leida.id)
+            pedidos_->pon(std::move(desenlace.valor()));
     }
     siguiente();
 }

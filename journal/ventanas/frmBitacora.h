@@ -2,10 +2,10 @@
 
 #include "data/Bitacora.h"
 #include "journal/LecturaBitacora.h"
+#include "shell/Desenlace.h"
 
 #include <QWidget>
 #include <array>
-#include <memory>
 
 class HiloTrabajo;
 class ModeloCorridas;
@@ -41,12 +41,12 @@ protected:
     void showEvent(QShowEvent* evento) override;
 
 private:
-    enum class Carga { Ninguna, Corridas, Pedidos };
-
     void construye();
     void eligeCorrida();
     void cargaPedidos();
-    void termina(const QString& fallo);
+    void terminaCorridas(Desenlace<bitacora::Lectura> desenlace);
+    void terminaPedidos(Desenlace<QVector<bitacora::PedidoAnotado>> desenlace,
+                        const bitacora::Corrida& leida);
     void siguiente();
 
     Programa& programa_;
@@ -62,11 +62,7 @@ private:
     HiloTrabajo* hilo_ = nullptr;
 
     bool primeraVez_ = true;
-    Carga carga_ = Carga::Ninguna;
     // Asked for while another read ran: done when it ends.
     bool consultaPendiente_ = false;
     bool pedidosPendientes_ = false;
-    std::shared_ptr<bitacora::Lectura> lectura_;
-    std::shared_ptr<QVector<bitacora::PedidoAnotado>> leidos_;
-    bitacora::Corrida corridaLeida_; // the run whose orders are being read
 };

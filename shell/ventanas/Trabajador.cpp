@@ -2,10 +2,16 @@
 
 #include "shell/host/Error.h"
 
+#include <QMetaObject>
 #include <exception>
 
-Trabajador::Trabajador(Cuerpo cuerpo, const std::atomic<bool>& cancelar)
-    : cuerpo_(std::move(cuerpo)), cancelar_(cancelar) {}
+Trabajador::Trabajador(Cuerpo cuerpo, const std::atomic<bool>& cancelar, QObject* ventana)
+    : cuerpo_(std::move(cuerpo)), cancelar_(cancelar), ventana_(ventana) {}
+
+void Trabajador::enVentana(std::function<void()> f) {
+    // Queued on the window's object: dropped, not run, once that object is gone.
+    QMetaObject::invokeMethod(ventana_, std::move(f), Qt::QueuedConnection);
+}
 
 transferencia::Avance Trabajador::avancePedidos() {
     transferencia::Avance avance;
@@ -17,17 +23,18 @@ transferencia::Avance Trabajador::avancePedidos() {
 }
 
 void Trabajador::ejecuta() {
+    const QString inesperado = QStringLiteral("Error inesperado en la operación.");
     QString fallo;
     // Nothing may escape a thread's event loop: whatever the body did not handle is told to
-    // the window as a message.
+    // the window as a message, never an empty one (the window tells a failure by it).
     try {
         cuerpo_(*this);
     } catch (const host::Error& e) {
-        fallo = e.mensaje();
+        fallo = e.mensaje().isEmpty() ? inesperado : e.mensaje();
     } catch (const std::exception& e) {
-        fallo = QStringLiteral("Error inesperado: %1").arg(QString::fromLocal8Bit(e.what()));
+        fallo = QStringLiteral("Error inesperado: %1").arg(QString::fromUtf8(e.what()));
     } catch (...) {
-        fallo = QStringLiteral("Error inesperado en la operación.");
+        fallo = inesperado;
     }
     emit terminado(fallo);
 }
