@@ -6,8 +6,11 @@
 #include "accumulation/MovimientoPedidos.h"
 #include "data/Bitacora.h"
 
+#include <QRandomGenerator>
 #include <QSet>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 namespace acumulacion {
 
@@ -95,6 +98,8 @@ private:
     QSet<QString> abiertas_;
 };
 
+constexpr int reintentos = 5;
+
 bool esBloqueo(const ErrorBdD& e) {
     return e.codigo() == 1213 || e.codigo() == 1205; // deadlock, lock wait timeout
 }
@@ -156,9 +161,13 @@ private:
                 anota_(movimiento_.mueve(empresa, ids, siguiente_));
                 return;
             } catch (const ErrorBdD& e) {
-                // Two runs crossing on the same rows: the server undid ours; try it again.
-                if (!esBloqueo(e) || intento == 3)
+                // Two runs crossing on the same rows: the server undid ours; try it again
+                // after a pause of random length, so the two do not cross again at once (on
+                // a cluster each node commits first in turn otherwise).
+                if (!esBloqueo(e) || intento == reintentos)
                     throw;
+                std::this_thread::sleep_for(std::chrono::milliseconds(
+                    QRandomGenerator::global()->bounded(20, 100) * intento));
             }
         }
     }
@@ -294,6 +303,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     try {
         exigeBase(bases_);
         actual = bases_.abre(bases_.cMiBase);
+        // A group tried again must see what the run that crossed it stored, on any node.
+        bitacora::Bitacora::leeAlDia(*actual);
         bitacora::Parametros parametros;
         parametros.desde = desde;
         parametros.hasta = hasta;

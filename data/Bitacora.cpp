@@ -107,10 +107,14 @@ QString baseDe(Conexion& conexion) {
     return conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
 }
 
-// The server lock a run's session holds until the run ends, named after the database and
-// the run (a digest keeps the name short): any session can ask whether it is still held.
-const QString cerrojo =
-    QStringLiteral("CONCAT('acumulapedidos-', MD5(CONCAT(DATABASE(), ':', ?)))");
+// Who runs a run: the server (host and port, the same for every session on it), the session
+// on it, and when that server started (a restarted server numbers its sessions anew).
+// Named locks are neither shared by the nodes of a cluster nor always allowed there, so a
+// run is told interrupted from these instead.
+const QString nodo = QStringLiteral("CONCAT(@@hostname, ':', @@port)");
+const QString arranqueNodo =
+    QStringLiteral("(NOW() - INTERVAL (SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS "
+                   "WHERE VARIABLE_NAME='UPTIME') SECOND)");
 
 const QString columnasPedido = QStringLiteral(
     "Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, IdNuevo, PedidoNuevo");
@@ -189,6 +193,9 @@ void Bitacora::creaTablas(Conexion& conexion) {
         hay << rs->texto(0).toLower();
     rs.reset();
     const QString motor = QStringLiteral(") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4");
+    const QString columnasDueno = QStringLiteral("Nodo VARCHAR(320) NOT NULL DEFAULT '', "
+                                                 "Sesion BIGINT NOT NULL DEFAULT 0, "
+                                                 "ArranqueNodo DATETIME NULL");
     if (!hay.contains(tablaCorridas()))
         conexion.ejecuta(
             QStringLiteral(
@@ -204,9 +211,18 @@ void Bitacora::creaTablas(Conexion& conexion) {
                 "Destino VARCHAR(1024) NOT NULL DEFAULT '', "
                 "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, "
                 "Pedidos BIGINT NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, "
-                "Clientes BIGINT NOT NULL DEFAULT 0, KEY idx_inicio (Inicio)")
-                .arg(tablaCorridas()) +
+                "Clientes BIGINT NOT NULL DEFAULT 0, %2, KEY idx_inicio (Inicio)")
+                .arg(tablaCorridas(), columnasDueno) +
             motor);
+    else if (conexion
+                 .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS WHERE "
+                                          "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=? AND "
+                                          "COLUMN_NAME='Sesion'"),
+                           {tablaCorridas()})
+                 ->entero(0) == 0)
+        // A journal kept by an earlier version of the program.
+        conexion.ejecuta(
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)").arg(tablaCorridas(), columnasDueno));
     if (!hay.contains(tablaPedidos()))
         conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
                                         "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
@@ -241,8 +257,9 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
                 "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
-                "Desenlace) VALUES (?, NOW(), ?, ?, CURRENT_USER(), ?, ?, ?, ?, ?, ?, ?)")
-                .arg(tablaCorridas()),
+                "Desenlace, Nodo, Sesion, ArranqueNodo) VALUES (?, NOW(), ?, ?, CURRENT_USER(), "
+                "?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3)")
+                .arg(tablaCorridas(), nodo, arranqueNodo),
             {QLatin1String(codigo(operacion)), usuarioSistema(), QSysInfo::machineHostName(),
              opcional(parametros.desde), opcional(parametros.hasta),
              parametros.serie ? QVariant(*parametros.serie) : QVariant(),
@@ -250,11 +267,6 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
              QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
-        try {
-            conexion_.consulta(QStringLiteral("SELECT GET_LOCK(%1, 0)").arg(cerrojo), {corrida_});
-        } catch (const ErrorBdD&) {
-            // A server without named locks: its runs in course are never told interrupted.
-        }
     } catch (const ErrorBdD& e) {
         if (!esPermiso(e))
             throw;
@@ -327,7 +339,6 @@ void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas
                                corrida_};
     try {
         conexion_.ejecuta(sql, valores);
-        conexion_.consulta(QStringLiteral("SELECT RELEASE_LOCK(%1)").arg(cerrojo), {corrida_});
         return;
     } catch (const ErrorBdD& e) {
         if (!e.conexionPerdida())
@@ -400,15 +411,24 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         salida.push_back(c);
     }
     rs.reset();
+    // A run in course is interrupted when it was run on this server and its session is gone
+    // (or the server restarted since). The sessions of other users are seen only with the
+    // PROCESS privilege, and those on other servers (other nodes of a cluster) not at all:
+    // such runs stay "in course". Runs without an owner were written before owners were kept.
+    const QString interrumpida =
+        QStringLiteral(
+            "SELECT Nodo='' OR (Nodo=%1 AND (UsuarioBdD=CURRENT_USER() OR EXISTS (SELECT 1 FROM "
+            "information_schema.USER_PRIVILEGES WHERE PRIVILEGE_TYPE IN ('PROCESS', 'SUPER') AND "
+            "GRANTEE=CONCAT('''', SUBSTRING_INDEX(CURRENT_USER(), '@', 1), '''@''', "
+            "SUBSTRING_INDEX(CURRENT_USER(), '@', -1), ''''))) AND (ArranqueNodo IS NULL OR "
+            "ABS(TIMESTAMPDIFF(SECOND, ArranqueNodo, %2)) > 2 OR NOT EXISTS (SELECT 1 FROM "
+            "information_schema.PROCESSLIST WHERE ID=Sesion))) FROM %3 WHERE Id=?")
+            .arg(nodo, arranqueNodo, tablaCorridas());
     for (Corrida& c : salida) {
         if (c.desenlace != Desenlace::EnCurso)
             continue;
         try {
-            c.interrumpida =
-                conexion
-                    .consulta(QStringLiteral("SELECT IS_USED_LOCK(%1) IS NULL").arg(cerrojo),
-                              {c.id})
-                    ->entero(0) != 0;
+            c.interrumpida = conexion.consulta(interrumpida, {c.id})->entero(0) != 0;
         } catch (const ErrorBdD& e) {
             if (e.conexionPerdida())
                 throw;
@@ -442,6 +462,16 @@ QVector<PedidoAnotado> Bitacora::pedidos(Conexion& conexion, qint64 corrida) {
         salida.push_back(p);
     }
     return salida;
+}
+
+void Bitacora::leeAlDia(Conexion& conexion) {
+    try {
+        conexion.ejecuta(
+            QStringLiteral("SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1"));
+    } catch (const ErrorBdD&) {
+        // A server without replication has no such setting and needs none; a connection
+        // that is gone fails the caller's next statement, where it is reported.
+    }
 }
 
 QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,

@@ -95,8 +95,8 @@ struct HuellaRegistrada {
 // When the journal cannot be kept in that database (no right to create or write its
 // tables), the run goes on without it: activa() is false and aviso() says why, in Spanish.
 //
-// While the run goes on, its session holds a named lock of the server; a run found in course
-// whose lock nobody holds was interrupted.
+// The run's row names the server and the session that run it; a run found in course whose
+// session that server no longer has was interrupted.
 class Bitacora {
 public:
     // conexion must not be inside a transaction.
@@ -135,6 +135,12 @@ public:
     // same orders at the same time waits for it and then sees them (or deadlocks, and is
     // retried). Empty when the database has no register; throws host::ErrorBdD otherwise
     // (code 1142 when the user may not read it).
+    // On a node of a replicated cluster, makes conexion's reads, and the transactions it
+    // starts, wait until the node has applied what the other nodes committed before: the
+    // register then holds the orders imported through any node, and a transaction tried
+    // again after a conflict sees what the other one stored. Nothing on other servers;
+    // never throws.
+    static void leeAlDia(host::Conexion& conexion);
     static QHash<QString, HuellaRegistrada> registradas(host::Conexion& conexion,
                                                         const QStringList& huellas);
 

@@ -3,6 +3,7 @@
 #include "import/FilasEnBloque.h"
 #include "import/InsercionEnBloque.h"
 
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -24,18 +25,25 @@ public:
     AnotacionImportados(const bitacora::Bitacora* bitacora, const QString& archivo);
 
     bool activa() const { return activa_; }
+    // A fingerprint the register held when the import looked it up.
+    void registrada(const QString& huella) { registradas_.insert(huella); }
+    // The register could not be looked up: any fingerprint may be there already.
+    void sinConsulta() { sinConsulta_ = true; }
     // One order of the round.
     void agrega(int linea, const QString& huella, qint64 id, const QString& pedido);
     // Writes the round's rows and empties it. Throws host::ErrorBdD.
     void escribe(host::Conexion& conexion);
-    // Drops rows not yet written: a transaction tried again starts with none.
+    // Drops rows not yet written and what the look-up found: a transaction tried again
+    // starts with none.
     void vacia();
 
 private:
     bool activa_ = false;
     QVariant corrida_, archivo_;
-    FilasEnBloque pedidos_, huellas_;
-    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaHuellas_;
+    FilasEnBloque pedidos_, nuevas_, repetidas_;
+    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaNuevas_, insertaRepetidas_;
+    QSet<QString> registradas_, escritas_;
+    bool sinConsulta_ = false;
 };
 
 } // namespace importacion

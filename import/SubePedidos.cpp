@@ -97,6 +97,7 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
                        "como estaba y el archivo puede importarse de nuevo.")
             .arg(base);
     QString confirmacionPerdida;
+    bitacora::Bitacora::leeAlDia(conexion);
     for (int intento = 1;; ++intento) {
         bool confirmando = false;
         try {
@@ -162,8 +163,11 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
             }
             // The server undid the transaction to untangle it from another one (also at
             // COMMIT, as a replicated cluster does): nothing is stored, so it runs again.
+            // On a cluster, a row another node stored after this one looked shows up as a
+            // duplicate key instead; run again, the look-ups find it. A duplicate that stays
+            // is reported as the server's own error after the last try.
             const bool ocupada = e.codigo() == 1213 || e.codigo() == 1205;
-            if (ocupada && intento <= reintentos && !llamadas.cancelado()) {
+            if ((ocupada || e.codigo() == 1062) && intento <= reintentos && !llamadas.cancelado()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(
                     QRandomGenerator::global()->bounded(50, 250) * intento));
                 continue;

@@ -103,6 +103,7 @@ void SubidaPedidos::buscaImportados() {
         } catch (const host::ErrorBdD& e) {
             if (e.codigo() != 1142)
                 throw;
+            anotacion_->sinConsulta();
             cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo "
                                               "ya se habían importado: el usuario no puede leer "
                                               "la tabla %1.")
@@ -114,6 +115,7 @@ void SubidaPedidos::buscaImportados() {
             const auto h = registradas.constFind(huella);
             if (h == registradas.cend())
                 continue;
+            anotacion_->registrada(huella);
             const PedidoLeido& p = leidos[k];
             PedidoYaImportado y{p.linea,           p.origen, huella, h->primera,
                                 h->primeraCorrida, h->veces, {},     omite};

@@ -190,14 +190,37 @@ quint64 Conexion::ultimoId() const {
     return mysql_insert_id(mysql_);
 }
 
+// A node of a replicated cluster may undo a transaction on its own, to let another node's
+// commit through, without the session hearing of it: its next statements would then each be
+// committed alone, and COMMIT would succeed with nothing to commit. With autocommit off they
+// wait in a new transaction instead, and the savepoint, gone with the transaction that
+// set it, tells at COMMIT that the transaction is not the one begun.
 void Conexion::iniciaTransaccion() {
+    ejecutaCrudo("SET autocommit=0");
     ejecutaCrudo("START TRANSACTION");
+    ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
 }
 void Conexion::confirma() {
+    try {
+        ejecutaCrudo("RELEASE SAVEPOINT acumulapedidos_inicio");
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() != 1305) // no such savepoint
+            throw;
+        deshace();
+        throw ErrorBdD(falloServidor::enInstruccion(1213,
+                                                    QStringLiteral("el servidor deshizo la "
+                                                                   "transacción para dejar pasar "
+                                                                   "la de otro nodo del clúster"),
+                                                    parametros_)
+                           .texto(),
+                       1213);
+    }
     ejecutaCrudo("COMMIT");
+    ejecutaCrudo("SET autocommit=1");
 }
 void Conexion::deshace() {
     ejecutaCrudo("ROLLBACK");
+    ejecutaCrudo("SET autocommit=1");
 }
 
 Transaccion::Transaccion(Conexion& conexion) : conexion_(conexion) {

@@ -116,3 +116,31 @@ TEST(Bitacora, WithoutTheRightToCreateItsTablesTheRunGoesOnWithoutIt) {
     }
     admin->ejecuta(QStringLiteral("DROP USER ?@'%'"), {usuario});
 }
+
+// A journal written before runs named their server and session gets the columns on the next
+// run; its runs left in course are told interrupted, since no session can be asked for them.
+TEST(Bitacora, AnOlderJournalGainsTheOwnerColumnsAndItsOpenRunsAreInterrupted) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacoravieja"));
+    host::Conexion& c = base.conexion();
+    c.ejecuta(QStringLiteral("CREATE TABLE %1 (Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                             "Operacion VARCHAR(16) NOT NULL, Inicio DATETIME NOT NULL, Fin "
+                             "DATETIME NULL, UsuarioSistema VARCHAR(128) NOT NULL DEFAULT '', "
+                             "Equipo VARCHAR(255) NOT NULL DEFAULT '', UsuarioBdD VARCHAR(255) "
+                             "NOT NULL DEFAULT '', Desde DATE NULL, Hasta DATE NULL, Serie "
+                             "VARCHAR(64) NULL, PrimerFolio INT NULL, Archivo VARCHAR(1024) NOT "
+                             "NULL DEFAULT '', Destino VARCHAR(1024) NOT NULL DEFAULT '', "
+                             "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, Pedidos BIGINT "
+                             "NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, Clientes "
+                             "BIGINT NOT NULL DEFAULT 0) ENGINE=InnoDB")
+                  .arg(Bitacora::tablaCorridas()));
+    c.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace) VALUES "
+                             "('exportacion', NOW() - INTERVAL 1 DAY, 'encurso')")
+                  .arg(Bitacora::tablaCorridas()));
+    auto otra = pruebas::conecta(base.nombre());
+    Bitacora enCurso(*otra, Operacion::Exportacion, {});
+    ASSERT_TRUE(enCurso.activa()) << enCurso.aviso().toStdString();
+    const auto corridas = Bitacora::corridas(c, {}, {});
+    ASSERT_EQ(corridas.size(), 2);
+    EXPECT_FALSE(corridas[0].interrumpida); // its session is still there
+    EXPECT_TRUE(corridas[1].interrumpida);
+}
