@@ -27,49 +27,52 @@ constexpr qsizetype largoRuta = 1024;
 constexpr qsizetype huellasPorConsulta = 1000;
 
 // How the tables hold the operation and the outcome: plain words that stay the same
-// whatever the program shows.
+// whatever the program shows; beside them, what the program shows.
+template <typename Valor> struct Codigo {
+    Valor valor;
+    const char* texto;
+    const char* nombre;
+};
+constexpr Codigo<Operacion> codigosOperacion[] = {
+    {Operacion::Acumulacion, "acumulacion", "Acumulación"},
+    {Operacion::Exportacion, "exportacion", "Exportación"},
+    {Operacion::Importacion, "importacion", "Importación"}};
+constexpr Codigo<Desenlace> codigosDesenlace[] = {{Desenlace::EnCurso, "encurso", "En curso"},
+                                                  {Desenlace::Hecho, "hecha", "Hecha"},
+                                                  {Desenlace::Fallido, "fallida", "Falló"},
+                                                  {Desenlace::Cancelado, "cancelada", "Cancelada"}};
+
+template <typename Valor, std::size_t N>
+const Codigo<Valor>* codigoDe(const Codigo<Valor> (&codigos)[N], Valor v) {
+    for (const Codigo<Valor>& c : codigos)
+        if (c.valor == v)
+            return &c;
+    return nullptr;
+}
+
+template <typename Valor, std::size_t N>
+std::optional<Valor> valorEn(const Codigo<Valor> (&codigos)[N], const QString& texto) {
+    for (const Codigo<Valor>& c : codigos)
+        if (texto == QLatin1String(c.texto))
+            return c.valor;
+    return std::nullopt;
+}
+
 const char* codigo(Operacion o) {
-    switch (o) {
-    case Operacion::Acumulacion:
-        return "acumulacion";
-    case Operacion::Exportacion:
-        return "exportacion";
-    case Operacion::Importacion:
-        return "importacion";
-    }
-    return "";
+    const auto* c = codigoDe(codigosOperacion, o);
+    return c ? c->texto : "";
 }
-
 const char* codigo(Desenlace d) {
-    switch (d) {
-    case Desenlace::EnCurso:
-        return "encurso";
-    case Desenlace::Hecho:
-        return "hecha";
-    case Desenlace::Fallido:
-        return "fallida";
-    case Desenlace::Cancelado:
-        return "cancelada";
-    }
-    return "";
+    const auto* c = codigoDe(codigosDesenlace, d);
+    return c ? c->texto : "";
 }
 
+// A word the program did not write reads as the first of its kind, as before.
 Operacion operacionDe(const QString& c) {
-    if (c == QLatin1String("exportacion"))
-        return Operacion::Exportacion;
-    if (c == QLatin1String("importacion"))
-        return Operacion::Importacion;
-    return Operacion::Acumulacion;
+    return valorEn(codigosOperacion, c).value_or(Operacion::Acumulacion);
 }
-
 Desenlace desenlaceDe(const QString& c) {
-    if (c == QLatin1String("hecha"))
-        return Desenlace::Hecho;
-    if (c == QLatin1String("fallida"))
-        return Desenlace::Fallido;
-    if (c == QLatin1String("cancelada"))
-        return Desenlace::Cancelado;
-    return Desenlace::EnCurso;
+    return valorEn(codigosDesenlace, c).value_or(Desenlace::EnCurso);
 }
 
 QString usuarioSistema() {
@@ -121,30 +124,18 @@ const QString columnasPedido = QStringLiteral(
 
 } // namespace
 
+std::optional<Operacion> operacionDeCodigo(const QString& codigo) {
+    return valorEn(codigosOperacion, codigo);
+}
+
 QString texto(Operacion operacion) {
-    switch (operacion) {
-    case Operacion::Acumulacion:
-        return QStringLiteral("Acumulación");
-    case Operacion::Exportacion:
-        return QStringLiteral("Exportación");
-    case Operacion::Importacion:
-        return QStringLiteral("Importación");
-    }
-    return {};
+    const auto* c = codigoDe(codigosOperacion, operacion);
+    return c ? QString::fromUtf8(c->nombre) : QString();
 }
 
 QString texto(Desenlace desenlace) {
-    switch (desenlace) {
-    case Desenlace::EnCurso:
-        return QStringLiteral("En curso");
-    case Desenlace::Hecho:
-        return QStringLiteral("Hecha");
-    case Desenlace::Fallido:
-        return QStringLiteral("Falló");
-    case Desenlace::Cancelado:
-        return QStringLiteral("Cancelada");
-    }
-    return {};
+    const auto* c = codigoDe(codigosDesenlace, desenlace);
+    return c ? QString::fromUtf8(c->nombre) : QString();
 }
 
 QString Parametros::texto() const {

@@ -19,6 +19,9 @@ namespace bitacora {
 enum class Operacion { Acumulacion, Exportacion, Importacion };
 enum class Desenlace { EnCurso, Hecho, Fallido, Cancelado };
 
+// The operation stored as that word in the tables ("acumulacion", ...); none for another word.
+std::optional<Operacion> operacionDeCodigo(const QString& codigo);
+
 // "Acumulación", "Exportación", "Importación".
 QString texto(Operacion operacion);
 // "En curso" (a run still going, or one that ended without closing its entry), "Hecha",

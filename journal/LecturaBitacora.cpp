@@ -52,13 +52,7 @@ QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& cor
 std::optional<Operacion> operacionDeTexto(const QString& texto) {
     QString t = texto.trimmed().toLower();
     t.replace(QChar(u'ó'), QLatin1Char('o'));
-    if (t == QLatin1String("acumulacion"))
-        return Operacion::Acumulacion;
-    if (t == QLatin1String("exportacion"))
-        return Operacion::Exportacion;
-    if (t == QLatin1String("importacion"))
-        return Operacion::Importacion;
-    return std::nullopt;
+    return operacionDeCodigo(t);
 }
 
 QString textoDesenlace(const Corrida& corrida) {
