@@ -1,6 +1,5 @@
 #include "import/DetalleRevision.h"
 
-#include "import/AcumuladoExistencias.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
@@ -67,67 +66,23 @@ void DetalleRevision::despuesDeClientes() {
     }
 }
 
-QHash<QString, std::pair<QString, QString>>
-DetalleRevision::leeProductos(const QStringList& codigos, bool bloquea) {
-    QHash<QString, std::pair<QString, QString>> salida;
-    for (qsizetype i = 0; i < codigos.size(); i += clavesPorConsulta) {
-        // Each code is matched as the raise matches it, by the server.
-        QString tabla;
-        QVariantList valores;
-        for (const QString& c : codigos.mid(i, clavesPorConsulta)) {
-            tabla += tabla.isEmpty() ? QStringLiteral("SELECT ? AS k")
-                                     : QStringLiteral(" UNION ALL SELECT ?");
-            valores << c;
-        }
-        auto rs = conexion_.consulta(
-            QStringLiteral("SELECT t.k, p.Clave, p.PorVender FROM (%1) t JOIN productos p "
-                           "ON p.Clave=t.k%2")
-                .arg(tabla, bloquea ? QStringLiteral(" FOR UPDATE") : QString()),
-            valores);
-        for (; !rs->eof(); rs->MoveNext())
-            salida.insert(rs->texto(0), {rs->texto(1), rs->texto(2)});
-    }
-    return salida;
-}
-
-void DetalleRevision::antesDeExistencias(const AcumuladoExistencias& sumas) {
-    sumas_ = sumas.sumas();
-    QStringList codigos = sumas_.keys();
-    codigos.sort();
-    // Read with the lock the raise takes anyway, so the value is the one it raises.
-    const auto hallados = leeProductos(codigos, true);
-    for (const QString& codigo : std::as_const(codigos)) {
-        const auto p = hallados.constFind(codigo);
-        if (p == hallados.cend()) {
-            ausentes_[codigo] += sumas_.value(codigo);
-            continue;
-        }
-        auto nuevo = productos_.find(p->first);
-        if (nuevo == productos_.end())
-            nuevo = productos_.insert(p->first, Producto{p->second, {}, 0});
-        nuevo->aumento += sumas_.value(codigo);
-    }
-}
-
-void DetalleRevision::despuesDeExistencias() {
-    QStringList codigos = sumas_.keys();
-    codigos.sort();
-    const auto hallados = leeProductos(codigos, false);
-    for (auto p = hallados.cbegin(); p != hallados.cend(); ++p) {
-        const auto producto = productos_.find(p->first);
-        if (producto != productos_.end())
-            producto->despues = p->second;
-    }
-    sumas_.clear();
-}
-
-QVector<CambioPorVender> DetalleRevision::existencias() const {
+QVector<CambioPorVender> DetalleRevision::existencias(const QString& lineas) {
+    // The raise holds the products' rows until the end, so their value before it is the
+    // present one less the sum, worked out exactly by the server.
+    auto rs = conexion_.consulta(
+        QStringLiteral("SELECT x.Producto, p.Clave, p.PorVender-x.Suma, p.PorVender, x.Suma "
+                       "FROM (SELECT Producto, SUM(Cantidad) AS Suma FROM pedidosdetalle "
+                       "WHERE %1 GROUP BY Producto) x LEFT JOIN productos p ON "
+                       "p.Clave=x.Producto")
+            .arg(lineas));
     QVector<CambioPorVender> salida;
-    for (auto p = productos_.cbegin(); p != productos_.cend(); ++p)
-        salida.push_back({p.key(), true, p->antes, p->despues,
-                          sinCeros(AcumuladoExistencias::texto(p->aumento))});
-    for (auto a = ausentes_.cbegin(); a != ausentes_.cend(); ++a)
-        salida.push_back({a.key(), false, {}, {}, sinCeros(AcumuladoExistencias::texto(*a))});
+    for (; !rs->eof(); rs->MoveNext()) {
+        if (rs->esNulo(1))
+            salida.push_back({rs->texto(0), false, {}, {}, sinCeros(rs->texto(4))});
+        else
+            salida.push_back(
+                {rs->texto(1), true, rs->texto(2), rs->texto(3), sinCeros(rs->texto(4))});
+    }
     std::sort(salida.begin(), salida.end(), [](const CambioPorVender& a, const CambioPorVender& b) {
         return a.producto < b.producto;
     });

@@ -2,7 +2,6 @@
 
 #include "data/ErrorTransferencia.h"
 #include "data/FormatoTransferencia.h"
-#include "import/ColaTandas.h"
 #include "import/ConversionCampo.h"
 #include "import/SubidaPedidos.h"
 
@@ -23,10 +22,12 @@ namespace {
 constexpr int pedidosPorTanda = 500;
 constexpr int renglonesPorTanda = 2000;
 constexpr qsizetype bytesPorTanda = 4 << 20;
-constexpr qsizetype productosPorTanda = 20000;
 
-// Index in the header values of header field n.
+// Index in the header (line) values of header (line) field n.
 constexpr int enEncabezado(int campo) {
+    return campo - 1;
+}
+constexpr int enRenglon(int campo) {
     return campo - 1;
 }
 constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enEncabezado(5),
@@ -35,8 +36,8 @@ constexpr int iSerie = enEncabezado(3), iCliente = enEncabezado(4), iFecha = enE
               iEstado = enEncabezado(13), iRFC = enEncabezado(14), iAtencion = enEncabezado(36),
               iTelefono2 = enEncabezado(37), iTelefono3 = enEncabezado(38),
               iTelefono4 = enEncabezado(39), iPrecio = enEncabezado(40);
-constexpr int iProducto = 2, iCantidad = 4; // in the line values
-constexpr int columnasPedido = 35;          // Id, Factura and header fields 3 to 35
+constexpr int iCantidad = enRenglon(5);
+constexpr int columnasPedido = 35; // Id, Factura and header fields 3 to 35
 constexpr qsizetype descartesGuardados = 100;
 
 // A new customer: its columns and where each value comes from in the header values.
@@ -77,8 +78,6 @@ void TandaPedidos::vacia() {
     pedidoDeRenglon.clear();
     clavesClientes.clear();
     renglonesOmitidos = 0;
-    existencias.descarta();
-    grabaExistencias = false;
     ultima = false;
 }
 
@@ -122,14 +121,14 @@ void LecturaPedidos::convierteRenglon(const Registro& r) {
     for (int n = 2; n <= transferencia::camposRenglon; ++n)
         renglon_[n - 1] = convierteCampo(columnasRenglon_[n - 2], r.campos[n - 1], r.linea,
                                          nombresRenglon_[n - 2]);
-    // The quantity is also added to the product's stock, so it must be a number there too.
-    const Campo& cantidad = r.campos[iCantidad];
-    if (!AcumuladoExistencias::leeCantidad(cantidad.valor, cantidad_))
+    // The quantity also raises the product's stock, so it must be a number even where its
+    // column would take none.
+    if (renglon_[iCantidad].isNull())
         throw transferencia::ErrorTransferencia(
             QStringLiteral("En el registro de la línea %1, el campo Cantidad trae el valor "
                            "\"%2\", que no es un número.")
                 .arg(r.linea)
-                .arg(cantidad.valor.left(200)),
+                .arg(r.campos[iCantidad].valor.left(200)),
             r.linea);
 }
 
@@ -204,15 +203,14 @@ void LecturaPedidos::revisa(QIODevice& archivo,
 }
 
 void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-                         ColaTandas& cola, const std::vector<bool>& omitir) {
+                         TandaPedidos& tanda, const Escritura& escribe,
+                         const std::vector<bool>& omitir) {
     transferencia::LectorTransferencia lector(archivo, codificacion);
     Registro r;
-    AcumuladoExistencias existencias;
     QSet<QString> clientesEnTanda;
-    auto tanda = cola.tomaVacia();
     const auto entrega = [&] {
-        cola.entrega(std::move(tanda));
-        tanda = cola.tomaVacia();
+        escribe(tanda);
+        tanda.vacia();
         clientesEnTanda.clear();
     };
     bool hayEncabezado = false;
@@ -226,50 +224,41 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
             if (omitiendo)
                 continue;
             convierteEncabezado(r);
-            tanda->pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
-            tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
+            tanda.pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
+            tanda.encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
             // The first order of a customer in the round creates it; the insert leaves one
             // the table already holds as it is.
             const QString clave = encabezado_[iCliente].toString();
             if (!clientesEnTanda.contains(clave)) {
                 clientesEnTanda.insert(clave);
                 convierteCliente(r);
-                tanda->clientes.agregaFila(clienteNuevo_);
-                tanda->clavesClientes << clave;
+                tanda.clientes.agregaFila(clienteNuevo_);
+                tanda.clavesClientes << clave;
                 clienteNuevo_.fill(QVariant());
             }
             // The values are in the round: letting them go lets the reader decode the next
             // record into the same memory.
             encabezado_.fill(QVariant());
-            if (tanda->pedidos.filas() >= pedidosPorTanda ||
-                tanda->pedidos.bytes() >= bytesPorTanda)
+            if (tanda.pedidos.filas() >= pedidosPorTanda || tanda.pedidos.bytes() >= bytesPorTanda)
                 entrega();
         } else if (!hayEncabezado) {
-            ++tanda->renglonesOmitidos;
+            ++tanda.renglonesOmitidos;
         } else if (omitiendo) {
             continue; // a line of an order left out
         } else {
             convierteRenglon(r);
-            tanda->renglones.agregaFila(renglon_);
-            tanda->pedidoDeRenglon.push_back(int(tanda->encabezados.size()) - 1);
+            tanda.renglones.agregaFila(renglon_);
+            tanda.pedidoDeRenglon.push_back(int(tanda.encabezados.size()) - 1);
             renglon_.fill(QVariant());
-            existencias.agrega(r.campos[iProducto].valor, cantidad_);
-            if (existencias.productos() >= productosPorTanda) {
-                std::swap(tanda->existencias, existencias);
-                tanda->grabaExistencias = true;
+            if (tanda.renglones.filas() >= renglonesPorTanda ||
+                tanda.renglones.bytes() + tanda.clientes.bytes() >= bytesPorTanda)
                 entrega();
-            } else if (tanda->renglones.filas() >= renglonesPorTanda ||
-                       tanda->renglones.bytes() + tanda->clientes.bytes() >= bytesPorTanda) {
-                entrega();
-            }
         }
     }
     if (lector.digesto() != digesto_)
         throw SubidaPedidos::ArchivoCambiado();
-    std::swap(tanda->existencias, existencias);
-    tanda->grabaExistencias = true;
-    tanda->ultima = true;
-    cola.entrega(std::move(tanda));
+    tanda.ultima = true;
+    escribe(tanda);
 }
 
 } // namespace importacion

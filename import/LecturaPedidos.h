@@ -2,7 +2,6 @@
 
 #include "data/CodificacionArchivo.h"
 #include "data/LectorTransferencia.h"
-#include "import/AcumuladoExistencias.h"
 #include "import/FilasEnBloque.h"
 #include "import/Importacion.h"
 #include "shell/host/Recordset.h"
@@ -13,13 +12,12 @@
 #include <QVector>
 #include <array>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class QIODevice;
 
 namespace importacion {
-
-class ColaTandas;
 
 // Rows read for one round of multi-row statements, and what the writer must add to them:
 // the Id (and for an order its folio) is left NULL here and given when it is written.
@@ -42,9 +40,6 @@ struct TandaPedidos {
     // The customer key of each row of clientes.
     QStringList clavesClientes;
     qint64 renglonesOmitidos = 0;
-    // Sums of quantities to add to stock once the rows are in (empty unless grabaExistencias).
-    AcumuladoExistencias existencias;
-    bool grabaExistencias = false;
     // The file ended with this round, and its bytes were those checked.
     bool ultima = false;
 };
@@ -86,12 +81,13 @@ public:
     const QVector<Descarte>& descartes() const { return descartes_; }
     qint64 descartesTotal() const { return descartesTotal_; }
 
-    // The writing pass: the file again, in rounds handed to the writer through the queue.
+    using Escritura = std::function<void(TandaPedidos&)>;
+    // The writing pass: the file again, in rounds filled into tanda and handed to escribe.
     // The orders whose place in the file is marked in omitir are left out with their lines.
     // Throws SubidaPedidos::ArchivoCambiado at the end when the bytes are not those that
     // revisa() read, ErrorTransferencia when a record no longer converts.
     void lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-             ColaTandas& cola, const std::vector<bool>& omitir);
+             TandaPedidos& tanda, const Escritura& escribe, const std::vector<bool>& omitir);
 
 private:
     void convierteEncabezado(const transferencia::Registro& r);
@@ -106,7 +102,6 @@ private:
     // Values of the current header (Id, Factura, then fields 3 to 40 at index field - 1),
     // line (Id, then fields 2 to 21 at index field - 1) and new customer.
     QVector<QVariant> encabezado_, renglon_, clienteNuevo_;
-    __int128 cantidad_ = 0;
 
     ResultadoImportacion cuentas_;
     QHash<QString, qint64> pedidosPorSerie_;

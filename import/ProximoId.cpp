@@ -17,9 +17,13 @@ ProximoId::ProximoId(host::Conexion& conexion) : conexion_(conexion) {
 }
 
 void ProximoId::recarga() {
-    auto rs = conexion_.consulta(
-        QStringLiteral("SELECT Id FROM pedidos WHERE Id>=? ORDER BY Id LIMIT %1").arg(ventana),
-        {candidato_});
+    // Lines left behind by a deleted order keep its Id taken: a new order given that Id
+    // would take them as its own, and the stock raise would count them.
+    auto rs = conexion_.consulta(QStringLiteral("SELECT Id FROM pedidos WHERE Id>=? UNION "
+                                                "SELECT Id FROM pedidosdetalle WHERE Id>=? "
+                                                "ORDER BY Id LIMIT %1")
+                                     .arg(ventana),
+                                 {candidato_, candidato_});
     int n = 0;
     for (; !rs->eof(); rs->MoveNext(), ++n)
         ocupados_.push_back(rs->entero(0));

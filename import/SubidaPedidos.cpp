@@ -2,9 +2,7 @@
 
 #include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
-#include "import/AcumuladoExistencias.h"
 #include "import/AnotacionImportados.h"
-#include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
 #include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
@@ -18,10 +16,6 @@
 namespace importacion {
 
 namespace {
-
-// Rounds of rows going back and forth between the reading thread and the writer: one
-// being written, one waiting, one being read.
-constexpr int tandasEnCurso = 3;
 
 QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QStringList& nombres,
                                 QVector<int>& posiciones) {
@@ -158,30 +152,26 @@ void SubidaPedidos::sube(QIODevice& archivo,
         detalle_ = std::make_unique<DetalleRevision>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
-    {
-        ColaTandas cola(
-            tandasEnCurso,
-            [this] {
-                return std::make_unique<TandaPedidos>(columnasPedido_, columnasCliente_,
-                                                      columnasRenglon_);
-            },
-            [this, &archivo, codificacion](ColaTandas& c) {
-                lectura_->lee(archivo, codificacion, c, omitir_);
-            });
-        for (bool ultima = false; !ultima;) {
-            auto tanda = cola.siguiente();
-            escribe(*tanda);
-            ultima = tanda->ultima;
-            cola.devuelve(std::move(tanda));
-        }
-    }
+    // Each round is written as soon as it is read: on a busy server, a reading thread of
+    // its own saved nothing.
+    TandaPedidos tanda(columnasPedido_, columnasCliente_, columnasRenglon_);
+    lectura_->lee(
+        archivo, codificacion, tanda, [this](TandaPedidos& t) { escribe(t); }, omitir_);
+    const QString lineas = lineasImportadas();
+    if (!lineas.isEmpty())
+        conexion_.ejecuta(QStringLiteral("UPDATE productos p JOIN (SELECT Producto, "
+                                         "SUM(Cantidad) AS Suma FROM pedidosdetalle WHERE %1 "
+                                         "GROUP BY Producto) x ON p.Clave=x.Producto SET "
+                                         "p.PorVender=p.PorVender+x.Suma")
+                              .arg(lineas));
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
     cuentas_.descartes = lectura_->descartes();
     cuentas_.descartesTotal = lectura_->descartesTotal();
     if (detalle_) {
         cuentas_.clientes = detalle_->clientes();
-        cuentas_.existencias = detalle_->existencias();
+        if (!lineas.isEmpty())
+            cuentas_.existencias = detalle_->existencias(lineas);
     }
 }
 
@@ -220,16 +210,26 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     if (detalle_)
         detalle_->despuesDeClientes();
     insertaRenglones_->inserta(conexion_, t.renglones);
-    if (t.grabaExistencias) {
-        if (detalle_)
-            detalle_->antesDeExistencias(t.existencias);
-        t.existencias.graba(conexion_);
-        if (detalle_)
-            detalle_->despuesDeExistencias();
-    }
     anotacion_->escribe(conexion_);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;
+}
+
+QString SubidaPedidos::lineasImportadas() const {
+    // The Ids grow by one except where one in use was skipped: a few runs.
+    QStringList tramos;
+    for (qsizetype k = 0; k < importados_.size();) {
+        qsizetype fin = k;
+        while (fin + 1 < importados_.size() && importados_[fin + 1].id == importados_[fin].id + 1)
+            ++fin;
+        tramos << QStringLiteral("Id BETWEEN %1 AND %2")
+                      .arg(importados_[k].id)
+                      .arg(importados_[fin].id);
+        k = fin + 1;
+    }
+    return tramos.isEmpty()
+               ? QString()
+               : QLatin1Char('(') + tramos.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
 
 qint64 SubidaPedidos::cuentaClientes() {

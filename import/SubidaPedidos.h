@@ -33,9 +33,7 @@ struct TandaPedidos;
 // converts every value it would store, writing nothing; sube() looks up the orders imported
 // before, reads the file again and writes, inside the caller's transaction, in multi-row
 // statements, with each order's row of the journal. sube() may run again after a failed
-// transaction: it starts afresh each time.
-// The connection is only used from the caller's thread: while sube() writes one round of
-// rows, a reading thread that never sees the connection reads and converts the next.
+// transaction: it starts afresh each time. Everything runs on the caller's thread.
 class SubidaPedidos {
 public:
     // bitacora (none in a preview) records the orders as archivo's.
@@ -69,6 +67,8 @@ private:
     // Gives the round's orders their Ids and folios and writes it.
     void escribe(TandaPedidos& tanda);
     qint64 cuentaClientes();
+    // The condition on pedidosdetalle.Id that selects the lines of the orders written.
+    QString lineasImportadas() const;
 
     host::Conexion& conexion_;
     const LlamadasImportacion& llamadas_;

@@ -116,6 +116,36 @@ TEST(SubeRenglon, RaisesPorVenderOfItsOwnProductOnlyAndAlwaysInsertsTheLine) {
                              "2:x' OR Clave<>':100.0000:0.2500"));
 }
 
+// Lines left behind by deleted orders keep their Ids taken: the new orders skip them, and
+// neither the raise of PorVender nor the preview of it counts them.
+TEST(SubeRenglon, LinesOfADeletedOrderAreNotTakenOverNorCountedInStock) {
+    BaseEmpresa b(QStringLiteral("imhuerfanos"));
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',1)"));
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO pedidos (Id) VALUES (5)"));
+    b.conexion().ejecuta(QStringLiteral(
+        "INSERT INTO pedidosdetalle (Id, Producto, Cantidad) VALUES (6,'A',100),(8,'A',1000)"));
+    const QByteArray bytes = encabezado("A", "C1") + renglon("A", "2") + renglon("Z", "3") +
+                             encabezado("A", "C1") + renglon("A", "0.5");
+    QTemporaryDir carpeta;
+    const auto revision = SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path(), {},
+                                      {importacion::Importados::Repetir, true});
+    ASSERT_TRUE(revision.ok) << revision.mensaje.toStdString();
+    QStringList cambios;
+    for (const importacion::CambioPorVender& c : revision.existencias)
+        cambios << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(c.producto, c.existe ? QStringLiteral("si") : QStringLiteral("no"),
+                            c.antes, c.despues, c.aumento);
+    EXPECT_EQ(cambios.join(QLatin1Char('|')), QStringLiteral("A si 1.0000 3.5000 2.5|Z no   3"));
+    const auto r = importa(b, bytes);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
+              QStringLiteral("5,7,9"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT PorVender FROM productos")), QStringLiteral("3.5000"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Id,':',Cantidad) ORDER BY Id, "
+                                     "Cantidad) FROM pedidosdetalle")),
+              QStringLiteral("6:100.0000,7:2.0000,7:3.0000,8:1000.0000,9:0.5000"));
+}
+
 // An order with more lines than one round of statements holds, and more products than
 // the stock sums are kept for: every line keeps its own order's Id, every quantity counts.
 TEST(SubeRenglon, AnOrderLongerThanARoundKeepsItsIdAndEveryQuantity) {
@@ -265,7 +295,8 @@ TEST(SubePedidos, ARefusedFileNamesItsRecordFieldAndValueAndChangesNothing) {
         const auto r = importa(b, c.archivo);
         EXPECT_FALSE(r.ok) << c.debeDecir.toStdString();
         EXPECT_TRUE(r.mensaje.contains(c.debeDecir)) << r.mensaje.toStdString();
-        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se escribió nada")));
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se escribió nada")))
+            << r.mensaje.toStdString();
         EXPECT_EQ(r.pedidos, 0);
         EXPECT_EQ(estado(b), antes) << c.debeDecir.toStdString();
     }
