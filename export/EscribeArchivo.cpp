@@ -15,6 +15,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <future>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -151,24 +152,53 @@ struct Lote {
     std::unique_ptr<FilasCopiadas> encabezados, renglones;
 };
 
-// One batch read on the export's connection: its headers with their customers, then its lines.
-Lote carga(host::Conexion& conexion, QVector<qint64> ids) {
-    Lote lote;
-    if (ids.isEmpty())
+// Reads the batches: the headers on the caller's connection and, for a long list, the lines
+// at the same time on a second connection to the same database.
+class Lectura {
+public:
+    Lectura(host::Conexion& principal, bool conSegunda) : principal_(principal) {
+        if (!conSegunda)
+            return;
+        try {
+            host::ParametrosConexion p = principal.parametros();
+            if (p.base.isEmpty())
+                p.base = principal.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+            segunda_ = host::Conexion::abrir(p);
+        } catch (const host::ErrorBdD&) {
+            // Without a second connection both reads take turns on the first.
+            segunda_.reset();
+        }
+    }
+
+    Lote carga(QVector<qint64> ids) {
+        Lote lote;
+        if (ids.isEmpty())
+            return lote;
+        QVariantList valores;
+        for (qint64 id : ids)
+            valores << id;
+        lote.ids = std::move(ids);
+        const qsizetype n = valores.size();
+        const auto renglones = [&valores, n](host::Conexion& c) {
+            auto rs =
+                c.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
+            return std::make_unique<FilasCopiadas>(*rs, n * 6, 1); // 1: Partida
+        };
+        std::future<std::unique_ptr<FilasCopiadas>> enParalelo;
+        if (segunda_)
+            enParalelo = std::async(std::launch::async, renglones, std::ref(*segunda_));
+        auto rs = principal_.consulta(consultaEncabezados(int(n)), valores,
+                                      host::Conexion::Lectura::EnFlujo);
+        lote.encabezados = std::make_unique<FilasCopiadas>(*rs, n);
+        rs.reset();
+        lote.renglones = segunda_ ? enParalelo.get() : renglones(principal_);
         return lote;
-    QVariantList valores;
-    for (qint64 id : ids)
-        valores << id;
-    lote.ids = std::move(ids);
-    const qsizetype n = valores.size();
-    auto rs =
-        conexion.consulta(consultaEncabezados(int(n)), valores, host::Conexion::Lectura::EnFlujo);
-    lote.encabezados = std::make_unique<FilasCopiadas>(*rs, n);
-    rs.reset(); // a streamed result is let go before the next query
-    rs = conexion.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
-    lote.renglones = std::make_unique<FilasCopiadas>(*rs, n * 6, 1); // 1: Partida
-    return lote;
-}
+    }
+
+private:
+    host::Conexion& principal_;
+    std::unique_ptr<host::Conexion> segunda_;
+};
 
 // The next batch from position desde of the list: up to pedidosPorTanda Ids, ending before
 // an Id repeats (an order marked twice is written twice).
@@ -323,10 +353,17 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         Escritura escritura(w, r);
         qint64 hechos = 0;
         qsizetype desde = 0;
-        // One batch at a time: on a busy server, reading the next one on other connections
-        // while this one was written saved nothing.
-        for (Lote lote = carga(conexion, siguienteLote(ids, desde)); !lote.ids.isEmpty();
-             lote = carga(conexion, siguienteLote(ids, desde))) {
+        // The next batch is read from the server while this one is written.
+        Lectura lectura(conexion, ids.size() > pedidosPorTanda);
+        const auto carga = [&lectura](QVector<qint64> lote) {
+            return lectura.carga(std::move(lote));
+        };
+        auto siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
+        while (true) {
+            const Lote lote = siguiente.get();
+            if (lote.ids.isEmpty())
+                break;
+            siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
             escritura.escribe(lote, avance, hechos, ids.size());
             if (tandaEscrita)
                 tandaEscrita(escritura.tomaEscritos());

@@ -7,44 +7,89 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <future>
 #include <optional>
 
 namespace exportacion {
 
 namespace {
 
-// The journal rows of the orders written, one per order, kept until the file is in place and
-// then stored in one transaction on the export's connection.
+// The journal rows of the orders written, one per order. They are stored on a connection of
+// their own while the file is still being written, inside one transaction committed only once
+// the file is in place; without that connection they wait and go at the end on the export's.
 class AnotacionEscritos {
 public:
     AnotacionEscritos(host::Conexion& conexion, const bitacora::Bitacora& diario)
-        : conexion_(conexion), diario_(diario) {}
-
-    // The rows are built from the values written rather than read again from the orders:
-    // the server has work enough serving the export.
-    void agrega(const QVector<bitacora::PedidoAnotado>& filas) {
-        if (diario_.activa())
-            pendientes_ += filas;
+        : conexion_(conexion), diario_(diario) {
+        if (!diario_.activa())
+            return;
+        try {
+            host::ParametrosConexion p = conexion.parametros();
+            if (p.base.isEmpty())
+                p.base = conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+            propia_ = host::Conexion::abrir(p);
+            propia_->iniciaTransaccion();
+        } catch (const host::ErrorBdD&) {
+            propia_.reset();
+        }
     }
 
-    // The file is in place: the rows are stored. Empty, or why they were not.
+    // Waits for the rows under way; uncommitted ones are rolled back with the connection.
+    ~AnotacionEscritos() { espera(); }
+
+    // A batch just written: its rows are stored while the next batch is written. They are
+    // built from the values written rather than read again from the orders: the server has
+    // work enough serving the export.
+    void agrega(QVector<bitacora::PedidoAnotado> filas) {
+        if (!diario_.activa() || filas.isEmpty() || !fallo_.isEmpty())
+            return;
+        if (!propia_) {
+            pendientes_ += filas;
+            return;
+        }
+        espera();
+        if (fallo_.isEmpty())
+            envio_ = std::async(std::launch::async, [this, filas = std::move(filas)] {
+                diario_.anota(*propia_, filas);
+            });
+    }
+
+    // The file is in place: the rows are committed. Empty, or why they were not.
     QString confirma() {
         if (!diario_.activa())
             return {};
+        espera();
         try {
-            host::Transaccion t(conexion_);
-            diario_.anota(conexion_, pendientes_);
-            t.confirma();
+            if (fallo_.isEmpty() && propia_) {
+                propia_->confirma();
+            } else if (fallo_.isEmpty()) {
+                host::Transaccion t(conexion_);
+                diario_.anota(conexion_, pendientes_);
+                t.confirma();
+            }
         } catch (const host::ErrorBdD& e) {
-            return e.mensaje().section(QLatin1Char('\n'), 0, 0);
+            fallo_ = e.mensaje();
         }
-        return {};
+        return fallo_.section(QLatin1Char('\n'), 0, 0);
     }
 
 private:
+    void espera() {
+        if (!envio_.valid())
+            return;
+        try {
+            envio_.get();
+        } catch (const host::ErrorBdD& e) {
+            fallo_ = e.mensaje();
+        }
+    }
+
     host::Conexion& conexion_;
     const bitacora::Bitacora& diario_;
+    std::unique_ptr<host::Conexion> propia_;
+    std::future<void> envio_;
     QVector<bitacora::PedidoAnotado> pendientes_;
+    QString fallo_;
 };
 
 } // namespace
@@ -87,7 +132,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
         AnotacionEscritos anotacion(conexion, *diario);
         r = EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios,
                            [&anotacion](QVector<bitacora::PedidoAnotado> escritos) {
-                               anotacion.agrega(escritos);
+                               anotacion.agrega(std::move(escritos));
                            });
         // The file is good even when its orders could not be recorded: the user is told.
         if (r.ok)
