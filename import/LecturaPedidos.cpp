@@ -2,6 +2,7 @@
 
 #include "data/ErrorTransferencia.h"
 #include "data/FormatoTransferencia.h"
+#include "import/ColaTandas.h"
 #include "import/ConversionCampo.h"
 #include "import/SubidaPedidos.h"
 
@@ -203,14 +204,14 @@ void LecturaPedidos::revisa(QIODevice& archivo,
 }
 
 void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-                         TandaPedidos& tanda, const Escritura& escribe,
-                         const std::vector<bool>& omitir) {
+                         ColaTandas& cola, const std::vector<bool>& omitir) {
     transferencia::LectorTransferencia lector(archivo, codificacion);
     Registro r;
     QSet<QString> clientesEnTanda;
+    auto tanda = cola.tomaVacia();
     const auto entrega = [&] {
-        escribe(tanda);
-        tanda.vacia();
+        cola.entrega(std::move(tanda));
+        tanda = cola.tomaVacia();
         clientesEnTanda.clear();
     };
     bool hayEncabezado = false;
@@ -224,41 +225,42 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
             if (omitiendo)
                 continue;
             convierteEncabezado(r);
-            tanda.pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
-            tanda.encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
+            tanda->pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
+            tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
             // The first order of a customer in the round creates it; the insert leaves one
             // the table already holds as it is.
             const QString clave = encabezado_[iCliente].toString();
             if (!clientesEnTanda.contains(clave)) {
                 clientesEnTanda.insert(clave);
                 convierteCliente(r);
-                tanda.clientes.agregaFila(clienteNuevo_);
-                tanda.clavesClientes << clave;
+                tanda->clientes.agregaFila(clienteNuevo_);
+                tanda->clavesClientes << clave;
                 clienteNuevo_.fill(QVariant());
             }
             // The values are in the round: letting them go lets the reader decode the next
             // record into the same memory.
             encabezado_.fill(QVariant());
-            if (tanda.pedidos.filas() >= pedidosPorTanda || tanda.pedidos.bytes() >= bytesPorTanda)
+            if (tanda->pedidos.filas() >= pedidosPorTanda ||
+                tanda->pedidos.bytes() >= bytesPorTanda)
                 entrega();
         } else if (!hayEncabezado) {
-            ++tanda.renglonesOmitidos;
+            ++tanda->renglonesOmitidos;
         } else if (omitiendo) {
             continue; // a line of an order left out
         } else {
             convierteRenglon(r);
-            tanda.renglones.agregaFila(renglon_);
-            tanda.pedidoDeRenglon.push_back(int(tanda.encabezados.size()) - 1);
+            tanda->renglones.agregaFila(renglon_);
+            tanda->pedidoDeRenglon.push_back(int(tanda->encabezados.size()) - 1);
             renglon_.fill(QVariant());
-            if (tanda.renglones.filas() >= renglonesPorTanda ||
-                tanda.renglones.bytes() + tanda.clientes.bytes() >= bytesPorTanda)
+            if (tanda->renglones.filas() >= renglonesPorTanda ||
+                tanda->renglones.bytes() + tanda->clientes.bytes() >= bytesPorTanda)
                 entrega();
         }
     }
     if (lector.digesto() != digesto_)
         throw SubidaPedidos::ArchivoCambiado();
-    tanda.ultima = true;
-    escribe(tanda);
+    tanda->ultima = true;
+    cola.entrega(std::move(tanda));
 }
 
 } // namespace importacion

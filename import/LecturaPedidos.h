@@ -12,12 +12,13 @@
 #include <QVector>
 #include <array>
 #include <deque>
-#include <functional>
 #include <vector>
 
 class QIODevice;
 
 namespace importacion {
+
+class ColaTandas;
 
 // Rows read for one round of multi-row statements, and what the writer must add to them:
 // the Id (and for an order its folio) is left NULL here and given when it is written.
@@ -81,13 +82,12 @@ public:
     const QVector<Descarte>& descartes() const { return descartes_; }
     qint64 descartesTotal() const { return descartesTotal_; }
 
-    using Escritura = std::function<void(TandaPedidos&)>;
-    // The writing pass: the file again, in rounds filled into tanda and handed to escribe.
+    // The writing pass: the file again, in rounds handed to the writer through the queue.
     // The orders whose place in the file is marked in omitir are left out with their lines.
     // Throws SubidaPedidos::ArchivoCambiado at the end when the bytes are not those that
     // revisa() read, ErrorTransferencia when a record no longer converts.
     void lee(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo codificacion,
-             TandaPedidos& tanda, const Escritura& escribe, const std::vector<bool>& omitir);
+             ColaTandas& cola, const std::vector<bool>& omitir);
 
 private:
     void convierteEncabezado(const transferencia::Registro& r);

@@ -3,6 +3,7 @@
 #include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AnotacionImportados.h"
+#include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
 #include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
@@ -16,6 +17,10 @@
 namespace importacion {
 
 namespace {
+
+// Rounds of rows going back and forth between the reading thread and the writer: one
+// being written, one waiting, one being read.
+constexpr int tandasEnCurso = 3;
 
 QVector<host::Columna> columnas(const host::TablaInsercion& tabla, const QStringList& nombres,
                                 QVector<int>& posiciones) {
@@ -152,11 +157,23 @@ void SubidaPedidos::sube(QIODevice& archivo,
         detalle_ = std::make_unique<DetalleRevision>(conexion_);
     // Both counts read the transaction's own view, so others' customers do not count.
     const qint64 clientesAntes = cuentaClientes();
-    // Each round is written as soon as it is read: on a busy server, a reading thread of
-    // its own saved nothing.
-    TandaPedidos tanda(columnasPedido_, columnasCliente_, columnasRenglon_);
-    lectura_->lee(
-        archivo, codificacion, tanda, [this](TandaPedidos& t) { escribe(t); }, omitir_);
+    {
+        ColaTandas cola(
+            tandasEnCurso,
+            [this] {
+                return std::make_unique<TandaPedidos>(columnasPedido_, columnasCliente_,
+                                                      columnasRenglon_);
+            },
+            [this, &archivo, codificacion](ColaTandas& c) {
+                lectura_->lee(archivo, codificacion, c, omitir_);
+            });
+        for (bool ultima = false; !ultima;) {
+            auto tanda = cola.siguiente();
+            escribe(*tanda);
+            ultima = tanda->ultima;
+            cola.devuelve(std::move(tanda));
+        }
+    }
     const QString lineas = lineasImportadas();
     if (!lineas.isEmpty())
         conexion_.ejecuta(QStringLiteral("UPDATE productos p JOIN (SELECT Producto, "

@@ -33,7 +33,9 @@ struct TandaPedidos;
 // converts every value it would store, writing nothing; sube() looks up the orders imported
 // before, reads the file again and writes, inside the caller's transaction, in multi-row
 // statements, with each order's row of the journal. sube() may run again after a failed
-// transaction: it starts afresh each time. Everything runs on the caller's thread.
+// transaction: it starts afresh each time.
+// The connection is only used from the caller's thread: while sube() writes one round of
+// rows, a reading thread that never sees the connection reads and converts the next.
 class SubidaPedidos {
 public:
     // bitacora (none in a preview) records the orders as archivo's.
