@@ -103,13 +103,6 @@ bool esPermiso(const ErrorBdD& e) {
     }
 }
 
-// The connection's database: the one it was opened on, or the one a USE made current.
-QString baseDe(Conexion& conexion) {
-    if (!conexion.base().isEmpty())
-        return conexion.base();
-    return conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
-}
-
 // Who runs a run: the server (host and port, the same for every session on it), the session
 // on it, and when that server started (a restarted server numbers its sessions anew).
 // Named locks are neither shared by the nodes of a cluster nor always allowed there, so a
@@ -267,7 +260,7 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
                                 "escribir sus tablas (%3, %4). La operación se hace de todos "
                                 "modos. Para llevarla, un administrador puede dar a ese usuario "
                                 "los permisos CREATE e INSERT en esa base de datos.\n%5")
-                     .arg(baseDe(conexion_), conexion_.parametros().usuario, tablaCorridas(),
+                     .arg(conexion_.baseEnUso(), conexion_.parametros().usuario, tablaCorridas(),
                           tablaPedidos(), e.mensaje().section(QLatin1Char('\n'), 0, 0));
     }
 }
@@ -375,7 +368,7 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         throw;
     }
     QVector<Corrida> salida;
-    const QString base = baseDe(conexion);
+    const QString base = conexion.baseEnUso();
     for (; !rs->eof(); rs->MoveNext()) {
         Corrida c;
         c.id = rs->entero(0);

@@ -160,10 +160,7 @@ public:
         if (!conSegunda)
             return;
         try {
-            host::ParametrosConexion p = principal.parametros();
-            if (p.base.isEmpty())
-                p.base = principal.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
-            segunda_ = host::Conexion::abrir(p);
+            segunda_ = principal.otra();
         } catch (const host::ErrorBdD&) {
             // Without a second connection both reads take turns on the first.
             segunda_.reset();

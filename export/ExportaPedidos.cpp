@@ -24,10 +24,7 @@ public:
         if (!diario_.activa())
             return;
         try {
-            host::ParametrosConexion p = conexion.parametros();
-            if (p.base.isEmpty())
-                p.base = conexion.consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
-            propia_ = host::Conexion::abrir(p);
+            propia_ = conexion.otra();
             propia_->iniciaTransaccion();
         } catch (const host::ErrorBdD&) {
             propia_.reset();

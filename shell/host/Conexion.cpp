@@ -186,6 +186,18 @@ QString Conexion::identificador(const QString& nombre) {
     return QLatin1Char('`') + s + QLatin1Char('`');
 }
 
+QString Conexion::baseEnUso() {
+    if (!parametros_.base.isEmpty())
+        return parametros_.base;
+    return consulta(QStringLiteral("SELECT DATABASE()"))->texto(0);
+}
+
+std::unique_ptr<Conexion> Conexion::otra() {
+    ParametrosConexion p = parametros_;
+    p.base = baseEnUso();
+    return abrir(p);
+}
+
 quint64 Conexion::ultimoId() const {
     return mysql_insert_id(mysql_);
 }

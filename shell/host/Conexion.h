@@ -39,6 +39,10 @@ public:
 
     const ParametrosConexion& parametros() const { return parametros_; }
     QString base() const { return parametros_.base; }
+    // The database in use: the one opened, or the one a USE made current.
+    QString baseEnUso();
+    // Another connection to the same server and the database in use.
+    std::unique_ptr<Conexion> otra();
 
     // Runs a statement that returns no rows; gives the number of rows changed.
     quint64 ejecuta(const QString& sql, const QVariantList& valores = {});

@@ -95,17 +95,9 @@ TEST(Bitacora, OrdersFollowTheirTransactionAndTheRunKeepsItsOutcome) {
 // journal is off and the reason is given. Reading a database without a journal gives nothing.
 TEST(Bitacora, WithoutTheRightToCreateItsTablesTheRunGoesOnWithoutIt) {
     pruebas::BaseEmpresa base(QStringLiteral("bitacorasin"));
-    const QString usuario = base.nombre().right(30);
-    auto admin = pruebas::conecta();
-    admin->ejecuta(QStringLiteral("CREATE USER ?@'%' IDENTIFIED BY 'clave'"), {usuario});
-    admin->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
-                       .arg(host::Conexion::identificador(base.nombre())),
-                   {usuario});
-    host::ParametrosConexion p = pruebas::parametros(base.nombre());
-    p.usuario = usuario;
-    p.password = QStringLiteral("clave");
+    const pruebas::UsuarioSinCrear usuario(base.nombre());
     {
-        auto c = host::Conexion::abrir(p);
+        auto c = host::Conexion::abrir(usuario.parametros());
         Bitacora b(*c, Operacion::Exportacion, {});
         EXPECT_FALSE(b.activa());
         EXPECT_TRUE(b.aviso().contains(QStringLiteral("no tiene permiso")))
@@ -114,7 +106,6 @@ TEST(Bitacora, WithoutTheRightToCreateItsTablesTheRunGoesOnWithoutIt) {
         b.cierra(Desenlace::Hecho, {}, {});
         EXPECT_TRUE(Bitacora::corridas(*c, {}, {}).isEmpty());
     }
-    admin->ejecuta(QStringLiteral("DROP USER ?@'%'"), {usuario});
 }
 
 // A journal written before runs named their server and session gets the columns on the next

@@ -69,12 +69,7 @@ TEST(ImportacionEnCluster, TwoFilesThroughTwoNodesAtOnceGoInWithDistinctIdsAndFo
     const auto r = aLaVez(importaciones);
     std::cout << "conflictos del clúster, dos importaciones: " << cluster::conflictos() - antes
               << std::endl;
-    QSet<qint64> ids;
-    for (const auto& una : r) {
-        ASSERT_TRUE(una.ok) << una.mensaje.toStdString();
-        for (const importacion::PedidoImportado& p : una.importados)
-            ids.insert(p.id);
-    }
+    const QSet<qint64> ids = prueba::idsImportados(r);
     EXPECT_EQ(ids.size(), 3000);
     EXPECT_EQ(b.valorEn(3, QStringLiteral("SELECT CONCAT((SELECT COUNT(*) FROM pedidos), ' ', "
                                           "(SELECT COUNT(DISTINCT Id) FROM pedidos), ' ', "

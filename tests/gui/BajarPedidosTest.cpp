@@ -21,14 +21,11 @@
 
 namespace {
 
-class BajarPedidosTest : public ::testing::Test, protected pruebas::ControlesPrueba {
+class BajarPedidosTest : public ::testing::Test,
+                         protected pruebas::ProgramaPrueba,
+                         protected pruebas::ControlesPrueba {
 protected:
-    void SetUp() override {
-        *programa.bases = pruebas::basesDD();
-        programa.baseExportar = base.nombre();
-        programa.carpetaPrograma = carpeta.path();
-        CajaMensaje::limpiaRegistro();
-    }
+    void SetUp() override { programa.baseExportar = base.nombre(); }
     void TearDown() override { BajarPedidos::ponVolumenes({}); }
 
     qint64 pedido(const QString& serie, int folio, const QDate& fecha, double subtotal,
@@ -95,8 +92,6 @@ protected:
     }
 
     pruebas::BaseEmpresa base{QStringLiteral("exp")};
-    QTemporaryDir carpeta;
-    Programa programa;
     std::unique_ptr<BajarPedidos> ventana;
 };
 

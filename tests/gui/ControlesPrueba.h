@@ -1,8 +1,13 @@
 #pragma once
 
+#include "shell/Programa.h"
+#include "shell/ventanas/CajaMensaje.h"
+#include "support/ServidorPruebas.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -34,6 +39,20 @@ protected:
     }
     QLineEdit* campo(const QString& nombre) { return control<QLineEdit>(nombre); }
     QPushButton* boton(const QString& nombre) { return control<QPushButton>(nombre); }
+};
+
+// The program of an operation window's test: the test server's connection data, a scratch
+// program folder, and no message recorded yet.
+class ProgramaPrueba {
+protected:
+    ProgramaPrueba() {
+        *programa.bases = pruebas::basesDD();
+        programa.carpetaPrograma = carpeta.path();
+        CajaMensaje::limpiaRegistro();
+    }
+
+    QTemporaryDir carpeta;
+    Programa programa;
 };
 
 } // namespace pruebas

@@ -16,14 +16,11 @@
 
 namespace {
 
-class SubirTest : public ::testing::Test, protected pruebas::ControlesPrueba {
+class SubirTest : public ::testing::Test,
+                  protected pruebas::ProgramaPrueba,
+                  protected pruebas::ControlesPrueba {
 protected:
-    void SetUp() override {
-        *programa.bases = pruebas::basesDD();
-        programa.baseImportar = destino.nombre();
-        programa.carpetaPrograma = carpeta.path();
-        CajaMensaje::limpiaRegistro();
-    }
+    void SetUp() override { programa.baseImportar = destino.nombre(); }
     void TearDown() override { Subir::ponSelector({}); }
 
     // n more orders of series A in the source, one line each; every order of the source
@@ -97,8 +94,6 @@ protected:
 
     pruebas::BaseEmpresa origen{QStringLiteral("sub_o")};
     pruebas::BaseEmpresa destino{QStringLiteral("sub_d")};
-    QTemporaryDir carpeta;
-    Programa programa;
     std::unique_ptr<Subir> ventana;
 };
 

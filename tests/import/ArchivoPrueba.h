@@ -1,11 +1,15 @@
 #pragma once
 
+#include "import/Importacion.h"
 #include "support/ServidorPruebas.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QMap>
+#include <QSet>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
 
 // Transfer files written by hand for the import tests.
 namespace prueba {
@@ -110,6 +114,17 @@ inline QString estado(pruebas::BaseEmpresa& b) {
     for (; !rs->eof(); rs->MoveNext())
         partes << rs->texto(1);
     return partes.join(QLatin1Char(' '));
+}
+
+// The Ids given by imports run at once, each checked to have succeeded.
+inline QSet<qint64> idsImportados(const std::vector<importacion::ResultadoImportacion>& r) {
+    QSet<qint64> ids;
+    for (const auto& una : r) {
+        EXPECT_TRUE(una.ok) << una.mensaje.toStdString();
+        for (const importacion::PedidoImportado& p : una.importados)
+            ids.insert(p.id);
+    }
+    return ids;
 }
 
 } // namespace prueba

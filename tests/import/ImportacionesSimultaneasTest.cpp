@@ -32,12 +32,7 @@ TEST(ImportacionesSimultaneas, ThreeImportsIntoOneDatabaseAllGoInWithDistinctIds
     }
     for (std::thread& h : hilos)
         h.join();
-    QSet<qint64> ids;
-    for (const auto& una : r) {
-        ASSERT_TRUE(una.ok) << una.mensaje.toStdString();
-        for (const importacion::PedidoImportado& p : una.importados)
-            ids.insert(p.id);
-    }
+    const QSet<qint64> ids = prueba::idsImportados(r);
     EXPECT_EQ(ids.size(), 4500);
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")) + b.cuenta(QStringLiteral("pedidosdetalle")),
               9000);

@@ -250,18 +250,13 @@ TEST(SubePedidos, EachImportLeavesItsJournalEntryAndOrderRowsOnlyWithItsOrders) 
 // import is not recorded.
 TEST(ComandoImportar, WithoutTheRightToCreateTheJournalImportsAndSaysSo) {
     BaseEmpresa b(QStringLiteral("imsinbitacora"));
-    const QString usuario = b.nombre().right(30);
-    auto admin = pruebas::conecta();
-    admin->ejecuta(QStringLiteral("CREATE USER ?@'%' IDENTIFIED BY 'clave'"), {usuario});
-    admin->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
-                       .arg(host::Conexion::identificador(b.nombre())),
-                   {usuario});
+    const pruebas::UsuarioSinCrear usuario(b.nombre());
     QTemporaryDir carpeta;
     const QString ruta = archivo(carpeta, encabezado("A", "C1") + renglon("P", "1"));
     Orden importar;
     *importar.programa.bases = pruebas::basesDD();
-    importar.programa.bases->cUsuario = usuario;
-    importar.programa.bases->cPassword = QStringLiteral("clave");
+    importar.programa.bases->cUsuario = usuario.nombre();
+    importar.programa.bases->cPassword = usuario.clave();
     importar.programa.baseImportar = b.nombre();
     importar.programa.carpetaPrograma = carpeta.path();
     EXPECT_EQ(importar({QStringLiteral("--archivo"), ruta}), 0) << importar.err.toStdString();
@@ -270,5 +265,4 @@ TEST(ComandoImportar, WithoutTheRightToCreateTheJournalImportsAndSaysSo) {
     EXPECT_TRUE(importar.err.contains(QStringLiteral("no se podrá reconocer")))
         << importar.err.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 1);
-    admin->ejecuta(QStringLiteral("DROP USER ?@'%'"), {usuario});
 }

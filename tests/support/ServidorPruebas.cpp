@@ -146,4 +146,26 @@ host::BasesDD ServidorPropio::basesDD(const QString& base) const {
     return b;
 }
 
+UsuarioSinCrear::UsuarioSinCrear(const QString& base) : base_(base), nombre_(base.right(30)) {
+    auto admin = conecta();
+    admin->ejecuta(QStringLiteral("CREATE USER ?@'%' IDENTIFIED BY ?"), {nombre_, clave()});
+    admin->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
+                       .arg(host::Conexion::identificador(base_)),
+                   {nombre_});
+}
+
+UsuarioSinCrear::~UsuarioSinCrear() {
+    try {
+        conecta()->ejecuta(QStringLiteral("DROP USER ?@'%'"), {nombre_});
+    } catch (const std::exception&) {
+    }
+}
+
+host::ParametrosConexion UsuarioSinCrear::parametros() const {
+    host::ParametrosConexion p = pruebas::parametros(base_);
+    p.usuario = nombre_;
+    p.password = clave();
+    return p;
+}
+
 } // namespace pruebas

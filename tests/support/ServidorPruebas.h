@@ -39,6 +39,20 @@ private:
     std::unique_ptr<host::Conexion> conexion_;
 };
 
+// A user of the test server who may read and write the rows of one database but not create
+// tables in it, as an office's clerk often is; dropped at the end.
+class UsuarioSinCrear {
+public:
+    explicit UsuarioSinCrear(const QString& base);
+    ~UsuarioSinCrear();
+    const QString& nombre() const { return nombre_; }
+    static QString clave() { return QStringLiteral("clave"); }
+    host::ParametrosConexion parametros() const;
+
+private:
+    QString base_, nombre_;
+};
+
 // A port for a server of a test's own: the private server's port plus desplazamiento, so
 // that two build folders with their own test ports never share one.
 unsigned puertoPropio(unsigned desplazamiento);
