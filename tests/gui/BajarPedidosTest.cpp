@@ -21,9 +21,7 @@
 
 namespace {
 
-class BajarPedidosTest : public ::testing::Test,
-                         protected pruebas::ProgramaPrueba,
-                         protected pruebas::ControlesPrueba {
+class BajarPedidosTest : public pruebas::PruebaVentana {
 protected:
     void SetUp() override { programa.baseExportar = base.nombre(); }
     void TearDown() override { BajarPedidos::ponVolumenes({}); }
@@ -381,10 +379,7 @@ TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {
     exporta(QStringLiteral("pedidos"), falta);
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
-    EXPECT_EQ(registro[1].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[1].estilo, CajaMensaje::Icono::Critico);
-    EXPECT_TRUE(registro[1].mensaje.contains(QStringLiteral("no se copió")))
-        << registro[1].mensaje.toStdString();
+    pruebas::esError(registro[1], QStringLiteral("no se copió"));
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isEnabled());
     EXPECT_TRUE(boton(QStringLiteral("cmdProceder"))->isEnabled());

@@ -20,6 +20,13 @@ template <class T> T* control(QWidget* ventana, const QString& nombre) {
     return c;
 }
 
+// An error box (title "Error", critical icon) whose message holds texto.
+inline void esError(const CajaMensaje::Registro& caja, const QString& texto) {
+    EXPECT_EQ(caja.titulo, QStringLiteral("Error"));
+    EXPECT_EQ(caja.estilo, CajaMensaje::Icono::Critico);
+    EXPECT_TRUE(caja.mensaje.contains(texto)) << caja.mensaje.toStdString();
+}
+
 // For a fixture that drives one window: shows it and finds its controls by objectName.
 class ControlesPrueba {
 public:
@@ -54,5 +61,10 @@ protected:
     QTemporaryDir carpeta;
     Programa programa;
 };
+
+// The fixture of an operation window's tests.
+class PruebaVentana : public ::testing::Test,
+                      protected ProgramaPrueba,
+                      protected ControlesPrueba {};
 
 } // namespace pruebas

@@ -16,9 +16,7 @@
 
 namespace {
 
-class SubirTest : public ::testing::Test,
-                  protected pruebas::ProgramaPrueba,
-                  protected pruebas::ControlesPrueba {
+class SubirTest : public pruebas::PruebaVentana {
 protected:
     void SetUp() override { programa.baseImportar = destino.nombre(); }
     void TearDown() override { Subir::ponSelector({}); }
@@ -254,10 +252,7 @@ TEST_F(SubirTest, DamagedFileIsRefusedWholeAndTheWindowStays) {
     // The preview finds the damage: its message, and no question.
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
-    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Critico);
-    EXPECT_TRUE(registro[0].mensaje.contains(QStringLiteral("No se escribió nada")))
-        << registro[0].mensaje.toStdString();
+    pruebas::esError(registro[0], QStringLiteral("No se escribió nada"));
     EXPECT_EQ(pedidosImportados(), 0);
     EXPECT_TRUE(ventana->isVisible());
     EXPECT_TRUE(txtArchivo()->isEnabled());

@@ -489,10 +489,7 @@ TEST_F(TabAcumularTest, DatabaseFailuresAreShownAsErrors) {
     abre();
     auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
-    EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
-    EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Critico);
-    EXPECT_TRUE(registro[0].mensaje.contains(programa.bases->cMiBase))
-        << registro[0].mensaje.toStdString();
+    pruebas::esError(registro[0], programa.bases->cMiBase);
 
     CajaMensaje::limpiaRegistro();
     busca();

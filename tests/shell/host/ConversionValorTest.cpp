@@ -10,15 +10,14 @@ namespace {
 
 Columna columna(int tipo, ClaseCampo clase, unsigned long largo, unsigned decimales = 0,
                 bool sinSigno = false, bool admiteNulo = true) {
-    Columna c;
-    c.nombre = QStringLiteral("C");
-    c.tipo = tipo;
-    c.clase = clase;
-    c.largo = largo;
-    c.decimales = decimales;
-    c.sinSigno = sinSigno;
-    c.admiteNulo = admiteNulo;
-    return c;
+    return {.nombre = QStringLiteral("C"),
+            .tabla = {},
+            .tipo = tipo,
+            .largo = largo,
+            .decimales = decimales,
+            .sinSigno = sinSigno,
+            .admiteNulo = admiteNulo,
+            .clase = clase};
 }
 
 Columna entera(int tipo, bool sinSigno = false) {
