@@ -47,10 +47,9 @@ void avisaOmitidas(QTextStream& errores, const acumulacion::Resultado& r) {
 
 const QList<Opcion>& opcionesBuscar() {
     static const QList<Opcion> lista = {
-        {QStringLiteral("desde"), QStringLiteral("FECHA"),
-         QStringLiteral("primer día de los pedidos (dd/mm/aaaa o aaaa-mm-dd)"), true},
-        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
-         QStringLiteral("último día de los pedidos"), true},
+        opcionFecha(QStringLiteral("desde"),
+                    QStringLiteral("primer día de los pedidos (dd/mm/aaaa o aaaa-mm-dd)"), true),
+        opcionFecha(QStringLiteral("hasta"), QStringLiteral("último día de los pedidos"), true),
     };
     return lista;
 }

@@ -48,10 +48,10 @@ QString carpetaDe(const Programa& programa) {
 
 const QList<Opcion>& opcionesExportar() {
     static const QList<Opcion> lista = {
-        {QStringLiteral("desde"), QStringLiteral("FECHA"),
-         QStringLiteral("primer día de los pedidos (sin ella, desde el primero)")},
-        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
-         QStringLiteral("último día de los pedidos (sin ella, hasta el último)")},
+        opcionFecha(QStringLiteral("desde"),
+                    QStringLiteral("primer día de los pedidos (sin ella, desde el primero)")),
+        opcionFecha(QStringLiteral("hasta"),
+                    QStringLiteral("último día de los pedidos (sin ella, hasta el último)")),
         {QStringLiteral("archivo"), QStringLiteral("NOMBRE"),
          QStringLiteral("nombre del archivo de transferencia (se le añade .txt)"), true},
         {QStringLiteral("destino"), QStringLiteral("CARPETA"),

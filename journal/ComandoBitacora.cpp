@@ -65,10 +65,10 @@ void escribe(QTextStream& salida, const bitacora::Corrida& c,
 
 const QList<Opcion>& opcionesBitacora() {
     static const QList<Opcion> lista = {
-        {QStringLiteral("desde"), QStringLiteral("FECHA"),
-         QStringLiteral("sólo las operaciones empezadas ese día o después")},
-        {QStringLiteral("hasta"), QStringLiteral("FECHA"),
-         QStringLiteral("sólo las operaciones empezadas ese día o antes")},
+        opcionFecha(QStringLiteral("desde"),
+                    QStringLiteral("sólo las operaciones empezadas ese día o después")),
+        opcionFecha(QStringLiteral("hasta"),
+                    QStringLiteral("sólo las operaciones empezadas ese día o antes")),
         {QStringLiteral("operacion"), QStringLiteral("acumulacion|exportacion|importacion"),
          QStringLiteral("sólo las operaciones de esa clase")},
     };

@@ -16,6 +16,11 @@ struct Opcion {
     bool repetible = false;   // may be given several times
 };
 
+// An option whose value is a date ("FECHA", read as dd/mm/aaaa or aaaa-mm-dd).
+inline Opcion opcionFecha(const QString& nombre, const QString& ayuda, bool obligatoria = false) {
+    return {nombre, QStringLiteral("FECHA"), ayuda, obligatoria};
+}
+
 // The command line's options, read the same way for the program and every command:
 // "--name value" or "--name=value", switches without a value, and Qt's own window options
 // ("-platform NAME", "-style NAME"...), which are let through to Qt. The program's options

@@ -86,26 +86,25 @@ TEST(Transferencia, ExportThenImportMovesEveryOrderWithEveryColumnButIdAndFolio)
                                    "ORDER BY p.Fecha, p.Id, d.Partida")
                         .arg(lineas.join(','))));
 
+    // The rows a query gives in the destination are those another gives in the source.
+    const auto mismasFilas = [&](const QString& enDestino, const QString& enOrigen) {
+        EXPECT_EQ(filas(destino.conexion(), enDestino), filas(origen.conexion(), enOrigen))
+            << enDestino.toStdString();
+    };
     // Folios 1, 2, ... per series; every customer now exists; the stock to be sold grew by
     // the quantities.
-    EXPECT_EQ(filas(destino.conexion(),
-                    QStringLiteral("SELECT Serie, COUNT(*), MIN(Factura), MAX(Factura), "
-                                   "COUNT(DISTINCT Factura) FROM pedidos GROUP BY Serie")),
-              filas(origen.conexion(),
-                    QStringLiteral("SELECT Serie, COUNT(*), 1, COUNT(*), COUNT(*) FROM pedidos "
-                                   "GROUP BY Serie")));
+    mismasFilas(QStringLiteral("SELECT Serie, COUNT(*), MIN(Factura), MAX(Factura), "
+                               "COUNT(DISTINCT Factura) FROM pedidos GROUP BY Serie"),
+                QStringLiteral("SELECT Serie, COUNT(*), 1, COUNT(*), COUNT(*) FROM pedidos "
+                               "GROUP BY Serie"));
     EXPECT_EQ(i.clientesNuevos,
               origen.cuenta(QStringLiteral("(SELECT DISTINCT Cliente FROM pedidos) c")));
-    EXPECT_EQ(filas(destino.conexion(),
-                    QStringLiteral("SELECT c.Clave, c.Precio, c.Atencion FROM clientes c "
-                                   "WHERE c.Clave LIKE 'C%' ORDER BY c.Clave")),
-              filas(origen.conexion(),
-                    QStringLiteral("SELECT c.Clave, c.Precio, c.Atencion FROM clientes c WHERE "
-                                   "c.Clave IN (SELECT Cliente FROM pedidos) ORDER BY c.Clave")));
-    EXPECT_EQ(filas(destino.conexion(),
-                    QStringLiteral("SELECT Clave, PorVender FROM productos WHERE PorVender<>0 "
-                                   "ORDER BY Clave")),
-              filas(origen.conexion(),
-                    QStringLiteral("SELECT Producto, CAST(SUM(Cantidad) AS DECIMAL(14,4)) FROM "
-                                   "pedidosdetalle GROUP BY Producto ORDER BY Producto")));
+    mismasFilas(QStringLiteral("SELECT c.Clave, c.Precio, c.Atencion FROM clientes c "
+                               "WHERE c.Clave LIKE 'C%' ORDER BY c.Clave"),
+                QStringLiteral("SELECT c.Clave, c.Precio, c.Atencion FROM clientes c WHERE "
+                               "c.Clave IN (SELECT Cliente FROM pedidos) ORDER BY c.Clave"));
+    mismasFilas(QStringLiteral("SELECT Clave, PorVender FROM productos WHERE PorVender<>0 "
+                               "ORDER BY Clave"),
+                QStringLiteral("SELECT Producto, CAST(SUM(Cantidad) AS DECIMAL(14,4)) FROM "
+                               "pedidosdetalle GROUP BY Producto ORDER BY Producto"));
 }
