@@ -304,7 +304,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         exigeBase(bases_);
         actual = bases_.abre(bases_.cMiBase);
         // A group tried again must see what the run that crossed it stored, on any node.
-        bitacora::Bitacora::leeAlDia(*actual);
+        actual->leeAlDia();
         bitacora::Parametros parametros;
         parametros.desde = desde;
         parametros.hasta = hasta;

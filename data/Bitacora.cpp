@@ -448,16 +448,6 @@ QVector<PedidoAnotado> Bitacora::pedidos(Conexion& conexion, qint64 corrida) {
     return salida;
 }
 
-void Bitacora::leeAlDia(Conexion& conexion) {
-    try {
-        conexion.ejecuta(
-            QStringLiteral("SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1"));
-    } catch (const ErrorBdD&) {
-        // A server without replication has no such setting and needs none; a connection
-        // that is gone fails the caller's next statement, where it is reported.
-    }
-}
-
 QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
                                                        const QStringList& huellas) {
     QHash<QString, HuellaRegistrada> salida;

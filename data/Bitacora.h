@@ -138,12 +138,6 @@ public:
     // same orders at the same time waits for it and then sees them (or deadlocks, and is
     // retried). Empty when the database has no register; throws host::ErrorBdD otherwise
     // (code 1142 when the user may not read it).
-    // On a node of a replicated cluster, makes conexion's reads, and the transactions it
-    // starts, wait until the node has applied what the other nodes committed before: the
-    // register then holds the orders imported through any node, and a transaction tried
-    // again after a conflict sees what the other one stored. Nothing on other servers;
-    // never throws.
-    static void leeAlDia(host::Conexion& conexion);
     static QHash<QString, HuellaRegistrada> registradas(host::Conexion& conexion,
                                                         const QStringList& huellas);
 

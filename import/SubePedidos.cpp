@@ -97,7 +97,7 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
                        "como estaba y el archivo puede importarse de nuevo.")
             .arg(base);
     QString confirmacionPerdida;
-    bitacora::Bitacora::leeAlDia(conexion);
+    conexion.leeAlDia();
     for (int intento = 1;; ++intento) {
         bool confirmando = false;
         try {

@@ -235,6 +235,15 @@ void Conexion::deshace() {
     ejecutaCrudo("SET autocommit=1");
 }
 
+void Conexion::leeAlDia() {
+    try {
+        ejecutaCrudo("SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1");
+    } catch (const ErrorBdD&) {
+        // A server without replication has no such setting and needs none; a connection
+        // that is gone fails the caller's next statement, where it is reported.
+    }
+}
+
 Transaccion::Transaccion(Conexion& conexion) : conexion_(conexion) {
     conexion_.iniciaTransaccion();
 }

@@ -69,6 +69,12 @@ public:
     void iniciaTransaccion();
     void confirma();
     void deshace();
+    // On a node of a replicated cluster, makes this session's reads, and the transactions it
+    // starts, wait until the node has applied what the other nodes committed before: the
+    // register of imported orders then holds those imported through any node, and a
+    // transaction tried again after a conflict sees what the other one stored. Nothing on
+    // other servers; never throws.
+    void leeAlDia();
 
     // Runs a ready statement (used by Recordset and Transaccion).
     void ejecutaCrudo(const QByteArray& sql);
