@@ -110,3 +110,60 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
                     "WHERE p.Id IS NULL"),
               QStringLiteral("0"));
 }
+
+// With interleaved keys and pedidos.Id given by a trigger instead of an automatic counter, the
+// server reports no key for an insert: the accumulation and the import read the Ids back
+// from what was stored, and every new order keeps exactly its lines.
+TEST(AutoincrementoIntercalado, IdsGivenByATriggerAreReadBackByAccumulationAndImport) {
+    pruebas::ServidorPropio servidor(pruebas::puertoPropio(32),
+                                     {QStringLiteral("--innodb-autoinc-lock-mode=2")});
+    auto c = Conexion::abrir(servidor.parametros());
+    demo::Parametros p;
+    p.empresas = 2;
+    p.pedidos = 30;
+    p.prefijo = QStringLiteral("disparador");
+    const QStringList bases = demo::generaDemo(*c, p);
+    c->ejecuta(QStringLiteral("USE %1").arg(Conexion::identificador(bases[0])));
+    c->ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Id INT NOT NULL"));
+    c->ejecuta(QStringLiteral("CREATE TRIGGER da_id BEFORE INSERT ON pedidos FOR EACH ROW "
+                              "SET NEW.Id=(SELECT IFNULL(MAX(Id), 0) + 3 FROM pedidos)"));
+    QHash<QString, QHash<qint64, QString>> origen;
+    for (const QString& b : bases.mid(1))
+        origen[b] =
+            renglones(*c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    QByteArray archivo;
+    for (int i = 1; i <= 50; ++i)
+        archivo += prueba::encabezado("I", "C1") +
+                   prueba::renglon("IMP" + QByteArray::number(i), QByteArray::number(i));
+    QTemporaryDir carpeta;
+
+    acumulacion::clsAcumular acumular(servidor.basesDD(bases[0]));
+    acumular.setPedidosPorTransaccion(7);
+    const auto ra = acumular.GeneraPedido(p.desde, p.hasta, QStringLiteral("X"), 1);
+    ASSERT_TRUE(ra.ok) << ra.mensaje.toStdString();
+    ASSERT_GT(ra.pedidosMovidos, 10);
+    const auto ri = importacion::SubePedidos(servidor.basesDD(), bases[0],
+                                             prueba::archivo(carpeta, archivo), carpeta.path());
+    ASSERT_TRUE(ri.ok) << ri.mensaje.toStdString();
+
+    const auto nuevos = renglones(*c, QStringLiteral("pedidosdetalle"), false);
+    int movidos = 0;
+    for (auto rs = c->consulta(QStringLiteral("SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, ' ', "
+                                              "-1) FROM pedidos WHERE Serie='X'"));
+         !rs->eof(); rs->MoveNext(), ++movidos) {
+        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
+        EXPECT_EQ(nuevos.value(rs->entero(0)), origen[base].value(rs->entero(2))) << rs->entero(0);
+    }
+    EXPECT_EQ(movidos, ra.pedidosMovidos);
+    for (const importacion::PedidoImportado& i : ri.importados)
+        EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidosdetalle WHERE Id=? AND "
+                                             "Producto=?"),
+                              {i.id, QStringLiteral("IMP%1").arg(i.folio)})
+                      ->entero(0),
+                  1)
+            << i.texto().toStdString();
+    EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidosdetalle d LEFT JOIN "
+                                         "pedidos p ON p.Id=d.Id WHERE p.Id IS NULL"))
+                  ->entero(0),
+              0);
+}
