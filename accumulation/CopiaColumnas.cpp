@@ -85,17 +85,22 @@ CopiaColumnas::Destino CopiaColumnas::lee(Conexion& actual, const QString& tabla
     return d;
 }
 
-QString CopiaColumnas::compara(Conexion& conexion, EmpresaOrigen& empresa,
-                               QStringList& sinCopiar) const {
-    const auto origen = [&](const QString& tabla) {
-        QStringList nombres;
-        const auto rs = conexion.consulta(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(tabla));
-        for (const host::Columna& c : rs->listaColumnas())
-            nombres << c.nombre;
-        return nombres;
-    };
-    const QStringList deEncabezado = origen(encabezado_.tabla);
-    const QStringList deRenglon = origen(renglon_.tabla);
+QString CopiaColumnas::compara(Conexion& conexion, EmpresaOrigen& empresa, QStringList& sinCopiar,
+                               const QStringList& otras) const {
+    // One read of every table's columns, which also finds out whether each can be read.
+    QStringList tablas{encabezado_.tabla, renglon_.tabla};
+    for (const QString& t : otras)
+        if (!tiene(tablas, t))
+            tablas << t;
+    const auto rs = conexion.consulta(
+        QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(tablas.join(QLatin1Char(','))));
+    QStringList deEncabezado, deRenglon;
+    for (const host::Columna& c : rs->listaColumnas()) {
+        if (c.tabla.compare(encabezado_.tabla, Qt::CaseInsensitive) == 0)
+            deEncabezado << c.nombre;
+        else if (c.tabla.compare(renglon_.tabla, Qt::CaseInsensitive) == 0)
+            deRenglon << c.nombre;
+    }
     QStringList motivos;
     for (const QString& m :
          {compara(encabezado_, deEncabezado, empresa.base, empresa.columnasEncabezado, sinCopiar),

@@ -27,8 +27,10 @@ public:
     // current ones, and fills empresa's lists of columns to copy. Gives why its orders cannot
     // be copied (empty when they can): a column the run needs is missing, or the current
     // database needs a value that the company does not have. sinCopiar gets the company's
-    // columns that the current database lacks, as "pedidos.Ruta".
-    QString compara(host::Conexion& conexion, EmpresaOrigen& empresa, QStringList& sinCopiar) const;
+    // columns that the current database lacks, as "pedidos.Ruta". Throws ErrorBdD when a
+    // table cannot be read: pedidos, pedidosdetalle or one of otras, read in the same query.
+    QString compara(host::Conexion& conexion, EmpresaOrigen& empresa, QStringList& sinCopiar,
+                    const QStringList& otras = {}) const;
 
 private:
     struct Destino {

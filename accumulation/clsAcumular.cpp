@@ -55,9 +55,9 @@ struct FalloPedido {
 // cannot serve, is left out and noted.
 class RecorridoEmpresas {
 public:
-    // tablas: those checked when a company is opened, besides what the query of its pending
-    // orders finds out by itself. copia: compares each company's columns with the current
-    // database's (those it does not copy are told in avisos).
+    // tablas: those read when a company is opened, with pedidos and pedidosdetalle, whose
+    // columns copia compares with the current database's (those it does not copy are told in
+    // avisos).
     RecorridoEmpresas(QStringList tablas, QVector<EmpresaOmitida>& omitidas, QStringList& avisos,
                       const CopiaColumnas& copia)
         : tablas_(std::move(tablas)), omitidas_(omitidas), avisos_(avisos), copia_(copia) {}
@@ -68,8 +68,6 @@ public:
             motivo = QStringLiteral("está repetida en la lista de empresas (es la base de datos "
                                     "\"%1\", ya incluida)")
                          .arg(empresa.base);
-        if (motivo.isEmpty() && !tablas_.isEmpty())
-            motivo = RevisaTablas(conexion, empresa.base, tablas_);
         if (motivo.isEmpty())
             motivo = comparaColumnas(conexion, empresa);
         if (!motivo.isEmpty()) {
@@ -88,7 +86,7 @@ public:
         try {
             return PedidosPendientes(conexion, desde, hasta);
         } catch (const ErrorBdD& e) {
-            omite(empresa, motivoDeTabla(conexion, empresa, e));
+            omite(empresa, motivoDeTabla(conexion, empresa, e, TablasBusqueda()));
             return nullptr;
         }
     }
@@ -98,13 +96,13 @@ private:
         omitidas_.push_back({empresa.listada, motivo});
     }
 
-    // Why the company's order tables cannot be read, for a failure that is about them;
-    // anything else goes on up.
+    // Why the company's tables cannot be read, for a failure that is about them; anything
+    // else goes on up.
     static QString motivoDeTabla(host::Conexion& conexion, const EmpresaOrigen& empresa,
-                                 const ErrorBdD& e) {
+                                 const ErrorBdD& e, const QStringList& tablas) {
         if (e.conexionPerdida() || !ErrorDeTabla(e))
             throw;
-        const QString motivo = RevisaTablas(conexion, empresa.base, TablasBusqueda());
+        const QString motivo = RevisaTablas(conexion, empresa.base, tablas);
         return motivo.isEmpty() ? e.mensaje().section(QLatin1Char('\n'), 0, 0) : motivo;
     }
 
@@ -112,9 +110,9 @@ private:
         QStringList sinCopiar;
         QString motivo;
         try {
-            motivo = copia_.compara(conexion, empresa, sinCopiar);
+            motivo = copia_.compara(conexion, empresa, sinCopiar, tablas_);
         } catch (const ErrorBdD& e) {
-            return motivoDeTabla(conexion, empresa, e);
+            return motivoDeTabla(conexion, empresa, e, tablas_);
         }
         if (motivo.isEmpty() && !sinCopiar.isEmpty())
             avisos_ << QStringLiteral("la empresa \"%1\" tiene columnas que la base de datos "
@@ -318,11 +316,12 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
         exigeBase(bases_);
         auto actual = bases_.abre(bases_.cMiBase);
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
-        // The companies whose columns the generation would refuse are left out here too, so
-        // the counts the user confirms are those it moves.
+        // The companies the generation would leave out (without productos, or whose columns
+        // it would refuse) are left out here too, so the counts the user confirms are those
+        // it moves.
         const CopiaColumnas copia(*actual);
         auto segunda = bases_.abre(QString());
-        RecorridoEmpresas recorrido({}, r.omitidas, r.avisos, copia);
+        RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas, r.avisos, copia);
         for (int n = 0; n < empresas.size(); ++n) {
             EmpresaOrigen& empresa = empresas[n];
             if (cancelado(avisos)) {

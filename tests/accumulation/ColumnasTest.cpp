@@ -101,6 +101,11 @@ TEST(ColumnasPorNombre, ACompanyThatCannotBeCopiedIsLeftOutAndTheNextStillMoves)
     sinSerie.ejecuta(QStringLiteral("ALTER TABLE pedidos DROP COLUMN Serie"));
     choque.ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Vence VARCHAR(10)"));
     choque.ejecuta(QStringLiteral("UPDATE pedidos SET Vence='S1'"));
+    // Listed last: the generation would leave it out, so the search does too.
+    pruebas::BaseEmpresa sinProductos(QStringLiteral("acu"));
+    e.pedido(sinProductos, QString(), 5, dia, {{"P1", 2, 2}});
+    sinProductos.ejecuta(QStringLiteral("DROP TABLE productos"));
+    e.registra(sinProductos.nombre());
 
     const QStringList motivos{
         QStringLiteral("la tabla pedidos de la base de datos \"%1\" no tiene la columna Serie")
@@ -108,21 +113,24 @@ TEST(ColumnasPorNombre, ACompanyThatCannotBeCopiedIsLeftOutAndTheNextStillMoves)
         QStringLiteral("la columna Lote de la tabla pedidosdetalle de la base de datos \"%1\" "
                        "exige un valor y no tiene valor predeterminado, y la base de datos "
                        "\"%2\" no tiene esa columna")
-            .arg(e.actual().nombre(), sinLote.nombre())};
+            .arg(e.actual().nombre(), sinLote.nombre()),
+        QStringLiteral("la base de datos \"%1\" no tiene la tabla productos")
+            .arg(sinProductos.nombre())};
+    const QStringList listadas{sinSerie.nombre(), sinLote.nombre(), sinProductos.nombre()};
     const clsAcumular acumular(e.bases());
     const auto busqueda = acumular.BuscarPedidos(dia, dia);
     ASSERT_TRUE(busqueda.ok) << busqueda.mensaje.toStdString();
     EXPECT_EQ(busqueda.renglones.size(), 3);
-    ASSERT_EQ(busqueda.omitidas.size(), 2);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(busqueda.omitidas[i].empresa, e.empresa(i + 1).nombre());
+    ASSERT_EQ(busqueda.omitidas.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(busqueda.omitidas[i].empresa, listadas[i]);
         EXPECT_EQ(busqueda.omitidas[i].motivo, motivos[i]);
     }
 
     const auto r = acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1);
     EXPECT_FALSE(r.ok);
-    ASSERT_EQ(r.omitidas.size(), 2);
-    for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(r.omitidas.size(), 3);
+    for (int i = 0; i < 3; ++i)
         EXPECT_EQ(r.omitidas[i].motivo, motivos[i]);
     // The clash is told with its company, and the company after it still moved.
     EXPECT_TRUE(r.mensaje.startsWith(
