@@ -25,6 +25,34 @@ QHash<qint64, QString> renglones(Conexion& c, const QString& tabla, bool pendien
     return salida;
 }
 
+// The pending lines of each source company, by the company's database.
+QHash<QString, QHash<qint64, QString>> pendientesDeOrigen(Conexion& c, const QStringList& bases) {
+    QHash<QString, QHash<qint64, QString>> origen;
+    for (const QString& b : bases.mid(1))
+        origen[b] =
+            renglones(c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    return origen;
+}
+
+// Checks that every accumulated order of the series holds exactly its source's pending lines
+// (the demo's note names the source order and its branch its company); gives how many there
+// are.
+int comparaConOrigen(Conexion& actual, const QStringList& bases,
+                     const QHash<QString, QHash<qint64, QString>>& origen, const QString& series) {
+    const auto nuevos = renglones(actual, QStringLiteral("pedidosdetalle"), false);
+    int movidos = 0;
+    for (auto rs = actual.consulta(QStringLiteral("SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, "
+                                                  "' ', -1) FROM pedidos WHERE Serie IN (%1)")
+                                       .arg(series));
+         !rs->eof(); rs->MoveNext(), ++movidos) {
+        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
+        const QString esperado = origen[base].value(rs->entero(2));
+        EXPECT_FALSE(esperado.isEmpty()) << rs->texto(1).toStdString();
+        EXPECT_EQ(nuevos.value(rs->entero(0)), esperado) << rs->entero(0);
+    }
+    return movidos;
+}
+
 } // namespace
 
 // With interleaved auto-increment keys (as other servers of the family and replicated
@@ -40,10 +68,7 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
     p.pedidos = 300;
     p.prefijo = QStringLiteral("intercalado");
     const QStringList bases = demo::generaDemo(*c, p);
-    QHash<QString, QHash<qint64, QString>> origen;
-    for (const QString& b : bases.mid(1))
-        origen[b] =
-            renglones(*c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    const auto origen = pendientesDeOrigen(*c, bases);
 
     QByteArray archivo;
     for (int i = 1; i <= 400; ++i)
@@ -87,21 +112,8 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
         valor("SELECT GROUP_CONCAT(f ORDER BY f) FROM (SELECT CONCAT(Serie, COUNT(*), '=', "
               "MAX(Factura)) f FROM pedidos WHERE Serie IN ('X','Y','I') GROUP BY Serie) x"),
         QStringLiteral("I400=400,X%1=%1,Y%2=%2").arg(ra.pedidosMovidos).arg(rb.pedidosMovidos));
-    const auto nuevos = renglones(*actual, QStringLiteral("pedidosdetalle"), false);
-
-    // Every accumulated order holds exactly its source's pending lines (the demo's note names
-    // the source order and its branch its company).
-    int movidos = 0;
-    for (auto rs = actual->consulta(QStringLiteral(
-             "SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, ' ', -1) FROM pedidos WHERE Serie "
-             "IN ('X','Y')"));
-         !rs->eof(); rs->MoveNext(), ++movidos) {
-        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
-        const QString esperado = origen[base].value(rs->entero(2));
-        EXPECT_FALSE(esperado.isEmpty()) << rs->texto(1).toStdString();
-        EXPECT_EQ(nuevos.value(rs->entero(0)), esperado) << rs->entero(0);
-    }
-    EXPECT_EQ(movidos, ra.pedidosMovidos + rb.pedidosMovidos);
+    EXPECT_EQ(comparaConOrigen(*actual, bases, origen, QStringLiteral("'X','Y'")),
+              ra.pedidosMovidos + rb.pedidosMovidos);
     // Every imported order holds its own line: the n-th folio of series I, product IMPn.
     EXPECT_EQ(valor("SELECT COUNT(*) FROM pedidos p JOIN pedidosdetalle d ON d.Id=p.Id WHERE "
                     "p.Serie='I' AND d.Producto=CONCAT('IMP', p.Factura) AND d.Cantidad=p.Factura"),
@@ -127,10 +139,7 @@ TEST(AutoincrementoIntercalado, IdsGivenByATriggerAreReadBackByAccumulationAndIm
     c->ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Id INT NOT NULL"));
     c->ejecuta(QStringLiteral("CREATE TRIGGER da_id BEFORE INSERT ON pedidos FOR EACH ROW "
                               "SET NEW.Id=(SELECT IFNULL(MAX(Id), 0) + 3 FROM pedidos)"));
-    QHash<QString, QHash<qint64, QString>> origen;
-    for (const QString& b : bases.mid(1))
-        origen[b] =
-            renglones(*c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    const auto origen = pendientesDeOrigen(*c, bases);
     QByteArray archivo;
     for (int i = 1; i <= 50; ++i)
         archivo += prueba::encabezado("I", "C1") +
@@ -146,15 +155,7 @@ TEST(AutoincrementoIntercalado, IdsGivenByATriggerAreReadBackByAccumulationAndIm
                                              prueba::archivo(carpeta, archivo), carpeta.path());
     ASSERT_TRUE(ri.ok) << ri.mensaje.toStdString();
 
-    const auto nuevos = renglones(*c, QStringLiteral("pedidosdetalle"), false);
-    int movidos = 0;
-    for (auto rs = c->consulta(QStringLiteral("SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, ' ', "
-                                              "-1) FROM pedidos WHERE Serie='X'"));
-         !rs->eof(); rs->MoveNext(), ++movidos) {
-        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
-        EXPECT_EQ(nuevos.value(rs->entero(0)), origen[base].value(rs->entero(2))) << rs->entero(0);
-    }
-    EXPECT_EQ(movidos, ra.pedidosMovidos);
+    EXPECT_EQ(comparaConOrigen(*c, bases, origen, QStringLiteral("'X'")), ra.pedidosMovidos);
     for (const importacion::PedidoImportado& i : ri.importados)
         EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidosdetalle WHERE Id=? AND "
                                              "Producto=?"),
