@@ -234,7 +234,9 @@ QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
     }
     QVector<qint64> nuevos;
     for (qint32 f : folios) {
-        if (veces.value(f) != 1)
+        if (veces.value(f) != 1) {
+            // A transaction a cluster node undid reads others' rows: that is a conflict.
+            conexion_.compruebaTransaccion();
             throw noGuardado(
                 QStringLiteral("no quedaron guardados con la serie y el folio que se "
                                "les dio"),
@@ -244,6 +246,7 @@ QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
                           .arg(textoPedido(serie_, f))
                           .arg(veces.value(f)),
                 QStringLiteral("pedidos"), conexion_.base());
+        }
         nuevos.push_back(porFolio.value(f));
     }
     return nuevos;
@@ -259,7 +262,8 @@ void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
          !rs->eof(); rs->MoveNext())
         hay.insert(rs->entero(0), rs->entero(1));
     for (qsizetype k = 0; k < nuevos.size(); ++k)
-        if (hay.value(nuevos[k]) != copiados[k])
+        if (hay.value(nuevos[k]) != copiados[k]) {
+            conexion_.compruebaTransaccion();
             throw noGuardado(QStringLiteral("no quedaron con los renglones que se copiaron"),
                              QStringLiteral("el pedido %1, con Id %2, tiene %3 y se le copiaron "
                                             "%4; quizá ya había renglones con ese Id")
@@ -268,6 +272,7 @@ void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
                                  .arg(hay.value(nuevos[k]))
                                  .arg(copiados[k]),
                              QStringLiteral("pedidosdetalle"), conexion_.base());
+        }
 }
 
 } // namespace acumulacion

@@ -92,6 +92,7 @@ QVector<PedidosGuardados::Dado> PedidosGuardados::lee(host::Conexion& conexion,
     }
     if (guardados.size() == dados.size())
         return guardados;
+    conexion.compruebaTransaccion();
     for (const Dado& d : dados) {
         const qsizetype conFolio = porFolio.count({d.serie, d.folio});
         if (!porId.contains(d.id) && conFolio == 0)
@@ -121,7 +122,9 @@ void PedidosGuardados::compruebaRenglones(host::Conexion& conexion, const QVecto
          !rs->eof(); rs->MoveNext())
         hay.insert(rs->entero(0), rs->entero(1));
     for (qsizetype k = 0; k < guardados.size(); ++k)
-        if (hay.value(guardados[k].id) != renglones[k])
+        if (hay.value(guardados[k].id) != renglones[k]) {
+            // A transaction a cluster node undid reads others' rows: that is a conflict.
+            conexion.compruebaTransaccion();
             throw ErrorBdD(QStringLiteral("Los pedidos importados no quedaron con los renglones "
                                           "del archivo: el de la línea %1 (%2) tiene %3 en la "
                                           "base de datos \"%4\", y el archivo le da %5. Quizá un "
@@ -132,6 +135,7 @@ void PedidosGuardados::compruebaRenglones(host::Conexion& conexion, const QVecto
                                .arg(hay.value(guardados[k].id))
                                .arg(conexion.base())
                                .arg(renglones[k]));
+        }
 }
 
 QString PedidosGuardados::condicion(const std::vector<qint64>& ids) {

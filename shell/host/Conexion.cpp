@@ -227,7 +227,7 @@ void Conexion::iniciaTransaccion() {
     ejecutaCrudo("START TRANSACTION");
     ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
 }
-void Conexion::confirma() {
+void Conexion::liberaInicio() {
     try {
         ejecutaCrudo("RELEASE SAVEPOINT acumulapedidos_inicio");
     } catch (const ErrorBdD& e) {
@@ -242,6 +242,13 @@ void Conexion::confirma() {
                            .texto(),
                        1213);
     }
+}
+void Conexion::compruebaTransaccion() {
+    liberaInicio();
+    ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
+}
+void Conexion::confirma() {
+    liberaInicio();
     ejecutaCrudo("COMMIT");
     ejecutaCrudo("SET autocommit=1");
 }

@@ -72,6 +72,10 @@ public:
     void iniciaTransaccion();
     void confirma();
     void deshace();
+    // Throws the conflict COMMIT would (1213, the transaction rolled back) when the server has
+    // undone the transaction begun, as a cluster node may without telling: what the session
+    // read since then is not what its transaction wrote. Nothing else changes.
+    void compruebaTransaccion();
     // On a node of a replicated cluster, makes this session's reads, and the transactions it
     // starts, wait until the node has applied what the other nodes committed before: the
     // register of imported orders then holds those imported through any node, and a
@@ -88,6 +92,7 @@ public:
 private:
     friend class FallosDe;
     Conexion(st_mysql* mysql, ParametrosConexion parametros);
+    void liberaInicio();
     st_mysql* mysql_;
     ParametrosConexion parametros_;
     QString baseDeFallos_; // see FallosDe
