@@ -35,12 +35,15 @@ int falla(QTextStream& errores, const QString& mensaje) {
     return 1;
 }
 
-// The companies a run left out, one line each; they do not change the exit status.
+// The companies a run left out and the columns it did not copy, one line each; they do not
+// change the exit status.
 void avisaOmitidas(QTextStream& errores, const acumulacion::Resultado& r) {
     for (const acumulacion::EmpresaOmitida& o : r.omitidas)
         errores
             << QStringLiteral("Aviso: se omitió la empresa \"%1\": %2.").arg(o.empresa, o.motivo)
             << Qt::endl;
+    for (const QString& a : r.avisos)
+        errores << QStringLiteral("Aviso: %1.").arg(a) << Qt::endl;
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "accumulation/ConsultasAcumulacion.h"
 
+#include "shell/Cantidad.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/libNucleo.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <limits>
 
@@ -52,6 +54,56 @@ qint32 FolioPropuesto(Conexion& conexion, const QString& serie) {
     return qint32(std::clamp<qint64>(actual + 1, 0, std::numeric_limits<qint32>::max()));
 }
 
+void CompruebaSerie(Conexion& conexion, const QString& serie) {
+    const QString s = serie.trimmed();
+    const QString clave = prefijoFolio + s;
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE IN ('char','varchar'), "
+                       "CHARACTER_MAXIMUM_LENGTH, CHARACTER_OCTET_LENGTH, CHARACTER_SET_NAME "
+                       "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
+                       "((TABLE_NAME='pedidos' AND COLUMN_NAME='Serie') OR "
+                       "(TABLE_NAME='sistema' AND COLUMN_NAME='Dato')) ORDER BY TABLE_NAME"));
+    for (; !rs->eof(); rs->MoveNext()) {
+        if (rs->esNulo(4))
+            continue; // not a text: nothing to measure
+        const bool esSerie = rs->texto(0) == QStringLiteral("pedidos");
+        const QString& texto = esSerie ? s : clave;
+        const bool enCaracteres = rs->entero(2) != 0;
+        const QString juego = rs->texto(5);
+        qint64 largo = 0;
+        if (enCaracteres)
+            largo = texto.toUcs4().size();
+        else if (juego.isEmpty() ||
+                 !QRegularExpression(QStringLiteral("^[a-z0-9_]+$")).match(juego).hasMatch())
+            largo = texto.toUtf8().size(); // binary: the bytes as sent
+        else
+            largo =
+                conexion
+                    .consulta(QStringLiteral("SELECT OCTET_LENGTH(CONVERT(? USING %1))").arg(juego),
+                              {texto})
+                    ->entero(0);
+        const qint64 admite = enCaracteres ? rs->entero(3) : rs->entero(4);
+        if (largo <= admite)
+            continue;
+        const QString medida =
+            enCaracteres
+                ? QStringLiteral("tiene %1")
+                      .arg(
+                          cantidad(largo, QStringLiteral("carácter"), QStringLiteral("caracteres")))
+                : QStringLiteral("ocupa %1")
+                      .arg(cantidad(largo, QStringLiteral("byte"), QStringLiteral("bytes")));
+        const QString que =
+            esSerie ? QStringLiteral("La serie \"%1\"").arg(s)
+                    : QStringLiteral("La clave del contador de folios de la serie \"%1\" "
+                                     "(\"%2\")")
+                          .arg(s, clave);
+        throw host::ErrorBdD(QStringLiteral("%1 %2, y la columna %3 de la tabla %4 de la base de "
+                                            "datos \"%5\" admite %6. Elija una serie más corta.")
+                                 .arg(que, medida, rs->texto(1), rs->texto(0), conexion.baseEnUso())
+                                 .arg(admite));
+    }
+}
+
 QString NombreCliente(Conexion& conexion, const QString& clave) {
     const QString c = clave.trimmed();
     if (c.isEmpty())
@@ -69,7 +121,7 @@ QVector<EmpresaOrigen> EmpresasOrigen(Conexion& conexion, const QString& baseAct
         {baseActual});
     QVector<EmpresaOrigen> empresas;
     for (; !rs->eof(); rs->MoveNext())
-        empresas.push_back({rs->texto(0), rs->texto(1), {}});
+        empresas.push_back({rs->texto(0), rs->texto(1), {}, {}, {}});
     return empresas;
 }
 
@@ -87,7 +139,7 @@ enum class Apertura { Abierta, NoExiste, SinPermiso, Otra };
 
 Apertura usa(Conexion& conexion, const QString& base, QString& detalle) {
     try {
-        conexion.ejecuta(QStringLiteral("USE %1").arg(Conexion::identificador(base)));
+        conexion.usa(base);
         return Apertura::Abierta;
     } catch (const host::ErrorBdD& e) {
         if (e.conexionPerdida())
@@ -101,14 +153,14 @@ Apertura usa(Conexion& conexion, const QString& base, QString& detalle) {
     }
 }
 
+} // namespace
+
 QString enumera(const QStringList& nombres) {
     if (nombres.size() < 2)
         return nombres.value(0);
     return nombres.mid(0, nombres.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" y ") +
            nombres.last();
 }
-
-} // namespace
 
 namespace {
 

@@ -25,6 +25,11 @@ QStringList SeriesActivas(host::Conexion& conexion);
 QString SerieInicial(host::Conexion& conexion);
 // The folio proposed for a series: its counter plus one (an absent counter counts as 0).
 qint32 FolioPropuesto(host::Conexion& conexion, const QString& serie);
+// Throws ErrorBdD, saying which column is too narrow, when the series (trimmed) does not fit
+// pedidos.Serie of the connection's database, or its counter's key ("PE-" + series) does not
+// fit sistema.Dato: each measured as its column measures, in characters for CHAR and VARCHAR,
+// in bytes for binary and TEXT columns.
+void CompruebaSerie(host::Conexion& conexion, const QString& serie);
 // The name of the customer with that key (trimmed); empty when there is none.
 QString NombreCliente(host::Conexion& conexion, const QString& clave);
 
@@ -33,6 +38,9 @@ struct EmpresaOrigen {
     QString listada; // the name as stored in empresas
     QString nombre;  // the same in lower case: opened first, and shown in the result lines
     QString base;    // the database actually opened (set by AbreEmpresa)
+    // The columns of its pedidos and pedidosdetalle copied into the current database's,
+    // besides those the run gives (set by CopiaColumnas::compara).
+    QStringList columnasEncabezado, columnasRenglon;
 };
 
 // The companies of generalkorvan.empresas in ascending Id, the current database left out
@@ -60,6 +68,9 @@ bool ErrorDeTabla(const host::ErrorBdD& e);
 // Factura, Total (Subtotal + IVA + ImpuestoAd; NULL when any of them is).
 std::unique_ptr<host::Recordset> PedidosPendientes(host::Conexion& conexion, const QDate& desde,
                                                    const QDate& hasta);
+
+// "a", "a y b", "a, b y c".
+QString enumera(const QStringList& nombres);
 
 // "B-1520" for series B, "1520" for the empty series.
 QString textoPedido(const QString& serie, qint64 folio);

@@ -4,9 +4,9 @@
 #include "accumulation/FoliosSerie.h"
 #include "data/Bitacora.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/TablaInsercion.h"
 
 #include <QHash>
-#include <functional>
 
 namespace acumulacion {
 
@@ -42,21 +42,27 @@ QByteArray cola(const Conexion& conexion, const host::Recordset& rs, int desde) 
     return salida;
 }
 
-void exigeColumnas(const host::Recordset& origen, const host::TablaInsercion& destino,
-                   const QString& base) {
-    if (origen.columnas() > destino.columnas().size())
-        throw ErrorBdD(QStringLiteral("La tabla %1 de \"%2\" tiene %3 columnas y la de la base "
-                                      "actual %4: no se puede copiar columna por columna.")
-                           .arg(destino.tabla(), base)
-                           .arg(origen.columnas())
-                           .arg(destino.columnas().size()));
+// The columns as a select list: those the run reads, then those it copies.
+QString seleccion(const QStringList& primeras, const QStringList& copiadas) {
+    QStringList nombres;
+    for (const QString& c : primeras + copiadas)
+        nombres << Conexion::identificador(c);
+    return nombres.join(QLatin1Char(','));
 }
 
-// Runs inicio + the rows in as few statements as the size limit allows; after each one,
-// hecho(index of its first row, rows in it).
+// What the user reads when the server did not store a group as it was given.
+ErrorBdD noGuardado(const QString& que, const QString& prueba, const QString& nombreTabla,
+                    const QString& base) {
+    return ErrorBdD(QStringLiteral("Los pedidos nuevos de este grupo %1 (%2): quizá un "
+                                   "disparador (trigger) de la tabla %3 de la base de datos "
+                                   "\"%4\" los cambia. No se guardó ninguno de ellos; revise ese "
+                                   "disparador antes de acumular otra vez.")
+                        .arg(que, prueba, nombreTabla, base));
+}
+
+// Runs inicio + the rows in as few statements as the size limit allows.
 void insertaPorPartes(Conexion& conexion, const QByteArray& inicio,
-                      const QVector<QByteArray>& filas,
-                      const std::function<void(qsizetype, qsizetype)>& hecho) {
+                      const QVector<QByteArray>& filas) {
     qsizetype primera = 0;
     while (primera < filas.size()) {
         QByteArray sql = inicio;
@@ -68,7 +74,6 @@ void insertaPorPartes(Conexion& conexion, const QByteArray& inicio,
             ++n;
         }
         conexion.ejecutaCrudo(sql);
-        hecho(primera, n);
         primera += n;
     }
 }
@@ -77,29 +82,15 @@ void insertaPorPartes(Conexion& conexion, const QByteArray& inicio,
 
 struct MovimientoPedidos::Origen {
     QString pedido;                // "B-1520"
-    QByteArray encabezado;         // header columns from the fourth on, as literals
-    QVector<QByteArray> renglones; // pending lines, columns from the second on
+    QByteArray encabezado;         // the header columns copied, as literals
+    QVector<QByteArray> renglones; // pending lines, the columns copied
     bool conEncabezado = false;
 };
 
 MovimientoPedidos::MovimientoPedidos(Conexion& actual, const QString& serie,
                                      const bitacora::Bitacora* diario)
-    : conexion_(actual), serie_(serie), diario_(diario),
-      encabezados_(actual, QStringLiteral("pedidos")),
-      renglones_(actual, QStringLiteral("pedidosdetalle")),
-      posFactura_(encabezados_.posicion(QStringLiteral("Factura"))),
-      posSerie_(encabezados_.posicion(QStringLiteral("Serie"))) {
-    if (posFactura_ < 1 || posFactura_ > 2 || posSerie_ < 1 || posSerie_ > 2)
-        throw ErrorBdD(QStringLiteral("La tabla pedidos de \"%1\" no empieza con las columnas "
-                                      "Id, Factura y Serie.")
-                           .arg(actual.base()));
-    // Lock modes 0 and 1 give a multi-row insert of known size consecutive keys; mode 2 may
-    // interleave them with other sessions' inserts.
-    auto rs = actual.consulta(QStringLiteral(
-        "SELECT @@innodb_autoinc_lock_mode, @@auto_increment_increment, CONNECTION_ID()"));
-    idsConsecutivos_ = rs->entero(0) <= 1;
-    incremento_ = std::max<qint64>(1, rs->entero(1));
-    sesion_ = rs->entero(2);
+    : conexion_(actual), serie_(serie), diario_(diario) {
+    sesion_ = actual.consulta(QStringLiteral("SELECT CONNECTION_ID()"))->entero(0);
 }
 
 QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
@@ -111,30 +102,32 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     // The counter first: runs into the same series then queue here, before touching lines.
     FoliosSerie folios(conexion_, prefijoFolio, serie_);
 
-    // The pending lines, locked: a run that comes later waits and then finds them cleared.
     QHash<qint64, Origen> origenes;
-    auto rl = conexion_.consulta(QStringLiteral("SELECT * FROM %1 WHERE Pedido<>0 AND Id IN (%2) "
-                                                "ORDER BY Id, Partida FOR UPDATE")
-                                     .arg(detalle, listaIds(conexion_, ids)));
-    exigeColumnas(*rl, renglones_, empresa.nombre);
-    const int columnasRenglon = rl->columnas();
-    for (; !rl->eof(); rl->MoveNext())
-        origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
+    {
+        host::FallosDe enOrigen(conexion_, empresa.base);
+        // The pending lines, locked: a run that comes later waits and then finds them cleared.
+        auto rl = conexion_.consulta(
+            QStringLiteral("SELECT %1 FROM %2 WHERE Pedido<>0 AND Id IN (%3) ORDER BY Id, "
+                           "Partida FOR UPDATE")
+                .arg(seleccion({QStringLiteral("Id")}, empresa.columnasRenglon), detalle,
+                     listaIds(conexion_, ids)));
+        for (; !rl->eof(); rl->MoveNext())
+            origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
 
-    auto re =
-        conexion_.consulta(QStringLiteral("SELECT * FROM %1 WHERE Id IN (%2)")
-                               .arg(tabla(empresa.base, "pedidos"), listaIds(conexion_, ids)));
-    exigeColumnas(*re, encabezados_, empresa.nombre);
-    const int columnasEncabezado = re->columnas();
-    const int serieOrigen = re->posicion(QStringLiteral("Serie"));
-    const int folioOrigen = re->posicion(QStringLiteral("Factura"));
-    for (; !re->eof(); re->MoveNext()) {
-        auto o = origenes.find(re->entero(0));
-        if (o == origenes.end())
-            continue;
-        o->pedido = textoPedido(re->texto(serieOrigen), re->entero(folioOrigen));
-        o->encabezado = cola(conexion_, *re, 3);
-        o->conEncabezado = true;
+        auto re =
+            conexion_.consulta(QStringLiteral("SELECT %1 FROM %2 WHERE Id IN (%3)")
+                                   .arg(seleccion({QStringLiteral("Id"), QStringLiteral("Serie"),
+                                                   QStringLiteral("Factura")},
+                                                  empresa.columnasEncabezado),
+                                        tabla(empresa.base, "pedidos"), listaIds(conexion_, ids)));
+        for (; !re->eof(); re->MoveNext()) {
+            auto o = origenes.find(re->entero(0));
+            if (o == origenes.end())
+                continue;
+            o->pedido = textoPedido(re->texto(1), re->entero(2));
+            o->encabezado = cola(conexion_, *re, 3);
+            o->conEncabezado = true;
+        }
     }
 
     QVector<qint64> movidos;
@@ -158,28 +151,45 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
         fila += ')';
         filas.push_back(fila);
     }
-    const QVector<qint64> nuevos = insertaEncabezados(filas, dados, columnasEncabezado);
+    insertaPorPartes(conexion_,
+                     host::TablaInsercion::inicioInsercion(
+                         QStringLiteral("pedidos"),
+                         QStringList{QStringLiteral("Factura"), QStringLiteral("Serie")} +
+                             empresa.columnasEncabezado),
+                     filas);
+    const QVector<qint64> nuevos = idsGuardados(dados);
 
     filas.clear();
     QVector<FolioDado> salida;
+    QVector<int> copiados;
     for (qsizetype k = 0; k < movidos.size(); ++k) {
         const Origen& o = origenes[movidos[k]];
         QByteArray inicioFila = "(";
         conexion_.agregaLiteral(inicioFila, nuevos[k]);
         for (const QByteArray& r : o.renglones)
             filas.push_back(inicioFila + r + ')');
+        copiados.push_back(int(o.renglones.size()));
         salida.push_back({serie_, dados[k], empresa.nombre, movidos[k], o.pedido, nuevos[k],
                           int(o.renglones.size())});
     }
-    insertaRenglones(filas, columnasRenglon);
+    insertaPorPartes(conexion_,
+                     host::TablaInsercion::inicioInsercion(QStringLiteral("pedidosdetalle"),
+                                                           QStringList{QStringLiteral("Id")} +
+                                                               empresa.columnasRenglon),
+                     filas);
+    compruebaRenglones(nuevos, dados, copiados);
 
-    const QString lista = listaIds(conexion_, movidos);
-    conexion_.ejecuta(QStringLiteral("UPDATE %1 p JOIN (SELECT Producto, SUM(Pedido) AS Cantidad "
-                                     "FROM %2 WHERE Pedido<>0 AND Id IN (%3) GROUP BY Producto) x "
-                                     "ON p.Clave=x.Producto SET p.PorVender=p.PorVender-x.Cantidad")
-                          .arg(tabla(empresa.base, "productos"), detalle, lista));
-    conexion_.ejecuta(
-        QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
+    {
+        host::FallosDe enOrigen(conexion_, empresa.base);
+        const QString lista = listaIds(conexion_, movidos);
+        conexion_.ejecuta(
+            QStringLiteral("UPDATE %1 p JOIN (SELECT Producto, SUM(Pedido) AS Cantidad "
+                           "FROM %2 WHERE Pedido<>0 AND Id IN (%3) GROUP BY Producto) x "
+                           "ON p.Clave=x.Producto SET p.PorVender=p.PorVender-x.Cantidad")
+                .arg(tabla(empresa.base, "productos"), detalle, lista));
+        conexion_.ejecuta(
+            QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
+    }
     folios.guarda(dados.last());
     if (diario_) {
         QVector<bitacora::PedidoAnotado> anotados;
@@ -208,44 +218,61 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     return salida;
 }
 
-QVector<qint64> MovimientoPedidos::insertaEncabezados(const QVector<QByteArray>& filas,
-                                                      const QVector<qint32>& folios, int columnas) {
-    QVector<int> posiciones{posFactura_, posSerie_};
-    for (int i = 3; i < columnas; ++i)
-        posiciones.push_back(i);
-    const QByteArray inicio = encabezados_.inicioInsercion(posiciones);
-    QVector<qint64> nuevos(filas.size());
-    if (!idsConsecutivos_) {
-        for (qsizetype k = 0; k < filas.size(); ++k) {
-            conexion_.ejecutaCrudo(inicio + filas[k]);
-            nuevos[k] = qint64(conexion_.ultimoId());
-        }
-        return nuevos;
+// The server gives the Id (an automatic counter, in whatever lock mode, or a trigger), and
+// may tell none back: each new order is found by the series and folio this run just gave
+// out, under the counter's lock.
+QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
+    auto rs = conexion_.consulta(
+        QStringLiteral("SELECT Factura, Id FROM pedidos WHERE Serie=? AND Factura IN (%1)")
+            .arg(listaIds(conexion_, QVector<qint64>(folios.cbegin(), folios.cend()))),
+        {serie_});
+    QHash<qint64, qint64> porFolio;
+    QHash<qint64, int> veces;
+    for (; !rs->eof(); rs->MoveNext()) {
+        porFolio.insert(rs->entero(0), rs->entero(1));
+        ++veces[rs->entero(0)];
     }
-    insertaPorPartes(conexion_, inicio, filas, [&](qsizetype primera, qsizetype n) {
-        const qint64 id = qint64(conexion_.ultimoId());
-        for (qsizetype k = 0; k < n; ++k)
-            nuevos[primera + k] = id + k * incremento_;
-    });
-    // The keys were worked out, not read: make sure each one holds the folio it should.
-    auto rs = conexion_.consulta(QStringLiteral("SELECT Id, Factura FROM pedidos WHERE Id IN (%1)")
-                                     .arg(listaIds(conexion_, nuevos)));
-    QHash<qint64, qint64> encontrados;
-    for (; !rs->eof(); rs->MoveNext())
-        encontrados.insert(rs->entero(0), rs->entero(1));
-    for (qsizetype k = 0; k < nuevos.size(); ++k)
-        if (encontrados.value(nuevos[k], -1) != folios[k])
-            throw ErrorBdD(QStringLiteral("El servidor no dio claves consecutivas a los pedidos "
-                                          "nuevos; no se guardó ninguno de este grupo."));
+    QVector<qint64> nuevos;
+    for (qint32 f : folios) {
+        if (veces.value(f) != 1) {
+            // A transaction a cluster node undid reads others' rows: that is a conflict.
+            conexion_.compruebaTransaccion();
+            throw noGuardado(
+                QStringLiteral("no quedaron guardados con la serie y el folio que se "
+                               "les dio"),
+                veces.value(f) == 0
+                    ? QStringLiteral("no se halló el pedido %1").arg(textoPedido(serie_, f))
+                    : QStringLiteral("el pedido %1 está %2 veces")
+                          .arg(textoPedido(serie_, f))
+                          .arg(veces.value(f)),
+                QStringLiteral("pedidos"), conexion_.base());
+        }
+        nuevos.push_back(porFolio.value(f));
+    }
     return nuevos;
 }
 
-void MovimientoPedidos::insertaRenglones(const QVector<QByteArray>& filas, int columnas) {
-    QVector<int> posiciones;
-    for (int i = 0; i < columnas; ++i)
-        posiciones.push_back(i);
-    insertaPorPartes(conexion_, renglones_.inicioInsercion(posiciones), filas,
-                     [](qsizetype, qsizetype) {});
+void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
+                                           const QVector<qint32>& folios,
+                                           const QVector<int>& copiados) {
+    QHash<qint64, qint64> hay;
+    for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
+                                                     "WHERE Id IN (%1) GROUP BY Id")
+                                          .arg(listaIds(conexion_, nuevos)));
+         !rs->eof(); rs->MoveNext())
+        hay.insert(rs->entero(0), rs->entero(1));
+    for (qsizetype k = 0; k < nuevos.size(); ++k)
+        if (hay.value(nuevos[k]) != copiados[k]) {
+            conexion_.compruebaTransaccion();
+            throw noGuardado(QStringLiteral("no quedaron con los renglones que se copiaron"),
+                             QStringLiteral("el pedido %1, con Id %2, tiene %3 y se le copiaron "
+                                            "%4; quizá ya había renglones con ese Id")
+                                 .arg(textoPedido(serie_, folios[k]))
+                                 .arg(nuevos[k])
+                                 .arg(hay.value(nuevos[k]))
+                                 .arg(copiados[k]),
+                             QStringLiteral("pedidosdetalle"), conexion_.base());
+        }
 }
 
 } // namespace acumulacion

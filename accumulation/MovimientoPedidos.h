@@ -3,7 +3,6 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/TiposAcumulacion.h"
 #include "shell/host/Conexion.h"
-#include "shell/host/TablaInsercion.h"
 
 #include <QVector>
 
@@ -24,29 +23,26 @@ public:
     MovimientoPedidos(host::Conexion& actual, const QString& serie,
                       const bitacora::Bitacora* diario = nullptr);
 
-    // Moves these orders of the company (opened: empresa.base is its database), in this
-    // order, under the next free folios counted up from siguienteFolio, which comes back past
-    // the last folio given. Orders that no longer have pending lines (another run took them)
-    // are left out and take no folio. When the connection is lost during the COMMIT, throws
-    // ConfirmacionIncierta with what the group would have stored.
+    // Moves these orders of the company (opened: empresa.base is its database; its columns to
+    // copy compared by CopiaColumnas), in this order, under the next free folios counted up
+    // from siguienteFolio, which comes back past the last folio given. Orders that no longer
+    // have pending lines (another run took them) are left out and take no folio. The new
+    // orders' Ids are read back from what the server stored, by series and folio, and each
+    // must hold exactly the lines copied to it, else nothing of the group is kept. When the
+    // connection is lost during the COMMIT, throws ConfirmacionIncierta with what the group
+    // would have stored.
     QVector<FolioDado> mueve(const EmpresaOrigen& empresa, const QVector<qint64>& ids,
                              qint64& siguienteFolio);
 
 private:
     struct Origen;
-    QVector<qint64> insertaEncabezados(const QVector<QByteArray>& filas,
-                                       const QVector<qint32>& folios, int columnas);
-    void insertaRenglones(const QVector<QByteArray>& filas, int columnas);
+    QVector<qint64> idsGuardados(const QVector<qint32>& folios);
+    void compruebaRenglones(const QVector<qint64>& nuevos, const QVector<qint32>& folios,
+                            const QVector<int>& copiados);
 
     host::Conexion& conexion_;
     QString serie_;
     const bitacora::Bitacora* diario_;
-    host::TablaInsercion encabezados_;
-    host::TablaInsercion renglones_;
-    int posFactura_;
-    int posSerie_;
-    bool idsConsecutivos_ = false; // a multi-row insert gets consecutive keys
-    qint64 incremento_ = 1;
     qint64 sesion_ = 0; // the server's id of the connection's session
 };
 

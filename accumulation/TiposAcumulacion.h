@@ -54,13 +54,17 @@ struct Resultado {
     int renglonesCopiados = 0;
     qint32 ultimoFolio = 0;           // generation: last folio given out (0 when none)
     QVector<EmpresaOmitida> omitidas; // companies left out, in the order of the list
+    // Columns of a company's tables that the current database lacks and that are therefore
+    // not copied: one Spanish sentence per company, starting in lower case.
+    QStringList avisos;
     // search: companies with at least one order listed
     int empresasEncontradas = 0;
     QString avisoBitacora; // generation: why no journal was kept (empty when kept)
 };
 
-// The message followed by the companies left out, under a heading; the message alone when
-// none was left out. What the user reads at the end of a generation.
+// The message followed by the companies left out and the columns not copied, each under a
+// heading; the message alone when there are none. What the user reads at the end of a
+// generation.
 QString ConOmitidas(const QString& mensaje, const Resultado& r);
 // The companies left out, one per line under the heading; empty when there are none.
 QString ListaOmitidas(const QString& titulo, const Resultado& r);

@@ -2,6 +2,7 @@
 
 #include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/ConsultasAcumulacion.h"
+#include "accumulation/CopiaColumnas.h"
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
 #include "data/Bitacora.h"
@@ -44,16 +45,22 @@ struct FalloPedido {
     std::optional<Desenlace> confirmacion = {};
     QString detalle = {}; // why the outcome is unknown
     QVector<FolioDado> grupo = {};
+    // The order itself, or its company's tables, caused it (not the connection, nor another
+    // user's locks): the run goes on with the next company.
+    bool deLaEmpresa = false;
 };
 
 // Opens the listed companies one after another on one connection; a company that cannot be
-// used, or whose database was already opened under another listing, is left out and noted.
+// used, whose database was already opened under another listing, or whose tables the copy
+// cannot serve, is left out and noted.
 class RecorridoEmpresas {
 public:
-    // tablas: those checked when a company is opened, besides what the query of its pending
-    // orders finds out by itself.
-    RecorridoEmpresas(QStringList tablas, QVector<EmpresaOmitida>& omitidas)
-        : tablas_(std::move(tablas)), omitidas_(omitidas) {}
+    // tablas: those read when a company is opened, with pedidos and pedidosdetalle, whose
+    // columns copia compares with the current database's (those it does not copy are told in
+    // avisos).
+    RecorridoEmpresas(QStringList tablas, QVector<EmpresaOmitida>& omitidas, QStringList& avisos,
+                      const CopiaColumnas& copia)
+        : tablas_(std::move(tablas)), omitidas_(omitidas), avisos_(avisos), copia_(copia) {}
 
     bool abre(host::Conexion& conexion, EmpresaOrigen& empresa) {
         QString motivo = AbreEmpresa(conexion, empresa);
@@ -61,8 +68,8 @@ public:
             motivo = QStringLiteral("está repetida en la lista de empresas (es la base de datos "
                                     "\"%1\", ya incluida)")
                          .arg(empresa.base);
-        if (motivo.isEmpty() && !tablas_.isEmpty())
-            motivo = RevisaTablas(conexion, empresa.base, tablas_);
+        if (motivo.isEmpty())
+            motivo = comparaColumnas(conexion, empresa);
         if (!motivo.isEmpty()) {
             omite(empresa, motivo);
             return false;
@@ -79,11 +86,7 @@ public:
         try {
             return PedidosPendientes(conexion, desde, hasta);
         } catch (const ErrorBdD& e) {
-            if (e.conexionPerdida() || !ErrorDeTabla(e))
-                throw;
-            QString motivo = RevisaTablas(conexion, empresa.base, TablasBusqueda());
-            omite(empresa,
-                  motivo.isEmpty() ? e.mensaje().section(QLatin1Char('\n'), 0, 0) : motivo);
+            omite(empresa, motivoDeTabla(conexion, empresa, e, TablasBusqueda()));
             return nullptr;
         }
     }
@@ -93,8 +96,36 @@ private:
         omitidas_.push_back({empresa.listada, motivo});
     }
 
+    // Why the company's tables cannot be read, for a failure that is about them; anything
+    // else goes on up.
+    static QString motivoDeTabla(host::Conexion& conexion, const EmpresaOrigen& empresa,
+                                 const ErrorBdD& e, const QStringList& tablas) {
+        if (e.conexionPerdida() || !ErrorDeTabla(e))
+            throw;
+        const QString motivo = RevisaTablas(conexion, empresa.base, tablas);
+        return motivo.isEmpty() ? e.mensaje().section(QLatin1Char('\n'), 0, 0) : motivo;
+    }
+
+    QString comparaColumnas(host::Conexion& conexion, EmpresaOrigen& empresa) {
+        QStringList sinCopiar;
+        QString motivo;
+        try {
+            motivo = copia_.compara(conexion, empresa, sinCopiar, tablas_);
+        } catch (const ErrorBdD& e) {
+            return motivoDeTabla(conexion, empresa, e, tablas_);
+        }
+        if (motivo.isEmpty() && !sinCopiar.isEmpty())
+            avisos_ << QStringLiteral("la empresa \"%1\" tiene columnas que la base de datos "
+                                      "\"%2\" no tiene, y no se copian: %3")
+                           .arg(empresa.listada, copia_.base(),
+                                sinCopiar.join(QStringLiteral(", ")));
+        return motivo;
+    }
+
     QStringList tablas_;
     QVector<EmpresaOmitida>& omitidas_;
+    QStringList& avisos_;
+    const CopiaColumnas& copia_;
     QSet<QString> abiertas_;
 };
 
@@ -143,16 +174,22 @@ private:
             return;
         } catch (const ErrorBdD& e) {
             if (e.conexionPerdida() || grupo.size() == 1)
-                throw FalloPedido{empresa.nombre, grupo.first().pedido, grupo.size() - 1,
-                                  e.mensaje()};
+                throw fallo(empresa, grupo.first().pedido, grupo.size() - 1, e);
         }
         for (const Pendiente& p : grupo) {
             try {
                 intenta(empresa, {p.id});
             } catch (const ErrorBdD& e) {
-                throw FalloPedido{empresa.nombre, p.pedido, 0, e.mensaje()};
+                throw fallo(empresa, p.pedido, 0, e);
             }
         }
+    }
+
+    static FalloPedido fallo(const EmpresaOrigen& empresa, const QString& pedido,
+                             qsizetype acompanantes, const ErrorBdD& e) {
+        FalloPedido f{empresa.nombre, pedido, acompanantes, e.mensaje()};
+        f.deLaEmpresa = !e.conexionPerdida() && !esBloqueo(e);
+        return f;
     }
 
     void intenta(const EmpresaOrigen& empresa, const QVector<qint64>& ids) {
@@ -231,6 +268,28 @@ QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActua
                    .arg(f.detalle, QString::number(movidos), baseActual, folios, f.base, origen);
 }
 
+// A company whose run stopped at one of its orders; the run went on with the next one.
+struct EmpresaDetenida {
+    FalloPedido fallo;
+    int movidos = 0;        // its orders moved before
+    bool siguieron = false; // other companies came after it
+};
+
+// What the user reads of the companies stopped at an order: each order, why, and what was
+// moved of its company.
+QString mensajeDetenidas(const QVector<EmpresaDetenida>& detenidas) {
+    QStringList partes;
+    for (const EmpresaDetenida& d : detenidas)
+        partes << QStringLiteral("No se pudo acumular el pedido %1 de %2:\n%3\nPedidos de %2 "
+                                 "movidos completos antes del error: %4. El pedido %1 y los que "
+                                 "le siguen en %2 quedaron sin cambios%5.")
+                      .arg(d.fallo.pedido, d.fallo.base, d.fallo.causa)
+                      .arg(d.movidos)
+                      .arg(d.siguieron ? QStringLiteral("; se siguió con las demás empresas")
+                                       : QString());
+    return partes.join(QStringLiteral("\n\n"));
+}
+
 // What the user reads at the end of a generation that did not fail.
 QString mensajeFin(const Resultado& r, const QString& baseActual) {
     if (r.cancelado)
@@ -257,8 +316,12 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
         exigeBase(bases_);
         auto actual = bases_.abre(bases_.cMiBase);
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        // The companies the generation would leave out (without productos, or whose columns
+        // it would refuse) are left out here too, so the counts the user confirms are those
+        // it moves.
+        const CopiaColumnas copia(*actual);
         auto segunda = bases_.abre(QString());
-        RecorridoEmpresas recorrido({}, r.omitidas);
+        RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas, r.avisos, copia);
         for (int n = 0; n < empresas.size(); ++n) {
             EmpresaOrigen& empresa = empresas[n];
             if (cancelado(avisos)) {
@@ -297,6 +360,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     Resultado r;
     qint64 siguiente = primerFolio;
     QString empresaEnCurso;
+    QVector<EmpresaDetenida> detenidas;
     // The journal writes through the current database's connection until it is closed.
     std::unique_ptr<host::Conexion> actual;
     std::optional<bitacora::Bitacora> diario;
@@ -312,6 +376,9 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         parametros.primerFolio = primerFolio;
         diario.emplace(*actual, bitacora::Operacion::Acumulacion, parametros);
         r.avisoBitacora = diario->aviso();
+        // Before any order moves: a series that does not fit would fail at every one.
+        CompruebaSerie(*actual, serie);
+        const CopiaColumnas copia(*actual);
         auto segunda = bases_.abre(QString());
         MovimientoPedidos movimiento(*actual, serie.trimmed(), &*diario);
         MovimientoPorGrupos grupos(movimiento, bases_, siguiente,
@@ -327,7 +394,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
         // The generation also changes productos: a company without it is left out before any
         // of its orders is touched.
-        RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas);
+        RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas, r.avisos, copia);
         for (int n = 0; n < empresas.size() && !r.cancelado; ++n) {
             EmpresaOrigen& empresa = empresas[n];
             empresaEnCurso = empresa.nombre;
@@ -345,6 +412,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
 
             // Groups of orders, one transaction each; the cancel request is heard before
             // each order is taken into a group, so a cancel never splits an order.
+            const int antes = r.pedidosMovidos;
             qsizetype i = 0;
             while (i < pendientes.size()) {
                 QVector<Pendiente> grupo;
@@ -357,7 +425,15 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
                 }
                 if (grupo.isEmpty())
                     break;
-                grupos.mueve(empresa, grupo);
+                try {
+                    grupos.mueve(empresa, grupo);
+                } catch (const FalloPedido& f) {
+                    // An order its columns refuse stops its company only.
+                    if (!f.deLaEmpresa)
+                        throw;
+                    detenidas.push_back({f, r.pedidosMovidos - antes, n + 1 < empresas.size()});
+                    break;
+                }
                 avisa(avisos, {n + 1, int(empresas.size()), empresa.nombre, int(i),
                                int(pendientes.size())});
                 if (r.cancelado)
@@ -377,6 +453,16 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
                 QStringLiteral("No se pudo acumular desde %1:\n%2").arg(empresaEnCurso, r.mensaje);
         r.mensaje += QStringLiteral("\nPedidos movidos completos antes del error: %1.")
                          .arg(r.pedidosMovidos);
+    }
+    if (!detenidas.isEmpty()) {
+        // A failure after the cancel was asked is still a failure; one that stopped the whole
+        // run later is told after them.
+        r.ok = r.cancelado = false;
+        r.mensaje =
+            mensajeDetenidas(detenidas) + QStringLiteral("\n\n") +
+            (r.mensaje.isEmpty()
+                 ? QStringLiteral("Pedidos movidos completos en total: %1.").arg(r.pedidosMovidos)
+                 : r.mensaje);
     }
     if (r.ok || r.cancelado)
         r.mensaje = mensajeFin(r, bases_.cMiBase);
@@ -400,8 +486,14 @@ QString ListaOmitidas(const QString& titulo, const Resultado& r) {
 }
 
 QString ConOmitidas(const QString& mensaje, const Resultado& r) {
+    QString texto = mensaje;
     const QString lista = ListaOmitidas(QStringLiteral("No se acumuló desde estas empresas:"), r);
-    return lista.isEmpty() ? mensaje : mensaje + QStringLiteral("\n\n") + lista;
+    if (!lista.isEmpty())
+        texto += QStringLiteral("\n\n") + lista;
+    if (!r.avisos.isEmpty())
+        texto += QStringLiteral("\n\nAvisos:\n  ") + r.avisos.join(QStringLiteral(".\n  ")) +
+                 QLatin1Char('.');
+    return texto;
 }
 
 } // namespace acumulacion

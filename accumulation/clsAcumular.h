@@ -26,16 +26,21 @@ public:
     // hasta (inclusive) with a pending line: "Pedido B-1520 en empresa2  Total: 1,234.50".
     // A company is opened by its name in lower case (by the listed name when only that one
     // exists); one that cannot be searched (missing, without its order tables, not allowed,
-    // listed twice) is skipped and named in omitidas. Changes nothing.
+    // listed twice, without productos) or whose columns the generation would refuse is
+    // skipped and named in omitidas; the columns it would not copy are told in avisos.
+    // Changes nothing.
     Resultado BuscarPedidos(const QDate& desde, const QDate& hasta,
                             const Retrollamadas& avisos = {}) const;
 
     // Brings each order that BuscarPedidos would list into the current database as a new
     // order of the series (trimmed) with the next free folio counted up from primerFolio,
     // with its pending lines; in the source, PorVender is lowered by each moved line's
-    // pending quantity and every line of the order is left with Pedido 0. Each order moves
-    // completely or not at all; a failure or a cancel stops the run between orders. Companies
-    // are skipped as in the search, and also when they lack productos. When the connection is
+    // pending quantity and every line of the order is left with Pedido 0. Columns are copied
+    // by name (CopiaColumnas). Each order moves completely or not at all; an order that its
+    // columns or the server's rules refuse stops its company there and the run goes on with
+    // the next one (the run then ends as failed); a lost connection, a lock held too long or a
+    // cancel stops the run between orders. Companies are skipped as in the search, and also
+    // when they lack productos. When the connection is
     // lost during a COMMIT, a new connection finds out whether that group was stored, so the
     // count of orders moved stays exact (or the message says what to check).
     Resultado GeneraPedido(const QDate& desde, const QDate& hasta, const QString& serie,

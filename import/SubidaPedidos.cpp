@@ -8,6 +8,7 @@
 #include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
 #include "import/LecturaPedidos.h"
+#include "import/PedidosGuardados.h"
 #include "import/ProximoId.h"
 #include "shell/host/BasesDD.h"
 
@@ -174,6 +175,8 @@ void SubidaPedidos::sube(QIODevice& archivo,
             cola.devuelve(std::move(tanda));
         }
     }
+    // Each order holds exactly its lines of the file, whatever a trigger did with them.
+    compruebaRenglones();
     const QString lineas = lineasImportadas();
     if (!lineas.isEmpty())
         conexion_.ejecuta(QStringLiteral("UPDATE productos p JOIN (SELECT Producto, "
@@ -196,31 +199,40 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     const qint64 idAnterior = idActual_;
     idsTanda_.clear();
     foliosTanda_.clear();
-    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
+    QVector<PedidosGuardados::Dado> dados;
+    dados.reserve(t.encabezados.size());
     for (const TandaPedidos::Encabezado& e : std::as_const(t.encabezados)) {
         if (llamadas_.cancelado())
             throw transferencia::Cancelado();
-        idActual_ = ids_->siguiente();
-        const qint32 folio = folios_->siguiente(e.serie);
-        idsTanda_.push_back(idActual_);
-        foliosTanda_.push_back(folio);
+        dados.push_back({ids_->siguiente(), e.serie, folios_->siguiente(e.serie), e.linea});
+        idsTanda_.push_back(dados.back().id);
+        foliosTanda_.push_back(dados.back().folio);
         ++cuentas_.pedidos;
         llamadas_.informa(cuentas_.pedidos, totalPedidos_);
-        const PedidoLeido& leido = leidos[std::size_t(e.indice)];
-        PedidoImportado p{idActual_, e.serie, folio, e.linea, leido.origen, leido.renglones};
-        anotacion_->agrega(e.linea, leido.huellaHex(), p.id,
-                           p.serie.isEmpty() ? QString::number(folio)
-                                             : p.serie + QLatin1Char('-') + QString::number(folio));
+    }
+    t.pedidos.reemplazaEnteros(0, idsTanda_);
+    t.pedidos.reemplazaEnteros(1, foliosTanda_);
+    // Headers first, so each line's order is in before the line; then what the server
+    // stored, which a trigger may have changed, goes to the lines, the journal and the report.
+    insertaPedidos_->inserta(conexion_, t.pedidos);
+    const QVector<PedidosGuardados::Dado> guardados = PedidosGuardados::lee(conexion_, dados);
+    const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
+    for (qsizetype k = 0; k < guardados.size(); ++k) {
+        const PedidosGuardados::Dado& g = guardados[k];
+        const PedidoLeido& leido = leidos[std::size_t(t.encabezados[k].indice)];
+        PedidoImportado p{g.id, g.serie, qint32(g.folio), g.linea, leido.origen, leido.renglones};
+        anotacion_->agrega(g.linea, leido.huellaHex(), p.id,
+                           p.serie.isEmpty()
+                               ? QString::number(p.folio)
+                               : p.serie + QLatin1Char('-') + QString::number(p.folio));
         importados_.push_back(std::move(p));
+        idsTanda_[std::size_t(k)] = g.id;
+        idActual_ = g.id;
     }
     idsRenglones_.clear();
     for (const int p : t.pedidoDeRenglon)
         idsRenglones_.push_back(p < 0 ? idAnterior : idsTanda_[std::size_t(p)]);
-    t.pedidos.reemplazaEnteros(0, idsTanda_);
-    t.pedidos.reemplazaEnteros(1, foliosTanda_);
     t.renglones.reemplazaEnteros(0, idsRenglones_);
-    // Headers first, so each line's order is in before the line.
-    insertaPedidos_->inserta(conexion_, t.pedidos);
     if (detalle_)
         detalle_->antesDeClientes(t.clavesClientes);
     insertaClientes_->inserta(conexion_, t.clientes);
@@ -233,20 +245,23 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
 }
 
 QString SubidaPedidos::lineasImportadas() const {
-    // The Ids grow by one except where one in use was skipped: a few runs.
-    QStringList tramos;
-    for (qsizetype k = 0; k < importados_.size();) {
-        qsizetype fin = k;
-        while (fin + 1 < importados_.size() && importados_[fin + 1].id == importados_[fin].id + 1)
-            ++fin;
-        tramos << QStringLiteral("Id BETWEEN %1 AND %2")
-                      .arg(importados_[k].id)
-                      .arg(importados_[fin].id);
-        k = fin + 1;
+    std::vector<qint64> ids;
+    ids.reserve(std::size_t(importados_.size()));
+    for (const PedidoImportado& p : importados_)
+        ids.push_back(p.id);
+    return PedidosGuardados::condicion(ids);
+}
+
+void SubidaPedidos::compruebaRenglones() {
+    QVector<PedidosGuardados::Dado> guardados;
+    QVector<int> renglones;
+    guardados.reserve(importados_.size());
+    renglones.reserve(importados_.size());
+    for (const PedidoImportado& p : std::as_const(importados_)) {
+        guardados.push_back({p.id, p.serie, p.folio, p.linea});
+        renglones.push_back(p.renglones);
     }
-    return tramos.isEmpty()
-               ? QString()
-               : QLatin1Char('(') + tramos.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    PedidosGuardados::compruebaRenglones(conexion_, guardados, renglones);
 }
 
 qint64 SubidaPedidos::cuentaClientes() {

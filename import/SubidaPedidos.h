@@ -71,6 +71,8 @@ private:
     qint64 cuentaClientes();
     // The condition on pedidosdetalle.Id that selects the lines of the orders written.
     QString lineasImportadas() const;
+    // Throws host::ErrorBdD when an order written does not hold exactly its lines.
+    void compruebaRenglones();
 
     host::Conexion& conexion_;
     const LlamadasImportacion& llamadas_;

@@ -451,6 +451,8 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
         lineas << r.mensaje;
     if (!r.omitidas.isEmpty())
         lineas << ListaOmitidas(QStringLiteral("No se revisaron estas empresas:"), r);
+    for (const QString& aviso : r.avisos)
+        lineas << QStringLiteral("Aviso: %1.").arg(aviso);
     notas(lineas);
     // The list stays empty when nothing was found: the panel says the search ran.
     if (r.ok && !r.encontrados)

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <mysql.h>
+#include <utility>
 
 namespace host {
 
@@ -48,9 +49,11 @@ Conexion::~Conexion() {
 
 ErrorBdD Conexion::error(const QByteArray& sql) const {
     const unsigned codigo = mysql_errno(mysql_);
+    ParametrosConexion p = parametros_;
+    if (!baseDeFallos_.isEmpty() && !ErrorBdD(QString(), codigo).conexionPerdida())
+        p.base = baseDeFallos_;
     QString mensaje =
-        falloServidor::enInstruccion(codigo, QString::fromUtf8(mysql_error(mysql_)), parametros_)
-            .texto();
+        falloServidor::enInstruccion(codigo, QString::fromUtf8(mysql_error(mysql_)), p).texto();
     if (!sql.isEmpty())
         mensaje += QStringLiteral("\nInstrucción: %1").arg(QString::fromUtf8(sql.left(300)));
     return ErrorBdD(mensaje, codigo);
@@ -198,6 +201,18 @@ std::unique_ptr<Conexion> Conexion::otra() {
     return abrir(p);
 }
 
+void Conexion::usa(const QString& base) {
+    ejecuta(QStringLiteral("USE %1").arg(identificador(base)));
+    parametros_.base = base;
+}
+
+FallosDe::FallosDe(Conexion& conexion, const QString& base)
+    : conexion_(conexion), anterior_(std::exchange(conexion.baseDeFallos_, base)) {}
+
+FallosDe::~FallosDe() {
+    conexion_.baseDeFallos_ = anterior_;
+}
+
 quint64 Conexion::ultimoId() const {
     return mysql_insert_id(mysql_);
 }
@@ -212,7 +227,7 @@ void Conexion::iniciaTransaccion() {
     ejecutaCrudo("START TRANSACTION");
     ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
 }
-void Conexion::confirma() {
+void Conexion::liberaInicio() {
     try {
         ejecutaCrudo("RELEASE SAVEPOINT acumulapedidos_inicio");
     } catch (const ErrorBdD& e) {
@@ -227,6 +242,13 @@ void Conexion::confirma() {
                            .texto(),
                        1213);
     }
+}
+void Conexion::compruebaTransaccion() {
+    liberaInicio();
+    ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
+}
+void Conexion::confirma() {
+    liberaInicio();
     ejecutaCrudo("COMMIT");
     ejecutaCrudo("SET autocommit=1");
 }

@@ -38,11 +38,14 @@ public:
     Conexion& operator=(const Conexion&) = delete;
 
     const ParametrosConexion& parametros() const { return parametros_; }
+    // The database opened, or the one usa() made current.
     QString base() const { return parametros_.base; }
     // The database in use: the one opened, or the one a USE made current.
     QString baseEnUso();
     // Another connection to the same server and the database in use.
     std::unique_ptr<Conexion> otra();
+    // Makes base the database in use ("USE"); from then on the connection's failures name it.
+    void usa(const QString& base);
 
     // Runs a statement that returns no rows; gives the number of rows changed.
     quint64 ejecuta(const QString& sql, const QVariantList& valores = {});
@@ -69,6 +72,10 @@ public:
     void iniciaTransaccion();
     void confirma();
     void deshace();
+    // Throws the conflict COMMIT would (1213, the transaction rolled back) when the server has
+    // undone the transaction begun, as a cluster node may without telling: what the session
+    // read since then is not what its transaction wrote. Nothing else changes.
+    void compruebaTransaccion();
     // On a node of a replicated cluster, makes this session's reads, and the transactions it
     // starts, wait until the node has applied what the other nodes committed before: the
     // register of imported orders then holds those imported through any node, and a
@@ -83,9 +90,27 @@ public:
     ErrorBdD error(const QByteArray& sql = {}) const;
 
 private:
+    friend class FallosDe;
     Conexion(st_mysql* mysql, ParametrosConexion parametros);
+    void liberaInicio();
     st_mysql* mysql_;
     ParametrosConexion parametros_;
+    QString baseDeFallos_; // see FallosDe
+};
+
+// While it lives, the failures of the connection's statements are told as failures of base:
+// the statements run meanwhile reach that database's tables by qualified names. A lost
+// connection is still told as the connection's own.
+class FallosDe {
+public:
+    FallosDe(Conexion& conexion, const QString& base);
+    ~FallosDe();
+    FallosDe(const FallosDe&) = delete;
+    FallosDe& operator=(const FallosDe&) = delete;
+
+private:
+    Conexion& conexion_;
+    QString anterior_;
 };
 
 // Rolls back on destruction unless confirmed.

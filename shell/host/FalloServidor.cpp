@@ -43,6 +43,67 @@ QString comun(unsigned codigo, const ParametrosConexion& p, const QString& base)
     }
 }
 
+// A refusal that stays whatever the number of tries: what to look at instead. The detail that
+// follows names the column, the value or the rule.
+QString sinRemedioAlRepetir(unsigned codigo, const QString& base) {
+    QString causa;
+    switch (codigo) {
+    case 1364: // no value and no default
+    case 1048: // NULL in a column that takes none
+        causa = QStringLiteral("una columna que exige un valor no lo recibió, y no tiene valor "
+                               "predeterminado: revise esa columna o el dato que le corresponde");
+        break;
+    case 1406: // too long
+    case 1264: // out of range
+    case 1265: // truncated
+    case 1690: // out of range in an expression
+        causa = QStringLiteral("un dato no cabe en su columna: revise el tamaño de la columna o "
+                               "el dato");
+        break;
+    case 1292: // wrong date, time or number
+    case 1366: // wrong value for the type, or a character its text cannot hold
+    case 1367:
+        causa = QStringLiteral("un dato no es del tipo de su columna (o tiene caracteres que la "
+                               "columna no admite): revise el dato y el tipo de la columna");
+        break;
+    case 1644: // SIGNAL in a trigger or a procedure
+        causa = QStringLiteral("un disparador (trigger) o un procedimiento de la base de datos "
+                               "rechazó el cambio: revise con el administrador de la base de "
+                               "datos el motivo que da");
+        break;
+    case 4025: // CHECK constraint
+        causa = QStringLiteral("una restricción de la tabla (CHECK) rechazó un dato: revise la "
+                               "restricción y el dato");
+        break;
+    case 1062: // duplicate key
+    case 1586:
+        causa = QStringLiteral("ya hay un registro con la misma clave: revise la clave repetida");
+        break;
+    case 1451: // referenced by a foreign key
+    case 1452: // foreign key without its row
+        causa = QStringLiteral("una clave foránea entre tablas impidió el cambio: revise la "
+                               "relación y los datos que enlaza");
+        break;
+    case 1054: // unknown column
+    case 1146: // unknown table
+    case 1136: // column count
+    case 1442: // the table is in use by the statement that fired the trigger
+        causa = QStringLiteral("la estructura de sus tablas no es la que se esperaba: revise "
+                               "la tabla o la columna que se menciona");
+        break;
+    default:
+        return QStringLiteral("Error de la base de datos \"%1\" (%2): consulte al administrador "
+                              "del servidor con el detalle que sigue.")
+            .arg(base)
+            .arg(codigo);
+    }
+    return QStringLiteral("La base de datos \"%1\" no aceptó el cambio (error %2): %3; "
+                          "repetir la operación no lo corregirá.")
+        .arg(base)
+        .arg(codigo)
+        .arg(causa);
+}
+
 } // namespace
 
 FalloSistema alConectar(unsigned codigo, const QString& detalle, const ParametrosConexion& p) {
@@ -110,10 +171,7 @@ FalloSistema enInstruccion(unsigned codigo, const QString& detalle, const Parame
                       .arg(textoServidor(p), p.base);
         break;
     default:
-        mensaje = QStringLiteral("Error de la base de datos \"%1\" (%2): repita la operación; si "
-                                 "vuelve a fallar, consulte al administrador del servidor.")
-                      .arg(p.base)
-                      .arg(codigo);
+        mensaje = sinRemedioAlRepetir(codigo, p.base);
     }
     return {mensaje, detalle};
 }

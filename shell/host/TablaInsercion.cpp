@@ -25,11 +25,18 @@ const Columna& TablaInsercion::columna(const QString& nombre) const {
 }
 
 QByteArray TablaInsercion::inicioInsercion(const QVector<int>& posiciones) const {
-    QByteArray sql = "INSERT INTO " + tabla_.toUtf8() + " (";
-    for (int k = 0; k < posiciones.size(); ++k) {
+    QStringList nombres;
+    for (int p : posiciones)
+        nombres << columnas_.at(p).nombre;
+    return inicioInsercion(tabla_, nombres);
+}
+
+QByteArray TablaInsercion::inicioInsercion(const QString& tabla, const QStringList& columnas) {
+    QByteArray sql = "INSERT INTO " + tabla.toUtf8() + " (";
+    for (qsizetype k = 0; k < columnas.size(); ++k) {
         if (k)
             sql += ',';
-        sql += Conexion::identificador(columnas_.at(posiciones[k]).nombre).toUtf8();
+        sql += Conexion::identificador(columnas[k]).toUtf8();
     }
     sql += ") VALUES ";
     return sql;

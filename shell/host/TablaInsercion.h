@@ -3,6 +3,7 @@
 #include "shell/host/Recordset.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 namespace host {
@@ -23,6 +24,8 @@ public:
 
     // "INSERT INTO tabla (the given columns) VALUES " (for multi-row statements).
     QByteArray inicioInsercion(const QVector<int>& posiciones) const;
+    // The same for any table and columns named.
+    static QByteArray inicioInsercion(const QString& tabla, const QStringList& columnas);
 
 private:
     QString tabla_;

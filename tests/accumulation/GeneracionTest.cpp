@@ -146,8 +146,11 @@ TEST(GeneraPedido, AFailingOrderStopsTheRunAndLeavesItAndTheRestUntouched) {
     EXPECT_TRUE(r.mensaje.startsWith(
         QStringLiteral("No se pudo acumular el pedido 2 de %1:").arg(origen.nombre())))
         << r.mensaje.toStdString();
-    EXPECT_TRUE(
-        r.mensaje.contains(QStringLiteral("Pedidos movidos completos antes del error: 1.")));
+    EXPECT_TRUE(r.mensaje.contains(
+        QStringLiteral("Pedidos de %1 movidos completos antes del error: 1. El pedido 2 y los que "
+                       "le siguen en %1 quedaron sin cambios.")
+            .arg(origen.nombre())))
+        << r.mensaje.toStdString();
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 1);
     EXPECT_EQ(contador(e.actual(), QStringLiteral("PE-A")), QStringLiteral("10"));
@@ -296,4 +299,40 @@ TEST(GeneraPedido, RetriesAGroupTheServerUndidToBreakADeadlock) {
                                           "productos")),
               QStringLiteral("95.0000,99.0000"));
     EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 0);
+}
+
+// The series must fit pedidos.Serie and its counter's key sistema.Dato, each by its own
+// measure (characters of a text column, bytes of a binary one): checked before any order
+// moves, with a message that says which column is too narrow.
+TEST(GeneraPedido, ASeriesWiderThanItsColumnsIsRefusedBeforeAnyOrderMoves) {
+    Escenario e(1);
+    auto& actual = e.actual();
+    auto& origen = e.empresa(1);
+    e.pedido(origen, QString(), 1, dia, {{"P1", 1, 1}});
+    e.pedido(origen, QString(), 2, dia, {{"P1", 1, 1}});
+    actual.ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Serie VARCHAR(3) NOT NULL "
+                                  "DEFAULT ''"));
+    actual.ejecuta(QStringLiteral("ALTER TABLE sistema MODIFY Dato VARBINARY(7) NOT NULL"));
+    const QList<QPair<QString, QString>> rechazos = {
+        {QStringLiteral("ABCD"),
+         QStringLiteral("La serie \"ABCD\" tiene 4 caracteres, y la columna Serie de la tabla "
+                        "pedidos de la base de datos \"%1\" admite 3.")},
+        {QStringLiteral("ÑÑÑ"),
+         QStringLiteral("La clave del contador de folios de la serie \"ÑÑÑ\" (\"PE-ÑÑÑ\") ocupa "
+                        "9 bytes, y la columna Dato de la tabla sistema de la base de datos "
+                        "\"%1\" admite 7.")},
+    };
+    for (const auto& [serie, mensaje] : rechazos) {
+        const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, serie, 1);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.startsWith(mensaje.arg(actual.nombre()))) << r.mensaje.toStdString();
+        EXPECT_EQ(actual.cuenta(QStringLiteral("pedidos")), 0);
+        EXPECT_EQ(actual.cuenta(QStringLiteral("sistema")), 0);
+        EXPECT_EQ(origen.cuenta(QStringLiteral("pedidosdetalle WHERE Pedido<>0")), 2);
+    }
+    // Two accented letters are two characters of Serie, and the key's seven bytes fit.
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("ÑÑ"), 1);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(actual.valor(QStringLiteral("SELECT GROUP_CONCAT(Serie) FROM pedidos")),
+              QStringLiteral("ÑÑ,ÑÑ"));
 }

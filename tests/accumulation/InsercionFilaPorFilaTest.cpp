@@ -25,6 +25,34 @@ QHash<qint64, QString> renglones(Conexion& c, const QString& tabla, bool pendien
     return salida;
 }
 
+// The pending lines of each source company, by the company's database.
+QHash<QString, QHash<qint64, QString>> pendientesDeOrigen(Conexion& c, const QStringList& bases) {
+    QHash<QString, QHash<qint64, QString>> origen;
+    for (const QString& b : bases.mid(1))
+        origen[b] =
+            renglones(c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    return origen;
+}
+
+// Checks that every accumulated order of the series holds exactly its source's pending lines
+// (the demo's note names the source order and its branch its company); gives how many there
+// are.
+int comparaConOrigen(Conexion& actual, const QStringList& bases,
+                     const QHash<QString, QHash<qint64, QString>>& origen, const QString& series) {
+    const auto nuevos = renglones(actual, QStringLiteral("pedidosdetalle"), false);
+    int movidos = 0;
+    for (auto rs = actual.consulta(QStringLiteral("SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, "
+                                                  "' ', -1) FROM pedidos WHERE Serie IN (%1)")
+                                       .arg(series));
+         !rs->eof(); rs->MoveNext(), ++movidos) {
+        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
+        const QString esperado = origen[base].value(rs->entero(2));
+        EXPECT_FALSE(esperado.isEmpty()) << rs->texto(1).toStdString();
+        EXPECT_EQ(nuevos.value(rs->entero(0)), esperado) << rs->entero(0);
+    }
+    return movidos;
+}
+
 } // namespace
 
 // With interleaved auto-increment keys (as other servers of the family and replicated
@@ -40,10 +68,7 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
     p.pedidos = 300;
     p.prefijo = QStringLiteral("intercalado");
     const QStringList bases = demo::generaDemo(*c, p);
-    QHash<QString, QHash<qint64, QString>> origen;
-    for (const QString& b : bases.mid(1))
-        origen[b] =
-            renglones(*c, Conexion::identificador(b) + QStringLiteral(".pedidosdetalle"), true);
+    const auto origen = pendientesDeOrigen(*c, bases);
 
     QByteArray archivo;
     for (int i = 1; i <= 400; ++i)
@@ -87,21 +112,8 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
         valor("SELECT GROUP_CONCAT(f ORDER BY f) FROM (SELECT CONCAT(Serie, COUNT(*), '=', "
               "MAX(Factura)) f FROM pedidos WHERE Serie IN ('X','Y','I') GROUP BY Serie) x"),
         QStringLiteral("I400=400,X%1=%1,Y%2=%2").arg(ra.pedidosMovidos).arg(rb.pedidosMovidos));
-    const auto nuevos = renglones(*actual, QStringLiteral("pedidosdetalle"), false);
-
-    // Every accumulated order holds exactly its source's pending lines (the demo's note names
-    // the source order and its branch its company).
-    int movidos = 0;
-    for (auto rs = actual->consulta(QStringLiteral(
-             "SELECT Id, Sucursal, SUBSTRING_INDEX(NotaF1, ' ', -1) FROM pedidos WHERE Serie "
-             "IN ('X','Y')"));
-         !rs->eof(); rs->MoveNext(), ++movidos) {
-        const QString& base = bases.value(rs->texto(1).mid(3).toInt() - 1);
-        const QString esperado = origen[base].value(rs->entero(2));
-        EXPECT_FALSE(esperado.isEmpty()) << rs->texto(1).toStdString();
-        EXPECT_EQ(nuevos.value(rs->entero(0)), esperado) << rs->entero(0);
-    }
-    EXPECT_EQ(movidos, ra.pedidosMovidos + rb.pedidosMovidos);
+    EXPECT_EQ(comparaConOrigen(*actual, bases, origen, QStringLiteral("'X','Y'")),
+              ra.pedidosMovidos + rb.pedidosMovidos);
     // Every imported order holds its own line: the n-th folio of series I, product IMPn.
     EXPECT_EQ(valor("SELECT COUNT(*) FROM pedidos p JOIN pedidosdetalle d ON d.Id=p.Id WHERE "
                     "p.Serie='I' AND d.Producto=CONCAT('IMP', p.Factura) AND d.Cantidad=p.Factura"),
@@ -109,4 +121,50 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
     EXPECT_EQ(valor("SELECT COUNT(*) FROM pedidosdetalle d LEFT JOIN pedidos p ON p.Id=d.Id "
                     "WHERE p.Id IS NULL"),
               QStringLiteral("0"));
+}
+
+// With interleaved keys and pedidos.Id given by a trigger instead of an automatic counter, the
+// server reports no key for an insert: the accumulation and the import read the Ids back
+// from what was stored, and every new order keeps exactly its lines.
+TEST(AutoincrementoIntercalado, IdsGivenByATriggerAreReadBackByAccumulationAndImport) {
+    pruebas::ServidorPropio servidor(pruebas::puertoPropio(32),
+                                     {QStringLiteral("--innodb-autoinc-lock-mode=2")});
+    auto c = Conexion::abrir(servidor.parametros());
+    demo::Parametros p;
+    p.empresas = 2;
+    p.pedidos = 30;
+    p.prefijo = QStringLiteral("disparador");
+    const QStringList bases = demo::generaDemo(*c, p);
+    c->ejecuta(QStringLiteral("USE %1").arg(Conexion::identificador(bases[0])));
+    c->ejecuta(QStringLiteral("ALTER TABLE pedidos MODIFY Id INT NOT NULL"));
+    c->ejecuta(QStringLiteral("CREATE TRIGGER da_id BEFORE INSERT ON pedidos FOR EACH ROW "
+                              "SET NEW.Id=(SELECT IFNULL(MAX(Id), 0) + 3 FROM pedidos)"));
+    const auto origen = pendientesDeOrigen(*c, bases);
+    QByteArray archivo;
+    for (int i = 1; i <= 50; ++i)
+        archivo += prueba::encabezado("I", "C1") +
+                   prueba::renglon("IMP" + QByteArray::number(i), QByteArray::number(i));
+    QTemporaryDir carpeta;
+
+    acumulacion::clsAcumular acumular(servidor.basesDD(bases[0]));
+    acumular.setPedidosPorTransaccion(7);
+    const auto ra = acumular.GeneraPedido(p.desde, p.hasta, QStringLiteral("X"), 1);
+    ASSERT_TRUE(ra.ok) << ra.mensaje.toStdString();
+    ASSERT_GT(ra.pedidosMovidos, 10);
+    const auto ri = importacion::SubePedidos(servidor.basesDD(), bases[0],
+                                             prueba::archivo(carpeta, archivo), carpeta.path());
+    ASSERT_TRUE(ri.ok) << ri.mensaje.toStdString();
+
+    EXPECT_EQ(comparaConOrigen(*c, bases, origen, QStringLiteral("'X'")), ra.pedidosMovidos);
+    for (const importacion::PedidoImportado& i : ri.importados)
+        EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidosdetalle WHERE Id=? AND "
+                                             "Producto=?"),
+                              {i.id, QStringLiteral("IMP%1").arg(i.folio)})
+                      ->entero(0),
+                  1)
+            << i.texto().toStdString();
+    EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidosdetalle d LEFT JOIN "
+                                         "pedidos p ON p.Id=d.Id WHERE p.Id IS NULL"))
+                  ->entero(0),
+              0);
 }

@@ -174,3 +174,21 @@ TEST(Transaccion, RollsBackUnlessConfirmed) {
     }
     EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 1);
 }
+
+// A transaction the server ended behind the session's back (a cluster node does so to let
+// another node's commit through; a statement that commits implicitly does it here) is told
+// as a conflict to retry when its check runs, and not before.
+TEST(Transaccion, OneTheServerEndedIsToldAsAConflictByItsCheck) {
+    BaseEmpresa b(QStringLiteral("trans"));
+    host::Transaccion t(b.conexion());
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('A')"));
+    EXPECT_NO_THROW(b.conexion().compruebaTransaccion());
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('B')"));
+    b.conexion().ejecuta(QStringLiteral("CREATE TABLE otra (n INT)"));
+    try {
+        b.conexion().compruebaTransaccion();
+        FAIL() << "the ended transaction was taken as intact";
+    } catch (const host::ErrorBdD& e) {
+        EXPECT_EQ(e.codigo(), 1213u);
+    }
+}
