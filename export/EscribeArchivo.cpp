@@ -4,14 +4,13 @@
 #include "data/EscritorTransferencia.h"
 #include "data/FormatoTransferencia.h"
 #include "shell/Cantidad.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/Recordset.h"
-#include "shell/host/ReemplazoArchivo.h"
 
 #include <QDir>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
@@ -338,13 +337,13 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         return r;
     r.archivo = QDir::cleanPath(
         QDir(carpetaPrograma).absoluteFilePath(transferencia::nombreArchivo(nombre)));
-    QSaveFile salida(r.archivo);
-    if (!salida.open(QIODevice::WriteOnly)) {
+    host::ArchivoNuevo nuevo(r.archivo);
+    if (!nuevo.abre()) {
         r.mensaje = QStringLiteral("No se pudo crear el archivo %1. %2")
-                        .arg(QDir::toNativeSeparators(r.archivo),
-                             host::FalloSistema::deArchivo(salida, errno).texto());
+                        .arg(QDir::toNativeSeparators(r.archivo), nuevo.fallo().texto());
         return r;
     }
+    QFileDevice& salida = nuevo.dispositivo();
     try {
         EscritorTransferencia w(salida);
         Escritura escritura(w, r);
@@ -367,7 +366,7 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         }
         w.termina();
     } catch (const transferencia::Cancelado&) {
-        salida.cancelWriting();
+        nuevo.descarta();
         r.cancelado = true;
         r.mensaje = QStringLiteral("Se canceló la exportación; no se escribió el archivo.");
         return r;
@@ -378,21 +377,20 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         const QString motivo = salida.error() != QFileDevice::NoError
                                    ? host::FalloSistema::deArchivo(salida, numero).texto()
                                    : e.mensaje();
-        salida.cancelWriting();
+        nuevo.descarta();
         r.mensaje = QStringLiteral("No se escribió el archivo %1. %2")
                         .arg(QDir::toNativeSeparators(r.archivo), motivo);
         return r;
     } catch (const host::ErrorBdD& e) {
-        salida.cancelWriting();
+        nuevo.descarta();
         r.mensaje = QStringLiteral("No se escribió el archivo %1: falló la lectura de los "
                                    "pedidos.\n%2")
                         .arg(QDir::toNativeSeparators(r.archivo), e.mensaje());
         return r;
     }
-    if (!host::ReemplazoArchivo::confirma(salida)) {
+    if (!nuevo.confirma()) {
         r.mensaje = QStringLiteral("No se pudo terminar de escribir el archivo %1. %2")
-                        .arg(QDir::toNativeSeparators(r.archivo),
-                             host::FalloSistema::deArchivo(salida, errno).texto());
+                        .arg(QDir::toNativeSeparators(r.archivo), nuevo.fallo().texto());
         return r;
     }
     r.ok = true;

@@ -79,14 +79,23 @@ QString MensajeEscrito(const ResultadoExportacion& resultado);
 // carpetaDestino.
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
 
+// Why the export cannot write nombre (".txt" added when the name lacks it) into carpeta, or
+// the empty text when it can: the folder exists, is a folder (a link to one counts), may be
+// written, and holds no folder of that name. esDestino: the folder of the copy, rather than
+// the program folder. The text starts with "No se exportó nada:".
+QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esDestino);
+
 // Copies the file into carpetaDestino under the same name. A file of that name already there
 // is replaced (and reemplazo set) only when reemplazar. Fills copia on success; otherwise ok
 // is false and mensaje says why.
 void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino,
                   bool reemplazar = true);
 
-// EscribeArchivo and then CopiaArchivo: what the export window's button does. Without
-// reemplazar, a destination that already holds a file of that name writes nothing at all.
+// EscribeArchivo and then CopiaArchivo: what the export window's button does. A name, a
+// program folder or a destination that cannot be used (CompruebaNombre, CompruebaCarpeta)
+// writes and records nothing. Without reemplazar, a destination that already holds a file of
+// that name writes nothing at all. Neither file is ever written through a link of its name:
+// the link is replaced.
 // The export is recorded in the journal of conexion's database: desde and hasta (the range
 // the orders were listed with), file and destination, outcome, and each order written.
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,

@@ -135,3 +135,36 @@ TEST(Bitacora, AnOlderJournalGainsTheOwnerColumnsAndItsOpenRunsAreInterrupted) {
     EXPECT_FALSE(corridas[0].interrumpida); // its session is still there
     EXPECT_TRUE(corridas[1].interrumpida);
 }
+
+// However many runs a journal holds in course, telling the interrupted ones apart takes one
+// query, not one per run: read on the same connection, the session's count of SELECTs moves
+// by the list's query, the database's name and that one.
+TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacoracurso"));
+    host::Conexion& c = base.conexion();
+    Bitacora::creaTablas(c);
+    // 60 runs in course whose session is gone, 20 done.
+    c.ejecuta(
+        QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace, Nodo, Sesion) "
+                       "SELECT 'importacion', NOW() - INTERVAL seq MINUTE, IF(MOD(seq, 4) = 0, "
+                       "'hecha', 'encurso'), CONCAT(@@hostname, ':', @@port), 999999999 "
+                       "FROM seq_1_to_80")
+            .arg(Bitacora::tablaCorridas()));
+    // One more in course whose session is alive.
+    auto otra = pruebas::conecta(base.nombre());
+    Bitacora viva(*otra, Operacion::Exportacion, {});
+    const auto selects = [&] {
+        return c.consulta(QStringLiteral("SHOW SESSION STATUS LIKE 'Com_select'"))->entero(1);
+    };
+    const qint64 antes = selects();
+    const auto corridas = Bitacora::corridas(c, {}, {});
+    const qint64 hechas = selects() - antes;
+    ASSERT_EQ(corridas.size(), 81);
+    EXPECT_LE(hechas, 3);
+    int interrumpidas = 0;
+    for (const auto& r : corridas)
+        interrumpidas += r.interrumpida;
+    EXPECT_EQ(interrumpidas, 60);
+    EXPECT_EQ(corridas[0].operacion, Operacion::Exportacion);
+    EXPECT_FALSE(corridas[0].interrumpida);
+}
