@@ -61,6 +61,14 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
 // "Serie-Factura" ("Factura" alone in the series without name).
 using TandaEscrita = std::function<void(QVector<bitacora::PedidoAnotado>)>;
 
+// How EscribeArchivo reads the orders and their lines: batch by batch through the tables'
+// indexes on Id, or in passes over the whole tables, which costs less when the selection is a
+// large share of them. Automatico chooses by that share; the other two are for the benchmark
+// that compares them.
+enum class PlanLectura { Automatico, PorTandas, PorPasadas };
+// The plan Automatico takes for a selection of that many orders of conexion's database.
+PlanLectura EligePlanLectura(host::Conexion& conexion, qsizetype seleccion);
+
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
 // appears only when complete: a failure or a cancel leaves any earlier file of that name as
@@ -69,7 +77,8 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance = {},
                                     const QStringList& propios = {},
-                                    const TandaEscrita& tandaEscrita = {});
+                                    const TandaEscrita& tandaEscrita = {},
+                                    PlanLectura plan = PlanLectura::Automatico);
 
 // "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
 // file starts, with the counts in the right number.

@@ -100,15 +100,16 @@ struct Medida {
 Medida orden(const QString& ini, const QString& carpeta, const QStringList& opciones) {
     const QString salida = QDir(carpeta).filePath(QStringLiteral("salida.txt"));
     QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer t;
     t.start();
     p.start(QCoreApplication::applicationFilePath(),
             QStringList{QStringLiteral("--orden"), QStringLiteral("--ini"), ini,
                         QStringLiteral("--salida"), salida, QStringLiteral("--")} +
                 opciones);
+    // Its standard error (the line that says which days it shows) is told only on failure.
     if (!p.waitForFinished(-1) || p.exitCode() != 0)
-        throw std::runtime_error("falló bitacora " + opciones.join(' ').toStdString());
+        throw std::runtime_error("falló bitacora " + opciones.join(' ').toStdString() + ": " +
+                                 p.readAllStandardError().toStdString());
     Medida m;
     m.ms = double(t.nsecsElapsed()) / 1e6;
     m.kb = QString::fromLatin1(p.readAllStandardOutput()).trimmed().mid(3).toLong();

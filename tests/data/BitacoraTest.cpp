@@ -168,3 +168,34 @@ TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
     EXPECT_EQ(corridas[0].operacion, Operacion::Exportacion);
     EXPECT_FALSE(corridas[0].interrumpida);
 }
+
+// A list read a page at a time gives every run once, in the order of the whole list, also
+// when many runs started in the same second and a page ends among them.
+TEST(Bitacora, PagesOfTheListFollowEachOtherThroughRunsOfTheSameSecond) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacorapaginas"));
+    host::Conexion& c = base.conexion();
+    Bitacora::creaTablas(c);
+    c.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace) SELECT 'exportacion', "
+                             "'2026-05-10 10:00:00' + INTERVAL MOD(seq, 3) SECOND, 'hecha' FROM "
+                             "seq_1_to_25")
+                  .arg(Bitacora::tablaCorridas()));
+    const auto todas = Bitacora::corridas(c, {}, {});
+    ASSERT_EQ(todas.size(), 25);
+    QVector<qint64> esperadas, leidas;
+    for (const auto& r : todas)
+        esperadas << r.id;
+    bitacora::Seleccion pagina;
+    pagina.limite = 4;
+    for (int vueltas = 0; vueltas < 20; ++vueltas) {
+        const auto filas = Bitacora::corridas(c, pagina);
+        for (const auto& r : filas)
+            leidas << r.id;
+        if (filas.size() < pagina.limite)
+            break;
+        pagina.despuesDe = filas.last();
+    }
+    EXPECT_EQ(leidas, esperadas);
+    // Newest first, and within one second the higher Id first.
+    EXPECT_EQ(todas[0].inicio, QDateTime(QDate(2026, 5, 10), QTime(10, 0, 2)));
+    EXPECT_GT(todas[0].id, todas[1].id);
+}

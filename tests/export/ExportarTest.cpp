@@ -93,6 +93,60 @@ TEST(EscribeArchivo, WritesTheExactBytesOfOrdersWithAndWithoutCustomerAndLines) 
     EXPECT_EQ(contenido(r.archivo), QByteArray());
 }
 
+// Read batch by batch or by passes over the whole tables, the file is the same byte for byte:
+// the list's order, the lines by Partida whatever order they were stored in, an order marked
+// twice written twice, one deleted meanwhile skipped; more orders than a pass holds take two.
+// The journal hears every order written, a batch at a time.
+TEST(EscribeArchivo, BothPlansOfReadingWriteTheSameFile) {
+    BaseEmpresa b(QStringLiteral("explanes"));
+    auto& c = b.conexion();
+    c.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Factura, Serie, Cliente, Fecha, Nota) "
+                             "SELECT seq, seq, 'A', CONCAT('C', MOD(seq, 50)), '2026-01-01' + "
+                             "INTERVAL MOD(seq, 300) DAY, CONCAT('nota ', seq) FROM "
+                             "seq_1_to_26000"));
+    c.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) SELECT CONCAT('C', seq), "
+                             "CONCAT('Cliente ', seq) FROM seq_0_to_39"));
+    // Two lines an order, scattered through the table, the second stored first.
+    c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad) "
+                             "SELECT 1 + MOD(seq * 7919, 26000), 2 - seq DIV 26000, "
+                             "CONCAT('P', seq), seq FROM seq_0_to_51999"));
+    QVector<qint64> ids;
+    for (auto rs = c.consulta(QStringLiteral("SELECT Id FROM pedidos ORDER BY Fecha, Id"));
+         !rs->eof(); rs->MoveNext())
+        ids << rs->entero(0);
+    ids.insert(100, 999999); // deleted meanwhile
+    ids << ids[5];           // marked twice
+    EXPECT_EQ(exportacion::EligePlanLectura(c, ids.size()), exportacion::PlanLectura::PorPasadas);
+    EXPECT_EQ(exportacion::EligePlanLectura(c, 900), exportacion::PlanLectura::PorTandas);
+    QTemporaryDir carpeta;
+    QByteArray archivos[2];
+    int k = 0;
+    for (const auto plan :
+         {exportacion::PlanLectura::PorTandas, exportacion::PlanLectura::PorPasadas}) {
+        qint64 anotados = 0;
+        int tandas = 0;
+        const auto r = EscribeArchivo(
+            c, ids, QStringLiteral("plan%1").arg(k), carpeta.path(), {}, {},
+            [&](QVector<bitacora::PedidoAnotado> escritos) {
+                anotados += escritos.size();
+                tandas += !escritos.isEmpty();
+            },
+            plan);
+        ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+        EXPECT_EQ(r.pedidos, 26001);
+        EXPECT_EQ(r.renglones, 52002);
+        EXPECT_EQ(r.omitidos, 1);
+        EXPECT_EQ(anotados, 26001);
+        EXPECT_GE(tandas, 27);
+        archivos[k++] = contenido(r.archivo);
+    }
+    EXPECT_TRUE(archivos[0] == archivos[1]);
+    const QByteArray primero = archivos[0].left(archivos[0].indexOf("\r\n\"M\"", 1));
+    EXPECT_TRUE(primero.startsWith("\"M\",300,\"A\",\"C0\",\"01/ene/2026\""))
+        << primero.constData();
+    EXPECT_LT(primero.indexOf("\r\n\"D\",1,"), primero.indexOf("\r\n\"D\",2,"));
+}
+
 TEST(EscribeArchivo, QuotesInAnyTextFieldBecomeApostrophesSoTheFileStaysInStep) {
     BaseEmpresa b(QStringLiteral("excomillas"));
     auto& c = b.conexion();

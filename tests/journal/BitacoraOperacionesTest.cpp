@@ -3,6 +3,7 @@
 #include "data/Bitacora.h"
 #include "export/Exportacion.h"
 #include "journal/AvisoBitacora.h"
+#include "journal/LectorBitacora.h"
 #include "journal/LecturaBitacora.h"
 #include "shell/Comandos.h"
 #include "support/OrdenPrueba.h"
@@ -349,4 +350,46 @@ TEST(ComandoBitacora, ByDefaultTheLast31DaysOverOneConnectionPerJournal) {
     EXPECT_EQ(una.estado, 0);
     EXPECT_EQ(una.salida.count(QStringLiteral(" (corrida 400): ")), 2);
     EXPECT_EQ(una.salida.count(QStringLiteral("    Pedido A-")), 4);
+}
+
+// Two journals read together a few runs at a time give the same list as the whole: newest
+// first, on the same second the databases in their order, and then nothing more.
+TEST(LectorBitacora, JournalsReadTogetherPageByPageGiveTheWholeListOnce) {
+    BaseEmpresa una(QStringLiteral("lectora")), otra(QStringLiteral("lectorb"));
+    for (BaseEmpresa* b : {&una, &otra}) {
+        Bitacora::creaTablas(b->conexion());
+        b->ejecuta(QStringLiteral("INSERT INTO acumulapedidos_corridas (Operacion, Inicio, "
+                                  "Desenlace) SELECT 'importacion', '2026-05-10 10:00:00' + "
+                                  "INTERVAL MOD(seq, %1) MINUTE, 'hecha' FROM seq_1_to_%2")
+                       .arg(b == &una ? 4 : 3)
+                       .arg(b == &una ? 11 : 7));
+    }
+    const QStringList bases{una.nombre(), otra.nombre(), QStringLiteral("t_no_existe_")};
+    const auto clave = [](const bitacora::Corrida& c) {
+        return QStringLiteral("%1/%2/%3").arg(c.inicio.toString(Qt::ISODate), c.base).arg(c.id);
+    };
+    QStringList esperadas;
+    for (BaseEmpresa* b : {&una, &otra})
+        for (const auto& c : Bitacora::corridas(b->conexion(), {}, {}))
+            esperadas << clave(c);
+    std::stable_sort(esperadas.begin(), esperadas.end(), [](const QString& a, const QString& b) {
+        return a.section(QLatin1Char('/'), 0, 0) > b.section(QLatin1Char('/'), 0, 0);
+    });
+    bitacora::LectorBitacora lector(pruebas::basesDD(), bases, {});
+    QStringList leidas, fallos;
+    int paginas = 0;
+    while (!lector.terminado() && paginas < 20) {
+        const bitacora::Lectura l = lector.siguientes(3);
+        ++paginas;
+        for (const auto& c : l.corridas)
+            leidas << clave(c);
+        fallos << l.fallos;
+        EXPECT_EQ(l.hayMas, !lector.terminado());
+    }
+    EXPECT_EQ(leidas, esperadas);
+    EXPECT_EQ(paginas, 6);
+    // The database that is not there is told once.
+    ASSERT_EQ(fallos.size(), 1);
+    EXPECT_TRUE(fallos[0].contains(QStringLiteral("t_no_existe_")));
+    EXPECT_TRUE(lector.siguientes(3).corridas.isEmpty());
 }
