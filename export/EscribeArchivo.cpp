@@ -74,7 +74,7 @@ QString consultaRenglones(int n) {
                                 .arg(QStringLiteral("?,").repeated(n).chopped(1));
 }
 
-// The rows of one batch, copied out of the result so they can be written in the order of
+// The rows of one read, copied out of the result so they can be written in the order of
 // the marked list rather than the server's (sorting on the server costs more than the whole
 // export). The rows of an Id go by the number in column orden (the lines by Partida: the
 // server gives them in the order they were stored, which an edited order may have mixed).
@@ -189,8 +189,6 @@ public:
             segunda_.reset();
         }
     }
-
-    bool porPasadas() const { return porPasadas_; }
 
     Lote carga(QVector<qint64> ids) {
         Lote lote;

@@ -139,11 +139,12 @@ const QList<Opcion>& opcionesBitacora() {
         {QStringLiteral("operacion"), QStringLiteral("acumulacion|exportacion|importacion"),
          QStringLiteral("sólo las operaciones de esa clase")},
         {QStringLiteral("todas"), QString(),
-         QStringLiteral("todas las operaciones, de cualquier fecha (sin ella ni --desde ni "
-                        "--hasta, sólo las de los últimos %1 días)")
+         QStringLiteral("las operaciones de cualquier día (sin ella ni fechas, las de los "
+                        "últimos %1 días)")
              .arg(diasPorOmision)},
         {QStringLiteral("corrida"), QStringLiteral("N"),
-         QStringLiteral("sólo la corrida N (el número que muestra la lista), con sus pedidos")},
+         QStringLiteral("sólo la corrida N (el número que muestra la lista), con sus "
+                        "pedidos")},
     };
     return lista;
 }
