@@ -85,10 +85,9 @@ QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esD
                  host::FalloSistema::deNumero(EACCES, QFileDevice::OpenError).texto());
 #endif
     const QString ruta = RutaCopia(nombre, carpeta);
-    if (QFileInfo(ruta).isDir() && !QFileInfo(ruta).isSymLink())
-        return QStringLiteral("No se exportó nada: %1 ya tiene una carpeta %2. %3")
-            .arg(cual, nativa(ruta),
-                 host::FalloSistema::deNumero(EISDIR, QFileDevice::OpenError).mensaje);
+    if (const host::FalloSistema f = host::ArchivoNuevo::impide(ruta); !f.mensaje.isEmpty())
+        return QStringLiteral("No se exportó nada: el archivo %1 no se puede reemplazar. %2")
+            .arg(nativa(ruta), f.texto());
     return {};
 }
 

@@ -90,8 +90,8 @@ QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
 
 // Why the export cannot write nombre (".txt" added when the name lacks it) into carpeta, or
 // the empty text when it can: the folder exists, is a folder (a link to one counts), may be
-// written, and holds no folder of that name. esDestino: the folder of the copy, rather than
-// the program folder. The text starts with "No se exportó nada:".
+// written, and holds no folder or read-only file of that name. esDestino: the folder of the
+// copy, rather than the program folder. The text starts with "No se exportó nada:".
 QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esDestino);
 
 // Copies the file into carpetaDestino under the same name. A file of that name already there

@@ -45,14 +45,13 @@ ArchivoNuevo::~ArchivoNuevo() {
 
 bool ArchivoNuevo::abre() {
     const QByteArray carpeta = nativo(QFileInfo(ruta_).absolutePath());
+    if (FalloSistema f = impide(ruta_); !f.mensaje.isEmpty()) {
+        fallo_ = f;
+        return false;
+    }
     // The old file of that name (not what a link of that name points to).
     struct stat previo {};
     const bool hayPrevio = ::lstat(nativo(ruta_).constData(), &previo) == 0;
-    if (hayPrevio && S_ISDIR(previo.st_mode))
-        return falla(EISDIR, QFileDevice::OpenError);
-    // Someone made it read-only: it is not ours to replace.
-    if (hayPrevio && S_ISREG(previo.st_mode) && ::access(nativo(ruta_).constData(), W_OK) != 0)
-        return falla(errno, QFileDevice::PermissionsError);
     int fd = -1;
 #ifdef O_TMPFILE
     // A file without a name until it is complete: a kill leaves nothing behind. It gets its
@@ -149,6 +148,19 @@ bool ArchivoNuevo::hayNombre(const QString& ruta) {
     return ::lstat(nativo(ruta).constData(), &datos) == 0;
 }
 
+FalloSistema ArchivoNuevo::impide(const QString& ruta) {
+    // What has the name itself, not what a link of that name points to.
+    struct stat datos {};
+    if (::lstat(nativo(ruta).constData(), &datos) != 0)
+        return {};
+    if (S_ISDIR(datos.st_mode))
+        return FalloSistema::deNumero(EISDIR, QFileDevice::OpenError);
+    // Someone made it read-only: it is not ours to replace.
+    if (S_ISREG(datos.st_mode) && ::access(nativo(ruta).constData(), W_OK) != 0)
+        return FalloSistema::deNumero(errno, QFileDevice::PermissionsError);
+    return {};
+}
+
 #else
 
 ArchivoNuevo::ArchivoNuevo(const QString& ruta)
@@ -177,6 +189,15 @@ void ArchivoNuevo::descarta() {
 bool ArchivoNuevo::hayNombre(const QString& ruta) {
     const QFileInfo info(ruta);
     return info.exists() || info.isSymLink();
+}
+
+FalloSistema ArchivoNuevo::impide(const QString& ruta) {
+    const QFileInfo info(ruta);
+    if (info.isDir() && !info.isSymLink())
+        return FalloSistema::deNumero(EISDIR, QFileDevice::OpenError);
+    if (info.isFile() && !info.isSymLink() && !info.isWritable())
+        return FalloSistema::deNumero(EACCES, QFileDevice::PermissionsError);
+    return {};
 }
 
 #endif

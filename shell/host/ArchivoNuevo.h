@@ -40,6 +40,9 @@ public:
     // True when something already has that name: a file, a folder, or a link (even one that
     // points nowhere, which QFileInfo::exists() does not see).
     static bool hayNombre(const QString& ruta);
+    // Why a new file cannot take that name, asked before anything is written: a folder has
+    // it, or a file that someone made read-only. Empty (no message) when it can.
+    static FalloSistema impide(const QString& ruta);
 
 private:
     bool falla(int numero, QFileDevice::FileError tipo);

@@ -415,8 +415,10 @@ TEST(ExportaPedidos, ALinkOfTheFilesNameIsReplacedNeverWrittenThrough) {
     QFile::remove(propio);
     auto r = exporta();
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se exportó nada: la carpeta de destino "
-                                                    "ya tiene una carpeta")))
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se exportó nada: el archivo %1 no se "
+                                                    "puede reemplazar. En el lugar del archivo "
+                                                    "hay una carpeta")
+                                         .arg(copia)))
         << r.mensaje.toStdString();
     EXPECT_FALSE(QFile::exists(propio));
     const QString enlaceCarpeta = otra.filePath(QStringLiteral("unidad"));
