@@ -339,28 +339,86 @@ void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas
 QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDate>& desde,
                                     const std::optional<QDate>& hasta,
                                     const std::optional<Operacion>& operacion) {
+    Seleccion seleccion;
+    seleccion.desde = desde;
+    seleccion.hasta = hasta;
+    seleccion.operacion = operacion;
+    return corridas(conexion, seleccion);
+}
+
+namespace {
+
+// Marks the runs in course of the list whose session is gone, in one query for all of them.
+// A run in course is interrupted when it was run on this server and its session is gone (or
+// the server restarted since). The sessions of other users are seen only with the PROCESS
+// privilege, and those on other servers (other nodes of a cluster) not at all: such runs stay
+// "in course". Runs without an owner were written before owners were kept.
+void marcaInterrumpidas(Conexion& conexion, QVector<Corrida>& corridas) {
+    QByteArray ids;
+    for (const Corrida& c : std::as_const(corridas))
+        if (c.desenlace == Desenlace::EnCurso)
+            ids += (ids.isEmpty() ? "" : ",") + QByteArray::number(c.id);
+    if (ids.isEmpty())
+        return;
+    const QString interrumpidas =
+        QStringLiteral(
+            "SELECT Id FROM %3 WHERE Id IN (%4) AND (Nodo='' OR (Nodo=%1 AND "
+            "(UsuarioBdD=CURRENT_USER() OR EXISTS (SELECT 1 FROM "
+            "information_schema.USER_PRIVILEGES WHERE PRIVILEGE_TYPE IN ('PROCESS', 'SUPER') AND "
+            "GRANTEE=CONCAT('''', SUBSTRING_INDEX(CURRENT_USER(), '@', 1), '''@''', "
+            "SUBSTRING_INDEX(CURRENT_USER(), '@', -1), ''''))) AND (ArranqueNodo IS NULL OR "
+            "ABS(TIMESTAMPDIFF(SECOND, ArranqueNodo, %2)) > 2 OR Sesion NOT IN (SELECT ID FROM "
+            "information_schema.PROCESSLIST))))")
+            .arg(nodo, arranqueNodo, Bitacora::tablaCorridas(), QString::fromLatin1(ids));
+    QSet<qint64> cortadas;
+    try {
+        for (auto rs = conexion.consulta(interrumpidas); !rs->eof(); rs->MoveNext())
+            cortadas.insert(rs->entero(0));
+    } catch (const ErrorBdD& e) {
+        if (e.conexionPerdida())
+            throw;
+        return; // they are shown in course, as they were recorded
+    }
+    for (Corrida& c : corridas)
+        c.interrumpida = cortadas.contains(c.id);
+}
+
+} // namespace
+
+QVector<Corrida> Bitacora::corridas(Conexion& conexion, const Seleccion& seleccion) {
     QString condicion = QStringLiteral("1=1");
     QVariantList valores;
-    if (desde) {
+    if (seleccion.desde) {
         condicion += QStringLiteral(" AND Inicio>=?");
-        valores << QDateTime(*desde, QTime(0, 0));
+        valores << QDateTime(*seleccion.desde, QTime(0, 0));
     }
-    if (hasta) {
+    if (seleccion.hasta) {
         condicion += QStringLiteral(" AND Inicio<?");
-        valores << QDateTime(hasta->addDays(1), QTime(0, 0));
+        valores << QDateTime(seleccion.hasta->addDays(1), QTime(0, 0));
     }
-    if (operacion) {
+    if (seleccion.operacion) {
         condicion += QStringLiteral(" AND Operacion=?");
-        valores << QLatin1String(codigo(*operacion));
+        valores << QLatin1String(codigo(*seleccion.operacion));
     }
+    if (seleccion.corrida) {
+        condicion += QStringLiteral(" AND Id=?");
+        valores << *seleccion.corrida;
+    }
+    if (const auto& ultima = seleccion.despuesDe) {
+        // The first bound lets the index on Inicio find the place; the second settles ties.
+        condicion += QStringLiteral(" AND Inicio<=? AND (Inicio<? OR Id<?)");
+        valores << ultima->inicio << ultima->inicio << ultima->id;
+    }
+    const QString limite =
+        seleccion.limite > 0 ? QStringLiteral(" LIMIT %1").arg(seleccion.limite) : QString();
     std::unique_ptr<host::Recordset> rs;
     try {
         rs = conexion.consulta(
             QStringLiteral("SELECT Id, Operacion, Inicio, Fin, UsuarioSistema, Equipo, UsuarioBdD, "
                            "Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, Desenlace, "
                            "Mensaje, Pedidos, Renglones, Clientes FROM %1 WHERE %2 "
-                           "ORDER BY Inicio DESC, Id DESC")
-                .arg(tablaCorridas(), condicion),
+                           "ORDER BY Inicio DESC, Id DESC%3")
+                .arg(tablaCorridas(), condicion, limite),
             valores);
     } catch (const ErrorBdD& e) {
         if (e.codigo() == 1146) // no journal in this database yet
@@ -395,29 +453,7 @@ QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDat
         salida.push_back(c);
     }
     rs.reset();
-    // A run in course is interrupted when it was run on this server and its session is gone
-    // (or the server restarted since). The sessions of other users are seen only with the
-    // PROCESS privilege, and those on other servers (other nodes of a cluster) not at all:
-    // such runs stay "in course". Runs without an owner were written before owners were kept.
-    const QString interrumpida =
-        QStringLiteral(
-            "SELECT Nodo='' OR (Nodo=%1 AND (UsuarioBdD=CURRENT_USER() OR EXISTS (SELECT 1 FROM "
-            "information_schema.USER_PRIVILEGES WHERE PRIVILEGE_TYPE IN ('PROCESS', 'SUPER') AND "
-            "GRANTEE=CONCAT('''', SUBSTRING_INDEX(CURRENT_USER(), '@', 1), '''@''', "
-            "SUBSTRING_INDEX(CURRENT_USER(), '@', -1), ''''))) AND (ArranqueNodo IS NULL OR "
-            "ABS(TIMESTAMPDIFF(SECOND, ArranqueNodo, %2)) > 2 OR NOT EXISTS (SELECT 1 FROM "
-            "information_schema.PROCESSLIST WHERE ID=Sesion))) FROM %3 WHERE Id=?")
-            .arg(nodo, arranqueNodo, tablaCorridas());
-    for (Corrida& c : salida) {
-        if (c.desenlace != Desenlace::EnCurso)
-            continue;
-        try {
-            c.interrumpida = conexion.consulta(interrumpida, {c.id})->entero(0) != 0;
-        } catch (const ErrorBdD& e) {
-            if (e.conexionPerdida())
-                throw;
-        }
-    }
+    marcaInterrumpidas(conexion, salida);
     return salida;
 }
 

@@ -80,6 +80,17 @@ struct Corrida {
     Cuentas cuentas;
 };
 
+// Which runs a reading of a journal gives, newest first (by start, then by Id).
+struct Seleccion {
+    std::optional<QDate> desde; // started on or after that day
+    std::optional<QDate> hasta; // started on or before that day
+    std::optional<Operacion> operacion;
+    std::optional<qint64> corrida; // that run alone
+    // Only the runs that come after this one in the list (the last one of the page before).
+    std::optional<Corrida> despuesDe;
+    int limite = 0; // at most that many; 0: every one
+};
+
 // An order fingerprint the register of imported orders holds.
 struct HuellaRegistrada {
     qint64 primeraCorrida = 0; // the run that first brought the order in
@@ -130,6 +141,10 @@ public:
     static QVector<Corrida> corridas(host::Conexion& conexion, const std::optional<QDate>& desde,
                                      const std::optional<QDate>& hasta,
                                      const std::optional<Operacion>& operacion = {});
+    // The runs of the journal in conexion's database that seleccion asks for, newest first,
+    // in two queries whatever their number: the runs, then which of those in course were
+    // interrupted. Empty when the database has no journal.
+    static QVector<Corrida> corridas(host::Conexion& conexion, const Seleccion& seleccion);
     // The orders of one run, in the order they were written.
     static QVector<PedidoAnotado> pedidos(host::Conexion& conexion, qint64 corrida);
 

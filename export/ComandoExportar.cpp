@@ -75,12 +75,17 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
                 << OpcionesOrden::uso(QStringLiteral("exportar"), opcionesExportar()) << Qt::endl;
         return 1;
     }
-    const QString rechazo =
-        exportacion::CompruebaNombre(o.archivo, carpetaDe(programa), programa.archivosPropios());
-    if (!rechazo.isEmpty()) {
-        errores << rechazo << Qt::endl;
-        return 1;
-    }
+    // The name and both folders before anything else: an export that cannot be copied
+    // writes nothing, not even into the program folder.
+    const QString destino = QDir(o.destino).absolutePath();
+    for (const QString& rechazo :
+         {exportacion::CompruebaNombre(o.archivo, carpetaDe(programa), programa.archivosPropios()),
+          exportacion::CompruebaCarpeta(carpetaDe(programa), o.archivo, false),
+          exportacion::CompruebaCarpeta(destino, o.archivo, true)})
+        if (!rechazo.isEmpty()) {
+            errores << rechazo << Qt::endl;
+            return 1;
+        }
     if (programa.baseExportar.trimmed().isEmpty()) {
         errores << QStringLiteral("No está configurada la base de datos para exportar pedidos "
                                   "(\"Para exportar pedidos\").")
@@ -108,9 +113,9 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             errores << QStringLiteral("No hay pedidos registrados con esos datos") << Qt::endl;
             return 1;
         }
-        const auto r = exportacion::ExportaPedidos(
-            *conexion, ids, o.archivo, carpetaDe(programa), QDir(o.destino).absolutePath(), {},
-            programa.archivosPropios(), true, o.desde, o.hasta);
+        const auto r =
+            exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa), destino, {},
+                                        programa.archivosPropios(), true, o.desde, o.hasta);
         bitacora::avisaSinBitacora(errores, r.avisoBitacora);
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;

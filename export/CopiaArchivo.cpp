@@ -1,15 +1,18 @@
 #include "export/Exportacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/FalloSistema.h"
-#include "shell/host/ReemplazoArchivo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStorageInfo>
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace exportacion {
 
@@ -23,33 +26,29 @@ QString motivo(const QFileDevice& archivo, int numero) {
     return host::FalloSistema::deArchivo(archivo, numero).texto();
 }
 
-// Copies through a temporary file renamed at the end, so a full or removed volume never
-// leaves a cut copy under the real name. Empty on success, else the reason.
+// Copies into a new file renamed over the name at the end (ArchivoNuevo), so a full or
+// removed volume never leaves a cut copy under the real name, and a link of that name is
+// replaced, never written through. Empty on success, else the reason.
 QString copia(const QString& origen, const QString& destino) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
         return motivo(entrada, errno);
-    QSaveFile salida(destino);
-    if (!salida.open(QIODevice::WriteOnly))
-        return motivo(salida, errno);
+    host::ArchivoNuevo nuevo(destino);
+    if (!nuevo.abre())
+        return nuevo.fallo().texto();
+    QFileDevice& salida = nuevo.dispositivo();
     QByteArray bloque(1 << 18, Qt::Uninitialized);
     for (;;) {
         const qint64 n = entrada.read(bloque.data(), bloque.size());
-        if (n < 0) {
-            const QString texto = motivo(entrada, errno);
-            salida.cancelWriting();
-            return texto;
-        }
+        if (n < 0)
+            return motivo(entrada, errno);
         if (n == 0)
             break;
-        if (salida.write(bloque.constData(), n) != n) {
-            const QString texto = motivo(salida, errno);
-            salida.cancelWriting();
-            return texto;
-        }
+        if (salida.write(bloque.constData(), n) != n)
+            return motivo(salida, errno);
     }
-    if (!host::ReemplazoArchivo::confirma(salida))
-        return motivo(salida, errno);
+    if (!nuevo.confirma())
+        return nuevo.fallo().texto();
     return {};
 }
 
@@ -58,6 +57,38 @@ QString copia(const QString& origen, const QString& destino) {
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino) {
     return QDir::cleanPath(QDir(QFileInfo(carpetaDestino).absoluteFilePath())
                                .filePath(transferencia::nombreArchivo(nombre)));
+}
+
+QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esDestino) {
+    const QString cual = esDestino ? QStringLiteral("la carpeta de destino")
+                                   : QStringLiteral("la carpeta del programa");
+    // A link to a folder is the folder the user chose; only the file's own name is never
+    // followed.
+    const QFileInfo info(carpeta);
+    if (carpeta.trimmed().isEmpty() || !info.exists())
+        return QStringLiteral("No se exportó nada: %1 \"%2\" no existe o no está disponible "
+                              "(quizá se retiró la unidad). Elija otra unidad o carpeta.")
+            .arg(cual, nativa(carpeta));
+    if (!info.isDir())
+        return QStringLiteral("No se exportó nada: %1 \"%2\" no es una carpeta. Elija una "
+                              "carpeta.")
+            .arg(cual, nativa(carpeta));
+#ifdef Q_OS_UNIX
+    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("No se exportó nada: no se puede escribir en %1 \"%2\". %3")
+            .arg(cual, nativa(carpeta),
+                 host::FalloSistema::deNumero(errno, QFileDevice::OpenError).texto());
+#else
+    if (!info.isWritable())
+        return QStringLiteral("No se exportó nada: no se puede escribir en %1 \"%2\". %3")
+            .arg(cual, nativa(carpeta),
+                 host::FalloSistema::deNumero(EACCES, QFileDevice::OpenError).texto());
+#endif
+    const QString ruta = RutaCopia(nombre, carpeta);
+    if (const host::FalloSistema f = host::ArchivoNuevo::impide(ruta); !f.mensaje.isEmpty())
+        return QStringLiteral("No se exportó nada: el archivo %1 no se puede reemplazar. %2")
+            .arg(nativa(ruta), f.texto());
+    return {};
 }
 
 void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool reemplazar) {
@@ -71,9 +102,11 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool r
     }
     const QString destino =
         QDir::cleanPath(QDir(carpeta.absoluteFilePath()).filePath(QFileInfo(r.archivo).fileName()));
-    // Copying a file onto itself would only empty it.
-    if (QFileInfo(destino).canonicalFilePath() != QFileInfo(r.archivo).canonicalFilePath()) {
-        if (QFileInfo::exists(destino)) {
+    // Copying into the program folder itself would only empty the file. The folders are
+    // compared, not the files: a link at the destination to the file just written is no copy.
+    const QString propia = QFileInfo(QFileInfo(r.archivo).absolutePath()).canonicalFilePath();
+    if (carpeta.canonicalFilePath() != propia) {
+        if (host::ArchivoNuevo::hayNombre(destino)) {
             if (!reemplazar) {
                 r.ok = false;
                 r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se copió: ya hay "

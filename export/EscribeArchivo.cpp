@@ -4,18 +4,19 @@
 #include "data/EscritorTransferencia.h"
 #include "data/FormatoTransferencia.h"
 #include "shell/Cantidad.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/Recordset.h"
-#include "shell/host/ReemplazoArchivo.h"
 
 #include <QDir>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <future>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -29,6 +30,10 @@ namespace {
 
 // Orders per pair of queries: few round trips, and memory that does not grow with the file.
 constexpr int pedidosPorTanda = 1000;
+// Orders of the list one pass over the tables keeps: some 2 KB each with their lines.
+constexpr qsizetype pedidosPorPasada = 25000;
+// The tables are read by passes when a pass keeps at least 1/partePorPasada of the orders.
+constexpr qint64 partePorPasada = 3;
 
 // Positions in the header query: the Id, the 34 order fields, then the customer's key and
 // its 5 fields.
@@ -44,32 +49,41 @@ QString listaColumnas(const QString& alias, const QStringList& columnas) {
     return salida.join(QLatin1Char(','));
 }
 
+// The headers with their customers: those of n Ids, or every one (n = 0).
 QString consultaEncabezados(int n) {
     static const QString columnas =
         QStringLiteral("p.Id,") +
         listaColumnas(QStringLiteral("p."), transferencia::columnasEncabezado()) +
         QStringLiteral(",c.Clave,") +
         listaColumnas(QStringLiteral("c."), transferencia::columnasCliente());
-    return QStringLiteral("SELECT %1 FROM pedidos p LEFT JOIN clientes c ON c.Clave=p.Cliente "
-                          "WHERE p.Id IN (%2)")
-        .arg(columnas, QStringLiteral("?,").repeated(n).chopped(1));
+    const QString todos =
+        QStringLiteral("SELECT %1 FROM pedidos p LEFT JOIN clientes c ON c.Clave=p.Cliente")
+            .arg(columnas);
+    return n == 0 ? todos
+                  : todos + QStringLiteral(" WHERE p.Id IN (%1)")
+                                .arg(QStringLiteral("?,").repeated(n).chopped(1));
 }
 
+// The lines of n Ids, or every one (n = 0) in the order the server keeps them.
 QString consultaRenglones(int n) {
-    static const QString columnas =
-        QStringLiteral("Id,") + listaColumnas(QString(), transferencia::columnasRenglon());
-    return QStringLiteral("SELECT %1 FROM pedidosdetalle WHERE Id IN (%2)")
-        .arg(columnas, QStringLiteral("?,").repeated(n).chopped(1));
+    static const QString todos =
+        QStringLiteral("SELECT Id,%1 FROM pedidosdetalle")
+            .arg(listaColumnas(QString(), transferencia::columnasRenglon()));
+    return n == 0 ? todos
+                  : todos + QStringLiteral(" WHERE Id IN (%1)")
+                                .arg(QStringLiteral("?,").repeated(n).chopped(1));
 }
 
-// The rows of one batch, copied out of the result so they can be written in the order of
+// The rows of one read, copied out of the result so they can be written in the order of
 // the marked list rather than the server's (sorting on the server costs more than the whole
 // export). The rows of an Id go by the number in column orden (the lines by Partida: the
 // server gives them in the order they were stored, which an edited order may have mixed).
 class FilasCopiadas {
 public:
     // filasPrevistas only sizes the first allocations; orden is -1 when an Id has one row.
-    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas, int orden = -1)
+    // With solo, only the rows of those Ids are kept.
+    FilasCopiadas(host::Recordset& rs, qsizetype filasPrevistas, int orden = -1,
+                  const QSet<qint64>* solo = nullptr)
         : columnas_(rs.listaColumnas()) {
         ancho_ = int(columnas_.size());
         const qsizetype celdas = filasPrevistas * ancho_;
@@ -78,8 +92,11 @@ public:
         datos_.reserve(celdas * 8);
         QVector<std::tuple<qint64, qint64, int>> ids; // Id, orden, row
         ids.reserve(filasPrevistas);
-        for (int fila = 0; !rs.eof(); rs.MoveNext(), ++fila) {
-            ids.push_back({rs.entero(0), orden < 0 ? 0 : rs.entero(orden), fila});
+        for (int fila = 0; !rs.eof(); rs.MoveNext()) {
+            const qint64 id = rs.entero(0);
+            if (solo && !solo->contains(id))
+                continue;
+            ids.push_back({id, orden < 0 ? 0 : rs.entero(orden), fila++});
             for (int c = 0; c < ancho_; ++c) {
                 inicio_.push_back(qint32(datos_.size()));
                 if (rs.esNulo(c)) {
@@ -146,17 +163,23 @@ int escribeValor(EscritorTransferencia& w, const FilasCopiadas& f, int fila, int
     }
 }
 
-// The orders of one batch (each Id once) with their customers and lines.
+// The orders of one read, in the order of the list, with their customers and lines: a batch
+// (each Id once), or a pass over the tables (an Id may come again).
 struct Lote {
     QVector<qint64> ids;
-    std::unique_ptr<FilasCopiadas> encabezados, renglones;
+    std::shared_ptr<const FilasCopiadas> encabezados, renglones;
 };
 
-// Reads the batches: the headers on the caller's connection and, for a long list, the lines
-// at the same time on a second connection to the same database.
+// Reads the orders for the writer, by one of two plans. By batch: the headers of up to
+// pedidosPorTanda Ids on the caller's connection and, for a long list, their lines at the
+// same time on a second connection, looked up through the tables' indexes. By pass, for a
+// selection that is a large share of the table: both tables read whole, each on its own
+// connection, keeping the rows of the next pedidosPorPasada orders of the list, which is what
+// is held in memory (with the next pass, read while this one is written).
 class Lectura {
 public:
-    Lectura(host::Conexion& principal, bool conSegunda) : principal_(principal) {
+    Lectura(host::Conexion& principal, bool conSegunda, bool porPasadas)
+        : principal_(principal), porPasadas_(porPasadas) {
         if (!conSegunda)
             return;
         try {
@@ -172,30 +195,44 @@ public:
         if (ids.isEmpty())
             return lote;
         QVariantList valores;
-        for (qint64 id : ids)
-            valores << id;
-        lote.ids = std::move(ids);
-        const qsizetype n = valores.size();
-        const auto renglones = [&valores, n](host::Conexion& c) {
-            auto rs =
-                c.consulta(consultaRenglones(int(n)), valores, host::Conexion::Lectura::EnFlujo);
-            return std::make_unique<FilasCopiadas>(*rs, n * 6, 1); // 1: Partida
+        std::optional<QSet<qint64>> solo;
+        if (porPasadas_)
+            solo.emplace(ids.cbegin(), ids.cend());
+        else
+            for (qint64 id : ids)
+                valores << id;
+        // By pass every row of the tables is read and those of the pass kept.
+        const int n = porPasadas_ ? 0 : int(ids.size());
+        const qsizetype previstos = porPasadas_ ? solo->size() : n;
+        const QSet<qint64>* filtro = solo ? &*solo : nullptr;
+        const auto lee = [&](host::Conexion& c, const QString& sql, qsizetype filas, int orden) {
+            auto rs = c.consulta(sql, valores, host::Conexion::Lectura::EnFlujo);
+            return std::make_shared<const FilasCopiadas>(*rs, filas, orden, filtro);
         };
-        std::future<std::unique_ptr<FilasCopiadas>> enParalelo;
+        const auto renglones = [&](host::Conexion& c) {
+            return lee(c, consultaRenglones(n), previstos * 6, 1); // 1: Partida
+        };
+        std::future<std::shared_ptr<const FilasCopiadas>> enParalelo;
         if (segunda_)
             enParalelo = std::async(std::launch::async, renglones, std::ref(*segunda_));
-        auto rs = principal_.consulta(consultaEncabezados(int(n)), valores,
-                                      host::Conexion::Lectura::EnFlujo);
-        lote.encabezados = std::make_unique<FilasCopiadas>(*rs, n);
-        rs.reset();
+        lote.encabezados = lee(principal_, consultaEncabezados(n), previstos, -1);
         lote.renglones = segunda_ ? enParalelo.get() : renglones(principal_);
+        lote.ids = std::move(ids);
         return lote;
     }
 
 private:
     host::Conexion& principal_;
+    const bool porPasadas_;
     std::unique_ptr<host::Conexion> segunda_;
 };
+
+// The next pass from position desde of the list: up to pedidosPorPasada Ids.
+QVector<qint64> siguientePasada(const QVector<qint64>& ids, qsizetype& desde) {
+    const qsizetype n = std::min(pedidosPorPasada, ids.size() - desde);
+    desde += n;
+    return ids.mid(desde - n, n);
+}
 
 // The next batch from position desde of the list: up to pedidosPorTanda Ids, ending before
 // an Id repeats (an order marked twice is written twice).
@@ -215,10 +252,14 @@ class Escritura {
 public:
     Escritura(EscritorTransferencia& w, ResultadoExportacion& r) : w_(w), r_(r) {}
 
-    // Writes one batch, in the order of its Ids.
+    // Writes one read, in the order of its Ids; every pedidosPorTanda orders and at its end,
+    // hands over those written.
     void escribe(const Lote& lote, const transferencia::Avance& avance, qint64& hechos,
-                 qint64 total) {
-        for (qint64 id : lote.ids) {
+                 qint64 total, const TandaEscrita& tandaEscrita) {
+        for (qsizetype k = 0; k < lote.ids.size(); ++k) {
+            if (tandaEscrita && k > 0 && k % pedidosPorTanda == 0)
+                tandaEscrita(std::exchange(escritos_, {}));
+            const qint64 id = lote.ids[k];
             if (avance.cancelado())
                 throw transferencia::Cancelado();
             const auto [primera, fin] = lote.encabezados->deId(id);
@@ -237,10 +278,9 @@ public:
             }
             avance.informa(++hechos, total);
         }
+        if (tandaEscrita)
+            tandaEscrita(std::exchange(escritos_, {}));
     }
-
-    // The orders written since the last call.
-    QVector<bitacora::PedidoAnotado> tomaEscritos() { return std::exchange(escritos_, {}); }
 
 private:
     // "A-12" for the header being written, "12" in the series without name.
@@ -323,7 +363,7 @@ private:
     ResultadoExportacion& r_;
     const FilasCopiadas* encabezados_ = nullptr; // the header being written
     int fila_ = 0;
-    QVector<bitacora::PedidoAnotado> escritos_; // written since tomaEscritos()
+    QVector<bitacora::PedidoAnotado> escritos_; // written and not yet handed over
 };
 
 } // namespace
@@ -331,43 +371,48 @@ private:
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance, const QStringList& propios,
-                                    const TandaEscrita& tandaEscrita) {
+                                    const TandaEscrita& tandaEscrita, PlanLectura plan) {
     ResultadoExportacion r;
     r.mensaje = CompruebaNombre(nombre, carpetaPrograma, propios);
     if (!r.mensaje.isEmpty())
         return r;
     r.archivo = QDir::cleanPath(
         QDir(carpetaPrograma).absoluteFilePath(transferencia::nombreArchivo(nombre)));
-    QSaveFile salida(r.archivo);
-    if (!salida.open(QIODevice::WriteOnly)) {
+    host::ArchivoNuevo nuevo(r.archivo);
+    if (!nuevo.abre()) {
         r.mensaje = QStringLiteral("No se pudo crear el archivo %1. %2")
-                        .arg(QDir::toNativeSeparators(r.archivo),
-                             host::FalloSistema::deArchivo(salida, errno).texto());
+                        .arg(QDir::toNativeSeparators(r.archivo), nuevo.fallo().texto());
         return r;
     }
+    QFileDevice& salida = nuevo.dispositivo();
     try {
         EscritorTransferencia w(salida);
         Escritura escritura(w, r);
         qint64 hechos = 0;
         qsizetype desde = 0;
-        // The next batch is read from the server while this one is written.
-        Lectura lectura(conexion, ids.size() > pedidosPorTanda);
+        const bool porPasadas =
+            (plan == PlanLectura::Automatico ? EligePlanLectura(conexion, ids.size()) : plan) ==
+            PlanLectura::PorPasadas;
+        Lectura lectura(conexion, ids.size() > pedidosPorTanda, porPasadas);
         const auto carga = [&lectura](QVector<qint64> lote) {
             return lectura.carga(std::move(lote));
         };
-        auto siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
+        // The next read is done by the server while this one is written.
+        const auto pide = [&] {
+            return std::async(std::launch::async, carga,
+                              porPasadas ? siguientePasada(ids, desde) : siguienteLote(ids, desde));
+        };
+        auto siguiente = pide();
         while (true) {
             const Lote lote = siguiente.get();
             if (lote.ids.isEmpty())
                 break;
-            siguiente = std::async(std::launch::async, carga, siguienteLote(ids, desde));
-            escritura.escribe(lote, avance, hechos, ids.size());
-            if (tandaEscrita)
-                tandaEscrita(escritura.tomaEscritos());
+            siguiente = pide();
+            escritura.escribe(lote, avance, hechos, ids.size(), tandaEscrita);
         }
         w.termina();
     } catch (const transferencia::Cancelado&) {
-        salida.cancelWriting();
+        nuevo.descarta();
         r.cancelado = true;
         r.mensaje = QStringLiteral("Se canceló la exportación; no se escribió el archivo.");
         return r;
@@ -378,21 +423,20 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
         const QString motivo = salida.error() != QFileDevice::NoError
                                    ? host::FalloSistema::deArchivo(salida, numero).texto()
                                    : e.mensaje();
-        salida.cancelWriting();
+        nuevo.descarta();
         r.mensaje = QStringLiteral("No se escribió el archivo %1. %2")
                         .arg(QDir::toNativeSeparators(r.archivo), motivo);
         return r;
     } catch (const host::ErrorBdD& e) {
-        salida.cancelWriting();
+        nuevo.descarta();
         r.mensaje = QStringLiteral("No se escribió el archivo %1: falló la lectura de los "
                                    "pedidos.\n%2")
                         .arg(QDir::toNativeSeparators(r.archivo), e.mensaje());
         return r;
     }
-    if (!host::ReemplazoArchivo::confirma(salida)) {
+    if (!nuevo.confirma()) {
         r.mensaje = QStringLiteral("No se pudo terminar de escribir el archivo %1. %2")
-                        .arg(QDir::toNativeSeparators(r.archivo),
-                             host::FalloSistema::deArchivo(salida, errno).texto());
+                        .arg(QDir::toNativeSeparators(r.archivo), nuevo.fallo().texto());
         return r;
     }
     r.ok = true;
@@ -404,6 +448,20 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                                               "escribieron.")
                                    .arg(r.omitidos));
     return r;
+}
+
+// By passes when each pass keeps a large share of the table's orders. The table's own
+// estimate of its rows is enough to choose, and costs nothing.
+PlanLectura EligePlanLectura(host::Conexion& conexion, qsizetype seleccion) {
+    if (seleccion <= pedidosPorTanda)
+        return PlanLectura::PorTandas;
+    auto rs =
+        conexion.consulta(QStringLiteral("SELECT TABLE_ROWS FROM information_schema.TABLES WHERE "
+                                         "TABLE_SCHEMA=DATABASE() AND TABLE_NAME='pedidos'"));
+    const qint64 pedidos = rs->eof() ? 0 : rs->entero(0);
+    return std::min(seleccion, pedidosPorPasada) * partePorPasada >= pedidos
+               ? PlanLectura::PorPasadas
+               : PlanLectura::PorTandas;
 }
 
 QString MensajeEscrito(const ResultadoExportacion& r) {

@@ -2,11 +2,11 @@
 
 #include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <future>
 #include <optional>
 
@@ -97,6 +97,16 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                     const transferencia::Avance& avance, const QStringList& propios,
                                     bool reemplazar, const std::optional<QDate>& desde,
                                     const std::optional<QDate>& hasta) {
+    // Checked before anything is written or recorded: an export that cannot end with its copy
+    // in place does not start.
+    for (const QString& motivo : {CompruebaNombre(nombre, carpetaPrograma, propios),
+                                  CompruebaCarpeta(carpetaPrograma, nombre, false),
+                                  CompruebaCarpeta(carpetaDestino, nombre, true)})
+        if (!motivo.isEmpty()) {
+            ResultadoExportacion r;
+            r.mensaje = motivo;
+            return r;
+        }
     bitacora::Parametros parametros;
     parametros.desde = desde;
     parametros.hasta = hasta;
@@ -115,8 +125,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     ResultadoExportacion r;
     // Asked before anything is written: when the copy goes into the program folder itself,
     // the file written there is the one at the destination.
-    const bool habia = !transferencia::nombreArchivo(nombre).isEmpty() &&
-                       QFileInfo::exists(RutaCopia(nombre, carpetaDestino));
+    const bool habia = host::ArchivoNuevo::hayNombre(RutaCopia(nombre, carpetaDestino));
     if (habia && !reemplazar) {
         r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
                                    "estaba.")

@@ -61,6 +61,14 @@ QString CompruebaNombre(const QString& nombre, const QString& carpetaPrograma,
 // "Serie-Factura" ("Factura" alone in the series without name).
 using TandaEscrita = std::function<void(QVector<bitacora::PedidoAnotado>)>;
 
+// How EscribeArchivo reads the orders and their lines: batch by batch through the tables'
+// indexes on Id, or in passes over the whole tables, which costs less when the selection is a
+// large share of them. Automatico chooses by that share; the other two are for the benchmark
+// that compares them.
+enum class PlanLectura { Automatico, PorTandas, PorPasadas };
+// The plan Automatico takes for a selection of that many orders of conexion's database.
+PlanLectura EligePlanLectura(host::Conexion& conexion, qsizetype seleccion);
+
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
 // appears only when complete: a failure or a cancel leaves any earlier file of that name as
@@ -69,7 +77,8 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance = {},
                                     const QStringList& propios = {},
-                                    const TandaEscrita& tandaEscrita = {});
+                                    const TandaEscrita& tandaEscrita = {},
+                                    PlanLectura plan = PlanLectura::Automatico);
 
 // "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
 // file starts, with the counts in the right number.
@@ -79,14 +88,23 @@ QString MensajeEscrito(const ResultadoExportacion& resultado);
 // carpetaDestino.
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
 
+// Why the export cannot write nombre (".txt" added when the name lacks it) into carpeta, or
+// the empty text when it can: the folder exists, is a folder (a link to one counts), may be
+// written, and holds no folder or read-only file of that name. esDestino: the folder of the
+// copy, rather than the program folder. The text starts with "No se exportó nada:".
+QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esDestino);
+
 // Copies the file into carpetaDestino under the same name. A file of that name already there
 // is replaced (and reemplazo set) only when reemplazar. Fills copia on success; otherwise ok
 // is false and mensaje says why.
 void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino,
                   bool reemplazar = true);
 
-// EscribeArchivo and then CopiaArchivo: what the export window's button does. Without
-// reemplazar, a destination that already holds a file of that name writes nothing at all.
+// EscribeArchivo and then CopiaArchivo: what the export window's button does. A name, a
+// program folder or a destination that cannot be used (CompruebaNombre, CompruebaCarpeta)
+// writes and records nothing. Without reemplazar, a destination that already holds a file of
+// that name writes nothing at all. Neither file is ever written through a link of its name:
+// the link is replaced.
 // The export is recorded in the journal of conexion's database: desde and hasta (the range
 // the orders were listed with), file and destination, outcome, and each order written.
 ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,

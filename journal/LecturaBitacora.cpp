@@ -5,8 +5,6 @@
 #include "shell/host/Conexion.h"
 #include "shell/host/Fechas.h"
 
-#include <algorithm>
-
 namespace bitacora {
 
 QStringList BasesConBitacora(const Programa& programa) {
@@ -20,27 +18,13 @@ QStringList BasesConBitacora(const Programa& programa) {
     return nombres;
 }
 
-Lectura LeeCorridas(const host::BasesDD& bases, const QStringList& nombres, const Filtro& filtro) {
-    Lectura l;
-    for (const QString& nombre : nombres) {
-        try {
-            auto conexion = bases.abre(nombre);
-            l.corridas +=
-                Bitacora::corridas(*conexion, filtro.desde, filtro.hasta, filtro.operacion);
-        } catch (const host::ErrorBdD& e) {
-            l.fallos << QStringLiteral("No se pudo leer la bitácora de \"%1\": %2")
-                            .arg(nombre, e.mensaje().section(QLatin1Char('\n'), 0, 0));
-        }
-    }
-    // Each journal comes newest first; together they are ordered again.
-    std::stable_sort(l.corridas.begin(), l.corridas.end(),
-                     [](const Corrida& a, const Corrida& b) { return a.inicio > b.inicio; });
-    return l;
-}
-
 QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& corrida) {
     auto conexion = bases.abre(corrida.base);
-    QVector<PedidoAnotado> pedidos = Bitacora::pedidos(*conexion, corrida.id);
+    return LeePedidos(*conexion, corrida);
+}
+
+QVector<PedidoAnotado> LeePedidos(host::Conexion& conexion, const Corrida& corrida) {
+    QVector<PedidoAnotado> pedidos = Bitacora::pedidos(conexion, corrida.id);
     // An export's orders all went to the run's file, which only the run records.
     if (corrida.operacion == Operacion::Exportacion)
         for (PedidoAnotado& p : pedidos)

@@ -9,7 +9,8 @@ struct Programa;
 
 namespace host {
 class BasesDD;
-}
+class Conexion;
+} // namespace host
 
 // Reading the operations journals of the databases the program works on, for the command
 // and the window.
@@ -19,21 +20,17 @@ namespace bitacora {
 // once, in that order; names left empty in the configuration are left out.
 QStringList BasesConBitacora(const Programa& programa);
 
-struct Filtro {
-    std::optional<QDate> desde; // runs started on or after that day
-    std::optional<QDate> hasta; // runs started on or before that day
-    std::optional<Operacion> operacion;
-};
-
+// Runs read from the journals (LectorBitacora): a page of the list.
 struct Lectura {
     QVector<Corrida> corridas; // every database's runs together, newest first
     QStringList fallos;        // the databases that could not be read, and why (Spanish)
+    bool hayMas = false;       // runs left after these
 };
 
-// Reads the runs of each database's journal; a database without a journal has none.
-Lectura LeeCorridas(const host::BasesDD& bases, const QStringList& nombres, const Filtro& filtro);
 // The orders of a run, from the journal of the database that holds it.
 QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& corrida);
+// The same over a connection to that database.
+QVector<PedidoAnotado> LeePedidos(host::Conexion& conexion, const Corrida& corrida);
 
 // "acumulacion", "exportacion" or "importacion" (accents and capitals allowed).
 std::optional<Operacion> operacionDeTexto(const QString& texto);

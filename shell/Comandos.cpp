@@ -24,7 +24,7 @@ const QList<Orden>& ordenes() {
          opcionesImportar, importar},
         {QStringLiteral("bitacora"),
          QStringLiteral("muestra las operaciones hechas (acumulaciones, exportaciones e "
-                        "importaciones)"),
+                        "importaciones): las recientes, o las de las fechas pedidas"),
          opcionesBitacora, leeBitacora},
     };
     return tabla;

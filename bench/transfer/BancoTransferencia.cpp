@@ -65,9 +65,10 @@ template <typename Resultado> int informa(qint64 ms, const Resultado& r) {
 
 // Child: export every order of the database to the file, as the window and the command do
 // (with the journal; the copy goes to the file's own folder, so it copies nothing), or only
-// write the file (sinBitacora).
-int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archivo,
-                bool sinBitacora) {
+// write the file (sinBitacora), with the lines read as the writer chooses or by the plan
+// given.
+int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archivo, bool sinBitacora,
+                exportacion::PlanLectura plan = exportacion::PlanLectura::Automatico) {
     auto c = bases.abre(base);
     QVector<qint64> ids;
     {
@@ -79,8 +80,9 @@ int hijoExporta(host::BasesDD& bases, const QString& base, const QString& archiv
     const QString carpeta = QFileInfo(archivo).absolutePath();
     QElapsedTimer t;
     t.start();
-    const auto r = sinBitacora ? exportacion::EscribeArchivo(*c, ids, nombre, carpeta)
-                               : exportacion::ExportaPedidos(*c, ids, nombre, carpeta, carpeta);
+    const auto r = sinBitacora
+                       ? exportacion::EscribeArchivo(*c, ids, nombre, carpeta, {}, {}, {}, plan)
+                       : exportacion::ExportaPedidos(*c, ids, nombre, carpeta, carpeta);
     return informa(t.elapsed(), r);
 }
 
@@ -202,13 +204,23 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
     // Best of several runs on both sides: the machine is shared, and the best run is the
     // one least disturbed by others.
     Medida exporta{1e18, 0}, importa{1e18, 0}, sinBitacora{1e18, 0}, revision{1e18, 0};
+    Medida porTandas{1e18, 0}, porPasadas{1e18, 0};
     Medida importaSinBitacora{1e18, 0};
     double outfile = 1e18, loadData = 1e18, conHuellas = 1e18, sinHuellas = 1e18;
     for (int r = 0; r < repeticiones; ++r) {
-        const Medida e = enHijo(puerto, QStringLiteral("exportar"), origen, archivo);
-        exporta = {std::min(exporta.ms, e.ms), std::max(exporta.kb, e.kb)};
-        const Medida s = enHijo(puerto, QStringLiteral("exportar-sin-bitacora"), origen, archivo);
-        sinBitacora = {std::min(sinBitacora.ms, s.ms), std::max(sinBitacora.kb, s.kb)};
+        // Each export in turn, the first of them another one each round: the export that
+        // follows the round before's bulk load finds the server still busy with it. Both plans
+        // of reading are measured, whichever the export takes.
+        const std::pair<const char*, Medida*> exportaciones[] = {
+            {"exportar", &exporta},
+            {"exportar-sin-bitacora", &sinBitacora},
+            {"exportar-por-tandas", &porTandas},
+            {"exportar-por-pasadas", &porPasadas}};
+        for (int k = 0; k < 4; ++k) {
+            const auto& [accion, medida] = exportaciones[(r + k) % 4];
+            const Medida m = enHijo(puerto, QString::fromLatin1(accion), origen, archivo);
+            *medida = {std::min(medida->ms, m.ms), std::max(medida->kb, m.kb)};
+        }
 
         // The server's own path for the same columns.
         QFile::remove(salidaEnc);
@@ -265,6 +277,19 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
             << Qt::endl;
     };
     razon("exportación", exporta.ms, "SELECT ... INTO OUTFILE", outfile, 2);
+    c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(origen)));
+    const bool pasadas =
+        exportacion::EligePlanLectura(*c, pedidos) == exportacion::PlanLectura::PorPasadas;
+    out << QStringLiteral("  lectura         sin bitácora: por tandas %1 ms (razón %2, %3 MB), por "
+                          "pasadas %4 ms (razón %5, %6 MB); la exportación va %7")
+               .arg(porTandas.ms, 0, 'f', 0)
+               .arg(porTandas.ms / outfile, 0, 'f', 2)
+               .arg(porTandas.kb / 1024.0, 0, 'f', 1)
+               .arg(porPasadas.ms, 0, 'f', 0)
+               .arg(porPasadas.ms / outfile, 0, 'f', 2)
+               .arg(porPasadas.kb / 1024.0, 0, 'f', 1)
+               .arg(pasadas ? QStringLiteral("por pasadas") : QStringLiteral("por tandas"))
+        << Qt::endl;
     razon("importación", importa.ms, "LOAD DATA", loadData, 3);
     out << QStringLiteral("  bitácora exp.   la exportación sin ella %1 ms: la bitácora cuesta "
                           "%2 ms (%3%)")
@@ -314,7 +339,12 @@ int main(int argc, char** argv) {
         if (!args.isEmpty() && args[0].startsWith(QLatin1String("exportar")))
             return hijoExporta(bases, opcion(args, QStringLiteral("--base")),
                                opcion(args, QStringLiteral("--archivo")),
-                               args[0] == QLatin1String("exportar-sin-bitacora"));
+                               args[0] != QLatin1String("exportar"),
+                               args[0] == QLatin1String("exportar-por-tandas")
+                                   ? exportacion::PlanLectura::PorTandas
+                               : args[0] == QLatin1String("exportar-por-pasadas")
+                                   ? exportacion::PlanLectura::PorPasadas
+                                   : exportacion::PlanLectura::Automatico);
         if (!args.isEmpty() &&
             (args[0] == QLatin1String("importar") || args[0] == QLatin1String("revisar"))) {
             if (args.contains(QStringLiteral("--usuario"))) {

@@ -4,6 +4,7 @@
 #include "export/ventanas/ModeloPedidosExportar.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Cantidad.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/CampoTexto.h"
@@ -16,7 +17,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -340,10 +340,21 @@ void BajarPedidos::escribeArchivo() {
     QString destino = drive1_->currentData().toString();
     if (destino.isEmpty())
         destino = drive1_->currentText();
-    // A file of that name at the destination is replaced only when the user says so.
+    // Both folders before the question: a destination that cannot take the file writes
+    // nothing anywhere.
+    for (const QString& rechazo : {exportacion::CompruebaCarpeta(carpeta, nombre, false),
+                                   exportacion::CompruebaCarpeta(destino, nombre, true)})
+        if (!rechazo.isEmpty()) {
+            CajaMensaje::muestra(this, rechazo, CajaMensaje::Icono::Exclamacion,
+                                 QStringLiteral("Atención"));
+            drive1_->setFocus();
+            return;
+        }
+    // A file of that name at the destination (or a link) is replaced only when the user says
+    // so.
     const QString rutaCopia = exportacion::RutaCopia(nombre, destino);
     const QString copia = QDir::toNativeSeparators(rutaCopia);
-    const bool reemplazar = QFileInfo::exists(rutaCopia);
+    const bool reemplazar = host::ArchivoNuevo::hayNombre(rutaCopia);
     if (reemplazar &&
         !CajaMensaje::confirma(
             this, QStringLiteral("Ya existe el archivo %1. ¿Desea reemplazarlo?").arg(copia),

@@ -23,6 +23,13 @@ ModeloCorridas::ModeloCorridas(QObject* padre)
                    QStringLiteral("Mensaje")},
                   padre) {}
 
+void ModeloCorridas::fetchMore(const QModelIndex& padre) {
+    if (padre.isValid() || !hayMas_)
+        return;
+    hayMas_ = false;
+    emit masPedidas();
+}
+
 QVariant ModeloCorridas::celda(const bitacora::Corrida& c, int, int columna, int papel) const {
     if (papel == Qt::TextAlignmentRole)
         return alineacion(lado(columna == Pedidos || columna == Renglones));

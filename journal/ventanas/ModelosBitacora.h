@@ -28,8 +28,22 @@ public:
     // The run of that row; null outside the list.
     const bitacora::Corrida* corrida(int n) const { return fila(n); }
 
+    // Whether the journals hold runs after the last one listed. The views ask for them
+    // (masPedidas) when the list is scrolled to its end, once until this is set again.
+    void ponHayMas(bool hayMas) { hayMas_ = hayMas; }
+    bool canFetchMore(const QModelIndex& padre) const override {
+        return !padre.isValid() && hayMas_;
+    }
+    void fetchMore(const QModelIndex& padre) override;
+
+signals:
+    void masPedidas();
+
 protected:
     QVariant celda(const bitacora::Corrida& c, int renglon, int columna, int papel) const override;
+
+private:
+    bool hayMas_ = false;
 };
 
 // The orders of one run.

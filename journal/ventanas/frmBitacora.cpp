@@ -1,5 +1,6 @@
 #include "journal/ventanas/frmBitacora.h"
 
+#include "journal/LectorBitacora.h"
 #include "journal/ventanas/ModelosBitacora.h"
 #include "shell/Programa.h"
 #include "shell/ventanas/CampoTexto.h"
@@ -17,6 +18,9 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Runs per page: a screenful many times over, read in a moment whatever the journal's size.
+constexpr int corridasPorPagina = 500;
 
 QTableView* tabla(const QString& nombre, QAbstractItemModel* modelo, QWidget* padre) {
     auto* t = new QTableView(padre);
@@ -130,6 +134,7 @@ void frmBitacora::construye() {
     connect(cmbOperacion_, &QComboBox::activated, this, &frmBitacora::consulta);
     connect(mhgCorridas_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmBitacora::eligeCorrida);
+    connect(corridas_, &ModeloCorridas::masPedidas, this, &frmBitacora::cargaMas);
 }
 
 void frmBitacora::showEvent(QShowEvent* evento) {
@@ -141,7 +146,7 @@ void frmBitacora::showEvent(QShowEvent* evento) {
 }
 
 bool frmBitacora::ocupado() const {
-    return hilo_->ocupado() || consultaPendiente_ || pedidosPendientes_;
+    return hilo_->ocupado() || consultaPendiente_ || pedidosPendientes_ || masPendientes_;
 }
 
 void frmBitacora::consulta() {
@@ -150,7 +155,7 @@ void frmBitacora::consulta() {
         return;
     }
     consultaPendiente_ = false;
-    bitacora::Filtro filtro;
+    bitacora::Seleccion filtro;
     for (int i = 0; i < 2; ++i) {
         const QDate f = CampoTexto::fecha(*mkeFecha_[i]);
         if (f.isValid())
@@ -160,13 +165,33 @@ void frmBitacora::consulta() {
     }
     if (const int o = cmbOperacion_->currentData().toInt(); o >= 0)
         filtro.operacion = bitacora::Operacion(o);
-    const host::BasesDD bases = *programa_.bases;
-    const QStringList nombres = bitacora::BasesConBitacora(programa_);
-    if (!hilo_->inicia([=](Trabajador&) { return bitacora::LeeCorridas(bases, nombres, filtro); },
-                       [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d)); }))
+    // Made here, connected on the worker thread at its first page.
+    auto lector = std::make_shared<bitacora::LectorBitacora>(
+        *programa_.bases, bitacora::BasesConBitacora(programa_), filtro);
+    if (!hilo_->inicia(
+            [lector](Trabajador&) { return lector->siguientes(corridasPorPagina); },
+            [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d), true); }))
         return;
+    lector_ = std::move(lector);
+    corridas_->ponHayMas(false);
     lblEstado_->setText(QStringLiteral("Leyendo la bitácora…"));
     setCursor(Qt::BusyCursor);
+}
+
+void frmBitacora::cargaMas() {
+    if (hilo_->ocupado()) {
+        masPendientes_ = true;
+        return;
+    }
+    masPendientes_ = false;
+    const std::shared_ptr<bitacora::LectorBitacora> lector = lector_;
+    if (!lector || lector->terminado())
+        return;
+    if (!hilo_->inicia(
+            [lector](Trabajador&) { return lector->siguientes(corridasPorPagina); },
+            [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d), false); }))
+        return;
+    lblEstado_->setText(QStringLiteral("Leyendo más corridas…"));
 }
 
 void frmBitacora::eligeCorrida() {
@@ -206,25 +231,38 @@ void frmBitacora::cargaPedidos() {
     setCursor(Qt::BusyCursor);
 }
 
-void frmBitacora::terminaCorridas(Desenlace<bitacora::Lectura> desenlace) {
+void frmBitacora::terminaCorridas(Desenlace<bitacora::Lectura> desenlace, bool nueva) {
     unsetCursor();
     const QString fallo = desenlace.fallo();
     const bitacora::Lectura l =
         std::move(desenlace).o([](const QString&) { return bitacora::Lectura(); });
-    // The orders asked for belong to the list being replaced.
-    pedidosPendientes_ = false;
-    corridas_->pon(l.corridas);
+    if (nueva) {
+        // The orders and the pages asked for belong to the list being replaced.
+        pedidosPendientes_ = false;
+        masPendientes_ = false;
+        corridas_->pon(l.corridas);
+    } else {
+        corridas_->agrega(l.corridas);
+    }
+    corridas_->ponHayMas(l.hayMas);
+    const int n = corridas_->rowCount();
     QStringList estado;
-    estado << (l.corridas.size() == 1 ? QStringLiteral("1 corrida.")
-                                      : QStringLiteral("%1 corridas.").arg(l.corridas.size()));
+    if (l.hayMas)
+        estado << QStringLiteral("Las %1 corridas más recientes; al bajar por la lista se leen "
+                                 "las anteriores.")
+                      .arg(n);
+    else
+        estado << (n == 1 ? QStringLiteral("1 corrida.") : QStringLiteral("%1 corridas.").arg(n));
     estado << l.fallos;
     if (!fallo.isEmpty())
         estado << fallo;
     lblEstado_->setText(estado.join(QLatin1Char('\n')));
-    if (!l.corridas.isEmpty())
-        mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
-    else
-        eligeCorrida();
+    if (nueva) {
+        if (!l.corridas.isEmpty())
+            mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
+        else
+            eligeCorrida();
+    }
     siguiente();
 }
 
@@ -248,4 +286,6 @@ void frmBitacora::siguiente() {
         consulta();
     else if (pedidosPendientes_)
         cargaPedidos();
+    else if (masPendientes_)
+        cargaMas();
 }

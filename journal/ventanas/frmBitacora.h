@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class HiloTrabajo;
 class ModeloCorridas;
@@ -17,10 +18,15 @@ class QPushButton;
 class QTableView;
 struct Programa;
 
+namespace bitacora {
+class LectorBitacora;
+}
+
 // The operations journal: the runs of the current, export and import databases, newest
 // first, filtered by the day they started and by operation; the orders of the run selected
 // below them. The journals are read on a worker thread, so the window never waits on the
-// server.
+// server, and a page at a time: the newest runs first, more as the list is scrolled to its
+// end, and the orders of the selected run only.
 class frmBitacora : public QWidget {
     Q_OBJECT
 public:
@@ -44,7 +50,9 @@ private:
     void construye();
     void eligeCorrida();
     void cargaPedidos();
-    void terminaCorridas(Desenlace<bitacora::Lectura> desenlace);
+    void cargaMas();
+    // nueva: the first page of a new list, rather than more of the one shown.
+    void terminaCorridas(Desenlace<bitacora::Lectura> desenlace, bool nueva);
     void terminaPedidos(Desenlace<QVector<bitacora::PedidoAnotado>> desenlace,
                         const bitacora::Corrida& leida);
     void siguiente();
@@ -60,9 +68,12 @@ private:
     ModeloCorridas* corridas_ = nullptr;
     ModeloPedidosBitacora* pedidos_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
+    // The reading of the list shown, kept for its next pages; used by one read at a time.
+    std::shared_ptr<bitacora::LectorBitacora> lector_;
 
     bool primeraVez_ = true;
     // Asked for while another read ran: done when it ends.
     bool consultaPendiente_ = false;
     bool pedidosPendientes_ = false;
+    bool masPendientes_ = false;
 };

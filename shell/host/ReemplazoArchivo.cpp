@@ -1,5 +1,6 @@
 #include "shell/host/ReemplazoArchivo.h"
 
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/ErrorArchivo.h"
 #include "shell/host/FalloSistema.h"
 
@@ -17,9 +18,10 @@ namespace host {
 
 namespace {
 
-// Through a temporary file renamed over the old one. Without datos (a new file) the system's
-// defaults apply. False with nada set when the temporary file could not take the old file's
-// owner or permissions (or could not be created), so the caller may write in place.
+// Through a new file renamed over the old one (ruta is the file itself, never a link).
+// Without datos (a new file) the system's defaults apply. False with nada set when the new
+// file could not take the old file's owner or permissions (or could not be created), so the
+// caller may write in place.
 #ifdef Q_OS_UNIX
 bool porRenombre(const QString& ruta, const QByteArray& bytes, const struct stat* datos, bool& nada,
                  FalloSistema& fallo) {
@@ -28,28 +30,31 @@ bool porRenombre(const QString& ruta, const QByteArray& bytes, const void*, bool
                  FalloSistema& fallo) {
 #endif
     nada = false;
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly)) {
-        fallo = FalloSistema::deArchivo(archivo, errno);
+    ArchivoNuevo archivo(ruta);
+    if (!archivo.abre()) {
+        fallo = archivo.fallo();
         nada = true;
         return false;
     }
 #ifdef Q_OS_UNIX
     if (datos) {
-        const int fd = archivo.handle();
+        const int fd = archivo.dispositivo().handle();
         const bool mismoDueno = datos->st_uid == geteuid() && datos->st_gid == getegid();
         if ((!mismoDueno && fchown(fd, datos->st_uid, datos->st_gid) != 0) ||
             fchmod(fd, datos->st_mode & 07777) != 0) {
             fallo = FalloSistema::deNumero(errno, QFileDevice::PermissionsError);
-            archivo.cancelWriting();
+            archivo.descarta();
             nada = true;
             return false;
         }
     }
 #endif
-    if (archivo.write(bytes) != bytes.size() || !ReemplazoArchivo::confirma(archivo)) {
-        fallo = FalloSistema::deArchivo(archivo, errno);
-        archivo.cancelWriting();
+    if (archivo.dispositivo().write(bytes) != bytes.size()) {
+        fallo = FalloSistema::deArchivo(archivo.dispositivo(), errno);
+        return false;
+    }
+    if (!archivo.confirma()) {
+        fallo = archivo.fallo();
         return false;
     }
     return true;

@@ -19,6 +19,16 @@ public:
         alPoner();
         endResetModel();
     }
+    // More records after the last: the views keep the current row and the selection.
+    template <typename Lista = std::vector<Fila>> void agrega(Lista filas) {
+        if (filas.empty())
+            return;
+        beginInsertRows({}, int(filas_.size()), int(filas_.size() + filas.size()) - 1);
+        filas_.insert(filas_.end(), std::make_move_iterator(filas.begin()),
+                      std::make_move_iterator(filas.end()));
+        alPoner();
+        endInsertRows();
+    }
     // The record of that row; null outside the list.
     const Fila* fila(int n) const {
         return n >= 0 && size_t(n) < filas_.size() ? &filas_[size_t(n)] : nullptr;

@@ -135,3 +135,67 @@ TEST(Bitacora, AnOlderJournalGainsTheOwnerColumnsAndItsOpenRunsAreInterrupted) {
     EXPECT_FALSE(corridas[0].interrumpida); // its session is still there
     EXPECT_TRUE(corridas[1].interrumpida);
 }
+
+// However many runs a journal holds in course, telling the interrupted ones apart takes one
+// query, not one per run: read on the same connection, the session's count of SELECTs moves
+// by the list's query, the database's name and that one.
+TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacoracurso"));
+    host::Conexion& c = base.conexion();
+    Bitacora::creaTablas(c);
+    // 60 runs in course whose session is gone, 20 done.
+    c.ejecuta(
+        QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace, Nodo, Sesion) "
+                       "SELECT 'importacion', NOW() - INTERVAL seq MINUTE, IF(MOD(seq, 4) = 0, "
+                       "'hecha', 'encurso'), CONCAT(@@hostname, ':', @@port), 999999999 "
+                       "FROM seq_1_to_80")
+            .arg(Bitacora::tablaCorridas()));
+    // One more in course whose session is alive.
+    auto otra = pruebas::conecta(base.nombre());
+    Bitacora viva(*otra, Operacion::Exportacion, {});
+    const auto selects = [&] {
+        return c.consulta(QStringLiteral("SHOW SESSION STATUS LIKE 'Com_select'"))->entero(1);
+    };
+    const qint64 antes = selects();
+    const auto corridas = Bitacora::corridas(c, {}, {});
+    const qint64 hechas = selects() - antes;
+    ASSERT_EQ(corridas.size(), 81);
+    EXPECT_LE(hechas, 3);
+    int interrumpidas = 0;
+    for (const auto& r : corridas)
+        interrumpidas += r.interrumpida;
+    EXPECT_EQ(interrumpidas, 60);
+    EXPECT_EQ(corridas[0].operacion, Operacion::Exportacion);
+    EXPECT_FALSE(corridas[0].interrumpida);
+}
+
+// A list read a page at a time gives every run once, in the order of the whole list, also
+// when many runs started in the same second and a page ends among them.
+TEST(Bitacora, PagesOfTheListFollowEachOtherThroughRunsOfTheSameSecond) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacorapaginas"));
+    host::Conexion& c = base.conexion();
+    Bitacora::creaTablas(c);
+    c.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace) SELECT 'exportacion', "
+                             "'2026-05-10 10:00:00' + INTERVAL MOD(seq, 3) SECOND, 'hecha' FROM "
+                             "seq_1_to_25")
+                  .arg(Bitacora::tablaCorridas()));
+    const auto todas = Bitacora::corridas(c, {}, {});
+    ASSERT_EQ(todas.size(), 25);
+    QVector<qint64> esperadas, leidas;
+    for (const auto& r : todas)
+        esperadas << r.id;
+    bitacora::Seleccion pagina;
+    pagina.limite = 4;
+    for (int vueltas = 0; vueltas < 20; ++vueltas) {
+        const auto filas = Bitacora::corridas(c, pagina);
+        for (const auto& r : filas)
+            leidas << r.id;
+        if (filas.size() < pagina.limite)
+            break;
+        pagina.despuesDe = filas.last();
+    }
+    EXPECT_EQ(leidas, esperadas);
+    // Newest first, and within one second the higher Id first.
+    EXPECT_EQ(todas[0].inicio, QDateTime(QDate(2026, 5, 10), QTime(10, 0, 2)));
+    EXPECT_GT(todas[0].id, todas[1].id);
+}

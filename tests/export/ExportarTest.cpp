@@ -7,8 +7,10 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using exportacion::EscribeArchivo;
 using pruebas::BaseEmpresa;
@@ -89,6 +91,60 @@ TEST(EscribeArchivo, WritesTheExactBytesOfOrdersWithAndWithoutCustomerAndLines) 
     r = EscribeArchivo(b.conexion(), {}, QStringLiteral("vacio"), carpeta.path());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(contenido(r.archivo), QByteArray());
+}
+
+// Read batch by batch or by passes over the whole tables, the file is the same byte for byte:
+// the list's order, the lines by Partida whatever order they were stored in, an order marked
+// twice written twice, one deleted meanwhile skipped; more orders than a pass holds take two.
+// The journal hears every order written, a batch at a time.
+TEST(EscribeArchivo, BothPlansOfReadingWriteTheSameFile) {
+    BaseEmpresa b(QStringLiteral("explanes"));
+    auto& c = b.conexion();
+    c.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Factura, Serie, Cliente, Fecha, Nota) "
+                             "SELECT seq, seq, 'A', CONCAT('C', MOD(seq, 50)), '2026-01-01' + "
+                             "INTERVAL MOD(seq, 300) DAY, CONCAT('nota ', seq) FROM "
+                             "seq_1_to_26000"));
+    c.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) SELECT CONCAT('C', seq), "
+                             "CONCAT('Cliente ', seq) FROM seq_0_to_39"));
+    // Two lines an order, scattered through the table, the second stored first.
+    c.ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad) "
+                             "SELECT 1 + MOD(seq * 7919, 26000), 2 - seq DIV 26000, "
+                             "CONCAT('P', seq), seq FROM seq_0_to_51999"));
+    QVector<qint64> ids;
+    for (auto rs = c.consulta(QStringLiteral("SELECT Id FROM pedidos ORDER BY Fecha, Id"));
+         !rs->eof(); rs->MoveNext())
+        ids << rs->entero(0);
+    ids.insert(100, 999999); // deleted meanwhile
+    ids << ids[5];           // marked twice
+    EXPECT_EQ(exportacion::EligePlanLectura(c, ids.size()), exportacion::PlanLectura::PorPasadas);
+    EXPECT_EQ(exportacion::EligePlanLectura(c, 900), exportacion::PlanLectura::PorTandas);
+    QTemporaryDir carpeta;
+    QByteArray archivos[2];
+    int k = 0;
+    for (const auto plan :
+         {exportacion::PlanLectura::PorTandas, exportacion::PlanLectura::PorPasadas}) {
+        qint64 anotados = 0;
+        int tandas = 0;
+        const auto r = EscribeArchivo(
+            c, ids, QStringLiteral("plan%1").arg(k), carpeta.path(), {}, {},
+            [&](QVector<bitacora::PedidoAnotado> escritos) {
+                anotados += escritos.size();
+                tandas += !escritos.isEmpty();
+            },
+            plan);
+        ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+        EXPECT_EQ(r.pedidos, 26001);
+        EXPECT_EQ(r.renglones, 52002);
+        EXPECT_EQ(r.omitidos, 1);
+        EXPECT_EQ(anotados, 26001);
+        EXPECT_GE(tandas, 27);
+        archivos[k++] = contenido(r.archivo);
+    }
+    EXPECT_TRUE(archivos[0] == archivos[1]);
+    const QByteArray primero = archivos[0].left(archivos[0].indexOf("\r\n\"M\"", 1));
+    EXPECT_TRUE(primero.startsWith("\"M\",300,\"A\",\"C0\",\"01/ene/2026\""))
+        << primero.constData();
+    EXPECT_LT(primero.indexOf("\r\n\"D\",1,"), primero.indexOf("\r\n\"D\",2,"));
 }
 
 TEST(EscribeArchivo, QuotesInAnyTextFieldBecomeApostrophesSoTheFileStaysInStep) {
@@ -232,6 +288,17 @@ TEST(CopiaArchivo, AFullDiskIsToldInSpanishAndLeavesNoCutFile) {
             << r.mensaje.toStdString();
     }
     EXPECT_EQ(QDir(disco.ruta()).entryList(QDir::Files), QStringList{QStringLiteral("relleno")});
+
+    // A stick locked against writing is found before anything is written.
+    ASSERT_TRUE(disco.soloLectura());
+    const auto r = exportacion::ExportaPedidos(b.conexion(), {10, 11}, QStringLiteral("bloqueado"),
+                                               programa.path(), disco.ruta());
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(
+        r.mensaje.contains(QStringLiteral("no se puede escribir en la carpeta de destino")) &&
+        r.mensaje.contains(QStringLiteral("La unidad solo admite lectura")))
+        << r.mensaje.toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(programa.path()).filePath(QStringLiteral("bloqueado.txt"))));
 }
 
 TEST(CopiaArchivo, CopiesOverAnEarlierCopyAndReportsAMissingDestination) {
@@ -259,11 +326,111 @@ TEST(CopiaArchivo, CopiesOverAnEarlierCopyAndReportsAMissingDestination) {
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     EXPECT_EQ(contenido(r.copia), encabezado10 + renglon10);
 
-    r = exportacion::ExportaPedidos(b.conexion(), {10}, QStringLiteral("pedidos"), programa.path(),
-                                    unidad.filePath(QStringLiteral("no-montada")));
+    // A destination that is missing, is a file, or takes no files is found before anything is
+    // written, also in the program folder.
+    QFile archivo(unidad.filePath(QStringLiteral("archivo")));
+    ASSERT_TRUE(archivo.open(QIODevice::WriteOnly));
+    archivo.close();
+    for (const auto& [destino, texto] : {std::pair{unidad.filePath(QStringLiteral("no-montada")),
+                                                   "no existe o no está disponible"},
+                                         {archivo.fileName(), "no es una carpeta"}}) {
+        r = exportacion::ExportaPedidos(b.conexion(), {10}, QStringLiteral("tercero"),
+                                        programa.path(), destino);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.copia.isEmpty());
+        EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se exportó nada: ")) &&
+                    r.mensaje.contains(QString::fromUtf8(texto)))
+            << r.mensaje.toStdString();
+        EXPECT_FALSE(QFile::exists(QDir(programa.path()).filePath(QStringLiteral("tercero.txt"))));
+    }
+}
+
+// A link with the export's name, in the destination or in the program folder, is replaced by
+// the new file; what it points to (a private file, the program's own configuration, a folder)
+// stays as it was. So does a file that the name shares by a hard link.
+TEST(ExportaPedidos, ALinkOfTheFilesNameIsReplacedNeverWrittenThrough) {
+    BaseEmpresa b(QStringLiteral("exenlace"));
+    conDosPedidos(b);
+    QTemporaryDir programa, unidad, otra;
+    const auto escribe = [](const QString& ruta, const QByteArray& bytes) {
+        QFile f(ruta);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    const QString ini = QDir(programa.path()).filePath(QStringLiteral("acumulapedidos.ini"));
+    const QString privado = otra.filePath(QStringLiteral("privado"));
+    const QString carpetaAjena = otra.filePath(QStringLiteral("carpeta"));
+    ASSERT_TRUE(escribe(ini, "[Configuración]\r\n"));
+    ASSERT_TRUE(escribe(privado, "privado"));
+    ASSERT_TRUE(QDir().mkpath(carpetaAjena));
+    ASSERT_TRUE(escribe(QDir(carpetaAjena).filePath(QStringLiteral("dentro")), "dentro"));
+    const QString copia = unidad.filePath(QStringLiteral("pedidos.txt"));
+    const QString propio = QDir(programa.path()).filePath(QStringLiteral("pedidos.txt"));
+    const QByteArray escrito = encabezado10 + renglon10 + encabezado11;
+    const auto exporta = [&](bool reemplazar = true) {
+        return exportacion::ExportaPedidos(b.conexion(), {10, 11}, QStringLiteral("pedidos"),
+                                           programa.path(), unidad.path(), {}, {ini}, reemplazar);
+    };
+    const auto esArchivoNuevo = [&](const QString& ruta) {
+        EXPECT_FALSE(QFileInfo(ruta).isSymLink()) << ruta.toStdString();
+        EXPECT_EQ(contenido(ruta), escrito) << ruta.toStdString();
+    };
+    for (const QString& apunta : {privado, ini, carpetaAjena, otra.filePath("no-existe")}) {
+        QFile::remove(copia);
+        ASSERT_TRUE(QFile::link(apunta, copia));
+        const auto r = exporta();
+        EXPECT_TRUE(r.ok) << r.mensaje.toStdString();
+        // Even a link that points nowhere had the name.
+        EXPECT_TRUE(r.reemplazo) << apunta.toStdString();
+        esArchivoNuevo(copia);
+        EXPECT_EQ(contenido(privado), "privado");
+        EXPECT_EQ(contenido(ini), "[Configuración]\r\n");
+        EXPECT_EQ(QDir(carpetaAjena).entryList(QDir::Files), QStringList{QStringLiteral("dentro")});
+        EXPECT_FALSE(QFile::exists(otra.filePath("no-existe")));
+    }
+
+    // Without leave to replace, a link that points nowhere stays: nothing is written.
+    QFile::remove(copia);
+    ASSERT_TRUE(QFile::link(otra.filePath("no-existe"), copia));
+    QFile::remove(propio);
+    EXPECT_FALSE(exporta(false).ok);
+    EXPECT_TRUE(QFileInfo(copia).isSymLink());
+    EXPECT_FALSE(QFile::exists(propio));
+
+    // The program folder's file, as a link and as a hard link.
+    for (const bool duro : {false, true}) {
+        QFile::remove(propio);
+        ASSERT_TRUE(duro ? ::link(QFile::encodeName(privado), QFile::encodeName(propio)) == 0
+                         : QFile::link(privado, propio));
+        const auto r = exporta();
+        EXPECT_TRUE(r.ok) << r.mensaje.toStdString();
+        esArchivoNuevo(propio);
+        esArchivoNuevo(copia);
+        EXPECT_EQ(contenido(privado), "privado");
+    }
+
+    // A folder of that name is refused before anything is written; a link to the folder as the
+    // destination itself is the folder the user chose.
+    QFile::remove(copia);
+    ASSERT_TRUE(QDir().mkdir(copia));
+    QFile::remove(propio);
+    auto r = exporta();
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.copia.isEmpty());
-    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("no se copió"))) << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se exportó nada: el archivo %1 no se "
+                                                    "puede reemplazar. En el lugar del archivo "
+                                                    "hay una carpeta")
+                                         .arg(copia)))
+        << r.mensaje.toStdString();
+    EXPECT_FALSE(QFile::exists(propio));
+    const QString enlaceCarpeta = otra.filePath(QStringLiteral("unidad"));
+    ASSERT_TRUE(QFile::link(carpetaAjena, enlaceCarpeta));
+    r = exportacion::ExportaPedidos(b.conexion(), {10}, QStringLiteral("pedidos"), programa.path(),
+                                    enlaceCarpeta);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(contenido(QDir(carpetaAjena).filePath(QStringLiteral("pedidos.txt"))),
+              encabezado10 + renglon10);
+    // No file of our own was left beside the names.
+    EXPECT_EQ(QDir(programa.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{QStringLiteral("acumulapedidos.ini"), QStringLiteral("pedidos.txt")}));
 }
 
 TEST(BuscaPedidosExportar, ListsTheRangeOldestFirstWithEitherEndOpen) {
@@ -359,4 +526,7 @@ TEST(ComandoExportar, WritesTheRangeCopiesItAndPrintsWhatItWrote) {
         EXPECT_FALSE(err.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(p.archivoDescripcion));
+    // The missing destination wrote nothing into the program folder either.
+    EXPECT_EQ(QDir(programa.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("enero.txt"), QStringLiteral("uno.txt")}));
 }

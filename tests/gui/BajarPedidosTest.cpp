@@ -377,9 +377,16 @@ TEST_F(BajarPedidosTest, FailedCopyIsToldAndTheNameCanBeChangedAgain) {
     buscaTodo();
     const QString falta = QDir(carpeta.path()).filePath(QStringLiteral("no/existe"));
     exporta(QStringLiteral("pedidos"), falta);
+    // Told before anything is written, also into the program folder.
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 2);
-    pruebas::esError(registro[1], QStringLiteral("no se copió"));
+    EXPECT_EQ(registro[1].mensaje,
+              QStringLiteral("No se exportó nada: la carpeta de destino \"%1\" no existe o no "
+                             "está disponible (quizá se retiró la unidad). Elija otra unidad o "
+                             "carpeta.")
+                  .arg(falta));
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Atención"));
+    EXPECT_TRUE(QDir(carpeta.path()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->isEnabled());
     EXPECT_TRUE(boton(QStringLiteral("cmdProceder"))->isEnabled());

@@ -183,6 +183,46 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
     EXPECT_TRUE(v->close());
 }
 
+// A journal of many runs opens on its newest page; the next ones are read as the list is
+// scrolled to its end, and the orders only of the run selected.
+TEST(frmInicialServidor, TheJournalWindowReadsItsRunsAPageAtATime) {
+    EntornoServidor e;
+    host::Conexion& c = e.empresa.conexion();
+    bitacora::Bitacora::creaTablas(c);
+    c.ejecuta(QStringLiteral("INSERT INTO acumulapedidos_corridas (Operacion, Inicio, Desenlace) "
+                             "SELECT 'exportacion', NOW() - INTERVAL seq HOUR, 'hecha' FROM "
+                             "seq_1_to_1200"));
+    c.ejecuta(QStringLiteral("INSERT INTO acumulapedidos_pedidos (Corrida, IdOrigen, PedidoOrigen) "
+                             "SELECT Id, Id, CONCAT('A-', Id) FROM acumulapedidos_corridas"));
+    auto v = e.abre();
+    frmBitacora* b = frmBitacora::muestra(e.programa, v.get());
+    const auto listo = [&] { return !b->ocupado(); };
+    ASSERT_TRUE(espera(listo, 10000));
+    auto* corridas = hijo<QTableView>(*b, "mhgCorridas");
+    auto* pedidos = hijo<QTableView>(*b, "mhgPedidos");
+    auto* estado = hijo<QLabel>(*b, "lblEstado");
+    ASSERT_EQ(corridas->model()->rowCount(), 500);
+    EXPECT_EQ(estado->text(), QStringLiteral("Las 500 corridas más recientes; al bajar por la "
+                                             "lista se leen las anteriores."));
+    ASSERT_EQ(pedidos->model()->rowCount(), 1);
+    EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::PedidoOrigen), QStringLiteral("A-1"));
+
+    for (const int filas : {1000, 1200}) {
+        corridas->scrollToBottom();
+        ASSERT_TRUE(
+            espera([&] { return listo() && corridas->model()->rowCount() == filas; }, 10000))
+            << corridas->model()->rowCount();
+    }
+    EXPECT_EQ(estado->text(), QStringLiteral("1200 corridas."));
+    // The selection stayed on the first run; the last one's orders when it is chosen.
+    EXPECT_EQ(corridas->currentIndex().row(), 0);
+    corridas->setCurrentIndex(corridas->model()->index(1199, 0));
+    ASSERT_TRUE(espera(listo, 10000));
+    ASSERT_EQ(pedidos->model()->rowCount(), 1);
+    EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::PedidoOrigen), QStringLiteral("A-1200"));
+    b->close();
+}
+
 namespace {
 
 const QDate dia(2026, 5, 10);

@@ -3,6 +3,7 @@
 #include "data/Bitacora.h"
 #include "export/Exportacion.h"
 #include "journal/AvisoBitacora.h"
+#include "journal/LectorBitacora.h"
 #include "journal/LecturaBitacora.h"
 #include "shell/Comandos.h"
 #include "support/OrdenPrueba.h"
@@ -128,32 +129,29 @@ TEST(BitacoraExportacion, WrittenCancelledAndUncopiedExportsAreRecordedInTheExpo
     const auto cancelada = exportacion::ExportaPedidos(c, muchos, QStringLiteral("otro"),
                                                        programa.path(), destino.path(), cancelar);
     ASSERT_TRUE(cancelada.cancelado);
+    // A destination that does not exist is found before the run starts: nothing is written
+    // or recorded.
     const auto sinCopia =
         exportacion::ExportaPedidos(c, {32}, QStringLiteral("tercero"), programa.path(),
                                     QDir(destino.path()).filePath(QStringLiteral("no-existe")));
     ASSERT_FALSE(sinCopia.ok);
+    EXPECT_FALSE(QFile::exists(QDir(programa.path()).filePath(QStringLiteral("tercero.txt"))));
 
     const auto r = corridas(base);
-    ASSERT_EQ(r.size(), 3);
-    // Written but not copied: a failure, whose orders did go to the file.
-    EXPECT_EQ(r[0].desenlace, Desenlace::Fallido);
-    EXPECT_EQ(r[0].mensaje, sinCopia.mensaje);
-    const auto tercero = bitacora::LeePedidos(pruebas::basesDD(), r[0]);
-    ASSERT_EQ(tercero.size(), 1);
-    EXPECT_EQ(tercero[0].archivo, QDir::toNativeSeparators(sinCopia.archivo));
-    EXPECT_EQ(r[1].desenlace, Desenlace::Cancelado);
-    EXPECT_EQ(r[1].mensaje, cancelada.mensaje);
-    EXPECT_TRUE(pedidos(base, r[1]).isEmpty());
+    ASSERT_EQ(r.size(), 2);
+    EXPECT_EQ(r[0].desenlace, Desenlace::Cancelado);
+    EXPECT_EQ(r[0].mensaje, cancelada.mensaje);
+    EXPECT_TRUE(pedidos(base, r[0]).isEmpty());
 
-    EXPECT_EQ(r[2].desenlace, Desenlace::Hecho);
-    EXPECT_EQ(r[2].mensaje, hecha.mensaje);
-    EXPECT_EQ(r[2].cuentas.pedidos, 2);
-    EXPECT_EQ(r[2].cuentas.renglones, 3);
-    EXPECT_EQ(r[2].parametros.texto(),
+    EXPECT_EQ(r[1].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(r[1].mensaje, hecha.mensaje);
+    EXPECT_EQ(r[1].cuentas.pedidos, 2);
+    EXPECT_EQ(r[1].cuentas.renglones, 3);
+    EXPECT_EQ(r[1].parametros.texto(),
               QStringLiteral("Del 01/01/2026 al 31/01/2026, archivo %1, destino %2")
                   .arg(QDir::toNativeSeparators(hecha.archivo),
                        QDir::toNativeSeparators(destino.path())));
-    const auto escritos = bitacora::LeePedidos(pruebas::basesDD(), r[2]);
+    const auto escritos = bitacora::LeePedidos(pruebas::basesDD(), r[1]);
     ASSERT_EQ(escritos.size(), 2);
     EXPECT_EQ(escritos[0].idOrigen, 31);
     EXPECT_EQ(escritos[0].pedidoOrigen, QStringLiteral("A-7"));
@@ -218,7 +216,7 @@ TEST(SinPermisoDeCrear, OperationsRunWithoutJournalAndTheUserIsToldOnce) {
               QStringList({QStringLiteral("Atención: ") + aviso, "Atención: otra base"}));
 }
 
-TEST(ComandoBitacora, PrintsTheRunsOfTheConfiguredDatabasesNewestFirstWithTheirOrders) {
+TEST(ComandoBitacora, PrintsTheRunsOfTheConfiguredDatabasesNewestFirstAndARunWithItsOrders) {
     Escenario e(1);
     BaseEmpresa& origen = e.empresa(1);
     BaseEmpresa sinBitacora(QStringLiteral("sinbit"));
@@ -239,7 +237,7 @@ TEST(ComandoBitacora, PrintsTheRunsOfTheConfiguredDatabasesNewestFirstWithTheirO
     *p.bases = e.bases();
     p.baseExportar = origen.nombre();
     p.baseImportar = sinBitacora.nombre();
-    const auto todo = corre(comandos::leeBitacora, p, {});
+    const auto todo = corre(comandos::leeBitacora, p, {"--todas"});
     EXPECT_EQ(todo.estado, 0);
     EXPECT_EQ(todo.errores, QString());
     const qsizetype exportacion = todo.salida.indexOf(
@@ -250,27 +248,148 @@ TEST(ComandoBitacora, PrintsTheRunsOfTheConfiguredDatabasesNewestFirstWithTheirO
             .arg(e.actual().nombre()));
     EXPECT_GE(exportacion, 0) << todo.salida.toStdString();
     EXPECT_GT(acumulacion, exportacion) << todo.salida.toStdString();
-    for (const QString& linea :
-         {QStringLiteral("  Parámetros: Del 10/05/2026 al 10/05/2026, serie A, desde el folio 10\n"
-                         "  Mensaje: Se generó 1 pedido en %1.\n  Pedidos: 1   Renglones: 1\n")
-              .arg(e.actual().nombre()),
-          QStringLiteral("    Pedido B-1 (Id %1) de %2 → A-10 (Id %3)\n")
-              .arg(id)
-              .arg(origen.nombre())
-              .arg(nuevo),
-          QStringLiteral("    Pedido B-1 (Id %1) → %2\n").arg(id).arg(x.archivo)})
-        EXPECT_TRUE(todo.salida.contains(linea)) << linea.toStdString();
+    const QString resumen =
+        QStringLiteral("  Parámetros: Del 10/05/2026 al 10/05/2026, serie A, desde el folio 10\n"
+                       "  Mensaje: Se generó 1 pedido en %1.\n  Pedidos: 1   Renglones: 1\n")
+            .arg(e.actual().nombre());
+    const QStringList ordenes{
+        QStringLiteral("    Pedido B-1 (Id %1) de %2 → A-10 (Id %3)\n")
+            .arg(id)
+            .arg(origen.nombre())
+            .arg(nuevo),
+        QStringLiteral("    Pedido B-1 (Id %1) → %2\n").arg(id).arg(x.archivo)};
+    EXPECT_TRUE(todo.salida.contains(resumen)) << todo.salida.toStdString();
+    // The list is of runs; a run's orders are asked for by its number.
+    EXPECT_FALSE(todo.salida.contains(QStringLiteral("    Pedido ")));
+    const auto una = corre(comandos::leeBitacora, p, {"--corrida", "1"});
+    EXPECT_EQ(una.estado, 0) << una.errores.toStdString();
+    EXPECT_TRUE(una.salida.contains(resumen + ordenes[0])) << una.salida.toStdString();
+    EXPECT_TRUE(una.salida.contains(ordenes[1])) << una.salida.toStdString();
 
-    const auto acumulaciones = corre(comandos::leeBitacora, p, {"--operacion", "acumulación"});
+    const auto acumulaciones =
+        corre(comandos::leeBitacora, p, {"--operacion", "acumulación", "--todas"});
     EXPECT_TRUE(acumulaciones.salida.startsWith(QStringLiteral("Acumulación en ")));
     EXPECT_FALSE(acumulaciones.salida.contains(QStringLiteral("Exportación")));
     const auto desde = corre(comandos::leeBitacora, p, {"--desde=11/05/2026"});
     EXPECT_TRUE(desde.salida.startsWith(QStringLiteral("Exportación en ")));
     EXPECT_FALSE(desde.salida.contains(QStringLiteral("Acumulación")));
+    EXPECT_EQ(desde.errores, QString());
     const auto nada = corre(comandos::leeBitacora, p, {"--hasta", "2026-05-09"});
     EXPECT_EQ(nada.estado, 0);
     EXPECT_EQ(nada.salida, QString());
-    const auto mal = corre(comandos::leeBitacora, p, {"--operacion", "venta"});
-    EXPECT_EQ(mal.estado, 1);
-    EXPECT_TRUE(mal.errores.startsWith(QStringLiteral("La operación \"venta\" no es válida")));
+    for (const QStringList& malos : {QStringList{"--operacion", "venta"},
+                                     {"--todas", "--desde", "2026-05-01"},
+                                     {"--corrida", "x"},
+                                     {"--corrida", "0"},
+                                     {"--corrida", "1", "--operacion", "exportacion"},
+                                     {"--corrida", "7"}}) {
+        const auto mal = corre(comandos::leeBitacora, p, malos);
+        EXPECT_EQ(mal.estado, 1) << malos.join(' ').toStdString();
+        EXPECT_FALSE(mal.errores.isEmpty());
+    }
+    EXPECT_TRUE(corre(comandos::leeBitacora, p, {"--operacion", "venta"})
+                    .errores.startsWith(QStringLiteral("La operación \"venta\" no es válida")));
+}
+
+// A journal of years: by default only the runs of the last 31 days, newest first, read over
+// one connection per journal rather than one per run, and without the orders.
+TEST(ComandoBitacora, ByDefaultTheLast31DaysOverOneConnectionPerJournal) {
+    BaseEmpresa actual(QStringLiteral("bitlarga")), otra(QStringLiteral("bitotra"));
+    for (BaseEmpresa* b : {&actual, &otra}) {
+        Bitacora::creaTablas(b->conexion());
+        // One run a day for 400 days (today's at noon, so none is in the future), each with
+        // two orders; one run in four still in course, its session long gone.
+        b->ejecuta(
+            QStringLiteral(
+                "INSERT INTO acumulapedidos_corridas (Operacion, Inicio, Desenlace, Nodo, Sesion) "
+                "SELECT IF(MOD(seq, 2) = 0, 'exportacion', 'acumulacion'), CURDATE() - INTERVAL "
+                "seq "
+                "DAY + INTERVAL 12 HOUR - INTERVAL (%1) MINUTE, IF(MOD(seq, 4) = 1, 'encurso', "
+                "'hecha'), CONCAT(@@hostname, ':', @@port), 999999999 FROM seq_0_to_399")
+                .arg(b == &actual ? 0 : 30));
+        b->ejecuta(QStringLiteral("INSERT INTO acumulapedidos_pedidos (Corrida, PedidoOrigen) "
+                                  "SELECT Id, 'A-1' FROM acumulapedidos_corridas UNION ALL "
+                                  "SELECT Id, 'A-2' FROM acumulapedidos_corridas"));
+    }
+    Programa p;
+    *p.bases = pruebas::basesDD(actual.nombre());
+    p.baseExportar = otra.nombre();
+    p.baseImportar = otra.nombre();
+    auto admin = pruebas::conecta();
+    const auto conexiones = [&] {
+        return admin->consulta(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Connections'"))->entero(1);
+    };
+
+    const qint64 antes = conexiones();
+    const auto recientes = corre(comandos::leeBitacora, p, {});
+    const qint64 abiertas = conexiones() - antes;
+    EXPECT_EQ(recientes.estado, 0);
+    EXPECT_EQ(recientes.salida.count(QStringLiteral(" (corrida ")), 62); // 31 days, 2 journals
+    EXPECT_EQ(recientes.errores,
+              QStringLiteral("Operaciones empezadas desde el %1 (los últimos 31 días); --todas "
+                             "las muestra todas.\n")
+                  .arg(QDate::currentDate().addDays(-30).toString(QStringLiteral("dd/MM/yyyy"))));
+    EXPECT_FALSE(recientes.salida.contains(QStringLiteral("    Pedido ")));
+    // Newest first, the two journals interleaved.
+    EXPECT_TRUE(recientes.salida.startsWith(
+        QStringLiteral("Exportación en %1 (corrida 1): Hecha").arg(actual.nombre())))
+        << recientes.salida.left(200).toStdString();
+    EXPECT_EQ(recientes.salida.count(QStringLiteral("): Interrumpida\n")), 16);
+
+    const auto todas = corre(comandos::leeBitacora, p, {"--todas"});
+    EXPECT_EQ(todas.salida.count(QStringLiteral(" (corrida ")), 800);
+    EXPECT_EQ(todas.salida.count(QStringLiteral("): Interrumpida\n")), 200);
+    const qsizetype primera =
+        todas.salida.indexOf(QStringLiteral(" en %1 (corrida 400)").arg(actual.nombre()));
+    const qsizetype ultima =
+        todas.salida.indexOf(QStringLiteral(" en %1 (corrida 400)").arg(otra.nombre()));
+    EXPECT_GT(ultima, primera);
+    EXPECT_LT(abiertas, 10) << "una conexión por corrida";
+
+    const auto una = corre(comandos::leeBitacora, p, {"--corrida=400"});
+    EXPECT_EQ(una.estado, 0);
+    EXPECT_EQ(una.salida.count(QStringLiteral(" (corrida 400): ")), 2);
+    EXPECT_EQ(una.salida.count(QStringLiteral("    Pedido A-")), 4);
+}
+
+// Two journals read together a few runs at a time give the same list as the whole: newest
+// first, on the same second the databases in their order, and then nothing more.
+TEST(LectorBitacora, JournalsReadTogetherPageByPageGiveTheWholeListOnce) {
+    BaseEmpresa una(QStringLiteral("lectora")), otra(QStringLiteral("lectorb"));
+    for (BaseEmpresa* b : {&una, &otra}) {
+        Bitacora::creaTablas(b->conexion());
+        b->ejecuta(QStringLiteral("INSERT INTO acumulapedidos_corridas (Operacion, Inicio, "
+                                  "Desenlace) SELECT 'importacion', '2026-05-10 10:00:00' + "
+                                  "INTERVAL MOD(seq, %1) MINUTE, 'hecha' FROM seq_1_to_%2")
+                       .arg(b == &una ? 4 : 3)
+                       .arg(b == &una ? 11 : 7));
+    }
+    const QStringList bases{una.nombre(), otra.nombre(), QStringLiteral("t_no_existe_")};
+    const auto clave = [](const bitacora::Corrida& c) {
+        return QStringLiteral("%1/%2/%3").arg(c.inicio.toString(Qt::ISODate), c.base).arg(c.id);
+    };
+    QStringList esperadas;
+    for (BaseEmpresa* b : {&una, &otra})
+        for (const auto& c : Bitacora::corridas(b->conexion(), {}, {}))
+            esperadas << clave(c);
+    std::stable_sort(esperadas.begin(), esperadas.end(), [](const QString& a, const QString& b) {
+        return a.section(QLatin1Char('/'), 0, 0) > b.section(QLatin1Char('/'), 0, 0);
+    });
+    bitacora::LectorBitacora lector(pruebas::basesDD(), bases, {});
+    QStringList leidas, fallos;
+    int paginas = 0;
+    while (!lector.terminado() && paginas < 20) {
+        const bitacora::Lectura l = lector.siguientes(3);
+        ++paginas;
+        for (const auto& c : l.corridas)
+            leidas << clave(c);
+        fallos << l.fallos;
+        EXPECT_EQ(l.hayMas, !lector.terminado());
+    }
+    EXPECT_EQ(leidas, esperadas);
+    EXPECT_EQ(paginas, 6);
+    // The database that is not there is told once.
+    ASSERT_EQ(fallos.size(), 1);
+    EXPECT_TRUE(fallos[0].contains(QStringLiteral("t_no_existe_")));
+    EXPECT_TRUE(lector.siguientes(3).corridas.isEmpty());
 }

@@ -29,6 +29,11 @@ public:
     }
 
     bool montado() const { return montado_; }
+    // From now on it only lets itself be read, as a stick locked against writing.
+    bool soloLectura() {
+        return montado_ && ::mount("tmpfs", ruta().toLocal8Bit().constData(), "tmpfs",
+                                   MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
     const std::string& motivo() const { return motivo_; }
     QString ruta(const QString& nombre = {}) const {
         return nombre.isEmpty() ? dir_.path() : dir_.filePath(nombre);
