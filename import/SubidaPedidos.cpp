@@ -68,6 +68,7 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
         renglones_->inicioInsercion(posRenglones), columnasRenglon_);
     // Customers that exist already are left out of the rows (escribe); the key, where the
     // table has one, leaves any other as it is.
+    claveUnicaClientes_ = ClaveUnicaEnClientes(conexion_);
     insertaClientes_ = std::make_unique<InsercionEnBloque>(clientes_->inicioInsercion(posClientes),
                                                            columnasCliente_,
                                                            " ON DUPLICATE KEY UPDATE Clave=Clave");
@@ -233,7 +234,7 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     if (detalle_)
         detalle_->antesDeClientes(t.clavesClientes);
     // Only the customers the table lacks: its key on Clave, if any, is not relied on.
-    t.clientes.conserva(ClientesQueFaltan(conexion_, t.clavesClientes));
+    t.clientes.conserva(ClientesQueFaltan(conexion_, t.clavesClientes, claveUnicaClientes_));
     insertaClientes_->inserta(conexion_, t.clientes);
     if (detalle_)
         detalle_->despuesDeClientes();

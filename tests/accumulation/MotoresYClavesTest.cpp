@@ -1,7 +1,10 @@
 #include "Escenario.h"
+#include "accumulation/FoliosSerie.h"
 #include "accumulation/clsAcumular.h"
 #include "data/Bitacora.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -131,4 +134,43 @@ TEST(SistemaSinClave, TheCounterIsFoundByDatoAndTwoRunsAtOnceCreateItOnce) {
                                                   "Factura)) FROM pedidos")),
                   QStringLiteral("25 25"));
     }
+}
+
+// The narrow moment of two runs at once: both looked for the missing counter before either
+// added it. One of them is undone (and would be tried again), and the table never gets two
+// rows, also when the server's default isolation would not keep the place looked at locked.
+TEST(SistemaSinClave, TwoRunsThatBothFoundNoCounterNeverBothAddIt) {
+    BaseEmpresa b(QStringLiteral("folsinclave"));
+    b.ejecuta(QStringLiteral("ALTER TABLE sistema DROP PRIMARY KEY"));
+    auto otra = pruebas::conecta(b.nombre());
+    for (host::Conexion* c : {&b.conexion(), otra.get()})
+        c->ejecuta(QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED"));
+    // The second run, step by step: its locking read finds no counter.
+    auto segunda = std::make_unique<host::Transaccion>(*otra);
+    ASSERT_TRUE(
+        otra->consulta(QStringLiteral("SELECT Dato FROM sistema WHERE Dato='PE-X' FOR UPDATE"))
+            ->eof());
+    std::atomic<int> deshechas = 0;
+    std::thread primera([&] {
+        try {
+            host::Transaccion t(b.conexion());
+            acumulacion::FoliosSerie folios(b.conexion(), QStringLiteral("PE-"),
+                                            QStringLiteral("X"));
+            folios.guarda(1);
+            t.confirma();
+        } catch (const host::ErrorBdD& e) {
+            deshechas += e.codigo() == 1213;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    try {
+        otra->ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-X', '0')"));
+        segunda->confirma();
+    } catch (const host::ErrorBdD& e) {
+        deshechas += e.codigo() == 1213;
+    }
+    segunda.reset();
+    primera.join();
+    EXPECT_EQ(deshechas, 1);
+    EXPECT_EQ(b.cuenta(QStringLiteral("sistema WHERE Dato='PE-X'")), 1);
 }
