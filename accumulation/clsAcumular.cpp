@@ -78,7 +78,8 @@ public:
     }
 
     // The company's pending orders; null (and the company noted) when its order tables
-    // cannot be read. Asked only on failure, so a search costs no extra query per company.
+    // cannot be read. Asked only on failure, so a search costs no query per company besides
+    // the one that reads its tables' engines.
     std::unique_ptr<host::Recordset> pendientes(host::Conexion& conexion,
                                                 const EmpresaOrigen& empresa, const QDate& desde,
                                                 const QDate& hasta) {
