@@ -133,6 +133,14 @@ QStringList TablasGeneracion() {
     return TablasBusqueda() << QStringLiteral("productos");
 }
 
+QStringList TablasEscritasOrigen() {
+    return {QStringLiteral("pedidosdetalle"), QStringLiteral("productos")};
+}
+
+QStringList TablasEscritasActual() {
+    return {QStringLiteral("pedidos"), QStringLiteral("pedidosdetalle"), QStringLiteral("sistema")};
+}
+
 namespace {
 
 enum class Apertura { Abierta, NoExiste, SinPermiso, Otra };

@@ -50,6 +50,9 @@ QVector<EmpresaOrigen> EmpresasOrigen(host::Conexion& conexion, const QString& b
 // The tables a search reads in each company, and those a generation also changes.
 QStringList TablasBusqueda();
 QStringList TablasGeneracion();
+// The tables a generation writes: in each source company, and in the current database.
+QStringList TablasEscritasOrigen();
+QStringList TablasEscritasActual();
 
 // Makes the company's database the default of the connection: the name in lower case, or
 // the stored name when only that one exists, and sets empresa.base to the name opened. Gives

@@ -11,19 +11,33 @@ namespace acumulacion {
 
 FoliosSerie::FoliosSerie(host::Conexion& conexion, const QString& tipoVta, const QString& serie)
     : conexion_(conexion), serie_(serie), clave_(tipoVta + serie) {
-    // Creating a missing counter row this way takes its exclusive lock at once; a plain
-    // locking read of an absent row would let two runs through and then deadlock on insert.
+    // The counter is looked for first, whatever the table's keys: a table without a key on
+    // Dato would take a second row for it. The locking read holds what it read and the gap
+    // where the row would go (on a table without that key, every row and the end of the
+    // table), so a run that finds no counter keeps others from adding it until it ends. Two
+    // runs that both find none collide when both insert it: one is undone (a deadlock) and
+    // is tried again, and then finds the row.
+    if (lee())
+        return;
     conexion_.ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES (?, '0') "
                                      "ON DUPLICATE KEY UPDATE Dato=Dato"),
                       {clave_});
+    lee();
+}
+
+bool FoliosSerie::lee() {
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT Dato, Contenido FROM sistema WHERE Dato=? FOR UPDATE"), {clave_});
-    if (!rs->eof()) {
-        clave_ = rs->texto(0);
-        // Read as the accumulation tab reads it to propose the next folio.
+    if (rs->eof())
+        return false;
+    clave_ = rs->texto(0);
+    // Read as the accumulation tab reads it to propose the next folio. Rows left twice by a
+    // table without a key count by the highest: folios below it may have been given out.
+    for (contador_ = 0; !rs->eof(); rs->MoveNext()) {
         const double valor = rs->esNulo(1) ? 0 : host::libNucleo::nxVal(rs->texto(1));
-        contador_ = qint64(std::clamp(std::floor(valor), 0.0, 9e18));
+        contador_ = std::max(contador_, qint64(std::clamp(std::floor(valor), 0.0, 9e18)));
     }
+    return true;
 }
 
 QVector<qint32> FoliosSerie::libres(qint64 desde, int cuantos) {

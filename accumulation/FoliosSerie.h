@@ -28,6 +28,9 @@ public:
     const QString& clave() const { return clave_; }
 
 private:
+    // Reads and locks the counter's rows; false when there is none.
+    bool lee();
+
     host::Conexion& conexion_;
     QString serie_;
     QString clave_;

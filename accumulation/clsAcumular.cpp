@@ -6,6 +6,7 @@
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
 #include "data/Bitacora.h"
+#include "shell/host/MotorTablas.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -70,6 +71,11 @@ public:
                          .arg(empresa.base);
         if (motivo.isEmpty())
             motivo = comparaColumnas(conexion, empresa);
+        // A company whose tables would keep what a failed group wrote is never touched.
+        if (motivo.isEmpty())
+            motivo = host::MotivoSinTransacciones(
+                host::TablasSinTransacciones(conexion, empresa.base, TablasEscritasOrigen()),
+                host::Redaccion::Motivo);
         if (!motivo.isEmpty()) {
             omite(empresa, motivo);
             return false;
@@ -79,7 +85,8 @@ public:
     }
 
     // The company's pending orders; null (and the company noted) when its order tables
-    // cannot be read. Asked only on failure, so a search costs no extra query per company.
+    // cannot be read. Asked only on failure, so a search costs no query per company besides
+    // the one that reads its tables' engines.
     std::unique_ptr<host::Recordset> pendientes(host::Conexion& conexion,
                                                 const EmpresaOrigen& empresa, const QDate& desde,
                                                 const QDate& hasta) {
@@ -367,6 +374,13 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     try {
         exigeBase(bases_);
         actual = bases_.abre(bases_.cMiBase);
+        // Before anything is written, the journal included: every table the groups write in
+        // the current database must undo what a failed group wrote.
+        r.mensaje = host::MotivoSinTransacciones(host::TablasSinTransacciones(
+            *actual, actual->baseEnUso(),
+            TablasEscritasActual() + bitacora::Bitacora::tablas(bitacora::Operacion::Acumulacion)));
+        if (!r.mensaje.isEmpty())
+            return r;
         // A group tried again must see what the run that crossed it stored, on any node.
         actual->leeAlDia();
         bitacora::Parametros parametros;
@@ -470,8 +484,9 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         const auto desenlace = r.ok          ? bitacora::Desenlace::Hecho
                                : r.cancelado ? bitacora::Desenlace::Cancelado
                                              : bitacora::Desenlace::Fallido;
-        diario->cierra(desenlace, ConOmitidas(r.mensaje, r),
-                       {r.pedidosMovidos, r.renglonesCopiados, 0});
+        r.avisoBitacora = bitacora::juntaAvisos(
+            r.avisoBitacora, diario->cierra(desenlace, ConOmitidas(r.mensaje, r),
+                                            {r.pedidosMovidos, r.renglonesCopiados, 0}));
     }
     return r;
 }

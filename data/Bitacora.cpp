@@ -2,6 +2,7 @@
 
 #include "shell/host/Conexion.h"
 #include "shell/host/Fechas.h"
+#include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
 
 #include <QSet>
@@ -117,6 +118,16 @@ const QString columnasPedido = QStringLiteral(
 
 } // namespace
 
+bool detieneOperacion(const ErrorBdD& e) {
+    return e.codigo() == 0 || e.conexionPerdida() || e.codigo() == 1205 || e.codigo() == 1213;
+}
+
+QString juntaAvisos(const QString& aviso, const QString& otro) {
+    if (aviso.isEmpty() || otro.isEmpty())
+        return aviso + otro;
+    return aviso + QLatin1Char('\n') + otro;
+}
+
 std::optional<Operacion> operacionDeCodigo(const QString& codigo) {
     return valorEn(codigosOperacion, codigo);
 }
@@ -163,6 +174,195 @@ QString Bitacora::tablaPedidos() {
 }
 QString Bitacora::tablaHuellas() {
     return QStringLiteral("acumulapedidos_huellas");
+}
+
+namespace {
+
+// A column of a journal table as the server describes it.
+struct ColumnaLeida {
+    QString nombre;
+    QString tipo;     // DATA_TYPE, in lower case
+    qint64 largo = 0; // characters a text holds
+    qint64 bytes = 0;
+    bool admiteNulo = false;
+    bool conValor = false; // has a default, is numbered or computed by the server
+    bool clave = false;    // part of the primary key or of a unique one
+};
+// A journal table that exists (as far as the user may see it): its engine, whether that
+// engine keeps transactions, and its columns by name in lower case.
+struct TablaLeida {
+    QString motor;
+    bool transaccional = true;
+    QHash<QString, ColumnaLeida> columnas;
+};
+
+// The journal's tables, by name in lower case.
+QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT c.TABLE_NAME, c.COLUMN_NAME, c.DATA_TYPE, "
+                       "c.CHARACTER_MAXIMUM_LENGTH, c.CHARACTER_OCTET_LENGTH, "
+                       "c.IS_NULLABLE='YES', c.COLUMN_DEFAULT IS NOT NULL OR c.EXTRA<>'', "
+                       "c.COLUMN_KEY IN ('PRI', 'UNI'), t.ENGINE, "
+                       "t.ENGINE IS NULL OR e.TRANSACTIONS='YES' FROM information_schema.COLUMNS c "
+                       "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA=c.TABLE_SCHEMA AND "
+                       "t.TABLE_NAME=c.TABLE_NAME LEFT JOIN information_schema.ENGINES e ON "
+                       "e.ENGINE=t.ENGINE WHERE c.TABLE_SCHEMA=DATABASE() AND "
+                       "c.TABLE_NAME IN (?, ?, ?)"),
+        {Bitacora::tablaCorridas(), Bitacora::tablaPedidos(), Bitacora::tablaHuellas()});
+    QHash<QString, TablaLeida> tablas;
+    for (; !rs->eof(); rs->MoveNext()) {
+        TablaLeida& t = tablas[rs->texto(0).toLower()];
+        t.motor = rs->texto(8);
+        t.transaccional = rs->entero(9) != 0;
+        t.columnas[rs->texto(1).toLower()] = {
+            rs->texto(1),       rs->texto(2).toLower(), rs->entero(3),     rs->entero(4),
+            rs->entero(5) != 0, rs->entero(6) != 0,     rs->entero(7) != 0};
+    }
+    return tablas;
+}
+
+// What the program writes to each column of its tables. A table whose columns no longer take
+// it (renamed, retyped, shortened, or made mandatory) would make the operation itself fail.
+enum class Clase { Entero, Texto, Fecha };
+enum Uso : unsigned {
+    Nulo = 1,     // may be written NULL
+    Omitida = 2,  // left out of some insert: needs a default
+    Clave = 4,    // the key that lets two imports of one order collide
+    Numerada = 8, // numbered by the server
+};
+struct ColumnaEsperada {
+    const char* nombre;
+    Clase clase;
+    int largo; // characters written, for a text
+    unsigned uso;
+};
+struct TablaEsperada {
+    QString nombre;
+    QVector<ColumnaEsperada> columnas;
+};
+
+const QVector<TablaEsperada>& esperadas() {
+    static const QVector<TablaEsperada> tablas = {
+        {Bitacora::tablaCorridas(),
+         {{"Id", Clase::Entero, 0, Numerada},
+          {"Operacion", Clase::Texto, 16, 0},
+          {"Inicio", Clase::Fecha, 0, 0},
+          {"Fin", Clase::Fecha, 0, Omitida},
+          {"UsuarioSistema", Clase::Texto, 128, 0},
+          {"Equipo", Clase::Texto, 255, 0},
+          {"UsuarioBdD", Clase::Texto, 255, 0},
+          {"Desde", Clase::Fecha, 0, Nulo},
+          {"Hasta", Clase::Fecha, 0, Nulo},
+          {"Serie", Clase::Texto, 64, Nulo},
+          {"PrimerFolio", Clase::Entero, 0, Nulo},
+          {"Archivo", Clase::Texto, int(largoRuta), 0},
+          {"Destino", Clase::Texto, int(largoRuta), 0},
+          {"Desenlace", Clase::Texto, 16, 0},
+          {"Mensaje", Clase::Texto, 0, Omitida}, // cut to what the column holds
+          {"Pedidos", Clase::Entero, 0, Omitida},
+          {"Renglones", Clase::Entero, 0, Omitida},
+          {"Clientes", Clase::Entero, 0, Omitida},
+          {"Nodo", Clase::Texto, 320, 0},
+          {"Sesion", Clase::Entero, 0, 0},
+          {"ArranqueNodo", Clase::Fecha, 0, Nulo}}},
+        {Bitacora::tablaPedidos(),
+         {{"Id", Clase::Entero, 0, Numerada},
+          {"Corrida", Clase::Entero, 0, 0},
+          {"BaseOrigen", Clase::Texto, 64, Omitida},
+          {"IdOrigen", Clase::Entero, 0, Nulo | Omitida},
+          {"PedidoOrigen", Clase::Texto, 64, Omitida},
+          {"Archivo", Clase::Texto, int(largoRuta), 0},
+          {"Linea", Clase::Entero, 0, Nulo},
+          {"Huella", Clase::Texto, 64, Nulo},
+          {"IdNuevo", Clase::Entero, 0, Nulo},
+          {"PedidoNuevo", Clase::Texto, 64, 0}}},
+        {Bitacora::tablaHuellas(),
+         {{"Huella", Clase::Texto, 64, Clave},
+          {"PrimeraCorrida", Clase::Entero, 0, 0},
+          {"UltimaCorrida", Clase::Entero, 0, 0},
+          {"Veces", Clase::Entero, 0, 0}}}};
+    return tablas;
+}
+
+Clase claseDe(const QString& tipo) {
+    static const QStringList enteros = {QStringLiteral("tinyint"), QStringLiteral("smallint"),
+                                        QStringLiteral("mediumint"), QStringLiteral("int"),
+                                        QStringLiteral("bigint")};
+    static const QStringList fechas = {QStringLiteral("date"), QStringLiteral("datetime"),
+                                       QStringLiteral("timestamp")};
+    if (enteros.contains(tipo))
+        return Clase::Entero;
+    if (fechas.contains(tipo))
+        return Clase::Fecha;
+    return tipo.contains(QLatin1String("char")) || tipo.contains(QLatin1String("text"))
+               ? Clase::Texto
+               : Clase(-1);
+}
+
+// What is wrong with the table for the program (empty when nothing), in Spanish.
+QString revisaTabla(const TablaEsperada& t, const QHash<QString, ColumnaLeida>& leidas) {
+    QSet<QString> propias;
+    for (const ColumnaEsperada& e : t.columnas) {
+        const QString nombre = QLatin1String(e.nombre);
+        propias.insert(nombre.toLower());
+        const auto c = leidas.constFind(nombre.toLower());
+        if (c == leidas.cend())
+            return QStringLiteral("le falta la columna %1").arg(nombre);
+        if (claseDe(c->tipo) != e.clase)
+            return QStringLiteral("su columna %1 es de tipo %2").arg(nombre, c->tipo);
+        if (e.clase == Clase::Texto && c->largo < e.largo)
+            return QStringLiteral("su columna %1 guarda sólo %2 caracteres, y el programa "
+                                  "escribe hasta %3")
+                .arg(nombre)
+                .arg(c->largo)
+                .arg(e.largo);
+        if ((e.uso & Nulo) && !c->admiteNulo)
+            return QStringLiteral("su columna %1 no admite valores nulos").arg(nombre);
+        if ((e.uso & (Omitida | Numerada)) && !c->admiteNulo && !c->conValor)
+            return QStringLiteral("su columna %1 no tiene valor por omisión").arg(nombre);
+        if ((e.uso & Clave) && !c->clave)
+            return QStringLiteral("su columna %1 no es su clave").arg(nombre);
+    }
+    for (auto c = leidas.cbegin(); c != leidas.cend(); ++c)
+        if (!propias.contains(c.key()) && !c->admiteNulo && !c->conValor)
+            return QStringLiteral("tiene una columna %1 que exige un valor").arg(c->nombre);
+    return {};
+}
+
+// The statements of the journal, run over no row: the server checks the user's rights to
+// each column they name before it looks for rows.
+QStringList pruebasDePermisos(Operacion operacion) {
+    QStringList pruebas = {
+        QStringLiteral("UPDATE %1 SET Fin=NOW(), Desenlace='', Mensaje='', Pedidos=0, "
+                       "Renglones=0, Clientes=0 WHERE Id=0 AND 0")
+            .arg(Bitacora::tablaCorridas()),
+        QStringLiteral("INSERT INTO %1 (%2) SELECT 0, '', 0, '', '', 0, '', 0, '' FROM DUAL "
+                       "WHERE 0")
+            .arg(Bitacora::tablaPedidos(), columnasPedido)};
+    if (operacion == Operacion::Importacion)
+        pruebas << QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) "
+                                  "SELECT '', 0, 0, 1 FROM DUAL WHERE 0 ON DUPLICATE KEY UPDATE "
+                                  "Veces=Veces+1, UltimaCorrida=0")
+                       .arg(Bitacora::tablaHuellas())
+                << QStringLiteral("SELECT c.Id, c.Inicio, p.Corrida, p.Huella, p.IdNuevo, "
+                                  "p.PedidoNuevo, h.Huella, h.PrimeraCorrida, h.UltimaCorrida, "
+                                  "h.Veces FROM %1 c, %2 p, %3 h WHERE 0")
+                       .arg(Bitacora::tablaCorridas(), Bitacora::tablaPedidos(),
+                            Bitacora::tablaHuellas());
+    return pruebas;
+}
+
+QString primeraLinea(const QString& texto) {
+    return texto.section(QLatin1Char('\n'), 0, 0);
+}
+
+} // namespace
+
+QStringList Bitacora::tablas(Operacion operacion) {
+    QStringList t = {tablaCorridas(), tablaPedidos()};
+    if (operacion == Operacion::Importacion)
+        t << tablaHuellas();
+    return t;
 }
 
 void Bitacora::creaTablas(Conexion& conexion) {
@@ -233,10 +433,50 @@ void Bitacora::creaTablas(Conexion& conexion) {
             motor);
 }
 
+QString Bitacora::prepara(Operacion operacion) {
+    creaTablas(conexion_);
+    const QHash<QString, TablaLeida> leidas = leeTablas(conexion_);
+    const QStringList usadas = tablas(operacion);
+    // The caller refused tables found in another engine before anything was written; a
+    // server that cannot make InnoDB tables may just have made these in its own.
+    QVector<host::TablaSinTransacciones> sinTransacciones;
+    for (const QString& t : usadas)
+        if (leidas.contains(t) && !leidas[t].transaccional)
+            sinTransacciones.push_back({conexion_.baseEnUso(), t, leidas[t].motor});
+    if (!sinTransacciones.isEmpty())
+        throw ErrorBdD(host::MotivoSinTransacciones(sinTransacciones));
+    for (const TablaEsperada& t : esperadas()) {
+        const auto leida = leidas.constFind(t.nombre);
+        // Not seen: the user has no right on it, which the statements below tell.
+        if (!usadas.contains(t.nombre) || leida == leidas.cend())
+            continue;
+        if (const QString falla = revisaTabla(t, leida->columnas); !falla.isEmpty())
+            return QStringLiteral(
+                       "No se lleva bitácora de esta operación en la base de datos \"%1\": la "
+                       "tabla %2 ya no tiene la forma que el programa le dio (%3). La operación "
+                       "se hace de todos modos. Para llevarla, un administrador puede devolverle "
+                       "esa forma, o cambiar el nombre de las tablas de la bitácora (%4) para "
+                       "que el programa cree otras.")
+                .arg(conexion_.baseEnUso(), t.nombre, falla, usadas.join(QStringLiteral(", ")));
+    }
+    const ColumnaLeida mensaje =
+        leidas.value(tablaCorridas()).columnas.value(QStringLiteral("mensaje"));
+    if (mensaje.largo > 0) {
+        largoMensaje_ = mensaje.largo;
+        bytesMensaje_ = mensaje.bytes > 0 ? mensaje.bytes : mensaje.largo;
+    }
+    for (const QString& prueba : pruebasDePermisos(operacion))
+        conexion_.ejecuta(prueba);
+    return {};
+}
+
 Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& parametros)
     : conexion_(conexion) {
+    const QString tablasUsadas = tablas(operacion).join(QStringLiteral(", "));
     try {
-        creaTablas(conexion_);
+        aviso_ = prepara(operacion);
+        if (!aviso_.isEmpty())
+            return;
         conexion_.ejecuta(
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
@@ -252,16 +492,23 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              QLatin1String(codigo(Desenlace::EnCurso))});
         corrida_ = qint64(conexion_.ultimoId());
     } catch (const ErrorBdD& e) {
-        if (!esPermiso(e))
+        if (detieneOperacion(e))
             throw;
         // The server's own words, without the statement that follows them.
-        aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
-                                "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
-                                "escribir sus tablas (%3, %4). La operación se hace de todos "
-                                "modos. Para llevarla, un administrador puede dar a ese usuario "
-                                "los permisos CREATE e INSERT en esa base de datos.\n%5")
-                     .arg(conexion_.baseEnUso(), conexion_.parametros().usuario, tablaCorridas(),
-                          tablaPedidos(), e.mensaje().section(QLatin1Char('\n'), 0, 0));
+        if (esPermiso(e))
+            aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
+                                    "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
+                                    "escribir sus tablas (%3). La operación se hace de todos "
+                                    "modos. Para llevarla, un administrador puede dar a ese "
+                                    "usuario los permisos CREATE, SELECT, INSERT y UPDATE en esa "
+                                    "base de datos.\n%4")
+                         .arg(conexion_.baseEnUso(), conexion_.parametros().usuario, tablasUsadas,
+                              primeraLinea(e.mensaje()));
+        else
+            aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
+                                    "\"%1\": sus tablas (%2) no se pudieron usar. La operación se "
+                                    "hace de todos modos.\n%3")
+                         .arg(conexion_.baseEnUso(), tablasUsadas, primeraLinea(e.mensaje()));
     }
 }
 
@@ -308,32 +555,82 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         conexion.ejecutaCrudo(sql);
 }
 
-void Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
+QString Bitacora::mensajeQueCabe(const QString& mensaje) const {
+    if (mensaje.size() <= largoMensaje_ && mensaje.toUtf8().size() <= bytesMensaje_)
+        return mensaje;
+    const QString marca =
+        QStringLiteral("\n… (mensaje recortado para la bitácora: tenía %1 caracteres)")
+            .arg(mensaje.size());
+    // As many whole characters as fit, counted as the column counts them, in UTF-8.
+    const qint64 largo = largoMensaje_ - marca.size();
+    const qint64 bytes = bytesMensaje_ - marca.toUtf8().size();
+    qint64 usados = 0;
+    qsizetype i = 0;
+    while (i < mensaje.size()) {
+        const QChar c = mensaje[i];
+        const bool par =
+            c.isHighSurrogate() && i + 1 < mensaje.size() && mensaje[i + 1].isLowSurrogate();
+        const int n = par ? 4 : c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 ? 2 : 3;
+        if (usados + n > bytes || i + (par ? 2 : 1) > largo)
+            break;
+        usados += n;
+        i += par ? 2 : 1;
+    }
+    return mensaje.left(i) + marca;
+}
+
+QString Bitacora::cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas) {
     if (!activa() || cerrada_)
-        return;
+        return {};
     cerrada_ = true;
     const QString sql = QStringLiteral("UPDATE %1 SET Fin=NOW(), Desenlace=?, Mensaje=?, "
                                        "Pedidos=?, Renglones=?, Clientes=? WHERE Id=?")
                             .arg(tablaCorridas());
-    const QVariantList valores{QLatin1String(codigo(desenlace)),
-                               mensaje,
-                               cuentas.pedidos,
-                               cuentas.renglones,
-                               cuentas.clientes,
-                               corrida_};
+    QVariantList valores{QLatin1String(codigo(desenlace)),
+                         mensajeQueCabe(mensaje),
+                         cuentas.pedidos,
+                         cuentas.renglones,
+                         cuentas.clientes,
+                         corrida_};
+    bool reintenta = false;
+    QString fallo;
     try {
         conexion_.ejecuta(sql, valores);
-        return;
+        return {};
     } catch (const ErrorBdD& e) {
-        if (!e.conexionPerdida())
-            return;
+        fallo = primeraLinea(e.mensaje());
+        reintenta = !detieneOperacion(e);
+        if (e.conexionPerdida()) {
+            // The run ended because the server went away: its outcome is told on a new
+            // connection when the server is back.
+            try {
+                Conexion::abrir(conexion_.parametros())->ejecuta(sql, valores);
+                return {};
+            } catch (const ErrorBdD& otro) {
+                fallo = primeraLinea(otro.mensaje());
+            }
+        }
     }
-    // The run ended because the server went away: its outcome is told on a new connection
-    // when the server is back.
-    try {
-        Conexion::abrir(conexion_.parametros())->ejecuta(sql, valores);
-    } catch (const ErrorBdD&) {
+    if (fallo.endsWith(QLatin1Char('.')))
+        fallo.chop(1);
+    const QString encabezado =
+        QStringLiteral("No se pudo anotar en la bitácora de la base de datos \"%1\" cómo "
+                       "terminó esta operación (corrida %2): %3.")
+            .arg(conexion_.base(), QString::number(corrida_), fallo);
+    if (reintenta) {
+        // Something of the message or of the table refused it: what is known goes in with a
+        // message that says why the user's is missing.
+        valores[1] = mensajeQueCabe(QStringLiteral("No se pudo guardar el mensaje de la "
+                                                   "operación: %1.")
+                                        .arg(fallo));
+        try {
+            conexion_.ejecuta(sql, valores);
+            return encabezado + QStringLiteral(" Quedaron anotados su resultado y sus cuentas, "
+                                               "sin el mensaje.");
+        } catch (const ErrorBdD&) {
+        }
     }
+    return encabezado + QStringLiteral(" La bitácora la mostrará como interrumpida.");
 }
 
 QVector<Corrida> Bitacora::corridas(Conexion& conexion, const std::optional<QDate>& desde,
@@ -517,7 +814,8 @@ QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
     if (salida.isEmpty())
         return salida;
     // When each came in first, and what it became; the runs' rows are only read, so a run
-    // still closing its entry is not held up.
+    // still closing its entry is not held up. A journal whose other tables cannot be read
+    // (no right, another form) leaves that unknown: the fingerprints are what counts.
     QHash<qint64, QDateTime> inicios;
     QSet<qint64> corridas;
     for (const HuellaRegistrada& h : std::as_const(salida))
@@ -525,24 +823,29 @@ QHash<QString, HuellaRegistrada> Bitacora::registradas(Conexion& conexion,
     QByteArray lista;
     for (const qint64 c : std::as_const(corridas))
         lista += (lista.isEmpty() ? "" : ",") + QByteArray::number(c);
-    auto rs = conexion.consulta(QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
-                                    .arg(tablaCorridas(), QString::fromLatin1(lista)));
-    for (; !rs->eof(); rs->MoveNext())
-        inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
-    // The orders' rows of those runs; an index on the fingerprint would cost every import
-    // more than this look-up costs the few that find orders imported before.
-    for (const qint64 c : std::as_const(corridas)) {
-        rs = conexion.consulta(QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo FROM %1 "
-                                              "WHERE Corrida=? ORDER BY Id")
-                                   .arg(tablaPedidos()),
-                               {c});
-        for (; !rs->eof(); rs->MoveNext()) {
-            const auto h = salida.find(rs->texto(0).toLower());
-            if (h != salida.end() && h->primeraCorrida == c && h->idNuevo == 0) {
-                h->idNuevo = rs->entero(1);
-                h->pedidoNuevo = rs->texto(2);
+    try {
+        auto rs = conexion.consulta(QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
+                                        .arg(tablaCorridas(), QString::fromLatin1(lista)));
+        for (; !rs->eof(); rs->MoveNext())
+            inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
+        // The orders' rows of those runs; an index on the fingerprint would cost every import
+        // more than this look-up costs the few that find orders imported before.
+        for (const qint64 c : std::as_const(corridas)) {
+            rs = conexion.consulta(QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo FROM %1 "
+                                                  "WHERE Corrida=? ORDER BY Id")
+                                       .arg(tablaPedidos()),
+                                   {c});
+            for (; !rs->eof(); rs->MoveNext()) {
+                const auto h = salida.find(rs->texto(0).toLower());
+                if (h != salida.end() && h->primeraCorrida == c && h->idNuevo == 0) {
+                    h->idNuevo = rs->entero(1);
+                    h->pedidoNuevo = rs->texto(2);
+                }
             }
         }
+    } catch (const ErrorBdD& e) {
+        if (detieneOperacion(e))
+            throw;
     }
     for (HuellaRegistrada& h : salida)
         h.primera = inicios.value(h.primeraCorrida);

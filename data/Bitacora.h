@@ -10,7 +10,8 @@
 
 namespace host {
 class Conexion;
-}
+class ErrorBdD;
+} // namespace host
 
 // The operations journal: which runs of the program wrote what, kept in tables of our own
 // in the company database each run writes to.
@@ -18,6 +19,14 @@ namespace bitacora {
 
 enum class Operacion { Acumulacion, Exportacion, Importacion };
 enum class Desenlace { EnCurso, Hecho, Fallido, Cancelado };
+
+// Errors of the journal's statements that stop the operation as any statement of its own
+// would (the connection lost, a lock wait or deadlock, a refusal of ours); on any other, the
+// operation goes on without the journal.
+bool detieneOperacion(const host::ErrorBdD& e);
+
+// Two notices about the journal, one a line; either may be empty.
+QString juntaAvisos(const QString& aviso, const QString& otro);
 
 // The operation stored as that word in the tables ("acumulacion", ...); none for another word.
 std::optional<Operacion> operacionDeCodigo(const QString& codigo);
@@ -106,8 +115,12 @@ struct HuellaRegistrada {
 // orders' rows are written by anota() inside the caller's own transactions, so they are
 // stored exactly when the orders they describe are; cierra() records the outcome.
 //
-// When the journal cannot be kept in that database (no right to create or write its
-// tables), the run goes on without it: activa() is false and aviso() says why, in Spanish.
+// When the journal cannot be kept in that database (no right to create, read or write its
+// tables, or tables whose columns no longer take what it writes), the run goes on without
+// it: activa() is false and aviso() says why, in Spanish. Rights and columns are checked
+// before the run's row is written, so a journal is kept whole or not at all. A table of the
+// journal whose engine keeps no transactions is refused (host::ExigeTransacciones) by the
+// caller, with the operation's own tables, before anything is written.
 //
 // The run's row names the server and the session that run it; a run found in course whose
 // session that server no longer has was interrupted.
@@ -128,12 +141,16 @@ public:
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
 
     // Records the end of the run (at most once; a run never closed is recorded as failed
-    // when the entry is destroyed). Never throws: when the connection is gone a new one is
-    // tried, and when that fails too the entry stays "En curso".
-    void cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas);
+    // when the entry is destroyed). A message longer than its column holds is cut, with a
+    // mark. Never throws: when the connection is gone a new one is tried; when the table
+    // refuses the message, the outcome and counts go in without it. Gives, in Spanish, what
+    // could not be recorded, for the user (empty when all was).
+    QString cierra(Desenlace desenlace, const QString& mensaje, const Cuentas& cuentas);
 
     // Creates the journal's tables where missing. Throws host::ErrorBdD when it cannot.
     static void creaTablas(host::Conexion& conexion);
+    // The journal's tables an operation writes.
+    static QStringList tablas(Operacion operacion);
 
     // Runs of the journal in conexion's database that started within the dates (either end
     // may be open), of one operation or of all, newest first. Empty when the database has
@@ -166,10 +183,18 @@ public:
     static QString tablaHuellas();
 
 private:
+    // Makes the tables ready and checks them for the operation: why the journal cannot be
+    // kept (empty when it can). Throws host::ErrorBdD.
+    QString prepara(Operacion operacion);
+    QString mensajeQueCabe(const QString& mensaje) const;
+
     host::Conexion& conexion_;
     qint64 corrida_ = 0;
     QString aviso_;
     bool cerrada_ = false;
+    // What the message column holds (TEXT unless read otherwise).
+    qint64 largoMensaje_ = 65535;
+    qint64 bytesMensaje_ = 65535;
 };
 
 } // namespace bitacora

@@ -4,6 +4,7 @@
 #include "data/FormatoTransferencia.h"
 #include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
+#include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
 
 #include <QDir>
@@ -115,6 +116,10 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     parametros.destino = QDir::toNativeSeparators(carpetaDestino);
     std::optional<bitacora::Bitacora> diario;
     try {
+        // The export writes only its journal: a table of it that could not undo the rows of
+        // an export cut short would name orders that never reached a file.
+        host::ExigeTransacciones(conexion, conexion.baseEnUso(),
+                                 bitacora::Bitacora::tablas(bitacora::Operacion::Exportacion));
         diario.emplace(conexion, bitacora::Operacion::Exportacion, parametros);
     } catch (const host::ErrorBdD& e) {
         ResultadoExportacion r;
@@ -130,8 +135,8 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
         r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
                                    "estaba.")
                         .arg(QDir::toNativeSeparators(RutaCopia(nombre, carpetaDestino)));
-        r.avisoBitacora = diario->aviso();
-        diario->cierra(bitacora::Desenlace::Fallido, r.mensaje, {});
+        r.avisoBitacora = bitacora::juntaAvisos(
+            diario->aviso(), diario->cierra(bitacora::Desenlace::Fallido, r.mensaje, {}));
         return r;
     }
     {
@@ -154,10 +159,11 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     QString mensaje = r.mensaje;
     if (!r.avisos.isEmpty())
         mensaje += QLatin1Char('\n') + r.avisos.join(QLatin1Char('\n'));
-    diario->cierra(r.ok          ? bitacora::Desenlace::Hecho
-                   : r.cancelado ? bitacora::Desenlace::Cancelado
-                                 : bitacora::Desenlace::Fallido,
-                   mensaje, {r.pedidos, r.renglones, 0});
+    r.avisoBitacora = bitacora::juntaAvisos(
+        r.avisoBitacora, diario->cierra(r.ok          ? bitacora::Desenlace::Hecho
+                                        : r.cancelado ? bitacora::Desenlace::Cancelado
+                                                      : bitacora::Desenlace::Fallido,
+                                        mensaje, {r.pedidos, r.renglones, 0}));
     return r;
 }
 

@@ -24,9 +24,10 @@ public:
     // Locks at once, in one order for every import, the counter of the series without name
     // and those of the given series (trimmed), with the number of folios each is expected
     // to need. Since every import takes the series without name first, two imports into
-    // one database queue there instead of deadlocking later. Only locking statements run
-    // here: the orders are first read by siguiente(), so the caller may take further locks
-    // before its transaction's view of the tables is fixed.
+    // one database queue there instead of deadlocking later (while that counter does not
+    // exist yet, two that both find it missing collide once, and one runs again). Only
+    // locking statements run here: the orders are first read by siguiente(), so the caller
+    // may take further locks before its transaction's view of the tables is fixed.
     ContadorFolios(host::Conexion& conexion, const QHash<QString, qint64>& porSerie = {});
     ~ContadorFolios();
     ContadorFolios(const ContadorFolios&) = delete;

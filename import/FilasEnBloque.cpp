@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 namespace importacion {
@@ -61,6 +62,31 @@ void FilasEnBloque::reemplazaEnteros(int k, std::span<const qint64> valores) {
         const std::size_t largo = c.agregaNumero(n);
         c.largos.push_back((unsigned long)largo);
         bytes_ += qsizetype(largo) * 2;
+    }
+}
+
+void FilasEnBloque::conserva(std::span<const char> quedan) {
+    if (qsizetype(quedan.size()) != filas_)
+        throw std::logic_error("FilasEnBloque: otro número de filas");
+    filas_ = qsizetype(std::count_if(quedan.begin(), quedan.end(), [](char q) { return q != 0; }));
+    bytes_ = 0;
+    for (Columna& c : columnas_) {
+        std::size_t leido = 0, escrito = 0, fila = 0;
+        for (std::size_t f = 0; f < quedan.size(); ++f) {
+            const std::size_t largo = c.largos[f];
+            if (quedan[f]) {
+                std::memmove(c.datos.data() + escrito, c.datos.data() + leido, largo);
+                c.largos[fila] = (unsigned long)largo;
+                c.nulos[fila] = c.nulos[f];
+                ++fila;
+                escrito += largo;
+                bytes_ += qsizetype(largo) * 2 + 3;
+            }
+            leido += largo;
+        }
+        c.usados = escrito;
+        c.largos.resize(fila);
+        c.nulos.resize(fila);
     }
 }
 

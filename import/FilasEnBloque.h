@@ -19,6 +19,8 @@ public:
     void agregaFila(std::span<const QVariant> fila);
     // Column k's values, one per row, replaced by these whole numbers.
     void reemplazaEnteros(int k, std::span<const qint64> valores);
+    // Keeps, in order, only the rows whose flag is not 0 (one flag per row).
+    void conserva(std::span<const char> quedan);
     void vacia();
 
     int columnas() const { return int(columnas_.size()); }

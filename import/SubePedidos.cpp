@@ -8,6 +8,7 @@
 #include "shell/Cantidad.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/FalloSistema.h"
+#include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
 
 #include <QDir>
@@ -269,6 +270,21 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
     if (!carpetaPrograma.isEmpty())
         QFile::remove(QDir(carpetaPrograma).filePath(QStringLiteral("ERROR.TMP")));
 
+    // The preview writes what the import would and undoes it: it is refused as the import
+    // would be, before anything is written, when a table could not undo it.
+    try {
+        host::ExigeTransacciones(
+            conexion, conexion.baseEnUso(),
+            QStringList{QStringLiteral("pedidos"), QStringLiteral("pedidosdetalle"),
+                        QStringLiteral("clientes"), QStringLiteral("productos"),
+                        QStringLiteral("sistema")} +
+                bitacora::Bitacora::tablas(bitacora::Operacion::Importacion));
+    } catch (const host::ErrorBdD& e) {
+        return fallo(
+            QStringLiteral("No se %1 el archivo %2: %3")
+                .arg(opciones.revisar ? QStringLiteral("revisó") : QStringLiteral("importó"),
+                     nativa(archivo), e.mensaje()));
+    }
     // A preview keeps no entry: it stored nothing, and the journal tells what was done.
     std::unique_ptr<bitacora::Bitacora> bitacora;
     if (!opciones.revisar) {
@@ -293,10 +309,11 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         QString mensaje = r.mensaje;
         for (const QString& aviso : std::as_const(r.avisos))
             mensaje += QLatin1Char('\n') + aviso;
-        bitacora->cierra(r.ok          ? bitacora::Desenlace::Hecho
-                         : r.cancelado ? bitacora::Desenlace::Cancelado
-                                       : bitacora::Desenlace::Fallido,
-                         mensaje, {r.pedidos, r.renglones, r.clientesNuevos});
+        const QString fin = bitacora->cierra(r.ok          ? bitacora::Desenlace::Hecho
+                                             : r.cancelado ? bitacora::Desenlace::Cancelado
+                                                           : bitacora::Desenlace::Fallido,
+                                             mensaje, {r.pedidos, r.renglones, r.clientesNuevos});
+        r.avisoBitacora = bitacora::juntaAvisos(r.avisoBitacora, fin);
     }
     return r;
 }

@@ -3,6 +3,7 @@
 #include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AnotacionImportados.h"
+#include "import/ClientesQueFaltan.h"
 #include "import/ColaTandas.h"
 #include "import/ContadorFolios.h"
 #include "import/DetalleRevision.h"
@@ -66,7 +67,9 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
         std::make_unique<InsercionEnBloque>(pedidos_->inicioInsercion(posPedidos), columnasPedido_);
     insertaRenglones_ = std::make_unique<InsercionEnBloque>(
         renglones_->inicioInsercion(posRenglones), columnasRenglon_);
-    // Customers that exist already are left as they are.
+    // Customers that exist already are left out of the rows (escribe); the key, where the
+    // table has one, leaves any other as it is.
+    claveUnicaClientes_ = ClaveUnicaEnClientes(conexion_);
     insertaClientes_ = std::make_unique<InsercionEnBloque>(clientes_->inicioInsercion(posClientes),
                                                            columnasCliente_,
                                                            " ON DUPLICATE KEY UPDATE Clave=Clave");
@@ -101,13 +104,20 @@ void SubidaPedidos::buscaImportados() {
         try {
             registradas = bitacora::Bitacora::registradas(conexion_, huellas);
         } catch (const host::ErrorBdD& e) {
-            if (e.codigo() != 1142)
+            // An unusable register does not stop the import, as a missing one does not: the
+            // user is told that files imported before cannot be recognised.
+            if (bitacora::detieneOperacion(e))
                 throw;
             anotacion_->sinConsulta();
-            cuentas_.avisos << QStringLiteral("No se pudo comprobar si los pedidos del archivo "
-                                              "ya se habían importado: el usuario no puede leer "
-                                              "la tabla %1.")
-                                   .arg(bitacora::Bitacora::tablaHuellas());
+            cuentas_.avisos
+                << (e.codigo() == 1142 || e.codigo() == 1143
+                        ? QStringLiteral("No se pudo comprobar si los pedidos del archivo ya se "
+                                         "habían importado: el usuario no puede leer la tabla %1.")
+                              .arg(bitacora::Bitacora::tablaHuellas())
+                        : QStringLiteral("No se pudo comprobar si los pedidos del archivo ya se "
+                                         "habían importado: no se pudo leer la tabla %1 (%2).")
+                              .arg(bitacora::Bitacora::tablaHuellas(),
+                                   e.mensaje().section(QLatin1Char('\n'), 0, 0)));
             return;
         }
         for (std::size_t k = inicio; k < fin && !registradas.isEmpty(); ++k) {
@@ -235,6 +245,8 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     t.renglones.reemplazaEnteros(0, idsRenglones_);
     if (detalle_)
         detalle_->antesDeClientes(t.clavesClientes);
+    // Only the customers the table lacks: its key on Clave, if any, is not relied on.
+    t.clientes.conserva(ClientesQueFaltan(conexion_, t.clavesClientes, claveUnicaClientes_));
     insertaClientes_->inserta(conexion_, t.clientes);
     if (detalle_)
         detalle_->despuesDeClientes();

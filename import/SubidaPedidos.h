@@ -81,6 +81,7 @@ private:
     std::unique_ptr<host::TablaInsercion> pedidos_, renglones_, clientes_;
     std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaClientes_, insertaRenglones_;
     int columnasPedido_ = 0, columnasCliente_ = 0, columnasRenglon_ = 0;
+    bool claveUnicaClientes_ = false;
     std::unique_ptr<LecturaPedidos> lectura_;
 
     QVector<PedidoImportado> importados_;

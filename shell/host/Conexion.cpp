@@ -224,6 +224,10 @@ quint64 Conexion::ultimoId() const {
 // set it, tells at COMMIT that the transaction is not the one begun.
 void Conexion::iniciaTransaccion() {
     ejecutaCrudo("SET autocommit=0");
+    // Whatever the server's default: a locking read that finds no row must keep the gap it
+    // looked in locked, or two runs could each add the counter or customer that a table
+    // without a key on it lacks.
+    ejecutaCrudo("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
     ejecutaCrudo("START TRANSACTION");
     ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
 }

@@ -1,9 +1,7 @@
 #include "Cluster.h"
 
 #include <QProcess>
-#include <atomic>
 #include <stdexcept>
-#include <thread>
 
 namespace pruebas::cluster {
 
@@ -64,20 +62,6 @@ qint64 conflictos() {
         }
     }
     return suma;
-}
-
-void aLaVez(int veces, const std::function<void(int)>& f) {
-    std::atomic<int> listos = 0;
-    std::vector<std::thread> hilos;
-    for (int k = 0; k < veces; ++k)
-        hilos.emplace_back([&, k] {
-            ++listos;
-            while (listos < veces)
-                std::this_thread::yield();
-            f(k);
-        });
-    for (std::thread& h : hilos)
-        h.join();
 }
 
 void mata(int n) {

@@ -23,8 +23,7 @@ void agregaLlave(host::Conexion& conexion, const QString& base);
 // failed certification and local ones undone by a replicated one.
 qint64 conflictos();
 
-// Runs f(0) .. f(veces - 1), each on its own thread, all released at the same moment.
-void aLaVez(int veces, const std::function<void(int)>& f);
+using pruebas::aLaVez;
 
 void mata(int n);
 // Starts the nodes that are down and waits until all of them are back in the cluster.

@@ -3,7 +3,6 @@
 #include "import/Importacion.h"
 
 #include <QSet>
-#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -57,17 +56,7 @@ TEST(ImportacionesSimultaneas, TwoImportsOfOneFileAtOnceLetOnlyOneThrough) {
     std::vector<std::unique_ptr<host::Conexion>> conexiones;
     for (int k = 0; k < 2; ++k)
         conexiones.push_back(pruebas::conecta(b.nombre()));
-    std::atomic<int> listos = 0;
-    std::vector<std::thread> hilos;
-    for (int k = 0; k < 2; ++k)
-        hilos.emplace_back([&, k] {
-            ++listos;
-            while (listos < 2)
-                std::this_thread::yield();
-            r[k] = SubePedidos(*conexiones[k], ruta, carpeta.path());
-        });
-    for (std::thread& h : hilos)
-        h.join();
+    pruebas::aLaVez(2, [&](int k) { r[k] = SubePedidos(*conexiones[k], ruta, carpeta.path()); });
     ASSERT_NE(r[0].ok, r[1].ok) << r[0].mensaje.toStdString() << r[1].mensaje.toStdString();
     const auto& rechazada = r[0].ok ? r[1] : r[0];
     EXPECT_TRUE(rechazada.rechazadoPorImportados) << rechazada.mensaje.toStdString();

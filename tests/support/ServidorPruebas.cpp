@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace pruebas {
 
@@ -43,6 +45,20 @@ host::ParametrosConexion parametros(const QString& base) {
     }
     p.base = base;
     return p;
+}
+
+void aLaVez(int veces, const std::function<void(int)>& f) {
+    std::atomic<int> listos = 0;
+    std::vector<std::thread> hilos;
+    for (int k = 0; k < veces; ++k)
+        hilos.emplace_back([&, k] {
+            ++listos;
+            while (listos < veces)
+                std::this_thread::yield();
+            f(k);
+        });
+    for (std::thread& h : hilos)
+        h.join();
 }
 
 unsigned puertoPropio(unsigned desplazamiento) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // The server the tests run against: the private one that the ctest fixture starts
@@ -52,6 +53,10 @@ public:
 private:
     QString base_, nombre_;
 };
+
+// Runs f(0) .. f(veces - 1), each on its own thread, all released at the same moment, and
+// waits for them all.
+void aLaVez(int veces, const std::function<void(int)>& f);
 
 // A port for a server of a test's own: the private server's port plus desplazamiento, so
 // that two build folders with their own test ports never share one.
