@@ -2,6 +2,7 @@
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
+#include "shell/InterrupcionOrden.h"
 #include "shell/host/Fechas.h"
 
 #include <limits>
@@ -78,8 +79,10 @@ int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salid
     if (!opciones.error().isEmpty())
         return falla(errores, opciones.error());
 
+    const InterrupcionOrden interrupcion;
     acumulacion::Retrollamadas avisos;
     avisos.renglon = [&](const QString& renglon) { salida << renglon << Qt::endl; };
+    avisos.cancelar = &InterrupcionOrden::pedida;
     const auto r = acumulacion::clsAcumular(*programa.bases).BuscarPedidos(desde, hasta, avisos);
     avisaOmitidas(errores, r);
     if (!r.ok)
@@ -102,18 +105,20 @@ int acumular(Programa& programa, const QStringList& argumentos, QTextStream& sal
     if (!opciones.error().isEmpty())
         return falla(errores, opciones.error());
 
+    const InterrupcionOrden interrupcion;
     QString serie = opciones.valor(QStringLiteral("serie")).trimmed();
     if (!opciones.tiene(QStringLiteral("serie"))) {
         // The series the accumulation tab would have selected.
         try {
             auto conexion = programa.bases->abre(programa.bases->cMiBase);
             serie = acumulacion::SerieInicial(*conexion);
-        } catch (const host::ErrorBdD& e) {
+        } catch (const host::Error& e) {
             return falla(errores, e.mensaje());
         }
     }
 
     acumulacion::Retrollamadas avisos;
+    avisos.cancelar = &InterrupcionOrden::pedida;
     avisos.folio = [&](const acumulacion::FolioDado& d) {
         salida << QStringLiteral("Folio ") << acumulacion::textoPedido(d.serie, d.folio)
                << QStringLiteral(": pedido ") << d.pedidoOrigen << QStringLiteral(" de ") << d.base

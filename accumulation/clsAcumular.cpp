@@ -5,14 +5,14 @@
 #include "accumulation/CopiaColumnas.h"
 #include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
+#include "data/Avance.h"
 #include "data/Bitacora.h"
 #include "shell/host/MotorTablas.h"
+#include "shell/host/Reintentos.h"
+#include "shell/host/Vigia.h"
 
-#include <QRandomGenerator>
 #include <QSet>
-#include <chrono>
 #include <optional>
-#include <thread>
 
 namespace acumulacion {
 
@@ -136,12 +136,6 @@ private:
     QSet<QString> abiertas_;
 };
 
-constexpr int reintentos = 5;
-
-bool esBloqueo(const ErrorBdD& e) {
-    return e.codigo() == 1213 || e.codigo() == 1205; // deadlock, lock wait timeout
-}
-
 void exigeBase(const host::BasesDD& bases) {
     if (bases.cMiBase.trimmed().isEmpty())
         throw ErrorBdD(QStringLiteral("No se indicó la base de datos principal."));
@@ -153,14 +147,17 @@ class MovimientoPorGrupos {
 public:
     MovimientoPorGrupos(MovimientoPedidos& movimiento, const host::BasesDD& bases,
                         qint64& siguienteFolio,
-                        std::function<void(const QVector<FolioDado>&)> anota)
+                        std::function<void(const QVector<FolioDado>&)> anota,
+                        std::function<bool()> cancelado)
         : movimiento_(movimiento), bases_(bases), siguiente_(siguienteFolio),
-          anota_(std::move(anota)) {}
+          anota_(std::move(anota)), cancelado_(std::move(cancelado)) {}
 
     void mueve(const EmpresaOrigen& empresa, const QVector<Pendiente>& grupo) {
         try {
             mueveGrupo(empresa, grupo);
         } catch (const ConfirmacionIncierta& c) {
+            // What the server did with the COMMIT is told whatever the user asks meanwhile.
+            const host::Vigia::SinInterrumpir sinInterrumpir;
             FalloPedido f{empresa.nombre, c.grupo.first().pedidoOrigen, c.grupo.size() - 1,
                           c.causa};
             f.confirmacion = CompruebaGrupo(bases_, empresa, c, f.detalle);
@@ -180,7 +177,9 @@ private:
             intenta(empresa, ids);
             return;
         } catch (const ErrorBdD& e) {
-            if (e.conexionPerdida() || grupo.size() == 1)
+            // A lock still held after its waits would hold every order of the group again,
+            // each for as long: the run stops here instead.
+            if (e.conexionPerdida() || e.codigo() == 1205 || grupo.size() == 1)
                 throw fallo(empresa, grupo.first().pedido, grupo.size() - 1, e);
         }
         for (const Pendiente& p : grupo) {
@@ -195,23 +194,21 @@ private:
     static FalloPedido fallo(const EmpresaOrigen& empresa, const QString& pedido,
                              qsizetype acompanantes, const ErrorBdD& e) {
         FalloPedido f{empresa.nombre, pedido, acompanantes, e.mensaje()};
-        f.deLaEmpresa = !e.conexionPerdida() && !esBloqueo(e);
+        f.deLaEmpresa = !e.conexionPerdida() && !host::Reintentos::esBloqueo(e);
         return f;
     }
 
     void intenta(const EmpresaOrigen& empresa, const QVector<qint64>& ids) {
-        for (int intento = 1;; ++intento) {
+        // Two runs crossing on the same rows: the server undid ours; it runs again (on a
+        // cluster each node commits first in turn otherwise).
+        host::Reintentos reintentos(host::reintentosAcumulacion);
+        for (;;) {
             try {
                 anota_(movimiento_.mueve(empresa, ids, siguiente_));
                 return;
             } catch (const ErrorBdD& e) {
-                // Two runs crossing on the same rows: the server undid ours; try it again
-                // after a pause of random length, so the two do not cross again at once (on
-                // a cluster each node commits first in turn otherwise).
-                if (!esBloqueo(e) || intento == reintentos)
+                if (!reintentos.otraVez(e, cancelado_))
                     throw;
-                std::this_thread::sleep_for(std::chrono::milliseconds(
-                    QRandomGenerator::global()->bounded(20, 100) * intento));
             }
         }
     }
@@ -220,6 +217,7 @@ private:
     const host::BasesDD& bases_;
     qint64& siguiente_;
     std::function<void(const QVector<FolioDado>&)> anota_;
+    std::function<bool()> cancelado_;
 };
 
 // What the user reads when a generation stopped at an order: what was moved, exactly, and
@@ -355,6 +353,10 @@ Resultado clsAcumular::BuscarPedidos(const QDate& desde, const QDate& hasta,
             }
         }
         r.ok = !r.cancelado;
+    } catch (const transferencia::Cancelado&) {
+        // Stopped while it waited for the server.
+        r.cancelado = true;
+        r.mensaje = QStringLiteral("Búsqueda cancelada: la lista de pedidos está incompleta.");
     } catch (const ErrorBdD& e) {
         r.cancelado = false;
         r.mensaje = e.mensaje();
@@ -395,16 +397,18 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         const CopiaColumnas copia(*actual);
         auto segunda = bases_.abre(QString());
         MovimientoPedidos movimiento(*actual, serie.trimmed(), &*diario);
-        MovimientoPorGrupos grupos(movimiento, bases_, siguiente,
-                                   [&](const QVector<FolioDado>& dados) {
-                                       for (const FolioDado& d : dados) {
-                                           ++r.pedidosMovidos;
-                                           r.renglonesCopiados += d.renglones;
-                                           r.ultimoFolio = d.folio;
-                                           if (avisos.folio)
-                                               avisos.folio(d);
-                                       }
-                                   });
+        MovimientoPorGrupos grupos(
+            movimiento, bases_, siguiente,
+            [&](const QVector<FolioDado>& dados) {
+                for (const FolioDado& d : dados) {
+                    ++r.pedidosMovidos;
+                    r.renglonesCopiados += d.renglones;
+                    r.ultimoFolio = d.folio;
+                    if (avisos.folio)
+                        avisos.folio(d);
+                }
+            },
+            [&avisos] { return cancelado(avisos); });
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
         // The generation also changes productos: a company without it is left out before any
         // of its orders is touched.
@@ -455,6 +459,9 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
             }
         }
         r.ok = !r.cancelado;
+    } catch (const transferencia::Cancelado&) {
+        // Stopped while a statement waited: its group was rolled back whole.
+        r.cancelado = true;
     } catch (const FalloPedido& f) {
         // A failure after the cancel was asked is still a failure.
         r.cancelado = false;
@@ -481,6 +488,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     if (r.ok || r.cancelado)
         r.mensaje = mensajeFin(r, bases_.cMiBase);
     if (diario) {
+        // The end is recorded even when the user cancels meanwhile.
+        const host::Vigia::SinInterrumpir sinInterrumpir;
         const auto desenlace = r.ok          ? bitacora::Desenlace::Hecho
                                : r.cancelado ? bitacora::Desenlace::Cancelado
                                              : bitacora::Desenlace::Fallido;

@@ -3,6 +3,7 @@
 #include "data/FormatoTransferencia.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Comandos.h"
+#include "shell/InterrupcionOrden.h"
 
 #include <QDir>
 #include <QSet>
@@ -92,6 +93,9 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
                 << Qt::endl;
         return 1;
     }
+    const InterrupcionOrden interrupcion;
+    transferencia::Avance avance;
+    avance.cancelar = &InterrupcionOrden::pedida;
     try {
         auto conexion = programa.bases->abre(programa.baseExportar);
         const auto filas = exportacion::BuscaPedidosExportar(*conexion, o.desde, o.hasta);
@@ -114,8 +118,8 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             return 1;
         }
         const auto r =
-            exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa), destino, {},
-                                        programa.archivosPropios(), true, o.desde, o.hasta);
+            exportacion::ExportaPedidos(*conexion, ids, o.archivo, carpetaDe(programa), destino,
+                                        avance, programa.archivosPropios(), true, o.desde, o.hasta);
         bitacora::avisaSinBitacora(errores, r.avisoBitacora);
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
@@ -133,7 +137,8 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
                           .arg(QDir::toNativeSeparators(r.copia))
                    << Qt::endl;
         return 0;
-    } catch (const host::ErrorBdD& e) {
+    } catch (const host::Error& e) {
+        // The database, or a signal that stopped a statement waiting for it.
         errores << e.mensaje() << Qt::endl;
         return 1;
     }

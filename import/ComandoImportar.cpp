@@ -3,6 +3,7 @@
 #include "data/FormatoTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "shell/Comandos.h"
+#include "shell/InterrupcionOrden.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,8 +61,11 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     }
     const QString carpeta =
         programa.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa.carpetaPrograma;
+    const InterrupcionOrden interrupcion;
+    importacion::LlamadasImportacion llamadas;
+    llamadas.cancelar = &InterrupcionOrden::pedida;
     const auto r = importacion::SubePedidos(*programa.bases, programa.baseImportar,
-                                            info.absoluteFilePath(), carpeta, {}, opciones);
+                                            info.absoluteFilePath(), carpeta, llamadas, opciones);
     if (!r.avisoBitacora.isEmpty())
         errores << QStringLiteral("Aviso: ") << r.avisoBitacora << Qt::endl;
     if (r.revision && (r.ok || r.rechazadoPorImportados)) {

@@ -13,6 +13,7 @@ namespace {
 
 host::ErrorBdD errorDe(host::Conexion& c, st_mysql_stmt* s) {
     const unsigned codigo = mysql_stmt_errno(s);
+    c.compruebaCancelacion(codigo);
     return host::ErrorBdD(host::falloServidor::enInstruccion(
                               codigo, QString::fromUtf8(mysql_stmt_error(s)), c.parametros())
                               .texto(),
@@ -78,6 +79,7 @@ bool SentenciaEnBloque::ejecuta(host::Conexion& c, const FilasEnBloque& filas) {
         e.u.indicator = const_cast<char*>(filas.nulos(k).data());
     }
     unsigned tamano = unsigned(n);
+    const host::Conexion::EnCurso enCurso(c);
     if (mysql_stmt_attr_set(sentencia_, STMT_ATTR_ARRAY_SIZE, &tamano) != 0 ||
         mysql_stmt_bind_param(sentencia_, enlaces.data()) != 0 ||
         mysql_stmt_execute(sentencia_) != 0)

@@ -10,22 +10,18 @@
 #include "shell/host/FalloSistema.h"
 #include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/Reintentos.h"
+#include "shell/host/Vigia.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 namespace importacion {
 
 using Informe = InformeImportacion;
 
 namespace {
-
-// Times a transaction that the server broke off is run again before giving up.
-constexpr int reintentos = 3;
 
 QString nativa(const QString& ruta) {
     return QDir::toNativeSeparators(ruta);
@@ -49,6 +45,8 @@ int guardadaSegunBitacora(const host::Conexion& conexion, const bitacora::Bitaco
                           qint64 pedidosEscritos) {
     if (!bitacora || !bitacora->activa() || pedidosEscritos == 0)
         return -1;
+    // The user is told what the server did, whatever the user asks meanwhile.
+    const host::Vigia::SinInterrumpir sinInterrumpir;
     try {
         auto otra = host::Conexion::abrir(conexion.parametros());
         auto rs = otra->consulta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=?")
@@ -99,7 +97,8 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
             .arg(base);
     QString confirmacionPerdida;
     conexion.leeAlDia();
-    for (int intento = 1;; ++intento) {
+    host::Reintentos reintentos(host::reintentosImportacion);
+    for (;;) {
         bool confirmando = false;
         try {
             if (!entrada.seek(0))
@@ -167,18 +166,14 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
             // On a cluster, a row another node stored after this one looked shows up as a
             // duplicate key instead; run again, the look-ups find it. A duplicate that stays
             // is reported as the server's own error after the last try.
-            const bool ocupada = e.codigo() == 1213 || e.codigo() == 1205;
-            if ((ocupada || e.codigo() == 1062) && intento <= reintentos && !llamadas.cancelado()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(
-                    QRandomGenerator::global()->bounded(50, 250) * intento));
+            if (reintentos.otraVez(e, [&llamadas] { return llamadas.cancelado(); }))
                 continue;
-            }
-            if (ocupada)
+            if (host::Reintentos::esBloqueo(e))
                 return fallo(QStringLiteral("No se pudo importar el archivo %1: otro usuario o "
                                             "importación ocupaba los mismos datos, y se intentó "
                                             "%2 veces. %3\n%4")
                                  .arg(nativa(archivo))
-                                 .arg(intento)
+                                 .arg(reintentos.intentos())
                                  .arg(e.mensaje(), deshecha));
             return fallo(QStringLiteral("Falló la importación del archivo %1: %2\n%3")
                              .arg(nativa(archivo), e.mensaje(), deshecha));
@@ -293,6 +288,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         try {
             bitacora = std::make_unique<bitacora::Bitacora>(
                 conexion, bitacora::Operacion::Importacion, parametros);
+        } catch (const transferencia::Cancelado&) {
+            // Stopped while the server kept the journal waiting (a backup's lock, say).
+            return fallo(QStringLiteral("Se canceló la importación. No se escribió nada."), true);
         } catch (const host::ErrorBdD& e) {
             return fallo(QStringLiteral("No se importó el archivo %1: %2\nNo se escribió nada.")
                              .arg(nativa(archivo), e.mensaje()));
@@ -309,6 +307,8 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
         QString mensaje = r.mensaje;
         for (const QString& aviso : std::as_const(r.avisos))
             mensaje += QLatin1Char('\n') + aviso;
+        // The end is recorded even when the user cancels meanwhile.
+        const host::Vigia::SinInterrumpir sinInterrumpir;
         const QString fin = bitacora->cierra(r.ok          ? bitacora::Desenlace::Hecho
                                              : r.cancelado ? bitacora::Desenlace::Cancelado
                                                            : bitacora::Desenlace::Fallido,

@@ -78,10 +78,19 @@ private:
 } // namespace
 
 TabAcumular::TabAcumular(Programa& programa, QWidget* parent)
-    : QWidget(parent), programa_(programa), hilo_(new HiloTrabajo(this)) {
+    : QWidget(parent), programa_(programa), hilo_(new HiloTrabajo(this)),
+      lecturas_(new HiloTrabajo(this)), pausaCliente_(new QTimer(this)) {
     setObjectName(QStringLiteral("TabAcumular"));
     construye();
     avance_->sigue(*hilo_);
+    // About the pause between two keys of someone typing a key: one read per key typed would
+    // queue behind each other on a slow server.
+    pausaCliente_->setSingleShot(true);
+    pausaCliente_->setInterval(250);
+    connect(pausaCliente_, &QTimer::timeout, this, [this] {
+        pideCliente_ = true;
+        lee();
+    });
 }
 
 // Declared here so the header needs no definition of the connection.
@@ -178,6 +187,11 @@ bool TabAcumular::ocupado() const {
     return hilo_->ocupado();
 }
 
+bool TabAcumular::leyendo() const {
+    return leyendo_ != Lectura::Ninguna || pideEntrada_ || pideFolio_ || pideCliente_ ||
+           pausaCliente_->isActive();
+}
+
 QString TabAcumular::trabajoEnCurso() const {
     switch (operacion_) {
     case Operacion::Busqueda:
@@ -211,68 +225,176 @@ void TabAcumular::entra() {
     lblEtiqueta_[3]->setText(QStringLiteral("Base de datos a usar: ") + programa_.bases->cMiBase);
 
     {
-        // The list is refilled quietly; the folio is proposed once, below.
+        // The list is refilled quietly once read; the folio is proposed with it.
         const QSignalBlocker quieto(cmbDato_);
         cmbDato_->clear();
     }
-    try {
-        // Opened on every entry: a connection lost since the last one is replaced.
-        conexion_.reset();
-        conexion_ = programa_.bases->abre(programa_.bases->cMiBase);
-        const bool conSeries = acumulacion::SeriesEnPedidos(*conexion_);
-        cmbDato_->setVisible(conSeries);
-        lblEtiqueta_[7]->setVisible(conSeries);
-        const QStringList series = acumulacion::SeriesActivas(*conexion_);
-        if (series.isEmpty()) {
-            cmbDato_->hide();
-            lblEtiqueta_[7]->hide();
-            txtFolio_->setText(QString::number(acumulacion::FolioPropuesto(*conexion_, {})));
-        } else {
-            {
-                const QSignalBlocker quieto(cmbDato_);
-                cmbDato_->addItems(series);
-                cmbDato_->setCurrentIndex(0);
-            }
-            eligeSerie();
-        }
-    } catch (const host::ErrorBdD& e) {
-        conexion_.reset();
-        avisaError(e.mensaje());
+    txtFolio_->clear();
+    // Opened on every entry: a connection lost since the last one is replaced. What a read
+    // of an earlier entry answers is dropped.
+    conexion_.reset();
+    ++entrada_;
+    pideEntrada_ = true;
+    pideFolio_ = pideCliente_ = false;
+    pausaCliente_->stop();
+    {
+        const QSignalBlocker quieto(txtCliente_);
+        txtCliente_->clear();
     }
-    txtCliente_->clear();
     lblEtiqueta_[6]->clear();
+    lee();
+    habilita();
     mskFecha_[0]->setFocus();
 }
 
 void TabAcumular::eligeSerie() {
-    if (!conexion_)
+    pideFolio_ = true;
+    lee();
+    habilita();
+}
+
+void TabAcumular::cambiaCliente() {
+    lblEtiqueta_[6]->clear();
+    pideCliente_ = false;
+    if (txtCliente_->text().trimmed().isEmpty())
+        pausaCliente_->stop();
+    else
+        pausaCliente_->start();
+}
+
+bool TabAcumular::folioListo() const {
+    return !pideEntrada_ && !pideFolio_ && leyendo_ != Lectura::Entrada &&
+           leyendo_ != Lectura::Folio;
+}
+
+void TabAcumular::lee() {
+    if (leyendo_ != Lectura::Ninguna)
         return;
+    if (pideEntrada_) {
+        leeEntrada();
+        return;
+    }
+    // Without a connection (its entry failed) nothing more is read until the next entry.
+    if (!conexion_) {
+        pideFolio_ = pideCliente_ = false;
+        return;
+    }
+    if (pideFolio_)
+        leeFolio();
+    if (leyendo_ == Lectura::Ninguna && pideCliente_)
+        leeCliente();
+}
+
+namespace {
+
+// What the entry reads: the connection it opened, the series and the folio proposed.
+struct Entrada {
+    std::shared_ptr<host::Conexion> conexion;
+    bool conSeries = false;
+    QStringList series;
+    qint32 folio = 0;
+};
+
+} // namespace
+
+void TabAcumular::leeEntrada() {
+    pideEntrada_ = false;
+    leyendo_ = Lectura::Entrada;
+    const host::BasesDD bases = *programa_.bases;
+    const quint64 entrada = entrada_;
+    lecturas_->inicia(
+        [bases](Trabajador&) {
+            Entrada e;
+            e.conexion = bases.abre(bases.cMiBase);
+            e.conSeries = acumulacion::SeriesEnPedidos(*e.conexion);
+            e.series = acumulacion::SeriesActivas(*e.conexion);
+            // A hidden list still holds the series the generation uses, but the folio then
+            // comes from the counter of the series without name.
+            const bool visible = e.conSeries && !e.series.isEmpty();
+            e.folio =
+                acumulacion::FolioPropuesto(*e.conexion, visible ? e.series.first() : QString());
+            return e;
+        },
+        [this, entrada](Desenlace<Entrada> d) {
+            leyendo_ = Lectura::Ninguna;
+            if (entrada == entrada_) {
+                if (!d.ok()) {
+                    falloLectura(d.fallo());
+                } else {
+                    Entrada& e = d.valor();
+                    conexion_ = std::move(e.conexion);
+                    const bool conSeries = e.conSeries && !e.series.isEmpty();
+                    cmbDato_->setVisible(conSeries);
+                    lblEtiqueta_[7]->setVisible(conSeries);
+                    {
+                        const QSignalBlocker quieto(cmbDato_);
+                        cmbDato_->addItems(e.series);
+                        if (!e.series.isEmpty())
+                            cmbDato_->setCurrentIndex(0);
+                    }
+                    txtFolio_->setText(QString::number(e.folio));
+                }
+            }
+            lee();
+            habilita();
+        });
+}
+
+void TabAcumular::leeFolio() {
+    pideFolio_ = false;
     // A hidden list still holds the series the generation uses, but the folio then comes
     // from the counter of the series without name.
     const bool visible = !cmbDato_->isHidden();
     if (visible && cmbDato_->count() == 0)
         return;
-    try {
-        const QString serie = visible ? cmbDato_->currentText() : QString();
-        txtFolio_->setText(QString::number(acumulacion::FolioPropuesto(*conexion_, serie)));
-    } catch (const host::ErrorBdD& e) {
-        conexion_.reset();
-        avisaError(e.mensaje());
-    }
+    const QString serie = visible ? cmbDato_->currentText() : QString();
+    leyendo_ = Lectura::Folio;
+    const quint64 entrada = entrada_;
+    lecturas_->inicia([conexion = conexion_, serie](
+                          Trabajador&) { return acumulacion::FolioPropuesto(*conexion, serie); },
+                      [this, entrada](Desenlace<qint32> d) {
+                          leyendo_ = Lectura::Ninguna;
+                          // A series chosen meanwhile has its own read asked for, which comes next.
+                          if (entrada == entrada_ && !pideFolio_) {
+                              if (d.ok())
+                                  txtFolio_->setText(QString::number(d.valor()));
+                              else
+                                  falloLectura(d.fallo());
+                          }
+                          lee();
+                          habilita();
+                      });
 }
 
-void TabAcumular::cambiaCliente() {
-    lblEtiqueta_[6]->clear();
+void TabAcumular::leeCliente() {
+    pideCliente_ = false;
     const QString clave = txtCliente_->text().trimmed();
-    if (clave.isEmpty() || !conexion_)
+    if (clave.isEmpty())
         return;
-    try {
-        lblEtiqueta_[6]->setText(acumulacion::NombreCliente(*conexion_, clave));
-    } catch (const host::ErrorBdD& e) {
-        // Told once: the next entry to the tab opens the connection again.
-        conexion_.reset();
-        avisaError(e.mensaje());
-    }
+    leyendo_ = Lectura::Cliente;
+    const quint64 entrada = entrada_;
+    lecturas_->inicia([conexion = conexion_,
+                       clave](Trabajador&) { return acumulacion::NombreCliente(*conexion, clave); },
+                      [this, entrada, clave](Desenlace<QString> d) {
+                          leyendo_ = Lectura::Ninguna;
+                          // The name of a key no longer in the box is not shown.
+                          if (entrada == entrada_ && txtCliente_->text().trimmed() == clave) {
+                              if (d.ok())
+                                  lblEtiqueta_[6]->setText(d.valor());
+                              else
+                                  falloLectura(d.fallo());
+                          }
+                          lee();
+                          habilita();
+                      });
+}
+
+void TabAcumular::falloLectura(const QString& mensaje) {
+    // Told once: the next entry to the tab opens the connection again.
+    conexion_.reset();
+    pideFolio_ = pideCliente_ = false;
+    pausaCliente_->stop();
+    avisaError(mensaje);
 }
 
 bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
@@ -368,13 +490,13 @@ void TabAcumular::lanza(Operacion operacion, const QString& texto,
                        [this](Desenlace<Resultado> d) { termina(std::move(d)); }))
         return;
     operacion_ = operacion;
-    bloquea(true);
+    habilita();
     avance_->comienza(texto);
     emit trabajando(true);
 }
 
 void TabAcumular::generaPedido() {
-    if (ocupado())
+    if (ocupado() || !folioListo())
         return;
     validaFechas();
     if (!hallazgo_ || hallazgo_->desde != fecha(0) || hallazgo_->hasta != fecha(1))
@@ -384,6 +506,9 @@ void TabAcumular::generaPedido() {
 }
 
 void TabAcumular::preguntaYGenera() {
+    // Asked again once the folio is read: the button comes back on then.
+    if (!folioListo())
+        return;
     const int pedidos = hallazgo_ ? hallazgo_->pedidos : 0;
     const int empresas = hallazgo_ ? hallazgo_->empresas : 0;
     const QString pregunta =
@@ -420,7 +545,7 @@ void TabAcumular::preguntaYGenera() {
 void TabAcumular::termina(Desenlace<Resultado> desenlace) {
     const Operacion operacion = std::exchange(operacion_, Operacion::Ninguna);
     const Resultado r = std::move(desenlace).o(fallido<Resultado>);
-    bloquea(false);
+    habilita();
     if (operacion == Operacion::Busqueda)
         terminaBusqueda(r);
     else if (operacion == Operacion::Generacion)
@@ -516,29 +641,34 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
             InformeVentana::muestra(this, informe);
         };
     }
-    if (!r.ok && !r.cancelado) {
+    if (r.ok && r.pedidosMovidos > 0) {
+        CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
+                             CajaMensaje::Icono::Ninguno, QStringLiteral("Fin del proceso"),
+                             verInforme);
+        emit regresar();
+        return;
+    }
+    if (!r.ok && !r.cancelado)
         CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Icono::Critico,
                              QStringLiteral("Error"), verInforme);
-        return;
-    }
-    if (r.cancelado || r.pedidosMovidos == 0) {
-        // Nothing or not everything was generated: not a success to report.
+    else // nothing or not everything was generated: not a success to report
         CajaMensaje::muestra(this, ConOmitidas(r.mensaje, r), CajaMensaje::Icono::Exclamacion,
                              QStringLiteral("Atención"), verInforme);
-        return;
-    }
-    CajaMensaje::muestra(this, ConOmitidas(QStringLiteral("Pedido generado"), r),
-                         CajaMensaje::Icono::Ninguno, QStringLiteral("Fin del proceso"),
-                         verInforme);
-    emit regresar();
+    // What is left is no longer what the last search listed: the list, and the count that
+    // the next "Generar pedido" asks about, are read again.
+    if (!cerrando_)
+        busca(false);
 }
 
-void TabAcumular::bloquea(bool si) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{mskFecha_[0], mskFecha_[1], mskFecha_[2], txtCliente_,
-                                         cmbDato_, txtFolio_, command4_, command5_})
-        w->setEnabled(!si);
-    if (si)
+void TabAcumular::habilita() {
+    const bool libre = !ocupado();
+    for (QWidget* w : std::initializer_list<QWidget*>{mskFecha_[0], mskFecha_[1], mskFecha_[2],
+                                                      txtCliente_, command4_})
+        w->setEnabled(libre);
+    // No generation before the folio it starts from is known.
+    for (QWidget* w : std::initializer_list<QWidget*>{cmbDato_, txtFolio_, command5_})
+        w->setEnabled(libre && folioListo());
+    if (!libre)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();

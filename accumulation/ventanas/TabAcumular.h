@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace host {
 class Conexion;
@@ -27,7 +28,8 @@ class Conexion;
 // The accumulation tab of the main window: the date range, the search of pending orders in
 // the other company databases, the series and first folio, and the generation that brings
 // the orders in. Search and generation run on a worker thread with their own connections;
-// the tab's own connection serves the small reads (series, folio proposal, customer name).
+// the small reads (series, folio proposal, customer name) run on a second one, one after
+// another, over the tab's own connection. No query runs on the window's thread.
 class TabAcumular : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +41,9 @@ public:
     void entra();
     // A search or a generation is running.
     bool ocupado() const;
+    // A small read (series and folio on entry, a series' folio, the customer's name) is
+    // running or waiting to run.
+    bool leyendo() const;
     // The running work, said for a question about leaving it; empty while idle.
     QString trabajoEnCurso() const;
     // The program is closing: the running work stops at its next check between orders and
@@ -62,6 +67,17 @@ private:
     QLabel* etiqueta(int indice, const QString& texto);
     void eligeSerie();
     void cambiaCliente();
+    // Starts the next small read asked for, when none runs: the entry's first, then the
+    // folio, then the customer's name, each with the values shown by then.
+    void lee();
+    void leeEntrada();
+    void leeFolio();
+    void leeCliente();
+    // A small read failed: told once, and the reads that depend on the connection stop
+    // until the next entry.
+    void falloLectura(const QString& mensaje);
+    // Series list, folio box and "Generar pedido" wait for the folio the tab proposes.
+    bool folioListo() const;
     void buscaPedidos();
     // Searches with the dates shown; yGenerar: then asks and generates, as "Generar pedido"
     // does when the dates changed since the last search.
@@ -77,7 +93,8 @@ private:
     void notas(const QStringList& lineas);
     void terminaBusqueda(const acumulacion::Resultado& r);
     void terminaGeneracion(const acumulacion::Resultado& r);
-    void bloquea(bool si);
+    // Enables the fields for what is running: a run, or the reading of the folio.
+    void habilita();
     void validaFechas();
     QDate fecha(int indice) const;
     void avisaError(const QString& mensaje);
@@ -85,7 +102,8 @@ private:
     static acumulacion::Retrollamadas retrollamadas(Trabajador& t, Operacion operacion);
 
     Programa& programa_;
-    std::unique_ptr<host::Conexion> conexion_;
+    // Opened by the entry's read; the reads after it share it (one at a time).
+    std::shared_ptr<host::Conexion> conexion_;
 
     std::array<QLabel*, 11> lblEtiqueta_{};
     std::array<QLineEdit*, 3> mskFecha_{};
@@ -98,6 +116,15 @@ private:
     QPushButton* command5_ = nullptr;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
+    HiloTrabajo* lecturas_ = nullptr;
+    QTimer* pausaCliente_ = nullptr; // the name is read once typing pauses
+
+    // The small reads asked for and not started yet, and the one running.
+    enum class Lectura { Ninguna, Entrada, Folio, Cliente };
+    bool pideEntrada_ = false, pideFolio_ = false, pideCliente_ = false;
+    Lectura leyendo_ = Lectura::Ninguna;
+    // Counts the entries: what a read of an earlier one answers is dropped.
+    quint64 entrada_ = 0;
 
     Operacion operacion_ = Operacion::Ninguna;
 

@@ -219,6 +219,7 @@ struct Acumulacion {
 Acumulacion acumula(frmInicial& v, Conexion& c, const demo::Parametros& p, int pedidos) {
     hijo<QPushButton>(v, "Command1")->click();
     auto* tab = hijo<TabAcumular>(v, "TabAcumular");
+    espera([&] { return !tab->leyendo(); }, "la serie y el folio");
     CampoTexto::ponFecha(*hijo<QLineEdit>(*tab, "mskFecha(0)"), p.desde);
     CampoTexto::ponFecha(*hijo<QLineEdit>(*tab, "mskFecha(1)"), p.hasta);
     auto* resultado = hijo<QPlainTextEdit>(*tab, "txtResultado");

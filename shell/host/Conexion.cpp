@@ -2,28 +2,54 @@
 
 #include "shell/host/FalloServidor.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/Vigia.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <algorithm>
 #include <mysql.h>
 #include <utility>
 
 namespace host {
+
+unsigned esperaBloqueo() {
+    bool ok = false;
+    const int segundos = qEnvironmentVariableIntValue("ACUMULA_ESPERA_BLOQUEO", &ok);
+    return ok && segundos > 0 ? unsigned(segundos) : 20;
+}
+
+unsigned esperaRespuesta() {
+    return 6 * esperaBloqueo();
+}
 
 std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) {
     MYSQL* mysql = mysql_init(nullptr);
     if (!mysql)
         throw ErrorBdD(QStringLiteral("No hay memoria para abrir la conexión a la base de datos."));
     mysql_optionsv(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-    unsigned int espera = 10;
+    // The greeting is awaited as long as the connection itself; a connection that must give
+    // up soon on its answers gives up as soon on those.
+    unsigned int espera = parametros.espera > 0 ? std::min(10u, parametros.espera) : 10u;
     mysql_optionsv(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &espera);
+    // A server that stops answering (a cut cable, a stalled server) fails the statement
+    // instead of holding the run without end.
+    const unsigned respuesta = parametros.espera > 0 ? parametros.espera : esperaRespuesta();
+    mysql_optionsv(mysql, MYSQL_OPT_READ_TIMEOUT, &respuesta);
+    mysql_optionsv(mysql, MYSQL_OPT_WRITE_TIMEOUT, &respuesta);
     // A value that does not fit its column is an error, never cut or rounded into a
     // different one, whatever the server's mode. The server's other flags stay, and no
     // NO_ZERO_DATE is added: the host's zero dates must still copy between databases.
-    mysql_optionsv(mysql, MYSQL_INIT_COMMAND,
-                   "SET SESSION sql_mode=IF(FIND_IN_SET('STRICT_TRANS_TABLES',@@SESSION.sql_mode),"
-                   "@@SESSION.sql_mode,"
-                   "CONCAT_WS(',',NULLIF(@@SESSION.sql_mode,''),'STRICT_TRANS_TABLES'))");
+    // Another session's lock is waited for a bounded time, not the server's default (50 s
+    // for rows, a day for tables).
+    const QByteArray inicio =
+        QByteArrayLiteral(
+            "SET SESSION sql_mode=IF(FIND_IN_SET('STRICT_TRANS_TABLES',@@SESSION.sql_mode),"
+            "@@SESSION.sql_mode,"
+            "CONCAT_WS(',',NULLIF(@@SESSION.sql_mode,''),'STRICT_TRANS_TABLES')), "
+            "SESSION innodb_lock_wait_timeout=") +
+        QByteArray::number(esperaBloqueo()) +
+        ", SESSION lock_wait_timeout=" + QByteArray::number(esperaBloqueo());
+    mysql_optionsv(mysql, MYSQL_INIT_COMMAND, inicio.constData());
     const QByteArray servidor = parametros.servidor.toUtf8();
     const QByteArray usuario = parametros.usuario.toUtf8();
     const QByteArray password = parametros.password.toUtf8();
@@ -41,14 +67,35 @@ std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) 
 }
 
 Conexion::Conexion(st_mysql* mysql, ParametrosConexion parametros)
-    : mysql_(mysql), parametros_(std::move(parametros)) {}
+    : mysql_(mysql), parametros_(std::move(parametros)),
+      sentencia_(std::make_shared<SentenciaEnCurso>()) {
+    sentencia_->parametros = parametros_;
+    sentencia_->sesion = mysql_thread_id(mysql_);
+}
 
 Conexion::~Conexion() {
     mysql_close(mysql_);
 }
 
+Conexion::EnCurso::EnCurso(Conexion& conexion, bool interrumpible)
+    : sentencia_(conexion.sentencia_.get()) {
+    if (Vigia* vigia = Vigia::delHilo())
+        vigia->empieza(conexion.sentencia_, interrumpible);
+}
+
+Conexion::EnCurso::~EnCurso() {
+    Vigia::termina(*sentencia_);
+}
+
+void Conexion::compruebaCancelacion(unsigned codigo) const {
+    if (codigo == 1317 && sentencia_->interrumpida == sentencia_->numero) // query interrupted
+        if (const Vigia* vigia = Vigia::delHilo())
+            vigia->interrumpe();
+}
+
 ErrorBdD Conexion::error(const QByteArray& sql) const {
     const unsigned codigo = mysql_errno(mysql_);
+    compruebaCancelacion(codigo);
     ParametrosConexion p = parametros_;
     if (!baseDeFallos_.isEmpty() && !ErrorBdD(QString(), codigo).conexionPerdida())
         p.base = baseDeFallos_;
@@ -60,6 +107,15 @@ ErrorBdD Conexion::error(const QByteArray& sql) const {
 }
 
 void Conexion::ejecutaCrudo(const QByteArray& sql) {
+    corre(sql, true);
+}
+
+void Conexion::ejecutaControl(const QByteArray& sql) {
+    corre(sql, false);
+}
+
+void Conexion::corre(const QByteArray& sql, bool interrumpible) {
+    const EnCurso enCurso(*this, interrumpible);
     if (mysql_real_query(mysql_, sql.constData(), sql.size()) != 0)
         throw error(sql);
 }
@@ -223,17 +279,17 @@ quint64 Conexion::ultimoId() const {
 // wait in a new transaction instead, and the savepoint, gone with the transaction that
 // set it, tells at COMMIT that the transaction is not the one begun.
 void Conexion::iniciaTransaccion() {
-    ejecutaCrudo("SET autocommit=0");
+    ejecutaControl("SET autocommit=0");
     // Whatever the server's default: a locking read that finds no row must keep the gap it
     // looked in locked, or two runs could each add the counter or customer that a table
     // without a key on it lacks.
-    ejecutaCrudo("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
-    ejecutaCrudo("START TRANSACTION");
-    ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
+    ejecutaControl("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+    ejecutaControl("START TRANSACTION");
+    ejecutaControl("SAVEPOINT acumulapedidos_inicio");
 }
 void Conexion::liberaInicio() {
     try {
-        ejecutaCrudo("RELEASE SAVEPOINT acumulapedidos_inicio");
+        ejecutaControl("RELEASE SAVEPOINT acumulapedidos_inicio");
     } catch (const ErrorBdD& e) {
         if (e.codigo() != 1305) // no such savepoint
             throw;
@@ -249,16 +305,16 @@ void Conexion::liberaInicio() {
 }
 void Conexion::compruebaTransaccion() {
     liberaInicio();
-    ejecutaCrudo("SAVEPOINT acumulapedidos_inicio");
+    ejecutaControl("SAVEPOINT acumulapedidos_inicio");
 }
 void Conexion::confirma() {
     liberaInicio();
-    ejecutaCrudo("COMMIT");
-    ejecutaCrudo("SET autocommit=1");
+    ejecutaControl("COMMIT");
+    ejecutaControl("SET autocommit=1");
 }
 void Conexion::deshace() {
-    ejecutaCrudo("ROLLBACK");
-    ejecutaCrudo("SET autocommit=1");
+    ejecutaControl("ROLLBACK");
+    ejecutaControl("SET autocommit=1");
 }
 
 void Conexion::leeAlDia() {

@@ -19,7 +19,21 @@ struct ParametrosConexion {
     QString password;
     QString base;
     QString socket; // local socket; empty for TCP
+    // Seconds a read or write may go unanswered before the connection is given up; 0: the
+    // program's own (esperaRespuesta()).
+    unsigned espera = 0;
 };
+
+// How long a session waits. Every session waits at most esperaBloqueo() seconds for a lock
+// another session holds, on rows (innodb_lock_wait_timeout) or on tables and the whole server
+// (lock_wait_timeout), then fails with 1205; a statement may first wait for a table and then
+// for a row. A server that does not answer a read or a write for esperaRespuesta() seconds,
+// six times that, is taken for gone (2013): room for both waits and for the statement's own
+// work. ACUMULA_ESPERA_BLOQUEO (whole seconds, at least 1) changes the first, for tests.
+unsigned esperaBloqueo();
+unsigned esperaRespuesta();
+
+struct SentenciaEnCurso;
 
 // One open connection to a MariaDB/MySQL server (RAII: closed when destroyed).
 //
@@ -27,7 +41,9 @@ struct ParametrosConexion {
 // and put in their place, so no value is ever pasted raw. A null QVariant is NULL,
 // numbers are written bare, QDate/QDateTime as date literals, the rest as quoted text.
 // The session is strict (STRICT_TRANS_TABLES added to the server's sql_mode): a value that
-// does not fit its column makes the statement fail instead of being cut.
+// does not fit its column makes the statement fail instead of being cut. Its waits are
+// bounded (esperaBloqueo, esperaRespuesta), and the statements it runs on a thread with a
+// watcher (Vigia) are watched.
 class Conexion {
 public:
     // Opens the connection; throws ErrorBdD with a message naming server, port, user and
@@ -86,15 +102,39 @@ public:
     // Runs a ready statement (used by Recordset and Transaccion).
     void ejecutaCrudo(const QByteArray& sql);
     st_mysql* manejador() const { return mysql_; }
-    // The Spanish message for the connection's last error.
+    // The Spanish message for the connection's last error. When that statement was stopped
+    // because the user cancelled, throws the operation's cancel instead (Vigia).
     ErrorBdD error(const QByteArray& sql = {}) const;
+
+    // After the statement marked last failed with codigo: when it was stopped because the
+    // user cancelled, throws the operation's cancel (see error()).
+    void compruebaCancelacion(unsigned codigo) const;
+
+    // A statement run straight through the client library (manejador()), marked for the
+    // thread's watcher while it runs, as those run here are.
+    class EnCurso {
+    public:
+        explicit EnCurso(Conexion& conexion, bool interrumpible = true);
+        ~EnCurso();
+        EnCurso(const EnCurso&) = delete;
+        EnCurso& operator=(const EnCurso&) = delete;
+
+    private:
+        SentenciaEnCurso* sentencia_;
+    };
 
 private:
     friend class FallosDe;
     Conexion(st_mysql* mysql, ParametrosConexion parametros);
     void liberaInicio();
+    // Ends or opens a transaction: never stopped for a cancel, since what the server then did
+    // with it could not be known.
+    void ejecutaControl(const QByteArray& sql);
+    void corre(const QByteArray& sql, bool interrumpible);
+
     st_mysql* mysql_;
     ParametrosConexion parametros_;
+    std::shared_ptr<SentenciaEnCurso> sentencia_;
     QString baseDeFallos_; // see FallosDe
 };
 

@@ -31,6 +31,7 @@ bool HiloTrabajo::arranca(Trabajador::Cuerpo cuerpo,
     connect(hilo_.get(), &QThread::started, trabajador, &Trabajador::ejecuta);
     connect(hilo_.get(), &QThread::finished, trabajador, &QObject::deleteLater);
     connect(trabajador, &Trabajador::avance, this, &HiloTrabajo::avance);
+    connect(trabajador, &Trabajador::espera, this, &HiloTrabajo::espera, Qt::QueuedConnection);
     connect(trabajador, &Trabajador::terminado, hilo_.get(), &QThread::quit);
     connect(trabajador, &Trabajador::terminado, this, [this](const QString& fallo) {
         ocupado_ = false;

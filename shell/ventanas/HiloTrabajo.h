@@ -34,6 +34,9 @@ public:
 
 signals:
     void avance(const QString& texto, qint64 n, qint64 total);
+    // The running operation waits for another user's lock (texto says what), or, empty, no
+    // longer does.
+    void espera(const QString& texto);
     void terminado();
 
 private:

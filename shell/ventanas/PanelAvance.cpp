@@ -34,6 +34,7 @@ PanelAvance::PanelAvance(QWidget* parent)
 
 void PanelAvance::sigue(HiloTrabajo& hilo) {
     connect(&hilo, &HiloTrabajo::avance, this, &PanelAvance::informa);
+    connect(&hilo, &HiloTrabajo::espera, this, &PanelAvance::espera);
     connect(&hilo, &HiloTrabajo::terminado, this, &PanelAvance::termina);
     hilo_ = &hilo;
     connect(cancelar_, &QPushButton::clicked, this, &PanelAvance::cancela);
@@ -48,6 +49,7 @@ void PanelAvance::cancela() {
 }
 
 void PanelAvance::comienza(const QString& texto) {
+    esperando_ = false;
     texto_->setText(texto);
     barra_->setRange(0, 0); // moving until the first figures arrive
     cancelar_->setEnabled(true);
@@ -59,7 +61,10 @@ void PanelAvance::comienza(const QString& texto) {
 void PanelAvance::informa(const QString& texto, qint64 n, qint64 total) {
     if (!cancelar_->isEnabled())
         return; // "Cancelando…" stays until the end
-    texto_->setText(texto);
+    if (esperando_)
+        linea_ = texto;
+    else
+        texto_->setText(texto);
     if (total > 0) {
         // The bar counts in int: large totals are scaled down.
         const double parte = double(std::min(n, total)) / double(total);
@@ -68,6 +73,21 @@ void PanelAvance::informa(const QString& texto, qint64 n, qint64 total) {
     } else {
         barra_->setRange(0, 0);
     }
+}
+
+void PanelAvance::espera(const QString& texto) {
+    if (!cancelar_->isEnabled())
+        return; // "Cancelando…" stays until the end
+    if (texto.isEmpty()) {
+        if (esperando_)
+            texto_->setText(linea_);
+        esperando_ = false;
+        return;
+    }
+    if (!esperando_)
+        linea_ = texto_->text();
+    esperando_ = true;
+    texto_->setText(texto);
 }
 
 void PanelAvance::termina() {

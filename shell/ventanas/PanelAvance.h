@@ -20,6 +20,9 @@ public:
     void sigue(HiloTrabajo& hilo);
     void comienza(const QString& texto);
     void informa(const QString& texto, qint64 n, qint64 total);
+    // The operation waits for another user: texto stands in place of the progress line until
+    // it comes empty, when the line comes back.
+    void espera(const QString& texto);
     void termina();
     // What "Cancelar" does, for the window's own reasons to stop the operation.
     void cancela();
@@ -31,4 +34,6 @@ private:
     QProgressBar* barra_;
     QPushButton* cancelar_;
     HiloTrabajo* hilo_ = nullptr;
+    bool esperando_ = false;
+    QString linea_; // the progress line while a wait is shown
 };

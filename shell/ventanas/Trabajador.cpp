@@ -1,6 +1,7 @@
 #include "shell/ventanas/Trabajador.h"
 
 #include "shell/host/Error.h"
+#include "shell/host/Vigia.h"
 
 #include <QMetaObject>
 #include <exception>
@@ -28,6 +29,11 @@ void Trabajador::ejecuta() {
     // Nothing may escape a thread's event loop: whatever the body did not handle is told to
     // the window as a message, never an empty one (the window tells a failure by it).
     try {
+        // The run's statements are watched: a wait for another session's lock is told, and
+        // "Cancelar" stops it at once.
+        host::Vigia vigia({[this] { return cancelado(); },
+                           [this](const QString& texto) { emit espera(texto); },
+                           [] { throw transferencia::Cancelado(); }});
         cuerpo_(*this);
     } catch (const host::Error& e) {
         fallo = e.mensaje().isEmpty() ? inesperado : e.mensaje();

@@ -43,6 +43,9 @@ public slots:
 
 signals:
     void avance(const QString& texto, qint64 n, qint64 total);
+    // A statement waits for another user ("Esperando a que otro usuario libere …"); empty
+    // once it waits no more. Emitted from the watcher's thread.
+    void espera(const QString& texto);
     // fallo: the message of an exception that escaped the body; empty when none did.
     void terminado(const QString& fallo);
 

@@ -6,7 +6,9 @@
 #include "support/ServidorPruebas.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -257,6 +259,39 @@ TEST_F(SubirTest, DamagedFileIsRefusedWholeAndTheWindowStays) {
     EXPECT_TRUE(ventana->isVisible());
     EXPECT_TRUE(txtArchivo()->isEnabled());
     EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isEnabled());
+}
+
+TEST_F(SubirTest, AWaitForAnotherUsersLockIsToldAndCancelEndsItAtOnce) {
+    const QString ruta = archivo(3);
+    destino.conexion().ejecuta(
+        QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-A', '40')"));
+    // Another user holds the folio counters.
+    auto otro = pruebas::conecta(destino.nombre());
+    otro->iniciaTransaccion();
+    otro->consulta(QStringLiteral("SELECT * FROM sistema FOR UPDATE"));
+    abre();
+    txtArchivo()->setText(ruta);
+    QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    auto* linea = control<QLabel>(QStringLiteral("lblAvance"));
+    const QString aviso = QStringLiteral("Esperando a que otro usuario libere renglones de la "
+                                         "tabla sistema de la base de datos \"%1\"…")
+                              .arg(destino.nombre());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linea->text() == aviso; }, 15000))
+        << linea->text().toStdString();
+    QElapsedTimer reloj;
+    reloj.start();
+    QTest::mouseClick(boton(QStringLiteral("cmdCancelar")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ventana->ocupado(); }, 15000));
+    EXPECT_LT(reloj.elapsed(), 3000);
+    otro->deshace();
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_EQ(registro[0].titulo, QStringLiteral("Atención"));
+    EXPECT_EQ(registro[0].mensaje,
+              QStringLiteral("Se canceló la revisión del archivo: no se subió nada."));
+    EXPECT_EQ(pedidosImportados(), 0);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("sistema WHERE Dato='PE-A' AND Contenido='40'")), 1);
+    EXPECT_TRUE(txtArchivo()->isEnabled());
 }
 
 TEST_F(SubirTest, CancelLeavesNothingAndTheWindowCannotBeClosedMeanwhile) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -54,7 +55,22 @@ protected:
         tab->resize(640, 480);
         muestra();
         tab->entra();
+        leido();
         return *tab;
+    }
+    // The tab's small reads (series, folio, customer's name) are done.
+    void leido() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !tab->leyendo(); }, 20000));
+    }
+    // A session in that database waits for a table: the server's state of its statement.
+    bool esperaTabla(const QString& base) {
+        return QTest::qWaitFor(
+            [&] {
+                return e.actual().cuenta(QStringLiteral("information_schema.PROCESSLIST WHERE "
+                                                        "DB=? AND STATE LIKE 'Waiting for table%'"),
+                                         {base}) > 0;
+            },
+            20000);
     }
     QLabel* etiqueta(int i) { return control<QLabel>(QStringLiteral("lblEtiqueta(%1)").arg(i)); }
 
@@ -162,14 +178,28 @@ TEST_F(TabAcumularTest, CustomerNameFollowsTheTypedKey) {
     QLineEdit* cliente = campo(QStringLiteral("txtCliente"));
     cliente->setFocus();
     QTest::keyClicks(cliente, QStringLiteral("C7"));
+    leido();
     EXPECT_EQ(etiqueta(6)->text(), QStringLiteral("Ana Núñez"));
     QTest::keyClick(cliente, Qt::Key_Backspace);
     EXPECT_EQ(etiqueta(6)->text(), QString());
     QTest::keyClicks(cliente, QStringLiteral("9"));
+    leido();
     EXPECT_EQ(etiqueta(6)->text(), QString()) << "C9 is nobody's key";
     cliente->selectAll();
     QTest::keyClick(cliente, Qt::Key_Delete);
     EXPECT_EQ(etiqueta(6)->text(), QString());
+
+    // A read kept waiting by the server answers for a key no longer in the box: dropped.
+    auto bloqueo = pruebas::conecta(e.actual().nombre());
+    bloqueo->ejecuta(QStringLiteral("LOCK TABLES clientes WRITE"));
+    QTest::keyClicks(cliente, QStringLiteral("C7"));
+    ASSERT_TRUE(esperaTabla(e.actual().nombre()));
+    cliente->selectAll();
+    QTest::keyClick(cliente, Qt::Key_Delete);
+    bloqueo->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    leido();
+    EXPECT_EQ(etiqueta(6)->text(), QString());
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
 }
 
 TEST_F(TabAcumularTest, FieldValidationKeepsNumbersDatesAndTheCustomerBox) {
@@ -367,6 +397,7 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
 
     // Entering again resets the tab.
     tab->entra();
+    leido();
     EXPECT_FALSE(resultado->isVisible());
     EXPECT_FALSE(boton(QStringLiteral("Command5"))->isVisible());
     EXPECT_EQ(campo(QStringLiteral("txtFolio"))->text(), QStringLiteral("15"));
@@ -405,6 +436,53 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=0")), movidos);
     EXPECT_TRUE(boton(QStringLiteral("Command4"))->isEnabled());
+
+    // The tab searched again: the list and the next question count what is left.
+    const qint64 quedan = pedidos - movidos;
+    EXPECT_EQ(control<QPlainTextEdit>(QStringLiteral("txtResultado"))->blockCount(), quedan);
+    ASSERT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
+    CajaMensaje::limpiaRegistro();
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton); // No
+    ASSERT_EQ(CajaMensaje::registro().size(), 1);
+    EXPECT_EQ(CajaMensaje::registro()[0].mensaje,
+              pregunta(QStringLiteral("Se acumularán %1 pedidos de 1 empresa").arg(quedan)));
+}
+
+TEST_F(TabAcumularTest, AWaitForAnotherUsersLockIsToldAndCancelEndsItAtOnce) {
+    contadores(true);
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 2, 2}});
+    abre();
+    fechas(dia, dia);
+    busca();
+    // Another user holds the series' counter, as while giving out a folio.
+    auto otro = pruebas::conecta(e.actual().nombre());
+    otro->iniciaTransaccion();
+    otro->consulta(QStringLiteral("SELECT * FROM sistema WHERE Dato='PE-A' FOR UPDATE"));
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    QTest::mouseClick(boton(QStringLiteral("Command5")), Qt::LeftButton);
+    auto* linea = control<QLabel>(QStringLiteral("lblAvance"));
+    const QString aviso = QStringLiteral("Esperando a que otro usuario libere renglones de la "
+                                         "tabla sistema de la base de datos \"%1\"…")
+                              .arg(e.actual().nombre());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linea->text() == aviso; }, 15000))
+        << linea->text().toStdString();
+    QElapsedTimer reloj;
+    reloj.start();
+    QTest::mouseClick(control<QPushButton>(QStringLiteral("cmdCancelar")), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CajaMensaje::registro().size() == 2; }, 15000));
+    EXPECT_LT(reloj.elapsed(), 3000);
+    const auto registro = CajaMensaje::registro();
+    EXPECT_EQ(registro[1].mensaje, QStringLiteral("Acumulación cancelada. Pedidos movidos "
+                                                  "completos: 0; los demás quedaron sin cambios."));
+    EXPECT_EQ(registro[1].titulo, QStringLiteral("Atención"));
+    ASSERT_TRUE(esperaFin());
+    otro->deshace();
+    EXPECT_EQ(cuentaActual(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=2")), 1);
+    EXPECT_EQ(e.actual().valor(QStringLiteral("SELECT Desenlace FROM acumulapedidos_corridas")),
+              QStringLiteral("cancelada"));
+    // Searched again, the order is still there to generate.
+    EXPECT_TRUE(boton(QStringLiteral("Command5"))->isVisible());
 }
 
 TEST_F(TabAcumularTest, ClosingDuringARunWaitsForWholeOrders) {

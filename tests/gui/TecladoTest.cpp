@@ -1,4 +1,5 @@
 #include "EntornoVentana.h"
+#include "accumulation/ventanas/TabAcumular.h"
 #include "description/ventanas/frmDescripcion.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
@@ -162,6 +163,9 @@ TEST(Teclado, TabAloneReachesEveryControlOfEachWindow) {
     recorreTodo(*e.v, {"Command1", "Command2", "Command3"});
 
     hijo<QPushButton>(*e.v, "Command1")->click();
+    // The series and folio are read first (here they fail: there is no server).
+    auto* tab = hijo<TabAcumular>(*e.v, "TabAcumular");
+    ASSERT_TRUE(espera([&] { return !tab->leyendo(); }));
     // Once entered, the customer box may not be left empty: it holds a key.
     hijo<QLineEdit>(*e.v, "txtCliente")->setText(QStringLiteral("C1"));
     hijo(*e.v, "mskFecha(0)")->setFocus();

@@ -238,6 +238,9 @@ struct EntornoAcumulacion : EntornoVentana {
             hijo<QLineEdit>(*ventana, fecha)->setText(dia.toString(QStringLiteral("dd/MM/yyyy")));
         tab = hijo<TabAcumular>(*ventana, "TabAcumular");
         regresar = hijo<QPushButton>(*ventana, "cmdRegresar");
+        // The series and folio it proposes are read.
+        if (!espera([&] { return !tab->leyendo(); }))
+            throw std::runtime_error("la pestaña no leyó el folio");
     }
     bool esperaFin() {
         return espera([&] { return !tab->ocupado(); }, 60000);

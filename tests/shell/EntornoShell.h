@@ -4,6 +4,7 @@
 #include "shell/Programa.h"
 #include "shell/host/DeArchivos.h"
 #include "shell/host/ErrorArchivo.h"
+#include "shell/host/Utilerias.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,21 @@ public:
     void iniConKorvan(const QByteArray& otrasLineas = {}) {
         escribeArchivo(programa.archivoIni, "[Configuración]\nRuta de Korvan Maestro=" +
                                                 carpetaKorvan().toUtf8() + "\n" + otrasLineas);
+    }
+    // An installation pointing at that server, and a configuration naming the databases.
+    void configura(const host::ParametrosConexion& p, const QString& principal,
+                   const QString& exportar, const QString& importar) {
+        escribeArchivo(krx(), QStringLiteral("[Instalacion]\nMySQLServer=%1\nMySQLPuerto=%2\n"
+                                             "MySQLUsuario=%3\nMySQLPassword=%4\n")
+                                  .arg(p.servidor)
+                                  .arg(p.puerto)
+                                  .arg(host::Utilerias::Encripta(p.usuario),
+                                       host::Utilerias::Encripta(p.password))
+                                  .toUtf8());
+        iniConKorvan(QStringLiteral("Base de datos principal=%1\n[Otras bases de datos]\n"
+                                    "Para exportar pedidos=%2\nPara importar pedidos=%3\n")
+                         .arg(principal, exportar, importar)
+                         .toUtf8());
     }
 
     Programa programa;

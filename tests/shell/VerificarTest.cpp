@@ -1,7 +1,6 @@
 #include "EntornoShell.h"
 #include "shell/Arranque.h"
 #include "shell/ComandoVerificar.h"
-#include "shell/host/Utilerias.h"
 #include "support/ServidorPruebas.h"
 
 #include <QProcess>
@@ -13,23 +12,6 @@ using pruebas::EntornoShell;
 using pruebas::escribeArchivo;
 
 namespace {
-
-// An installation pointing at the test server, and a configuration naming the databases.
-void configura(EntornoShell& e, const QString& principal, const QString& exportar,
-               const QString& importar) {
-    const host::ParametrosConexion p = pruebas::parametros();
-    escribeArchivo(e.krx(), QStringLiteral("[Instalacion]\nMySQLServer=%1\nMySQLPuerto=%2\n"
-                                           "MySQLUsuario=%3\nMySQLPassword=%4\n")
-                                .arg(p.servidor)
-                                .arg(p.puerto)
-                                .arg(host::Utilerias::Encripta(p.usuario),
-                                     host::Utilerias::Encripta(p.password))
-                                .toUtf8());
-    e.iniConKorvan(QStringLiteral("Base de datos principal=%1\n[Otras bases de datos]\n"
-                                  "Para exportar pedidos=%2\nPara importar pedidos=%3\n")
-                       .arg(principal, exportar, importar)
-                       .toUtf8());
-}
 
 struct Salida {
     int estado = -1;
@@ -72,7 +54,7 @@ TEST(Verificar, WritesOneLinePerDatabaseAndFailsWhenOneCannotBeOpened) {
 TEST(Programa, RunsHeadlessCommandsWithExitStatusAndSpanishMessages) {
     BaseEmpresa b(QStringLiteral("prog"));
     EntornoShell e;
-    configura(e, b.nombre(), b.nombre(), b.nombre());
+    e.configura(pruebas::parametros(), b.nombre(), b.nombre(), b.nombre());
     const QString ini = e.programa.archivoIni;
 
     // Qt's own options are let through, before or after the command.
@@ -149,7 +131,8 @@ TEST(Programa, TheCommandLineExplainsItselfAndRefusesWhatItDoesNotKnow) {
 
 TEST(Programa, ACommandStopsWhenTheServerCannotBeReached) {
     EntornoShell e;
-    configura(e, QStringLiteral("datos1"), QStringLiteral("datos1"), QStringLiteral("datos1"));
+    e.configura(pruebas::parametros(), QStringLiteral("datos1"), QStringLiteral("datos1"),
+                QStringLiteral("datos1"));
     escribeArchivo(e.krx(), "[Instalacion]\nMySQLServer=127.0.0.1\nMySQLPuerto=1\n");
     const Salida s =
         ejecuta({QStringLiteral("--ini"), e.programa.archivoIni, QStringLiteral("exportar")});

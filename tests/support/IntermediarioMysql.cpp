@@ -90,6 +90,8 @@ struct Par {
     bool saludoListo = false;
     bool continuacion = false; // the last packet was cut at the size limit
     bool cortando = false;     // the COMMIT went out: its reply is to be dropped
+    bool mudo = false;         // nothing more is relayed either way
+    bool conOrdenes = false;   // past the login: a command was relayed
     std::string haciaServidor, haciaCliente;
 
     void cierraTodo() {
@@ -112,6 +114,8 @@ struct IntermediarioMysql::Estado {
     std::atomic<int> faltan{0}; // COMMITs until the cut; 0 for none
     std::atomic<bool> rechazarTrasCorte{false};
     std::atomic<bool> cortarPeticion{false};
+    std::atomic<bool> enmudecido{false};
+    std::atomic<bool> saludoMudo{false};
     bool rechazando = false;
     std::vector<Par> pares;
     std::thread hilo;
@@ -193,6 +197,11 @@ void IntermediarioMysql::cortaAntesDelCommit(int n, TrasCorte despues) {
     arma(n, despues, true);
 }
 
+void IntermediarioMysql::enmudece(Saludo saludo) {
+    estado_->saludoMudo = saludo == Saludo::Calla;
+    estado_->enmudecido = true;
+}
+
 void IntermediarioMysql::arma(int n, TrasCorte despues, bool antes) {
     estado_->rechazarTrasCorte = despues == TrasCorte::Rechaza;
     estado_->cortarPeticion = antes;
@@ -214,9 +223,17 @@ void IntermediarioMysql::ciclo() {
         fds.clear();
         fds.push_back({e.despertar[0], POLLIN, 0});
         fds.push_back({e.escucha, POLLIN, 0});
-        for (const Par& p : e.pares) {
+        for (Par& p : e.pares) {
+            // Silent once logged in: its server's bytes stay unread.
+            if (e.enmudecido && p.conOrdenes && !p.mudo) {
+                p.mudo = true;
+                p.haciaCliente.clear();
+                p.haciaServidor.clear();
+            }
+            const bool aServidor = !p.mudo && !p.haciaServidor.empty();
             fds.push_back({p.cliente, short(POLLIN | (p.haciaCliente.empty() ? 0 : POLLOUT)), 0});
-            fds.push_back({p.servidor, short(POLLIN | (p.haciaServidor.empty() ? 0 : POLLOUT)), 0});
+            fds.push_back(
+                {p.servidor, short(p.mudo ? 0 : (POLLIN | (aServidor ? POLLOUT : 0))), 0});
         }
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR)
@@ -231,13 +248,30 @@ void IntermediarioMysql::ciclo() {
             const short deCliente = fds[2 + 2 * i].revents;
             const short deServidor = fds[3 + 2 * i].revents;
             bool vivo = true;
-            if (deCliente & (POLLIN | POLLHUP | POLLERR)) {
+            if (p.mudo && (deCliente & (POLLIN | POLLHUP | POLLERR))) {
+                // Whatever the client says goes nowhere; it may only hang up.
+                std::string tirado;
+                vivo = recibe(p.cliente, tirado);
+                if (!tirado.empty())
+                    ++mudas_;
+                p.haciaCliente.clear();
+            } else if (deCliente & (POLLIN | POLLHUP | POLLERR)) {
                 vivo = recibe(p.cliente, p.desdeCliente);
                 while (vivo && p.desdeCliente.size() >= 4 &&
                        p.desdeCliente.size() >= 4 + largo(p.desdeCliente)) {
                     const std::size_t n = largo(p.desdeCliente);
                     const std::string paquete = p.desdeCliente.substr(0, 4 + n);
                     p.desdeCliente.erase(0, 4 + n);
+                    // The first command after the login: from here on, silence.
+                    if (p.saludoListo && paquete[3] == 0 && !p.continuacion) {
+                        if (e.enmudecido) {
+                            p.mudo = true;
+                            p.desdeCliente.clear();
+                            ++mudas_;
+                            break;
+                        }
+                        p.conOrdenes = true;
+                    }
                     if (!p.continuacion && esCommit(paquete)) {
                         ++commits_;
                         if (e.tocaCortar())
@@ -254,7 +288,7 @@ void IntermediarioMysql::ciclo() {
                     p.haciaServidor += paquete;
                 }
             }
-            if (vivo && (deServidor & (POLLIN | POLLHUP | POLLERR))) {
+            if (vivo && !p.mudo && (deServidor & (POLLIN | POLLHUP | POLLERR))) {
                 std::string llegado;
                 vivo = recibe(p.servidor, llegado);
                 if (p.cortando && !llegado.empty()) {
@@ -275,7 +309,7 @@ void IntermediarioMysql::ciclo() {
             }
             if (vivo && !p.haciaCliente.empty())
                 vivo = envia(p.cliente, p.haciaCliente);
-            if (vivo && !p.haciaServidor.empty())
+            if (vivo && !p.mudo && !p.haciaServidor.empty())
                 vivo = envia(p.servidor, p.haciaServidor);
             if (!vivo)
                 p.cierraTodo();
@@ -284,7 +318,15 @@ void IntermediarioMysql::ciclo() {
 
         if (fds[1].revents & POLLIN) {
             int cliente = ::accept(e.escucha, nullptr, nullptr);
-            if (cliente >= 0) {
+            if (cliente >= 0 && e.enmudecido && e.saludoMudo) {
+                // Never greeted: a server that accepts and then says nothing.
+                ++conexiones_;
+                noBloqueante(cliente);
+                Par p;
+                p.cliente = cliente;
+                p.mudo = true;
+                e.pares.push_back(std::move(p));
+            } else if (cliente >= 0) {
                 const int servidor = e.rechazando ? -1 : e.conectaDestino();
                 if (servidor < 0) {
                     ++rechazadas_;
