@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <iterator>
+#include <unistd.h>
 
 namespace {
 
@@ -14,8 +15,18 @@ namespace {
 std::atomic<bool> pedidaSenal{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// Said the moment the signal comes: the stop itself may wait for a server that does not
+// answer (up to its read timeout), and silence then looks like a hang.
+constexpr char avisoDetencion[] =
+    "Deteniendo la orden: lo que esté a medias se termina o se deshace entero. "
+    "Otra señal la termina de inmediato.\n";
+
 extern "C" void alRecibir(int) {
-    pedidaSenal.store(true);
+    if (!pedidaSenal.exchange(true)) {
+        // write() is what a handler may call; a short write only shortens the notice.
+        [[maybe_unused]] const ssize_t escritos =
+            ::write(STDERR_FILENO, avisoDetencion, sizeof avisoDetencion - 1);
+    }
 }
 
 constexpr int senales[] = {SIGINT, SIGTERM};

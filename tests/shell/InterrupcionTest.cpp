@@ -5,6 +5,7 @@
 #include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "export/Exportacion.h"
+#include "support/IntermediarioMysql.h"
 #include "support/ServidorPruebas.h"
 
 #include <QDeadlineTimer>
@@ -132,6 +133,8 @@ void esperaYSeDetiene(const QString& ini, const QStringList& argumentos, const Q
     ASSERT_TRUE(larga.termina());
     EXPECT_LT(reloj.elapsed(), 3000);
     EXPECT_EQ(larga.estado, 1);
+    EXPECT_EQ(larga.errores.count(QStringLiteral("Deteniendo la orden")), 1)
+        << larga.errores.toStdString();
     EXPECT_TRUE(larga.errores.contains(QStringLiteral("Acumulación cancelada")) ||
                 larga.errores.contains(QStringLiteral("Se canceló la importación")))
         << larga.errores.toStdString();
@@ -231,6 +234,30 @@ TEST_F(Interrupcion, SigtermLeavesEveryOrderWholeAndTheJournalSaysCancelled) {
         EXPECT_EQ(destino.cuenta(QStringLiteral("clientes")), 0);
         EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
     }
+}
+
+// A server that stops answering while a command waits on it: the stop then waits for the
+// server too, so the first signal is told at once rather than looking like a hang, and a
+// second one ends the program.
+TEST_F(Interrupcion, ASilentServerHearsTheFirstSignalToldAndTheSecondEndsIt) {
+    pruebas::IntermediarioMysql rele(pruebas::parametros().servidor, pruebas::parametros().puerto);
+    entorno.configura(rele.redirige(pruebas::parametros()), e.actual().nombre(),
+                      e.actual().nombre(), destino.nombre());
+    auto bloqueo = pruebas::conecta(e.actual().nombre());
+    bloqueo->ejecuta(QStringLiteral("LOCK TABLES sistema WRITE"));
+    Ejecucion corrida(ini(), acumular);
+    ASSERT_TRUE(corrida.dijo(QStringLiteral("Esperando a que otro usuario libere")))
+        << corrida.errores.toStdString();
+    rele.enmudece();
+    corrida.senal(SIGTERM);
+    ASSERT_TRUE(corrida.espera(
+        [&] { return corrida.errores.contains(QStringLiteral("Deteniendo la orden")); }, 3000))
+        << corrida.errores.toStdString();
+    corrida.senal(SIGTERM);
+    ASSERT_TRUE(corrida.termina(5000));
+    EXPECT_EQ(corrida.estado, -1); // ended by the signal itself
+    bloqueo->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    EXPECT_EQ(movidos(), 0);
 }
 
 // A backup's lock on the whole server (FLUSH TABLES WITH READ LOCK), on a server of the
