@@ -1,7 +1,7 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "shell/InterrupcionOrden.h"
 #include "shell/host/Fechas.h"
 

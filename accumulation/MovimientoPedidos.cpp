@@ -1,8 +1,8 @@
 #include "accumulation/MovimientoPedidos.h"
 
 #include "accumulation/ConfirmacionIncierta.h"
-#include "accumulation/FoliosSerie.h"
-#include "data/Bitacora.h"
+#include "sales/FoliosSerie.h"
+#include "journal/Bitacora.h"
 #include "shell/host/Recordset.h"
 #include "shell/host/TablaInsercion.h"
 

@@ -1,6 +1,6 @@
 #include "export/Exportacion.h"
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"

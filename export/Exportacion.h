@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/Avance.h"
-#include "data/Bitacora.h"
+#include "shell/host/Avance.h"
+#include "journal/Bitacora.h"
 
 #include <QDate>
 #include <QString>

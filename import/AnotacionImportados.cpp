@@ -1,6 +1,6 @@
 #include "import/AnotacionImportados.h"
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 namespace importacion {
 

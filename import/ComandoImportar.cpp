@@ -2,7 +2,7 @@
 
 #include "data/FormatoTransferencia.h"
 #include "import/InformeImportacion.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "shell/InterrupcionOrden.h"
 
 #include <QDir>

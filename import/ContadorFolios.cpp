@@ -1,6 +1,6 @@
 #include "import/ContadorFolios.h"
 
-#include "accumulation/FoliosSerie.h"
+#include "sales/FoliosSerie.h"
 #include "import/Importacion.h"
 #include "shell/host/Conexion.h"
 

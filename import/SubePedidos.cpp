@@ -1,6 +1,6 @@
 #include "import/Importacion.h"
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "data/CodificacionArchivo.h"
 #include "data/ErrorTransferencia.h"
 #include "import/InformeImportacion.h"

@@ -1,6 +1,6 @@
 #include "import/SubidaPedidos.h"
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AnotacionImportados.h"
 #include "import/ClientesQueFaltan.h"

@@ -1,7 +1,7 @@
 #include "journal/LecturaBitacora.h"
 
 #include "journal/LectorBitacora.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Fechas.h"
 

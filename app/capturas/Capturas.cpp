@@ -7,7 +7,7 @@
 #include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/InformeVentana.h"
-#include "shell/ventanas/frmInicial.h"
+#include "app/ventanas/frmInicial.h"
 
 #include <QAbstractButton>
 #include <QAction>

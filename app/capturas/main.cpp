@@ -6,7 +6,7 @@
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
 #include "shell/ventanas/MarcoVentana.h"
-#include "shell/ventanas/frmInicial.h"
+#include "app/ventanas/frmInicial.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,7 +3,7 @@
 //   bench_acumular [--puerto N] [--empresas N] [--pedidos N] [--renglones N] [--grupo N]
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Recordset.h"

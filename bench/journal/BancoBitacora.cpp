@@ -6,12 +6,12 @@
 //
 //   bench_bitacora [--puerto P] [--carpeta DIR] [--corridas N] [--repeticiones R]
 //   bench_bitacora --orden --ini FILE [bitacora options...]   (the command, started by it)
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "journal/ventanas/frmBitacora.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "shell/Programa.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Utilerias.h"

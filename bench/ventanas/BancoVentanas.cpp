@@ -18,7 +18,7 @@
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/MarcoVentana.h"
-#include "shell/ventanas/frmInicial.h"
+#include "app/ventanas/frmInicial.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

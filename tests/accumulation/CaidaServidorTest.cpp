@@ -1,6 +1,6 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "db/GeneradorDemo.h"
 
 #include <QHash>

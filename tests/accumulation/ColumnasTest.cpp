@@ -1,7 +1,7 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
-#include "shell/Comandos.h"
+#include "journal/Bitacora.h"
+#include "app/Comandos.h"
 #include "support/OrdenPrueba.h"
 
 #include <gtest/gtest.h>

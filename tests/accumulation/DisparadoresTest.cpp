@@ -1,6 +1,6 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "support/IntermediarioMysql.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "Escenario.h"
 #include "accumulation/ConsultasAcumulacion.h"
-#include "accumulation/FoliosSerie.h"
-#include "accumulation/FormatoImporte.h"
+#include "sales/FoliosSerie.h"
+#include "sales/FormatoImporte.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

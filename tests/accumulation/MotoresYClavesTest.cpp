@@ -1,7 +1,7 @@
 #include "Escenario.h"
-#include "accumulation/FoliosSerie.h"
+#include "sales/FoliosSerie.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 #include <atomic>
 #include <chrono>

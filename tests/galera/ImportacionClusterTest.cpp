@@ -1,5 +1,5 @@
 #include "Cluster.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "import/ArchivoPrueba.h"
 #include "import/Importacion.h"
 

@@ -4,7 +4,7 @@
 #include "shell/ventanas/AvisosVentana.h"
 #include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/CajaMensaje.h"
-#include "shell/ventanas/frmInicial.h"
+#include "app/ventanas/frmInicial.h"
 
 #include <QApplication>
 #include <QTabWidget>

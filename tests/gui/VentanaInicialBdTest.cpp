@@ -1,7 +1,7 @@
 #include "EntornoVentana.h"
 #include "accumulation/Escenario.h"
 #include "accumulation/ventanas/TabAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "description/ventanas/frmDescripcion.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"

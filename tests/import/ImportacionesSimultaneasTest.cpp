@@ -1,5 +1,5 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "import/Importacion.h"
 
 #include <QSet>

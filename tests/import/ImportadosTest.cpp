@@ -1,7 +1,7 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "import/Importacion.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 
 #include <QCryptographicHash>
 #include <QTextStream>

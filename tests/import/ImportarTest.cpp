@@ -1,6 +1,6 @@
 #include "ArchivoPrueba.h"
 #include "import/Importacion.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 
 #include <QTextStream>
 #include <functional>

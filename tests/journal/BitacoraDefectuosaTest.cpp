@@ -1,9 +1,9 @@
 #include "../import/ArchivoPrueba.h"
 #include "accumulation/Escenario.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "export/Exportacion.h"
 #include "import/Importacion.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "support/OrdenPrueba.h"
 
 #include <QRegularExpression>

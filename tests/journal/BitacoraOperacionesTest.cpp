@@ -1,11 +1,11 @@
 #include "accumulation/Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "export/Exportacion.h"
 #include "journal/AvisoBitacora.h"
 #include "journal/LectorBitacora.h"
 #include "journal/LecturaBitacora.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "support/OrdenPrueba.h"
 
 #include <QTemporaryDir>

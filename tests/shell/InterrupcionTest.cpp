@@ -2,7 +2,7 @@
 // that ask them to stop.
 #include "EntornoShell.h"
 #include "accumulation/Escenario.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "export/Exportacion.h"
 #include "support/ServidorPruebas.h"

@@ -1,4 +1,4 @@
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 #include "support/ServidorPruebas.h"
 

@@ -1,4 +1,4 @@
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 #include "shell/host/Conexion.h"
 #include "shell/host/Fechas.h"
