@@ -1,8 +1,9 @@
+#include "accumulation/ComandosAcumulacion.h"
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
-#include "app/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 #include "shell/host/Fechas.h"
 
 #include <limits>

@@ -1,7 +1,5 @@
 #include "app/Comandos.h"
 
-#include "shell/ComandoVerificar.h"
-
 #include <algorithm>
 
 namespace comandos {

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "accumulation/ComandosAcumulacion.h"
+#include "export/ComandoExportar.h"
+#include "import/ComandoImportar.h"
+#include "journal/ComandoBitacora.h"
+#include "shell/ComandoVerificar.h"
 #include "shell/OpcionesOrden.h"
 #include "shell/Programa.h"
 
@@ -8,27 +13,9 @@
 
 // The commands the program runs without windows. Each takes the arguments that follow the
 // command's name, writes its results to salida and its errors, in Spanish, to errores, and
-// gives the exit status (0 success, 1 failure).
+// gives the exit status (0 success, 1 failure). Each job declares its own; this table is the
+// only place that knows them all.
 namespace comandos {
-
-int buscar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-           QTextStream& errores);
-int acumular(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-             QTextStream& errores);
-int exportar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-             QTextStream& errores);
-int importar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-             QTextStream& errores);
-// "bitacora": the runs of the operations journals.
-int leeBitacora(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-                QTextStream& errores);
-
-// The options of each command, for reading its arguments and for its help.
-const QList<Opcion>& opcionesBuscar();
-const QList<Opcion>& opcionesAcumular();
-const QList<Opcion>& opcionesExportar();
-const QList<Opcion>& opcionesImportar();
-const QList<Opcion>& opcionesBitacora();
 
 // A command as the command line knows it.
 struct Orden {

@@ -1,9 +1,10 @@
 #include "export/Exportacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "export/ComandoExportar.h"
 #include "journal/AvisoBitacora.h"
-#include "app/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 
 #include <QDir>
 #include <QSet>

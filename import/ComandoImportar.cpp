@@ -1,9 +1,10 @@
 #include "import/Importacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "import/ComandoImportar.h"
 #include "import/InformeImportacion.h"
-#include "app/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "import/ventanas/Subir.h"
 
-#include "accumulation/ConsultasAcumulacion.h"
 #include "data/FormatoTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "journal/AvisoBitacora.h"
+#include "sales/TextoPedido.h"
 #include "shell/Cantidad.h"
 #include "shell/host/DeArchivos.h"
 #include "shell/ventanas/CajaMensaje.h"
