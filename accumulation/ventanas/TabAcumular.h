@@ -1,7 +1,7 @@
 #pragma once
 
 #include "accumulation/TiposAcumulacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/Exportacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Importacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDialog>

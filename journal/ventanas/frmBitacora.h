@@ -2,7 +2,7 @@
 
 #include "journal/Bitacora.h"
 #include "journal/LecturaBitacora.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 
 #include <QWidget>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/ventanas/Trabajador.h"
 
 #include <QObject>
