@@ -6,6 +6,7 @@
 #include "shell/Programa.h"
 #include "shell/host/Fechas.h"
 
+#include <QTextStream>
 #include <limits>
 
 namespace comandos {

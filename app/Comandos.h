@@ -21,8 +21,8 @@ namespace comandos {
 struct Orden {
     QString nombre;
     QString resumen; // one line for the program's help
-    const QList<Opcion>& (*opciones)();
-    int (*ejecuta)(Programa&, const QStringList&, QTextStream&, QTextStream&);
+    Opciones* opciones;
+    Ejecucion* ejecuta;
 };
 const QList<Orden>& ordenes();
 // The command of that name; nullptr when there is none.

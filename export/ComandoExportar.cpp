@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QSet>
+#include <QTextStream>
 
 namespace comandos {
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 #include <algorithm>
 
 namespace comandos {
