@@ -2,7 +2,7 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "export/Exportacion.h"
-#include "support/HastaQue.h"
+#include "support/EsperaBloqueo.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -288,8 +288,10 @@ TEST(GeneraPedido, RetriesAGroupTheServerUndidToBreakADeadlock) {
         // Returns only once the server has undone the accumulation's transaction.
         EXPECT_NO_THROW(otra->consulta(
             QStringLiteral("SELECT * FROM pedidosdetalle WHERE Id=? FOR UPDATE"), {a}));
-        // Its retry asks for the row again, still held: nothing of it may be stored meanwhile.
-        EXPECT_TRUE(pruebas::hastaQue(pideLaFila, 60s, QStringLiteral("el nuevo intento")));
+        // Its retry waits again for the rows still held: nothing of it may be stored meanwhile.
+        EXPECT_TRUE(pruebas::hastaQue(
+            [&] { return pruebas::algunaEnEsperaDeBloqueo(*vigia, origen.nombre()); }, 60s,
+            QStringLiteral("el nuevo intento"), 150ms));
         EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
         t.reset(); // undone: the retry goes through
         corrida.join();

@@ -170,7 +170,7 @@ TEST(SistemaSinClave, TwoRunsThatBothFoundNoCounterNeverBothAddIt) {
     // The first run has looked and added its counter, or waits for the second one's lock.
     EXPECT_TRUE(pruebas::hastaQue(
         [&] { return primeraTermino || pruebas::enEsperaDeBloqueo(*vigia, sesionPrimera); }, 60s,
-        QStringLiteral("el paso de la primera corrida")));
+        QStringLiteral("el paso de la primera corrida"), 150ms));
     try {
         otra->ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-X', '0')"));
         segunda->confirma();
