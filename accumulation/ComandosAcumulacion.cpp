@@ -1,10 +1,12 @@
+#include "accumulation/ComandosAcumulacion.h"
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 #include "shell/host/Fechas.h"
 
+#include <QTextStream>
 #include <limits>
 
 namespace comandos {

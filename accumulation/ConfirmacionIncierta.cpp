@@ -1,5 +1,7 @@
 #include "accumulation/ConfirmacionIncierta.h"
 
+#include "shell/host/ListaIds.h"
+
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QThread>
@@ -46,24 +48,17 @@ bool terminaSesion(Conexion& conexion, qint64 sesion) {
     return true;
 }
 
-QString lista(const QVector<qint64>& ids) {
-    QStringList textos;
-    for (qint64 id : ids)
-        textos << QString::number(id);
-    return textos.join(QLatin1Char(','));
-}
-
 } // namespace
 
-Desenlace CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empresa,
-                         const ConfirmacionIncierta& incierta, QString& detalle) {
+EstadoConfirmacion CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empresa,
+                                  const ConfirmacionIncierta& incierta, QString& detalle) {
     if (incierta.grupo.isEmpty())
-        return Desenlace::NoGuardado;
+        return EstadoConfirmacion::NoGuardado;
     try {
         auto conexion = reconecta(bases);
         if (!terminaSesion(*conexion, incierta.sesion)) {
             detalle = QStringLiteral("el servidor aún no termina la sesión que se perdió.");
-            return Desenlace::Desconocido;
+            return EstadoConfirmacion::Desconocido;
         }
         QVector<qint64> nuevos, origenes;
         for (const FolioDado& d : incierta.grupo) {
@@ -74,7 +69,7 @@ Desenlace CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empres
         QHash<qint64, QPair<QString, qint64>> hallados;
         for (auto rs = conexion->consulta(
                  QStringLiteral("SELECT Id, Serie, Factura FROM pedidos WHERE Id IN (%1)")
-                     .arg(lista(nuevos)));
+                     .arg(host::listaIds(nuevos)));
              !rs->eof(); rs->MoveNext())
             hallados.insert(rs->entero(0), {rs->texto(1), rs->entero(2)});
         int guardados = 0;
@@ -83,14 +78,15 @@ Desenlace CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empres
                 ++guardados;
         const qint64 pendientes =
             conexion
-                ->consulta(QStringLiteral("SELECT COUNT(*) FROM %1.pedidosdetalle WHERE "
-                                          "Pedido<>0 AND Id IN (%2)")
-                               .arg(Conexion::identificador(empresa.base), lista(origenes)))
+                ->consulta(
+                    QStringLiteral("SELECT COUNT(*) FROM %1.pedidosdetalle WHERE "
+                                   "Pedido<>0 AND Id IN (%2)")
+                        .arg(Conexion::identificador(empresa.base), host::listaIds(origenes)))
                 ->entero(0);
         if (guardados == 0)
-            return Desenlace::NoGuardado;
+            return EstadoConfirmacion::NoGuardado;
         if (guardados == incierta.grupo.size() && pendientes == 0)
-            return Desenlace::Guardado;
+            return EstadoConfirmacion::Guardado;
         detalle = QStringLiteral("de los %1 pedidos nuevos se hallaron %2, y en la base de datos "
                                  "\"%3\" %4 renglones siguen pendientes.")
                       .arg(incierta.grupo.size())
@@ -100,7 +96,7 @@ Desenlace CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrigen& empres
     } catch (const ErrorBdD& e) {
         detalle = e.mensaje();
     }
-    return Desenlace::Desconocido;
+    return EstadoConfirmacion::Desconocido;
 }
 
 } // namespace acumulacion

@@ -274,9 +274,4 @@ std::unique_ptr<host::Recordset> PedidosPendientes(Conexion& conexion, const QDa
         {desde, hasta});
 }
 
-QString textoPedido(const QString& serie, qint64 folio) {
-    const QString s = serie.trimmed();
-    return s.isEmpty() ? QString::number(folio) : s + QLatin1Char('-') + QString::number(folio);
-}
-
 } // namespace acumulacion

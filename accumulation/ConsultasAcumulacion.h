@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sales/TextoPedido.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
@@ -74,8 +75,5 @@ std::unique_ptr<host::Recordset> PedidosPendientes(host::Conexion& conexion, con
 
 // "a", "a y b", "a, b y c".
 QString enumera(const QStringList& nombres);
-
-// "B-1520" for series B, "1520" for the empty series.
-QString textoPedido(const QString& serie, qint64 folio);
 
 } // namespace acumulacion

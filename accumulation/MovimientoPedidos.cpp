@@ -1,8 +1,10 @@
 #include "accumulation/MovimientoPedidos.h"
 
 #include "accumulation/ConfirmacionIncierta.h"
-#include "accumulation/FoliosSerie.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
+#include "sales/FoliosSerie.h"
+#include "sales/PorVender.h"
+#include "shell/host/ListaIds.h"
 #include "shell/host/Recordset.h"
 #include "shell/host/TablaInsercion.h"
 
@@ -20,16 +22,6 @@ constexpr qsizetype tamanoSentencia = 1 << 20;
 
 QString tabla(const QString& base, const char* nombre) {
     return Conexion::identificador(base) + QLatin1Char('.') + QLatin1String(nombre);
-}
-
-QString listaIds(const Conexion& conexion, const QVector<qint64>& ids) {
-    QByteArray lista;
-    for (qint64 id : ids) {
-        if (!lista.isEmpty())
-            lista += ',';
-        conexion.agregaLiteral(lista, id);
-    }
-    return QString::fromLatin1(lista);
 }
 
 // The literals of a row's columns from position desde on, each preceded by a comma.
@@ -110,7 +102,7 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
             QStringLiteral("SELECT %1 FROM %2 WHERE Pedido<>0 AND Id IN (%3) ORDER BY Id, "
                            "Partida FOR UPDATE")
                 .arg(seleccion({QStringLiteral("Id")}, empresa.columnasRenglon), detalle,
-                     listaIds(conexion_, ids)));
+                     host::listaIds(ids)));
         for (; !rl->eof(); rl->MoveNext())
             origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
 
@@ -119,7 +111,7 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
                                    .arg(seleccion({QStringLiteral("Id"), QStringLiteral("Serie"),
                                                    QStringLiteral("Factura")},
                                                   empresa.columnasEncabezado),
-                                        tabla(empresa.base, "pedidos"), listaIds(conexion_, ids)));
+                                        tabla(empresa.base, "pedidos"), host::listaIds(ids)));
         for (; !re->eof(); re->MoveNext()) {
             auto o = origenes.find(re->entero(0));
             if (o == origenes.end())
@@ -181,12 +173,10 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
 
     {
         host::FallosDe enOrigen(conexion_, empresa.base);
-        const QString lista = listaIds(conexion_, movidos);
-        conexion_.ejecuta(
-            QStringLiteral("UPDATE %1 p JOIN (SELECT Producto, SUM(Pedido) AS Cantidad "
-                           "FROM %2 WHERE Pedido<>0 AND Id IN (%3) GROUP BY Producto) x "
-                           "ON p.Clave=x.Producto SET p.PorVender=p.PorVender-x.Cantidad")
-                .arg(tabla(empresa.base, "productos"), detalle, lista));
+        const QString lista = host::listaIds(movidos);
+        conexion_.ejecuta(PorVender::cambia(
+            tabla(empresa.base, "productos"), detalle, QStringLiteral("Pedido"),
+            QStringLiteral("Pedido<>0 AND Id IN (%1)").arg(lista), PorVender::Sentido::Baja));
         conexion_.ejecuta(
             QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     }
@@ -224,7 +214,7 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
 QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT Factura, Id FROM pedidos WHERE Serie=? AND Factura IN (%1)")
-            .arg(listaIds(conexion_, QVector<qint64>(folios.cbegin(), folios.cend()))),
+            .arg(host::listaIds(folios)),
         {serie_});
     QHash<qint64, qint64> porFolio;
     QHash<qint64, int> veces;
@@ -258,7 +248,7 @@ void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
     QHash<qint64, qint64> hay;
     for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
                                                      "WHERE Id IN (%1) GROUP BY Id")
-                                          .arg(listaIds(conexion_, nuevos)));
+                                          .arg(host::listaIds(nuevos)));
          !rs->eof(); rs->MoveNext())
         hay.insert(rs->entero(0), rs->entero(1));
     for (qsizetype k = 0; k < nuevos.size(); ++k)

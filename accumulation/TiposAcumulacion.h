@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/ResultadoOperacion.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -42,12 +44,8 @@ struct EmpresaOmitida {
     QString motivo;  // Spanish, fit to show the user; starts in lower case
 };
 
-// As every result of an operation: ok only once the run did all it was asked; a run that
-// stopped is not ok, and cancelado tells a cancel from a failure. mensaje says which.
-struct Resultado {
-    bool ok = false;
-    bool cancelado = false;
-    QString mensaje;          // Spanish, fit to show the user
+// A search or a generation; avisoBitacora only for a generation.
+struct Resultado : ResultadoOperacion {
     bool encontrados = false; // search: at least one order listed
     QStringList renglones;    // search: the result lines, in order
     int pedidosMovidos = 0;   // generation: orders completely moved
@@ -59,7 +57,6 @@ struct Resultado {
     QStringList avisos;
     // search: companies with at least one order listed
     int empresasEncontradas = 0;
-    QString avisoBitacora; // generation: why no journal was kept (empty when kept)
 };
 
 // The message followed by the companies left out and the columns not copied, each under a

@@ -3,10 +3,10 @@
 #include "accumulation/ConfirmacionIncierta.h"
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/CopiaColumnas.h"
-#include "accumulation/FormatoImporte.h"
 #include "accumulation/MovimientoPedidos.h"
-#include "data/Avance.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
+#include "sales/FormatoImporte.h"
+#include "shell/host/Avance.h"
 #include "shell/host/MotorTablas.h"
 #include "shell/host/Reintentos.h"
 #include "shell/host/Vigia.h"
@@ -36,14 +36,16 @@ struct Pendiente {
 };
 
 // The order at which a generation stopped, and why.
-struct FalloPedido {
+struct FalloPedido : host::Desvio {
+    FalloPedido(QString b, QString p, qsizetype a, QString c)
+        : base(std::move(b)), pedido(std::move(p)), acompanantes(a), causa(std::move(c)) {}
     QString base;
     QString pedido;
     qsizetype acompanantes; // orders of the same uncommitted group after it
     QString causa;
     // The connection was lost while the group was being committed: what a new connection
     // found out, and the group itself.
-    std::optional<Desenlace> confirmacion = {};
+    std::optional<EstadoConfirmacion> confirmacion = {};
     QString detalle = {}; // why the outcome is unknown
     QVector<FolioDado> grupo = {};
     // The order itself, or its company's tables, caused it (not the connection, nor another
@@ -162,7 +164,7 @@ public:
                           c.causa};
             f.confirmacion = CompruebaGrupo(bases_, empresa, c, f.detalle);
             f.grupo = c.grupo;
-            if (f.confirmacion == Desenlace::Guardado)
+            if (f.confirmacion == EstadoConfirmacion::Guardado)
                 anota_(c.grupo);
             throw f;
         }
@@ -239,18 +241,18 @@ QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActua
         m += QStringLiteral(" junto con los %1 siguientes").arg(f.acompanantes);
     m += QStringLiteral(":\n%1\n").arg(f.causa);
     switch (*f.confirmacion) {
-    case Desenlace::Guardado:
+    case EstadoConfirmacion::Guardado:
         return m + QStringLiteral("Al volver a conectar se comprobó que sí quedaron guardados. "
                                   "Pedidos movidos completos: %1; el último, el pedido %2 de %3 "
                                   "con el folio %4. Los que siguen quedaron sin cambios.")
                        .arg(QString::number(movidos), f.grupo.last().pedidoOrigen, f.base,
                             textoPedido(f.grupo.last().serie, f.grupo.last().folio));
-    case Desenlace::NoGuardado:
+    case EstadoConfirmacion::NoGuardado:
         return m + QStringLiteral("Al volver a conectar se comprobó que no quedaron guardados. "
                                   "Pedidos movidos completos antes del error: %1. El pedido %2 "
                                   "y los que siguen quedaron sin cambios.")
                        .arg(QString::number(movidos), f.pedido);
-    case Desenlace::Desconocido:
+    case EstadoConfirmacion::Desconocido:
         break;
     }
     const FolioDado& primero = f.grupo.first();
@@ -380,7 +382,8 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
         // the current database must undo what a failed group wrote.
         r.mensaje = host::MotivoSinTransacciones(host::TablasSinTransacciones(
             *actual, actual->baseEnUso(),
-            TablasEscritasActual() + bitacora::Bitacora::tablas(bitacora::Operacion::Acumulacion)));
+            TablasEscritasActual() +
+                bitacora::EsquemaBitacora::tablas(bitacora::Operacion::Acumulacion)));
         if (!r.mensaje.isEmpty())
             return r;
         // A group tried again must see what the run that crossed it stored, on any node.
@@ -490,9 +493,9 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
     if (diario) {
         // The end is recorded even when the user cancels meanwhile.
         const host::Vigia::SinInterrumpir sinInterrumpir;
-        const auto desenlace = r.ok          ? bitacora::Desenlace::Hecho
-                               : r.cancelado ? bitacora::Desenlace::Cancelado
-                                             : bitacora::Desenlace::Fallido;
+        const auto desenlace = r.ok          ? bitacora::EstadoCorrida::Hecho
+                               : r.cancelado ? bitacora::EstadoCorrida::Cancelado
+                                             : bitacora::EstadoCorrida::Fallido;
         r.avisoBitacora = bitacora::juntaAvisos(
             r.avisoBitacora, diario->cierra(desenlace, ConOmitidas(r.mensaje, r),
                                             {r.pedidosMovidos, r.renglonesCopiados, 0}));

@@ -1,11 +1,11 @@
+#include "app/Comandos.h"
+#include "app/LineaOrdenes.h"
+#include "app/ventanas/frmInicial.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
-#include "shell/Comandos.h"
-#include "shell/LineaOrdenes.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
 #include "shell/ventanas/MarcoVentana.h"
-#include "shell/ventanas/frmInicial.h"
 
 #include <QApplication>
 

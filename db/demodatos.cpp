@@ -13,28 +13,22 @@ int main(int argc, char** argv) {
     QCommandLineParser opciones;
     opciones.setApplicationDescription(QStringLiteral("Carga las bases de datos de demostración."));
     opciones.addHelpOption();
-    const QList<QCommandLineOption> lista = {
-        {QStringLiteral("servidor"), QStringLiteral("Servidor."), QStringLiteral("S"),
-         QStringLiteral("127.0.0.1")},
-        {QStringLiteral("puerto"), QStringLiteral("Puerto."), QStringLiteral("N"),
-         QStringLiteral("3306")},
-        {QStringLiteral("usuario"), QStringLiteral("Usuario."), QStringLiteral("U"),
-         QStringLiteral("root")},
-        {QStringLiteral("password"), QStringLiteral("Contraseña."), QStringLiteral("P"), QString()},
-        {QStringLiteral("empresas"), QStringLiteral("Otras empresas."), QStringLiteral("N"),
-         QStringLiteral("3")},
-        {QStringLiteral("pedidos"), QStringLiteral("Pedidos por empresa."), QStringLiteral("N"),
-         QStringLiteral("40")},
-        {QStringLiteral("renglones"), QStringLiteral("Renglones por pedido."), QStringLiteral("N"),
-         QStringLiteral("4")},
-        {QStringLiteral("pendientes"), QStringLiteral("Proporción de renglones pendientes."),
-         QStringLiteral("F"), QStringLiteral("0.5")},
-        {QStringLiteral("prefijo"), QStringLiteral("Prefijo de las bases."),
-         QStringLiteral("TEXTO"), QStringLiteral("empresa")},
-        {QStringLiteral("semilla"), QStringLiteral("Semilla."), QStringLiteral("N"),
-         QStringLiteral("7")},
+    // Name, help, the value's name, default.
+    const char* const tabla[][4] = {
+        {"servidor", "Servidor.", "S", "127.0.0.1"},
+        {"puerto", "Puerto.", "N", "3306"},
+        {"usuario", "Usuario.", "U", "root"},
+        {"password", "Contraseña.", "P", ""},
+        {"empresas", "Otras empresas.", "N", "3"},
+        {"pedidos", "Pedidos por empresa.", "N", "40"},
+        {"renglones", "Renglones por pedido.", "N", "4"},
+        {"pendientes", "Proporción de renglones pendientes.", "F", "0.5"},
+        {"prefijo", "Prefijo de las bases.", "TEXTO", "empresa"},
+        {"semilla", "Semilla.", "N", "7"},
     };
-    opciones.addOptions(lista);
+    for (const auto& o : tabla)
+        opciones.addOption({QString::fromUtf8(o[0]), QString::fromUtf8(o[1]),
+                            QString::fromUtf8(o[2]), QString::fromUtf8(o[3])});
     opciones.process(app);
 
     host::ParametrosConexion c;

@@ -1,12 +1,14 @@
 #include "export/Exportacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "export/ComandoExportar.h"
 #include "journal/AvisoBitacora.h"
-#include "shell/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 
 #include <QDir>
 #include <QSet>
+#include <QTextStream>
 
 namespace comandos {
 

@@ -1,7 +1,7 @@
 #include "export/Exportacion.h"
 
-#include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
+#include "journal/Bitacora.h"
 #include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/MotorTablas.h"
@@ -118,8 +118,9 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     try {
         // The export writes only its journal: a table of it that could not undo the rows of
         // an export cut short would name orders that never reached a file.
-        host::ExigeTransacciones(conexion, conexion.baseEnUso(),
-                                 bitacora::Bitacora::tablas(bitacora::Operacion::Exportacion));
+        host::ExigeTransacciones(
+            conexion, conexion.baseEnUso(),
+            bitacora::EsquemaBitacora::tablas(bitacora::Operacion::Exportacion));
         diario.emplace(conexion, bitacora::Operacion::Exportacion, parametros);
     } catch (const host::ErrorBdD& e) {
         ResultadoExportacion r;
@@ -136,7 +137,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                    "estaba.")
                         .arg(QDir::toNativeSeparators(RutaCopia(nombre, carpetaDestino)));
         r.avisoBitacora = bitacora::juntaAvisos(
-            diario->aviso(), diario->cierra(bitacora::Desenlace::Fallido, r.mensaje, {}));
+            diario->aviso(), diario->cierra(bitacora::EstadoCorrida::Fallido, r.mensaje, {}));
         return r;
     }
     {
@@ -160,9 +161,9 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     if (!r.avisos.isEmpty())
         mensaje += QLatin1Char('\n') + r.avisos.join(QLatin1Char('\n'));
     r.avisoBitacora = bitacora::juntaAvisos(
-        r.avisoBitacora, diario->cierra(r.ok          ? bitacora::Desenlace::Hecho
-                                        : r.cancelado ? bitacora::Desenlace::Cancelado
-                                                      : bitacora::Desenlace::Fallido,
+        r.avisoBitacora, diario->cierra(r.ok          ? bitacora::EstadoCorrida::Hecho
+                                        : r.cancelado ? bitacora::EstadoCorrida::Cancelado
+                                                      : bitacora::EstadoCorrida::Fallido,
                                         mensaje, {r.pedidos, r.renglones, 0}));
     return r;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "data/Avance.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
+#include "shell/ResultadoOperacion.h"
+#include "shell/host/Avance.h"
 
 #include <QDate>
 #include <QString>
@@ -35,10 +36,7 @@ std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
 
 // ok only once the file is written (and copied, when asked); a cancel leaves ok false and
 // cancelado set.
-struct ResultadoExportacion {
-    bool ok = false;
-    bool cancelado = false;
-    QString mensaje;    // what happened, in Spanish, fit for a message box
+struct ResultadoExportacion : ResultadoOperacion {
     QString archivo;    // the file written in the program folder
     QString copia;      // where it was copied (empty when not copied)
     qint64 pedidos = 0; // headers written
@@ -47,7 +45,6 @@ struct ResultadoExportacion {
     QStringList avisos;  // characters that the file could not hold, by order and field
     // The copy took the place of a file of that name that was already at the destination.
     bool reemplazo = false;
-    QString avisoBitacora; // why no journal was kept of the export (empty when one was)
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be

@@ -1,6 +1,6 @@
 #include "import/AnotacionImportados.h"
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 namespace importacion {
 
@@ -17,7 +17,7 @@ AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString
     insertaPedidos_ = std::make_unique<InsercionEnBloque>(
         QStringLiteral("INSERT INTO %1 (Corrida, Archivo, Linea, Huella, IdNuevo, PedidoNuevo) "
                        "VALUES ")
-            .arg(Bitacora::tablaPedidos())
+            .arg(bitacora::EsquemaBitacora::tablaPedidos())
             .toUtf8(),
         6);
     // A fingerprint the look-up did not find goes in as a new row: when another import
@@ -26,7 +26,7 @@ AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString
     // orders in twice. One seen before counts once more, with this run as its last.
     const QByteArray huellas = QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, "
                                               "UltimaCorrida, Veces) VALUES ")
-                                   .arg(Bitacora::tablaHuellas())
+                                   .arg(bitacora::EsquemaBitacora::tablaHuellas())
                                    .toUtf8();
     insertaNuevas_ = std::make_unique<InsercionEnBloque>(huellas, 4);
     insertaRepetidas_ = std::make_unique<InsercionEnBloque>(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/host/Error.h"
+
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -38,7 +40,7 @@ public:
     void devuelve(std::unique_ptr<TandaPedidos> tanda);
 
 private:
-    struct Detenida {};
+    struct Detenida : host::Desvio {};
     void lee(const Lectura& lectura);
 
     std::mutex mutex_;

@@ -1,12 +1,14 @@
 #include "import/Importacion.h"
 
 #include "data/FormatoTransferencia.h"
+#include "import/ComandoImportar.h"
 #include "import/InformeImportacion.h"
-#include "shell/Comandos.h"
 #include "shell/InterrupcionOrden.h"
+#include "shell/Programa.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 #include <algorithm>
 
 namespace comandos {

@@ -1,7 +1,7 @@
 #include "import/ContadorFolios.h"
 
-#include "accumulation/FoliosSerie.h"
 #include "import/Importacion.h"
+#include "sales/FoliosSerie.h"
 #include "shell/host/Conexion.h"
 
 #include <algorithm>

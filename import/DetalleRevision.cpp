@@ -1,5 +1,6 @@
 #include "import/DetalleRevision.h"
 
+#include "sales/PorVender.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
@@ -71,10 +72,9 @@ QVector<CambioPorVender> DetalleRevision::existencias(const QString& lineas) {
     // present one less the sum, worked out exactly by the server.
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT x.Producto, p.Clave, p.PorVender-x.Suma, p.PorVender, x.Suma "
-                       "FROM (SELECT Producto, SUM(Cantidad) AS Suma FROM pedidosdetalle "
-                       "WHERE %1 GROUP BY Producto) x LEFT JOIN productos p ON "
-                       "p.Clave=x.Producto")
-            .arg(lineas));
+                       "FROM (%1) x LEFT JOIN productos p ON p.Clave=x.Producto")
+            .arg(acumulacion::PorVender::sumaPorProducto(QStringLiteral("pedidosdetalle"),
+                                                         QStringLiteral("Cantidad"), lineas)));
     QVector<CambioPorVender> salida;
     for (; !rs->eof(); rs->MoveNext()) {
         if (rs->esNulo(1))

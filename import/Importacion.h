@@ -1,6 +1,7 @@
 #pragma once
 
-#include "data/Avance.h"
+#include "shell/ResultadoOperacion.h"
+#include "shell/host/Avance.h"
 
 #include <QDateTime>
 #include <QString>
@@ -83,10 +84,7 @@ struct LlamadasImportacion : transferencia::Avance {};
 
 // ok only once the import (or the preview) ran whole; a cancel leaves ok false and cancelado
 // set.
-struct ResultadoImportacion {
-    bool ok = false;
-    bool cancelado = false;
-    QString mensaje; // what happened, in Spanish, fit for a message box
+struct ResultadoImportacion : ResultadoOperacion {
     qint64 pedidos = 0;
     qint64 renglones = 0;
     qint64 clientesNuevos = 0;
@@ -111,10 +109,8 @@ struct ResultadoImportacion {
     QVector<ClienteNuevo> clientes;
     QVector<CambioPorVender> existencias;
 
-    // The journal: the run's entry (0 when none was written), and why none is kept in the
-    // import database (empty when it is).
+    // The journal's entry of the run (0 when none was written).
     qint64 corrida = 0;
-    QString avisoBitacora;
 };
 
 // Imports the file: every value is checked first, then everything is written in one

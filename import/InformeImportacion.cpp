@@ -129,4 +129,88 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
     return l.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+// "había importado" / "habían importado": the orders of a file imported before.
+QString habiaImportado(qint64 n) {
+    return n == 1 ? QStringLiteral("había importado") : QStringLiteral("habían importado");
+}
+
+QString conCuando(const QString& cuando) {
+    return cuando.isEmpty() ? QString() : QLatin1Char(' ') + cuando;
+}
+
+} // namespace
+
+QString InformeImportacion::mensaje(const ResultadoImportacion& r, const QString& base) {
+    const qint64 yaImportados = r.yaImportados.size();
+    QString m;
+    if (r.pedidos == 0 && r.pedidosOmitidos > 0) {
+        m = QStringLiteral("No se %1 ningún pedido: %2 del archivo ya se %3 a la base de "
+                           "datos%4%5.")
+                .arg(r.revision ? QStringLiteral("importaría") : QStringLiteral("importó"),
+                     r.pedidosOmitidos == 1
+                         ? QStringLiteral("el único pedido")
+                         : QStringLiteral("los %1 pedidos").arg(r.pedidosOmitidos),
+                     habiaImportado(r.pedidosOmitidos), base, conCuando(cuando(r.yaImportados)));
+    } else {
+        // The counts stand as numbers before their nouns, as the program has always said.
+        m = QStringLiteral("Se %1 %2 pedidos con %3 renglones; %4 clientes nuevos.")
+                .arg(r.revision ? QStringLiteral("importarían") : QStringLiteral("importaron"))
+                .arg(r.pedidos)
+                .arg(r.renglones)
+                .arg(r.clientesNuevos);
+        if (r.pedidosOmitidos > 0)
+            m += QStringLiteral(" Se %1 %2 que ya se %3.")
+                     .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"),
+                          cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
+                                   QStringLiteral("pedidos")),
+                          habiaImportado(r.pedidosOmitidos));
+        else if (yaImportados > 0)
+            m += QStringLiteral(" %1 ya se %2 antes.")
+                     .arg(yaImportados == 1 ? QStringLiteral("Uno de ellos")
+                                            : QStringLiteral("%1 de ellos").arg(yaImportados),
+                          habiaImportado(yaImportados));
+    }
+    if (r.revision)
+        m += QStringLiteral(" Es una revisión: no se escribió nada en la base de datos%1.")
+                 .arg(base);
+    return m;
+}
+
+QString InformeImportacion::rechazo(const ResultadoImportacion& r, const QString& archivo,
+                                    const QString& base) {
+    const qsizetype n = r.yaImportados.size();
+    return QStringLiteral("El archivo %1 trae %2 que ya se %3 a la base de datos%4%5. %6")
+        .arg(archivo, cantidad(n, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+             n == 1 ? QStringLiteral("importó") : QStringLiteral("importaron"), base,
+             conCuando(cuando(r.yaImportados)),
+             r.revision ? QStringLiteral("La importación rechazaría el archivo; no se escribió "
+                                         "nada.")
+                        : QStringLiteral("No se importó nada."));
+}
+
+QStringList InformeImportacion::avisosDeLectura(const ResultadoImportacion& r) {
+    QStringList avisos;
+    if (r.renglonesOmitidos > 0)
+        avisos << QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido del "
+                                 "archivo.")
+                      .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"))
+                      .arg(r.renglonesOmitidos);
+    const qint64 textos = r.descartesTotal - r.renglonesOmitidos;
+    for (const Descarte& d : r.descartes)
+        if (!d.texto.isEmpty()) {
+            avisos << QStringLiteral("Se %1 el texto que seguía a las comillas de cierre de %2 "
+                                     "del archivo (el primero, en la línea %3: \"%4\").")
+                          .arg(r.revision ? QStringLiteral("descartaría")
+                                          : QStringLiteral("descartó"),
+                               textos == 1 ? QStringLiteral("un campo")
+                                           : QStringLiteral("%1 campos").arg(textos))
+                          .arg(d.linea)
+                          .arg(d.texto.left(200));
+            break;
+        }
+    return avisos;
+}
+
 } // namespace importacion

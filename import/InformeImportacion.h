@@ -14,6 +14,16 @@ public:
     // customers, the changes of PorVender, what is dropped, the orders imported before and
     // the totals. Made for a preview, it also fits a finished import.
     static QString texto(const ResultadoImportacion& r);
+
+    // The sentence that ends an import or a preview that ran whole: what it stored (or
+    // would), what it left out as imported before. base: " \"empresa1\"", or empty.
+    static QString mensaje(const ResultadoImportacion& r, const QString& base);
+    // The sentence of a file refused for its orders imported before.
+    static QString rechazo(const ResultadoImportacion& r, const QString& archivo,
+                           const QString& base);
+    // What the reader left out of the file: the lines before the first order, and the text
+    // after closing quotes (the first one shown).
+    static QStringList avisosDeLectura(const ResultadoImportacion& r);
 };
 
 } // namespace importacion

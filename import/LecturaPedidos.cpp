@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <span>
 
+namespace importacion {
+
 using transferencia::Campo;
 using transferencia::nombreCampo;
 using transferencia::Registro;
-
-namespace importacion {
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "import/SubidaPedidos.h"
 
-#include "data/Bitacora.h"
 #include "data/FormatoTransferencia.h"
 #include "import/AnotacionImportados.h"
 #include "import/ClientesQueFaltan.h"
@@ -11,6 +10,8 @@
 #include "import/LecturaPedidos.h"
 #include "import/PedidosGuardados.h"
 #include "import/ProximoId.h"
+#include "journal/Bitacora.h"
+#include "sales/PorVender.h"
 #include "shell/host/BasesDD.h"
 
 #include <QIODevice>
@@ -102,7 +103,7 @@ void SubidaPedidos::buscaImportados() {
             huellas << leidos[k].huellaHex();
         QHash<QString, bitacora::HuellaRegistrada> registradas;
         try {
-            registradas = bitacora::Bitacora::registradas(conexion_, huellas);
+            registradas = bitacora::ConsultasBitacora::registradas(conexion_, huellas);
         } catch (const host::ErrorBdD& e) {
             // An unusable register does not stop the import, as a missing one does not: the
             // user is told that files imported before cannot be recognised.
@@ -113,10 +114,10 @@ void SubidaPedidos::buscaImportados() {
                 << (e.codigo() == 1142 || e.codigo() == 1143
                         ? QStringLiteral("No se pudo comprobar si los pedidos del archivo ya se "
                                          "habían importado: el usuario no puede leer la tabla %1.")
-                              .arg(bitacora::Bitacora::tablaHuellas())
+                              .arg(bitacora::EsquemaBitacora::tablaHuellas())
                         : QStringLiteral("No se pudo comprobar si los pedidos del archivo ya se "
                                          "habían importado: no se pudo leer la tabla %1 (%2).")
-                              .arg(bitacora::Bitacora::tablaHuellas(),
+                              .arg(bitacora::EsquemaBitacora::tablaHuellas(),
                                    e.mensaje().section(QLatin1Char('\n'), 0, 0)));
             return;
         }
@@ -189,11 +190,9 @@ void SubidaPedidos::sube(QIODevice& archivo,
     compruebaRenglones();
     const QString lineas = lineasImportadas();
     if (!lineas.isEmpty())
-        conexion_.ejecuta(QStringLiteral("UPDATE productos p JOIN (SELECT Producto, "
-                                         "SUM(Cantidad) AS Suma FROM pedidosdetalle WHERE %1 "
-                                         "GROUP BY Producto) x ON p.Clave=x.Producto SET "
-                                         "p.PorVender=p.PorVender+x.Suma")
-                              .arg(lineas));
+        conexion_.ejecuta(acumulacion::PorVender::cambia(
+            QStringLiteral("productos"), QStringLiteral("pedidosdetalle"),
+            QStringLiteral("Cantidad"), lineas, acumulacion::PorVender::Sentido::Sube));
     folios_->graba();
     cuentas_.clientesNuevos = cuentaClientes() - clientesAntes;
     cuentas_.descartes = lectura_->descartes();

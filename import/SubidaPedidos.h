@@ -2,6 +2,7 @@
 
 #include "data/CodificacionArchivo.h"
 #include "import/Importacion.h"
+#include "shell/host/Error.h"
 #include "shell/host/Recordset.h"
 
 #include <QVector>
@@ -60,8 +61,10 @@ public:
     QVector<PedidoImportado> tomaImportados() { return std::exchange(importados_, {}); }
     // First line of the file with a character of more than one byte, read as UTF-8.
     int primeraLineaMultibyte() const;
-    struct ArchivoCambiado {};
-    struct YaImportados {};
+    // The file read for writing is not the one previewed; orders of the file were imported
+    // before and the run was asked to refuse them. Both end sube() with nothing written.
+    struct ArchivoCambiado : host::Desvio {};
+    struct YaImportados : host::Desvio {};
 
 private:
     // Finds the orders of the file imported before and which ones to leave out.

@@ -1,7 +1,8 @@
 #include "journal/LecturaBitacora.h"
 
+#include "journal/ComandoBitacora.h"
 #include "journal/LectorBitacora.h"
-#include "shell/Comandos.h"
+#include "shell/Programa.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Fechas.h"
 

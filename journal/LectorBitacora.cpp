@@ -37,7 +37,7 @@ void LectorBitacora::llena(Fuente& f, int n, QStringList& fallos) {
     try {
         if (!f.conexion)
             f.conexion = bases_.abre(f.nombre);
-        f.enMano = Bitacora::corridas(*f.conexion, s);
+        f.enMano = bitacora::ConsultasBitacora::corridas(*f.conexion, s);
     } catch (const host::ErrorBdD& e) {
         fallos << QStringLiteral("No se pudo leer la bitácora de \"%1\": %2")
                       .arg(f.nombre, e.mensaje().section(QLatin1Char('\n'), 0, 0));

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
+#include "journal/TextosBitacora.h"
 
 #include <QStringList>
 #include <optional>
@@ -31,20 +32,5 @@ struct Lectura {
 QVector<PedidoAnotado> LeePedidos(const host::BasesDD& bases, const Corrida& corrida);
 // The same over a connection to that database.
 QVector<PedidoAnotado> LeePedidos(host::Conexion& conexion, const Corrida& corrida);
-
-// "acumulacion", "exportacion" or "importacion" (accents and capitals allowed).
-std::optional<Operacion> operacionDeTexto(const QString& texto);
-
-// The outcome as the user reads it: "Hecha", "Falló", "Cancelada", "En curso", or
-// "Interrumpida" for a run whose program or server stopped before it recorded its end.
-QString textoDesenlace(const Corrida& corrida);
-// "05/03/2026 10:00:01"; empty for an invalid moment.
-QString textoMomento(const QDateTime& momento);
-// "juan en pc1 (base de datos: root@localhost)".
-QString textoUsuarios(const Corrida& corrida);
-// Where an order came from: "Pedido B-1520 (Id 45) de empresa2", "Línea 12 de pedidos.txt".
-QString textoOrigen(const PedidoAnotado& pedido);
-// Where it went: "A-100 (Id 301)", or the file it was written to.
-QString textoDestino(const PedidoAnotado& pedido);
 
 } // namespace bitacora

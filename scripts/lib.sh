@@ -4,8 +4,8 @@ raiz=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     libmariadb-dev libssl-dev mariadb-server mariadb-client googletest libgtest-dev xvfb xauth
-    imagemagick clang libclang-rt-14-dev qt6-translations-l10n libqt6svg6 galera-4 mariadb-backup
-    socat)
+    imagemagick clang clang-format libclang-rt-14-dev qt6-translations-l10n libqt6svg6 galera-4
+    mariadb-backup socat)
 
 # Installs the Debian packages that are missing (only then, and only as root or with sudo).
 instala_dependencias() {
@@ -19,6 +19,23 @@ instala_dependencias() {
     [ "$(id -u)" = 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${faltan[@]}"
+}
+
+# Fails, naming them, when clang-format (with the tree's .clang-format) would change a source.
+compruebaFormato() {
+    local fuentes
+    if git -C "$raiz" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        mapfile -t fuentes < <(git -C "$raiz" ls-files -co --exclude-standard '*.cpp' '*.h')
+    else
+        mapfile -t fuentes < <(cd "$raiz" && find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+    fi
+    local mal
+    mal=$(cd "$raiz" && clang-format --dry-run --Werror "${fuentes[@]}" 2>&1 | sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error:.*/\1/p' | sort -u)
+    if [ -n "$mal" ]; then
+        echo "clang-format cambiaría estos archivos (aplíquelo con clang-format -i):" >&2
+        echo "$mal" >&2
+        return 1
+    fi
 }
 
 # Configures and builds into build/ (or $ACUMULA_BUILD).

@@ -3,6 +3,8 @@
 #include "shell/Programa.h"
 #include "shell/host/Recordset.h"
 
+#include <QTextStream>
+
 namespace comandos {
 
 namespace {

@@ -2,19 +2,12 @@
 
 #include "shell/OpcionesOrden.h"
 
-#include <QStringList>
-#include <QTextStream>
-
-struct Programa;
-
 namespace comandos {
 
-// Opens the main, export and import databases and writes one line for each: what it
-// reached on success (to salida), why it could not on failure (to errores). 0 when all
-// three opened, 1 otherwise.
-int verificar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
-              QTextStream& errores);
-// It has none of its own.
-const QList<Opcion>& opcionesVerificar();
+// "verificar": opens the main, export and import databases and writes one line for each:
+// what it reached on success (to salida), why it could not on failure (to errores). 0 when
+// all three opened, 1 otherwise. It has no options of its own.
+Ejecucion verificar;
+Opciones opcionesVerificar;
 
 } // namespace comandos

@@ -1,6 +1,6 @@
 #include "shell/InterrupcionOrden.h"
 
-#include "data/Avance.h"
+#include "shell/host/Avance.h"
 
 #include <QByteArray>
 #include <atomic>

@@ -16,6 +16,19 @@ struct Opcion {
     bool repetible = false;   // may be given several times
 };
 
+struct Programa;
+class QTextStream;
+
+namespace comandos {
+// What every command is: it takes the arguments that follow its name, writes its results to
+// salida and its errors, in Spanish, to errores, and gives the exit status (0 success, 1
+// failure). Each job declares its commands with it: "Ejecucion buscar;".
+using Ejecucion = int(Programa& programa, const QStringList& argumentos, QTextStream& salida,
+                      QTextStream& errores);
+// The options of a command, for reading its arguments and for its help.
+using Opciones = const QList<Opcion>&();
+} // namespace comandos
+
 // An option whose value is a date ("FECHA", read as dd/mm/aaaa or aaaa-mm-dd).
 inline Opcion opcionFecha(const QString& nombre, const QString& ayuda, bool obligatoria = false) {
     return {nombre, QStringLiteral("FECHA"), ayuda, obligatoria};

@@ -1,6 +1,7 @@
 #include "accumulation/ventanas/TabAcumular.h"
 
 #include "accumulation/ConsultasAcumulacion.h"
+#include "accumulation/InformeAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Cantidad.h"
@@ -315,7 +316,7 @@ void TabAcumular::leeEntrada() {
                 acumulacion::FolioPropuesto(*e.conexion, visible ? e.series.first() : QString());
             return e;
         },
-        [this, entrada](Desenlace<Entrada> d) {
+        [this, entrada](FinTrabajo<Entrada> d) {
             leyendo_ = Lectura::Ninguna;
             if (entrada == entrada_) {
                 if (!d.ok()) {
@@ -352,7 +353,7 @@ void TabAcumular::leeFolio() {
     const quint64 entrada = entrada_;
     lecturas_->inicia([conexion = conexion_, serie](
                           Trabajador&) { return acumulacion::FolioPropuesto(*conexion, serie); },
-                      [this, entrada](Desenlace<qint32> d) {
+                      [this, entrada](FinTrabajo<qint32> d) {
                           leyendo_ = Lectura::Ninguna;
                           // A series chosen meanwhile has its own read asked for, which comes next.
                           if (entrada == entrada_ && !pideFolio_) {
@@ -375,7 +376,7 @@ void TabAcumular::leeCliente() {
     const quint64 entrada = entrada_;
     lecturas_->inicia([conexion = conexion_,
                        clave](Trabajador&) { return acumulacion::NombreCliente(*conexion, clave); },
-                      [this, entrada, clave](Desenlace<QString> d) {
+                      [this, entrada, clave](FinTrabajo<QString> d) {
                           leyendo_ = Lectura::Ninguna;
                           // The name of a key no longer in the box is not shown.
                           if (entrada == entrada_ && txtCliente_->text().trimmed() == clave) {
@@ -487,7 +488,7 @@ void TabAcumular::busca(bool yGenerar) {
 void TabAcumular::lanza(Operacion operacion, const QString& texto,
                         std::function<Resultado(Trabajador&)> cuerpo) {
     if (!hilo_->inicia(std::move(cuerpo),
-                       [this](Desenlace<Resultado> d) { termina(std::move(d)); }))
+                       [this](FinTrabajo<Resultado> d) { termina(std::move(d)); }))
         return;
     operacion_ = operacion;
     habilita();
@@ -542,7 +543,7 @@ void TabAcumular::preguntaYGenera() {
     generadoHasta_ = hasta;
 }
 
-void TabAcumular::termina(Desenlace<Resultado> desenlace) {
+void TabAcumular::termina(FinTrabajo<Resultado> desenlace) {
     const Operacion operacion = std::exchange(operacion_, Operacion::Ninguna);
     const Resultado r = std::move(desenlace).o(fallido<Resultado>);
     habilita();
@@ -603,32 +604,6 @@ void TabAcumular::terminaBusqueda(const Resultado& r) {
                              CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
 }
 
-namespace {
-
-// What a generation did, order by order, for the user to keep.
-Informe informeGeneracion(const QString& mensaje, const QVector<acumulacion::FolioDado>& dados,
-                          const QDate& desde, const QDate& hasta) {
-    const QDateTime ahora = QDateTime::currentDateTime();
-    const QString formato = QStringLiteral("dd/MM/yyyy");
-    Informe informe;
-    informe.titulo = QStringLiteral("Informe de la acumulación");
-    informe.resumen =
-        mensaje + QStringLiteral("\nPedidos fechados del %1 al %2; acumulación "
-                                 "del %3 a las %4.")
-                      .arg(desde.toString(formato), hasta.toString(formato),
-                           ahora.toString(formato), ahora.toString(QStringLiteral("HH:mm")));
-    informe.columnas = {QStringLiteral("Folio"), QStringLiteral("Empresa de origen"),
-                        QStringLiteral("Pedido de origen"), QStringLiteral("Renglones")};
-    for (const acumulacion::FolioDado& d : dados)
-        informe.renglones.push_back({acumulacion::textoPedido(d.serie, d.folio), d.base,
-                                     d.pedidoOrigen, QString::number(d.renglones)});
-    informe.archivo =
-        QStringLiteral("acumulacion-%1.txt").arg(ahora.toString(QStringLiteral("yyyyMMdd-HHmm")));
-    return informe;
-}
-
-} // namespace
-
 void TabAcumular::terminaGeneracion(const Resultado& r) {
     bitacora::avisaSinBitacora(programa_, r.avisoBitacora);
     const QVector<acumulacion::FolioDado> dados = std::exchange(dados_, {});
@@ -636,8 +611,9 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
     CajaMensaje::Accion verInforme;
     if (!dados.isEmpty()) {
         verInforme.texto = QStringLiteral("Ver informe");
-        verInforme.hacer = [this, informe = informeGeneracion(ConOmitidas(r.mensaje, r), dados,
-                                                              generadoDesde_, generadoHasta_)] {
+        verInforme.hacer = [this, informe = acumulacion::InformeGeneracion(
+                                      ConOmitidas(r.mensaje, r), dados, generadoDesde_,
+                                      generadoHasta_, QDateTime::currentDateTime())] {
             InformeVentana::muestra(this, informe);
         };
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "accumulation/TiposAcumulacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDate>
@@ -87,7 +87,7 @@ private:
     // Starts cuerpo on the worker thread; its result goes to termina.
     void lanza(Operacion operacion, const QString& texto,
                std::function<acumulacion::Resultado(Trabajador&)> cuerpo);
-    void termina(Desenlace<acumulacion::Resultado> desenlace);
+    void termina(FinTrabajo<acumulacion::Resultado> desenlace);
     // The notes below the results (a cancelled search, the companies left out); hidden when
     // there are none.
     void notas(const QStringList& lineas);

@@ -1,23 +1,26 @@
 #include "app/capturas/Capturas.h"
 
+#include "app/ventanas/frmInicial.h"
 #include "description/ventanas/frmDescripcion.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
 #include "journal/ventanas/frmBitacora.h"
-#include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/InformeVentana.h"
-#include "shell/ventanas/frmInicial.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QTextStream>
+#include <QThread>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -33,9 +36,23 @@ QTextStream& errores() {
     return flujo;
 }
 
+// Lets the windows work (and the worker threads hand their results in) until listo()
+// holds, for milisegundos at the most: the tool drives the windows as a user would.
+bool espera(const std::function<bool()>& listo, int milisegundos) {
+    const QDeadlineTimer limite(milisegundos);
+    for (;;) {
+        if (listo())
+            return true;
+        if (limite.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
 // Lets layouts and paints settle before a picture is taken.
 void reposa() {
-    AyudaVentana::espera([] { return false; }, 300);
+    espera([] { return false; }, 300);
 }
 
 // The control came up, or the operation ended with a message (answered by itself here).
@@ -46,8 +63,7 @@ bool visibleOAviso(const QWidget& donde, const QString& nombre, qsizetype avisos
 
 template <typename T> T* dialogo(QWidget& padre) {
     T* d = nullptr;
-    AyudaVentana::espera([&] { return (d = padre.findChild<T*>()) && d->isVisible(); },
-                         kEsperaVentana);
+    espera([&] { return (d = padre.findChild<T*>()) && d->isVisible(); }, kEsperaVentana);
     return d && d->isVisible() ? d : nullptr;
 }
 
@@ -145,7 +161,7 @@ bool Capturas::toma() {
     }
     CajaMensaje::modoPruebas(true);
     CajaMensaje::anota(true);
-    AyudaVentana::espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
+    espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
     reposa();
     guarda(ventana_, QStringLiteral("principal.png"));
 
@@ -154,9 +170,8 @@ bool Capturas::toma() {
     escribe(ventana_, QStringLiteral("mskFecha(1)"), kHasta);
     qsizetype avisos = CajaMensaje::registro().size();
     if (pulsa(ventana_, QStringLiteral("Command4")))
-        AyudaVentana::espera(
-            [&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
-            kEsperaBusqueda);
+        espera([&] { return visibleOAviso(ventana_, QStringLiteral("Command5"), avisos); },
+               kEsperaBusqueda);
     reposa();
     guarda(ventana_, QStringLiteral("acumular.png"));
 
@@ -167,8 +182,7 @@ bool Capturas::toma() {
         CajaMensaje::siguienteAccion();
         avisos = CajaMensaje::registro().size();
         pulsa(ventana_, QStringLiteral("Command5"));
-        AyudaVentana::espera([&] { return CajaMensaje::registro().size() > avisos + 1; },
-                             kEsperaBusqueda);
+        espera([&] { return CajaMensaje::registro().size() > avisos + 1; }, kEsperaBusqueda);
         if (auto* informe = dialogo<InformeVentana>(ventana_)) {
             reposa();
             guarda(*informe, QStringLiteral("informe.png"));
@@ -184,9 +198,8 @@ bool Capturas::toma() {
         escribe(*exportar, QStringLiteral("mkeFecha(1)"), kHasta);
         avisos = CajaMensaje::registro().size();
         if (pulsa(*exportar, QStringLiteral("cmdAceptar")))
-            AyudaVentana::espera(
-                [&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
-                kEsperaBusqueda);
+            espera([&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
+                   kEsperaBusqueda);
         reposa();
         guarda(*exportar, QStringLiteral("exportar.png"));
         exportar->close();
@@ -200,7 +213,7 @@ bool Capturas::toma() {
         // The preview of the file the script exported; the question takes its default, No.
         escribe(*importar, QStringLiteral("txtArchivo"), QStringLiteral("capturas"));
         if (pulsa(*importar, QStringLiteral("cmdAceptar"))) {
-            AyudaVentana::espera([importar] { return !importar->ocupado(); }, kEsperaBusqueda);
+            espera([importar] { return !importar->ocupado(); }, kEsperaBusqueda);
             if (auto* revision = dialogo<InformeVentana>(*importar)) {
                 reposa();
                 guarda(*revision, QStringLiteral("revision.png"));
@@ -215,7 +228,7 @@ bool Capturas::toma() {
             ventana_.descripcion()->menu()->findChild<QAction*>(QStringLiteral("mnBitacora"))) {
         entrada->trigger();
         if (auto* bitacora = dialogo<frmBitacora>(ventana_)) {
-            AyudaVentana::espera([bitacora] { return !bitacora->ocupado(); }, kEsperaBusqueda);
+            espera([bitacora] { return !bitacora->ocupado(); }, kEsperaBusqueda);
             reposa();
             guarda(*bitacora, QStringLiteral("bitacora.png"));
             bitacora->close();

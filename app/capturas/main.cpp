@@ -3,10 +3,10 @@
 // It opens the main window as the program does, with the program's configuration, drives
 // it and saves the pictures into DIR. It ends with 1 when a picture is missing.
 #include "app/capturas/Capturas.h"
+#include "app/ventanas/frmInicial.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
 #include "shell/ventanas/MarcoVentana.h"
-#include "shell/ventanas/frmInicial.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,8 +3,8 @@
 //   bench_acumular [--puerto N] [--empresas N] [--pedidos N] [--renglones N] [--grupo N]
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
+#include "journal/Bitacora.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Recordset.h"
 
@@ -136,7 +136,7 @@ qint64 costoBitacora(Conexion& copia, const QVector<bitacora::PedidoAnotado>& an
         ns += reloj.nsecsElapsed();
         t.confirma();
     }
-    diario.cierra(bitacora::Desenlace::Hecho, {}, {anotados.size(), 0, 0});
+    diario.cierra(bitacora::EstadoCorrida::Hecho, {}, {anotados.size(), 0, 0});
     return ns;
 }
 
@@ -208,10 +208,10 @@ int main(int argc, char** argv) {
                     "razón %.2f (meta <= 5)\n",
                     ms(generacion), r.pedidosMovidos, r.renglonesCopiados, ms(base),
                     double(generacion) / double(base));
-        const auto corridas = bitacora::Bitacora::corridas(*actual, {}, {});
-        const auto anotados = corridas.isEmpty()
-                                  ? QVector<bitacora::PedidoAnotado>()
-                                  : bitacora::Bitacora::pedidos(*actual, corridas.first().id);
+        const auto corridas = bitacora::ConsultasBitacora::corridas(*actual, {}, {});
+        const auto anotados =
+            corridas.isEmpty() ? QVector<bitacora::PedidoAnotado>()
+                               : bitacora::ConsultasBitacora::pedidos(*actual, corridas.first().id);
         const qint64 bitacora = costoBitacora(*copiaActual, anotados, opcion("grupo", 100));
         std::printf("Bitácora:   %lld pedidos anotados (de %d movidos); sus renglones cuestan "
                     "%.1f ms, %.1f%% de la generación\n",

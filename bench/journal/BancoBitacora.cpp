@@ -6,12 +6,12 @@
 //
 //   bench_bitacora [--puerto P] [--carpeta DIR] [--corridas N] [--repeticiones R]
 //   bench_bitacora --orden --ini FILE [bitacora options...]   (the command, started by it)
-#include "data/Bitacora.h"
+#include "app/Comandos.h"
 #include "db/GeneradorDemo.h"
+#include "journal/Bitacora.h"
 #include "journal/ventanas/frmBitacora.h"
 #include "shell/Arranque.h"
 #include "shell/AvisosConsola.h"
-#include "shell/Comandos.h"
 #include "shell/Programa.h"
 #include "shell/host/BasesDD.h"
 #include "shell/host/Utilerias.h"
@@ -161,7 +161,7 @@ std::pair<double, double> ventana(unsigned puerto) {
 void llena(Conexion& c, int n) {
     demo::creaBaseEmpresa(c, kBase);
     c.ejecuta(QStringLiteral("USE %1").arg(Conexion::identificador(kBase)));
-    bitacora::Bitacora::creaTablas(c);
+    bitacora::EsquemaBitacora::creaTablas(c);
     const qint64 segundos = qint64(5) * 365 * 86400 / n;
     // 2 % left in course by a program that stopped (their session is gone), 2 % failed,
     // 2 % cancelled; 0 to 10 orders each (5 on average).

@@ -8,6 +8,7 @@
 //   bench_ventanas --arranque CARPETA   (the start-up run, started by the benchmark)
 #include "Latido.h"
 #include "accumulation/ventanas/TabAcumular.h"
+#include "app/ventanas/frmInicial.h"
 #include "db/GeneradorDemo.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
@@ -18,7 +19,6 @@
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/MarcoVentana.h"
-#include "shell/ventanas/frmInicial.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

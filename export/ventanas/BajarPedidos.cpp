@@ -271,7 +271,7 @@ void BajarPedidos::buscaPedidos() {
             auto conexion = bases.abre(base);
             return exportacion::BuscaPedidosExportar(*conexion, desde, hasta);
         },
-        [this](Desenlace<std::vector<FilaExportar>> d) { terminaBusqueda(std::move(d)); });
+        [this](FinTrabajo<std::vector<FilaExportar>> d) { terminaBusqueda(std::move(d)); });
     if (!iniciada)
         return;
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, false);
@@ -380,7 +380,7 @@ void BajarPedidos::escribeArchivo() {
                                                t.avancePedidos(), propios, reemplazar, desde,
                                                hasta);
         },
-        [this](Desenlace<ResultadoExportacion> d) {
+        [this](FinTrabajo<ResultadoExportacion> d) {
             terminaExportacion(std::move(d).o(fallido<ResultadoExportacion>));
         });
     if (!iniciada)
@@ -390,7 +390,7 @@ void BajarPedidos::escribeArchivo() {
     avance_->comienza(QStringLiteral("Escribiendo %1…").arg(transferencia::nombreArchivo(nombre)));
 }
 
-void BajarPedidos::terminaBusqueda(Desenlace<std::vector<FilaExportar>> desenlace) {
+void BajarPedidos::terminaBusqueda(FinTrabajo<std::vector<FilaExportar>> desenlace) {
     unsetCursor();
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, true);
     if (!desenlace.ok()) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/Exportacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
@@ -64,7 +64,7 @@ private:
     void escribeArchivo();
     void alterna(const QModelIndex& indice);
     void reinicia();
-    void terminaBusqueda(Desenlace<std::vector<exportacion::FilaExportar>> desenlace);
+    void terminaBusqueda(FinTrabajo<std::vector<exportacion::FilaExportar>> desenlace);
     void terminaExportacion(exportacion::ResultadoExportacion r);
     void muestraNombre(bool visible);
     // Fills the drive list again, with the folders picked before; elegir (or else the

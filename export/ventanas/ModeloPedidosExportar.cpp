@@ -1,6 +1,6 @@
 #include "export/ventanas/ModeloPedidosExportar.h"
 
-#include "accumulation/FormatoImporte.h"
+#include "sales/FormatoImporte.h"
 #include "shell/host/libNucleo.h"
 
 ModeloPedidosExportar::ModeloPedidosExportar(QObject* parent)

@@ -1,9 +1,9 @@
 #include "import/ventanas/Subir.h"
 
-#include "accumulation/ConsultasAcumulacion.h"
 #include "data/FormatoTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "journal/AvisoBitacora.h"
+#include "sales/TextoPedido.h"
 #include "shell/Cantidad.h"
 #include "shell/host/DeArchivos.h"
 #include "shell/ventanas/CajaMensaje.h"
@@ -197,7 +197,7 @@ void Subir::inicia(Importados importados, bool revisar) {
                     revisar ? informeRevision(s.r, archivo) : informeImportacion(s.r, archivo);
             return s;
         },
-        [this, revisar](Desenlace<Subida> d) { termina(std::move(d), revisar); });
+        [this, revisar](FinTrabajo<Subida> d) { termina(std::move(d), revisar); });
     if (!iniciada)
         return;
     importados_ = importados;
@@ -206,7 +206,7 @@ void Subir::inicia(Importados importados, bool revisar) {
                           .arg(QDir::toNativeSeparators(archivo)));
 }
 
-void Subir::termina(Desenlace<Subida> desenlace, bool revisar) {
+void Subir::termina(FinTrabajo<Subida> desenlace, bool revisar) {
     const Subida s = std::move(desenlace).o([](const QString& fallo) {
         return Subida{fallido<ResultadoImportacion>(fallo), {}};
     });

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "import/Importacion.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/Programa.h"
 
 #include <QDialog>
@@ -45,7 +45,7 @@ private:
     struct Subida;
     // Runs the import (revisar: only a preview) of archivo_ on the worker thread.
     void inicia(importacion::Importados importados, bool revisar);
-    void termina(Desenlace<Subida> desenlace, bool revisar);
+    void termina(FinTrabajo<Subida> desenlace, bool revisar);
     void terminaRevision(const importacion::ResultadoImportacion& r, const Informe& revision);
     void terminaImportacion(const importacion::ResultadoImportacion& r, const Informe& informe);
     // What to do with the orders of the file imported before; false: cancel.

@@ -90,24 +90,9 @@ QVariant ModeloPedidosBitacora::celda(const bitacora::PedidoAnotado& p, int, int
         return alineacion(lado(columna == IdOrigen || columna == Linea || columna == IdNuevo));
     if (papel != Qt::DisplayRole)
         return {};
-    switch (columna) {
-    case BaseOrigen:
-        return p.baseOrigen;
-    case PedidoOrigen:
-        return p.pedidoOrigen;
-    case IdOrigen:
-        return numero(p.idOrigen);
-    case Archivo:
-        return p.archivo;
-    case Linea:
-        return numero(p.linea);
-    case Huella:
-        return p.huella;
-    case PedidoNuevo:
-        return p.pedidoNuevo;
-    case IdNuevo:
-        return numero(p.idNuevo);
-    default:
-        return {};
-    }
+    // In the order of the columns.
+    const QVariant textos[Columnas] = {p.baseOrigen,  p.pedidoOrigen,   numero(p.idOrigen),
+                                       p.archivo,     numero(p.linea),  p.huella,
+                                       p.pedidoNuevo, numero(p.idNuevo)};
+    return columna >= 0 && columna < Columnas ? textos[columna] : QVariant();
 }

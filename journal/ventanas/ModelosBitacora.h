@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
 #include "shell/ventanas/ModeloFilas.h"
 

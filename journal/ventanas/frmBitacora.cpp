@@ -170,7 +170,7 @@ void frmBitacora::consulta() {
         *programa_.bases, bitacora::BasesConBitacora(programa_), filtro);
     if (!hilo_->inicia(
             [lector](Trabajador&) { return lector->siguientes(corridasPorPagina); },
-            [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d), true); }))
+            [this](FinTrabajo<bitacora::Lectura> d) { terminaCorridas(std::move(d), true); }))
         return;
     lector_ = std::move(lector);
     corridas_->ponHayMas(false);
@@ -189,7 +189,7 @@ void frmBitacora::cargaMas() {
         return;
     if (!hilo_->inicia(
             [lector](Trabajador&) { return lector->siguientes(corridasPorPagina); },
-            [this](Desenlace<bitacora::Lectura> d) { terminaCorridas(std::move(d), false); }))
+            [this](FinTrabajo<bitacora::Lectura> d) { terminaCorridas(std::move(d), false); }))
         return;
     lblEstado_->setText(QStringLiteral("Leyendo más corridas…"));
 }
@@ -224,14 +224,14 @@ void frmBitacora::cargaPedidos() {
     const host::BasesDD bases = *programa_.bases;
     const bitacora::Corrida corrida = *c;
     if (!hilo_->inicia([=](Trabajador&) { return bitacora::LeePedidos(bases, corrida); },
-                       [this, corrida](Desenlace<QVector<bitacora::PedidoAnotado>> d) {
+                       [this, corrida](FinTrabajo<QVector<bitacora::PedidoAnotado>> d) {
                            terminaPedidos(std::move(d), corrida);
                        }))
         return;
     setCursor(Qt::BusyCursor);
 }
 
-void frmBitacora::terminaCorridas(Desenlace<bitacora::Lectura> desenlace, bool nueva) {
+void frmBitacora::terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool nueva) {
     unsetCursor();
     const QString fallo = desenlace.fallo();
     const bitacora::Lectura l =
@@ -266,7 +266,7 @@ void frmBitacora::terminaCorridas(Desenlace<bitacora::Lectura> desenlace, bool n
     siguiente();
 }
 
-void frmBitacora::terminaPedidos(Desenlace<QVector<bitacora::PedidoAnotado>> desenlace,
+void frmBitacora::terminaPedidos(FinTrabajo<QVector<bitacora::PedidoAnotado>> desenlace,
                                  const bitacora::Corrida& leida) {
     unsetCursor();
     if (!desenlace.ok()) {

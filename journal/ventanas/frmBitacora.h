@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "journal/LecturaBitacora.h"
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 
 #include <QWidget>
 #include <array>
@@ -52,8 +52,8 @@ private:
     void cargaPedidos();
     void cargaMas();
     // nueva: the first page of a new list, rather than more of the one shown.
-    void terminaCorridas(Desenlace<bitacora::Lectura> desenlace, bool nueva);
-    void terminaPedidos(Desenlace<QVector<bitacora::PedidoAnotado>> desenlace,
+    void terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool nueva);
+    void terminaPedidos(FinTrabajo<QVector<bitacora::PedidoAnotado>> desenlace,
                         const bitacora::Corrida& leida);
     void siguiente();
 

@@ -103,14 +103,3 @@ void AyudaVentana::expande(QWidget& ventana, QAbstractButton& restaurar) {
 bool AyudaVentana::encogida(const QAbstractButton& restaurar) {
     return !tag(restaurar).isEmpty();
 }
-
-bool AyudaVentana::espera(const std::function<bool()>& listo, int milisegundos) {
-    const QDeadlineTimer limite(milisegundos);
-    while (!listo()) {
-        if (limite.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}

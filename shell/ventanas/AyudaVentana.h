@@ -36,8 +36,4 @@ public:
     static void expande(QWidget& ventana, QAbstractButton& restaurar);
     // True while the window is shrunk to its bar.
     static bool encogida(const QAbstractButton& restaurar);
-
-    // Lets the windows work (and other threads hand their results in) until listo() holds;
-    // false when the time ran out first. For driving the windows as a user would.
-    static bool espera(const std::function<bool()>& listo, int milisegundos);
 };

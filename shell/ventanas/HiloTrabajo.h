@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Desenlace.h"
+#include "shell/FinTrabajo.h"
 #include "shell/ventanas/Trabajador.h"
 
 #include <QObject>
@@ -24,7 +24,7 @@ public:
     ~HiloTrabajo() override;
 
     // Starts cuerpo(Trabajador&) -> R on a new thread; when it ends, alTerminar receives a
-    // Desenlace<R> on this object's thread, after terminado(). alTerminar may start the
+    // FinTrabajo<R> on this object's thread, after terminado(). alTerminar may start the
     // next operation. False (and nothing started) while another runs.
     template <typename Cuerpo, typename AlTerminar>
     bool inicia(Cuerpo cuerpo, AlTerminar alTerminar);
@@ -59,7 +59,7 @@ bool HiloTrabajo::inicia(Cuerpo cuerpo, AlTerminar alTerminar) {
     return arranca(
         [cuerpo = std::move(cuerpo), valor](Trabajador& t) mutable { valor->emplace(cuerpo(t)); },
         [valor, alTerminar = std::move(alTerminar)](const QString& fallo) mutable {
-            alTerminar(*valor ? Desenlace<R>::conValor(std::move(**valor))
-                              : Desenlace<R>::conFallo(fallo));
+            alTerminar(*valor ? FinTrabajo<R>::conValor(std::move(**valor))
+                              : FinTrabajo<R>::conFallo(fallo));
         });
 }

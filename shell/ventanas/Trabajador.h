@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Avance.h"
+#include "shell/host/Avance.h"
 
 #include <QElapsedTimer>
 #include <QObject>

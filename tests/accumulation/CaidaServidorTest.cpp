@@ -1,7 +1,8 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
+#include "journal/Bitacora.h"
+#include "support/HastaQue.h"
 
 #include <QHash>
 #include <QSet>
@@ -64,8 +65,10 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
     avisos.folio = [&](const acumulacion::FolioDado&) { ++dados; };
     acumulacion::Resultado r;
     std::thread corrida([&] { r = acumular.GeneraPedido(p.desde, p.hasta, "K", 1, avisos); });
-    while (dados < 40)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Killed once 40 folios were given out (the server is killed anyway at the deadline, so
+    // the run ends and the test fails instead of hanging).
+    EXPECT_TRUE(
+        pruebas::hastaQue([&] { return dados >= 40; }, 120s, QStringLiteral("40 folios dados")));
     servidor.mata();
     corrida.join();
     EXPECT_FALSE(r.ok);
@@ -122,13 +125,13 @@ TEST(CaidaDelServidor, KilledMidGenerationLeavesEveryOrderWhollyMovedOrUntouched
     EXPECT_GT(movidos, 0);
 
     // The journal's rows were stored with the orders they describe: one per order moved.
-    const auto corridas = bitacora::Bitacora::corridas(*c, {}, {});
+    const auto corridas = bitacora::ConsultasBitacora::corridas(*c, {}, {});
     ASSERT_EQ(corridas.size(), 1);
     // Its end could not be recorded with the server gone: the run is told interrupted.
-    EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::EnCurso);
+    EXPECT_EQ(corridas[0].desenlace, bitacora::EstadoCorrida::EnCurso);
     EXPECT_TRUE(corridas[0].interrumpida);
     QSet<qint64> anotados;
-    for (const auto& a : bitacora::Bitacora::pedidos(*c, corridas[0].id))
+    for (const auto& a : bitacora::ConsultasBitacora::pedidos(*c, corridas[0].id))
         anotados.insert(a.idNuevo);
     EXPECT_EQ(anotados, QSet<qint64>(nuevos.cbegin(), nuevos.cend()));
     EXPECT_LT(movidos, pendientesAntes[bases[1]].size() + pendientesAntes[bases[2]].size());

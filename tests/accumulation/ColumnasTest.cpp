@@ -1,7 +1,7 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
+#include "journal/Bitacora.h"
 #include "support/OrdenPrueba.h"
 
 #include <gtest/gtest.h>
@@ -74,11 +74,10 @@ TEST(ColumnasPorNombre, EachColumnIsCopiedByNameAndTheColumnsNotCopiedAreToldOnc
     EXPECT_EQ(otra.valor(QStringLiteral("SELECT SUM(PorVender) FROM productos")),
               QStringLiteral("195.0000"));
     // The journal keeps what the user was told.
-    EXPECT_TRUE(
-        actual
-            .valor(
-                QStringLiteral("SELECT Mensaje FROM %1").arg(bitacora::Bitacora::tablaCorridas()))
-            .contains(aviso.mid(7).chopped(2)));
+    EXPECT_TRUE(actual
+                    .valor(QStringLiteral("SELECT Mensaje FROM %1")
+                               .arg(bitacora::EsquemaBitacora::tablaCorridas()))
+                    .contains(aviso.mid(7).chopped(2)));
 }
 
 // A company the copy cannot serve is left out with its reason before any of its orders is

@@ -1,4 +1,4 @@
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "Escenario.h"
 #include "support/OrdenPrueba.h"
 

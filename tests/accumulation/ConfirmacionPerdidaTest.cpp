@@ -1,6 +1,6 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "support/IntermediarioMysql.h"
 
 #include <gtest/gtest.h>
@@ -70,10 +70,10 @@ TEST_P(ConfirmacionPerdida, ReportsExactlyWhatWasMoved) {
     // The journal agrees with the data: a row per order stored, and, when the server could
     // be reached again, the outcome and the count the user was told.
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("acumulapedidos_pedidos")), c.guardados);
-    const auto corridas = bitacora::Bitacora::corridas(e.actual().conexion(), {}, {});
+    const auto corridas = bitacora::ConsultasBitacora::corridas(e.actual().conexion(), {}, {});
     ASSERT_EQ(corridas.size(), 1);
     if (!c.servidorPerdido) {
-        EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::Fallido);
+        EXPECT_EQ(corridas[0].desenlace, bitacora::EstadoCorrida::Fallido);
         EXPECT_EQ(corridas[0].mensaje, r.mensaje);
         EXPECT_EQ(corridas[0].cuentas.pedidos, c.contados);
         EXPECT_EQ(r.avisoBitacora, QString());
@@ -81,7 +81,7 @@ TEST_P(ConfirmacionPerdida, ReportsExactlyWhatWasMoved) {
         // The end could not be recorded: the user hears of it too.
         EXPECT_TRUE(r.avisoBitacora.startsWith(QStringLiteral("No se pudo anotar en la bitácora")))
             << r.avisoBitacora.toStdString();
-        EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::EnCurso);
+        EXPECT_EQ(corridas[0].desenlace, bitacora::EstadoCorrida::EnCurso);
     }
 }
 

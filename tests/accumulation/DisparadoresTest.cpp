@@ -1,6 +1,6 @@
 #include "Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 #include "support/IntermediarioMysql.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ TEST(IdsGuardados, IdsGivenByATriggerAreReadBackAndEachOrderKeepsItsLines) {
             << d.idNuevo;
     // The journal names the Ids the orders got.
     EXPECT_EQ(actual.valor(QStringLiteral("SELECT GROUP_CONCAT(IdNuevo ORDER BY IdNuevo) FROM %1")
-                               .arg(bitacora::Bitacora::tablaPedidos())),
+                               .arg(bitacora::EsquemaBitacora::tablaPedidos())),
               QStringLiteral("11,21,31"));
 }
 
@@ -62,8 +62,9 @@ TEST(IdsGuardados, AGroupThatWasNotStoredAsGivenIsUndoneAndSaysWhy) {
     Escenario e(1);
     auto& actual = e.actual();
     auto& origen = e.empresa(1);
-    e.pedido(origen, QString(), 1, dia, {{"P1", 1, 1}});
-    e.pedido(origen, QString(), 2, dia, {{"P2", 1, 1}});
+    int folio = 0;
+    for (const char* producto : {"P1", "P2"})
+        e.pedido(origen, QString(), ++folio, dia, {{producto, 1, 1}});
     const QList<QPair<QString, QString>> casos = {
         {QStringLiteral("CREATE TRIGGER cambia BEFORE INSERT ON pedidos FOR EACH ROW "
                         "SET NEW.Factura=NEW.Factura+1000"),

@@ -1,7 +1,8 @@
 #include "Escenario.h"
 #include "accumulation/ConsultasAcumulacion.h"
-#include "accumulation/FoliosSerie.h"
-#include "accumulation/FormatoImporte.h"
+#include "sales/FoliosSerie.h"
+#include "sales/FormatoImporte.h"
+#include "support/EsperaBloqueo.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -64,13 +65,17 @@ TEST(FoliosSerie, ASecondCallerWaitsForTheCounterUntilTheFirstStoresItsOrder) {
     EXPECT_EQ(primera.libres(100, 1), QVector<qint32>{100});
     primera.guarda(100);
     qint32 segundo = 0;
+    const qint64 sesionSegunda = pruebas::sesion(*otra);
+    auto vigia = pruebas::conecta(b.nombre());
     std::thread t2([&] {
         host::Transaccion t(*otra);
         acumulacion::FoliosSerie segunda(*otra, QStringLiteral("PE-"), QStringLiteral("A"));
         segundo = segunda.libres(100, 1).first();
         t.confirma();
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The second caller is seen waiting for the counter's row before the first one goes on,
+    // so the folio it gets shows that it waited.
+    EXPECT_TRUE(pruebas::esperaBloqueada(*vigia, sesionSegunda));
     pedido(b, QStringLiteral("A"), 100);
     t.confirma();
     t2.join();

@@ -2,6 +2,7 @@
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/clsAcumular.h"
 #include "export/Exportacion.h"
+#include "support/EsperaBloqueo.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -275,16 +276,22 @@ TEST(GeneraPedido, RetriesAGroupTheServerUndidToBreakADeadlock) {
         });
         // Once the accumulation asks for that row, ask for the lines it holds: a cycle.
         auto vigia = pruebas::conecta();
-        while (vigia
-                   ->consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
-                                             "WHERE INFO LIKE ?"),
-                              {QStringLiteral("UPDATE `%1`.productos%").arg(origen.nombre())})
-                   ->entero(0) == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto pideLaFila = [&] {
+            return vigia
+                       ->consulta(
+                           QStringLiteral("SELECT COUNT(*) FROM "
+                                          "information_schema.PROCESSLIST WHERE INFO LIKE ?"),
+                           {QStringLiteral("UPDATE `%1`.productos%").arg(origen.nombre())})
+                       ->entero(0) > 0;
+        };
+        EXPECT_TRUE(pruebas::hastaQue(pideLaFila, 60s, QStringLiteral("la espera de productos")));
         // Returns only once the server has undone the accumulation's transaction.
         EXPECT_NO_THROW(otra->consulta(
             QStringLiteral("SELECT * FROM pedidosdetalle WHERE Id=? FOR UPDATE"), {a}));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Its retry waits again for the rows still held: nothing of it may be stored meanwhile.
+        EXPECT_TRUE(pruebas::hastaQue(
+            [&] { return pruebas::algunaEnEsperaDeBloqueo(*vigia, origen.nombre()); }, 60s,
+            QStringLiteral("el nuevo intento"), 150ms));
         EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
         t.reset(); // undone: the retry goes through
         corrida.join();

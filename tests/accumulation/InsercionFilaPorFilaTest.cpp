@@ -11,6 +11,15 @@ using host::Conexion;
 
 namespace {
 
+// A transfer file of n orders of series I, order i with one line of product IMPi.
+QByteArray pedidosDeUnRenglon(int n) {
+    QByteArray archivo;
+    for (int i = 1; i <= n; ++i)
+        archivo += prueba::encabezado("I", "C1") +
+                   prueba::renglon("IMP" + QByteArray::number(i), QByteArray::number(i));
+    return archivo;
+}
+
 // Each order's lines (those still pending, or all) as "Partida/Producto/Cantidad/Pedido", in
 // Partida order.
 QHash<qint64, QString> renglones(Conexion& c, const QString& tabla, bool pendientes) {
@@ -70,10 +79,7 @@ TEST(AutoincrementoIntercalado, AccumulationsAndAnImportAtOnceKeepEachOrderWithI
     const QStringList bases = demo::generaDemo(*c, p);
     const auto origen = pendientesDeOrigen(*c, bases);
 
-    QByteArray archivo;
-    for (int i = 1; i <= 400; ++i)
-        archivo += prueba::encabezado("I", "C1") +
-                   prueba::renglon("IMP" + QByteArray::number(i), QByteArray::number(i));
+    const QByteArray archivo = pedidosDeUnRenglon(400);
     QTemporaryDir carpeta;
     const QString ruta = prueba::archivo(carpeta, archivo);
 
@@ -140,10 +146,7 @@ TEST(AutoincrementoIntercalado, IdsGivenByATriggerAreReadBackByAccumulationAndIm
     c->ejecuta(QStringLiteral("CREATE TRIGGER da_id BEFORE INSERT ON pedidos FOR EACH ROW "
                               "SET NEW.Id=(SELECT IFNULL(MAX(Id), 0) + 3 FROM pedidos)"));
     const auto origen = pendientesDeOrigen(*c, bases);
-    QByteArray archivo;
-    for (int i = 1; i <= 50; ++i)
-        archivo += prueba::encabezado("I", "C1") +
-                   prueba::renglon("IMP" + QByteArray::number(i), QByteArray::number(i));
+    const QByteArray archivo = pedidosDeUnRenglon(50);
     QTemporaryDir carpeta;
 
     acumulacion::clsAcumular acumular(servidor.basesDD(bases[0]));

@@ -1,7 +1,8 @@
 #include "Escenario.h"
-#include "accumulation/FoliosSerie.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
+#include "sales/FoliosSerie.h"
+#include "support/EsperaBloqueo.h"
 
 #include <atomic>
 #include <chrono>
@@ -42,9 +43,9 @@ TEST(TablasSinTransacciones, ACurrentDatabaseTableOfAnotherEngineRefusesTheWhole
         QString tabla, motor;
     };
     for (const Caso& c : {Caso{"pedidosdetalle", "MyISAM"}, Caso{"sistema", "Aria"},
-                          Caso{bitacora::Bitacora::tablaPedidos(), "MyISAM"}}) {
+                          Caso{bitacora::EsquemaBitacora::tablaPedidos(), "MyISAM"}}) {
         SCOPED_TRACE(c.tabla.toStdString());
-        bitacora::Bitacora::creaTablas(e.actual().conexion());
+        bitacora::EsquemaBitacora::creaTablas(e.actual().conexion());
         e.actual().ejecuta(QStringLiteral("ALTER TABLE %1 ENGINE=%2").arg(c.tabla, c.motor));
         const QString antes = estado(e.actual());
         const auto r = acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1);
@@ -59,7 +60,7 @@ TEST(TablasSinTransacciones, ACurrentDatabaseTableOfAnotherEngineRefusesTheWhole
         EXPECT_EQ(r.pedidosMovidos, 0);
         EXPECT_EQ(estado(e.actual()), antes);
         EXPECT_EQ(estado(e.empresa(1)), origen);
-        EXPECT_EQ(e.actual().cuenta(bitacora::Bitacora::tablaCorridas()), 0);
+        EXPECT_EQ(e.actual().cuenta(bitacora::EsquemaBitacora::tablaCorridas()), 0);
         e.actual().ejecuta(QStringLiteral("ALTER TABLE %1 ENGINE=InnoDB").arg(c.tabla));
     }
     EXPECT_TRUE(acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1).ok);
@@ -151,6 +152,9 @@ TEST(SistemaSinClave, TwoRunsThatBothFoundNoCounterNeverBothAddIt) {
         otra->consulta(QStringLiteral("SELECT Dato FROM sistema WHERE Dato='PE-X' FOR UPDATE"))
             ->eof());
     std::atomic<int> deshechas = 0;
+    std::atomic<bool> primeraTermino = false;
+    const qint64 sesionPrimera = pruebas::sesion(b.conexion());
+    auto vigia = pruebas::conecta(b.nombre());
     std::thread primera([&] {
         try {
             host::Transaccion t(b.conexion());
@@ -161,8 +165,12 @@ TEST(SistemaSinClave, TwoRunsThatBothFoundNoCounterNeverBothAddIt) {
         } catch (const host::ErrorBdD& e) {
             deshechas += e.codigo() == 1213;
         }
+        primeraTermino = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The first run has looked and added its counter, or waits for the second one's lock.
+    EXPECT_TRUE(pruebas::hastaQue(
+        [&] { return primeraTermino || pruebas::enEsperaDeBloqueo(*vigia, sesionPrimera); }, 60s,
+        QStringLiteral("el paso de la primera corrida"), 150ms));
     try {
         otra->ejecuta(QStringLiteral("INSERT INTO sistema (Dato, Contenido) VALUES ('PE-X', '0')"));
         segunda->confirma();

@@ -1,6 +1,6 @@
+#include "app/Comandos.h"
 #include "data/LectorTransferencia.h"
 #include "export/Exportacion.h"
-#include "shell/Comandos.h"
 #include "support/DiscoPequeno.h"
 #include "support/ServidorPruebas.h"
 

@@ -1,7 +1,7 @@
 #include "Cluster.h"
-#include "data/Bitacora.h"
 #include "import/ArchivoPrueba.h"
 #include "import/Importacion.h"
+#include "journal/Bitacora.h"
 
 #include <QSet>
 #include <functional>
@@ -114,11 +114,11 @@ TEST(ImportacionEnCluster, AFileImportedThroughOneNodeIsRefusedThroughAnother) {
                                           "(SELECT SUM(Veces) FROM acumulapedidos_huellas))")),
               QStringLiteral("1200 1200"));
     // Each node's journal lists every run: two stored, two refused.
-    const auto corridas = bitacora::Bitacora::corridas(*b.por(3), {}, {});
+    const auto corridas = bitacora::ConsultasBitacora::corridas(*b.por(3), {}, {});
     ASSERT_EQ(corridas.size(), 4);
     int hechas = 0;
     for (const auto& c : corridas)
-        hechas += c.desenlace == bitacora::Desenlace::Hecho;
+        hechas += c.desenlace == bitacora::EstadoCorrida::Hecho;
     EXPECT_EQ(hechas, 2);
 }
 

@@ -10,13 +10,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace pruebas {
 
-// The control of that objectName in the window; a failed check, and null, when it has none.
+// A control a test looked for and the window lacks. Thrown out of the test's body, it fails
+// that test alone (gtest catches it) instead of a null that crashes the whole binary.
+struct ControlFaltante : std::runtime_error {
+    explicit ControlFaltante(const QString& nombre)
+        : std::runtime_error("la ventana no tiene el control " + nombre.toStdString()) {}
+};
+
+// The control of that objectName in the window; a failed check, and ControlFaltante, when
+// it has none.
 template <class T> T* control(QWidget* ventana, const QString& nombre) {
     T* c = ventana ? ventana->findChild<T*>(nombre) : nullptr;
-    EXPECT_NE(c, nullptr) << nombre.toStdString();
+    if (!c) {
+        ADD_FAILURE() << "no existe el control " << nombre.toStdString();
+        throw ControlFaltante(nombre);
+    }
     return c;
 }
 

@@ -2,6 +2,7 @@
 #include "description/ventanas/frmDescripcion.h"
 #include "shell/Arranque.h"
 #include "shell/host/ArchivoIni.h"
+#include "shell/ventanas/AyudaVentana.h"
 
 #include <QMenu>
 #include <QMenuBar>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "EntornoShell.h"
+#include "app/ventanas/frmInicial.h"
 #include "shell/ventanas/AvisosVentana.h"
-#include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/CajaMensaje.h"
-#include "shell/ventanas/frmInicial.h"
+#include "support/HastaQue.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -15,8 +15,11 @@
 
 namespace pruebas {
 
-inline bool espera(const std::function<bool()>& listo, int milisegundos = 5000) {
-    return AyudaVentana::espera(listo, milisegundos);
+// The windows work (and other threads hand their results in) until listo() holds; a
+// failure that says so after the time given.
+inline ::testing::AssertionResult espera(const std::function<bool()>& listo,
+                                         int milisegundos = 5000) {
+    return hastaQue(listo, std::chrono::milliseconds(milisegundos));
 }
 
 // The control of that name; throws when the window has none.

@@ -38,7 +38,7 @@ TEST(HiloTrabajo, ProgressOfAFastRunArrivesThinnedButKeepsItsLastStep) {
             t.informa(QStringLiteral("Listo"));
             return true;
         },
-        [&](Desenlace<bool>) { fin = true; }));
+        [&](FinTrabajo<bool>) { fin = true; }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return fin; }, 30000));
     ASSERT_GE(pasos.size(), 3);
     EXPECT_LT(pasos.size(), 1000);
@@ -66,18 +66,20 @@ TEST(HiloTrabajo, ResultAndPiecesArriveTypedOnTheWindowThreadAndTheEndMayStartAn
                 sucesos << (enHiloPrincipal() ? QStringLiteral("pieza %1").arg(i)
                                               : QStringLiteral("pieza fuera"));
             });
-        while (!sigue)
+        // Busy until the test lets it go, as a long operation is; a cancel (the test gave
+        // up) ends it too.
+        while (!sigue && !t.cancelado())
             QThread::msleep(1);
         return QVector<int>{4, 5, 6};
     };
-    ASSERT_TRUE(hilo.inicia(cuerpo, [&](Desenlace<QVector<int>> d) {
+    ASSERT_TRUE(hilo.inicia(cuerpo, [&](FinTrabajo<QVector<int>> d) {
         sucesos << (enHiloPrincipal() ? QStringLiteral("fin") : QStringLiteral("fin fuera"));
         EXPECT_TRUE(d.ok());
         EXPECT_TRUE(d.fallo().isEmpty());
         EXPECT_EQ(d.valor(), (QVector<int>{4, 5, 6}));
         EXPECT_FALSE(hilo.ocupado());
         EXPECT_TRUE(hilo.inicia([](Trabajador&) { return QStringLiteral("otra"); },
-                                [&](Desenlace<QString> otra) {
+                                [&](FinTrabajo<QString> otra) {
                                     EXPECT_EQ(otra.valor(), QStringLiteral("otra"));
                                     finSegunda = true;
                                 }));
@@ -85,7 +87,7 @@ TEST(HiloTrabajo, ResultAndPiecesArriveTypedOnTheWindowThreadAndTheEndMayStartAn
     EXPECT_TRUE(hilo.ocupado());
     EXPECT_FALSE(hilo.inicia(
         [](Trabajador&) { return 0; },
-        [](Desenlace<int>) { ADD_FAILURE() << "a second run started while one was running"; }));
+        [](FinTrabajo<int>) { ADD_FAILURE() << "a second run started while one was running"; }));
     sigue = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return finSegunda; }, 10000));
     EXPECT_EQ(sucesos,
@@ -108,7 +110,7 @@ TEST(HiloTrabajo, AnExceptionEscapingTheBodyArrivesAsAFailureWithItsMessage) {
     };
     for (const auto& [cuerpo, esperado] : casos) {
         bool fin = false;
-        ASSERT_TRUE(hilo.inicia(cuerpo, [&, esperado = esperado](Desenlace<int> d) {
+        ASSERT_TRUE(hilo.inicia(cuerpo, [&, esperado = esperado](FinTrabajo<int> d) {
             EXPECT_FALSE(d.ok());
             EXPECT_EQ(d.fallo(), esperado);
             fin = true;
@@ -125,14 +127,14 @@ TEST(HiloTrabajo, CancelReachesTheBodyAndDestroyingTheOwnerWaitsForIt) {
     auto hastaCancelar = [&empezo](Trabajador& t) {
         empezo = true;
         int vueltas = 0;
-        while (!t.cancelado()) {
+        while (!t.cancelado()) { // ends with the cancel the test sends
             QThread::msleep(1);
             ++vueltas;
         }
         return vueltas;
     };
     bool fin = false;
-    ASSERT_TRUE(hilo.inicia(hastaCancelar, [&](Desenlace<int> d) {
+    ASSERT_TRUE(hilo.inicia(hastaCancelar, [&](FinTrabajo<int> d) {
         EXPECT_TRUE(d.ok());
         fin = true;
     }));
@@ -148,14 +150,14 @@ TEST(HiloTrabajo, CancelReachesTheBodyAndDestroyingTheOwnerWaitsForIt) {
         [&](Trabajador& t) {
             const int n = hastaCancelar(t);
             t.enVentana([&llego] { llego = true; });
-            QThread::msleep(50);
+            QThread::msleep(50); // on purpose: a body still busy when its owner goes
             acabo = true;
             return n;
         },
-        [&](Desenlace<int>) { llego = true; }));
+        [&](FinTrabajo<int>) { llego = true; }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return empezo.load(); }, 10000));
     propio.reset();
     EXPECT_TRUE(acabo);
-    QTest::qWait(50);
+    QTest::qWait(50); // on purpose: time for a delivery that must not happen
     EXPECT_FALSE(llego);
 }

@@ -46,7 +46,7 @@ protected:
     static double limite() {
         Latido reposo;
         reposo.empieza();
-        QTest::qWait(1000);
+        QTest::qWait(1000); // on purpose: the idle loop measured for a second
         reposo.para();
         return std::max(100.0, 3 * reposo.mayorMs());
     }

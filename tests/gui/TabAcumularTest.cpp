@@ -238,12 +238,12 @@ TEST_F(TabAcumularTest, FieldValidationKeepsNumbersDatesAndTheCustomerBox) {
     cliente->setFocus();
     QTest::keyClicks(cliente, QStringLiteral("  "));
     QTest::keyClick(cliente, Qt::Key_Tab);
-    QTest::qWait(50);
+    QTest::qWait(50); // on purpose: time for a focus change that must not happen
     EXPECT_TRUE(cliente->hasFocus());
     EXPECT_EQ(cliente->text(), QString());
     QTest::keyClicks(cliente, QStringLiteral(" C1 "));
     QTest::keyClick(cliente, Qt::Key_Tab);
-    QTest::qWait(50);
+    QTest::qWait(50); // the same pause, so both checks see the box alike
     EXPECT_FALSE(cliente->hasFocus());
     EXPECT_EQ(cliente->text(), QStringLiteral("C1"));
 }

@@ -300,7 +300,7 @@ TEST(Teclado, EscapeClosesExportAndImportOnlyWhenIdle) {
     ASSERT_TRUE(exportar->ocupado());
     CajaMensaje::limpiaRegistro();
     QTest::keyClick(exportar, Qt::Key_Escape);
-    QTest::qWait(50);
+    QTest::qWait(50); // on purpose: time for a close that must not happen
     ASSERT_FALSE(exportar.isNull());
     EXPECT_TRUE(exportar->isVisible());
     EXPECT_EQ(cierres.veces, 1);

@@ -1,10 +1,10 @@
 #include "EntornoVentana.h"
 #include "accumulation/Escenario.h"
 #include "accumulation/ventanas/TabAcumular.h"
-#include "data/Bitacora.h"
 #include "description/ventanas/frmDescripcion.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
+#include "journal/Bitacora.h"
 #include "journal/ventanas/ModelosBitacora.h"
 #include "journal/ventanas/frmBitacora.h"
 #include "shell/host/Utilerias.h"
@@ -121,11 +121,12 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
     {
         bitacora::Bitacora acumulacion(c, bitacora::Operacion::Acumulacion, {});
         acumulacion.anota(c, {anotado(5, "B-5", "A-1"), anotado(6, "B-6", "A-2")});
-        acumulacion.cierra(bitacora::Desenlace::Hecho, QStringLiteral("Se generaron 2 pedidos"),
+        acumulacion.cierra(bitacora::EstadoCorrida::Hecho, QStringLiteral("Se generaron 2 pedidos"),
                            {2, 4, 0});
         bitacora::Bitacora exportacion(c, bitacora::Operacion::Exportacion, {});
         exportacion.anota(c, {anotado(7, "A-7")});
-        exportacion.cierra(bitacora::Desenlace::Hecho, QStringLiteral("Se escribieron"), {1, 1, 0});
+        exportacion.cierra(bitacora::EstadoCorrida::Hecho, QStringLiteral("Se escribieron"),
+                           {1, 1, 0});
     }
     c.ejecuta(QStringLiteral("UPDATE acumulapedidos_corridas SET Inicio=IF(Operacion="
                              "'acumulacion', '2026-03-01 10:00:00', '2026-03-02 10:00:00')"));
@@ -188,7 +189,7 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
 TEST(frmInicialServidor, TheJournalWindowReadsItsRunsAPageAtATime) {
     EntornoServidor e;
     host::Conexion& c = e.empresa.conexion();
-    bitacora::Bitacora::creaTablas(c);
+    bitacora::EsquemaBitacora::creaTablas(c);
     c.ejecuta(QStringLiteral("INSERT INTO acumulapedidos_corridas (Operacion, Inicio, Desenlace) "
                              "SELECT 'exportacion', NOW() - INTERVAL seq HOUR, 'hecha' FROM "
                              "seq_1_to_1200"));

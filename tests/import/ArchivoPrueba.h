@@ -22,6 +22,12 @@ inline QByteArray registro(QList<QByteArray> campos, const Cambios& cambios) {
     return campos.join(',') + "\r\n";
 }
 
+// The database's folio counters, "PE-=10,PE-A=44".
+inline QString contadores(pruebas::BaseEmpresa& b) {
+    return b.valor(QStringLiteral(
+        "SELECT GROUP_CONCAT(CONCAT(Dato, '=', Contenido) ORDER BY Dato) FROM sistema"));
+}
+
 // A header of series serie for customer cliente, dated 05/ene/2026.
 inline QByteArray encabezado(const QByteArray& serie, const QByteArray& cliente,
                              const Cambios& cambios = {}) {

@@ -1,7 +1,7 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
 #include "import/Importacion.h"
 #include "import/InformeImportacion.h"
+#include "journal/Bitacora.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -67,7 +67,7 @@ TEST(DisparadoresImportacion, TheReportAndTheJournalNameTheIdAndFolioStored) {
         EXPECT_EQ(guardados(b), tabla);
         EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(IdNuevo, ':', PedidoNuevo) "
                                          "ORDER BY Id) FROM %1")
-                              .arg(bitacora::Bitacora::tablaPedidos())),
+                              .arg(bitacora::EsquemaBitacora::tablaPedidos())),
                   QString(tabla).remove(QRegularExpression(QStringLiteral(":\\d(?=,|$)"))));
     }
 }

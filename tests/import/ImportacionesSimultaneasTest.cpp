@@ -1,6 +1,7 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
 #include "import/Importacion.h"
+#include "journal/Bitacora.h"
+#include "support/EsperaBloqueo.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -81,10 +82,13 @@ TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLas
         otro->iniciaTransaccion();
         otro->consulta(QStringLiteral("SELECT * FROM sistema WHERE Dato='PE-A' FOR UPDATE"));
     };
-    // Busy for longer than one wait: a later try goes in, and its orders are told once.
+    // Busy for longer than one wait: a later try goes in, and its orders are told once. The
+    // lock is let go only once the first try gave up its wait and the next one waits.
+    const qint64 sesionImportador = pruebas::sesion(*importador);
+    auto vigia = pruebas::conecta(b.nombre());
     ocupa();
     std::thread suelta([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_TRUE(pruebas::esperaOtroIntento(*vigia, sesionImportador));
         otro->confirma();
     });
     auto r = SubePedidos(*importador, ruta, carpeta.path());
@@ -100,13 +104,13 @@ TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLas
     otro->iniciaTransaccion();
     otro->consulta(QStringLiteral("SELECT * FROM productos WHERE Clave='P' FOR UPDATE"));
     std::thread sueltaProducto([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_TRUE(pruebas::esperaOtroIntento(*vigia, sesionImportador));
         otro->confirma();
     });
     r = SubePedidos(*importador, ruta, carpeta.path(), {}, {importacion::Importados::Repetir});
     sueltaProducto.join();
     ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
-    EXPECT_EQ(bitacora::Bitacora::pedidos(*importador, r.corrida).size(), 2);
+    EXPECT_EQ(bitacora::ConsultasBitacora::pedidos(*importador, r.corrida).size(), 2);
     EXPECT_EQ(b.valor(QStringLiteral("SELECT SUM(Veces) FROM acumulapedidos_huellas")),
               QStringLiteral("4"));
 

@@ -1,14 +1,14 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
+#include "app/Comandos.h"
 #include "import/Importacion.h"
-#include "shell/Comandos.h"
+#include "journal/Bitacora.h"
 
 #include <QCryptographicHash>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
 using bitacora::Bitacora;
-using bitacora::Desenlace;
+using bitacora::EstadoCorrida;
 using importacion::Importados;
 using importacion::SubePedidos;
 using pruebas::BaseEmpresa;
@@ -95,7 +95,7 @@ TEST(ComandoImportar, RefusesOrdersImportedBeforeUnlessToldToSkipOrRepeatThem) {
         << importar.out.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 8);
     EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(Veces ORDER BY Veces) FROM %1")
-                          .arg(Bitacora::tablaHuellas())),
+                          .arg(bitacora::EsquemaBitacora::tablaHuellas())),
               QStringLiteral("1,1,2,2,2"));
     EXPECT_EQ(importar({QStringLiteral("--archivo"), rutaViejos, QStringLiteral("--repetir"),
                         QStringLiteral("--omitir-importados")}),
@@ -191,16 +191,16 @@ TEST(SubePedidos, EachImportLeavesItsJournalEntryAndOrderRowsOnlyWithItsOrders) 
     };
     const auto hecha = importa(encabezado("A", "C1") + renglon("P", "1") + encabezado("", "C2"));
     ASSERT_TRUE(hecha.ok) << hecha.mensaje.toStdString();
-    auto corridas = Bitacora::corridas(c, {}, {});
+    auto corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(corridas.size(), 1);
     EXPECT_EQ(corridas[0].id, hecha.corrida);
-    EXPECT_EQ(corridas[0].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(corridas[0].desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(corridas[0].mensaje, hecha.mensaje);
     EXPECT_EQ(corridas[0].cuentas.pedidos * 100 + corridas[0].cuentas.renglones * 10 +
                   corridas[0].cuentas.clientes,
               212);
     EXPECT_EQ(corridas[0].parametros.archivo, carpeta.filePath(QStringLiteral("pedidos.txt")));
-    const auto anotados = Bitacora::pedidos(c, hecha.corrida);
+    const auto anotados = bitacora::ConsultasBitacora::pedidos(c, hecha.corrida);
     ASSERT_EQ(anotados.size(), 2);
     EXPECT_EQ(anotados[1].linea, 3);
     // The fingerprint of the records as written, fields joined by commas, each ended by a
@@ -233,17 +233,17 @@ TEST(SubePedidos, EachImportLeavesItsJournalEntryAndOrderRowsOnlyWithItsOrders) 
         importa(encabezado("B", "C9") + encabezado("", "C2")),
     };
     EXPECT_TRUE(fallidas[3].rechazadoPorImportados);
-    corridas = Bitacora::corridas(c, {}, {});
+    corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(corridas.size(), 5);
     for (int k = 0; k < 4; ++k) {
         const bitacora::Corrida& corrida = corridas[3 - k];
         EXPECT_EQ(corrida.id, fallidas[k].corrida);
-        EXPECT_EQ(corrida.desenlace, k == 2 ? Desenlace::Cancelado : Desenlace::Fallido);
+        EXPECT_EQ(corrida.desenlace, k == 2 ? EstadoCorrida::Cancelado : EstadoCorrida::Fallido);
         EXPECT_EQ(corrida.mensaje, fallidas[k].mensaje);
-        EXPECT_TRUE(Bitacora::pedidos(c, corrida.id).isEmpty());
+        EXPECT_TRUE(bitacora::ConsultasBitacora::pedidos(c, corrida.id).isEmpty());
     }
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 2);
-    EXPECT_EQ(b.cuenta(Bitacora::tablaHuellas()), 2);
+    EXPECT_EQ(b.cuenta(bitacora::EsquemaBitacora::tablaHuellas()), 2);
 }
 
 // A user who may not create the journal's tables still imports, and is told that this

@@ -1,7 +1,7 @@
 #include "ArchivoPrueba.h"
-#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "import/Importacion.h"
+#include "journal/Bitacora.h"
 
 #include <gtest/gtest.h>
 
@@ -56,16 +56,16 @@ TEST(SubePedidos, AServerKilledMidImportLeavesNothingHalfWritten) {
     servidor.arranca();
     EXPECT_EQ(estadoBase(), antes);
     auto c = host::Conexion::abrir(servidor.parametros(base));
-    auto corridas = bitacora::Bitacora::corridas(*c, {}, {});
+    auto corridas = bitacora::ConsultasBitacora::corridas(*c, {}, {});
     ASSERT_EQ(corridas.size(), 1);
     EXPECT_EQ(corridas[0].id, r.corrida);
-    EXPECT_EQ(corridas[0].desenlace, bitacora::Desenlace::EnCurso); // nobody could close it
-    EXPECT_TRUE(bitacora::Bitacora::pedidos(*c, r.corrida).isEmpty());
+    EXPECT_EQ(corridas[0].desenlace, bitacora::EstadoCorrida::EnCurso); // nobody could close it
+    EXPECT_TRUE(bitacora::ConsultasBitacora::pedidos(*c, r.corrida).isEmpty());
 
     const auto otraVez = importacion::SubePedidos(servidor.basesDD(), base, ruta, carpeta.path());
     ASSERT_TRUE(otraVez.ok) << otraVez.mensaje.toStdString();
     EXPECT_EQ(estadoBase().section(' ', 0, 3), QStringLiteral("1501 3000 1500 4502.0000"));
-    const auto anotados = bitacora::Bitacora::pedidos(*c, otraVez.corrida);
+    const auto anotados = bitacora::ConsultasBitacora::pedidos(*c, otraVez.corrida);
     ASSERT_EQ(anotados.size(), 1500);
     EXPECT_EQ(anotados.last().idNuevo, otraVez.importados.last().id);
 }

@@ -1,19 +1,17 @@
 #include "../import/ArchivoPrueba.h"
 #include "accumulation/Escenario.h"
-#include "data/Bitacora.h"
+#include "app/Comandos.h"
 #include "export/Exportacion.h"
 #include "import/Importacion.h"
-#include "shell/Comandos.h"
+#include "journal/Bitacora.h"
 #include "support/OrdenPrueba.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using bitacora::Bitacora;
-using bitacora::Desenlace;
-using pruebas::BaseEmpresa;
-using pruebas::Escenario;
+using namespace bitacora;
+using namespace pruebas;
 
 namespace {
 
@@ -86,9 +84,9 @@ TEST(CierreDeLaBitacora, AMessageLongerThanItsColumnIsCutWithAMarkAndTheRunIsClo
     const auto s = pruebas::corre(comandos::acumular, p, argumentos);
     EXPECT_EQ(s.estado, 0) << s.errores.right(500).toStdString();
     EXPECT_EQ(avisosDeBitacora(s.errores), QStringList());
-    const auto c = Bitacora::corridas(e.actual().conexion(), {}, {});
+    const auto c = bitacora::ConsultasBitacora::corridas(e.actual().conexion(), {}, {});
     ASSERT_EQ(c.size(), 1);
-    EXPECT_EQ(c[0].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(c[0].desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(c[0].cuentas.pedidos, 1);
     EXPECT_TRUE(c[0].mensaje.startsWith(
         QStringLiteral("Se generó 1 pedido en %1.\n\nNo se acumuló desde estas empresas:")
@@ -107,11 +105,11 @@ TEST(CierreDeLaBitacora, AnEndTheJournalRefusesIsToldAndWhatIsKnownIsKept) {
     e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
     Programa p = programa(e.bases());
     host::Conexion& c = e.actual().conexion();
-    Bitacora::creaTablas(c);
+    bitacora::EsquemaBitacora::creaTablas(c);
     c.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE UPDATE ON %1 FOR EACH ROW IF "
                              "NEW.Mensaje LIKE 'Se gener%' THEN SIGNAL SQLSTATE '45000' SET "
                              "MESSAGE_TEXT='mensaje rechazado'; END IF")
-                  .arg(Bitacora::tablaCorridas()));
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
     const auto s = pruebas::corre(comandos::acumular, p, argumentos);
     EXPECT_EQ(s.estado, 0);
     const QString inicio =
@@ -125,9 +123,9 @@ TEST(CierreDeLaBitacora, AnEndTheJournalRefusesIsToldAndWhatIsKnownIsKept) {
     EXPECT_TRUE(avisos[0].endsWith(
         QStringLiteral("Quedaron anotados su resultado y sus cuentas, sin el mensaje.")))
         << avisos[0].toStdString();
-    auto corridas = Bitacora::corridas(c, {}, {});
+    auto corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(corridas.size(), 1);
-    EXPECT_EQ(corridas[0].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(corridas[0].desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(corridas[0].cuentas.pedidos, 1);
     EXPECT_TRUE(corridas[0].mensaje.startsWith(
         QStringLiteral("No se pudo guardar el mensaje de la operación: ")))
@@ -136,7 +134,7 @@ TEST(CierreDeLaBitacora, AnEndTheJournalRefusesIsToldAndWhatIsKnownIsKept) {
     c.ejecuta(QStringLiteral("DROP TRIGGER rechaza"));
     c.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE UPDATE ON %1 FOR EACH ROW SIGNAL "
                              "SQLSTATE '45000' SET MESSAGE_TEXT='todo rechazado'")
-                  .arg(Bitacora::tablaCorridas()));
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
     e.pedido(e.empresa(1), QString(), 2, dia, {{"P1", 1, 1}});
     const auto otra = pruebas::corre(comandos::acumular, p, argumentos);
     EXPECT_EQ(otra.estado, 0);
@@ -146,9 +144,9 @@ TEST(CierreDeLaBitacora, AnEndTheJournalRefusesIsToldAndWhatIsKnownIsKept) {
         << avisos[0].toStdString();
     EXPECT_TRUE(avisos[0].endsWith(QStringLiteral("La bitácora la mostrará como interrumpida.")))
         << avisos[0].toStdString();
-    corridas = Bitacora::corridas(c, {}, {});
+    corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(corridas.size(), 2);
-    EXPECT_EQ(corridas[0].desenlace, Desenlace::EnCurso);
+    EXPECT_EQ(corridas[0].desenlace, EstadoCorrida::EnCurso);
     EXPECT_TRUE(corridas[0].interrumpida);
 }
 
@@ -163,35 +161,35 @@ TEST(BitacoraDefectuosa, ATableOfAnotherFormLeavesTheWorkRunningWithoutIt) {
     ASSERT_EQ(pruebas::corre(comandos::acumular, p, argumentos).estado, 0);
     e.actual().ejecuta(QStringLiteral("ALTER TABLE %1 CHANGE PedidoNuevo PedidoDestino "
                                       "VARCHAR(64) NOT NULL DEFAULT ''")
-                           .arg(Bitacora::tablaPedidos()));
+                           .arg(bitacora::EsquemaBitacora::tablaPedidos()));
     e.pedido(e.empresa(1), QString(), 2, dia, {{"P1", 1, 1}});
     const auto s = pruebas::corre(comandos::acumular, p, argumentos);
     EXPECT_EQ(s.estado, 0) << s.errores.toStdString();
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 2);
-    EXPECT_EQ(
-        avisosDeBitacora(s.errores),
-        QStringList(
-            QStringLiteral("Aviso: No se lleva bitácora de esta operación en la base de datos "
-                           "\"%1\": la tabla %2 ya no tiene la forma que el programa le dio "
-                           "(le falta la columna PedidoNuevo). La operación se hace de todos "
-                           "modos. Para llevarla, un administrador puede devolverle esa "
-                           "forma, o cambiar el nombre de las tablas de la bitácora (%3, %2) "
-                           "para que el programa cree otras.")
-                .arg(e.actual().nombre(), Bitacora::tablaPedidos(), Bitacora::tablaCorridas())));
-    EXPECT_EQ(e.actual().cuenta(Bitacora::tablaCorridas()), 1);
+    EXPECT_EQ(avisosDeBitacora(s.errores),
+              QStringList(QStringLiteral(
+                              "Aviso: No se lleva bitácora de esta operación en la base de datos "
+                              "\"%1\": la tabla %2 ya no tiene la forma que el programa le dio "
+                              "(le falta la columna PedidoNuevo). La operación se hace de todos "
+                              "modos. Para llevarla, un administrador puede devolverle esa "
+                              "forma, o cambiar el nombre de las tablas de la bitácora (%3, %2) "
+                              "para que el programa cree otras.")
+                              .arg(e.actual().nombre(), bitacora::EsquemaBitacora::tablaPedidos(),
+                                   bitacora::EsquemaBitacora::tablaCorridas())));
+    EXPECT_EQ(e.actual().cuenta(bitacora::EsquemaBitacora::tablaCorridas()), 1);
 
     BaseEmpresa b(QStringLiteral("bitforma"));
     QTemporaryDir carpeta;
     const QString antes = prueba::archivo(carpeta, prueba::encabezado("A", "C1"));
     ASSERT_TRUE(importacion::SubePedidos(b.conexion(), antes, carpeta.path()).ok);
     b.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN Origen VARCHAR(10) NOT NULL")
-                  .arg(Bitacora::tablaHuellas()));
+                  .arg(bitacora::EsquemaBitacora::tablaHuellas()));
     const auto repetida = importacion::SubePedidos(b.conexion(), antes, carpeta.path());
     EXPECT_TRUE(repetida.rechazadoPorImportados) << repetida.mensaje.toStdString();
     EXPECT_TRUE(repetida.avisoBitacora.contains(
         QStringLiteral("la tabla %1 ya no tiene la forma que el programa le dio (tiene una "
                        "columna Origen que exige un valor)")
-            .arg(Bitacora::tablaHuellas())))
+            .arg(bitacora::EsquemaBitacora::tablaHuellas())))
         << repetida.avisoBitacora.toStdString();
     const auto nueva = importacion::SubePedidos(
         b.conexion(), prueba::archivo(carpeta, prueba::encabezado("B", "C2"), "nuevo.txt"),
@@ -202,7 +200,9 @@ TEST(BitacoraDefectuosa, ATableOfAnotherFormLeavesTheWorkRunningWithoutIt) {
                        "reconocer si el archivo se importa otra vez.")))
         << nueva.avisoBitacora.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 2);
-    EXPECT_EQ(b.cuenta(Bitacora::tablaHuellas()) + b.cuenta(Bitacora::tablaCorridas()), 2);
+    EXPECT_EQ(b.cuenta(bitacora::EsquemaBitacora::tablaHuellas()) +
+                  b.cuenta(bitacora::EsquemaBitacora::tablaCorridas()),
+              2);
 }
 
 // Rights on some of the journal's tables or columns and not on others: the run keeps no
@@ -211,18 +211,19 @@ TEST(BitacoraDefectuosa, PartialRightsOnItsTablesLeaveTheWorkRunningWithoutIt) {
     Escenario e(1);
     e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
     const QString actual = e.actual().nombre();
-    Bitacora::creaTablas(e.actual().conexion());
+    bitacora::EsquemaBitacora::creaTablas(e.actual().conexion());
     UsuarioParcial u(actual, {e.empresa(1).nombre(), QStringLiteral("generalkorvan")});
     // May start a run and close it, but not write its orders: every group would fail.
-    u.concede(QStringLiteral("SELECT, INSERT, UPDATE"), actual, Bitacora::tablaCorridas());
-    u.concede(QStringLiteral("SELECT"), actual, Bitacora::tablaPedidos());
+    u.concede(QStringLiteral("SELECT, INSERT, UPDATE"), actual,
+              bitacora::EsquemaBitacora::tablaCorridas());
+    u.concede(QStringLiteral("SELECT"), actual, bitacora::EsquemaBitacora::tablaPedidos());
     Programa p = programa(u.bases(e.bases()));
     const auto a = pruebas::corre(comandos::acumular, p, argumentos);
     EXPECT_EQ(a.estado, 0) << a.errores.toStdString();
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 1);
     // May start a run but not close it: it would stay "in course" for ever.
-    u.quita(QStringLiteral("UPDATE"), actual, Bitacora::tablaCorridas());
-    u.concede(QStringLiteral("INSERT"), actual, Bitacora::tablaPedidos());
+    u.quita(QStringLiteral("UPDATE"), actual, bitacora::EsquemaBitacora::tablaCorridas());
+    u.concede(QStringLiteral("INSERT"), actual, bitacora::EsquemaBitacora::tablaPedidos());
     QTemporaryDir carpeta;
     p.baseExportar = actual;
     p.carpetaPrograma = carpeta.path();
@@ -239,16 +240,18 @@ TEST(BitacoraDefectuosa, PartialRightsOnItsTablesLeaveTheWorkRunningWithoutIt) {
                 .arg(actual, u.nombre())))
             << avisos[0].toStdString();
     }
-    EXPECT_EQ(e.actual().cuenta(Bitacora::tablaCorridas()), 0);
+    EXPECT_EQ(e.actual().cuenta(bitacora::EsquemaBitacora::tablaCorridas()), 0);
 
     // May add fingerprints to the register but neither read it nor count one again: the
     // import runs, says it could not look for the orders imported before, and keeps none.
     BaseEmpresa b(QStringLiteral("bitparcial"));
-    Bitacora::creaTablas(b.conexion());
+    bitacora::EsquemaBitacora::creaTablas(b.conexion());
     UsuarioParcial i(b.nombre(), {});
-    i.concede(QStringLiteral("SELECT, INSERT, UPDATE"), b.nombre(), Bitacora::tablaCorridas());
-    i.concede(QStringLiteral("SELECT, INSERT"), b.nombre(), Bitacora::tablaPedidos());
-    i.concede(QStringLiteral("INSERT"), b.nombre(), Bitacora::tablaHuellas());
+    i.concede(QStringLiteral("SELECT, INSERT, UPDATE"), b.nombre(),
+              bitacora::EsquemaBitacora::tablaCorridas());
+    i.concede(QStringLiteral("SELECT, INSERT"), b.nombre(),
+              bitacora::EsquemaBitacora::tablaPedidos());
+    i.concede(QStringLiteral("INSERT"), b.nombre(), bitacora::EsquemaBitacora::tablaHuellas());
     auto conexion = host::Conexion::abrir([&] {
         auto q = pruebas::parametros(b.nombre());
         q.usuario = i.nombre();
@@ -262,9 +265,11 @@ TEST(BitacoraDefectuosa, PartialRightsOnItsTablesLeaveTheWorkRunningWithoutIt) {
     EXPECT_EQ(r.avisos,
               QStringList(QStringLiteral("No se pudo comprobar si los pedidos del archivo ya se "
                                          "habían importado: el usuario no puede leer la tabla %1.")
-                              .arg(Bitacora::tablaHuellas())));
+                              .arg(bitacora::EsquemaBitacora::tablaHuellas())));
     EXPECT_TRUE(r.avisoBitacora.contains(QStringLiteral("no tiene permiso")))
         << r.avisoBitacora.toStdString();
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 1);
-    EXPECT_EQ(b.cuenta(Bitacora::tablaCorridas()) + b.cuenta(Bitacora::tablaHuellas()), 0);
+    EXPECT_EQ(b.cuenta(bitacora::EsquemaBitacora::tablaCorridas()) +
+                  b.cuenta(bitacora::EsquemaBitacora::tablaHuellas()),
+              0);
 }

@@ -1,11 +1,11 @@
 #include "accumulation/Escenario.h"
 #include "accumulation/clsAcumular.h"
-#include "data/Bitacora.h"
+#include "app/Comandos.h"
 #include "export/Exportacion.h"
 #include "journal/AvisoBitacora.h"
+#include "journal/Bitacora.h"
 #include "journal/LectorBitacora.h"
 #include "journal/LecturaBitacora.h"
-#include "shell/Comandos.h"
 #include "support/OrdenPrueba.h"
 
 #include <QTemporaryDir>
@@ -13,7 +13,7 @@
 
 using acumulacion::clsAcumular;
 using bitacora::Bitacora;
-using bitacora::Desenlace;
+using bitacora::EstadoCorrida;
 using pruebas::BaseEmpresa;
 using pruebas::Escenario;
 
@@ -22,11 +22,11 @@ namespace {
 const QDate dia(2026, 5, 10);
 
 QVector<bitacora::Corrida> corridas(BaseEmpresa& b) {
-    return Bitacora::corridas(b.conexion(), {}, {});
+    return bitacora::ConsultasBitacora::corridas(b.conexion(), {}, {});
 }
 
 QVector<bitacora::PedidoAnotado> pedidos(BaseEmpresa& b, const bitacora::Corrida& c) {
-    return Bitacora::pedidos(b.conexion(), c.id);
+    return bitacora::ConsultasBitacora::pedidos(b.conexion(), c.id);
 }
 
 using pruebas::corre;
@@ -72,15 +72,15 @@ TEST(BitacoraAcumulacion, DoneCancelledAndFailedRunsKeepTheirOutcomeAndARowPerOr
 
     const auto c = corridas(e.actual());
     ASSERT_EQ(c.size(), 3);
-    EXPECT_EQ(c[0].desenlace, Desenlace::Fallido);
+    EXPECT_EQ(c[0].desenlace, EstadoCorrida::Fallido);
     EXPECT_EQ(c[0].mensaje, fallida.mensaje);
     EXPECT_EQ(c[0].cuentas.pedidos, 1);
     EXPECT_EQ(pedidos(e.actual(), c[0]).size(), 1);
-    EXPECT_EQ(c[1].desenlace, Desenlace::Cancelado);
+    EXPECT_EQ(c[1].desenlace, EstadoCorrida::Cancelado);
     EXPECT_EQ(c[1].mensaje, cancelada.mensaje);
     EXPECT_EQ(c[1].cuentas.pedidos, 1);
     EXPECT_EQ(pedidos(e.actual(), c[1]).size(), 1);
-    EXPECT_EQ(c[2].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(c[2].desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(c[2].mensaje,
               QStringLiteral("Se generaron 2 pedidos en %1.").arg(e.actual().nombre()));
     EXPECT_EQ(c[2].cuentas.pedidos, 2);
@@ -139,11 +139,11 @@ TEST(BitacoraExportacion, WrittenCancelledAndUncopiedExportsAreRecordedInTheExpo
 
     const auto r = corridas(base);
     ASSERT_EQ(r.size(), 2);
-    EXPECT_EQ(r[0].desenlace, Desenlace::Cancelado);
+    EXPECT_EQ(r[0].desenlace, EstadoCorrida::Cancelado);
     EXPECT_EQ(r[0].mensaje, cancelada.mensaje);
     EXPECT_TRUE(pedidos(base, r[0]).isEmpty());
 
-    EXPECT_EQ(r[1].desenlace, Desenlace::Hecho);
+    EXPECT_EQ(r[1].desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(r[1].mensaje, hecha.mensaje);
     EXPECT_EQ(r[1].cuentas.pedidos, 2);
     EXPECT_EQ(r[1].cuentas.renglones, 3);
@@ -296,7 +296,7 @@ TEST(ComandoBitacora, PrintsTheRunsOfTheConfiguredDatabasesNewestFirstAndARunWit
 TEST(ComandoBitacora, ByDefaultTheLast31DaysOverOneConnectionPerJournal) {
     BaseEmpresa actual(QStringLiteral("bitlarga")), otra(QStringLiteral("bitotra"));
     for (BaseEmpresa* b : {&actual, &otra}) {
-        Bitacora::creaTablas(b->conexion());
+        bitacora::EsquemaBitacora::creaTablas(b->conexion());
         // One run a day for 400 days (today's at noon, so none is in the future), each with
         // two orders; one run in four still in course, its session long gone.
         b->ejecuta(
@@ -357,7 +357,7 @@ TEST(ComandoBitacora, ByDefaultTheLast31DaysOverOneConnectionPerJournal) {
 TEST(LectorBitacora, JournalsReadTogetherPageByPageGiveTheWholeListOnce) {
     BaseEmpresa una(QStringLiteral("lectora")), otra(QStringLiteral("lectorb"));
     for (BaseEmpresa* b : {&una, &otra}) {
-        Bitacora::creaTablas(b->conexion());
+        bitacora::EsquemaBitacora::creaTablas(b->conexion());
         b->ejecuta(QStringLiteral("INSERT INTO acumulapedidos_corridas (Operacion, Inicio, "
                                   "Desenlace) SELECT 'importacion', '2026-05-10 10:00:00' + "
                                   "INTERVAL MOD(seq, %1) MINUTE, 'hecha' FROM seq_1_to_%2")
@@ -370,7 +370,7 @@ TEST(LectorBitacora, JournalsReadTogetherPageByPageGiveTheWholeListOnce) {
     };
     QStringList esperadas;
     for (BaseEmpresa* b : {&una, &otra})
-        for (const auto& c : Bitacora::corridas(b->conexion(), {}, {}))
+        for (const auto& c : bitacora::ConsultasBitacora::corridas(b->conexion(), {}, {}))
             esperadas << clave(c);
     std::stable_sort(esperadas.begin(), esperadas.end(), [](const QString& a, const QString& b) {
         return a.section(QLatin1Char('/'), 0, 0) > b.section(QLatin1Char('/'), 0, 0);

@@ -1,7 +1,7 @@
 #include "shell/Arranque.h"
 #include "EntornoShell.h"
-#include "shell/Comandos.h"
-#include "shell/LineaOrdenes.h"
+#include "app/Comandos.h"
+#include "app/LineaOrdenes.h"
 #include "shell/host/ArchivoIni.h"
 #include "shell/host/Utilerias.h"
 

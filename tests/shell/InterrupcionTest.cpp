@@ -2,9 +2,9 @@
 // that ask them to stop.
 #include "EntornoShell.h"
 #include "accumulation/Escenario.h"
-#include "data/Bitacora.h"
 #include "db/GeneradorDemo.h"
 #include "export/Exportacion.h"
+#include "journal/Bitacora.h"
 #include "support/IntermediarioMysql.h"
 #include "support/ServidorPruebas.h"
 
@@ -281,7 +281,7 @@ TEST(InterrupcionServidor, ABackupLockIsToldBoundedAndStoppedBySigterm) {
     ASSERT_TRUE(escrito.ok);
     for (const QString& base : bases) {
         auto b = host::Conexion::abrir(servidor.parametros(base));
-        bitacora::Bitacora::creaTablas(*b);
+        bitacora::EsquemaBitacora::creaTablas(*b);
     }
     pruebas::EntornoShell entorno;
     entorno.configura(servidor.parametros(), bases[0], bases[0], bases[1]);

@@ -1,10 +1,12 @@
 #include "EntornoShell.h"
 #include "shell/Arranque.h"
 #include "shell/ComandoVerificar.h"
+#include "shell/Programa.h"
 #include "support/ServidorPruebas.h"
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTextStream>
 #include <gtest/gtest.h>
 
 using pruebas::BaseEmpresa;

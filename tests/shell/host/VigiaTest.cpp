@@ -3,22 +3,18 @@
 #include "support/IntermediarioMysql.h"
 #include "support/ServidorPruebas.h"
 
+#include "support/HastaQue.h"
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QThread>
 #include <future>
+
 #include <gtest/gtest.h>
 
 namespace {
 
-bool hasta(const std::function<bool()>& listo, int milisegundos = 20000) {
-    QDeadlineTimer limite(milisegundos);
-    while (!listo()) {
-        if (limite.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
+bool hasta(const std::function<bool()>& listo) {
+    return pruebas::hastaQue(listo, 20s);
 }
 
 } // namespace

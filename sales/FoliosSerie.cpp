@@ -1,4 +1,4 @@
-#include "accumulation/FoliosSerie.h"
+#include "sales/FoliosSerie.h"
 
 #include "shell/host/Recordset.h"
 #include "shell/host/libNucleo.h"

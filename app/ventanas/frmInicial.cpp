@@ -1,4 +1,4 @@
-#include "shell/ventanas/frmInicial.h"
+#include "app/ventanas/frmInicial.h"
 
 #include "accumulation/ventanas/TabAcumular.h"
 #include "description/ventanas/frmDescripcion.h"

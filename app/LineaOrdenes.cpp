@@ -1,6 +1,6 @@
-#include "shell/LineaOrdenes.h"
+#include "app/LineaOrdenes.h"
 
-#include "shell/Comandos.h"
+#include "app/Comandos.h"
 #include "shell/OpcionesOrden.h"
 
 LineaOrdenes LineaOrdenes::interpreta(const QStringList& argumentos) {

@@ -1,4 +1,4 @@
-#include "accumulation/FormatoImporte.h"
+#include "sales/FormatoImporte.h"
 
 namespace acumulacion {
 

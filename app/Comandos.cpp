@@ -1,6 +1,4 @@
-#include "shell/Comandos.h"
-
-#include "shell/ComandoVerificar.h"
+#include "app/Comandos.h"
 
 #include <algorithm>
 

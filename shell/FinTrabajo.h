@@ -6,15 +6,15 @@
 
 // How a worker run ended, handed to the window on its own thread: the value the body
 // returned, or the message of the exception that escaped it (never both, never neither).
-template <typename R> class Desenlace {
+template <typename R> class FinTrabajo {
 public:
-    static Desenlace conValor(R valor) {
-        Desenlace d;
+    static FinTrabajo conValor(R valor) {
+        FinTrabajo d;
         d.valor_.emplace(std::move(valor));
         return d;
     }
-    static Desenlace conFallo(QString mensaje) {
-        Desenlace d;
+    static FinTrabajo conFallo(QString mensaje) {
+        FinTrabajo d;
         d.fallo_ = std::move(mensaje);
         return d;
     }
@@ -33,13 +33,13 @@ public:
     }
 
 private:
-    Desenlace() = default;
+    FinTrabajo() = default;
     std::optional<R> valor_;
     QString fallo_;
 };
 
 // A result struct of the core (ok, cancelado, mensaje) for a failure that escaped the body:
-// failed, not cancelled, saying the failure's message. For Desenlace::o.
+// failed, not cancelled, saying the failure's message. For FinTrabajo::o.
 template <typename R> R fallido(const QString& mensaje) {
     R r;
     r.ok = false;

@@ -1,12 +1,13 @@
-#include "data/Bitacora.h"
+#include "journal/Bitacora.h"
 
+#include "support/HastaQue.h"
 #include "support/ServidorPruebas.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
 
 using bitacora::Bitacora;
-using bitacora::Desenlace;
+using bitacora::EstadoCorrida;
 using bitacora::Operacion;
 
 namespace {
@@ -45,32 +46,34 @@ TEST(Bitacora, OrdersFollowTheirTransactionAndTheRunKeepsItsOutcome) {
             b.anota(c, {acumulado(2, 11), acumulado(3, 12)});
             t.confirma();
         }
-        b.cierra(Desenlace::Hecho, QStringLiteral("Se generaron 2 pedidos."), {2, 5, 0});
+        b.cierra(EstadoCorrida::Hecho, QStringLiteral("Se generaron 2 pedidos."), {2, 5, 0});
     }
     { Bitacora fallida(c, Operacion::Importacion, {}); } // never closed: a failure
     // In course: not interrupted while its session holds it, interrupted once that is gone.
     auto otra = pruebas::conecta(base.nombre());
     auto enCurso = std::make_unique<Bitacora>(*otra, Operacion::Exportacion, parametros);
-    auto abierta = Bitacora::corridas(c, {}, {}, Operacion::Exportacion);
+    auto abierta = bitacora::ConsultasBitacora::corridas(c, {}, {}, Operacion::Exportacion);
     ASSERT_EQ(abierta.size(), 1);
-    EXPECT_EQ(abierta[0].desenlace, Desenlace::EnCurso);
+    EXPECT_EQ(abierta[0].desenlace, EstadoCorrida::EnCurso);
     EXPECT_FALSE(abierta[0].interrumpida);
     c.ejecuta(QStringLiteral("KILL CONNECTION ?"),
               {otra->consulta(QStringLiteral("SELECT CONNECTION_ID()"))->entero(0)});
-    bool interrumpida = false;
-    for (int i = 0; i < 100 && !interrumpida; ++i, QThread::msleep(50))
-        interrumpida = Bitacora::corridas(c, {}, {}, Operacion::Exportacion)[0].interrumpida;
-    EXPECT_TRUE(interrumpida);
+    EXPECT_TRUE(pruebas::hastaQue(
+        [&] {
+            return bitacora::ConsultasBitacora::corridas(c, {}, {}, Operacion::Exportacion)[0]
+                .interrumpida;
+        },
+        5s, QStringLiteral("la corrida interrumpida")));
     enCurso.reset(); // its end cannot be recorded: the server ended its session
     c.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Operacion='exportacion'")
-                  .arg(Bitacora::tablaCorridas()));
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
 
-    const auto todas = Bitacora::corridas(c, {}, {});
+    const auto todas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(todas.size(), 2);
     EXPECT_EQ(todas[0].operacion, Operacion::Importacion); // newest first
-    EXPECT_EQ(todas[0].desenlace, Desenlace::Fallido);
+    EXPECT_EQ(todas[0].desenlace, EstadoCorrida::Fallido);
     const bitacora::Corrida& r = todas[1];
-    EXPECT_EQ(r.desenlace, Desenlace::Hecho);
+    EXPECT_EQ(r.desenlace, EstadoCorrida::Hecho);
     EXPECT_EQ(r.mensaje, QStringLiteral("Se generaron 2 pedidos."));
     EXPECT_EQ(r.cuentas.pedidos, 2);
     EXPECT_EQ(r.cuentas.renglones, 5);
@@ -79,16 +82,17 @@ TEST(Bitacora, OrdersFollowTheirTransactionAndTheRunKeepsItsOutcome) {
               QStringLiteral("Del 01/03/2026 al 31/03/2026, serie A, desde el folio 100"));
     EXPECT_FALSE(r.usuarioBdD.isEmpty());
 
-    const auto pedidos = Bitacora::pedidos(c, r.id);
+    const auto pedidos = bitacora::ConsultasBitacora::pedidos(c, r.id);
     ASSERT_EQ(pedidos.size(), 2);
     EXPECT_EQ(pedidos[0].pedidoOrigen, QStringLiteral("B-2"));
     EXPECT_EQ(pedidos[1].idNuevo, 12);
 
-    const auto soloAcumulaciones =
-        Bitacora::corridas(c, QDate::currentDate(), QDate::currentDate(), Operacion::Acumulacion);
+    const auto soloAcumulaciones = bitacora::ConsultasBitacora::corridas(
+        c, QDate::currentDate(), QDate::currentDate(), Operacion::Acumulacion);
     ASSERT_EQ(soloAcumulaciones.size(), 1);
     EXPECT_EQ(soloAcumulaciones[0].id, r.id);
-    EXPECT_TRUE(Bitacora::corridas(c, QDate::currentDate().addDays(1), {}).isEmpty());
+    EXPECT_TRUE(
+        bitacora::ConsultasBitacora::corridas(c, QDate::currentDate().addDays(1), {}).isEmpty());
 }
 
 // A user who may change the orders but not create tables still runs the operation: the
@@ -103,8 +107,8 @@ TEST(Bitacora, WithoutTheRightToCreateItsTablesTheRunGoesOnWithoutIt) {
         EXPECT_TRUE(b.aviso().contains(QStringLiteral("no tiene permiso")))
             << b.aviso().toStdString();
         b.anota(*c, {acumulado(1, 2)}); // does nothing
-        b.cierra(Desenlace::Hecho, {}, {});
-        EXPECT_TRUE(Bitacora::corridas(*c, {}, {}).isEmpty());
+        b.cierra(EstadoCorrida::Hecho, {}, {});
+        EXPECT_TRUE(bitacora::ConsultasBitacora::corridas(*c, {}, {}).isEmpty());
     }
 }
 
@@ -123,14 +127,14 @@ TEST(Bitacora, AnOlderJournalGainsTheOwnerColumnsAndItsOpenRunsAreInterrupted) {
                              "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, Pedidos BIGINT "
                              "NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, Clientes "
                              "BIGINT NOT NULL DEFAULT 0) ENGINE=InnoDB")
-                  .arg(Bitacora::tablaCorridas()));
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
     c.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace) VALUES "
                              "('exportacion', NOW() - INTERVAL 1 DAY, 'encurso')")
-                  .arg(Bitacora::tablaCorridas()));
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
     auto otra = pruebas::conecta(base.nombre());
     Bitacora enCurso(*otra, Operacion::Exportacion, {});
     ASSERT_TRUE(enCurso.activa()) << enCurso.aviso().toStdString();
-    const auto corridas = Bitacora::corridas(c, {}, {});
+    const auto corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(corridas.size(), 2);
     EXPECT_FALSE(corridas[0].interrumpida); // its session is still there
     EXPECT_TRUE(corridas[1].interrumpida);
@@ -142,14 +146,14 @@ TEST(Bitacora, AnOlderJournalGainsTheOwnerColumnsAndItsOpenRunsAreInterrupted) {
 TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
     pruebas::BaseEmpresa base(QStringLiteral("bitacoracurso"));
     host::Conexion& c = base.conexion();
-    Bitacora::creaTablas(c);
+    bitacora::EsquemaBitacora::creaTablas(c);
     // 60 runs in course whose session is gone, 20 done.
     c.ejecuta(
         QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace, Nodo, Sesion) "
                        "SELECT 'importacion', NOW() - INTERVAL seq MINUTE, IF(MOD(seq, 4) = 0, "
                        "'hecha', 'encurso'), CONCAT(@@hostname, ':', @@port), 999999999 "
                        "FROM seq_1_to_80")
-            .arg(Bitacora::tablaCorridas()));
+            .arg(bitacora::EsquemaBitacora::tablaCorridas()));
     // One more in course whose session is alive.
     auto otra = pruebas::conecta(base.nombre());
     Bitacora viva(*otra, Operacion::Exportacion, {});
@@ -157,7 +161,7 @@ TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
         return c.consulta(QStringLiteral("SHOW SESSION STATUS LIKE 'Com_select'"))->entero(1);
     };
     const qint64 antes = selects();
-    const auto corridas = Bitacora::corridas(c, {}, {});
+    const auto corridas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     const qint64 hechas = selects() - antes;
     ASSERT_EQ(corridas.size(), 81);
     EXPECT_LE(hechas, 3);
@@ -174,12 +178,12 @@ TEST(Bitacora, RunsInCourseAreToldInterruptedInOneQueryWhateverTheirNumber) {
 TEST(Bitacora, PagesOfTheListFollowEachOtherThroughRunsOfTheSameSecond) {
     pruebas::BaseEmpresa base(QStringLiteral("bitacorapaginas"));
     host::Conexion& c = base.conexion();
-    Bitacora::creaTablas(c);
+    bitacora::EsquemaBitacora::creaTablas(c);
     c.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace) SELECT 'exportacion', "
                              "'2026-05-10 10:00:00' + INTERVAL MOD(seq, 3) SECOND, 'hecha' FROM "
                              "seq_1_to_25")
-                  .arg(Bitacora::tablaCorridas()));
-    const auto todas = Bitacora::corridas(c, {}, {});
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas()));
+    const auto todas = bitacora::ConsultasBitacora::corridas(c, {}, {});
     ASSERT_EQ(todas.size(), 25);
     QVector<qint64> esperadas, leidas;
     for (const auto& r : todas)
@@ -187,7 +191,7 @@ TEST(Bitacora, PagesOfTheListFollowEachOtherThroughRunsOfTheSameSecond) {
     bitacora::Seleccion pagina;
     pagina.limite = 4;
     for (int vueltas = 0; vueltas < 20; ++vueltas) {
-        const auto filas = Bitacora::corridas(c, pagina);
+        const auto filas = bitacora::ConsultasBitacora::corridas(c, pagina);
         for (const auto& r : filas)
             leidas << r.id;
         if (filas.size() < pagina.limite)
@@ -198,4 +202,54 @@ TEST(Bitacora, PagesOfTheListFollowEachOtherThroughRunsOfTheSameSecond) {
     // Newest first, and within one second the higher Id first.
     EXPECT_EQ(todas[0].inicio, QDateTime(QDate(2026, 5, 10), QTime(10, 0, 2)));
     EXPECT_GT(todas[0].id, todas[1].id);
+}
+
+// The layout of the journal is recorded in its version row: a journal made now records the
+// present one; a journal of the previous layout (every column there, no version row) is used
+// as it is and then records it; one of the first layout (above) is upgraded first. A journal
+// whose tables an administrator renamed away, its version row left behind, gets new tables:
+// the row alone is never taken for the tables.
+TEST(Bitacora, TheVersionRowRecordsTheLayoutAndNeverStandsInForMissingTables) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacoraversion"));
+    host::Conexion& c = base.conexion();
+    const QString version = bitacora::EsquemaBitacora::tablaVersion();
+    const auto guardada = [&] { return bitacora::EsquemaBitacora::versionGuardada(c); };
+    EXPECT_EQ(guardada(), 0);
+    { Bitacora b(c, Operacion::Acumulacion, {}); }
+    EXPECT_EQ(guardada(), bitacora::EsquemaBitacora::version);
+
+    // The previous layout: the same tables, no version row.
+    c.ejecuta(QStringLiteral("DROP TABLE %1").arg(version));
+    {
+        Bitacora b(c, Operacion::Exportacion, {});
+        ASSERT_TRUE(b.activa()) << b.aviso().toStdString();
+        b.cierra(EstadoCorrida::Hecho, {}, {});
+    }
+    EXPECT_EQ(guardada(), bitacora::EsquemaBitacora::version);
+    EXPECT_EQ(bitacora::ConsultasBitacora::corridas(c, {}, {}).size(), 2);
+
+    // The runs' tables renamed away; the version row stays.
+    c.ejecuta(QStringLiteral("RENAME TABLE %1 TO viejas_corridas, %2 TO viejos_pedidos")
+                  .arg(bitacora::EsquemaBitacora::tablaCorridas(),
+                       bitacora::EsquemaBitacora::tablaPedidos()));
+    {
+        Bitacora b(c, Operacion::Acumulacion, {});
+        ASSERT_TRUE(b.activa()) << b.aviso().toStdString();
+        EXPECT_EQ(b.corrida(), 1);
+    }
+    EXPECT_EQ(bitacora::ConsultasBitacora::corridas(c, {}, {}).size(), 1);
+}
+
+// A user who may use an administrator's journal but not create a table keeps the journal:
+// the missing version row is no reason to stop it.
+TEST(Bitacora, AUserWhoMayNotCreateTheVersionRowStillKeepsTheJournal) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacorasinversion"));
+    bitacora::EsquemaBitacora::creaTablas(base.conexion());
+    base.conexion().ejecuta(
+        QStringLiteral("DROP TABLE %1").arg(bitacora::EsquemaBitacora::tablaVersion()));
+    const pruebas::UsuarioSinCrear usuario(base.nombre());
+    auto c = host::Conexion::abrir(usuario.parametros());
+    Bitacora b(*c, Operacion::Exportacion, {});
+    EXPECT_TRUE(b.activa()) << b.aviso().toStdString();
+    EXPECT_EQ(bitacora::EsquemaBitacora::versionGuardada(base.conexion()), 0);
 }

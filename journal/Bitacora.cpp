@@ -1,0 +1,231 @@
+#include "journal/Bitacora.h"
+
+#include "shell/host/Conexion.h"
+#include "shell/host/ErrorBdD.h"
+#include "shell/host/Recordset.h"
+
+#include <QSysInfo>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace bitacora {
+
+using host::Conexion;
+using host::ErrorBdD;
+
+namespace {
+
+// Multi-row inserts stay well below the server's packet limit.
+constexpr qsizetype tamanoSentencia = 1 << 20;
+constexpr qsizetype largoRuta = EsquemaBitacora::largoRuta;
+
+QString usuarioSistema() {
+    QString usuario = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+#ifdef Q_OS_UNIX
+    if (usuario.isEmpty())
+        if (const passwd* p = getpwuid(geteuid()))
+            usuario = QString::fromLocal8Bit(p->pw_name);
+#endif
+    return usuario;
+}
+
+QVariant opcional(const std::optional<QDate>& f) {
+    return f ? QVariant(*f) : QVariant();
+}
+
+// Errors that mean "this user may not keep a journal here", as opposed to a failing server.
+bool esPermiso(const ErrorBdD& e) {
+    switch (e.codigo()) {
+    case 1044: // access denied to the database
+    case 1142: // command denied on the table
+    case 1227: // a privilege is missing
+    case 1290: // the server runs read-only
+    case 1036: // the table is read-only
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Who runs a run: the server (host and port, the same for every session on it), the session
+// on it, and when that server started (a restarted server numbers its sessions anew).
+
+QString primeraLinea(const QString& texto) {
+    return texto.section(QLatin1Char('\n'), 0, 0);
+}
+
+} // namespace
+
+bool detieneOperacion(const ErrorBdD& e) {
+    return e.codigo() == 0 || e.conexionPerdida() || e.codigo() == 1205 || e.codigo() == 1213;
+}
+
+Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& parametros)
+    : conexion_(conexion) {
+    const QString tablasUsadas = EsquemaBitacora::tablas(operacion).join(QStringLiteral(", "));
+    try {
+        const EsquemaBitacora::Preparacion p = EsquemaBitacora::prepara(conexion_, operacion);
+        aviso_ = p.aviso;
+        if (!aviso_.isEmpty())
+            return;
+        largoMensaje_ = p.largoMensaje;
+        bytesMensaje_ = p.bytesMensaje;
+        conexion_.ejecuta(
+            QStringLiteral(
+                "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
+                "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
+                "Desenlace, Nodo, Sesion, ArranqueNodo) VALUES (?, NOW(), ?, ?, CURRENT_USER(), "
+                "?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3)")
+                .arg(EsquemaBitacora::tablaCorridas(), EsquemaBitacora::nodo(),
+                     EsquemaBitacora::arranqueNodo()),
+            {codigo(operacion), usuarioSistema(), QSysInfo::machineHostName(),
+             opcional(parametros.desde), opcional(parametros.hasta),
+             parametros.serie ? QVariant(*parametros.serie) : QVariant(),
+             parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
+             parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
+             codigo(EstadoCorrida::EnCurso)});
+        corrida_ = qint64(conexion_.ultimoId());
+    } catch (const ErrorBdD& e) {
+        if (detieneOperacion(e))
+            throw;
+        // The server's own words, without the statement that follows them.
+        if (esPermiso(e))
+            aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
+                                    "\"%1\": el usuario \"%2\" no tiene permiso para crear o "
+                                    "escribir sus tablas (%3). La operación se hace de todos "
+                                    "modos. Para llevarla, un administrador puede dar a ese "
+                                    "usuario los permisos CREATE, SELECT, INSERT y UPDATE en esa "
+                                    "base de datos.\n%4")
+                         .arg(conexion_.baseEnUso(), conexion_.parametros().usuario, tablasUsadas,
+                              primeraLinea(e.mensaje()));
+        else
+            aviso_ = QStringLiteral("No se lleva bitácora de esta operación en la base de datos "
+                                    "\"%1\": sus tablas (%2) no se pudieron usar. La operación se "
+                                    "hace de todos modos.\n%3")
+                         .arg(conexion_.baseEnUso(), tablasUsadas, primeraLinea(e.mensaje()));
+    }
+}
+
+Bitacora::~Bitacora() {
+    if (activa() && !cerrada_)
+        cierra(EstadoCorrida::Fallido,
+               QStringLiteral("La operación terminó sin informar su resultado."), {});
+}
+
+void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
+    if (!activa() || pedidos.isEmpty())
+        return;
+    const QByteArray inicio =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ")
+            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())
+            .toUtf8();
+    QByteArray sql = inicio;
+    bool hayFilas = false;
+    for (const PedidoAnotado& p : pedidos) {
+        if (hayFilas)
+            sql += ',';
+        sql += '(';
+        const QVariantList valores{corrida_,
+                                   p.baseOrigen,
+                                   p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
+                                   p.pedidoOrigen,
+                                   p.archivo.left(largoRuta),
+                                   p.linea ? QVariant(p.linea) : QVariant(),
+                                   p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
+                                   p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
+                                   p.pedidoNuevo};
+        for (qsizetype i = 0; i < valores.size(); ++i) {
+            if (i)
+                sql += ',';
+            conexion.agregaLiteral(sql, valores[i]);
+        }
+        sql += ')';
+        hayFilas = true;
+        if (sql.size() >= tamanoSentencia) {
+            conexion.ejecutaCrudo(sql);
+            sql = inicio;
+            hayFilas = false;
+        }
+    }
+    if (hayFilas)
+        conexion.ejecutaCrudo(sql);
+}
+
+QString Bitacora::mensajeQueCabe(const QString& mensaje) const {
+    if (mensaje.size() <= largoMensaje_ && mensaje.toUtf8().size() <= bytesMensaje_)
+        return mensaje;
+    const QString marca =
+        QStringLiteral("\n… (mensaje recortado para la bitácora: tenía %1 caracteres)")
+            .arg(mensaje.size());
+    // As many whole characters as fit, counted as the column counts them, in UTF-8.
+    const qint64 largo = largoMensaje_ - marca.size();
+    const qint64 bytes = bytesMensaje_ - marca.toUtf8().size();
+    qint64 usados = 0;
+    qsizetype i = 0;
+    while (i < mensaje.size()) {
+        const QChar c = mensaje[i];
+        const bool par =
+            c.isHighSurrogate() && i + 1 < mensaje.size() && mensaje[i + 1].isLowSurrogate();
+        const int n = par ? 4 : c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 ? 2 : 3;
+        if (usados + n > bytes || i + (par ? 2 : 1) > largo)
+            break;
+        usados += n;
+        i += par ? 2 : 1;
+    }
+    return mensaje.left(i) + marca;
+}
+
+QString Bitacora::cierra(EstadoCorrida desenlace, const QString& mensaje, const Cuentas& cuentas) {
+    if (!activa() || cerrada_)
+        return {};
+    cerrada_ = true;
+    const QString sql = QStringLiteral("UPDATE %1 SET Fin=NOW(), Desenlace=?, Mensaje=?, "
+                                       "Pedidos=?, Renglones=?, Clientes=? WHERE Id=?")
+                            .arg(EsquemaBitacora::tablaCorridas());
+    QVariantList valores{codigo(desenlace), mensajeQueCabe(mensaje), cuentas.pedidos,
+                         cuentas.renglones, cuentas.clientes,        corrida_};
+    bool reintenta = false;
+    QString fallo;
+    try {
+        conexion_.ejecuta(sql, valores);
+        return {};
+    } catch (const ErrorBdD& e) {
+        fallo = primeraLinea(e.mensaje());
+        reintenta = !detieneOperacion(e);
+        if (e.conexionPerdida()) {
+            // The run ended because the server went away: its outcome is told on a new
+            // connection when the server is back.
+            try {
+                Conexion::abrir(conexion_.parametros())->ejecuta(sql, valores);
+                return {};
+            } catch (const ErrorBdD& otro) {
+                fallo = primeraLinea(otro.mensaje());
+            }
+        }
+    }
+    if (fallo.endsWith(QLatin1Char('.')))
+        fallo.chop(1);
+    const QString encabezado =
+        QStringLiteral("No se pudo anotar en la bitácora de la base de datos \"%1\" cómo "
+                       "terminó esta operación (corrida %2): %3.")
+            .arg(conexion_.base(), QString::number(corrida_), fallo);
+    if (reintenta) {
+        // Something of the message or of the table refused it: what is known goes in with a
+        // message that says why the user's is missing.
+        valores[1] = mensajeQueCabe(QStringLiteral("No se pudo guardar el mensaje de la "
+                                                   "operación: %1.")
+                                        .arg(fallo));
+        try {
+            conexion_.ejecuta(sql, valores);
+            return encabezado + QStringLiteral(" Quedaron anotados su resultado y sus cuentas, "
+                                               "sin el mensaje.");
+        } catch (const ErrorBdD&) {
+        }
+    }
+    return encabezado + QStringLiteral(" La bitácora la mostrará como interrumpida.");
+}
+
+} // namespace bitacora

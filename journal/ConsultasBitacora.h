@@ -1,0 +1,41 @@
+#pragma once
+
+#include "journal/TiposBitacora.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+namespace host {
+class Conexion;
+} // namespace host
+
+namespace bitacora {
+
+// The readers of the journal in conexion's database.
+class ConsultasBitacora {
+public:
+    // Runs that started within the dates (either end may be open), of one operation or of
+    // all, newest first. Empty when the database has no journal.
+    static QVector<Corrida> corridas(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                     const std::optional<QDate>& hasta,
+                                     const std::optional<Operacion>& operacion = {});
+    // The runs that seleccion asks for, newest first, in two queries whatever their number:
+    // the runs, then which of those in course were interrupted. Empty when the database has
+    // no journal.
+    static QVector<Corrida> corridas(host::Conexion& conexion, const Seleccion& seleccion);
+    // The orders of one run, in the order they were written.
+    static QVector<PedidoAnotado> pedidos(host::Conexion& conexion, qint64 corrida);
+
+    // Of the fingerprints, those the register holds. Its rows are read with a lock kept to
+    // the end of the caller's transaction, so an import of the same orders at the same time
+    // waits for it and then sees them (or deadlocks, and is retried). Empty when the
+    // database has no register; throws host::ErrorBdD otherwise (code 1142 when the user
+    // may not read it).
+    static QHash<QString, HuellaRegistrada> registradas(host::Conexion& conexion,
+                                                        const QStringList& huellas);
+};
+
+} // namespace bitacora

@@ -1,0 +1,375 @@
+#include "journal/EsquemaBitacora.h"
+
+#include "shell/host/Conexion.h"
+#include "shell/host/ErrorBdD.h"
+#include "shell/host/MotorTablas.h"
+#include "shell/host/Recordset.h"
+
+#include <QHash>
+#include <QVector>
+
+namespace bitacora {
+
+using host::Conexion;
+using host::ErrorBdD;
+
+QString EsquemaBitacora::tablaCorridas() {
+    return QStringLiteral("acumulapedidos_corridas");
+}
+QString EsquemaBitacora::tablaPedidos() {
+    return QStringLiteral("acumulapedidos_pedidos");
+}
+QString EsquemaBitacora::tablaHuellas() {
+    return QStringLiteral("acumulapedidos_huellas");
+}
+QString EsquemaBitacora::tablaVersion() {
+    return QStringLiteral("acumulapedidos_version");
+}
+
+QString EsquemaBitacora::columnasPedido() {
+    return QStringLiteral("Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, "
+                          "IdNuevo, PedidoNuevo");
+}
+
+// Named locks are neither shared by the nodes of a cluster nor always allowed there, so a
+// run is told interrupted from the server, session and start of the server instead.
+QString EsquemaBitacora::nodo() {
+    return QStringLiteral("CONCAT(@@hostname, ':', @@port)");
+}
+
+QString EsquemaBitacora::arranqueNodo() {
+    return QStringLiteral("(NOW() - INTERVAL (SELECT VARIABLE_VALUE FROM "
+                          "information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME='UPTIME') SECOND)");
+}
+
+namespace {
+
+// A column of a journal table as the server describes it.
+struct ColumnaLeida {
+    QString nombre;
+    QString tipo;     // DATA_TYPE, in lower case
+    qint64 largo = 0; // characters a text holds
+    qint64 bytes = 0;
+    bool admiteNulo = false;
+    bool conValor = false; // has a default, is numbered or computed by the server
+    bool clave = false;    // part of the primary key or of a unique one
+};
+// A journal table that exists (as far as the user may see it): its engine, whether that
+// engine keeps transactions, and its columns by name in lower case.
+struct TablaLeida {
+    QString motor;
+    bool transaccional = true;
+    QHash<QString, ColumnaLeida> columnas;
+};
+
+// The journal's tables, by name in lower case.
+QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT c.TABLE_NAME, c.COLUMN_NAME, c.DATA_TYPE, "
+                       "c.CHARACTER_MAXIMUM_LENGTH, c.CHARACTER_OCTET_LENGTH, "
+                       "c.IS_NULLABLE='YES', c.COLUMN_DEFAULT IS NOT NULL OR c.EXTRA<>'', "
+                       "c.COLUMN_KEY IN ('PRI', 'UNI'), t.ENGINE, "
+                       "t.ENGINE IS NULL OR e.TRANSACTIONS='YES' FROM information_schema.COLUMNS c "
+                       "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA=c.TABLE_SCHEMA AND "
+                       "t.TABLE_NAME=c.TABLE_NAME LEFT JOIN information_schema.ENGINES e ON "
+                       "e.ENGINE=t.ENGINE WHERE c.TABLE_SCHEMA=DATABASE() AND "
+                       "c.TABLE_NAME IN (?, ?, ?)"),
+        {EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
+         EsquemaBitacora::tablaHuellas()});
+    QHash<QString, TablaLeida> tablas;
+    for (; !rs->eof(); rs->MoveNext()) {
+        TablaLeida& t = tablas[rs->texto(0).toLower()];
+        t.motor = rs->texto(8);
+        t.transaccional = rs->entero(9) != 0;
+        t.columnas[rs->texto(1).toLower()] = {
+            rs->texto(1),       rs->texto(2).toLower(), rs->entero(3),     rs->entero(4),
+            rs->entero(5) != 0, rs->entero(6) != 0,     rs->entero(7) != 0};
+    }
+    return tablas;
+}
+
+// What the program writes to each column of its tables. A table whose columns no longer take
+// it (renamed, retyped, shortened, or made mandatory) would make the operation itself fail.
+enum class Clase { Entero, Texto, Fecha };
+enum Uso : unsigned {
+    Nulo = 1,     // may be written NULL
+    Omitida = 2,  // left out of some insert: needs a default
+    Clave = 4,    // the key that lets two imports of one order collide
+    Numerada = 8, // numbered by the server
+};
+struct ColumnaEsperada {
+    const char* nombre;
+    Clase clase;
+    int largo; // characters written, for a text
+    unsigned uso;
+};
+struct TablaEsperada {
+    QString nombre;
+    QVector<ColumnaEsperada> columnas;
+};
+
+const QVector<TablaEsperada>& esperadas() {
+    static const QVector<TablaEsperada> tablas = {
+        {EsquemaBitacora::tablaCorridas(),
+         {{"Id", Clase::Entero, 0, Numerada},
+          {"Operacion", Clase::Texto, 16, 0},
+          {"Inicio", Clase::Fecha, 0, 0},
+          {"Fin", Clase::Fecha, 0, Omitida},
+          {"UsuarioSistema", Clase::Texto, 128, 0},
+          {"Equipo", Clase::Texto, 255, 0},
+          {"UsuarioBdD", Clase::Texto, 255, 0},
+          {"Desde", Clase::Fecha, 0, Nulo},
+          {"Hasta", Clase::Fecha, 0, Nulo},
+          {"Serie", Clase::Texto, 64, Nulo},
+          {"PrimerFolio", Clase::Entero, 0, Nulo},
+          {"Archivo", Clase::Texto, int(EsquemaBitacora::largoRuta), 0},
+          {"Destino", Clase::Texto, int(EsquemaBitacora::largoRuta), 0},
+          {"Desenlace", Clase::Texto, 16, 0},
+          {"Mensaje", Clase::Texto, 0, Omitida}, // cut to what the column holds
+          {"Pedidos", Clase::Entero, 0, Omitida},
+          {"Renglones", Clase::Entero, 0, Omitida},
+          {"Clientes", Clase::Entero, 0, Omitida},
+          {"Nodo", Clase::Texto, 320, 0},
+          {"Sesion", Clase::Entero, 0, 0},
+          {"ArranqueNodo", Clase::Fecha, 0, Nulo}}},
+        {EsquemaBitacora::tablaPedidos(),
+         {{"Id", Clase::Entero, 0, Numerada},
+          {"Corrida", Clase::Entero, 0, 0},
+          {"BaseOrigen", Clase::Texto, 64, Omitida},
+          {"IdOrigen", Clase::Entero, 0, Nulo | Omitida},
+          {"PedidoOrigen", Clase::Texto, 64, Omitida},
+          {"Archivo", Clase::Texto, int(EsquemaBitacora::largoRuta), 0},
+          {"Linea", Clase::Entero, 0, Nulo},
+          {"Huella", Clase::Texto, 64, Nulo},
+          {"IdNuevo", Clase::Entero, 0, Nulo},
+          {"PedidoNuevo", Clase::Texto, 64, 0}}},
+        {EsquemaBitacora::tablaHuellas(),
+         {{"Huella", Clase::Texto, 64, Clave},
+          {"PrimeraCorrida", Clase::Entero, 0, 0},
+          {"UltimaCorrida", Clase::Entero, 0, 0},
+          {"Veces", Clase::Entero, 0, 0}}}};
+    return tablas;
+}
+
+Clase claseDe(const QString& tipo) {
+    static const QStringList enteros = {QStringLiteral("tinyint"), QStringLiteral("smallint"),
+                                        QStringLiteral("mediumint"), QStringLiteral("int"),
+                                        QStringLiteral("bigint")};
+    static const QStringList fechas = {QStringLiteral("date"), QStringLiteral("datetime"),
+                                       QStringLiteral("timestamp")};
+    if (enteros.contains(tipo))
+        return Clase::Entero;
+    if (fechas.contains(tipo))
+        return Clase::Fecha;
+    return tipo.contains(QLatin1String("char")) || tipo.contains(QLatin1String("text"))
+               ? Clase::Texto
+               : Clase(-1);
+}
+
+// What is wrong with the table for the program (empty when nothing), in Spanish.
+QString revisaTabla(const TablaEsperada& t, const QHash<QString, ColumnaLeida>& leidas) {
+    QSet<QString> propias;
+    for (const ColumnaEsperada& e : t.columnas) {
+        const QString nombre = QLatin1String(e.nombre);
+        propias.insert(nombre.toLower());
+        const auto c = leidas.constFind(nombre.toLower());
+        if (c == leidas.cend())
+            return QStringLiteral("le falta la columna %1").arg(nombre);
+        if (claseDe(c->tipo) != e.clase)
+            return QStringLiteral("su columna %1 es de tipo %2").arg(nombre, c->tipo);
+        if (e.clase == Clase::Texto && c->largo < e.largo)
+            return QStringLiteral("su columna %1 guarda sólo %2 caracteres, y el programa "
+                                  "escribe hasta %3")
+                .arg(nombre)
+                .arg(c->largo)
+                .arg(e.largo);
+        if ((e.uso & Nulo) && !c->admiteNulo)
+            return QStringLiteral("su columna %1 no admite valores nulos").arg(nombre);
+        if ((e.uso & (Omitida | Numerada)) && !c->admiteNulo && !c->conValor)
+            return QStringLiteral("su columna %1 no tiene valor por omisión").arg(nombre);
+        if ((e.uso & Clave) && !c->clave)
+            return QStringLiteral("su columna %1 no es su clave").arg(nombre);
+    }
+    for (auto c = leidas.cbegin(); c != leidas.cend(); ++c)
+        if (!propias.contains(c.key()) && !c->admiteNulo && !c->conValor)
+            return QStringLiteral("tiene una columna %1 que exige un valor").arg(c->nombre);
+    return {};
+}
+
+// The statements of the journal, run over no row: the server checks the user's rights to
+// each column they name before it looks for rows.
+QStringList pruebasDePermisos(Operacion operacion) {
+    QStringList pruebas = {
+        QStringLiteral("UPDATE %1 SET Fin=NOW(), Desenlace='', Mensaje='', Pedidos=0, "
+                       "Renglones=0, Clientes=0 WHERE Id=0 AND 0")
+            .arg(EsquemaBitacora::tablaCorridas()),
+        QStringLiteral("INSERT INTO %1 (%2) SELECT 0, '', 0, '', '', 0, '', 0, '' FROM DUAL "
+                       "WHERE 0")
+            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())};
+    if (operacion == Operacion::Importacion)
+        pruebas << QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) "
+                                  "SELECT '', 0, 0, 1 FROM DUAL WHERE 0 ON DUPLICATE KEY UPDATE "
+                                  "Veces=Veces+1, UltimaCorrida=0")
+                       .arg(EsquemaBitacora::tablaHuellas())
+                << QStringLiteral("SELECT c.Id, c.Inicio, p.Corrida, p.Huella, p.IdNuevo, "
+                                  "p.PedidoNuevo, h.Huella, h.PrimeraCorrida, h.UltimaCorrida, "
+                                  "h.Veces FROM %1 c, %2 p, %3 h WHERE 0")
+                       .arg(EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
+                            EsquemaBitacora::tablaHuellas());
+    return pruebas;
+}
+
+} // namespace
+
+QStringList EsquemaBitacora::tablas(Operacion operacion) {
+    QStringList t = {tablaCorridas(), tablaPedidos()};
+    if (operacion == Operacion::Importacion)
+        t << tablaHuellas();
+    return t;
+}
+
+int EsquemaBitacora::versionGuardada(Conexion& conexion) {
+    try {
+        auto rs =
+            conexion.consulta(QStringLiteral("SELECT MAX(Version) FROM %1").arg(tablaVersion()));
+        return rs->eof() || rs->esNulo(0) ? 0 : int(rs->entero(0));
+    } catch (const ErrorBdD& e) {
+        // No such table (no journal, or one of before the version row), or no right to read
+        // it: the layout is then asked of the server's catalogue, as before the row.
+        if (e.conexionPerdida() || e.codigo() == 1205 || e.codigo() == 1213)
+            throw;
+        return 0;
+    }
+}
+
+void EsquemaBitacora::creaTablas(Conexion& conexion) {
+    // Asked first: creating a table commits whatever is open and, on a cluster, pauses
+    // every node, so it is done only when a table is missing. The version row tells which
+    // upgrades a journal still needs without reading the catalogue's columns.
+    const int guardada = versionGuardada(conexion);
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
+                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?)"),
+        {tablaCorridas(), tablaPedidos(), tablaHuellas()});
+    QStringList hay;
+    for (; !rs->eof(); rs->MoveNext())
+        hay << rs->texto(0).toLower();
+    rs.reset();
+    const QString motor = QStringLiteral(") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4");
+    const QString columnasDueno = QStringLiteral("Nodo VARCHAR(320) NOT NULL DEFAULT '', "
+                                                 "Sesion BIGINT NOT NULL DEFAULT 0, "
+                                                 "ArranqueNodo DATETIME NULL");
+    if (!hay.contains(tablaCorridas()))
+        conexion.ejecuta(
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS %1 ("
+                "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                "Operacion VARCHAR(16) NOT NULL, "
+                "Inicio DATETIME NOT NULL, Fin DATETIME NULL, "
+                "UsuarioSistema VARCHAR(128) NOT NULL DEFAULT '', "
+                "Equipo VARCHAR(255) NOT NULL DEFAULT '', "
+                "UsuarioBdD VARCHAR(255) NOT NULL DEFAULT '', "
+                "Desde DATE NULL, Hasta DATE NULL, Serie VARCHAR(64) NULL, "
+                "PrimerFolio INT NULL, Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                "Destino VARCHAR(1024) NOT NULL DEFAULT '', "
+                "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, "
+                "Pedidos BIGINT NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, "
+                "Clientes BIGINT NOT NULL DEFAULT 0, %2, KEY idx_inicio (Inicio)")
+                .arg(tablaCorridas(), columnasDueno) +
+            motor);
+    else if (guardada < 2 &&
+             conexion.consulta(
+                         QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS WHERE "
+                                        "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=? AND "
+                                        "COLUMN_NAME='Sesion'"),
+                         {tablaCorridas()})
+                     ->entero(0) == 0)
+        // A journal of the first layout, kept before runs had owners. Only a journal without
+        // its version row is asked this.
+        conexion.ejecuta(
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)").arg(tablaCorridas(), columnasDueno));
+    if (!hay.contains(tablaPedidos()))
+        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+                                        "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                                        "Corrida BIGINT NOT NULL, "
+                                        "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "IdOrigen BIGINT NULL, "
+                                        "PedidoOrigen VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
+                                        "Linea INT NULL, Huella CHAR(64) CHARACTER SET ascii "
+                                        "COLLATE ascii_bin NULL, IdNuevo BIGINT NULL, "
+                                        "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "KEY idx_corrida (Corrida)")
+                             .arg(tablaPedidos()) +
+                         motor);
+    if (!hay.contains(tablaHuellas()))
+        conexion.ejecuta(
+            QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS %1 ("
+                "Huella CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NOT NULL PRIMARY KEY, "
+                "PrimeraCorrida BIGINT NOT NULL, "
+                "UltimaCorrida BIGINT NOT NULL, "
+                "Veces INT NOT NULL DEFAULT 1")
+                .arg(tablaHuellas()) +
+            motor);
+    // The version row last, once every table is in the layout it names. A user who may use
+    // the tables but not create one goes on without it: the next run asks again.
+    if (guardada >= version)
+        return;
+    try {
+        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Id INT NOT NULL PRIMARY "
+                                        "KEY, Version INT NOT NULL")
+                             .arg(tablaVersion()) +
+                         motor);
+        conexion.ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, ?) ON DUPLICATE "
+                                        "KEY UPDATE Version=GREATEST(Version, VALUES(Version))")
+                             .arg(tablaVersion()),
+                         {version});
+    } catch (const ErrorBdD& e) {
+        if (e.conexionPerdida())
+            throw;
+    }
+}
+
+EsquemaBitacora::Preparacion EsquemaBitacora::prepara(Conexion& conexion, Operacion operacion) {
+    Preparacion p;
+    creaTablas(conexion);
+    const QHash<QString, TablaLeida> leidas = leeTablas(conexion);
+    const QStringList usadas = tablas(operacion);
+    // The caller refused tables found in another engine before anything was written; a
+    // server that cannot make InnoDB tables may just have made these in its own.
+    QVector<host::TablaSinTransacciones> sinTransacciones;
+    for (const QString& t : usadas)
+        if (leidas.contains(t) && !leidas[t].transaccional)
+            sinTransacciones.push_back({conexion.baseEnUso(), t, leidas[t].motor});
+    if (!sinTransacciones.isEmpty())
+        throw ErrorBdD(host::MotivoSinTransacciones(sinTransacciones));
+    for (const TablaEsperada& t : esperadas()) {
+        const auto leida = leidas.constFind(t.nombre);
+        // Not seen: the user has no right on it, which the statements below tell.
+        if (!usadas.contains(t.nombre) || leida == leidas.cend())
+            continue;
+        if (const QString falla = revisaTabla(t, leida->columnas); !falla.isEmpty()) {
+            p.aviso =
+                QStringLiteral(
+                    "No se lleva bitácora de esta operación en la base de datos \"%1\": la "
+                    "tabla %2 ya no tiene la forma que el programa le dio (%3). La operación "
+                    "se hace de todos modos. Para llevarla, un administrador puede devolverle "
+                    "esa forma, o cambiar el nombre de las tablas de la bitácora (%4) para "
+                    "que el programa cree otras.")
+                    .arg(conexion.baseEnUso(), t.nombre, falla, usadas.join(QStringLiteral(", ")));
+            return p;
+        }
+    }
+    const ColumnaLeida mensaje =
+        leidas.value(tablaCorridas()).columnas.value(QStringLiteral("mensaje"));
+    if (mensaje.largo > 0) {
+        p.largoMensaje = mensaje.largo;
+        p.bytesMensaje = mensaje.bytes > 0 ? mensaje.bytes : mensaje.largo;
+    }
+    for (const QString& prueba : pruebasDePermisos(operacion))
+        conexion.ejecuta(prueba);
+    return p;
+}
+
+} // namespace bitacora

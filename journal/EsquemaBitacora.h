@@ -1,0 +1,65 @@
+#pragma once
+
+#include "journal/TiposBitacora.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace host {
+class Conexion;
+} // namespace host
+
+namespace bitacora {
+
+// The journal's tables: their names, their making and upgrading, and the check that they
+// still take what the journal writes. A version row in a table of its own tells the layout
+// at once, so a journal already in the present layout costs one cheap read per run.
+class EsquemaBitacora {
+public:
+    // The layout the program writes: 1 the first journal, 2 with the owner of each run
+    // (Nodo, Sesion, ArranqueNodo).
+    static constexpr int version = 2;
+    // Room for a file or folder in the tables: a longer path is cut rather than stopping
+    // the run.
+    static constexpr qsizetype largoRuta = 1024;
+
+    // Creates the journal's tables where missing and upgrades those of an earlier layout,
+    // then records the version. Throws host::ErrorBdD when it cannot. conexion must not be
+    // inside a transaction (creating a table commits what is open).
+    static void creaTablas(host::Conexion& conexion);
+    // The version the database's journal records; 0 when it records none (no journal yet,
+    // or one of before the version row).
+    static int versionGuardada(host::Conexion& conexion);
+
+    // The journal's tables an operation writes.
+    static QStringList tablas(Operacion operacion);
+
+    // What makes the tables ready for a run of the operation: why the journal cannot be
+    // kept (empty when it can), and what its message column holds. Throws host::ErrorBdD.
+    struct Preparacion {
+        QString aviso;
+        qint64 largoMensaje = 65535; // characters (TEXT unless read otherwise)
+        qint64 bytesMensaje = 65535;
+    };
+    static Preparacion prepara(host::Conexion& conexion, Operacion operacion);
+
+    // Names of the journal's tables: a prefix the host system's tables never carry.
+    static QString tablaCorridas();
+    static QString tablaPedidos();
+    // The register of imported orders: one row per order fingerprint (Huella, the hex
+    // SHA-256), with the run that first brought it in (PrimeraCorrida), the last one
+    // (UltimaCorrida) and how many times it was imported (Veces). Its key on Huella lets
+    // two imports of one file at once collide instead of both passing.
+    static QString tablaHuellas();
+    // One row (Id 1) with the layout's Version.
+    static QString tablaVersion();
+
+    // The columns of an order's row, as the writer and the readers name them.
+    static QString columnasPedido();
+    // Who runs a run, as SQL: the server (host and port, the same for every session on it)
+    // and when that server started (a restarted server numbers its sessions anew).
+    static QString nodo();
+    static QString arranqueNodo();
+};
+
+} // namespace bitacora
