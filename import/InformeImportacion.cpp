@@ -35,8 +35,6 @@ QString InformeImportacion::cuando(const QVector<PedidoYaImportado>& pedidos) {
 QString InformeImportacion::texto(const ResultadoImportacion& r) {
     QStringList l;
     const QString sangria = QStringLiteral("  ");
-    const QString verbo =
-        r.revision ? QStringLiteral("se importarían") : QStringLiteral("se importaron");
     if (!r.importados.isEmpty()) {
         l << (r.revision ? QStringLiteral("Pedidos que se crearían:")
                          : QStringLiteral("Pedidos creados:"));
@@ -94,15 +92,21 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
     if (!r.rechazadoPorImportados) {
         QString totales =
             QStringLiteral("Totales: %1 %2 con %3 y %4")
-                .arg(verbo,
+                .arg(r.pedidos == 1 ? (r.revision ? QStringLiteral("se importaría")
+                                                  : QStringLiteral("se importó"))
+                                    : (r.revision ? QStringLiteral("se importarían")
+                                                  : QStringLiteral("se importaron")),
                      cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
                      cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
                      cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
                               QStringLiteral("clientes nuevos")));
         if (r.pedidosOmitidos > 0)
             totales += QStringLiteral("; %1 %2 ya %3")
-                           .arg(r.revision ? QStringLiteral("se omitirían")
-                                           : QStringLiteral("se omitieron"),
+                           .arg(r.pedidosOmitidos == 1
+                                    ? (r.revision ? QStringLiteral("se omitiría")
+                                                  : QStringLiteral("se omitió"))
+                                    : (r.revision ? QStringLiteral("se omitirían")
+                                                  : QStringLiteral("se omitieron")),
                                 cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
                                          QStringLiteral("pedidos")),
                                 r.pedidosOmitidos == 1 ? QStringLiteral("importado")

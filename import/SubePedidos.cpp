@@ -197,16 +197,23 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
                                                     : QStringLiteral("habían importado"),
                              base, cuando.isEmpty() ? QString() : QLatin1Char(' ') + cuando);
     } else {
+        const bool uno = r.pedidos == 1;
         r.mensaje =
-            QStringLiteral("Se %1 %2 pedidos con %3 renglones; %4 clientes nuevos.")
-                .arg(r.revision ? QStringLiteral("importarían") : QStringLiteral("importaron"))
-                .arg(r.pedidos)
-                .arg(r.renglones)
-                .arg(r.clientesNuevos);
+            QStringLiteral("Se %1 %2 con %3; %4.")
+                .arg(r.revision ? (uno ? QStringLiteral("importaría") : QStringLiteral("importarían"))
+                                : (uno ? QStringLiteral("importó") : QStringLiteral("importaron")),
+                     pedidos(r.pedidos),
+                     cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
+                     cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
+                              QStringLiteral("clientes nuevos")));
+        const bool unoOmitido = r.pedidosOmitidos == 1;
         if (r.pedidosOmitidos > 0)
             r.mensaje +=
                 QStringLiteral(" Se %1 %2 que ya se %3.")
-                    .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"),
+                    .arg(r.revision ? (unoOmitido ? QStringLiteral("omitiría")
+                                                  : QStringLiteral("omitirían"))
+                                    : (unoOmitido ? QStringLiteral("omitió")
+                                                  : QStringLiteral("omitieron")),
                          pedidos(r.pedidosOmitidos),
                          r.pedidosOmitidos == 1 ? QStringLiteral("había importado")
                                                 : QStringLiteral("habían importado"));
@@ -228,10 +235,16 @@ ResultadoImportacion importa(host::Conexion& conexion, const QString& archivo,
     if (!utf8.isEmpty())
         r.avisos << utf8;
     if (r.renglonesOmitidos > 0)
-        r.avisos << QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido "
-                                   "del archivo.")
-                        .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"))
-                        .arg(r.renglonesOmitidos);
+        r.avisos << (r.renglonesOmitidos == 1
+                         ? QStringLiteral("Se %1 1 renglón que estaba antes del primer pedido "
+                                          "del archivo.")
+                               .arg(r.revision ? QStringLiteral("omitiría")
+                                               : QStringLiteral("omitió"))
+                         : QStringLiteral("Se %1 %2 renglones que estaban antes del primer "
+                                          "pedido del archivo.")
+                               .arg(r.revision ? QStringLiteral("omitirían")
+                                               : QStringLiteral("omitieron"))
+                               .arg(r.renglonesOmitidos));
     const qint64 textos = r.descartesTotal - r.renglonesOmitidos;
     for (const Descarte& d : std::as_const(r.descartes))
         if (!d.texto.isEmpty()) {
