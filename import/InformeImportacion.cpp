@@ -4,6 +4,7 @@
 #include "shell/host/Fechas.h"
 
 #include <QSet>
+#include <QTextStream>
 
 namespace importacion {
 
@@ -32,8 +33,32 @@ QString InformeImportacion::cuando(const QVector<PedidoYaImportado>& pedidos) {
         .arg(fecha(primera), fecha(ultima));
 }
 
+namespace {
+
+// Hands each line on as it is made, so a report of many orders is never held whole.
+struct Lineas {
+    const std::function<void(const QString&)>& emite;
+    Lineas& operator<<(const QString& linea) {
+        emite(linea);
+        return *this;
+    }
+};
+
+} // namespace
+
 QString InformeImportacion::texto(const ResultadoImportacion& r) {
     QStringList l;
+    recorre(r, [&l](const QString& linea) { l << linea; });
+    return l.join(QLatin1Char('\n'));
+}
+
+void InformeImportacion::escribe(const ResultadoImportacion& r, QTextStream& salida) {
+    recorre(r, [&salida](const QString& linea) { salida << linea << '\n'; });
+}
+
+void InformeImportacion::recorre(const ResultadoImportacion& r,
+                                 const std::function<void(const QString&)>& linea) {
+    Lineas l{linea};
     const QString sangria = QStringLiteral("  ");
     if (!r.importados.isEmpty()) {
         l << (r.revision ? QStringLiteral("Pedidos que se crearían:")
@@ -101,16 +126,16 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
                      cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
                               QStringLiteral("clientes nuevos")));
         if (r.pedidosOmitidos > 0)
-            totales += QStringLiteral("; %1 %2 ya %3")
-                           .arg(r.pedidosOmitidos == 1
-                                    ? (r.revision ? QStringLiteral("se omitiría")
-                                                  : QStringLiteral("se omitió"))
-                                    : (r.revision ? QStringLiteral("se omitirían")
-                                                  : QStringLiteral("se omitieron")),
-                                cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
-                                         QStringLiteral("pedidos")),
-                                r.pedidosOmitidos == 1 ? QStringLiteral("importado")
-                                                       : QStringLiteral("importados"));
+            totales +=
+                QStringLiteral("; %1 %2 ya %3")
+                    .arg(r.pedidosOmitidos == 1 ? (r.revision ? QStringLiteral("se omitiría")
+                                                              : QStringLiteral("se omitió"))
+                                                : (r.revision ? QStringLiteral("se omitirían")
+                                                              : QStringLiteral("se omitieron")),
+                         cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
+                                  QStringLiteral("pedidos")),
+                         r.pedidosOmitidos == 1 ? QStringLiteral("importado")
+                                                : QStringLiteral("importados"));
         if (r.descartesTotal > 0) {
             QStringList partes;
             if (r.renglonesOmitidos > 0)
@@ -130,7 +155,6 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
         }
         l << totales + QLatin1Char('.');
     }
-    return l.join(QLatin1Char('\n'));
 }
 
 } // namespace importacion

@@ -2,6 +2,10 @@
 
 #include "import/Importacion.h"
 
+#include <functional>
+
+class QTextStream;
+
 namespace importacion {
 
 // The texts an import tells the user, built from its result.
@@ -14,6 +18,12 @@ public:
     // customers, the changes of PorVender, what is dropped, the orders imported before and
     // the totals. Made for a preview, it also fits a finished import.
     static QString texto(const ResultadoImportacion& r);
+    // The same, each line ended by a line break, written as it is made: a preview of many
+    // orders goes out without being held whole.
+    static void escribe(const ResultadoImportacion& r, QTextStream& salida);
+    // Each line of the report in turn.
+    static void recorre(const ResultadoImportacion& r,
+                        const std::function<void(const QString&)>& linea);
 };
 
 } // namespace importacion

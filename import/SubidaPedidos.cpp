@@ -190,6 +190,7 @@ void SubidaPedidos::sube(QIODevice& archivo,
             cola.devuelve(std::move(tanda));
         }
     }
+    anotacion_->termina(conexion_);
     // Each order holds exactly its lines of the file, whatever a trigger did with them.
     compruebaRenglones();
     const QString lineas = lineasImportadas();
