@@ -228,8 +228,10 @@ QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActua
     if (!f.confirmacion) {
         QString m = QStringLiteral("No se pudo acumular el pedido %1 de %2").arg(f.pedido, f.base);
         if (f.acompanantes > 0)
-            m += QStringLiteral(" (ni los %1 siguientes, que se guardaban con él)")
-                     .arg(f.acompanantes);
+            m += f.acompanantes == 1
+                     ? QStringLiteral(" (ni el siguiente, que se guardaba con él)")
+                     : QStringLiteral(" (ni los %1 siguientes, que se guardaban con él)")
+                           .arg(f.acompanantes);
         return m + QStringLiteral(":\n%1\nPedidos movidos completos antes del error: %2. El "
                                   "pedido %3 y los que siguen quedaron sin cambios.")
                        .arg(f.causa, QString::number(movidos), f.pedido);
@@ -238,7 +240,9 @@ QString mensajeFallo(const FalloPedido& f, int movidos, const QString& baseActua
                                "pedido %1 de %2")
                     .arg(f.pedido, f.base);
     if (f.acompanantes > 0)
-        m += QStringLiteral(" junto con los %1 siguientes").arg(f.acompanantes);
+        m += f.acompanantes == 1
+                 ? QStringLiteral(" junto con el siguiente")
+                 : QStringLiteral(" junto con los %1 siguientes").arg(f.acompanantes);
     m += QStringLiteral(":\n%1\n").arg(f.causa);
     switch (*f.confirmacion) {
     case EstadoConfirmacion::Guardado:

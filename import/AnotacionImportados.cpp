@@ -49,6 +49,12 @@ void AnotacionImportados::agrega(int linea, const QString& huella, qint64 id,
 }
 
 void AnotacionImportados::escribe(host::Conexion& conexion) {
+    constexpr qsizetype porSentencia = 1 << 20;
+    if (activa_ && pedidos_.bytes() + nuevas_.bytes() + repetidas_.bytes() >= porSentencia)
+        termina(conexion);
+}
+
+void AnotacionImportados::termina(host::Conexion& conexion) {
     if (!activa_)
         return;
     insertaPedidos_->inserta(conexion, pedidos_);

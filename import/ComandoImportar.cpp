@@ -71,9 +71,7 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     if (!r.avisoBitacora.isEmpty())
         errores << QStringLiteral("Aviso: ") << r.avisoBitacora << Qt::endl;
     if (r.revision && (r.ok || r.rechazadoPorImportados)) {
-        const QString informe = importacion::InformeImportacion::texto(r);
-        if (!informe.isEmpty())
-            salida << informe << Qt::endl;
+        importacion::InformeImportacion::escribe(r, salida);
     }
     if (!r.ok) {
         if (!r.revision && r.rechazadoPorImportados) {

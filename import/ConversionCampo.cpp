@@ -2,6 +2,8 @@
 
 #include "data/ErrorTransferencia.h"
 #include "data/LectorTransferencia.h"
+#include "import/LargoColumnas.h"
+#include "shell/Cantidad.h"
 #include "shell/host/ConversionValor.h"
 
 #include "shell/host/Fechas.h"
@@ -32,12 +34,37 @@ QVariant convierte(const Columna& c, const QString& t, int linea, const QString&
 
 } // namespace
 
+// "en la columna Nota de la tabla pedidos", or without the table when the result has none.
+QString enLaColumna(const Columna& c) {
+    return c.tabla.isEmpty()
+               ? QStringLiteral("la columna %1").arg(c.nombre)
+               : QStringLiteral("la columna %1 de la tabla %2").arg(c.nombre, c.tabla);
+}
+
 QString noCabeTexto(const Columna& c, const QString& t) {
-    // The server gives a text column's length in bytes of the connection's utf8mb4.
-    const qsizetype maximo = qsizetype(c.largo / 4);
-    if (c.largo > 0 && t.size() > maximo && t.toUcs4().size() > maximo)
-        return QStringLiteral("es más largo que los %1 caracteres que admite la columna")
-            .arg(maximo);
+    // A UTF-16 unit is at most one character and at least one byte: most values are decided
+    // by their size alone, and only a long one is measured.
+    if (c.admiteBytes > 0) {
+        if (t.size() * qMax(1, c.bytesPorCaracter) <= c.admiteBytes)
+            return {};
+        const qint64 bytes = BytesEnJuego(t, c.juego, c.bytesPorCaracter);
+        if (bytes <= c.admiteBytes)
+            return {};
+        return QStringLiteral("ocupa %1 en %2, y %3 admite %4")
+            .arg(cantidad(bytes, QStringLiteral("byte"), QStringLiteral("bytes")), c.juego,
+                 enLaColumna(c),
+                 cantidad(c.admiteBytes, QStringLiteral("byte"), QStringLiteral("bytes")));
+    }
+    // Without its definition, the result's length is in bytes of the connection's utf8mb4.
+    const qint64 maximo = c.admiteCaracteres > 0 ? c.admiteCaracteres : qint64(c.largo / 4);
+    if (c.largo > 0 && t.size() > maximo) {
+        const qint64 caracteres = t.toUcs4().size();
+        if (caracteres > maximo)
+            return QStringLiteral("tiene %1, y %2 admite %3")
+                .arg(cantidad(caracteres, QStringLiteral("carácter"), QStringLiteral("caracteres")),
+                     enLaColumna(c),
+                     cantidad(maximo, QStringLiteral("carácter"), QStringLiteral("caracteres")));
+    }
     return {};
 }
 
@@ -52,8 +79,10 @@ QString noCabe(const Columna& c, const QVariant& valor) {
                                     ? valor.toByteArray().size()
                                     : valor.toString().toUtf8().size();
         if (c.largo > 0 && bytes > qsizetype(c.largo))
-            return QStringLiteral("es más largo que los %1 bytes que admite la columna")
-                .arg(c.largo);
+            return QStringLiteral("ocupa %1, y %2 admite %3")
+                .arg(cantidad(bytes, QStringLiteral("byte"), QStringLiteral("bytes")),
+                     enLaColumna(c),
+                     cantidad(qint64(c.largo), QStringLiteral("byte"), QStringLiteral("bytes")));
         return {};
     }
     default:

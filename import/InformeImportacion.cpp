@@ -4,6 +4,7 @@
 #include "shell/host/Fechas.h"
 
 #include <QSet>
+#include <QTextStream>
 
 namespace importacion {
 
@@ -32,11 +33,33 @@ QString InformeImportacion::cuando(const QVector<PedidoYaImportado>& pedidos) {
         .arg(fecha(primera), fecha(ultima));
 }
 
+namespace {
+
+// Hands each line on as it is made, so a report of many orders is never held whole.
+struct Lineas {
+    const std::function<void(const QString&)>& emite;
+    Lineas& operator<<(const QString& linea) {
+        emite(linea);
+        return *this;
+    }
+};
+
+} // namespace
+
 QString InformeImportacion::texto(const ResultadoImportacion& r) {
     QStringList l;
+    recorre(r, [&l](const QString& linea) { l << linea; });
+    return l.join(QLatin1Char('\n'));
+}
+
+void InformeImportacion::escribe(const ResultadoImportacion& r, QTextStream& salida) {
+    recorre(r, [&salida](const QString& linea) { salida << linea << '\n'; });
+}
+
+void InformeImportacion::recorre(const ResultadoImportacion& r,
+                                 const std::function<void(const QString&)>& linea) {
+    Lineas l{linea};
     const QString sangria = QStringLiteral("  ");
-    const QString verbo =
-        r.revision ? QStringLiteral("se importarían") : QStringLiteral("se importaron");
     if (!r.importados.isEmpty()) {
         l << (r.revision ? QStringLiteral("Pedidos que se crearían:")
                          : QStringLiteral("Pedidos creados:"));
@@ -94,19 +117,25 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
     if (!r.rechazadoPorImportados) {
         QString totales =
             QStringLiteral("Totales: %1 %2 con %3 y %4")
-                .arg(verbo,
+                .arg(r.pedidos == 1 ? (r.revision ? QStringLiteral("se importaría")
+                                                  : QStringLiteral("se importó"))
+                                    : (r.revision ? QStringLiteral("se importarían")
+                                                  : QStringLiteral("se importaron")),
                      cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
                      cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
                      cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
                               QStringLiteral("clientes nuevos")));
         if (r.pedidosOmitidos > 0)
-            totales += QStringLiteral("; %1 %2 ya %3")
-                           .arg(r.revision ? QStringLiteral("se omitirían")
-                                           : QStringLiteral("se omitieron"),
-                                cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
-                                         QStringLiteral("pedidos")),
-                                r.pedidosOmitidos == 1 ? QStringLiteral("importado")
-                                                       : QStringLiteral("importados"));
+            totales +=
+                QStringLiteral("; %1 %2 ya %3")
+                    .arg(r.pedidosOmitidos == 1 ? (r.revision ? QStringLiteral("se omitiría")
+                                                              : QStringLiteral("se omitió"))
+                                                : (r.revision ? QStringLiteral("se omitirían")
+                                                              : QStringLiteral("se omitieron")),
+                         cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
+                                  QStringLiteral("pedidos")),
+                         r.pedidosOmitidos == 1 ? QStringLiteral("importado")
+                                                : QStringLiteral("importados"));
         if (r.descartesTotal > 0) {
             QStringList partes;
             if (r.renglonesOmitidos > 0)
@@ -126,7 +155,6 @@ QString InformeImportacion::texto(const ResultadoImportacion& r) {
         }
         l << totales + QLatin1Char('.');
     }
-    return l.join(QLatin1Char('\n'));
 }
 
 namespace {
@@ -154,15 +182,21 @@ QString InformeImportacion::mensaje(const ResultadoImportacion& r, const QString
                          : QStringLiteral("los %1 pedidos").arg(r.pedidosOmitidos),
                      habiaImportado(r.pedidosOmitidos), base, conCuando(cuando(r.yaImportados)));
     } else {
-        // The counts stand as numbers before their nouns, as the program has always said.
-        m = QStringLiteral("Se %1 %2 pedidos con %3 renglones; %4 clientes nuevos.")
-                .arg(r.revision ? QStringLiteral("importarían") : QStringLiteral("importaron"))
-                .arg(r.pedidos)
-                .arg(r.renglones)
-                .arg(r.clientesNuevos);
+        const bool uno = r.pedidos == 1;
+        m = QStringLiteral("Se %1 %2 con %3; %4.")
+                .arg(r.revision ? (uno ? QStringLiteral("importaría") : QStringLiteral("importarían"))
+                                : (uno ? QStringLiteral("importó") : QStringLiteral("importaron")),
+                     cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+                     cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
+                     cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
+                              QStringLiteral("clientes nuevos")));
+        const bool unoOmitido = r.pedidosOmitidos == 1;
         if (r.pedidosOmitidos > 0)
             m += QStringLiteral(" Se %1 %2 que ya se %3.")
-                     .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"),
+                     .arg(r.revision ? (unoOmitido ? QStringLiteral("omitiría")
+                                                   : QStringLiteral("omitirían"))
+                                     : (unoOmitido ? QStringLiteral("omitió")
+                                                   : QStringLiteral("omitieron")),
                           cantidad(r.pedidosOmitidos, QStringLiteral("pedido"),
                                    QStringLiteral("pedidos")),
                           habiaImportado(r.pedidosOmitidos));
@@ -193,10 +227,15 @@ QString InformeImportacion::rechazo(const ResultadoImportacion& r, const QString
 QStringList InformeImportacion::avisosDeLectura(const ResultadoImportacion& r) {
     QStringList avisos;
     if (r.renglonesOmitidos > 0)
-        avisos << QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido del "
-                                 "archivo.")
-                      .arg(r.revision ? QStringLiteral("omitirían") : QStringLiteral("omitieron"))
-                      .arg(r.renglonesOmitidos);
+        avisos << (r.renglonesOmitidos == 1
+                       ? QStringLiteral("Se %1 1 renglón que estaba antes del primer pedido del "
+                                        "archivo.")
+                             .arg(r.revision ? QStringLiteral("omitiría") : QStringLiteral("omitió"))
+                       : QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido "
+                                        "del archivo.")
+                             .arg(r.revision ? QStringLiteral("omitirían")
+                                             : QStringLiteral("omitieron"))
+                             .arg(r.renglonesOmitidos));
     const qint64 textos = r.descartesTotal - r.renglonesOmitidos;
     for (const Descarte& d : r.descartes)
         if (!d.texto.isEmpty()) {

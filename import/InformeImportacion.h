@@ -2,6 +2,10 @@
 
 #include "import/Importacion.h"
 
+#include <functional>
+
+class QTextStream;
+
 namespace importacion {
 
 // The texts an import tells the user, built from its result.
@@ -24,6 +28,12 @@ public:
     // What the reader left out of the file: the lines before the first order, and the text
     // after closing quotes (the first one shown).
     static QStringList avisosDeLectura(const ResultadoImportacion& r);
+    // The same, each line ended by a line break, written as it is made: a preview of many
+    // orders goes out without being held whole.
+    static void escribe(const ResultadoImportacion& r, QTextStream& salida);
+    // Each line of the report in turn.
+    static void recorre(const ResultadoImportacion& r,
+                        const std::function<void(const QString&)>& linea);
 };
 
 } // namespace importacion

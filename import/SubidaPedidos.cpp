@@ -7,6 +7,7 @@
 #include "import/ContadorFolios.h"
 #include "import/DetalleRevision.h"
 #include "import/InsercionEnBloque.h"
+#include "import/LargoColumnas.h"
 #include "import/LecturaPedidos.h"
 #include "import/PedidosGuardados.h"
 #include "import/ProximoId.h"
@@ -58,6 +59,10 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     auto renglon = columnas(*renglones_, transferencia::columnasRenglon(), posRenglones);
     QVector<int> posClientes;
     auto clienteNuevo = columnas(*clientes_, LecturaPedidos::columnasClienteNuevo(), posClientes);
+    LeeLargoColumnas(conexion_, QStringLiteral("pedidos"), encabezado);
+    LeeLargoColumnas(conexion_, QStringLiteral("pedidosdetalle"), renglon);
+    LeeLargoColumnas(conexion_, QStringLiteral("clientes"), cliente);
+    LeeLargoColumnas(conexion_, QStringLiteral("clientes"), clienteNuevo);
     lectura_ = std::make_unique<LecturaPedidos>(std::move(encabezado), std::move(cliente),
                                                 std::move(renglon), std::move(clienteNuevo));
 
@@ -186,6 +191,7 @@ void SubidaPedidos::sube(QIODevice& archivo,
             cola.devuelve(std::move(tanda));
         }
     }
+    anotacion_->termina(conexion_);
     // Each order holds exactly its lines of the file, whatever a trigger did with them.
     compruebaRenglones();
     const QString lineas = lineasImportadas();

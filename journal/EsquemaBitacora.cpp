@@ -1,5 +1,7 @@
 #include "journal/EsquemaBitacora.h"
 
+#include "shell/Cantidad.h"
+
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
 #include "shell/host/MotorTablas.h"
@@ -178,10 +180,9 @@ QString revisaTabla(const TablaEsperada& t, const QHash<QString, ColumnaLeida>& 
         if (claseDe(c->tipo) != e.clase)
             return QStringLiteral("su columna %1 es de tipo %2").arg(nombre, c->tipo);
         if (e.clase == Clase::Texto && c->largo < e.largo)
-            return QStringLiteral("su columna %1 guarda sólo %2 caracteres, y el programa "
-                                  "escribe hasta %3")
-                .arg(nombre)
-                .arg(c->largo)
+            return QStringLiteral("su columna %1 guarda sólo %2, y el programa escribe hasta %3")
+                .arg(nombre,
+                     cantidad(c->largo, QStringLiteral("carácter"), QStringLiteral("caracteres")))
                 .arg(e.largo);
         if ((e.uso & Nulo) && !c->admiteNulo)
             return QStringLiteral("su columna %1 no admite valores nulos").arg(nombre);

@@ -1,5 +1,6 @@
 #include "shell/ComandoVerificar.h"
 
+#include "shell/Cantidad.h"
 #include "shell/Programa.h"
 #include "shell/host/Recordset.h"
 
@@ -18,10 +19,13 @@ bool verificaBase(host::BasesDD& bases, const QString& papel, const QString& bas
                 "SELECT VERSION(), COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA=?"),
             {base});
         salida << QStringLiteral("%1 \"%2\" (servidor %3, puerto %4, usuario \"%5\"): "
-                                 "conectada, %6 tablas (versión del servidor %7).")
+                                 "conectada, %6 (versión del servidor %7).")
                       .arg(papel, base, bases.cRuta)
                       .arg(bases.cPuerto)
-                      .arg(bases.cUsuario, rs->texto(1), rs->texto(0))
+                      .arg(bases.cUsuario,
+                           cantidad(rs->entero(1), QStringLiteral("tabla"),
+                                    QStringLiteral("tablas")),
+                           rs->texto(0))
                << Qt::endl;
         return true;
     } catch (const host::ErrorBdD& e) {

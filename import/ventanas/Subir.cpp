@@ -52,8 +52,8 @@ Informe informeRevision(const ResultadoImportacion& r, const QString& archivo) {
     resumen += r.avisos;
     informe.resumen = resumen.join(QLatin1Char('\n'));
     informe.columnas = {QStringLiteral("Lo que haría la importación")};
-    for (const QString& linea : InformeImportacion::texto(r).split(QLatin1Char('\n')))
-        informe.renglones.push_back({linea});
+    InformeImportacion::recorre(
+        r, [&informe](const QString& linea) { informe.renglones.push_back({linea}); });
     informe.archivo = QStringLiteral("revision-importacion-%1.txt").arg(marcaDeTiempo());
     return informe;
 }

@@ -26,6 +26,13 @@ struct Columna {
     bool sinSigno = false;
     bool admiteNulo = true;
     ClaseCampo clase = ClaseCampo::Texto;
+    // From the table's definition, where a check needs it: how much a text column holds,
+    // in characters (CHAR, VARCHAR) or in bytes of its own character set (the TEXT types);
+    // 0 when not read. The display length cannot tell: it counts the connection's bytes.
+    qint64 admiteCaracteres = 0;
+    qint64 admiteBytes = 0;
+    QString juego;            // the column's character set
+    int bytesPorCaracter = 0; // the most a character takes in it
 };
 
 // Rows of one query: read the current row's columns by name or position, then MoveNext

@@ -78,7 +78,7 @@ TEST(ComandoImportar, RefusesOrdersImportedBeforeUnlessToldToSkipOrRepeatThem) {
         importar({QStringLiteral("--archivo"), mezcla, QStringLiteral("--omitir-importados")}), 0);
     EXPECT_EQ(importar.out,
               QStringLiteral("Id 4, folio A-3\nId 5, folio A-4\nSe importaron 2 pedidos con 1 "
-                             "renglones; 1 clientes nuevos. Se omitieron 3 pedidos que ya se "
+                             "renglón; 1 cliente nuevo. Se omitieron 3 pedidos que ya se "
                              "habían importado.\n"));
     EXPECT_EQ(
         importar({QStringLiteral("--archivo"), mezcla, QStringLiteral("--omitir-importados")}), 0);
@@ -143,7 +143,7 @@ TEST(SubePedidos, APreviewChangesNothingAndAgreesWithTheImportThatFollows) {
         << importar.out.toStdString();
     EXPECT_TRUE(importar.out.contains(QStringLiteral(
         "como Id 11, folio A-8; se omitiría\nTotales: se importarían 2 pedidos "
-        "con 3 renglones y 2 clientes nuevos; se omitirían 1 pedido ya importado; "
+        "con 3 renglones y 2 clientes nuevos; se omitiría 1 pedido ya importado; "
         "se descartarían 1 renglón antes del primer pedido y 1 texto tras unas comillas.\nSe "
         "importarían 2 pedidos")))
         << importar.out.toStdString();

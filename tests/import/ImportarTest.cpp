@@ -20,6 +20,15 @@ importacion::ResultadoImportacion importa(BaseEmpresa& b, const QByteArray& byte
                        {importacion::Importados::Repetir});
 }
 
+// The program the commands run in, importing into b from carpeta.
+Programa programaDe(BaseEmpresa& b, const QTemporaryDir& carpeta) {
+    Programa p;
+    *p.bases = pruebas::basesDD();
+    p.baseImportar = b.nombre();
+    p.carpetaPrograma = carpeta.path();
+    return p;
+}
+
 } // namespace
 
 TEST(SubePedidos, NewIdsStartAboveTheHighestIdBelow999999999) {
@@ -351,10 +360,7 @@ TEST(ComandoImportar, PrintsEachStoredOrderAndASummary) {
     QTemporaryDir carpeta;
     archivo(carpeta, encabezado("A", "C1") + renglon("P", "1") + encabezado("", "C2"),
             QStringLiteral("pedidos.txt"));
-    Programa p;
-    *p.bases = pruebas::basesDD();
-    p.baseImportar = b.nombre();
-    p.carpetaPrograma = carpeta.path();
+    Programa p = programaDe(b, carpeta);
     QString out, err;
     QTextStream salida(&out), errores(&err);
     // The name is completed with ".txt", as the window does.
@@ -364,7 +370,7 @@ TEST(ComandoImportar, PrintsEachStoredOrderAndASummary) {
               0)
         << err.toStdString();
     EXPECT_EQ(out, QStringLiteral("Id 1, folio A-1\nId 2, folio 1\nSe importaron 2 pedidos con 1 "
-                                  "renglones; 2 clientes nuevos.\n"));
+                                  "renglón; 2 clientes nuevos.\n"));
 
     out.clear();
     EXPECT_EQ(comandos::importar(
@@ -380,4 +386,52 @@ TEST(ComandoImportar, PrintsEachStoredOrderAndASummary) {
               1);
     EXPECT_TRUE(out.isEmpty());
     EXPECT_EQ(comandos::importar(p, {QStringLiteral("--archivo")}, salida, errores), 1);
+}
+
+// One order, one line, one new customer: every count the command builds reads in the
+// singular, in the import and in its preview, with the verb agreeing.
+TEST(ComandoImportar, ASingleOrderLineAndCustomerReadInTheSingular) {
+    BaseEmpresa b(QStringLiteral("imsingular"));
+    QTemporaryDir carpeta;
+    // A line in front of the first header is skipped: one, also in the singular.
+    archivo(carpeta, renglon("P", "2") + encabezado("A", "NUEVO1") + renglon("P", "1"),
+            QStringLiteral("uno.txt"));
+    Programa p = programaDe(b, carpeta);
+    const auto corre = [&](QStringList args, QString& out, QString& err) {
+        QTextStream salida(&out), errores(&err);
+        args.prepend(carpeta.filePath(QStringLiteral("uno.txt")));
+        args.prepend(QStringLiteral("--archivo"));
+        return comandos::importar(p, args, salida, errores);
+    };
+    QString out, err;
+    ASSERT_EQ(corre({QStringLiteral("--revisar")}, out, err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Totales: se importaría 1 pedido con 1 renglón y 1 "
+                                            "cliente nuevo; se descartaría 1 renglón antes del "
+                                            "primer pedido.")))
+        << out.toStdString();
+    EXPECT_TRUE(out.endsWith(QStringLiteral("Se importaría 1 pedido con 1 renglón; 1 cliente "
+                                            "nuevo. Es una revisión: no se escribió nada en la "
+                                            "base de datos \"%1\".\n")
+                                 .arg(b.nombre())))
+        << out.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Aviso: Se omitiría 1 renglón que estaba antes del "
+                                            "primer pedido del archivo.")))
+        << err.toStdString();
+
+    out.clear();
+    err.clear();
+    ASSERT_EQ(corre({}, out, err), 0) << err.toStdString();
+    EXPECT_EQ(out, QStringLiteral("Id 1, folio A-1\nSe importó 1 pedido con 1 renglón; 1 cliente "
+                                  "nuevo.\n"));
+    EXPECT_TRUE(err.contains(QStringLiteral("Aviso: Se omitió 1 renglón que estaba antes del "
+                                            "primer pedido del archivo.")))
+        << err.toStdString();
+
+    // The same file again, its only order skipped as imported before.
+    out.clear();
+    err.clear();
+    ASSERT_EQ(corre({QStringLiteral("--omitir-importados")}, out, err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("No se importó ningún pedido: el único pedido del "
+                                            "archivo ya se había importado")))
+        << out.toStdString();
 }

@@ -10,14 +10,15 @@ namespace {
 
 Columna columna(int tipo, ClaseCampo clase, unsigned long largo, unsigned decimales = 0,
                 bool sinSigno = false, bool admiteNulo = true) {
-    return {.nombre = QStringLiteral("C"),
-            .tabla = {},
-            .tipo = tipo,
-            .largo = largo,
-            .decimales = decimales,
-            .sinSigno = sinSigno,
-            .admiteNulo = admiteNulo,
-            .clase = clase};
+    Columna c;
+    c.nombre = QStringLiteral("C");
+    c.tipo = tipo;
+    c.largo = largo;
+    c.decimales = decimales;
+    c.sinSigno = sinSigno;
+    c.admiteNulo = admiteNulo;
+    c.clase = clase;
+    return c;
 }
 
 Columna entera(int tipo, bool sinSigno = false) {
