@@ -5,6 +5,7 @@
 #include "shell/AvisosConsola.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
+#include "shell/ventanas/AjustePantalla.h"
 #include "shell/ventanas/MarcoVentana.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ QStringList argumentos(int argc, char** argv) {
 int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     QApplication app(argc, argv);
     traduccionQt::instala();
+    AjustePantalla::instala();
     QApplication::setWindowIcon(MarcoVentana::icono());
     Programa programa;
     std::unique_ptr<frmInicial> ventana =

@@ -117,6 +117,13 @@ Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria 
     return enPantalla(ventana, pantallas);
 }
 
+Geometria ajustada(Geometria ventana, const Geometria& area) {
+    ventana = dentroDe(ventana, area);
+    ventana.left = std::clamp(ventana.left, area.left, area.left + area.width - ventana.width);
+    ventana.top = std::clamp(ventana.top, area.top, area.top + area.height - ventana.height);
+    return ventana;
+}
+
 Geometria centrada(Geometria ventana, const Geometria& area) {
     ventana = dentroDe(ventana, area);
     ventana.left = area.left + (area.width - ventana.width) / 2;

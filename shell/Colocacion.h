@@ -61,6 +61,9 @@ Resultado guarda(const QString& archivoIni, const QString& seccion, const QStrin
 Geometria restaura(const QString& archivoIni, const QString& seccion, Geometria ventana,
                    bool conTamano, const Pantallas& pantallas);
 
+// The bounds made to fit the area: a window larger than it is reduced to its size, and one
+// that reaches past an edge is moved in. Designed or saved sizes are never minimums.
+Geometria ajustada(Geometria ventana, const Geometria& area);
 // The bounds centred on the area.
 Geometria centrada(Geometria ventana, const Geometria& area);
 // The bounds as they are when some screen shows the window's top edge and enough of its

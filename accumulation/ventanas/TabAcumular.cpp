@@ -129,7 +129,7 @@ void TabAcumular::construye() {
     lblNotas_->setWordWrap(true);
     lblNotas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblNotas_->hide();
-    command4_ = new QPushButton(QStringLiteral("Buscar pedidos"), this);
+    command4_ = new QPushButton(QStringLiteral("&Buscar pedidos"), this);
     command4_->setObjectName(QStringLiteral("Command4"));
     cmbDato_ = new QComboBox(this);
     cmbDato_->setObjectName(QStringLiteral("cmbDato"));
@@ -140,7 +140,7 @@ void TabAcumular::construye() {
     txtFolio_->setFixedWidth(mskFecha_[0]->width());
     CampoTexto::instala(txtFolio_, QLatin1Char('9'));
     txtFolio_->installEventFilter(this);
-    command5_ = new QPushButton(QStringLiteral("Generar pedido"), this);
+    command5_ = new QPushButton(QStringLiteral("&Generar pedido"), this);
     command5_->setObjectName(QStringLiteral("Command5"));
     command5_->hide();
     avance_ = new PanelAvance(this);

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSizeGrip>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -63,13 +64,13 @@ frmInicial::frmInicial(Programa& programa)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), programa_(programa) {
     setObjectName(QStringLiteral("frmInicial"));
     setWindowTitle(tituloDiseno().trimmed() + programa_.textoVersion);
-    // Fixed places, as designed: the window has no layout, so it can shrink to a bar.
+    // Fixed places, as designed: the window has no layout, so it can shrink to a bar; the
+    // tabs and "Regresar" follow its size (colocaContenido), so it can be resized or
+    // maximised and still fit a small or scaled screen.
     resize(tamanoDiseno());
 
     sstTabs_ = new QTabWidget(this);
     sstTabs_->setObjectName(QStringLiteral("sstTabs"));
-    sstTabs_->setGeometry(kMargen, MarcoVentana::kAltoBanda + kMargen, width() - 2 * kMargen,
-                          height() - MarcoVentana::kAltoBanda - 4 * kMargen - kAltoBoton);
     sstTabs_->addTab(creaMenu(), QStringLiteral("Menú"));
     tabAcumular_ = new TabAcumular(programa_, sstTabs_);
     tabAcumular_->setObjectName(QStringLiteral("TabAcumular"));
@@ -77,9 +78,10 @@ frmInicial::frmInicial(Programa& programa)
     sstTabs_->addTab(creaPaginaBase(4), QStringLiteral(" Exportar pedidos"));
     sstTabs_->addTab(creaPaginaBase(5), QStringLiteral(" Importar pedidos"));
 
-    cmdRegresar_ = boton(QStringLiteral("cmdRegresar"), QStringLiteral("Regresar"), this);
-    cmdRegresar_->setGeometry(width() - kMargen - 120, height() - kMargen - kAltoBoton, 120,
-                              kAltoBoton);
+    cmdRegresar_ = boton(QStringLiteral("cmdRegresar"), QStringLiteral("&Regresar"), this);
+    agarre_ = new QSizeGrip(this);
+    agarre_->setObjectName(QStringLiteral("AgarreVentana"));
+    colocaContenido();
     cmdRegresar_->setEnabled(false);
 
     connect(sstTabs_, &QTabWidget::currentChanged, this, &frmInicial::habilitaRegresar);
@@ -111,9 +113,14 @@ QWidget* frmInicial::creaMenu() {
     lblMuestra_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblMuestra_->setMargin(6);
 
-    auto* command1 = boton(QStringLiteral("Command1"), QStringLiteral("Acumular pedidos"), pagina);
-    auto* command2 = boton(QStringLiteral("Command2"), QStringLiteral("Exportar pedidos"), pagina);
-    auto* command3 = boton(QStringLiteral("Command3"), QStringLiteral("Importar pedidos"), pagina);
+    // With mnemonics, so the keyboard reaches each operation at once.
+    auto* command1 = boton(QStringLiteral("Command1"), QStringLiteral("&Acumular pedidos"), pagina);
+    auto* command2 = boton(QStringLiteral("Command2"), QStringLiteral("&Exportar pedidos"), pagina);
+    auto* command3 = boton(QStringLiteral("Command3"), QStringLiteral("&Importar pedidos"), pagina);
+    // Past runs beside the operations; the logo's menu keeps its entry too.
+    auto* bitacora = boton(QStringLiteral("cmdBitacora"), QStringLiteral("&Bitácora"), pagina);
+    connect(bitacora, &QPushButton::clicked, this,
+            [this] { frmBitacora::muestra(programa_, this); });
     connect(command1, &QPushButton::clicked, this, [this] {
         seleccionaTab(1);
         tabAcumular_->entra();
@@ -127,7 +134,7 @@ QWidget* frmInicial::creaMenu() {
     columna->setContentsMargins(3 * kMargen, 2 * kMargen, 3 * kMargen, 2 * kMargen);
     columna->addWidget(lblMuestra_);
     columna->addSpacing(2 * kMargen);
-    for (QPushButton* b : {command1, command2, command3}) {
+    for (QPushButton* b : {command1, command2, command3, bitacora}) {
         b->setMinimumSize(260, 2 * kAltoBoton);
         columna->addWidget(b, 0, Qt::AlignHCenter);
     }
@@ -223,6 +230,7 @@ void frmInicial::primeraActivacion() {
     connect(marco_, &MarcoVentana::minimizar, this, &frmInicial::encoge);
     connect(marco_, &MarcoVentana::restaurarPulsado, this, &frmInicial::expande);
     connect(marco_, &MarcoVentana::cerrar, this, &QWidget::close);
+    connect(marco_, &MarcoVentana::maximizar, this, &frmInicial::maximiza);
     connect(marco_, &MarcoVentana::menuLogo, this,
             [this](const QPoint& donde) { descripcion()->menu()->popup(donde); });
     update();
@@ -235,6 +243,38 @@ void frmInicial::primeraActivacion() {
     for (const auto& [indice, base] : bases)
         if (auto* texto = findChild<QLabel*>(etiqueta(indice)))
             texto->setText(prefijo + base);
+}
+
+void frmInicial::colocaContenido() {
+    const int ancho = std::max(0, width() - 2 * kMargen);
+    const int alto = std::max(0, height() - MarcoVentana::kAltoBanda - 3 * kMargen - kAltoBoton);
+    sstTabs_->setGeometry(kMargen, MarcoVentana::kAltoBanda + kMargen, ancho, alto);
+    const int anchoRegresar = std::max(120, cmdRegresar_->sizeHint().width());
+    cmdRegresar_->setGeometry(width() - kMargen - anchoRegresar - agarre_->sizeHint().width(),
+                              height() - kMargen - kAltoBoton, anchoRegresar, kAltoBoton);
+    const QSize grip = agarre_->sizeHint();
+    agarre_->setGeometry(width() - grip.width() - 1, height() - grip.height() - 1, grip.width(),
+                         grip.height());
+    agarre_->setVisible(!isMaximized() &&
+                        !(marco_ && AyudaVentana::encogida(*marco_->restaurar())));
+}
+
+void frmInicial::resizeEvent(QResizeEvent* evento) {
+    QWidget::resizeEvent(evento);
+    colocaContenido();
+}
+
+void frmInicial::changeEvent(QEvent* evento) {
+    QWidget::changeEvent(evento);
+    if (evento->type() == QEvent::WindowStateChange)
+        colocaContenido();
+}
+
+void frmInicial::maximiza() {
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
 }
 
 void frmInicial::paintEvent(QPaintEvent*) {

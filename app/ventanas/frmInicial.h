@@ -8,6 +8,7 @@ class MarcoVentana;
 class QDialog;
 class QLabel;
 class QPushButton;
+class QSizeGrip;
 class QTabWidget;
 class TabAcumular;
 class frmDescripcion;
@@ -52,18 +53,24 @@ public slots:
     void expande();
     // Opens the configuration file in the user's editor.
     void editaIni();
+    // Maximised, or back to its former size.
+    void maximiza();
 
 protected:
     void showEvent(QShowEvent* evento) override;
     void paintEvent(QPaintEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
     void mouseDoubleClickEvent(QMouseEvent* evento) override;
+    void resizeEvent(QResizeEvent* evento) override;
+    void changeEvent(QEvent* evento) override;
 
 private:
     explicit frmInicial(Programa& programa);
     QWidget* creaMenu();
     QWidget* creaPaginaBase(int indice);
     void ponFechasDeHoy();
+    // The tabs take the window's room above "Regresar"; the grip sits in the corner.
+    void colocaContenido();
     void primeraActivacion();
     void muestraModal(QDialog* ventana);
     // "Regresar" serves tabs 1 to 3, and not while the accumulation tab is working.
@@ -81,6 +88,7 @@ private:
     QTabWidget* sstTabs_ = nullptr;
     QPushButton* cmdRegresar_ = nullptr;
     QLabel* lblMuestra_ = nullptr;
+    QSizeGrip* agarre_ = nullptr;
     TabAcumular* tabAcumular_ = nullptr;
     MarcoVentana* marco_ = nullptr;
     QPointer<frmDescripcion> descripcion_;

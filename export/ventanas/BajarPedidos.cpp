@@ -12,11 +12,14 @@
 #include "shell/ventanas/DialogosEstandar.h"
 #include "shell/ventanas/HiloTrabajo.h"
 #include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/LineaAviso.h"
 #include "shell/ventanas/PanelAvance.h"
 #include "shell/ventanas/Teclado.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,8 +74,11 @@ BajarPedidos::BajarPedidos(Programa& programa, QWidget* parent)
     setWindowTitle(QStringLiteral("Exportar información de pedidos") + QStringLiteral(" en ") +
                    programa_.baseExportar);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(pixeles(9390), pixeles(6225));
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    // The designed size to start with; the window grows, and shrinks to fit the screen.
+    resize(pixeles(9390), pixeles(6225));
+    setSizeGripEnabled(true);
     // Through close(), as the close button: not while a search or an export runs.
     Teclado::cierraConEscape(*this);
     construye();
@@ -120,31 +126,77 @@ void BajarPedidos::construye() {
     label8_ = etiqueta(QStringLiteral("Label8"), QStringLiteral("Unidad:"));
     avance_ = new PanelAvance(this);
 
-    colocaTwips(label1, 360, 240);
-    colocaTwips(label2, 3240, 240);
-    colocaTwips(mkeFecha_[0], 1440, 240, 1215, 285);
-    colocaTwips(mkeFecha_[1], 4200, 240, 1215, 285);
-    colocaTwips(cmdAceptar_, 7920, 1080, 1215, 495);
-    colocaTwips(mhgReja_, 1080, 720, 7215, 4695);
-    colocaTwips(label5_, 1080, 5640);
-    colocaTwips(cmdProceder_, 7080, 5640, 1215, 495);
-    colocaTwips(label6_, 4020, 5760);
-    colocaTwips(txtArchivo_, 4800, 5760, 2160, 285);
-    colocaTwips(label8_, 360, 5760);
-    colocaTwips(drive1_, 1080, 5760, 1920, 285);
-    colocaTwips(cmdExaminar_, 3060, 5700, 900, 405);
-    colocaTwips(avance_, 5640, 120, 3495, 540);
-    ajustaEtiqueta(label1, mkeFecha_[0]);
-    ajustaEtiqueta(label2, mkeFecha_[1]);
-    ajustaEtiqueta(label6_, txtArchivo_);
-    ajustaEtiqueta(label8_, drive1_);
+    cuenta_ = etiqueta(QStringLiteral("lblCuenta"), QString());
+    cmdMarcarTodos_ = new QPushButton(QStringLiteral("&Marcar todos"), this);
+    cmdMarcarTodos_->setObjectName(QStringLiteral("cmdMarcarTodos"));
+    cmdDesmarcarTodos_ = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
+    cmdDesmarcarTodos_->setObjectName(QStringLiteral("cmdDesmarcarTodos"));
+    avisoFechas_ = new LineaAviso(QStringLiteral("lblAvisoFechas"), this);
+    avisoArchivo_ = new LineaAviso(QStringLiteral("lblAvisoArchivo"), this);
+
+    // The designed arrangement in layouts that size from the font: the dates across the
+    // top, the grid with "Aceptar" at its right, its counts below, then the destination
+    // row with "Proceder". The grid takes whatever room the window gains.
+    auto* fechas = new QHBoxLayout;
+    fechas->addWidget(label1);
+    fechas->addWidget(mkeFecha_[0]);
+    fechas->addSpacing(pixeles(360));
+    fechas->addWidget(label2);
+    fechas->addWidget(mkeFecha_[1]);
+    fechas->addStretch();
+    fechas->addWidget(avance_);
+    for (QLineEdit* f : mkeFecha_)
+        f->setMinimumWidth(std::max(pixeles(1215), f->sizeHint().width()));
+
+    auto* derecha = new QVBoxLayout;
+    derecha->addSpacing(pixeles(360));
+    derecha->addWidget(cmdAceptar_);
+    derecha->addStretch();
+    auto* centro = new QHBoxLayout;
+    centro->addWidget(mhgReja_, 1);
+    centro->addLayout(derecha);
+
+    auto* cuentas = new QHBoxLayout;
+    cuentas->addWidget(cuenta_, 1);
+    cuentas->addWidget(cmdMarcarTodos_);
+    cuentas->addWidget(cmdDesmarcarTodos_);
+
+    auto* abajo = new QHBoxLayout;
+    abajo->addWidget(label5_);
+    abajo->addWidget(label8_);
+    abajo->addWidget(drive1_, 2);
+    abajo->addWidget(cmdExaminar_);
+    abajo->addSpacing(pixeles(120));
+    abajo->addWidget(label6_);
+    abajo->addWidget(txtArchivo_, 2);
+    abajo->addStretch();
+    abajo->addWidget(cmdProceder_);
+    drive1_->setMinimumWidth(pixeles(1440));
+    txtArchivo_->setMinimumWidth(pixeles(1440));
+    cuenta_->setWordWrap(true);
+    for (QPushButton* b : {cmdAceptar_, cmdProceder_})
+        b->setMinimumSize(std::max(pixeles(1215), b->sizeHint().width()),
+                          std::max(pixeles(495), b->sizeHint().height()));
+    mhgReja_->setMinimumSize(pixeles(4000), pixeles(1500));
+
+    auto* columna = new QVBoxLayout(this);
+    columna->setContentsMargins(pixeles(360), pixeles(120), pixeles(240), pixeles(120));
+    columna->addLayout(fechas);
+    columna->addWidget(avisoFechas_);
+    columna->addLayout(centro, 1);
+    columna->addLayout(cuentas);
+    columna->addLayout(abajo);
+    columna->addWidget(avisoArchivo_);
+    // Controls hidden until their step keep their room, so nothing jumps between steps.
+    // Label5 and the destination row take turns in one place.
+    for (QWidget* w : Controles{mhgReja_, cmdProceder_, cuenta_, cmdMarcarTodos_,
+                                cmdDesmarcarTodos_, cmdAceptar_}) {
+        QSizePolicy politica = w->sizePolicy();
+        politica.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(politica);
+    }
     drive1_->view()->setMinimumWidth(pixeles(4800));
 
-    // The columns keep their set widths; a slightly smaller type lets dates and amounts fit.
-    QFont letra = mhgReja_->font();
-    letra.setPointSizeF(letra.pointSizeF() * 0.9);
-    mhgReja_->setFont(letra);
-    mhgReja_->horizontalHeader()->setFont(letra);
     mhgReja_->verticalHeader()->hide();
     mhgReja_->setSelectionBehavior(QAbstractItemView::SelectRows);
     mhgReja_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -154,14 +206,26 @@ void BajarPedidos::construye() {
     mhgReja_->horizontalHeader()->setStretchLastSection(false);
     mhgReja_->horizontalHeader()->setHighlightSections(false);
     mhgReja_->verticalHeader()->setDefaultSectionSize(mhgReja_->fontMetrics().height() + 6);
+    // The set widths, widened to what the font needs: a larger system font must not cut
+    // dates and amounts.
     const int anchos[ModeloPedidosExportar::Columnas] = {500, 1000, 1100, 1100, 1200, 1200, 800, 0};
+    const QFontMetrics medida(mhgReja_->font());
+    const QString muestras[ModeloPedidosExportar::Columnas] = {
+        QStringLiteral("99999"),         QStringLiteral("SERIE"),
+        QStringLiteral("9999999"),       QStringLiteral("99/99/9999"),
+        QStringLiteral("9,999,999.99"), QStringLiteral("9,999,999.99"),
+        QStringLiteral("Pasar"),         QString()};
     for (int c = 0; c < ModeloPedidosExportar::Columnas; ++c)
-        mhgReja_->setColumnWidth(c, pixeles(anchos[c]));
+        mhgReja_->setColumnWidth(
+            c, anchos[c] == 0 ? 0
+                              : std::max(pixeles(anchos[c]),
+                                         medida.horizontalAdvance(muestras[c]) + 12));
     mhgReja_->setColumnHidden(ModeloPedidosExportar::Id, true);
     mhgReja_->installEventFilter(this);
 
     // Return in a field moves on to the next one; only a button with the focus is pressed by it.
-    for (QPushButton* b : {cmdAceptar_, cmdProceder_, cmdExaminar_})
+    for (QPushButton* b :
+         {cmdAceptar_, cmdProceder_, cmdExaminar_, cmdMarcarTodos_, cmdDesmarcarTodos_})
         b->setAutoDefault(false);
 
     setTabOrder(mkeFecha_[0], mkeFecha_[1]);
@@ -174,8 +238,31 @@ void BajarPedidos::construye() {
 
     connect(cmdAceptar_, &QPushButton::clicked, this, &BajarPedidos::buscaPedidos);
     connect(cmdProceder_, &QPushButton::clicked, this, &BajarPedidos::procede);
-    connect(mhgReja_, &QTableView::clicked, this, &BajarPedidos::alterna);
+    // Only a click on the "Pasar" cell flips the mark, so selecting a row to read it does
+    // not; a double click flips it once, on any cell (on "Pasar" its first click did).
+    connect(mhgReja_, &QTableView::clicked, this, [this](const QModelIndex& i) {
+        const bool trasDoble = i.row() == filaDoble_ && reloj_.isValid() &&
+                               reloj_.elapsed() < QApplication::doubleClickInterval();
+        if (i.column() == ModeloPedidosExportar::Pasar && !trasDoble)
+            alterna(i);
+        filaClic_ = i.column() == ModeloPedidosExportar::Pasar ? i.row() : -1;
+        if (!trasDoble)
+            reloj_.start();
+    });
+    connect(mhgReja_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+        const bool yaAlterno = i.row() == filaClic_ && reloj_.isValid() &&
+                               reloj_.elapsed() < QApplication::doubleClickInterval();
+        if (!yaAlterno)
+            alterna(i);
+        filaDoble_ = i.row();
+        reloj_.start();
+    });
+    connect(cmdMarcarTodos_, &QPushButton::clicked, this, [this] { modelo_->marcaTodos(true); });
+    connect(cmdDesmarcarTodos_, &QPushButton::clicked, this,
+            [this] { modelo_->marcaTodos(false); });
+    connect(modelo_, &ModeloPedidosExportar::marcasCambiadas, this, &BajarPedidos::cuenta);
     connect(cmdExaminar_, &QPushButton::clicked, this, &BajarPedidos::examina);
+    connect(txtArchivo_, &QLineEdit::textEdited, avisoArchivo_, &LineaAviso::limpia);
 }
 
 QVector<BajarPedidos::Destino> BajarPedidos::destinos() {
@@ -242,10 +329,18 @@ bool BajarPedidos::eventFilter(QObject* objeto, QEvent* evento) {
         return true;
     }
     if (evento->type() == QEvent::FocusOut) {
-        // A field left without a valid date is emptied: no bound on that side.
+        // A field left without a valid date is emptied: no bound on that side. What was
+        // typed there is told, so the clerk sees why the field went blank.
         for (QLineEdit* campo : mkeFecha_)
-            if (objeto == campo && !CampoTexto::fecha(*campo).isValid())
+            if (objeto == campo && !CampoTexto::fecha(*campo).isValid()) {
+                const QString escrito = campo->displayText();
+                if (CampoTexto::tieneDigitos(*campo))
+                    avisoFechas_->avisa(
+                        QStringLiteral("\"%1\" no es una fecha válida: el campo quedó vacío y "
+                                       "no limita la búsqueda de ese lado.")
+                            .arg(escrito));
                 campo->clear();
+            }
     }
     return QDialog::eventFilter(objeto, evento);
 }
@@ -258,8 +353,18 @@ void BajarPedidos::alterna(const QModelIndex& indice) {
 void BajarPedidos::buscaPedidos() {
     if (ocupado())
         return;
-    modelo_->vacia();
     const std::optional<QDate> desde = limite(mkeFecha_[0]), hasta = limite(mkeFecha_[1]);
+    // An inverted range would find nothing and say only that: it is told as what it is.
+    if (desde && hasta && *desde > *hasta) {
+        avisoFechas_->avisa(QStringLiteral("La fecha inicial (%1) es posterior a la final (%2): "
+                                           "no se buscó nada. Corrija una de las dos.")
+                                .arg(desde->toString(host::libNucleo::FormatoFecha()),
+                                     hasta->toString(host::libNucleo::FormatoFecha())));
+        mkeFecha_[0]->setFocus();
+        return;
+    }
+    avisoFechas_->limpia();
+    modelo_->vacia();
     const host::BasesDD bases = *programa_.bases;
     const QString base = programa_.baseExportar;
     const bool iniciada = hilo_->inicia(
@@ -292,7 +397,7 @@ void BajarPedidos::confirmaMarcados() {
         CajaMensaje::muestra(this,
                              QStringLiteral("No hay pedidos marcados para exportar. Marque los "
                                             "que desea exportar con la barra espaciadora o con un "
-                                            "clic, y pulse \"Proceder\" otra vez."),
+                                            "clic en \"Pasar\", y pulse \"Proceder\" otra vez."),
                              CajaMensaje::Icono::Exclamacion, QStringLiteral("Exportar pedidos"));
         mhgReja_->setFocus();
         return;
@@ -303,6 +408,7 @@ void BajarPedidos::confirmaMarcados() {
     if (!CajaMensaje::confirma(this, pregunta, QStringLiteral("Exportar pedidos"), true))
         return;
     mhgReja_->setEnabled(false);
+    habilita({cmdMarcarTodos_, cmdDesmarcarTodos_}, false);
     label5_->hide();
     drive1_->clear();
     muestraNombre(true);
@@ -323,9 +429,12 @@ void BajarPedidos::escribeArchivo() {
         return;
     const QString nombre = txtArchivo_->text().trimmed();
     if (nombre.isEmpty()) {
+        avisoArchivo_->avisa(QStringLiteral("Escriba el nombre del archivo que se va a escribir "
+                                            "y pulse \"Proceder\" otra vez."));
         txtArchivo_->setFocus();
         return;
     }
+    avisoArchivo_->limpia();
     const QString carpeta =
         programa_.carpetaPrograma.isEmpty() ? QDir::currentPath() : programa_.carpetaPrograma;
     const QStringList propios = programa_.archivosPropios();
@@ -406,6 +515,7 @@ void BajarPedidos::terminaBusqueda(FinTrabajo<std::vector<FilaExportar>> desenla
         return;
     }
     modelo_->pon(std::move(filas));
+    muestraCuentas(true);
     habilita({mkeFecha_[0], mkeFecha_[1]}, false);
     cmdAceptar_->hide();
     label5_->show();
@@ -486,8 +596,25 @@ void BajarPedidos::reinicia() {
         w->setEnabled(true);
     }
     muestraNombre(false);
+    muestraCuentas(false);
+    avisoArchivo_->limpia();
     mkeFecha_[0]->setFocus();
     unsetCursor();
+}
+
+void BajarPedidos::muestraCuentas(bool visible) {
+    for (QWidget* w : Controles{cuenta_, cmdMarcarTodos_, cmdDesmarcarTodos_}) {
+        w->setVisible(visible);
+        w->setEnabled(true);
+    }
+}
+
+void BajarPedidos::cuenta() {
+    cuenta_->setText(QStringLiteral("Marcados: %1 de %2; total de los marcados: %3")
+                         .arg(numeroConMiles(modelo_->cuantosMarcados()),
+                              cantidad(modelo_->rowCount(), QStringLiteral("pedido"),
+                                       QStringLiteral("pedidos")),
+                              modelo_->importeCentavos(modelo_->centavosMarcados())));
 }
 
 void BajarPedidos::avisaError(const QString& mensaje) {

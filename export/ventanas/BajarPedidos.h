@@ -5,6 +5,7 @@
 #include "shell/Programa.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QVector>
 #include <array>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class HiloTrabajo;
+class LineaAviso;
 class ModeloPedidosExportar;
 class PanelAvance;
 class QComboBox;
@@ -72,6 +74,9 @@ private:
     void llenaDestinos(const QString& elegir = {});
     void examina();
     void avisaError(const QString& mensaje);
+    // The line below the grid: how many of how many are marked, and their totals.
+    void cuenta();
+    void muestraCuentas(bool visible);
 
     Programa& programa_;
     std::array<QLineEdit*, 2> mkeFecha_{};
@@ -85,7 +90,17 @@ private:
     QLabel* label8_ = nullptr;
     QComboBox* drive1_ = nullptr;
     QPushButton* cmdExaminar_ = nullptr;
+    QLabel* cuenta_ = nullptr;
+    QPushButton* cmdMarcarTodos_ = nullptr;
+    QPushButton* cmdDesmarcarTodos_ = nullptr;
+    LineaAviso* avisoFechas_ = nullptr;
+    LineaAviso* avisoArchivo_ = nullptr;
     QStringList carpetasElegidas_;
+    // The last click on a "Pasar" cell and the last double click, so a double click flips
+    // a mark once however its clicks arrive.
+    QElapsedTimer reloj_;
+    int filaClic_ = -1;
+    int filaDoble_ = -1;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
 };

@@ -16,6 +16,35 @@ QString ModeloPedidosExportar::importe(double valor) const {
 
 void ModeloPedidosExportar::alPoner() {
     marcas_.assign(filas_.size(), true);
+    cuantos_ = qsizetype(filas_.size());
+    centavos_ = 0;
+    for (const exportacion::FilaExportar& f : filas_)
+        centavos_ += centavos(f);
+    emit marcasCambiadas();
+}
+
+qint64 ModeloPedidosExportar::centavos(const exportacion::FilaExportar& f) {
+    // Counted in whole cents, so a thousand clicks add up to the amounts shown.
+    return qRound64(f.subtotal * 100) + qRound64(f.iva * 100);
+}
+
+QString ModeloPedidosExportar::importeCentavos(qint64 c) const {
+    const QByteArray texto = QByteArray::number(c / 100) + '.' +
+                             QByteArray::number(std::abs(c % 100)).rightJustified(2, '0');
+    return acumulacion::formatoImporte(c < 0 && c > -100 ? "-" + texto : texto, regional_);
+}
+
+void ModeloPedidosExportar::marcaTodos(bool si) {
+    if (filas_.empty())
+        return;
+    marcas_.assign(filas_.size(), si);
+    cuantos_ = si ? qsizetype(filas_.size()) : 0;
+    centavos_ = 0;
+    if (si)
+        for (const exportacion::FilaExportar& f : filas_)
+            centavos_ += centavos(f);
+    emit dataChanged(index(0, Pasar), index(rowCount() - 1, Pasar), {Qt::DisplayRole});
+    emit marcasCambiadas();
 }
 
 void ModeloPedidosExportar::vacia() {
@@ -26,8 +55,12 @@ void ModeloPedidosExportar::alterna(int fila) {
     if (fila < 0 || fila >= rowCount())
         return;
     marcas_[fila] = !marcas_[fila];
+    const qint64 importe = centavos(filas_[size_t(fila)]);
+    cuantos_ += marcas_[fila] ? 1 : -1;
+    centavos_ += marcas_[fila] ? importe : -importe;
     const QModelIndex casilla = index(fila, Pasar);
     emit dataChanged(casilla, casilla, {Qt::DisplayRole});
+    emit marcasCambiadas();
 }
 
 QVector<qint64> ModeloPedidosExportar::marcados() const {

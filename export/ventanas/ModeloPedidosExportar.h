@@ -23,8 +23,20 @@ public:
     // "Sí" becomes "No" and anything else "Sí".
     void alterna(int fila);
     bool marcado(int fila) const { return marcas_.at(fila); }
+    // Every order marked, or none.
+    void marcaTodos(bool si);
     // The Ids of the marked orders, in the grid's order.
     QVector<qint64> marcados() const;
+    // How many are marked, and the sum of their totals (subtotal and VAT) in cents, kept as
+    // the marks change so a list of any length counts at once.
+    qsizetype cuantosMarcados() const { return cuantos_; }
+    qint64 centavosMarcados() const { return centavos_; }
+    // The totals in the grid's amount format.
+    QString importeCentavos(qint64 centavos) const;
+
+signals:
+    // After any change of marks, or of the list.
+    void marcasCambiadas();
 
 protected:
     QVariant celda(const exportacion::FilaExportar& f, int renglon, int columna,
@@ -34,6 +46,10 @@ protected:
 private:
     QString importe(double valor) const;
 
+    static qint64 centavos(const exportacion::FilaExportar& f);
+
     std::vector<bool> marcas_;
+    qsizetype cuantos_ = 0;
+    qint64 centavos_ = 0;
     QLocale regional_;
 };

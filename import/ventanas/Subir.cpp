@@ -11,6 +11,7 @@
 #include "shell/ventanas/ColocaTwips.h"
 #include "shell/ventanas/HiloTrabajo.h"
 #include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/LineaAviso.h"
 #include "shell/ventanas/PanelAvance.h"
 #include "shell/ventanas/Teclado.h"
 
@@ -18,6 +19,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,7 +94,8 @@ Subir::Subir(Programa& programa, QWidget* parent)
     : QDialog(parent), programa_(programa), hilo_(new HiloTrabajo(this)) {
     setObjectName(QStringLiteral("Subir"));
     setWindowTitle(QStringLiteral("Importar información de pedidos"));
-    setFixedSize(pixeles(8895), pixeles(2970));
+    // The designed size to start with; it grows with the font and fits the screen.
+    resize(pixeles(8895), pixeles(2970));
     // Through close(), as the close button: not while the file is read.
     Teclado::cierraConEscape(*this);
 
@@ -110,12 +113,29 @@ Subir::Subir(Programa& programa, QWidget* parent)
     for (QPushButton* b : {cmdAceptar_, cmdExaminar_})
         b->setAutoDefault(false);
 
-    colocaTwips(label1_, 720, 480);
-    colocaTwips(txtArchivo_, 1560, 480, 6255, 285);
-    colocaTwips(cmdAceptar_, 6600, 1080, 1215, 495);
-    colocaTwips(cmdExaminar_, 600, 1080, 1215, 495);
-    colocaTwips(avance_, 600, 1920, 7215, 540);
-    ajustaEtiqueta(label1_, txtArchivo_);
+    aviso_ = new LineaAviso(QStringLiteral("lblAviso"), this);
+
+    // The designed arrangement, sized from the font: the name across the top, "Examinar"
+    // below it on the left and "Aceptar" on the right, then the progress.
+    auto* rejilla = new QGridLayout(this);
+    rejilla->setContentsMargins(pixeles(600), pixeles(480), pixeles(600), pixeles(240));
+    rejilla->setVerticalSpacing(pixeles(240));
+    rejilla->addWidget(label1_, 0, 0);
+    rejilla->addWidget(txtArchivo_, 0, 1, 1, 3);
+    rejilla->addWidget(cmdExaminar_, 1, 0, 1, 2, Qt::AlignLeft);
+    rejilla->addWidget(cmdAceptar_, 1, 3, Qt::AlignRight);
+    rejilla->addWidget(aviso_, 2, 0, 1, 4);
+    rejilla->addWidget(avance_, 3, 0, 1, 4);
+    rejilla->setColumnStretch(2, 1);
+    rejilla->setRowStretch(3, 1);
+    txtArchivo_->setMinimumWidth(pixeles(4000));
+    for (QPushButton* b : {cmdAceptar_, cmdExaminar_})
+        b->setMinimumSize(std::max(pixeles(1215), b->sizeHint().width()),
+                          std::max(pixeles(495), b->sizeHint().height()));
+    // Name, then the way to find one, then the button that uses it.
+    setTabOrder(txtArchivo_, cmdExaminar_);
+    setTabOrder(cmdExaminar_, cmdAceptar_);
+    connect(txtArchivo_, &QLineEdit::textEdited, aviso_, &LineaAviso::limpia);
 
     avance_->sigue(*hilo_);
     connect(cmdAceptar_, &QPushButton::clicked, this, &Subir::acepta);
@@ -155,9 +175,12 @@ void Subir::acepta() {
     const QString nombre = transferencia::nombreArchivo(txtArchivo_->text());
     if (nombre.isEmpty()) {
         QApplication::beep();
+        aviso_->avisa(QStringLiteral("Escriba el nombre del archivo que se va a subir, o "
+                                     "búsquelo con \"Examinar\"."));
         txtArchivo_->setFocus();
         return;
     }
+    aviso_->limpia();
     txtArchivo_->setText(nombre);
     // A name without folder is looked for in the program folder.
     const QString archivo =
@@ -251,6 +274,8 @@ void Subir::terminaRevision(const ResultadoImportacion& r, const Informe& revisi
         this, QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?"),
         CajaMensaje::Estilo::siNo(true), QStringLiteral("Subir pedidos"), verRevision);
     if (respuesta != CajaMensaje::Respuesta::Si) {
+        aviso_->avisa(QStringLiteral("No se importó nada: la revisión se deshizo y la base de "
+                                     "datos quedó como estaba."));
         txtArchivo_->setFocus();
         return;
     }

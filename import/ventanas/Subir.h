@@ -9,6 +9,7 @@
 
 class HiloTrabajo;
 struct Informe;
+class LineaAviso;
 class PanelAvance;
 class QLabel;
 class QLineEdit;
@@ -59,6 +60,7 @@ private:
     QPushButton* cmdAceptar_ = nullptr;
     QPushButton* cmdExaminar_ = nullptr;
     PanelAvance* avance_ = nullptr;
+    LineaAviso* aviso_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
     QString archivo_; // the file being previewed or imported
     importacion::Importados importados_ = importacion::Importados::Rechazar;

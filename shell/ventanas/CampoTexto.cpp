@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 
 CampoTexto::CampoTexto(QWidget* campo, QChar clase) : QObject(campo), clase_(clase) {}
 
@@ -29,6 +30,11 @@ QLineEdit* CampoTexto::creaFecha(const QString& nombre, QChar clase, QWidget* pa
 
 QDate CampoTexto::fecha(const QLineEdit& campo) {
     return host::Fechas::deTextoCorto(campo.text());
+}
+
+bool CampoTexto::tieneDigitos(const QLineEdit& campo) {
+    const QString texto = campo.text();
+    return std::any_of(texto.begin(), texto.end(), [](QChar c) { return c.isDigit(); });
 }
 
 void CampoTexto::ponFecha(QLineEdit& campo, const QDate& fecha) {

@@ -20,6 +20,9 @@ public:
     static QLineEdit* creaFecha(const QString& nombre, QChar clase, QWidget* parent);
     // The date the field holds; invalid when it holds none (blanks or an impossible date).
     static QDate fecha(const QLineEdit& campo);
+    // True when the field holds something typed: a date field left with its blanks only
+    // holds nothing to refuse.
+    static bool tieneDigitos(const QLineEdit& campo);
     // Shows the date in the date fields' format; an invalid date empties the field.
     static void ponFecha(QLineEdit& campo, const QDate& fecha);
 

@@ -77,7 +77,11 @@ MarcoVentana::MarcoVentana(QWidget& ventana) : QObject(&ventana), ventana_(venta
                              p.drawLine(3, 3, 13, 13);
                              p.drawLine(13, 3, 3, 13);
                          }));
+    maximizar_ = botonMarco(ventana, QStringLiteral("MaximizarVentana"),
+                            QStringLiteral("Maximizar o restaurar"), kResalteMinimizar,
+                            dibujo(16, [](QPainter& p) { p.drawRect(3, 3, 10, 10); }));
     connect(minimizar_, &QToolButton::clicked, this, &MarcoVentana::minimizar);
+    connect(maximizar_, &QToolButton::clicked, this, &MarcoVentana::maximizar);
     connect(cerrar_, &QToolButton::clicked, this, &MarcoVentana::cerrar);
 
     // Hidden until the window is shrunk; then it is the whole bar.
@@ -121,7 +125,7 @@ void MarcoVentana::pinta(QPainter& pintor, const QWidget& ventana) {
     pintor.setFont(fuente);
     pintor.setPen(Qt::white);
     const int izquierda = kMargen + kBoton + 2 * kMargen;
-    const QRect texto(izquierda, 0, todo.width() - izquierda - 2 * (kBoton + kMargen) - kMargen,
+    const QRect texto(izquierda, 0, todo.width() - izquierda - 3 * (kBoton + kMargen) - kMargen,
                       kAltoBanda);
     pintor.drawText(
         texto, Qt::AlignVCenter | Qt::AlignLeft,
@@ -136,7 +140,8 @@ void MarcoVentana::coloca() {
     const int y = (kAltoBanda - kBoton) / 2;
     logo_->move(kMargen, y + 1);
     cerrar_->move(ventana_.width() - kMargen - kBoton, y);
-    minimizar_->move(ventana_.width() - 2 * (kMargen + kBoton), y);
+    maximizar_->move(ventana_.width() - 2 * (kMargen + kBoton), y);
+    minimizar_->move(ventana_.width() - 3 * (kMargen + kBoton), y);
 }
 
 bool MarcoVentana::eventFilter(QObject* objeto, QEvent* evento) {

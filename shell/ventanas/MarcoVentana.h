@@ -10,7 +10,7 @@ class QToolButton;
 class QWidget;
 
 // The frame of the borderless main window: the painted skin (a gradient title band with the
-// caption and a thin border), the frame controls MinimizarVentana, CerrarVentana,
+// caption and a thin border), the frame controls MinimizarVentana, MaximizarVentana, CerrarVentana,
 // RestaurarForma and imgLogoVentana, and dragging the window with the left button.
 class MarcoVentana : public QObject {
     Q_OBJECT
@@ -31,6 +31,7 @@ public:
 
 signals:
     void minimizar();
+    void maximizar();
     void cerrar();
     void restaurarPulsado();
     // The logo was clicked at this screen position.
@@ -48,6 +49,7 @@ private:
     QWidget& ventana_;
     QLabel* logo_;
     QToolButton* minimizar_;
+    QToolButton* maximizar_;
     QToolButton* cerrar_;
     QToolButton* restaurar_;
 

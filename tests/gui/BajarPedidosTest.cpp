@@ -3,6 +3,7 @@
 #include "shell/Colocacion.h"
 #include "shell/host/libNucleo.h"
 #include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/DialogosEstandar.h"
 #include "support/ServidorPruebas.h"
 
@@ -112,7 +113,8 @@ TEST_F(BajarPedidosTest, SearchFillsTheGridOldestFirst) {
     for (int c = 0; c < 8; ++c) {
         EXPECT_EQ(modelo->headerData(c, Qt::Horizontal).toString(), titulos[c]);
         if (c < 7) {
-            EXPECT_EQ(reja()->columnWidth(c), colocacion::pixeles(anchos[c])) << c;
+            // The designed widths, or wider where the font needs it.
+            EXPECT_GE(reja()->columnWidth(c), colocacion::pixeles(anchos[c])) << c;
         }
     }
     EXPECT_TRUE(reja()->isColumnHidden(7));
@@ -176,10 +178,24 @@ TEST_F(BajarPedidosTest, SpaceAndMouseToggleTheMark) {
     EXPECT_EQ(celda(1, 6), QStringLiteral("No"));
     marca(1);
     EXPECT_EQ(celda(1, 6), QStringLiteral("Sí"));
-    const QRect rect = reja()->visualRect(reja()->model()->index(2, 3));
-    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, rect.center());
+    // A click elsewhere on a row selects it to read it; only the "Pasar" cell flips it.
+    const QRect fecha = reja()->visualRect(reja()->model()->index(2, 3));
+    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, fecha.center());
+    EXPECT_EQ(celda(2, 6), QStringLiteral("Sí"));
+    EXPECT_EQ(reja()->currentIndex().row(), 2);
+    const QRect pasar = reja()->visualRect(reja()->model()->index(2, 6));
+    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, pasar.center());
     EXPECT_EQ(celda(2, 6), QStringLiteral("No"));
     EXPECT_EQ(celda(1, 6), QStringLiteral("Sí"));
+    // A double click flips it once, on any cell, "Pasar" included.
+    // (as a mouse sends it: a click, then the second press as a double click)
+    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, fecha.center());
+    QTest::mouseDClick(reja()->viewport(), Qt::LeftButton, {}, fecha.center());
+    EXPECT_EQ(celda(2, 6), QStringLiteral("Sí"));
+    const QRect pasar3 = reja()->visualRect(reja()->model()->index(3, 6));
+    QTest::mouseClick(reja()->viewport(), Qt::LeftButton, {}, pasar3.center());
+    QTest::mouseDClick(reja()->viewport(), Qt::LeftButton, {}, pasar3.center());
+    EXPECT_EQ(celda(3, 6), QStringLiteral("No"));
 }
 
 TEST_F(BajarPedidosTest, NothingMarkedIsToldAndTheSelectionStays) {
@@ -193,7 +209,7 @@ TEST_F(BajarPedidosTest, NothingMarkedIsToldAndTheSelectionStays) {
     ASSERT_EQ(registro.size(), 1);
     EXPECT_EQ(registro[0].mensaje,
               QStringLiteral("No hay pedidos marcados para exportar. Marque los que desea "
-                             "exportar con la barra espaciadora o con un clic, y pulse "
+                             "exportar con la barra espaciadora o con un clic en \"Pasar\", y pulse "
                              "\"Proceder\" otra vez."));
     EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Exclamacion);
     EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
@@ -413,6 +429,72 @@ TEST_F(BajarPedidosTest, MissingExportDatabaseIsAnError) {
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Error"));
     EXPECT_TRUE(registro[0].mensaje.contains(programa.baseExportar));
     EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+// The line below the grid follows every change of marks, with the totals of the marked
+// orders in cents (subtotal plus VAT), and the two buttons mark or unmark the whole list.
+TEST_F(BajarPedidosTest, TheCountLineFollowsTheMarksAndTheButtonsMarkAll) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    auto* cuenta = control<QLabel>(QStringLiteral("lblCuenta"));
+    ASSERT_TRUE(cuenta->isVisible());
+    // 1234567.891 + 100 + 0 + 50, each with 16 % VAT, rounded per order to the cent.
+    EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 4 de 4 pedidos;")))
+        << cuenta->text().toStdString();
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75"))) << cuenta->text().toStdString();
+    marca(0); // the oldest: 100 + 16
+    EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 3 de 4 pedidos;")));
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,156.75"))) << cuenta->text().toStdString();
+    QTest::mouseClick(boton(QStringLiteral("cmdDesmarcarTodos")), Qt::LeftButton);
+    EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 0 de 4")));
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral(" 0.00"))) << cuenta->text().toStdString();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(celda(i, 6), QStringLiteral("No"));
+    QTest::mouseClick(boton(QStringLiteral("cmdMarcarTodos")), Qt::LeftButton);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(celda(i, 6), QStringLiteral("Sí"));
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75"))) << cuenta->text().toStdString();
+}
+
+// Each of the window's silent dead ends leaves a line that says why: a refused date (the
+// field is still emptied), an inverted range (nothing searched), an empty name.
+TEST_F(BajarPedidosTest, ItsDeadEndsAreToldBesideTheControls) {
+    cuatroPedidos();
+    abre();
+    auto* fechas = control<QLabel>(QStringLiteral("lblAvisoFechas"));
+    auto* desde = campo(QStringLiteral("mkeFecha(0)"));
+    EXPECT_FALSE(fechas->isVisible());
+    desde->setFocus();
+    desde->setText(QStringLiteral("31/02/2026"));
+    campo(QStringLiteral("mkeFecha(1)"))->setFocus();
+    EXPECT_FALSE(CampoTexto::tieneDigitos(*desde));
+    ASSERT_TRUE(fechas->isVisible());
+    EXPECT_TRUE(fechas->text().contains(QStringLiteral("31/02/2026"))) << fechas->text().toStdString();
+
+    desde->setText(QStringLiteral("10/05/2026"));
+    campo(QStringLiteral("mkeFecha(1)"))->setText(QStringLiteral("01/05/2026"));
+    QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
+    EXPECT_FALSE(ventana->ocupado());
+    EXPECT_TRUE(fechas->text().contains(QStringLiteral("posterior"))) << fechas->text().toStdString();
+    EXPECT_FALSE(reja()->isVisible());
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+
+    buscaTodo();
+    EXPECT_FALSE(fechas->isVisible());
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    auto* archivo = control<QLabel>(QStringLiteral("lblAvisoArchivo"));
+    EXPECT_TRUE(archivo->isVisible());
+    EXPECT_TRUE(archivo->text().contains(QStringLiteral("nombre del archivo")));
+    EXPECT_TRUE(campo(QStringLiteral("txtArchivo"))->hasFocus());
+    QTest::keyClicks(campo(QStringLiteral("txtArchivo")), QStringLiteral("a"));
+    EXPECT_FALSE(archivo->isVisible());
 }
 
 } // namespace

@@ -319,3 +319,40 @@ TEST_F(SubirTest, CancelLeavesNothingAndTheWindowCannotBeClosedMeanwhile) {
 }
 
 } // namespace
+
+namespace {
+
+// An empty name and a declined question each leave a line that says why nothing happened;
+// Tab goes from the name to "Examinar" and then to "Aceptar".
+TEST_F(SubirTest, ItsDeadEndsAreToldBesideTheControlsAndTabFollowsTheRow) {
+    const QString ruta = archivo(2);
+    abre();
+    auto* aviso = control<QLabel>(QStringLiteral("lblAviso"));
+    EXPECT_FALSE(aviso->isVisible());
+    acepta(QStringLiteral("   "));
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Escriba el nombre"))) << aviso->text().toStdString();
+    EXPECT_TRUE(CajaMensaje::registro().isEmpty());
+    EXPECT_TRUE(txtArchivo()->hasFocus());
+    QTest::keyClicks(txtArchivo(), QStringLiteral("x"));
+    EXPECT_FALSE(aviso->isVisible());
+
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::No);
+    acepta(ruta);
+    EXPECT_EQ(pedidosImportados(), 0);
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("No se importó nada"))) << aviso->text().toStdString();
+
+    // The preview's report stays open in test mode: the window is made active again.
+    for (InformeVentana* v : ventana->findChildren<InformeVentana*>())
+        v->close();
+    ventana->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ventana.get()));
+    txtArchivo()->setFocus();
+    QTest::keyClick(txtArchivo(), Qt::Key_Tab);
+    EXPECT_TRUE(boton(QStringLiteral("cmdExaminar"))->hasFocus());
+    QTest::keyClick(boton(QStringLiteral("cmdExaminar")), Qt::Key_Tab);
+    EXPECT_TRUE(boton(QStringLiteral("cmdAceptar"))->hasFocus());
+}
+
+} // namespace

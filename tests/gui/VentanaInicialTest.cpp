@@ -121,10 +121,10 @@ TEST(frmInicialArranque, LoadsFromItsOwnFolderWritesTheKeysAndBuildsTheWindow) {
     EXPECT_EQ(tabs->tabText(2), QStringLiteral(" Exportar pedidos"));
     EXPECT_EQ(tabs->tabText(3), QStringLiteral(" Importar pedidos"));
     EXPECT_NE(qobject_cast<TabAcumular*>(tabs->widget(1)), nullptr);
-    EXPECT_EQ(hijo<QPushButton>(*v, "Command1")->text(), QStringLiteral("Acumular pedidos"));
-    EXPECT_EQ(hijo<QPushButton>(*v, "Command2")->text(), QStringLiteral("Exportar pedidos"));
-    EXPECT_EQ(hijo<QPushButton>(*v, "Command3")->text(), QStringLiteral("Importar pedidos"));
-    EXPECT_EQ(hijo<QPushButton>(*v, "cmdRegresar")->text(), QStringLiteral("Regresar"));
+    EXPECT_EQ(hijo<QPushButton>(*v, "Command1")->text(), QStringLiteral("&Acumular pedidos"));
+    EXPECT_EQ(hijo<QPushButton>(*v, "Command2")->text(), QStringLiteral("&Exportar pedidos"));
+    EXPECT_EQ(hijo<QPushButton>(*v, "Command3")->text(), QStringLiteral("&Importar pedidos"));
+    EXPECT_EQ(hijo<QPushButton>(*v, "cmdRegresar")->text(), QStringLiteral("&Regresar"));
     EXPECT_EQ(hijo<QLabel>(*v, "lblEtiqueta(4)")->text(), QStringLiteral("Base de datos"));
     // Never placed before: centred, design size.
     EXPECT_EQ(bordes(*v), colocacion::centrada(Geometria{0, 0, frmInicial::tamanoDiseno().width(),

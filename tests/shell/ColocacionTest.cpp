@@ -1,8 +1,11 @@
 #include "shell/Colocacion.h"
+#include "shell/Cantidad.h"
 #include "EntornoShell.h"
 #include "shell/host/ArchivoIni.h"
 
 #include <QFileInfo>
+#include <QLocale>
+#include <limits>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -111,3 +114,30 @@ TEST(Encogimiento, ShrinkingToABarAndExpandingGivesTheExactBoundsBack) {
     EXPECT_EQ(colocacion::expande(QStringLiteral("1\t2\t3")), std::nullopt);
     EXPECT_EQ(colocacion::expande(QStringLiteral("1\t2\tx\t4")), std::nullopt);
 }
+
+namespace {
+
+// A window larger than the screen is reduced to it, one past an edge is moved in, one that
+// fits stays where it is; counts are grouped in thousands with their noun in number.
+TEST(AjusteTest, WindowsAreMadeToFitAndCountsAreGrouped) {
+    const Geometria area{0, 0, 910, 512};
+    EXPECT_EQ(colocacion::ajustada({100, 40, 760, 560}, area), (Geometria{100, 0, 760, 512}));
+    EXPECT_EQ(colocacion::ajustada({-50, 300, 1960, 1240}, area), area);
+    EXPECT_EQ(colocacion::ajustada({500, 400, 600, 200}, area), (Geometria{310, 312, 600, 200}));
+    EXPECT_EQ(colocacion::ajustada({10, 10, 300, 200}, area), (Geometria{10, 10, 300, 200}));
+    const Geometria segunda{1920, 100, 1366, 700};
+    EXPECT_EQ(colocacion::ajustada({0, 0, 400, 300}, segunda), (Geometria{1920, 100, 400, 300}));
+
+    const QString g = QLocale().groupSeparator();
+    EXPECT_EQ(cantidad(1, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+              QStringLiteral("1 pedido"));
+    EXPECT_EQ(cantidad(9998, QStringLiteral("pedido"), QStringLiteral("pedidos")),
+              u'9' + g + QStringLiteral("998 pedidos"));
+    EXPECT_EQ(numeroConMiles(999), QStringLiteral("999"));
+    EXPECT_EQ(numeroConMiles(1234567), u'1' + g + QStringLiteral("234") + g + QStringLiteral("567"));
+    EXPECT_EQ(numeroConMiles(-1000), QStringLiteral("-1") + g + QStringLiteral("000"));
+    EXPECT_EQ(numeroConMiles(0), QStringLiteral("0"));
+    EXPECT_EQ(numeroConMiles(std::numeric_limits<qint64>::min()).size(), 26);
+}
+
+} // namespace
