@@ -1,7 +1,7 @@
 #include "accumulation/ConfirmacionIncierta.h"
 
-#include "shell/host/ListaIds.h"
 #include "shell/Cantidad.h"
+#include "shell/host/ListaIds.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
@@ -88,15 +88,15 @@ EstadoConfirmacion CompruebaGrupo(const host::BasesDD& bases, const EmpresaOrige
             return EstadoConfirmacion::NoGuardado;
         if (guardados == incierta.grupo.size() && pendientes == 0)
             return EstadoConfirmacion::Guardado;
-        detalle = QStringLiteral("de %1 se %2 %3, y en la base de datos \"%4\" %5 %6 "
-                                 "pendientes.")
-                      .arg(cantidad(incierta.grupo.size(), QStringLiteral("pedido nuevo"),
-                                    QStringLiteral("pedidos nuevos")),
-                           guardados == 1 ? QStringLiteral("halló") : QStringLiteral("hallaron"),
-                           QString::number(guardados), empresa.base,
-                           cantidad(pendientes, QStringLiteral("renglón"),
-                                    QStringLiteral("renglones")),
-                           pendientes == 1 ? QStringLiteral("sigue") : QStringLiteral("siguen"));
+        detalle =
+            QStringLiteral("de %1 se %2 %3, y en la base de datos \"%4\" %5 %6 "
+                           "pendientes.")
+                .arg(cantidad(incierta.grupo.size(), QStringLiteral("pedido nuevo"),
+                              QStringLiteral("pedidos nuevos")),
+                     guardados == 1 ? QStringLiteral("halló") : QStringLiteral("hallaron"),
+                     QString::number(guardados), empresa.base,
+                     cantidad(pendientes, QStringLiteral("renglón"), QStringLiteral("renglones")),
+                     pendientes == 1 ? QStringLiteral("sigue") : QStringLiteral("siguen"));
     } catch (const ErrorBdD& e) {
         detalle = e.mensaje();
     }

@@ -4,10 +4,10 @@
 #include "journal/Bitacora.h"
 #include "sales/FoliosSerie.h"
 #include "sales/PorVender.h"
+#include "shell/Cantidad.h"
 #include "shell/host/ListaIds.h"
 #include "shell/host/Recordset.h"
 #include "shell/host/TablaInsercion.h"
-#include "shell/Cantidad.h"
 
 #include <QHash>
 
@@ -255,17 +255,17 @@ void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
     for (qsizetype k = 0; k < nuevos.size(); ++k)
         if (hay.value(nuevos[k]) != copiados[k]) {
             conexion_.compruebaTransaccion();
-            throw noGuardado(QStringLiteral("no quedaron con los renglones que se copiaron"),
-                             QStringLiteral("el pedido %1, con Id %2, tiene %3 y se le %4 %5; "
-                                            "quizá ya había renglones con ese Id")
-                                 .arg(textoPedido(serie_, folios[k]))
-                                 .arg(nuevos[k])
-                                 .arg(cantidad(hay.value(nuevos[k]), QStringLiteral("renglón"),
-                                               QStringLiteral("renglones")),
-                                      copiados[k] == 1 ? QStringLiteral("copió")
-                                                       : QStringLiteral("copiaron"))
-                                 .arg(copiados[k]),
-                             QStringLiteral("pedidosdetalle"), conexion_.base());
+            throw noGuardado(
+                QStringLiteral("no quedaron con los renglones que se copiaron"),
+                QStringLiteral("el pedido %1, con Id %2, tiene %3 y se le %4 %5; "
+                               "quizá ya había renglones con ese Id")
+                    .arg(textoPedido(serie_, folios[k]))
+                    .arg(nuevos[k])
+                    .arg(cantidad(hay.value(nuevos[k]), QStringLiteral("renglón"),
+                                  QStringLiteral("renglones")),
+                         copiados[k] == 1 ? QStringLiteral("copió") : QStringLiteral("copiaron"))
+                    .arg(copiados[k]),
+                QStringLiteral("pedidosdetalle"), conexion_.base());
         }
 }
 

@@ -184,8 +184,9 @@ QString InformeImportacion::mensaje(const ResultadoImportacion& r, const QString
     } else {
         const bool uno = r.pedidos == 1;
         m = QStringLiteral("Se %1 %2 con %3; %4.")
-                .arg(r.revision ? (uno ? QStringLiteral("importaría") : QStringLiteral("importarían"))
-                                : (uno ? QStringLiteral("importó") : QStringLiteral("importaron")),
+                .arg(r.revision
+                         ? (uno ? QStringLiteral("importaría") : QStringLiteral("importarían"))
+                         : (uno ? QStringLiteral("importó") : QStringLiteral("importaron")),
                      cantidad(r.pedidos, QStringLiteral("pedido"), QStringLiteral("pedidos")),
                      cantidad(r.renglones, QStringLiteral("renglón"), QStringLiteral("renglones")),
                      cantidad(r.clientesNuevos, QStringLiteral("cliente nuevo"),
@@ -230,7 +231,8 @@ QStringList InformeImportacion::avisosDeLectura(const ResultadoImportacion& r) {
         avisos << (r.renglonesOmitidos == 1
                        ? QStringLiteral("Se %1 1 renglón que estaba antes del primer pedido del "
                                         "archivo.")
-                             .arg(r.revision ? QStringLiteral("omitiría") : QStringLiteral("omitió"))
+                             .arg(r.revision ? QStringLiteral("omitiría")
+                                             : QStringLiteral("omitió"))
                        : QStringLiteral("Se %1 %2 renglones que estaban antes del primer pedido "
                                         "del archivo.")
                              .arg(r.revision ? QStringLiteral("omitirían")

@@ -17,9 +17,9 @@
 #include "shell/ventanas/Teclado.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QDir>
-#include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -211,15 +211,15 @@ void BajarPedidos::construye() {
     const int anchos[ModeloPedidosExportar::Columnas] = {500, 1000, 1100, 1100, 1200, 1200, 800, 0};
     const QFontMetrics medida(mhgReja_->font());
     const QString muestras[ModeloPedidosExportar::Columnas] = {
-        QStringLiteral("99999"),         QStringLiteral("SERIE"),
-        QStringLiteral("9999999"),       QStringLiteral("99/99/9999"),
+        QStringLiteral("99999"),        QStringLiteral("SERIE"),
+        QStringLiteral("9999999"),      QStringLiteral("99/99/9999"),
         QStringLiteral("9,999,999.99"), QStringLiteral("9,999,999.99"),
-        QStringLiteral("Pasar"),         QString()};
+        QStringLiteral("Pasar"),        QString()};
     for (int c = 0; c < ModeloPedidosExportar::Columnas; ++c)
         mhgReja_->setColumnWidth(
-            c, anchos[c] == 0 ? 0
-                              : std::max(pixeles(anchos[c]),
-                                         medida.horizontalAdvance(muestras[c]) + 12));
+            c, anchos[c] == 0
+                   ? 0
+                   : std::max(pixeles(anchos[c]), medida.horizontalAdvance(muestras[c]) + 12));
     mhgReja_->setColumnHidden(ModeloPedidosExportar::Id, true);
     mhgReja_->installEventFilter(this);
 
@@ -610,11 +610,11 @@ void BajarPedidos::muestraCuentas(bool visible) {
 }
 
 void BajarPedidos::cuenta() {
-    cuenta_->setText(QStringLiteral("Marcados: %1 de %2; total de los marcados: %3")
-                         .arg(numeroConMiles(modelo_->cuantosMarcados()),
-                              cantidad(modelo_->rowCount(), QStringLiteral("pedido"),
-                                       QStringLiteral("pedidos")),
-                              modelo_->importeCentavos(modelo_->centavosMarcados())));
+    cuenta_->setText(
+        QStringLiteral("Marcados: %1 de %2; total de los marcados: %3")
+            .arg(numeroConMiles(modelo_->cuantosMarcados()),
+                 cantidad(modelo_->rowCount(), QStringLiteral("pedido"), QStringLiteral("pedidos")),
+                 modelo_->importeCentavos(modelo_->centavosMarcados())));
 }
 
 void BajarPedidos::avisaError(const QString& mensaje) {

@@ -207,10 +207,11 @@ TEST_F(BajarPedidosTest, NothingMarkedIsToldAndTheSelectionStays) {
     QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
     const auto registro = CajaMensaje::registro();
     ASSERT_EQ(registro.size(), 1);
-    EXPECT_EQ(registro[0].mensaje,
-              QStringLiteral("No hay pedidos marcados para exportar. Marque los que desea "
-                             "exportar con la barra espaciadora o con un clic en \"Pasar\", y pulse "
-                             "\"Proceder\" otra vez."));
+    EXPECT_EQ(
+        registro[0].mensaje,
+        QStringLiteral("No hay pedidos marcados para exportar. Marque los que desea "
+                       "exportar con la barra espaciadora o con un clic en \"Pasar\", y pulse "
+                       "\"Proceder\" otra vez."));
     EXPECT_EQ(registro[0].estilo, CajaMensaje::Icono::Exclamacion);
     EXPECT_FALSE(campo(QStringLiteral("txtArchivo"))->isVisible());
     EXPECT_TRUE(reja()->isEnabled());
@@ -446,10 +447,12 @@ TEST_F(BajarPedidosTest, TheCountLineFollowsTheMarksAndTheButtonsMarkAll) {
     // 1234567.891 + 100 + 0 + 50, each with 16 % VAT, rounded per order to the cent.
     EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 4 de 4 pedidos;")))
         << cuenta->text().toStdString();
-    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75"))) << cuenta->text().toStdString();
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75")))
+        << cuenta->text().toStdString();
     marca(0); // the oldest: 100 + 16
     EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 3 de 4 pedidos;")));
-    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,156.75"))) << cuenta->text().toStdString();
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,156.75")))
+        << cuenta->text().toStdString();
     QTest::mouseClick(boton(QStringLiteral("cmdDesmarcarTodos")), Qt::LeftButton);
     EXPECT_TRUE(cuenta->text().startsWith(QStringLiteral("Marcados: 0 de 4")));
     EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral(" 0.00"))) << cuenta->text().toStdString();
@@ -458,7 +461,8 @@ TEST_F(BajarPedidosTest, TheCountLineFollowsTheMarksAndTheButtonsMarkAll) {
     QTest::mouseClick(boton(QStringLiteral("cmdMarcarTodos")), Qt::LeftButton);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(celda(i, 6), QStringLiteral("Sí"));
-    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75"))) << cuenta->text().toStdString();
+    EXPECT_TRUE(cuenta->text().endsWith(QStringLiteral("1,432,272.75")))
+        << cuenta->text().toStdString();
 }
 
 // Each of the window's silent dead ends leaves a line that says why: a refused date (the
@@ -474,13 +478,15 @@ TEST_F(BajarPedidosTest, ItsDeadEndsAreToldBesideTheControls) {
     campo(QStringLiteral("mkeFecha(1)"))->setFocus();
     EXPECT_FALSE(CampoTexto::tieneDigitos(*desde));
     ASSERT_TRUE(fechas->isVisible());
-    EXPECT_TRUE(fechas->text().contains(QStringLiteral("31/02/2026"))) << fechas->text().toStdString();
+    EXPECT_TRUE(fechas->text().contains(QStringLiteral("31/02/2026")))
+        << fechas->text().toStdString();
 
     desde->setText(QStringLiteral("10/05/2026"));
     campo(QStringLiteral("mkeFecha(1)"))->setText(QStringLiteral("01/05/2026"));
     QTest::mouseClick(boton(QStringLiteral("cmdAceptar")), Qt::LeftButton);
     EXPECT_FALSE(ventana->ocupado());
-    EXPECT_TRUE(fechas->text().contains(QStringLiteral("posterior"))) << fechas->text().toStdString();
+    EXPECT_TRUE(fechas->text().contains(QStringLiteral("posterior")))
+        << fechas->text().toStdString();
     EXPECT_FALSE(reja()->isVisible());
     EXPECT_TRUE(CajaMensaje::registro().isEmpty());
 

@@ -34,7 +34,11 @@ QRect pantalla() {
 }
 
 std::string texto(const QRect& r) {
-    return QStringLiteral("%1,%2 %3×%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+    return QStringLiteral("%1,%2 %3×%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
         .toStdString();
 }
 
@@ -44,8 +48,8 @@ void alAlcance(QWidget& ventana, bool conBotones = true) {
     ASSERT_TRUE(ventana.isVisible()) << ventana.objectName().toStdString();
     const QRect area = pantalla();
     EXPECT_TRUE(area.contains(ventana.frameGeometry()))
-        << ventana.objectName().toStdString() << " " << texto(ventana.frameGeometry())
-        << " en " << texto(area);
+        << ventana.objectName().toStdString() << " " << texto(ventana.frameGeometry()) << " en "
+        << texto(area);
     int vistos = 0;
     for (QAbstractButton* b : ventana.findChildren<QAbstractButton*>()) {
         if (!b->isVisible() || b->window() != &ventana || b->size().isEmpty() ||
@@ -58,20 +62,20 @@ void alAlcance(QWidget& ventana, bool conBotones = true) {
             << nombre.toStdString() << " " << texto(enPantalla) << " en " << texto(area);
         EXPECT_EQ(b->visibleRegion().boundingRect(), b->rect()) << nombre.toStdString();
     }
-    if (conBotones)
+    if (conBotones) {
         EXPECT_GT(vistos, 0) << ventana.objectName().toStdString();
+    }
 }
 
 // The program installed against the test server, on a company of its own with demo data.
 struct EntornoEscala : EntornoVentana {
     EntornoEscala() : empresa(QStringLiteral("escala"), true) {
         const host::ParametrosConexion p = pruebas::parametros();
-        escribeArchivo(krx(), "[Instalacion]\nMySQLServer=" + p.servidor.toUtf8() +
-                                  "\nMySQLPuerto=" + QByteArray::number(p.puerto) +
-                                  "\nMySQLUsuario=" +
-                                  host::Utilerias::Encripta(p.usuario).toUtf8() +
-                                  "\nMySQLPassword=" +
-                                  host::Utilerias::Encripta(p.password).toUtf8() + "\n");
+        escribeArchivo(
+            krx(), "[Instalacion]\nMySQLServer=" + p.servidor.toUtf8() +
+                       "\nMySQLPuerto=" + QByteArray::number(p.puerto) +
+                       "\nMySQLUsuario=" + host::Utilerias::Encripta(p.usuario).toUtf8() +
+                       "\nMySQLPassword=" + host::Utilerias::Encripta(p.password).toUtf8() + "\n");
         const QByteArray base = empresa.nombre().toUtf8();
         iniConKorvan("Base de datos principal=" + base +
                      "\n[Otras bases de datos]\nPara exportar pedidos=" + base +

@@ -331,7 +331,8 @@ TEST_F(SubirTest, ItsDeadEndsAreToldBesideTheControlsAndTabFollowsTheRow) {
     EXPECT_FALSE(aviso->isVisible());
     acepta(QStringLiteral("   "));
     EXPECT_TRUE(aviso->isVisible());
-    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Escriba el nombre"))) << aviso->text().toStdString();
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Escriba el nombre")))
+        << aviso->text().toStdString();
     EXPECT_TRUE(CajaMensaje::registro().isEmpty());
     EXPECT_TRUE(txtArchivo()->hasFocus());
     QTest::keyClicks(txtArchivo(), QStringLiteral("x"));
@@ -341,7 +342,8 @@ TEST_F(SubirTest, ItsDeadEndsAreToldBesideTheControlsAndTabFollowsTheRow) {
     acepta(ruta);
     EXPECT_EQ(pedidosImportados(), 0);
     EXPECT_TRUE(aviso->isVisible());
-    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("No se importó nada"))) << aviso->text().toStdString();
+    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("No se importó nada")))
+        << aviso->text().toStdString();
 
     // The preview's report stays open in test mode: the window is made active again.
     for (InformeVentana* v : ventana->findChildren<InformeVentana*>())

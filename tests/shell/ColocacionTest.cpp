@@ -1,13 +1,13 @@
 #include "shell/Colocacion.h"
-#include "shell/Cantidad.h"
 #include "EntornoShell.h"
+#include "shell/Cantidad.h"
 #include "shell/host/ArchivoIni.h"
 
 #include <QFileInfo>
 #include <QLocale>
-#include <limits>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using pruebas::escribeArchivo;
 using pruebas::leeArchivo;
@@ -134,7 +134,8 @@ TEST(AjusteTest, WindowsAreMadeToFitAndCountsAreGrouped) {
     EXPECT_EQ(cantidad(9998, QStringLiteral("pedido"), QStringLiteral("pedidos")),
               u'9' + g + QStringLiteral("998 pedidos"));
     EXPECT_EQ(numeroConMiles(999), QStringLiteral("999"));
-    EXPECT_EQ(numeroConMiles(1234567), u'1' + g + QStringLiteral("234") + g + QStringLiteral("567"));
+    EXPECT_EQ(numeroConMiles(1234567),
+              u'1' + g + QStringLiteral("234") + g + QStringLiteral("567"));
     EXPECT_EQ(numeroConMiles(-1000), QStringLiteral("-1") + g + QStringLiteral("000"));
     EXPECT_EQ(numeroConMiles(0), QStringLiteral("0"));
     EXPECT_EQ(numeroConMiles(std::numeric_limits<qint64>::min()).size(), 26);
