@@ -195,16 +195,22 @@ void memoriaRevision(long importaKb, long revisionKb) {
         << Qt::endl;
 }
 
-// Only the peak memory of the import and of its preview, each as its command runs.
-void soloMemoria(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos) {
-    auto c = bases.abre(QString());
-    const QString origen = QStringLiteral("banco_memoria_origen_%1").arg(pedidos);
-    const QString destino = QStringLiteral("banco_memoria_destino_%1").arg(pedidos);
+// The generated company of every measurement: pedidos orders of 5 lines.
+demo::Parametros talla(int pedidos) {
     demo::Parametros p;
     p.pedidos = pedidos;
     p.renglones = 5;
     p.clientes = 5000;
     p.productos = 2000;
+    return p;
+}
+
+// Only the peak memory of the import and of its preview, each as its command runs.
+void soloMemoria(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos) {
+    auto c = bases.abre(QString());
+    const QString origen = QStringLiteral("banco_memoria_origen_%1").arg(pedidos);
+    const QString destino = QStringLiteral("banco_memoria_destino_%1").arg(pedidos);
+    const demo::Parametros p = talla(pedidos);
     demo::creaBaseEmpresa(*c, origen);
     demo::llenaEmpresa(*c, origen, p, 1);
     const QString archivo = QDir(carpeta).filePath(QStringLiteral("memoria_%1.txt").arg(pedidos));
@@ -237,11 +243,7 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
     const QString destino = QStringLiteral("banco_destino_%1").arg(pedidos);
     const QString carga = QStringLiteral("banco_carga_%1").arg(pedidos);
 
-    demo::Parametros p;
-    p.pedidos = pedidos;
-    p.renglones = 5;
-    p.clientes = 5000;
-    p.productos = 2000;
+    const demo::Parametros p = talla(pedidos);
     const double generacion = cronometra([&] {
         demo::creaBaseEmpresa(*c, origen);
         demo::llenaEmpresa(*c, origen, p, 1);

@@ -393,10 +393,10 @@ TEST(ComandoImportar, PrintsEachStoredOrderAndASummary) {
 TEST(ComandoImportar, ASingleOrderLineAndCustomerReadInTheSingular) {
     BaseEmpresa b(QStringLiteral("imsingular"));
     QTemporaryDir carpeta;
+    Programa p = programaDe(b, carpeta);
     // A line in front of the first header is skipped: one, also in the singular.
     archivo(carpeta, renglon("P", "2") + encabezado("A", "NUEVO1") + renglon("P", "1"),
             QStringLiteral("uno.txt"));
-    Programa p = programaDe(b, carpeta);
     const auto corre = [&](QStringList args, QString& out, QString& err) {
         QTextStream salida(&out), errores(&err);
         args.prepend(carpeta.filePath(QStringLiteral("uno.txt")));

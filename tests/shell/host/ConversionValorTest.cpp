@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <mysql.h>
+#include <tuple>
 
 using host::ClaseCampo;
 using host::Columna;
@@ -12,12 +13,8 @@ Columna columna(int tipo, ClaseCampo clase, unsigned long largo, unsigned decima
                 bool sinSigno = false, bool admiteNulo = true) {
     Columna c;
     c.nombre = QStringLiteral("C");
-    c.tipo = tipo;
-    c.largo = largo;
-    c.decimales = decimales;
-    c.sinSigno = sinSigno;
-    c.admiteNulo = admiteNulo;
-    c.clase = clase;
+    std::tie(c.tipo, c.largo, c.decimales, c.sinSigno, c.admiteNulo, c.clase) =
+        std::tuple(tipo, largo, decimales, sinSigno, admiteNulo, clase);
     return c;
 }
 
