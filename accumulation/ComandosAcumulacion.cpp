@@ -5,6 +5,7 @@
 #include "shell/InterrupcionOrden.h"
 #include "shell/Programa.h"
 #include "shell/host/Fechas.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QTextStream>
 #include <limits>
@@ -34,7 +35,7 @@ qint32 folio(OpcionesOrden& opciones) {
 }
 
 int falla(QTextStream& errores, const QString& mensaje) {
-    errores << mensaje << Qt::endl;
+    errores << host::TextoConDetalle::enDosLineas(mensaje) << Qt::endl;
     return 1;
 }
 

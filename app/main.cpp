@@ -6,6 +6,7 @@
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
 #include "shell/ventanas/AjustePantalla.h"
+#include "shell/ventanas/EstiloFoco.h"
 #include "shell/ventanas/MarcoVentana.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int abreVentanas(int argc, char** argv, const LineaOrdenes& linea) {
     QApplication app(argc, argv);
     traduccionQt::instala();
     AjustePantalla::instala();
+    EstiloFoco::instala();
     QApplication::setWindowIcon(MarcoVentana::icono());
     Programa programa;
     std::unique_ptr<frmInicial> ventana =

@@ -1,6 +1,10 @@
 #include "export/Exportacion.h"
 
+#include "journal/ConsultasBitacora.h"
 #include "shell/host/BasesDD.h"
+#include "shell/host/TextoConDetalle.h"
+
+#include <algorithm>
 
 namespace exportacion {
 
@@ -36,6 +40,31 @@ std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
         filas.push_back(std::move(f));
     }
     return filas;
+}
+
+ListaExportar ListaPedidosExportar(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                   const std::optional<QDate>& hasta) {
+    ListaExportar lista{BuscaPedidosExportar(conexion, desde, hasta), {}};
+    if (lista.filas.empty())
+        return lista;
+    const auto [menor, mayor] = std::minmax_element(
+        lista.filas.begin(), lista.filas.end(),
+        [](const FilaExportar& a, const FilaExportar& b) { return a.id < b.id; });
+    try {
+        const QHash<qint64, QDateTime> exportados =
+            bitacora::ConsultasBitacora::ultimasExportaciones(conexion, menor->id, mayor->id);
+        if (!exportados.isEmpty())
+            for (FilaExportar& f : lista.filas)
+                f.exportado = exportados.value(f.id);
+    } catch (const host::ErrorBdD& e) {
+        if (e.conexionPerdida())
+            throw;
+        lista.aviso = host::TextoConDetalle::conDetalle(
+            QStringLiteral("No se pudo leer en la bitácora cuándo se exportó cada pedido: la "
+                           "columna \"Exportado\" queda vacía."),
+            host::TextoConDetalle::separa(e.mensaje()).principal);
+    }
+    return lista;
 }
 
 } // namespace exportacion

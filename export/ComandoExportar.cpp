@@ -5,6 +5,7 @@
 #include "journal/AvisoBitacora.h"
 #include "shell/InterrupcionOrden.h"
 #include "shell/Programa.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QDir>
 #include <QSet>
@@ -126,7 +127,7 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
         for (const QString& aviso : r.avisos)
             errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
         if (!r.ok) {
-            errores << r.mensaje << Qt::endl;
+            errores << host::TextoConDetalle::enDosLineas(r.mensaje) << Qt::endl;
             return 1;
         }
         salida
@@ -141,7 +142,7 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
         return 0;
     } catch (const host::Error& e) {
         // The database, or a signal that stopped a statement waiting for it.
-        errores << e.mensaje() << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(e.mensaje()) << Qt::endl;
         return 1;
     }
 }

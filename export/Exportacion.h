@@ -5,6 +5,7 @@
 #include "shell/host/Avance.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -27,12 +28,23 @@ struct FilaExportar {
     QDate fecha; // invalid when the order has none
     double subtotal = 0;
     double iva = 0;
+    QDateTime exportado; // the end of the last export that wrote it; invalid when none
 };
 
 // The orders dated within the range (either end may be left open), oldest first.
 std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
                                                const std::optional<QDate>& desde,
                                                const std::optional<QDate>& hasta);
+
+// The export window's list: the orders of the range with when each was last exported, read
+// from the journal in one query for the whole list. A journal that cannot be read leaves
+// the dates empty and says so in aviso; the list is still good.
+struct ListaExportar {
+    std::vector<FilaExportar> filas;
+    QString aviso;
+};
+ListaExportar ListaPedidosExportar(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                   const std::optional<QDate>& hasta);
 
 // ok only once the file is written (and copied, when asked); a cancel leaves ok false and
 // cancelado set.

@@ -5,6 +5,7 @@
 #include "import/InformeImportacion.h"
 #include "shell/InterrupcionOrden.h"
 #include "shell/Programa.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,7 +91,7 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
                 errores << QStringLiteral("  y %1 más").arg(r.yaImportados.size() - listados)
                         << Qt::endl;
         }
-        errores << r.mensaje << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(r.mensaje) << Qt::endl;
         if (r.rechazadoPorImportados)
             errores << QStringLiteral("Para importar sólo los pedidos nuevos use "
                                       "--omitir-importados; para importarlos todos otra vez, "

@@ -2,6 +2,8 @@
 
 #include "data/CodificacionArchivo.h"
 #include "data/ErrorTransferencia.h"
+#include "data/FormatoTransferencia.h"
+#include "data/LectorTransferencia.h"
 #include "import/InformeImportacion.h"
 #include "import/SubidaPedidos.h"
 #include "journal/Bitacora.h"
@@ -11,6 +13,7 @@
 #include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
 #include "shell/host/Reintentos.h"
+#include "shell/host/TextoConDetalle.h"
 #include "shell/host/Vigia.h"
 
 #include <QDir>
@@ -31,6 +34,64 @@ ResultadoImportacion fallo(const QString& mensaje, bool cancelado = false) {
     r.mensaje = mensaje;
     r.cancelado = cancelado;
     return r;
+}
+
+// Why the file is no transfer file (a saved report, a spreadsheet, a letter), or the empty
+// text when it may be one: it must hold at least one order header ("M" records) before its
+// records stop fitting the layout. A transfer file's first header is usually its first
+// line, so the look costs little; a file of something else is read to its end or to where
+// it stops reading as records. The lines read and the fields of its first line go into the
+// detail, for whoever supports the clerk.
+QString noEsTransferencia(QIODevice& archivo, transferencia::CodificacionArchivo::Tipo tipo,
+                          const QString& ruta) {
+    const QByteArray primera = archivo.peek(64 * 1024).split('\n').value(0);
+    transferencia::LectorTransferencia lector(archivo, tipo);
+    transferencia::Registro registro;
+    int registros = 0;
+    try {
+        while (lector.siguiente(registro)) {
+            if (registro.encabezado)
+                return {};
+            ++registros;
+        }
+    } catch (const host::Error&) {
+        // A file that could not be read is told as that, by the reading that follows.
+        const auto* dispositivo = qobject_cast<const QFileDevice*>(&archivo);
+        if (dispositivo && dispositivo->error() != QFileDevice::NoError)
+            return {};
+        ++registros; // what follows is no record either
+    }
+    // Without any record (empty, or blank lines only) the import says so itself.
+    if (registros == 0)
+        return {};
+    // The reader stands on the line after the last line end: a file that ends with one has
+    // no line there.
+    int lineas = lector.linea();
+    if (archivo.atEnd() && archivo.size() > 0 && archivo.seek(archivo.size() - 1)) {
+        char ultimo = 0;
+        if (archivo.getChar(&ultimo) && (ultimo == '\n' || ultimo == '\r'))
+            --lineas;
+    }
+    bool entreComillas = false;
+    int campos = 1;
+    for (char c : primera) {
+        if (c == '"')
+            entreComillas = !entreComillas;
+        else if (c == ',' && !entreComillas)
+            ++campos;
+    }
+    return host::TextoConDetalle::conDetalle(
+        QStringLiteral("Este archivo no es un archivo de pedidos exportado: %1 no trae ningún "
+                       "pedido como los escribe \"Exportar pedidos\". Elija el archivo que "
+                       "copió la exportación. No se importó nada.")
+            .arg(nativa(ruta)),
+        QStringLiteral("%1 leídas, %2 sin ningún encabezado de pedido; la primera línea trae "
+                       "%3, un encabezado trae %4 y un renglón %5")
+            .arg(cantidad(lineas, QStringLiteral("línea"), QStringLiteral("líneas")),
+                 cantidad(registros, QStringLiteral("registro"), QStringLiteral("registros")),
+                 cantidad(campos, QStringLiteral("campo"), QStringLiteral("campos")))
+            .arg(transferencia::camposEncabezado)
+            .arg(transferencia::camposRenglon));
 }
 
 // The COMMIT was sent and the connection went before its answer. The journal's rows of the
@@ -87,6 +148,11 @@ private:
             QStringLiteral("No se escribió nada en la base de datos%1.").arg(base_);
         try {
             codificacion_ = transferencia::CodificacionArchivo::detecta(entrada_);
+            if (!entrada_.seek(0))
+                return otraLecturaFallida();
+            const QString ajeno = noEsTransferencia(entrada_, codificacion_.tipo(), archivo_);
+            if (!ajeno.isEmpty())
+                return fallo(ajeno);
             if (!entrada_.seek(0))
                 return otraLecturaFallida();
             subida_ = std::make_unique<SubidaPedidos>(conexion_, llamadas_, opciones_, bitacora_,

@@ -145,6 +145,27 @@ QVector<Corrida> ConsultasBitacora::corridas(Conexion& conexion, const Seleccion
     return salida;
 }
 
+QHash<qint64, QDateTime> ConsultasBitacora::ultimasExportaciones(Conexion& conexion, qint64 desde,
+                                                                 qint64 hasta) {
+    QHash<qint64, QDateTime> salida;
+    std::unique_ptr<host::Recordset> rs;
+    try {
+        rs = conexion.consulta(
+            QStringLiteral("SELECT p.IdOrigen, MAX(COALESCE(c.Fin, c.Inicio)) FROM %1 p JOIN %2 c "
+                           "ON c.Id=p.Corrida WHERE c.Operacion=? AND c.Desenlace=? AND "
+                           "p.IdOrigen BETWEEN ? AND ? GROUP BY p.IdOrigen")
+                .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::tablaCorridas()),
+            {codigo(Operacion::Exportacion), codigo(EstadoCorrida::Hecho), desde, hasta});
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() == 1146)
+            return salida;
+        throw;
+    }
+    for (; !rs->eof(); rs->MoveNext())
+        salida.insert(rs->entero(0), rs->valor(1).toDateTime());
+    return salida;
+}
+
 QVector<PedidoAnotado> ConsultasBitacora::pedidos(Conexion& conexion, qint64 corrida) {
     std::unique_ptr<host::Recordset> rs;
     try {

@@ -26,6 +26,12 @@ public:
     // the runs, then which of those in course were interrupted. Empty when the database has
     // no journal.
     static QVector<Corrida> corridas(host::Conexion& conexion, const Seleccion& seleccion);
+    // When each of the orders of conexion's database with an Id from desde to hasta was last
+    // written by an export that ended well (the end of that run), in one query. Orders
+    // never exported are absent. Empty when the database has no journal; throws
+    // host::ErrorBdD when it cannot be read.
+    static QHash<qint64, QDateTime> ultimasExportaciones(host::Conexion& conexion, qint64 desde,
+                                                         qint64 hasta);
     // The orders of one run, in the order they were written.
     static QVector<PedidoAnotado> pedidos(host::Conexion& conexion, qint64 corrida);
 

@@ -11,6 +11,7 @@
 #include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/HiloTrabajo.h"
 #include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/LineaAviso.h"
 #include "shell/ventanas/PanelAvance.h"
 
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -153,7 +155,12 @@ void TabAcumular::construye() {
     rejilla->addWidget(mskFecha_[1], 1, 3);
     rejilla->addWidget(etiqueta(2, QStringLiteral("Cliente:")), 2, 0);
     rejilla->addWidget(txtCliente_, 2, 1);
-    rejilla->addWidget(etiqueta(6, QString()), 2, 2, 1, 4);
+    avisoCliente_ = new LineaAviso(QStringLiteral("lblAvisoCliente"), this);
+    auto* cliente = new QVBoxLayout;
+    cliente->setContentsMargins(0, 0, 0, 0);
+    cliente->addWidget(etiqueta(6, QString()));
+    cliente->addWidget(avisoCliente_);
+    rejilla->addLayout(cliente, 2, 2, 1, 4);
     rejilla->addWidget(txtResultado_, 3, 0, 1, 6);
     rejilla->addWidget(lblNotas_, 4, 0, 1, 5);
     rejilla->addWidget(command4_, 4, 5);
@@ -243,6 +250,7 @@ void TabAcumular::entra() {
         txtCliente_->clear();
     }
     lblEtiqueta_[6]->clear();
+    avisoCliente_->limpia();
     lee();
     habilita();
     mskFecha_[0]->setFocus();
@@ -256,6 +264,8 @@ void TabAcumular::eligeSerie() {
 
 void TabAcumular::cambiaCliente() {
     lblEtiqueta_[6]->clear();
+    if (!txtCliente_->text().trimmed().isEmpty())
+        avisoCliente_->limpia();
     pideCliente_ = false;
     if (txtCliente_->text().trimmed().isEmpty())
         pausaCliente_->stop();
@@ -398,7 +408,38 @@ void TabAcumular::falloLectura(const QString& mensaje) {
     avisaError(mensaje);
 }
 
+bool TabAcumular::filtraCliente(QEvent* evento) {
+    const auto* tecla = static_cast<QKeyEvent*>(evento);
+    switch (evento->type()) {
+    case QEvent::FocusIn:
+        // Not when the box takes the focus back after refusing to be left empty: what it
+        // held before is what Escape restores.
+        if (!avisoCliente_->isVisible())
+            clienteAlEntrar_ = txtCliente_->text();
+        return false;
+    case QEvent::ShortcutOverride:
+        if (tecla->key() == Qt::Key_Escape && avisoCliente_->isVisible()) {
+            evento->accept();
+            return true;
+        }
+        return false;
+    case QEvent::KeyPress:
+        if (tecla->key() != Qt::Key_Escape || !avisoCliente_->isVisible())
+            return false;
+        // As it was when entered; a box that was empty then may be left empty again.
+        txtCliente_->setText(clienteAlEntrar_);
+        avisoCliente_->limpia();
+        clienteLibre_ = true;
+        focusNextChild();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == txtCliente_ && filtraCliente(evento))
+        return true;
     if (evento->type() != QEvent::FocusOut)
         return QWidget::eventFilter(objeto, evento);
     const Qt::FocusReason motivo = static_cast<QFocusEvent*>(evento)->reason();
@@ -411,7 +452,11 @@ bool TabAcumular::eventFilter(QObject* objeto, QEvent* evento) {
         // another window or a menu is.
         const bool movida = motivo == Qt::TabFocusReason || motivo == Qt::BacktabFocusReason ||
                             motivo == Qt::MouseFocusReason;
-        if (txtCliente_->text().isEmpty() && movida) {
+        const bool libre = std::exchange(clienteLibre_, false);
+        if (txtCliente_->text().isEmpty() && movida && !libre) {
+            avisoCliente_->avisa(QStringLiteral("Escriba la clave del cliente: este campo no "
+                                                "puede quedar vacío. Pulse Esc para dejarlo "
+                                                "como estaba."));
             QPointer<QLineEdit> cliente(txtCliente_);
             QTimer::singleShot(0, this, [cliente] {
                 if (cliente && cliente->isVisible() && cliente->isEnabled())

@@ -15,6 +15,7 @@ class HiloTrabajo;
 class PanelAvance;
 class QComboBox;
 class Trabajador;
+class LineaAviso;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -98,6 +99,8 @@ private:
     void validaFechas();
     QDate fecha(int indice) const;
     void avisaError(const QString& mensaje);
+    // The customer box's focus and Escape; true when the event was taken.
+    bool filtraCliente(QEvent* evento);
     // Progress and cancel of a run, heard on the worker thread.
     static acumulacion::Retrollamadas retrollamadas(Trabajador& t, Operacion operacion);
 
@@ -108,6 +111,11 @@ private:
     std::array<QLabel*, 11> lblEtiqueta_{};
     std::array<QLineEdit*, 3> mskFecha_{};
     QLineEdit* txtCliente_ = nullptr;
+    // Why the customer box keeps the focus when left empty, and the way out: Escape puts
+    // back what it held when entered (clienteAlEntrar_) and lets it be left (clienteLibre_).
+    LineaAviso* avisoCliente_ = nullptr;
+    QString clienteAlEntrar_;
+    bool clienteLibre_ = false;
     QPlainTextEdit* txtResultado_ = nullptr;
     QLabel* lblNotas_ = nullptr;
     QPushButton* command4_ = nullptr;

@@ -6,6 +6,7 @@
 #include "app/ventanas/frmInicial.h"
 #include "shell/Programa.h"
 #include "shell/TraduccionQt.h"
+#include "shell/ventanas/EstiloFoco.h"
 #include "shell/ventanas/MarcoVentana.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         linea.showHelp(1);
 
     traduccionQt::instala();
+    EstiloFoco::instala();
     QApplication::setWindowIcon(MarcoVentana::icono());
     Programa programa;
     // As the program beside this tool would start: its name gives its files' names.

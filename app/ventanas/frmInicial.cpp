@@ -7,6 +7,7 @@
 #include "journal/ventanas/frmBitacora.h"
 #include "shell/Arranque.h"
 #include "shell/Programa.h"
+#include "shell/ventanas/AvisoServidor.h"
 #include "shell/ventanas/AvisosVentana.h"
 #include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/MarcoVentana.h"
@@ -130,9 +131,12 @@ QWidget* frmInicial::creaMenu() {
     connect(command3, &QPushButton::clicked, this,
             [this] { muestraModal(new Subir(programa_, this)); });
 
+    avisoServidor_ = new AvisoServidor(programa_, pagina);
+
     auto* columna = new QVBoxLayout(pagina);
     columna->setContentsMargins(3 * kMargen, 2 * kMargen, 3 * kMargen, 2 * kMargen);
     columna->addWidget(lblMuestra_);
+    columna->addWidget(avisoServidor_);
     columna->addSpacing(2 * kMargen);
     for (QPushButton* b : {command1, command2, command3, bitacora}) {
         b->setMinimumSize(260, 2 * kAltoBoton);
@@ -169,6 +173,9 @@ void frmInicial::ponFechasDeHoy() {
 }
 
 void frmInicial::seleccionaTab(int n) {
+    // Back on the menu, after a job that may have failed to connect: is the server there?
+    if (n == 0 && !primeraActivacionPendiente_)
+        avisoServidor_->comprueba();
     sstTabs_->hide();
     sstTabs_->setTabEnabled(n, true);
     for (int i = 0; i < sstTabs_->count(); ++i) {
@@ -208,6 +215,7 @@ void frmInicial::editaIni() {
 
 void frmInicial::muestraModal(QDialog* ventana) {
     ventana->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ventana, &QDialog::finished, avisoServidor_, &AvisoServidor::comprueba);
     ventana->setWindowModality(Qt::ApplicationModal);
     ventana->show();
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+class AvisoServidor;
 class MarcoVentana;
 class QDialog;
 class QLabel;
@@ -88,6 +89,7 @@ private:
     QTabWidget* sstTabs_ = nullptr;
     QPushButton* cmdRegresar_ = nullptr;
     QLabel* lblMuestra_ = nullptr;
+    AvisoServidor* avisoServidor_ = nullptr;
     QSizeGrip* agarre_ = nullptr;
     TabAcumular* tabAcumular_ = nullptr;
     MarcoVentana* marco_ = nullptr;

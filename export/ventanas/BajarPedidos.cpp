@@ -4,8 +4,10 @@
 #include "export/ventanas/ModeloPedidosExportar.h"
 #include "journal/AvisoBitacora.h"
 #include "shell/Cantidad.h"
+#include "shell/UltimosUsados.h"
 #include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Conexion.h"
+#include "shell/host/TextoConDetalle.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/ColocaTwips.h"
@@ -20,6 +22,7 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -208,13 +211,18 @@ void BajarPedidos::construye() {
     mhgReja_->verticalHeader()->setDefaultSectionSize(mhgReja_->fontMetrics().height() + 6);
     // The set widths, widened to what the font needs: a larger system font must not cut
     // dates and amounts.
-    const int anchos[ModeloPedidosExportar::Columnas] = {500, 1000, 1100, 1100, 1200, 1200, 800, 0};
+    const int anchos[ModeloPedidosExportar::Columnas] = {500,  1000, 1100, 1100, 1200,
+                                                         1200, 800,  1700, 0};
     const QFontMetrics medida(mhgReja_->font());
-    const QString muestras[ModeloPedidosExportar::Columnas] = {
-        QStringLiteral("99999"),        QStringLiteral("SERIE"),
-        QStringLiteral("9999999"),      QStringLiteral("99/99/9999"),
-        QStringLiteral("9,999,999.99"), QStringLiteral("9,999,999.99"),
-        QStringLiteral("Pasar"),        QString()};
+    const QString muestras[ModeloPedidosExportar::Columnas] = {QStringLiteral("99999"),
+                                                               QStringLiteral("SERIE"),
+                                                               QStringLiteral("9999999"),
+                                                               QStringLiteral("99/99/9999"),
+                                                               QStringLiteral("9,999,999.99"),
+                                                               QStringLiteral("9,999,999.99"),
+                                                               QStringLiteral("Pasar"),
+                                                               QStringLiteral("99/99/9999 99:99"),
+                                                               QString()};
     for (int c = 0; c < ModeloPedidosExportar::Columnas; ++c)
         mhgReja_->setColumnWidth(
             c, anchos[c] == 0
@@ -374,9 +382,9 @@ void BajarPedidos::buscaPedidos() {
                                                     "exportar pedidos (\"Para exportar "
                                                     "pedidos\")."));
             auto conexion = bases.abre(base);
-            return exportacion::BuscaPedidosExportar(*conexion, desde, hasta);
+            return exportacion::ListaPedidosExportar(*conexion, desde, hasta);
         },
-        [this](FinTrabajo<std::vector<FilaExportar>> d) { terminaBusqueda(std::move(d)); });
+        [this](FinTrabajo<exportacion::ListaExportar> d) { terminaBusqueda(std::move(d)); });
     if (!iniciada)
         return;
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, false);
@@ -412,7 +420,22 @@ void BajarPedidos::confirmaMarcados() {
     label5_->hide();
     drive1_->clear();
     muestraNombre(true);
+    proponeUltimos();
     drive1_->setFocus();
+}
+
+void BajarPedidos::proponeUltimos() {
+    const UltimosUsados ultimos(programa_.archivoIni);
+    if (txtArchivo_->text().trimmed().isEmpty())
+        txtArchivo_->setText(ultimos.lee(UltimosUsados::claveArchivo()));
+    const QString carpeta = ultimos.lee(UltimosUsados::claveDestino());
+    // A folder gone since (a stick not plugged in) is not proposed.
+    if (carpeta.isEmpty() || !QFileInfo(carpeta).isDir())
+        return;
+    const QString ruta = QDir::cleanPath(carpeta);
+    if (drive1_->findData(ruta) < 0 && !carpetasElegidas_.contains(ruta))
+        carpetasElegidas_ << ruta;
+    llenaDestinos(ruta);
 }
 
 void BajarPedidos::muestraNombre(bool visible) {
@@ -499,7 +522,7 @@ void BajarPedidos::escribeArchivo() {
     avance_->comienza(QStringLiteral("Escribiendo %1…").arg(transferencia::nombreArchivo(nombre)));
 }
 
-void BajarPedidos::terminaBusqueda(FinTrabajo<std::vector<FilaExportar>> desenlace) {
+void BajarPedidos::terminaBusqueda(FinTrabajo<exportacion::ListaExportar> desenlace) {
     unsetCursor();
     habilita({mkeFecha_[0], mkeFecha_[1], cmdAceptar_}, true);
     if (!desenlace.ok()) {
@@ -507,7 +530,8 @@ void BajarPedidos::terminaBusqueda(FinTrabajo<std::vector<FilaExportar>> desenla
         mkeFecha_[0]->setFocus();
         return;
     }
-    std::vector<FilaExportar>& filas = desenlace.valor();
+    std::vector<FilaExportar>& filas = desenlace.valor().filas;
+    avisoFechas_->avisa(host::TextoConDetalle::separa(desenlace.valor().aviso).principal);
     if (filas.empty()) {
         CajaMensaje::muestra(this, QStringLiteral("No hay pedidos registrados con esos datos"),
                              CajaMensaje::Icono::Exclamacion, QStringLiteral("Atención"));
@@ -569,6 +593,11 @@ void BajarPedidos::terminaExportacion(ResultadoExportacion r) {
         };
     }
     if (r.ok) {
+        if (!r.copia.isEmpty())
+            UltimosUsados(programa_.archivoIni)
+                .guarda({{UltimosUsados::claveDestino(),
+                          QDir::toNativeSeparators(QFileInfo(r.copia).absolutePath())},
+                         {UltimosUsados::claveArchivo(), QFileInfo(r.copia).fileName()}});
         CajaMensaje::muestra(this, mensajeExportacion(r),
                              r.avisos.isEmpty() ? CajaMensaje::Icono::Informacion
                                                 : CajaMensaje::Icono::Exclamacion,

@@ -66,9 +66,11 @@ private:
     void escribeArchivo();
     void alterna(const QModelIndex& indice);
     void reinicia();
-    void terminaBusqueda(FinTrabajo<std::vector<exportacion::FilaExportar>> desenlace);
+    void terminaBusqueda(FinTrabajo<exportacion::ListaExportar> desenlace);
     void terminaExportacion(exportacion::ResultadoExportacion r);
     void muestraNombre(bool visible);
+    // The last file name and destination folder, from the INI file.
+    void proponeUltimos();
     // Fills the drive list again, with the folders picked before; elegir (or else the
     // destination selected) stays selected when it is still there.
     void llenaDestinos(const QString& elegir = {});

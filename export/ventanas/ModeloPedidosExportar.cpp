@@ -6,7 +6,7 @@
 ModeloPedidosExportar::ModeloPedidosExportar(QObject* parent)
     : ModeloFilas({QString(), QStringLiteral("Serie"), QStringLiteral("Número"),
                    QStringLiteral("Fecha"), QStringLiteral("Subtotal"), QStringLiteral("I. V. A."),
-                   QStringLiteral("Pasar"), QStringLiteral("Id")},
+                   QStringLiteral("Pasar"), QStringLiteral("Exportado"), QStringLiteral("Id")},
                   parent) {}
 
 QString ModeloPedidosExportar::importe(double valor) const {
@@ -103,6 +103,10 @@ QVariant ModeloPedidosExportar::celda(const exportacion::FilaExportar& f, int re
         return importe(f.iva);
     case Pasar:
         return marcas_[size_t(renglon)] ? QStringLiteral("Sí") : QStringLiteral("No");
+    case Exportado:
+        return f.exportado.isValid() ? f.exportado.toString(host::libNucleo::FormatoFecha() +
+                                                            QStringLiteral(" HH:mm"))
+                                     : QString();
     case Id:
         return QString::number(f.id);
     default:

@@ -9,12 +9,13 @@
 #include <vector>
 
 // The rows of the export window's grid: running number, "Serie", "Número", "Fecha",
-// "Subtotal", "I. V. A.", "Pasar" ("Sí" or "No") and the hidden "Id". A model rather than
+// "Subtotal", "I. V. A.", "Pasar" ("Sí" or "No"), "Exportado" (when the journal last saw it
+// exported, empty when never) and the hidden "Id". A model rather than
 // a table of cells, so a search of any size lists every order found.
 class ModeloPedidosExportar : public ModeloFilas<exportacion::FilaExportar> {
     Q_OBJECT
 public:
-    enum Columna { Numero, Serie, Factura, Fecha, Subtotal, Iva, Pasar, Id, Columnas };
+    enum Columna { Numero, Serie, Factura, Fecha, Subtotal, Iva, Pasar, Exportado, Id, Columnas };
 
     explicit ModeloPedidosExportar(QObject* parent = nullptr);
 

@@ -5,6 +5,7 @@
 #include "journal/AvisoBitacora.h"
 #include "sales/TextoPedido.h"
 #include "shell/Cantidad.h"
+#include "shell/UltimosUsados.h"
 #include "shell/host/DeArchivos.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/CampoTexto.h"
@@ -19,6 +20,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,8 +38,9 @@ Subir::Selector& selector() {
     return s;
 }
 
-QString dialogoArchivo(QWidget* padre, const QString& titulo, const QString& filtros) {
-    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtros);
+QString dialogoArchivo(QWidget* padre, const QString& titulo, const QString& filtros,
+                       const QString& carpeta) {
+    return QFileDialog::getOpenFileName(padre, titulo, carpeta, filtros);
 }
 
 QString marcaDeTiempo() {
@@ -161,12 +164,20 @@ QString Subir::carpetaPrograma() const {
 void Subir::examina() {
     const QString titulo = QStringLiteral("Archivo origen para importar pedidos");
     const QString filtros = QStringLiteral("Archivos de texto (*.txt);;Todos los archivos (*)");
-    const QString elegido =
-        selector() ? selector()(this, titulo, filtros) : dialogoArchivo(this, titulo, filtros);
+    const QString elegido = selector() ? selector()(this, titulo, filtros)
+                                       : dialogoArchivo(this, titulo, filtros, carpetaExaminar());
     if (elegido.isEmpty())
         return;
     txtArchivo_->setText(QDir::toNativeSeparators(elegido));
     cmdAceptar_->setFocus();
+}
+
+QString Subir::carpetaExaminar() const {
+    const QString ultima =
+        UltimosUsados(programa_.archivoIni).lee(UltimosUsados::claveImportacion());
+    if (!ultima.isEmpty() && QFileInfo(ultima).isDir())
+        return ultima;
+    return UltimosUsados::primeraUnidadExtraible();
 }
 
 void Subir::acepta() {
@@ -267,7 +278,7 @@ void Subir::terminaRevision(const ResultadoImportacion& r, const Informe& revisi
             return;
         }
     }
-    const CajaMensaje::Accion verRevision{QStringLiteral("Ver revisión"), [this, revision] {
+    const CajaMensaje::Accion verRevision{QStringLiteral("&Ver revisión"), [this, revision] {
                                               InformeVentana::muestra(this, revision);
                                           }};
     const CajaMensaje::Respuesta respuesta = CajaMensaje::muestra(
@@ -310,8 +321,8 @@ bool Subir::eligeImportados(const ResultadoImportacion& r) {
     // default.
     QStringList opciones;
     if (nuevos > 0)
-        opciones << QStringLiteral("Sólo los nuevos");
-    opciones << QStringLiteral("Todos otra vez") << QStringLiteral("Cancelar");
+        opciones << QStringLiteral("Sólo los &nuevos");
+    opciones << QStringLiteral("&Todos otra vez") << QStringLiteral("&Cancelar");
     const int eleccion = CajaMensaje::elige(this, mensaje, CajaMensaje::Icono::Pregunta,
                                             QStringLiteral("Subir pedidos"), opciones,
                                             nuevos > 0 ? 0 : int(opciones.size()) - 1);
@@ -350,6 +361,9 @@ void Subir::terminaImportacion(const ResultadoImportacion& r, const Informe& inf
         txtArchivo_->setFocus();
         return;
     }
+    UltimosUsados(programa_.archivoIni)
+        .guarda({{UltimosUsados::claveImportacion(),
+                  QDir::toNativeSeparators(QFileInfo(archivo_).absolutePath())}});
     const CajaMensaje::Accion verInforme{
         QStringLiteral("Ver informe"), [this, informe] { InformeVentana::muestra(this, informe); }};
     CajaMensaje::muestra(this, QStringLiteral("Información subida"),

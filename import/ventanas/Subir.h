@@ -34,6 +34,9 @@ public:
 
     // An import is running.
     bool ocupado() const;
+    // Where "Examinar" opens: the folder of the last file imported, or else the first
+    // removable drive (empty: the dialog's own choice).
+    QString carpetaExaminar() const;
 
 public slots:
     // Not while the import runs: "Cancelar" stops it first.

@@ -1,5 +1,7 @@
 #include "journal/ventanas/frmBitacora.h"
 
+#include "shell/host/TextoConDetalle.h"
+
 #include "journal/LectorBitacora.h"
 #include "journal/ventanas/ModelosBitacora.h"
 #include "shell/Programa.h"
@@ -246,17 +248,29 @@ void frmBitacora::terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool 
     }
     corridas_->ponHayMas(l.hayMas);
     const int n = corridas_->rowCount();
-    QStringList estado;
-    if (l.hayMas)
+    QStringList estado, detalles;
+    const bool sinLeer = n == 0 && (!fallo.isEmpty() || !l.fallos.isEmpty());
+    if (sinLeer)
+        // Nothing read is not "0 corridas": the journal may hold many.
+        estado << QStringLiteral("No se pudo leer la bitácora; no se sabe qué corridas tiene.");
+    else if (l.hayMas)
         estado << QStringLiteral("Las %1 corridas más recientes; al bajar por la lista se leen "
                                  "las anteriores.")
                       .arg(n);
     else
         estado << (n == 1 ? QStringLiteral("1 corrida.") : QStringLiteral("%1 corridas.").arg(n));
-    estado << l.fallos;
+    QStringList fallos = l.fallos;
     if (!fallo.isEmpty())
-        estado << fallo;
+        fallos << fallo;
+    // The driver's words in the tooltip, for whoever supports the clerk.
+    for (const QString& f : std::as_const(fallos)) {
+        const host::TextoConDetalle t = host::TextoConDetalle::separa(f);
+        estado << t.principal;
+        if (!t.detalle.isEmpty())
+            detalles << t.detalle;
+    }
     lblEstado_->setText(estado.join(QLatin1Char('\n')));
+    lblEstado_->setToolTip(detalles.join(QLatin1Char('\n')));
     if (nueva) {
         if (!l.corridas.isEmpty())
             mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));

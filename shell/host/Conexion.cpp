@@ -2,6 +2,7 @@
 
 #include "shell/host/FalloServidor.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/TextoConDetalle.h"
 #include "shell/host/Vigia.h"
 
 #include <QDate>
@@ -102,7 +103,7 @@ ErrorBdD Conexion::error(const QByteArray& sql) const {
     QString mensaje =
         falloServidor::enInstruccion(codigo, QString::fromUtf8(mysql_error(mysql_)), p).texto();
     if (!sql.isEmpty())
-        mensaje += QStringLiteral("\nInstrucción: %1").arg(QString::fromUtf8(sql.left(300)));
+        mensaje += TextoConDetalle::instruccion(QString::fromUtf8(sql.left(300)));
     return ErrorBdD(mensaje, codigo);
 }
 

@@ -1,6 +1,7 @@
 #include "shell/host/DeArchivos.h"
 
 #include "shell/host/ErrorArchivo.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,9 +39,11 @@ void DeArchivos::AbreDocumento(const QString& ruta, int, int) {
     const bool iniciado = lanzador_(programa, {nativa});
 #endif
     if (!iniciado)
-        throw ErrorArchivo(QStringLiteral("No se pudo abrir el archivo \"%1\": no se pudo iniciar "
-                                          "\"%2\".")
-                               .arg(nativa, programa));
+        throw ErrorArchivo(TextoConDetalle::conDetalle(
+            QStringLiteral("No se pudo abrir el archivo \"%1\": el equipo no tiene un programa "
+                           "para abrirlo. Ábralo con un editor de texto.")
+                .arg(nativa),
+            QStringLiteral("no se pudo iniciar \"%1\"").arg(programa)));
 }
 
 } // namespace host

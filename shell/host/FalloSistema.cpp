@@ -1,5 +1,7 @@
 #include "shell/host/FalloSistema.h"
 
+#include "shell/host/TextoConDetalle.h"
+
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
@@ -92,7 +94,7 @@ QString generico(QFileDevice::FileError error) {
 } // namespace
 
 QString FalloSistema::texto() const {
-    return detalle.isEmpty() ? mensaje : QStringLiteral("%1 (detalle: %2)").arg(mensaje, detalle);
+    return TextoConDetalle::conDetalle(mensaje, detalle);
 }
 
 FalloSistema FalloSistema::deArchivo(QFileDevice::FileError error, int numero,

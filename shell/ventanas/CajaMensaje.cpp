@@ -1,5 +1,7 @@
 #include "shell/ventanas/CajaMensaje.h"
 
+#include "shell/host/TextoConDetalle.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMutex>
@@ -50,6 +52,30 @@ QMessageBox::Icon icono(CajaMensaje::Icono icono) {
     return QMessageBox::NoIcon;
 }
 
+// The main text in the box; the technical part behind "Detalles", which keeps its caption
+// whether the details are shown or not.
+void ponTexto(QMessageBox& caja, const host::TextoConDetalle& texto) {
+    caja.setText(texto.principal);
+    if (texto.detalle.isEmpty())
+        return;
+    caja.setDetailedText(texto.detalle);
+    for (QAbstractButton* b : caja.buttons())
+        if (caja.buttonRole(b) == QMessageBox::ActionRole && b->objectName().isEmpty()) {
+            b->setObjectName(QStringLiteral("cmdDetalles"));
+            b->setText(QStringLiteral("&Detalles"));
+            // After the box's own handler, which writes Qt's caption.
+            QObject::connect(b, &QAbstractButton::clicked, b,
+                             [b] { b->setText(QStringLiteral("&Detalles")); });
+        }
+}
+
+CajaMensaje::Registro registroDe(const QString& mensaje, const CajaMensaje::Estilo& estilo,
+                                 const QString& titulo, const QString& accion,
+                                 const QStringList& opciones) {
+    const host::TextoConDetalle t = host::TextoConDetalle::separa(mensaje);
+    return {mensaje, t.principal, t.detalle, estilo, titulo, accion, opciones};
+}
+
 } // namespace
 
 Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo estilo,
@@ -62,7 +88,8 @@ Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo es
     const bool conAccion = accion.hacer && !accion.texto.isEmpty();
     {
         QMutexLocker l(&candado);
-        anotaSiSePide({mensaje, estilo, titulo, conAccion ? accion.texto : QString(), {}});
+        anotaSiSePide(
+            registroDe(mensaje, estilo, titulo, conAccion ? accion.texto : QString(), {}));
         for (;;) {
             int respuesta;
             if (!respuestas.isEmpty())
@@ -84,7 +111,7 @@ Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo es
             return Avisos::respuestaSegura(estilo.botones);
         ++abiertas;
     }
-    QMessageBox caja(icono(estilo.icono), titulo, mensaje, QMessageBox::NoButton, padre);
+    QMessageBox caja(icono(estilo.icono), titulo, QString(), QMessageBox::NoButton, padre);
     QPushButton* si = nullptr;
     QPushButton* no = nullptr;
     QPushButton* aceptar = nullptr;
@@ -101,12 +128,18 @@ Respuesta CajaMensaje::muestra(QWidget* padre, const QString& mensaje, Estilo es
     }
     QPushButton* extra =
         conAccion ? caja.addButton(accion.texto, QMessageBox::ActionRole) : nullptr;
+    if (extra)
+        extra->setObjectName(QStringLiteral("cmdAccion"));
+    ponTexto(caja, host::TextoConDetalle::separa(mensaje));
     // Every button closes a message box: the extra one runs its action and shows it again.
     for (;;) {
         caja.exec();
         if (!extra || caja.clickedButton() != extra)
             break;
         accion.hacer();
+        // Back on the box's own answer, so the next Enter does not open the action again.
+        if (QPushButton* predeterminado = caja.defaultButton())
+            predeterminado->setFocus();
     }
     const Respuesta respuesta = !si                          ? Respuesta::Aceptar
                                 : caja.clickedButton() == si ? Respuesta::Si
@@ -121,7 +154,7 @@ int CajaMensaje::elige(QWidget* padre, const QString& mensaje, Icono simbolo, co
     const int salida = int(opciones.size()) - 1;
     {
         QMutexLocker l(&candado);
-        anotaSiSePide({mensaje, simbolo, titulo, QString(), opciones});
+        anotaSiSePide(registroDe(mensaje, simbolo, titulo, QString(), opciones));
         if (!respuestas.isEmpty())
             return respuestas.dequeue();
         if (modoPruebasActivo)
@@ -130,10 +163,13 @@ int CajaMensaje::elige(QWidget* padre, const QString& mensaje, Icono simbolo, co
             return salida;
         ++abiertas;
     }
-    QMessageBox caja(icono(simbolo), titulo, mensaje, QMessageBox::NoButton, padre);
+    QMessageBox caja(icono(simbolo), titulo, QString(), QMessageBox::NoButton, padre);
     QList<QPushButton*> botones;
-    for (const QString& opcion : opciones)
+    for (const QString& opcion : opciones) {
         botones << caja.addButton(opcion, QMessageBox::ActionRole);
+        botones.last()->setObjectName(QStringLiteral("cmdOpcion%1").arg(botones.size() - 1));
+    }
+    ponTexto(caja, host::TextoConDetalle::separa(mensaje));
     caja.setDefaultButton(botones.value(predeterminada, botones.last()));
     caja.setEscapeButton(botones.last());
     caja.exec();

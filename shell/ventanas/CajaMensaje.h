@@ -11,6 +11,8 @@ class QWidget;
 
 // The program's message box: the typed icon, buttons and default of the message interface
 // (Avisos) shown as a Qt message box with Spanish buttons, answering the standard answers.
+// Only the main text of a message shows at first; the driver's text and the statement
+// (host::TextoConDetalle) wait behind a "Detalles" button.
 //
 // Tests answer the next boxes in advance (siguienteRespuesta), and while they ask for it
 // (anota) read what was asked (registro); in test mode a box with no answer queued takes its
@@ -24,7 +26,9 @@ public:
     using Estilo = Avisos::Estilo;
 
     struct Registro {
-        QString mensaje;
+        QString mensaje;   // as asked for, with its technical part
+        QString principal; // what the box shows at first
+        QString detalle;   // what "Detalles" shows; empty when the box had no such button
         Estilo estilo;
         QString titulo;
         QString accion;       // the extra button's caption; empty when the box had none

@@ -1,5 +1,6 @@
 #include "export/ventanas/BajarPedidos.h"
 #include "ControlesPrueba.h"
+#include "journal/EsquemaBitacora.h"
 #include "shell/Colocacion.h"
 #include "shell/host/libNucleo.h"
 #include "shell/ventanas/CajaMensaje.h"
@@ -9,6 +10,7 @@
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -82,6 +84,7 @@ protected:
         CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
         examina(destino);
+        campo(QStringLiteral("txtArchivo"))->clear();
         QTest::keyClicks(campo(QStringLiteral("txtArchivo")), nombre);
         QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
         ASSERT_TRUE(esperaFin());
@@ -105,19 +108,21 @@ TEST_F(BajarPedidosTest, SearchFillsTheGridOldestFirst) {
     EXPECT_TRUE(boton(QStringLiteral("cmdProceder"))->isVisible());
     EXPECT_FALSE(campo(QStringLiteral("mkeFecha(0)"))->isEnabled());
 
-    const QStringList titulos = {"",         "Serie",    "Número", "Fecha",
-                                 "Subtotal", "I. V. A.", "Pasar",  "Id"};
-    const int anchos[] = {500, 1000, 1100, 1100, 1200, 1200, 800};
+    const QStringList titulos = {"",         "Serie", "Número",    "Fecha", "Subtotal",
+                                 "I. V. A.", "Pasar", "Exportado", "Id"};
+    const int anchos[] = {500, 1000, 1100, 1100, 1200, 1200, 800, 1700};
     auto* modelo = reja()->model();
-    ASSERT_EQ(modelo->columnCount(), 8);
-    for (int c = 0; c < 8; ++c) {
+    ASSERT_EQ(modelo->columnCount(), 9);
+    for (int c = 0; c < 9; ++c) {
         EXPECT_EQ(modelo->headerData(c, Qt::Horizontal).toString(), titulos[c]);
-        if (c < 7) {
+        if (c < 8) {
             // The designed widths, or wider where the font needs it.
             EXPECT_GE(reja()->columnWidth(c), colocacion::pixeles(anchos[c])) << c;
         }
     }
-    EXPECT_TRUE(reja()->isColumnHidden(7));
+    EXPECT_TRUE(reja()->isColumnHidden(8));
+    // Never exported: the column is empty.
+    EXPECT_EQ(celda(0, 7), QString());
 
     ASSERT_EQ(modelo->rowCount(), 4);
     EXPECT_EQ(celda(0, 0), QStringLiteral("1"));
@@ -504,3 +509,87 @@ TEST_F(BajarPedidosTest, ItsDeadEndsAreToldBesideTheControls) {
 }
 
 } // namespace
+
+TEST_F(BajarPedidosTest, TheExportadoColumnShowsWhenEachOrderWasLastExported) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    marca(1); // the orders of rows 1 and 3 stay out
+    marca(3);
+    QTemporaryDir destino;
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-60);
+    exporta(QStringLiteral("envio"), destino.path());
+    ASSERT_FALSE(reja()->isVisible()); // back at the search
+
+    buscaTodo();
+    const QString formato = QStringLiteral("dd/MM/yyyy HH:mm");
+    for (int fila : {0, 2}) {
+        const QDateTime cuando = QDateTime::fromString(celda(fila, 7), formato);
+        ASSERT_TRUE(cuando.isValid()) << fila << " " << celda(fila, 7).toStdString();
+        EXPECT_GE(cuando, antes.addSecs(-antes.time().second()));
+        EXPECT_LE(cuando, QDateTime::currentDateTime());
+    }
+    EXPECT_EQ(celda(1, 7), QString());
+    EXPECT_EQ(celda(3, 7), QString());
+    EXPECT_FALSE(control<QLabel>(QStringLiteral("lblAvisoFechas"))->isVisible());
+}
+
+TEST_F(BajarPedidosTest, AJournalThatCannotBeReadLeavesTheColumnEmptyAndSaysSo) {
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    QTemporaryDir destino;
+    exporta(QStringLiteral("envio"), destino.path());
+    // A journal of another layout: its orders' table lacks the column read.
+    base.conexion().ejecuta(QStringLiteral("ALTER TABLE %1 DROP COLUMN IdOrigen")
+                                .arg(bitacora::EsquemaBitacora::tablaPedidos()));
+    buscaTodo();
+    ASSERT_EQ(reja()->model()->rowCount(), 4);
+    EXPECT_EQ(celda(0, 7), QString());
+    auto* aviso = control<QLabel>(QStringLiteral("lblAvisoFechas"));
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("No se pudo leer en la bitácora")))
+        << aviso->text().toStdString();
+    EXPECT_FALSE(aviso->text().contains(QStringLiteral("SELECT")));
+}
+
+TEST_F(BajarPedidosTest, TheLastFileNameAndDestinationAreProposedFromTheIni) {
+    programa.archivoIni = QDir(carpeta.path()).filePath(QStringLiteral("acumulapedidos.ini"));
+    // A file of the user's, with its own line ends and a comment: kept byte for byte.
+    const QByteArray previo =
+        "; mi comentario\r\n[Configuración]\r\nBase de datos principal=e1\r\n";
+    {
+        QFile f(programa.archivoIni);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(previo);
+    }
+    cuatroPedidos();
+    abre();
+    buscaTodo();
+    QTemporaryDir destino;
+    exporta(QStringLiteral("lunes"), destino.path());
+    QFile f(programa.archivoIni);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray despues = f.readAll();
+    EXPECT_TRUE(despues.startsWith(previo)) << despues.toStdString();
+    EXPECT_TRUE(despues.contains("Archivo de la exportación=lunes.txt\r\n"));
+
+    // Another window proposes both.
+    abre();
+    buscaTodo();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    EXPECT_EQ(campo(QStringLiteral("txtArchivo"))->text(), QStringLiteral("lunes.txt"));
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("Drive1"))->currentData().toString(),
+              QDir::cleanPath(destino.path()));
+
+    // A destination gone since (the stick not plugged in) is not proposed.
+    const QString ruta = destino.path();
+    destino.remove();
+    abre();
+    buscaTodo();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    QTest::mouseClick(boton(QStringLiteral("cmdProceder")), Qt::LeftButton);
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("Drive1"))->findData(QDir::cleanPath(ruta)), -1);
+    EXPECT_EQ(control<QComboBox>(QStringLiteral("Drive1"))->currentIndex(), 0);
+}

@@ -1,5 +1,7 @@
 #include "EntornoVentana.h"
 
+#include "shell/host/TextoConDetalle.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -219,4 +221,73 @@ TEST_F(CajaReal, AChoiceShowsItsButtonsInOrderAndAnswersTheIndexPressed) {
     EXPECT_EQ(CajaMensaje::elige(nullptr, QStringLiteral("p"), Icono::Pregunta, QStringLiteral("t"),
                                  opciones, 0),
               0);
+}
+
+TEST_F(CajaReal, TheDriversTextAndTheStatementWaitBehindDetalles) {
+    const QString mensaje =
+        QStringLiteral("No se pudo leer la base de datos \"empresa1\": revise la red. (detalle: "
+                       "Lost connection to server during query (2013))") +
+        host::TextoConDetalle::instruccion(QStringLiteral("SELECT Id\nFROM pedidos"));
+    QString texto, detalle, boton;
+    QTimer::singleShot(0, [&] {
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!caja)
+            return;
+        texto = caja->text();
+        detalle = caja->detailedText();
+        auto* detalles = caja->findChild<QPushButton*>(QStringLiteral("cmdDetalles"));
+        if (detalles) {
+            detalles->click(); // shows them; the caption stays
+            boton = visible(detalles);
+        }
+        caja->defaultButton()->click();
+    });
+    CajaMensaje::anota(true);
+    CajaMensaje::muestra(nullptr, mensaje, Icono::Critico, QStringLiteral("Error"));
+    EXPECT_EQ(texto,
+              QStringLiteral("No se pudo leer la base de datos \"empresa1\": revise la red."));
+    EXPECT_EQ(detalle, QStringLiteral("Lost connection to server during query (2013)\n"
+                                      "Instrucción: SELECT Id FROM pedidos"));
+    EXPECT_EQ(boton, QStringLiteral("Detalles"));
+    ASSERT_EQ(CajaMensaje::registro().size(), 1);
+    EXPECT_EQ(CajaMensaje::registro()[0].mensaje, mensaje);
+    EXPECT_EQ(CajaMensaje::registro()[0].principal, texto);
+
+    // A plain message has no such button.
+    bool conBoton = true;
+    QTimer::singleShot(0, [&] {
+        if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            conBoton = caja->findChild<QPushButton*>(QStringLiteral("cmdDetalles")) != nullptr;
+            caja->defaultButton()->click();
+        }
+    });
+    CajaMensaje::muestra(nullptr, QStringLiteral("Pedido generado"), Icono::Ninguno,
+                         QStringLiteral("Fin del proceso"));
+    EXPECT_FALSE(conBoton);
+}
+
+TEST_F(CajaReal, AfterTheActionsWindowClosesTheFocusIsOnTheBoxsOwnAnswer) {
+    QString enfocado;
+    const CajaMensaje::Accion accion{
+        QStringLiteral("Ver informe"), [&] {
+            QTimer::singleShot(0, [&] {
+                auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!caja)
+                    return;
+                enfocado = visible(qobject_cast<QAbstractButton*>(caja->focusWidget()));
+                caja->defaultButton()->click();
+            });
+        }};
+    // Pressed from the keyboard, as a clerk does: the button has the focus.
+    QTimer::singleShot(0, [] {
+        if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            auto* accion = caja->findChild<QPushButton*>(QStringLiteral("cmdAccion"));
+            accion->setFocus();
+            QTest::keyClick(accion, Qt::Key_Space);
+        }
+    });
+    EXPECT_EQ(CajaMensaje::muestra(nullptr, QStringLiteral("Pedido generado"), Icono::Ninguno,
+                                   QStringLiteral("Fin del proceso"), accion),
+              Respuesta::Aceptar);
+    EXPECT_EQ(enfocado, QStringLiteral("Aceptar"));
 }

@@ -109,6 +109,10 @@ TEST_F(ServidorMudoTest, EveryWindowKeepsAnsweringAndEndsWithAMessage) {
                     ->text()
                     .contains(QStringLiteral("No se pudo conectar con el servidor")))
         << bitacora.findChild<QLabel*>(QStringLiteral("lblEstado"))->text().toStdString();
+    // Nothing read is not an empty journal.
+    EXPECT_FALSE(bitacora.findChild<QLabel*>(QStringLiteral("lblEstado"))
+                     ->text()
+                     .contains(QStringLiteral("0 corridas")));
 }
 
 TEST_F(ServidorMudoTest, TheCustomersNameWaitsForTheServerOffTheWindowsThread) {

@@ -133,7 +133,7 @@ TEST_F(SubirTest, ThePreviewComesBeforeTheQuestionAndTheReportAgreesWithIt) {
     EXPECT_EQ(registro[0].mensaje, pregunta());
     EXPECT_EQ(registro[0].estilo, CajaMensaje::Estilo::siNo(true));
     EXPECT_EQ(registro[0].titulo, QStringLiteral("Subir pedidos"));
-    EXPECT_EQ(registro[0].accion, QStringLiteral("Ver revisión"));
+    EXPECT_EQ(registro[0].accion, QStringLiteral("&Ver revisión"));
     const QStringList revision = informe(QStringLiteral("Revisión de la importación"));
     EXPECT_TRUE(revision.contains(
         QStringLiteral("  línea 3, pedido A-2 del archivo → Id 2, folio A-42 (1 renglón)")))
@@ -180,7 +180,8 @@ TEST_F(SubirTest, AFileWithOrdersImportedBeforeOffersOnlyTheNewOnesByDefault) {
         << registro[0].mensaje.toStdString();
     EXPECT_TRUE(
         registro[0].mensaje.endsWith(QStringLiteral("; 1 es nuevo.\n¿Qué pedidos desea subir?")));
-    EXPECT_EQ(registro[0].opciones, (QStringList{"Sólo los nuevos", "Todos otra vez", "Cancelar"}));
+    EXPECT_EQ(registro[0].opciones,
+              (QStringList{"Sólo los &nuevos", "&Todos otra vez", "&Cancelar"}));
     EXPECT_EQ(registro[1].mensaje, pregunta());
     const QString revision = informe(QStringLiteral("Revisión de la importación")).join('\n');
     EXPECT_TRUE(revision.contains(QStringLiteral("pedido A-3 del archivo → Id 3, folio A-3")))
@@ -206,7 +207,7 @@ TEST_F(SubirTest, AFileImportedWholeDefaultsToCancelAndGoesInAgainOnlyWhenAsked)
     EXPECT_TRUE(registro[0].mensaje.startsWith(
         QStringLiteral("Los 2 pedidos del archivo ya se habían importado el %1").arg(hoy())))
         << registro[0].mensaje.toStdString();
-    EXPECT_EQ(registro[0].opciones, (QStringList{"Todos otra vez", "Cancelar"}));
+    EXPECT_EQ(registro[0].opciones, (QStringList{"&Todos otra vez", "&Cancelar"}));
     EXPECT_EQ(pedidosImportados(), 2);
     EXPECT_TRUE(ventana->isVisible());
 
@@ -358,3 +359,48 @@ TEST_F(SubirTest, ItsDeadEndsAreToldBesideTheControlsAndTabFollowsTheRow) {
 }
 
 } // namespace
+
+TEST_F(SubirTest, AFileThatIsNoTransferFileIsToldAsThatWithItsCountsInTheDetails) {
+    // A report saved from "Ver informe": tab-separated lines, no order in them.
+    const QString ruta = QDir(carpeta.path()).filePath(QStringLiteral("informe.txt"));
+    {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Informe de la acumulación\nFolio\tEmpresa\tPedido\nA-1\tempresa2\tB-15\n");
+    }
+    abre();
+    acepta(QStringLiteral("informe.txt"));
+    const auto registro = CajaMensaje::registro();
+    ASSERT_EQ(registro.size(), 1);
+    EXPECT_TRUE(registro[0].principal.startsWith(
+        QStringLiteral("Este archivo no es un archivo de pedidos exportado")))
+        << registro[0].principal.toStdString();
+    EXPECT_TRUE(registro[0].principal.endsWith(QStringLiteral("No se importó nada.")));
+    EXPECT_TRUE(registro[0].detalle.contains(QStringLiteral("3 líneas leídas")))
+        << registro[0].detalle.toStdString();
+    EXPECT_TRUE(registro[0].detalle.contains(QStringLiteral("la primera línea trae 1 campo")));
+    EXPECT_EQ(pedidosImportados(), 0);
+    EXPECT_TRUE(txtArchivo()->hasFocus());
+}
+
+TEST_F(SubirTest, ExaminarOpensWhereTheLastImportCameFrom) {
+    programa.archivoIni = QDir(carpeta.path()).filePath(QStringLiteral("acumulapedidos.ini"));
+    QTemporaryDir otra;
+    const QString ruta = archivo(1);
+    const QString copia = QDir(otra.path()).filePath(QStringLiteral("envio.txt"));
+    ASSERT_TRUE(QFile::copy(ruta, copia));
+    abre();
+    const QString antes = ventana->carpetaExaminar();
+    EXPECT_NE(antes, otra.path());
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    acepta(copia);
+    ASSERT_EQ(pedidosImportados(), 1);
+    abre();
+    EXPECT_EQ(QDir::cleanPath(ventana->carpetaExaminar()), QDir::cleanPath(otra.path()));
+
+    // A folder gone since falls back to a removable drive, or the dialog's own choice.
+    const QString ida = otra.path();
+    otra.remove();
+    abre();
+    EXPECT_NE(ventana->carpetaExaminar(), ida);
+}

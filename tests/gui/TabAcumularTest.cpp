@@ -241,11 +241,50 @@ TEST_F(TabAcumularTest, FieldValidationKeepsNumbersDatesAndTheCustomerBox) {
     QTest::qWait(50); // on purpose: time for a focus change that must not happen
     EXPECT_TRUE(cliente->hasFocus());
     EXPECT_EQ(cliente->text(), QString());
+    // It says why, beside the box, and how to leave it.
+    auto* aviso = control<QLabel>(QStringLiteral("lblAvisoCliente"));
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("clave del cliente")));
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Esc")));
     QTest::keyClicks(cliente, QStringLiteral(" C1 "));
+    EXPECT_FALSE(aviso->isVisible());
     QTest::keyClick(cliente, Qt::Key_Tab);
     QTest::qWait(50); // the same pause, so both checks see the box alike
     EXPECT_FALSE(cliente->hasFocus());
     EXPECT_EQ(cliente->text(), QStringLiteral("C1"));
+
+    // Emptied again: Escape puts back what it held when entered and moves on.
+    cliente->setFocus(Qt::TabFocusReason);
+    cliente->clear();
+    QTest::keyClick(cliente, Qt::Key_Tab);
+    QTest::qWait(50);
+    ASSERT_TRUE(cliente->hasFocus());
+    ASSERT_TRUE(aviso->isVisible());
+    QTest::keyClick(cliente, Qt::Key_Escape);
+    EXPECT_EQ(cliente->text(), QStringLiteral("C1"));
+    EXPECT_FALSE(aviso->isVisible());
+    QTest::qWait(50);
+    EXPECT_FALSE(cliente->hasFocus());
+    EXPECT_TRUE(boton(QStringLiteral("Command4"))->hasFocus());
+}
+
+TEST_F(TabAcumularTest, EscapeLeavesTheCustomerBoxEmptyWhenItWasEmpty) {
+    abre();
+    QLineEdit* cliente = campo(QStringLiteral("txtCliente"));
+    cliente->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cliente, Qt::Key_Tab);
+    QTest::qWait(50); // on purpose: time for a focus change that must not happen
+    ASSERT_TRUE(cliente->hasFocus());
+    QTest::keyClick(cliente, Qt::Key_Escape);
+    QTest::qWait(50);
+    EXPECT_FALSE(cliente->hasFocus());
+    EXPECT_EQ(cliente->text(), QString());
+    EXPECT_FALSE(control<QLabel>(QStringLiteral("lblAvisoCliente"))->isVisible());
+    // The rule stands the next time.
+    cliente->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cliente, Qt::Key_Tab);
+    QTest::qWait(50);
+    EXPECT_TRUE(cliente->hasFocus());
 }
 
 TEST_F(TabAcumularTest, SearchWithoutHitsShowsNoResultAndSaysSoInTheProgressPanel) {

@@ -19,7 +19,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using pruebas::EntornoVentana;
 using pruebas::escribeArchivo;
@@ -42,6 +46,19 @@ void instala(EntornoVentana& e, const QString& nombre) {
     e.iniConKorvan("Base de datos principal=" + base +
                    "\n[Otras bases de datos]\nPara exportar pedidos=" + base +
                    "\nPara importar pedidos=" + base + "\n");
+}
+
+// A port of loopback that nothing listens on: one the system handed out and took back.
+unsigned puertoSinServidor() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in dir{};
+    dir.sin_family = AF_INET;
+    dir.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t largo = sizeof dir;
+    ::bind(s, reinterpret_cast<sockaddr*>(&dir), sizeof dir);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&dir), &largo);
+    ::close(s);
+    return ntohs(dir.sin_port);
 }
 
 // With a scratch company of its own.
@@ -320,4 +337,35 @@ TEST(frmInicialAcumulacion, ClosingDuringAGenerationCancelsItAndTellsTheOrdersMo
                                                   "completos: %1; los demás quedaron sin cambios.")
                                        .arg(movidos));
     EXPECT_EQ(escenario.actual().cuenta(QStringLiteral("pedidosdetalle")), movidos);
+}
+
+TEST(frmInicialServidor, ADownServerIsShownOnTheMenuTabUntilReintentarFindsIt) {
+    EntornoServidor e;
+    // Nothing listens there: the port of a server just stopped.
+    host::ParametrosConexion p = pruebas::parametros();
+    const unsigned puerto = p.puerto;
+    p.puerto = puertoSinServidor();
+    e.configura(p, e.empresa.nombre(), e.empresa.nombre(), e.empresa.nombre());
+    auto v = e.abre();
+    auto* aviso = hijo<QLabel>(*v, "lblSinConexion");
+    ASSERT_TRUE(espera([&] { return aviso->isVisible(); }));
+    EXPECT_TRUE(aviso->text().startsWith(QStringLiteral("Sin conexión con el servidor ")))
+        << aviso->text().toStdString();
+    EXPECT_FALSE(aviso->text().contains(QStringLiteral("detalle")));
+    EXPECT_FALSE(aviso->toolTip().isEmpty()); // the driver's words, for support
+    auto* reintentar = hijo<QPushButton>(*v, "cmdReintentar");
+    EXPECT_TRUE(reintentar->isVisible());
+
+    // A job's window that closes checks again; the server still is not there.
+    hijo<QPushButton>(*v, "Command2")->click();
+    BajarPedidos* exportar = nullptr;
+    ASSERT_TRUE(espera([&] { return (exportar = v->findChild<BajarPedidos*>()); }));
+    exportar->close();
+    ASSERT_TRUE(espera([&] { return reintentar->isEnabled(); }));
+    EXPECT_TRUE(aviso->isVisible());
+
+    // The server back: "Reintentar" finds it and the line goes.
+    e.programa.bases->cPuerto = puerto;
+    reintentar->click();
+    EXPECT_TRUE(espera([&] { return !aviso->isVisible(); }));
 }

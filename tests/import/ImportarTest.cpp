@@ -435,3 +435,29 @@ TEST(ComandoImportar, ASingleOrderLineAndCustomerReadInTheSingular) {
                                             "archivo ya se había importado")))
         << out.toStdString();
 }
+
+// A saved report given for a transfer file: told as that, in plain Spanish, with the counts
+// on a "Detalle:" line for whoever supports the clerk; nothing written, not even a journal
+// row of orders.
+TEST(ComandoImportar, AFileThatIsNoTransferFileSaysSoWithTheCountsOnTheDetailLine) {
+    BaseEmpresa b(QStringLiteral("imajeno"));
+    QTemporaryDir carpeta;
+    Programa p = programaDe(b, carpeta);
+    archivo(carpeta, "Informe de la importación\r\nFolio\tId\r\nA-1\t301\r\n",
+            QStringLiteral("informe.txt"));
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+    EXPECT_EQ(comandos::importar(
+                  p, {QStringLiteral("--archivo"), carpeta.filePath(QStringLiteral("informe.txt"))},
+                  salida, errores),
+              1);
+    const QStringList lineas = err.trimmed().split(u'\n');
+    ASSERT_EQ(lineas.size(), 2) << err.toStdString();
+    EXPECT_TRUE(lineas[0].startsWith(QStringLiteral("Este archivo no es un archivo de pedidos "
+                                                    "exportado")));
+    EXPECT_TRUE(lineas[0].endsWith(QStringLiteral("No se importó nada.")));
+    EXPECT_EQ(lineas[1], QStringLiteral("Detalle: 3 líneas leídas, 1 registro sin ningún "
+                                        "encabezado de pedido; la primera línea trae 1 campo, "
+                                        "un encabezado trae 40 y un renglón 21"));
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 0);
+}

@@ -1,4 +1,5 @@
 #include "shell/host/FalloSistema.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QFile>
 #include <cerrno>
@@ -38,4 +39,32 @@ TEST(FalloSistema, AWriteToAFullDeviceIsADiskFull) {
     EXPECT_EQ(lleno.write(QByteArray(100, 'x')), -1);
     EXPECT_TRUE(FalloSistema::deArchivo(lleno).mensaje.startsWith(
         QStringLiteral("No hay espacio suficiente en el disco.")));
+}
+
+TEST(TextoConDetalle, SplitsTheDriversTextAndTheStatementWhereverTheyAre) {
+    using host::TextoConDetalle;
+    // Nested parentheses in the driver's text, the detail inside a longer message, and a
+    // statement whose own line ends do not end its mark early.
+    const QString texto = QStringLiteral("La acumulación falló: ") +
+                          TextoConDetalle::conDetalle(
+                              QStringLiteral("No se pudo conectar."),
+                              QStringLiteral("Can't connect to server on '127.0.0.1' (115)")) +
+                          QStringLiteral(" Se movieron 2 pedidos.") +
+                          TextoConDetalle::instruccion(QStringLiteral("SELECT 1\r\nFROM t"));
+    const TextoConDetalle t = TextoConDetalle::separa(texto);
+    EXPECT_EQ(t.principal,
+              QStringLiteral("La acumulación falló: No se pudo conectar. Se movieron 2 pedidos."));
+    EXPECT_EQ(t.detalle, QStringLiteral("Can't connect to server on '127.0.0.1' (115)\n"
+                                        "Instrucción: SELECT 1  FROM t"));
+    EXPECT_EQ(TextoConDetalle::enDosLineas(texto),
+              t.principal + QStringLiteral("\nDetalle: Can't connect to server on '127.0.0.1' "
+                                           "(115); Instrucción: SELECT 1  FROM t"));
+
+    // Without marks, or with one left open, everything is main text.
+    for (const QString& llano :
+         {QStringLiteral("Pedido generado"), QStringLiteral("Falló (detalle: sin cerrar")}) {
+        EXPECT_EQ(TextoConDetalle::separa(llano).principal, llano);
+        EXPECT_EQ(TextoConDetalle::separa(llano).detalle, QString());
+        EXPECT_EQ(TextoConDetalle::enDosLineas(llano), llano);
+    }
 }
