@@ -409,7 +409,9 @@ void TabAcumular::falloLectura(const QString& mensaje) {
 }
 
 bool TabAcumular::filtraCliente(QEvent* evento) {
-    const auto* tecla = static_cast<QKeyEvent*>(evento);
+    const auto escape = [evento] {
+        return static_cast<QKeyEvent*>(evento)->key() == Qt::Key_Escape;
+    };
     switch (evento->type()) {
     case QEvent::FocusIn:
         // Not when the box takes the focus back after refusing to be left empty: what it
@@ -418,13 +420,13 @@ bool TabAcumular::filtraCliente(QEvent* evento) {
             clienteAlEntrar_ = txtCliente_->text();
         return false;
     case QEvent::ShortcutOverride:
-        if (tecla->key() == Qt::Key_Escape && avisoCliente_->isVisible()) {
+        if (escape() && avisoCliente_->isVisible()) {
             evento->accept();
             return true;
         }
         return false;
     case QEvent::KeyPress:
-        if (tecla->key() != Qt::Key_Escape || !avisoCliente_->isVisible())
+        if (!escape() || !avisoCliente_->isVisible())
             return false;
         // As it was when entered; a box that was empty then may be left empty again.
         txtCliente_->setText(clienteAlEntrar_);

@@ -3,6 +3,7 @@
 #include "shell/host/TextoConDetalle.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QMutex>
 #include <QPushButton>
@@ -63,9 +64,13 @@ void ponTexto(QMessageBox& caja, const host::TextoConDetalle& texto) {
         if (caja.buttonRole(b) == QMessageBox::ActionRole && b->objectName().isEmpty()) {
             b->setObjectName(QStringLiteral("cmdDetalles"));
             b->setText(QStringLiteral("&Detalles"));
-            // After the box's own handler, which writes Qt's caption.
-            QObject::connect(b, &QAbstractButton::clicked, b,
-                             [b] { b->setText(QStringLiteral("&Detalles")); });
+            // Heard after the box's own handler, which writes Qt's caption on each press.
+            if (auto* fila = caja.findChild<QDialogButtonBox*>())
+                QObject::connect(fila, &QDialogButtonBox::clicked, b,
+                                 [b](QAbstractButton* pulsado) {
+                                     if (pulsado == b)
+                                         b->setText(QStringLiteral("&Detalles"));
+                                 });
         }
 }
 

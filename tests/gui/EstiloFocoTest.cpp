@@ -19,6 +19,8 @@ std::vector<std::pair<const char*, QPalette>> paletas() {
     oscura.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
     oscura.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
     oscura.setColor(QPalette::Highlight, QColor(0x2a, 0x3a, 0x5a)); // too faint to mark focus
+    for (auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        oscura.setColor(QPalette::Disabled, rol, QColor(0x4a, 0x4a, 0x4a));
     QPalette palida = clara;
     for (auto rol : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palida.setColor(QPalette::Disabled, rol, QColor(0xe6, 0xe6, 0xe6));
