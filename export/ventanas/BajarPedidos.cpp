@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QTableView>
 #include <algorithm>
@@ -85,6 +86,16 @@ BajarPedidos::BajarPedidos(Programa& programa, QWidget* parent)
     // Through close(), as the close button: not while a search or an export runs.
     Teclado::cierraConEscape(*this);
     construye();
+    // Wide enough for every column of the grid ("Exportado" came after the design); the
+    // screen's fit still reduces it where the screen is smaller.
+    int columnas = 2 * mhgReja_->frameWidth() + mhgReja_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < ModeloPedidosExportar::Columnas; ++c)
+        if (!mhgReja_->isColumnHidden(c))
+            columnas += mhgReja_->columnWidth(c);
+    const QMargins margenes = layout()->contentsMargins();
+    const int ancho = columnas + margenes.left() + margenes.right() +
+                      2 * std::max(0, layout()->spacing()) + cmdAceptar_->minimumWidth();
+    resize(std::max(width(), ancho), height());
     avance_->sigue(*hilo_);
     reinicia();
 }

@@ -102,6 +102,15 @@ void EstiloFoco::drawPrimitive(PrimitiveElement elemento, const QStyleOption* op
     }
 }
 
+void EstiloFoco::drawControl(ControlElement elemento, const QStyleOption* opcion, QPainter* pintor,
+                             const QWidget* widget) const {
+    QProxyStyle::drawControl(elemento, opcion, pintor, widget);
+    // The frame of a list or grid with the focus: its rows move with the arrows, and the
+    // clerk must see that they will.
+    if (elemento == CE_ShapedFrame)
+        contorno(opcion, pintor);
+}
+
 void EstiloFoco::drawComplexControl(ComplexControl control, const QStyleOptionComplex* opcion,
                                     QPainter* pintor, const QWidget* widget) const {
     QProxyStyle::drawComplexControl(control, opcion, pintor, widget);

@@ -32,6 +32,8 @@ public:
 
     void drawPrimitive(PrimitiveElement elemento, const QStyleOption* opcion, QPainter* pintor,
                        const QWidget* control = nullptr) const override;
+    void drawControl(ControlElement elemento, const QStyleOption* opcion, QPainter* pintor,
+                     const QWidget* widget = nullptr) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* opcion,
                             QPainter* pintor, const QWidget* widget = nullptr) const override;
     void polish(QPalette& paleta) override;

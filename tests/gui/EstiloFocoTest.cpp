@@ -1,6 +1,7 @@
 #include "shell/ventanas/EstiloFoco.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QImage>
 #include <QPainter>
 #include <QStyleFactory>
@@ -62,7 +63,8 @@ TEST(EstiloFoco, AFocusedButtonOrFieldIsDrawnWithATwoPixelOutline) {
     EstiloFoco estilo(QStringLiteral("Fusion"));
     const QPalette paleta = EstiloFoco::paletaLegible(estilo.standardPalette());
     const QColor foco = EstiloFoco::colorFoco(paleta);
-    for (auto elemento : {QStyle::PE_PanelButtonCommand, QStyle::PE_PanelLineEdit}) {
+    // A button, an entry field, and the frame of a grid (drawn as a control).
+    for (int elemento : {int(QStyle::PE_PanelButtonCommand), int(QStyle::PE_PanelLineEdit), -1}) {
         for (bool conFoco : {true, false}) {
             QImage imagen(120, 40, QImage::Format_RGB32);
             imagen.fill(paleta.color(QPalette::Window));
@@ -72,16 +74,20 @@ TEST(EstiloFoco, AFocusedButtonOrFieldIsDrawnWithATwoPixelOutline) {
             opcion.state =
                 QStyle::State_Enabled | (conFoco ? QStyle::State_HasFocus : QStyle::State_None);
             opcion.lineWidth = 1;
+            opcion.frameShape = QFrame::StyledPanel;
             {
                 QPainter pintor(&imagen);
-                estilo.drawPrimitive(elemento, &opcion, &pintor);
+                if (elemento < 0)
+                    estilo.drawControl(QStyle::CE_ShapedFrame, &opcion, &pintor);
+                else
+                    estilo.drawPrimitive(QStyle::PrimitiveElement(elemento), &opcion, &pintor);
             }
             // Both outer pixel rings, on every side.
             for (const QPoint punto :
                  {QPoint(0, 20), QPoint(1, 20), QPoint(119, 20), QPoint(118, 20), QPoint(60, 0),
                   QPoint(60, 1), QPoint(60, 39), QPoint(60, 38)})
                 EXPECT_EQ(QColor(imagen.pixel(punto)) == foco, conFoco)
-                    << int(elemento) << " at " << punto.x() << "," << punto.y();
+                    << elemento << " at " << punto.x() << "," << punto.y();
         }
     }
 }
