@@ -1,6 +1,7 @@
 #include "journal/ventanas/ModelosBitacora.h"
 
 #include "journal/LecturaBitacora.h"
+#include "sales/NombresEmpresas.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ QVariant ModeloCorridas::celda(const bitacora::Corrida& c, int, int columna, int
     case Operacion:
         return bitacora::texto(c.operacion);
     case Base:
-        return c.base;
+        return acumulacion::conEmpresa(c.base, empresas_);
     case Desenlace:
         return bitacora::textoDesenlace(c);
     case Pedidos:
