@@ -212,3 +212,18 @@ TEST_F(ArranqueTest, AFolderThatCannotTakeTheIniSendsItToTheUsersConfigurationFo
     EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("sucursal.ini")));
     EXPECT_TRUE(e.programa.carpetaSinIni.isEmpty());
 }
+
+// Installed by the package, the description is in share/<name>/ beside bin/.
+TEST_F(ArranqueTest, TheInstalledDescriptionIsFoundInTheShareFolder) {
+    EntornoShell e;
+    escribeArchivo(e.krx(), "[Instalacion]\n");
+    QDir raiz(ejecutable.path());
+    raiz.mkpath(QStringLiteral("bin"));
+    raiz.mkpath(QStringLiteral("share/acumulapedidos"));
+    const QString texto = raiz.filePath(QStringLiteral("share/acumulapedidos/acumulapedidos.txt"));
+    escribeArchivo(texto, "descripción");
+    e.iniConKorvan();
+    ASSERT_TRUE(arranque::arranca(e.programa, raiz.filePath(QStringLiteral("bin/acumulapedidos")),
+                                  e.programa.archivoIni));
+    EXPECT_EQ(e.programa.archivoDescripcion, texto);
+}
