@@ -181,17 +181,28 @@ template <typename T> T* abreVentana(frmInicial& v, const char* boton) {
     return ventana;
 }
 
-// Every order of the export database, searched and written to the file in the export
-// window; gives the file's name.
-Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString& archivo) {
+// The export window with no dates, so that its search lists every order of its database.
+BajarPedidos* abreExportar(frmInicial& v) {
     auto* b = abreVentana<BajarPedidos>(v, "Command2");
     hijo<QLineEdit>(*b, "mkeFecha(0)")->clear();
     hijo<QLineEdit>(*b, "mkeFecha(1)")->clear();
-    auto* reja = hijo<QTableView>(*b, "mhgReja");
+    return b;
+}
+
+// The export window's search, which must list every order.
+void busca(BajarPedidos& b, int pedidos) {
+    hijo<QPushButton>(b, "cmdAceptar")->click();
+    espera([&] { return !b.ocupado(); }, "la búsqueda de la exportación");
+    exige(hijo<QTableView>(b, "mhgReja")->model()->rowCount() == pedidos,
+          QStringLiteral("la búsqueda no halló todo"));
+}
+
+// Every order of the export database, searched and written to the file in the export
+// window; gives the file's name.
+Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString& archivo) {
+    auto* b = abreExportar(v);
     const Medida m = mide(QStringLiteral("Exportación de %1 pedidos").arg(pedidos), [&] {
-        hijo<QPushButton>(*b, "cmdAceptar")->click();
-        espera([&] { return !b->ocupado(); }, "la búsqueda de la exportación");
-        exige(reja->model()->rowCount() == pedidos, QStringLiteral("la búsqueda no halló todo"));
+        busca(*b, pedidos);
         CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         hijo<QPushButton>(*b, "cmdProceder")->click();
         auto* unidad = hijo<QComboBox>(*b, "Drive1");
@@ -211,14 +222,10 @@ Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString
 // unmarked again (the count line sums them each time), the grid scrolled to its end.
 Medida lista(frmInicial& v, Programa& programa, int pedidos) {
     const QString antes = std::exchange(programa.baseExportar, kListar);
-    auto* b = abreVentana<BajarPedidos>(v, "Command2");
-    hijo<QLineEdit>(*b, "mkeFecha(0)")->clear();
-    hijo<QLineEdit>(*b, "mkeFecha(1)")->clear();
+    auto* b = abreExportar(v);
     auto* reja = hijo<QTableView>(*b, "mhgReja");
     const Medida m = mide(QStringLiteral("Lista de %1 pedidos").arg(pedidos), [&] {
-        hijo<QPushButton>(*b, "cmdAceptar")->click();
-        espera([&] { return !b->ocupado(); }, "la búsqueda de la lista");
-        exige(reja->model()->rowCount() == pedidos, QStringLiteral("la lista no halló todo"));
+        busca(*b, pedidos);
         hijo<QPushButton>(*b, "cmdMarcarTodos")->click();
         QCoreApplication::processEvents();
         hijo<QPushButton>(*b, "cmdDesmarcarTodos")->click();
