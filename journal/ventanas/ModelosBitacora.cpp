@@ -92,8 +92,13 @@ QVariant ModeloPedidosBitacora::celda(const bitacora::PedidoAnotado& p, int, int
     if (papel != Qt::DisplayRole)
         return {};
     // In the order of the columns.
-    const QVariant textos[Columnas] = {p.baseOrigen,  p.pedidoOrigen,   numero(p.idOrigen),
-                                       p.archivo,     numero(p.linea),  p.huella,
-                                       p.pedidoNuevo, numero(p.idNuevo)};
+    const QVariant textos[Columnas] = {acumulacion::conEmpresa(p.baseOrigen, empresas_),
+                                       p.pedidoOrigen,
+                                       numero(p.idOrigen),
+                                       p.archivo,
+                                       numero(p.linea),
+                                       p.huella,
+                                       p.pedidoNuevo,
+                                       numero(p.idNuevo)};
     return columna >= 0 && columna < Columnas ? textos[columna] : QVariant();
 }

@@ -70,8 +70,13 @@ public:
     explicit ModeloPedidosBitacora(QObject* padre);
     // The columns that say something about the orders of that operation.
     static bool aplica(bitacora::Operacion operacion, int columna);
+    // The companies' names shown beside the source databases (NombresEmpresas).
+    void ponEmpresas(QHash<QString, QString> empresas) { empresas_ = std::move(empresas); }
 
 protected:
     QVariant celda(const bitacora::PedidoAnotado& p, int renglon, int columna,
                    int papel) const override;
+
+private:
+    QHash<QString, QString> empresas_;
 };

@@ -121,12 +121,18 @@ void frmBitacora::construye() {
     mhgPedidos_ = tabla(QStringLiteral("mhgPedidos"), pedidos_, this);
     const int momento =
         mhgCorridas_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16;
-    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  110, 80,
-                                                  60,      70,      260, 200, 300};
+    // The database with its company's name beside it.
+    const int base = mhgCorridas_->fontMetrics().horizontalAdvance(
+                         QStringLiteral("empresa10 (Empresa de demostración 10)")) +
+                     16;
+    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  base, 80,
+                                                  60,      70,      260, 200,  300};
     for (int c = 0; c < ModeloCorridas::Columnas; ++c)
         mhgCorridas_->setColumnWidth(c, anchos[c]);
     for (int c = 0; c < ModeloPedidosBitacora::Columnas; ++c)
-        mhgPedidos_->setColumnWidth(c, c == ModeloPedidosBitacora::Archivo ? 280 : 110);
+        mhgPedidos_->setColumnWidth(c, c == ModeloPedidosBitacora::Archivo      ? 280
+                                       : c == ModeloPedidosBitacora::BaseOrigen ? base
+                                                                                : 110);
     lblDetalle_ = new QLabel(this);
     lblDetalle_->setObjectName(QStringLiteral("lblDetalle"));
     lblDetalle_->setWordWrap(true);
@@ -292,6 +298,7 @@ void frmBitacora::terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool 
         pedidosPendientes_ = false;
         masPendientes_ = false;
         corridas_->ponEmpresas(l.empresas);
+        pedidos_->ponEmpresas(l.empresas);
         corridas_->pon(l.corridas);
     } else {
         corridas_->agrega(l.corridas);

@@ -210,6 +210,10 @@ TEST(frmInicialServidor, TheJournalShowsAPastRunsReportAndCloses) {
     ASSERT_TRUE(espera(listo, 10000));
     auto* ver = hijo<QPushButton>(*b, "cmdVerInforme");
     ASSERT_TRUE(espera([&] { return ver->isEnabled(); }, 10000));
+    // The list of orders names the company too.
+    auto* pedidos = hijo<QTableView>(*b, "mhgPedidos");
+    EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::BaseOrigen),
+              QStringLiteral("empresa2 (Comercial del Norte)"));
     ver->click();
     InformeVentana* informe = nullptr;
     ASSERT_TRUE(espera([&] { return (informe = b->findChild<InformeVentana*>()) != nullptr; }));
