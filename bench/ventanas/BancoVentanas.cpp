@@ -176,8 +176,16 @@ Medida mide(const QString& que, const std::function<void()>& trabajo) {
 
 template <typename T> T* abreVentana(frmInicial& v, const char* boton) {
     hijo<QPushButton>(v, boton)->click();
+    // A window closed outside any event loop is deleted only later: the one shown is the one.
     T* ventana = nullptr;
-    espera([&] { return (ventana = v.findChild<T*>()) && ventana->isVisible(); }, boton);
+    espera(
+        [&] {
+            for (T* w : v.findChildren<T*>())
+                if (w->isVisible())
+                    ventana = w;
+            return ventana != nullptr;
+        },
+        boton);
     return ventana;
 }
 
