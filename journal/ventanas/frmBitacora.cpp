@@ -136,10 +136,13 @@ void frmBitacora::construye() {
     lblDetalle_ = new QLabel(this);
     lblDetalle_->setObjectName(QStringLiteral("lblDetalle"));
     lblDetalle_->setWordWrap(true);
+    // Messages, company names and the server's texts are shown as written, never as markup.
+    lblDetalle_->setTextFormat(Qt::PlainText);
     lblDetalle_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName(QStringLiteral("lblEstado"));
     lblEstado_->setWordWrap(true);
+    lblEstado_->setTextFormat(Qt::PlainText);
     cmdVerInforme_ = new QPushButton(QStringLiteral("&Ver informe"), this);
     cmdVerInforme_->setObjectName(QStringLiteral("cmdVerInforme"));
     cmdVerInforme_->setAutoDefault(false);

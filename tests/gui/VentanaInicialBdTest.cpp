@@ -196,7 +196,9 @@ TEST(frmInicialServidor, TheJournalShowsAPastRunsReportAndCloses) {
     host::Conexion& c = e.empresa.conexion();
     demo::creaGeneral(c);
     c.ejecuta(QStringLiteral("INSERT INTO generalkorvan.empresas (Nombre, BaseDeDatos) VALUES "
-                             "('Comercial del Norte', 'EMPRESA2'), (NULL, 'empresa3')"));
+                             "('Comercial del Norte', 'EMPRESA2'), (NULL, 'empresa3'), "
+                             "('<b>Sucursal</b>', ?)"),
+              {e.empresa.nombre()});
     {
         bitacora::Bitacora acumulacion(c, bitacora::Operacion::Acumulacion, {});
         // Cut short: the journal lists one order more than the counts stored at the end.
@@ -210,6 +212,12 @@ TEST(frmInicialServidor, TheJournalShowsAPastRunsReportAndCloses) {
     ASSERT_TRUE(espera(listo, 10000));
     auto* ver = hijo<QPushButton>(*b, "cmdVerInforme");
     ASSERT_TRUE(espera([&] { return ver->isEnabled(); }, 10000));
+    // A name is shown as it is written, never read as markup.
+    auto* detalle = hijo<QLabel>(*b, "lblDetalle");
+    EXPECT_TRUE(detalle->text().startsWith(
+        QStringLiteral("Acumulación en %1 (<b>Sucursal</b>)").arg(e.empresa.nombre())))
+        << detalle->text().toStdString();
+    EXPECT_EQ(detalle->textFormat(), Qt::PlainText);
     // The list of orders names the company too.
     auto* pedidos = hijo<QTableView>(*b, "mhgPedidos");
     EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::BaseOrigen),
@@ -220,8 +228,8 @@ TEST(frmInicialServidor, TheJournalShowsAPastRunsReportAndCloses) {
     EXPECT_EQ(hijo<QLabel>(*informe, "lblTitulo")->text(),
               QStringLiteral("Informe de la acumulación"));
     const QString resumen = hijo<QLabel>(*informe, "lblResumen")->text();
-    EXPECT_TRUE(
-        resumen.startsWith(QStringLiteral("Acumulación en %1: Cancelada.").arg(e.empresa.nombre())))
+    EXPECT_TRUE(resumen.startsWith(
+        QStringLiteral("Acumulación en %1 (<b>Sucursal</b>): Cancelada.").arg(e.empresa.nombre())))
         << resumen.toStdString();
     EXPECT_TRUE(resumen.contains(QStringLiteral("Según la bitácora: 1 pedido, 4 renglones.")));
     EXPECT_TRUE(resumen.contains(QStringLiteral("La bitácora anota 2 pedidos de esta corrida.")));
