@@ -2,6 +2,7 @@
 
 #include "shell/ResultadoOperacion.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -57,6 +58,9 @@ struct Resultado : ResultadoOperacion {
     QStringList avisos;
     // search: companies with at least one order listed
     int empresasEncontradas = 0;
+    // generation: the companies' names by database name in lower case, where
+    // generalkorvan.empresas has them (NombresEmpresas)
+    QHash<QString, QString> nombresEmpresas;
 };
 
 // The message followed by the companies left out and the columns not copied, each under a

@@ -6,6 +6,7 @@
 #include "accumulation/MovimientoPedidos.h"
 #include "journal/Bitacora.h"
 #include "sales/FormatoImporte.h"
+#include "sales/NombresEmpresas.h"
 #include "shell/host/Avance.h"
 #include "shell/host/MotorTablas.h"
 #include "shell/host/Reintentos.h"
@@ -417,6 +418,7 @@ Resultado clsAcumular::GeneraPedido(const QDate& desde, const QDate& hasta, cons
             },
             [&avisos] { return cancelado(avisos); });
         QVector<EmpresaOrigen> empresas = EmpresasOrigen(*actual, bases_.cMiBase);
+        r.nombresEmpresas = NombresEmpresas(*actual);
         // The generation also changes productos: a company without it is left out before any
         // of its orders is touched.
         RecorridoEmpresas recorrido(TablasGeneracion(), r.omitidas, r.avisos, copia);

@@ -1,5 +1,6 @@
 #include "journal/LectorBitacora.h"
 
+#include "sales/NombresEmpresas.h"
 #include "shell/host/Conexion.h"
 
 namespace bitacora {
@@ -72,6 +73,12 @@ Lectura LectorBitacora::siguientes(int n) {
     for (auto& f : fuentes_)
         llena(*f, n, l.fallos);
     l.hayMas = !terminado();
+    // Over the first journal's connection that opened: the list of companies is one for all.
+    for (auto& f : fuentes_)
+        if (!nombresLeidos_ && f->conexion) {
+            l.empresas = acumulacion::NombresEmpresas(*f->conexion);
+            nombresLeidos_ = true;
+        }
     return l;
 }
 

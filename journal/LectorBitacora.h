@@ -35,6 +35,7 @@ private:
     host::BasesDD bases_;
     Seleccion filtro_;
     std::vector<std::unique_ptr<Fuente>> fuentes_;
+    bool nombresLeidos_ = false;
 };
 
 } // namespace bitacora

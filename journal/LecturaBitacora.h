@@ -3,6 +3,7 @@
 #include "journal/Bitacora.h"
 #include "journal/TextosBitacora.h"
 
+#include <QHash>
 #include <QStringList>
 #include <optional>
 
@@ -26,6 +27,9 @@ struct Lectura {
     QVector<Corrida> corridas; // every database's runs together, newest first
     QStringList fallos;        // the databases that could not be read, and why (Spanish)
     bool hayMas = false;       // runs left after these
+    // The companies' names by database name in lower case (NombresEmpresas), with the first
+    // page only.
+    QHash<QString, QString> empresas;
 };
 
 // The orders of a run, from the journal of the database that holds it.

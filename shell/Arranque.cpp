@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace arranque {
 
@@ -13,7 +14,19 @@ namespace {
 
 constexpr unsigned kBaseDesconocida = 1049; // the server's "unknown database"
 
+// Whether the executable's folder can hold its INI: one is there already (used as it is, even
+// read-only), or the user may create it there.
+bool tomaIni(const QString& carpeta, const QString& nombre) {
+    return QFileInfo::exists(QDir(carpeta).filePath(nombre + QStringLiteral(".ini"))) ||
+           QFileInfo(carpeta).isWritable();
+}
+
 } // namespace
+
+QString carpetaDeUsuario(const QString& nombre) {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(nombre);
+}
 
 QString nombreBase(const QString& ejecutable) {
     QString nombre = QFileInfo(ejecutable).fileName();
@@ -28,7 +41,16 @@ bool arranca(Programa& programa, const QString& ejecutable, const QString& archi
     const QString carpetaEjecutable = QFileInfo(ejecutable).absolutePath();
     programa.ejecutable = QFileInfo(ejecutable).absoluteFilePath();
     const QString ini = archivoIni.isEmpty() ? QString() : QFileInfo(archivoIni).absoluteFilePath();
+    const QString nombre = nombreBase(ejecutable);
     programa.carpetaPrograma = ini.isEmpty() ? carpetaEjecutable : QFileInfo(ini).absolutePath();
+    programa.carpetaSinIni.clear();
+    // Installed where the user may not write (a package's /usr/bin): the user's configuration
+    // folder, named after the executable, becomes the program folder, as an --ini folder would.
+    if (ini.isEmpty() && !tomaIni(carpetaEjecutable, nombre)) {
+        programa.carpetaSinIni = carpetaEjecutable;
+        programa.carpetaPrograma = carpetaDeUsuario(nombre);
+        QDir().mkpath(programa.carpetaPrograma);
+    }
     // A shortcut may start the program anywhere; its files are found from its own folder.
     if (!QDir::setCurrent(programa.carpetaPrograma)) {
         programa.avisos->MsgBox(QStringLiteral("No se puede usar la carpeta del programa:\n\n%1")
@@ -38,7 +60,6 @@ bool arranca(Programa& programa, const QString& ejecutable, const QString& archi
     }
 
     const QDir carpeta(programa.carpetaPrograma);
-    const QString nombre = nombreBase(ejecutable);
     programa.archivoIni = ini.isEmpty() ? carpeta.filePath(nombre + QStringLiteral(".ini")) : ini;
     const QString descripcion = nombre + QStringLiteral(".txt");
     programa.archivoDescripcion = carpeta.filePath(descripcion);
@@ -46,6 +67,12 @@ bool arranca(Programa& programa, const QString& ejecutable, const QString& archi
     // serves.
     if (!QFileInfo::exists(programa.archivoDescripcion))
         programa.archivoDescripcion = QDir(carpetaEjecutable).filePath(descripcion);
+    // Installed by the package, it is in the share folder beside bin/.
+    if (const QString compartida =
+            QDir(carpetaEjecutable)
+                .filePath(QStringLiteral("../share/%1/%2").arg(nombre, descripcion));
+        !QFileInfo::exists(programa.archivoDescripcion) && QFileInfo::exists(compartida))
+        programa.archivoDescripcion = QDir::cleanPath(compartida);
 
     Configuracion configuracion(programa);
     if (!configuracion.Carga(true))

@@ -12,8 +12,13 @@ namespace arranque {
 // executable's own ("acumulapedidos" when it has none), without a Windows ".exe".
 QString nombreBase(const QString& ejecutable);
 
+// The user's own folder for the program's files when the executable's folder cannot take its
+// INI: "~/.config/<nombre>" (XDG_CONFIG_HOME when set).
+QString carpetaDeUsuario(const QString& nombre);
+
 // Makes the program folder the working folder (the --ini file's folder when archivoIni is
-// given, resolved against the working folder at the call, else the executable's), sets the
+// given, resolved against the working folder at the call, else the executable's, or
+// carpetaDeUsuario when that folder has no INI and the user may not write in it), sets the
 // file names, loads the configuration and reads the export and import database names.
 // False, after the user has been told, when the program cannot go on. Sets the console
 // Avisos when programa has none.

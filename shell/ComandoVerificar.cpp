@@ -4,6 +4,7 @@
 #include "shell/Programa.h"
 #include "shell/host/Recordset.h"
 
+#include <QDir>
 #include <QTextStream>
 
 namespace comandos {
@@ -49,6 +50,17 @@ int verificar(Programa& programa, const QStringList& argumentos, QTextStream& sa
         !opciones.error().isEmpty()) {
         errores << opciones.error() << Qt::endl;
         return 1;
+    }
+    if (!programa.archivoIni.isEmpty()) {
+        salida << QStringLiteral("Archivo de configuración: %1")
+                      .arg(QDir::toNativeSeparators(programa.archivoIni));
+        if (!programa.carpetaSinIni.isEmpty())
+            salida << QStringLiteral(" (en la carpeta de configuración del usuario: la carpeta "
+                                     "del programa, %1, no admite escribir en ella).")
+                          .arg(QDir::toNativeSeparators(programa.carpetaSinIni));
+        else
+            salida << QLatin1Char('.');
+        salida << Qt::endl;
     }
     host::BasesDD& bases = *programa.bases;
     bool bien = verificaBase(bases, QStringLiteral("Base de datos principal"), bases.cMiBase,

@@ -22,8 +22,11 @@ struct Programa {
     // Start-up sets the console one when none was given.
     std::unique_ptr<Avisos> avisos;
 
-    QString ejecutable;         // the program's own file
-    QString carpetaPrograma;    // the executable's folder (or the --ini file's folder)
+    QString ejecutable;      // the program's own file
+    QString carpetaPrograma; // the executable's folder (or the --ini file's folder)
+    // The executable's folder when it could not take the INI and the user's configuration
+    // folder became the program folder; empty otherwise.
+    QString carpetaSinIni;
     QString archivoIni;         // configuration file
     QString archivoDescripcion; // description text shown by F1
     QString textoVersion;       // "   v 1.0.0"

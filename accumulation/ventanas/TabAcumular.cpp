@@ -658,9 +658,10 @@ void TabAcumular::terminaGeneracion(const Resultado& r) {
     CajaMensaje::Accion verInforme;
     if (!dados.isEmpty()) {
         verInforme.texto = QStringLiteral("Ver informe");
-        verInforme.hacer = [this, informe = acumulacion::InformeGeneracion(
-                                      ConOmitidas(r.mensaje, r), dados, generadoDesde_,
-                                      generadoHasta_, QDateTime::currentDateTime())] {
+        verInforme.hacer = [this,
+                            informe = acumulacion::InformeGeneracion(
+                                ConOmitidas(r.mensaje, r), dados, generadoDesde_, generadoHasta_,
+                                QDateTime::currentDateTime(), r.nombresEmpresas)] {
             InformeVentana::muestra(this, informe);
         };
     }

@@ -9,11 +9,13 @@
 #include "shell/ventanas/InformeVentana.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -153,6 +155,12 @@ void Capturas::tomaTextosDeQt(QWidget& importar) {
     caja->deselect();
 }
 
+bool Capturas::tomaPrincipal(const QString& nombre) {
+    espera([this] { return !ventana_.primeraActivacionPendiente(); }, kEsperaVentana);
+    reposa();
+    return guarda(ventana_, nombre);
+}
+
 bool Capturas::toma() {
     if (!carpeta_.mkpath(QStringLiteral("."))) {
         errores() << QStringLiteral("No se pudo crear la carpeta %1").arg(carpeta_.path())
@@ -200,6 +208,17 @@ bool Capturas::toma() {
         if (pulsa(*exportar, QStringLiteral("cmdAceptar")))
             espera([&] { return visibleOAviso(*exportar, QStringLiteral("mhgReja"), avisos); },
                    kEsperaBusqueda);
+        // Every order marked, and one unmarked again: the count line below the grid says so.
+        if (pulsa(*exportar, QStringLiteral("cmdMarcarTodos"))) {
+            if (auto* reja = exportar->findChild<QAbstractItemView*>(QStringLiteral("mhgReja"));
+                reja && reja->model() && reja->model()->rowCount() > 1) {
+                reja->setCurrentIndex(reja->model()->index(1, 0));
+                reja->setFocus();
+                QKeyEvent espacio(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier,
+                                  QStringLiteral(" "));
+                QCoreApplication::sendEvent(reja, &espacio);
+            }
+        }
         reposa();
         guarda(*exportar, QStringLiteral("exportar.png"));
         exportar->close();
@@ -231,6 +250,14 @@ bool Capturas::toma() {
             espera([bitacora] { return !bitacora->ocupado(); }, kEsperaBusqueda);
             reposa();
             guarda(*bitacora, QStringLiteral("bitacora.png"));
+            // The newest run's report, rebuilt from the journal.
+            if (pulsa(*bitacora, QStringLiteral("cmdVerInforme"))) {
+                if (auto* informe = dialogo<InformeVentana>(*bitacora)) {
+                    reposa();
+                    guarda(*informe, QStringLiteral("bitacora-informe.png"));
+                    informe->close();
+                }
+            }
             bitacora->close();
         }
     } else {

@@ -10,7 +10,7 @@ class frmInicial;
 // Saves pictures of the program's windows for the documentation: the main window, the
 // accumulation tab after a search, the report of the accumulation that follows, the export
 // window after a search, the import window with its file dialog and a text box's context
-// menu (Qt's own texts, in Spanish), and the operations journal.
+// menu (Qt's own texts, in Spanish), and the operations journal with a past run's report.
 // It drives the windows as a user would, by their controls' names, and answers every
 // message box with its default button so that nothing waits for a person.
 class Capturas {
@@ -18,6 +18,8 @@ public:
     Capturas(frmInicial& ventana, const QString& carpeta);
     // True when every picture was saved; says on the error output what it could not do.
     bool toma();
+    // Only the main window, as it first opens (under another screen or scaling).
+    bool tomaPrincipal(const QString& nombre);
 
 private:
     bool guarda(QWidget& ventana, const QString& nombre);

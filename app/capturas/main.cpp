@@ -1,5 +1,5 @@
 // Takes the pictures of the program's windows for the documentation (scripts/screenshots):
-//   acumulapedidos-capturas --ini FILE DIR
+//   acumulapedidos-capturas --ini FILE [--principal NAME] DIR
 // It opens the main window as the program does, with the program's configuration, drives
 // it and saves the pictures into DIR. It ends with 1 when a picture is missing.
 #include "app/capturas/Capturas.h"
@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
                                  QStringLiteral("Archivo de configuración del programa."),
                                  QStringLiteral("ARCHIVO"));
     linea.addOption(ini);
+    const QCommandLineOption solo(
+        QStringLiteral("principal"),
+        QStringLiteral("Sólo la ventana principal, guardada como NOMBRE."),
+        QStringLiteral("NOMBRE"));
+    linea.addOption(solo);
     linea.addPositionalArgument(QStringLiteral("CARPETA"),
                                 QStringLiteral("Dónde se guardan las imágenes."));
     linea.process(app);
@@ -40,5 +45,8 @@ int main(int argc, char** argv) {
     if (!ventana)
         return 1;
     ventana->show();
-    return Capturas(*ventana, linea.positionalArguments().constFirst()).toma() ? 0 : 1;
+    Capturas capturas(*ventana, linea.positionalArguments().constFirst());
+    if (linea.isSet(solo))
+        return capturas.tomaPrincipal(linea.value(solo)) ? 0 : 1;
+    return capturas.toma() ? 0 : 1;
 }

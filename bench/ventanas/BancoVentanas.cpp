@@ -1,10 +1,11 @@
 // Drives the program's own windows (offscreen) against a server with demo data and times
 // how long their event loop goes without turning while they work: an export from the
 // export window, an import of that file in the import window, and a search and a
-// generation in the accumulation tab. Also times a start-up to the main window's first
-// paint, in a process of its own, and the search's first result line.
+// generation in the accumulation tab, and the export window listing a large database (its
+// search, marking and unmarking all, and scrolling to the end). Also times a start-up to the
+// main window's first paint, in a process of its own, and the search's first result line.
 //
-//   bench_ventanas [--puerto P] [--exportar N] [--generar N] [--arranques R]
+//   bench_ventanas [--puerto P] [--exportar N] [--listar N] [--generar N] [--arranques R]
 //   bench_ventanas --arranque CARPETA   (the start-up run, started by the benchmark)
 #include "Latido.h"
 #include "accumulation/ventanas/TabAcumular.h"
@@ -38,6 +39,7 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 using host::Conexion;
 
@@ -52,6 +54,7 @@ constexpr double kMetaArranque = 500; // ms
 const QString kActual = QStringLiteral("ventanas1");
 const QString kExportar = QStringLiteral("ventanas_exportar");
 const QString kImportar = QStringLiteral("ventanas_importar");
+const QString kListar = QStringLiteral("ventanas_listar");
 
 int opcion(const QStringList& args, const char* nombre, int omision) {
     const qsizetype i = args.indexOf(QStringLiteral("--") + QLatin1String(nombre));
@@ -129,7 +132,7 @@ struct Instalacion {
 
 // The demo companies (all their lines pending, so every order is found and moved), a
 // company to export from and an empty one to import into.
-demo::Parametros preparaDatos(Conexion& c, int exportar, int generar) {
+demo::Parametros preparaDatos(Conexion& c, int exportar, int listar, int generar) {
     demo::Parametros p;
     p.prefijo = QStringLiteral("ventanas");
     p.empresas = 4;
@@ -144,6 +147,12 @@ demo::Parametros preparaDatos(Conexion& c, int exportar, int generar) {
     demo::creaBaseEmpresa(c, kImportar);
     c.ejecuta(QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
                   .arg(Conexion::identificador(kImportar), Conexion::identificador(kExportar)));
+    // The list only: one line per order is enough.
+    demo::Parametros l = e;
+    l.pedidos = listar;
+    l.renglones = 1;
+    demo::creaBaseEmpresa(c, kListar);
+    demo::llenaEmpresa(c, kListar, l, 11);
     return p;
 }
 
@@ -167,22 +176,41 @@ Medida mide(const QString& que, const std::function<void()>& trabajo) {
 
 template <typename T> T* abreVentana(frmInicial& v, const char* boton) {
     hijo<QPushButton>(v, boton)->click();
+    // A window closed outside any event loop is deleted only later: the one shown is the one.
     T* ventana = nullptr;
-    espera([&] { return (ventana = v.findChild<T*>()) && ventana->isVisible(); }, boton);
+    espera(
+        [&] {
+            for (T* w : v.findChildren<T*>())
+                if (w->isVisible())
+                    ventana = w;
+            return ventana != nullptr;
+        },
+        boton);
     return ventana;
+}
+
+// The export window with no dates, so that its search lists every order of its database.
+BajarPedidos* abreExportar(frmInicial& v) {
+    auto* b = abreVentana<BajarPedidos>(v, "Command2");
+    hijo<QLineEdit>(*b, "mkeFecha(0)")->clear();
+    hijo<QLineEdit>(*b, "mkeFecha(1)")->clear();
+    return b;
+}
+
+// The export window's search, which must list every order.
+void busca(BajarPedidos& b, int pedidos) {
+    hijo<QPushButton>(b, "cmdAceptar")->click();
+    espera([&] { return !b.ocupado(); }, "la búsqueda de la exportación");
+    exige(hijo<QTableView>(b, "mhgReja")->model()->rowCount() == pedidos,
+          QStringLiteral("la búsqueda no halló todo"));
 }
 
 // Every order of the export database, searched and written to the file in the export
 // window; gives the file's name.
 Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString& archivo) {
-    auto* b = abreVentana<BajarPedidos>(v, "Command2");
-    hijo<QLineEdit>(*b, "mkeFecha(0)")->clear();
-    hijo<QLineEdit>(*b, "mkeFecha(1)")->clear();
-    auto* reja = hijo<QTableView>(*b, "mhgReja");
+    auto* b = abreExportar(v);
     const Medida m = mide(QStringLiteral("Exportación de %1 pedidos").arg(pedidos), [&] {
-        hijo<QPushButton>(*b, "cmdAceptar")->click();
-        espera([&] { return !b->ocupado(); }, "la búsqueda de la exportación");
-        exige(reja->model()->rowCount() == pedidos, QStringLiteral("la búsqueda no halló todo"));
+        busca(*b, pedidos);
         CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
         hijo<QPushButton>(*b, "cmdProceder")->click();
         auto* unidad = hijo<QComboBox>(*b, "Drive1");
@@ -195,6 +223,26 @@ Medida exporta(frmInicial& v, int pedidos, const QString& destino, const QString
     exige(QFile::exists(QDir(destino).filePath(archivo)),
           QStringLiteral("la exportación no escribió el archivo"));
     b->close();
+    return m;
+}
+
+// The export window over a database of many orders: every order listed, all marked and
+// unmarked again (the count line sums them each time), the grid scrolled to its end.
+Medida lista(frmInicial& v, Programa& programa, int pedidos) {
+    const QString antes = std::exchange(programa.baseExportar, kListar);
+    auto* b = abreExportar(v);
+    auto* reja = hijo<QTableView>(*b, "mhgReja");
+    const Medida m = mide(QStringLiteral("Lista de %1 pedidos").arg(pedidos), [&] {
+        busca(*b, pedidos);
+        hijo<QPushButton>(*b, "cmdMarcarTodos")->click();
+        QCoreApplication::processEvents();
+        hijo<QPushButton>(*b, "cmdDesmarcarTodos")->click();
+        QCoreApplication::processEvents();
+        reja->scrollToBottom();
+        QCoreApplication::processEvents();
+    });
+    b->close();
+    programa.baseExportar = antes;
     return m;
 }
 
@@ -329,6 +377,7 @@ int banco(int argc, char** argv) {
     const QStringList args = app.arguments();
     const unsigned puerto = unsigned(opcion(args, "puerto", 3445));
     const int exportar = opcion(args, "exportar", 20000);
+    const int listar = opcion(args, "listar", 100000);
     const int generar = opcion(args, "generar", 10000) / 4 * 4;
 
     host::BasesDD servidor;
@@ -337,8 +386,8 @@ int banco(int argc, char** argv) {
     servidor.cUsuario = QStringLiteral("root");
     auto c = servidor.abre(QString());
     out << "Datos: " << generar << " pedidos pendientes en 4 empresas, " << exportar
-        << " pedidos para exportar…" << Qt::endl;
-    const demo::Parametros p = preparaDatos(*c, exportar, generar);
+        << " pedidos para exportar, " << listar << " para listar…" << Qt::endl;
+    const demo::Parametros p = preparaDatos(*c, exportar, listar, generar);
 
     Instalacion instalacion(puerto);
     const std::vector<double> inicio = arranques(instalacion, opcion(args, "arranques", 5));
@@ -362,6 +411,7 @@ int banco(int argc, char** argv) {
     std::vector<Medida> medidas;
     medidas.push_back(exporta(*v, exportar, destino.path(), archivo));
     medidas.push_back(importa(*v, *c, exportar, archivo));
+    medidas.push_back(lista(*v, programa, listar));
     const Acumulacion a = acumula(*v, *c, p, generar);
     medidas.push_back(a.busqueda);
     medidas.push_back(a.generacion);

@@ -1,6 +1,7 @@
 #include "journal/ventanas/ModelosBitacora.h"
 
 #include "journal/LecturaBitacora.h"
+#include "sales/NombresEmpresas.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ QVariant ModeloCorridas::celda(const bitacora::Corrida& c, int, int columna, int
     case Operacion:
         return bitacora::texto(c.operacion);
     case Base:
-        return c.base;
+        return acumulacion::conEmpresa(c.base, empresas_);
     case Desenlace:
         return bitacora::textoDesenlace(c);
     case Pedidos:
@@ -91,8 +92,13 @@ QVariant ModeloPedidosBitacora::celda(const bitacora::PedidoAnotado& p, int, int
     if (papel != Qt::DisplayRole)
         return {};
     // In the order of the columns.
-    const QVariant textos[Columnas] = {p.baseOrigen,  p.pedidoOrigen,   numero(p.idOrigen),
-                                       p.archivo,     numero(p.linea),  p.huella,
-                                       p.pedidoNuevo, numero(p.idNuevo)};
+    const QVariant textos[Columnas] = {acumulacion::conEmpresa(p.baseOrigen, empresas_),
+                                       p.pedidoOrigen,
+                                       numero(p.idOrigen),
+                                       p.archivo,
+                                       numero(p.linea),
+                                       p.huella,
+                                       p.pedidoNuevo,
+                                       numero(p.idNuevo)};
     return columna >= 0 && columna < Columnas ? textos[columna] : QVariant();
 }

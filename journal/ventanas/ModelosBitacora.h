@@ -4,6 +4,7 @@
 
 #include "shell/ventanas/ModeloFilas.h"
 
+#include <QHash>
 #include <QVector>
 
 // The runs listed by the journal window, newest first.
@@ -35,6 +36,9 @@ public:
         return !padre.isValid() && hayMas_;
     }
     void fetchMore(const QModelIndex& padre) override;
+    // The companies' names shown beside the databases (NombresEmpresas).
+    void ponEmpresas(QHash<QString, QString> empresas) { empresas_ = std::move(empresas); }
+    const QHash<QString, QString>& empresas() const { return empresas_; }
 
 signals:
     void masPedidas();
@@ -44,6 +48,7 @@ protected:
 
 private:
     bool hayMas_ = false;
+    QHash<QString, QString> empresas_;
 };
 
 // The orders of one run.
@@ -65,8 +70,13 @@ public:
     explicit ModeloPedidosBitacora(QObject* padre);
     // The columns that say something about the orders of that operation.
     static bool aplica(bitacora::Operacion operacion, int columna);
+    // The companies' names shown beside the source databases (NombresEmpresas).
+    void ponEmpresas(QHash<QString, QString> empresas) { empresas_ = std::move(empresas); }
 
 protected:
     QVariant celda(const bitacora::PedidoAnotado& p, int renglon, int columna,
                    int papel) const override;
+
+private:
+    QHash<QString, QString> empresas_;
 };

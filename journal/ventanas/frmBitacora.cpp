@@ -1,12 +1,16 @@
 #include "journal/ventanas/frmBitacora.h"
 
-#include "shell/host/TextoConDetalle.h"
-
+#include "journal/InformeCorrida.h"
 #include "journal/LectorBitacora.h"
 #include "journal/ventanas/ModelosBitacora.h"
+#include "sales/NombresEmpresas.h"
+#include "shell/Cantidad.h"
 #include "shell/Programa.h"
+#include "shell/host/TextoConDetalle.h"
 #include "shell/ventanas/CampoTexto.h"
 #include "shell/ventanas/HiloTrabajo.h"
+#include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/Teclado.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -41,6 +45,39 @@ QTableView* tabla(const QString& nombre, QAbstractItemModel* modelo, QWidget* pa
     return t;
 }
 
+// What the list holds. A count only of what could be read: "0 corridas" over a journal that
+// could not be read would say that nothing ran.
+QString textoEstado(int n, const bitacora::Lectura& l, const QString& fallo,
+                    QStringList& detalles) {
+    const QString corridas = cantidad(n, QStringLiteral("corrida"), QStringLiteral("corridas"));
+    QStringList estado;
+    if (n == 0 && (!fallo.isEmpty() || !l.fallos.isEmpty()))
+        estado << QStringLiteral("No se pudo leer la bitácora, así que no se sabe qué corridas "
+                                 "hubo. Revise la conexión con el servidor y pulse "
+                                 "\"Consultar\" otra vez.");
+    else if (!fallo.isEmpty())
+        estado
+            << QStringLiteral("Se muestran %1; las anteriores no se pudieron leer.").arg(corridas);
+    else if (l.hayMas)
+        estado << QStringLiteral("Las %1 más recientes; al bajar por la lista se leen "
+                                 "las anteriores.")
+                      .arg(corridas);
+    else if (!l.fallos.isEmpty())
+        estado << QStringLiteral("%1 de las bases de datos que se pudieron leer.").arg(corridas);
+    else
+        estado << corridas + QLatin1Char('.');
+    QStringList fallos = l.fallos;
+    if (!fallo.isEmpty())
+        fallos << fallo;
+    for (const QString& f : std::as_const(fallos)) {
+        const host::TextoConDetalle t = host::TextoConDetalle::separa(f);
+        estado << t.principal;
+        if (!t.detalle.isEmpty())
+            detalles << t.detalle;
+    }
+    return estado.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 frmBitacora::frmBitacora(Programa& programa, QWidget* parent)
@@ -49,6 +86,8 @@ frmBitacora::frmBitacora(Programa& programa, QWidget* parent)
     setWindowTitle(QStringLiteral("Bitácora"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(980, 620);
+    // Through close(), as the close button would.
+    Teclado::cierraConEscape(*this);
     construye();
 }
 
@@ -90,19 +129,37 @@ void frmBitacora::construye() {
     mhgPedidos_ = tabla(QStringLiteral("mhgPedidos"), pedidos_, this);
     const int momento =
         mhgCorridas_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16;
-    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  110, 80,
-                                                  60,      70,      260, 200, 300};
+    // The database with its company's name beside it.
+    const int base = mhgCorridas_->fontMetrics().horizontalAdvance(
+                         QStringLiteral("empresa10 (Empresa de demostración 10)")) +
+                     16;
+    const int anchos[ModeloCorridas::Columnas] = {momento, momento, 95,  base, 80,
+                                                  60,      70,      260, 200,  300};
     for (int c = 0; c < ModeloCorridas::Columnas; ++c)
         mhgCorridas_->setColumnWidth(c, anchos[c]);
     for (int c = 0; c < ModeloPedidosBitacora::Columnas; ++c)
-        mhgPedidos_->setColumnWidth(c, c == ModeloPedidosBitacora::Archivo ? 280 : 110);
+        mhgPedidos_->setColumnWidth(c, c == ModeloPedidosBitacora::Archivo      ? 280
+                                       : c == ModeloPedidosBitacora::BaseOrigen ? base
+                                                                                : 110);
     lblDetalle_ = new QLabel(this);
     lblDetalle_->setObjectName(QStringLiteral("lblDetalle"));
     lblDetalle_->setWordWrap(true);
+    // Messages, company names and the server's texts are shown as written, never as markup.
+    lblDetalle_->setTextFormat(Qt::PlainText);
     lblDetalle_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblEstado_ = new QLabel(this);
     lblEstado_->setObjectName(QStringLiteral("lblEstado"));
     lblEstado_->setWordWrap(true);
+    lblEstado_->setTextFormat(Qt::PlainText);
+    cmdVerInforme_ = new QPushButton(QStringLiteral("&Ver informe"), this);
+    cmdVerInforme_->setObjectName(QStringLiteral("cmdVerInforme"));
+    cmdVerInforme_->setAutoDefault(false);
+    cmdVerInforme_->setEnabled(false);
+    cmdVerInforme_->setToolTip(QStringLiteral("El informe de la corrida elegida, como la bitácora "
+                                              "lo guarda, para copiarlo, guardarlo o imprimirlo."));
+    auto* cmdCerrar = new QPushButton(QStringLiteral("C&errar"), this);
+    cmdCerrar->setObjectName(QStringLiteral("cmdCerrar"));
+    cmdCerrar->setAutoDefault(false);
 
     auto* filtro = new QHBoxLayout;
     filtro->addWidget(lblDesde);
@@ -130,8 +187,14 @@ void frmBitacora::construye() {
     auto* columna = new QVBoxLayout(this);
     columna->addLayout(filtro);
     columna->addWidget(partes, 1);
-    columna->addWidget(lblEstado_);
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(lblEstado_, 1);
+    botones->addWidget(cmdVerInforme_, 0, Qt::AlignBottom);
+    botones->addWidget(cmdCerrar, 0, Qt::AlignBottom);
+    columna->addLayout(botones);
 
+    connect(cmdVerInforme_, &QPushButton::clicked, this, &frmBitacora::verInforme);
+    connect(cmdCerrar, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdConsultar_, &QPushButton::clicked, this, &frmBitacora::consulta);
     connect(cmbOperacion_, &QComboBox::activated, this, &frmBitacora::consulta);
     connect(mhgCorridas_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -198,6 +261,8 @@ void frmBitacora::cargaMas() {
 
 void frmBitacora::eligeCorrida() {
     pedidos_->pon({});
+    leidos_.reset();
+    cmdVerInforme_->setEnabled(false);
     const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
     if (!c) {
         lblDetalle_->clear();
@@ -206,8 +271,9 @@ void frmBitacora::eligeCorrida() {
     for (int col = 0; col < ModeloPedidosBitacora::Columnas; ++col)
         mhgPedidos_->setColumnHidden(col, !ModeloPedidosBitacora::aplica(c->operacion, col));
     QString detalle = QStringLiteral("%1 en %2: %3. %4")
-                          .arg(bitacora::texto(c->operacion), c->base, bitacora::textoDesenlace(*c),
-                               bitacora::textoUsuarios(*c));
+                          .arg(bitacora::texto(c->operacion),
+                               acumulacion::conEmpresa(c->base, corridas_->empresas()),
+                               bitacora::textoDesenlace(*c), bitacora::textoUsuarios(*c));
     if (!c->mensaje.isEmpty())
         detalle += QLatin1Char('\n') + c->mensaje;
     lblDetalle_->setText(detalle);
@@ -242,35 +308,18 @@ void frmBitacora::terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool 
         // The orders and the pages asked for belong to the list being replaced.
         pedidosPendientes_ = false;
         masPendientes_ = false;
+        corridas_->ponEmpresas(l.empresas);
+        pedidos_->ponEmpresas(l.empresas);
         corridas_->pon(l.corridas);
     } else {
         corridas_->agrega(l.corridas);
     }
     corridas_->ponHayMas(l.hayMas);
-    const int n = corridas_->rowCount();
-    QStringList estado, detalles;
-    const bool sinLeer = n == 0 && (!fallo.isEmpty() || !l.fallos.isEmpty());
-    if (sinLeer)
-        // Nothing read is not "0 corridas": the journal may hold many.
-        estado << QStringLiteral("No se pudo leer la bitácora; no se sabe qué corridas tiene.");
-    else if (l.hayMas)
-        estado << QStringLiteral("Las %1 corridas más recientes; al bajar por la lista se leen "
-                                 "las anteriores.")
-                      .arg(n);
-    else
-        estado << (n == 1 ? QStringLiteral("1 corrida.") : QStringLiteral("%1 corridas.").arg(n));
-    QStringList fallos = l.fallos;
-    if (!fallo.isEmpty())
-        fallos << fallo;
+    QStringList detalles;
+    lblEstado_->setText(textoEstado(corridas_->rowCount(), l, fallo, detalles));
     // The driver's words in the tooltip, for whoever supports the clerk.
-    for (const QString& f : std::as_const(fallos)) {
-        const host::TextoConDetalle t = host::TextoConDetalle::separa(f);
-        estado << t.principal;
-        if (!t.detalle.isEmpty())
-            detalles << t.detalle;
-    }
-    lblEstado_->setText(estado.join(QLatin1Char('\n')));
-    lblEstado_->setToolTip(detalles.join(QLatin1Char('\n')));
+    lblEstado_->setToolTip(detalles.join(QLatin1Char('
+')));
     if (nueva) {
         if (!l.corridas.isEmpty())
             mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
@@ -289,10 +338,20 @@ void frmBitacora::terminaPedidos(FinTrabajo<QVector<bitacora::PedidoAnotado>> de
     } else {
         const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
         // Kept only while the same run is still selected.
-        if (c && c->base == leida.base && c->id == leida.id)
-            pedidos_->pon(std::move(desenlace.valor()));
+        if (c && c->base == leida.base && c->id == leida.id) {
+            leidos_ = std::move(desenlace.valor());
+            pedidos_->pon(*leidos_);
+            cmdVerInforme_->setEnabled(true);
+        }
     }
     siguiente();
+}
+
+void frmBitacora::verInforme() {
+    const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
+    if (!c || !leidos_)
+        return;
+    InformeVentana::muestra(this, bitacora::InformeCorrida(*c, *leidos_, corridas_->empresas()));
 }
 
 void frmBitacora::siguiente() {

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class HiloTrabajo;
 class ModeloCorridas;
@@ -26,7 +27,11 @@ class LectorBitacora;
 // first, filtered by the day they started and by operation; the orders of the run selected
 // below them. The journals are read on a worker thread, so the window never waits on the
 // server, and a page at a time: the newest runs first, more as the list is scrolled to its
-// end, and the orders of the selected run only.
+// end, and the orders of the selected run only. "Ver informe" shows the selected run's report
+// from those orders; Escape and "Cerrar" close the window.
+//
+// Controls by name: mkeFecha(0), mkeFecha(1), cmbOperacion, cmdConsultar, mhgCorridas,
+// lblDetalle, mhgPedidos, lblEstado, cmdVerInforme, cmdCerrar.
 class frmBitacora : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +43,9 @@ public:
 
     // A read of the journals is running or waiting to run.
     bool ocupado() const;
+
+    // Shows the report of the selected run, once its orders are read.
+    void verInforme();
 
 public slots:
     // Lists the runs that match the filter.
@@ -61,6 +69,7 @@ private:
     std::array<QLineEdit*, 2> mkeFecha_{};
     QComboBox* cmbOperacion_ = nullptr;
     QPushButton* cmdConsultar_ = nullptr;
+    QPushButton* cmdVerInforme_ = nullptr;
     QTableView* mhgCorridas_ = nullptr;
     QTableView* mhgPedidos_ = nullptr;
     QLabel* lblDetalle_ = nullptr;
@@ -70,6 +79,8 @@ private:
     HiloTrabajo* hilo_ = nullptr;
     // The reading of the list shown, kept for its next pages; used by one read at a time.
     std::shared_ptr<bitacora::LectorBitacora> lector_;
+    // The orders of the selected run, once read: what its report lists.
+    std::optional<QVector<bitacora::PedidoAnotado>> leidos_;
 
     bool primeraVez_ = true;
     // Asked for while another read ran: done when it ends.

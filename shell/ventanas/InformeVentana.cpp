@@ -187,6 +187,10 @@ bool InformeVentana::imprime() {
                              CajaMensaje::Icono::Critico, QStringLiteral("Error"));
         return false;
     }
-    estado(QStringLiteral("Informe enviado a la impresora."));
+    // The dialog's "print to file" sends nothing to a printer: say where the file went.
+    if (const QString archivo = impresora.outputFileName(); !archivo.isEmpty())
+        estado(QStringLiteral("Informe guardado en %1.").arg(QDir::toNativeSeparators(archivo)));
+    else
+        estado(QStringLiteral("Informe enviado a la impresora."));
     return true;
 }

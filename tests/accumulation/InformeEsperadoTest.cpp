@@ -23,3 +23,17 @@ TEST(InformeAcumulacion, TheReportOfAGenerationReadsAsReviewed) {
     EXPECT_TRUE(pruebas::comoEsperado(informe.tabla(),
                                       QStringLiteral("accumulation/esperado/informe-tabla.txt")));
 }
+
+// Where the list of companies names them, the report shows the name beside the database.
+TEST(InformeAcumulacion, ACompanysNameStandsBesideItsDatabase) {
+    const QVector<acumulacion::FolioDado> dados{
+        {QStringLiteral("A"), 100, QStringLiteral("empresa2"), 45, QStringLiteral("B-1"), 301, 3},
+        {QStringLiteral("A"), 101, QStringLiteral("empresa3"), 46, QStringLiteral("2"), 302, 1}};
+    const Informe informe = acumulacion::InformeGeneracion(
+        QStringLiteral("Pedido generado."), dados, QDate(2026, 3, 1), QDate(2026, 3, 31),
+        QDateTime(QDate(2026, 4, 2), QTime(9, 5)),
+        {{QStringLiteral("empresa2"), QStringLiteral("Comercial del Norte")}});
+    ASSERT_EQ(informe.renglones.size(), 2);
+    EXPECT_EQ(informe.renglones[0][1], QStringLiteral("empresa2 (Comercial del Norte)"));
+    EXPECT_EQ(informe.renglones[1][1], QStringLiteral("empresa3"));
+}

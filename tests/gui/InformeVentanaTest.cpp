@@ -78,6 +78,9 @@ TEST(InformeVentana, ShowsTheReportAndCopiesSavesAndPrintsItAsShown) {
     DialogosEstandar::siguienteImpresion(pdf);
     QTest::mouseClick(control<QPushButton>(*ventana, "cmdImprimir"), Qt::LeftButton);
     EXPECT_TRUE(contenido(pdf).startsWith("%PDF"));
+    // A file, not a printer: the line says where it went.
+    EXPECT_EQ(control<QLabel>(*ventana, "lblEstado")->text(),
+              QStringLiteral("Informe guardado en %1.").arg(pdf));
 
     QTest::mouseClick(control<QPushButton>(*ventana, "cmdCerrar"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !padre.findChild<InformeVentana*>(); }));

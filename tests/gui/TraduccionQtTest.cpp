@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -64,4 +66,30 @@ TEST(TraduccionQt, TextBoxMenusAndStandardButtonsAreSpanishOnceInstalled) {
     QDialogButtonBox botones(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
     EXPECT_EQ(botones.button(QDialogButtonBox::Cancel)->text().remove(u'&'),
               QStringLiteral("Cancelar"));
+}
+
+// Qt's Spanish says "fichero"; the file dialog says "archivo", as the users do, and keeps the
+// rest of Qt's Spanish.
+TEST(TraduccionQt, TheFileDialogSaysArchivo) {
+    std::unique_ptr<QTranslator> traduccion(traduccionQt::instala());
+    ASSERT_TRUE(traduccion) << "falta qtbase_es.qm (paquete qt6-translations-l10n)";
+    QFileDialog dialogo(nullptr, QStringLiteral("Abrir"), QString(),
+                        QStringLiteral("Pedidos (*.txt)"));
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    dialogo.show();
+    QStringList textos;
+    for (const QLabel* l : dialogo.findChildren<QLabel*>())
+        textos << l->text().remove(u'&');
+    const QString todos = textos.join(u'|');
+    EXPECT_TRUE(textos.contains(QStringLiteral("Nombre de archivo:"))) << todos.toStdString();
+    EXPECT_TRUE(textos.contains(QStringLiteral("Archivos de tipo:"))) << todos.toStdString();
+    EXPECT_FALSE(todos.contains(QStringLiteral("ichero"), Qt::CaseInsensitive))
+        << todos.toStdString();
+    dialogo.close();
+
+    // Only the word changes, in either case and number; other words that hold it stay.
+    EXPECT_EQ(traduccionQt::enPalabrasDeUsuario(QStringLiteral("El fichero ya existe. Ficheros")),
+              QStringLiteral("El archivo ya existe. Archivos"));
+    EXPECT_EQ(traduccionQt::enPalabrasDeUsuario(QStringLiteral("ficheroX")),
+              QStringLiteral("ficheroX"));
 }

@@ -1,13 +1,16 @@
 #include "EntornoVentana.h"
 #include "accumulation/Escenario.h"
 #include "accumulation/ventanas/TabAcumular.h"
+#include "db/GeneradorDemo.h"
 #include "description/ventanas/frmDescripcion.h"
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
 #include "journal/Bitacora.h"
 #include "journal/ventanas/ModelosBitacora.h"
 #include "journal/ventanas/frmBitacora.h"
+#include "shell/Cantidad.h"
 #include "shell/host/Utilerias.h"
+#include "shell/ventanas/InformeVentana.h"
 #include "support/ServidorPruebas.h"
 
 #include <QAction>
@@ -19,6 +22,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTest>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -201,6 +206,98 @@ TEST(frmInicialServidor, LogoMenuOpensTheJournalWithItsRunsAndTheirOrders) {
     EXPECT_TRUE(v->close());
 }
 
+// "Ver informe" shows a past run's report from the journal's rows, the company beside its
+// database where generalkorvan.empresas names it; "Cerrar" and Escape close the window.
+TEST(frmInicialServidor, TheJournalShowsAPastRunsReportAndCloses) {
+    EntornoServidor e;
+    host::Conexion& c = e.empresa.conexion();
+    demo::creaGeneral(c);
+    c.ejecuta(QStringLiteral("INSERT INTO generalkorvan.empresas (Nombre, BaseDeDatos) VALUES "
+                             "('Comercial del Norte', 'EMPRESA2'), (NULL, 'empresa3'), "
+                             "('<b>Sucursal</b>', ?)"),
+              {e.empresa.nombre()});
+    {
+        bitacora::Bitacora acumulacion(c, bitacora::Operacion::Acumulacion, {});
+        // Cut short: the journal lists one order more than the counts stored at the end.
+        acumulacion.anota(c, {anotado(5, "B-5", "A-1"), anotado(6, "B-6", "A-2")});
+        acumulacion.cierra(bitacora::EstadoCorrida::Cancelado, QStringLiteral("Se canceló"),
+                           {1, 4, 0});
+    }
+    auto v = e.abre();
+    frmBitacora* b = frmBitacora::muestra(e.programa, v.get());
+    const auto listo = [&] { return !b->ocupado(); };
+    ASSERT_TRUE(espera(listo, 10000));
+    auto* ver = hijo<QPushButton>(*b, "cmdVerInforme");
+    ASSERT_TRUE(espera([&] { return ver->isEnabled(); }, 10000));
+    // A name is shown as it is written, never read as markup.
+    auto* detalle = hijo<QLabel>(*b, "lblDetalle");
+    EXPECT_TRUE(detalle->text().startsWith(
+        QStringLiteral("Acumulación en %1 (<b>Sucursal</b>)").arg(e.empresa.nombre())))
+        << detalle->text().toStdString();
+    EXPECT_EQ(detalle->textFormat(), Qt::PlainText);
+    // The list of orders names the company too.
+    auto* pedidos = hijo<QTableView>(*b, "mhgPedidos");
+    EXPECT_EQ(celda(pedidos, 0, ModeloPedidosBitacora::BaseOrigen),
+              QStringLiteral("empresa2 (Comercial del Norte)"));
+    ver->click();
+    InformeVentana* informe = nullptr;
+    ASSERT_TRUE(espera([&] { return (informe = b->findChild<InformeVentana*>()) != nullptr; }));
+    EXPECT_EQ(hijo<QLabel>(*informe, "lblTitulo")->text(),
+              QStringLiteral("Informe de la acumulación"));
+    const QString resumen = hijo<QLabel>(*informe, "lblResumen")->text();
+    EXPECT_TRUE(resumen.startsWith(
+        QStringLiteral("Acumulación en %1 (<b>Sucursal</b>): Cancelada.").arg(e.empresa.nombre())))
+        << resumen.toStdString();
+    EXPECT_TRUE(resumen.contains(QStringLiteral("Según la bitácora: 1 pedido, 4 renglones.")));
+    EXPECT_TRUE(resumen.contains(QStringLiteral("La bitácora anota 2 pedidos de esta corrida.")));
+    EXPECT_TRUE(resumen.contains(QStringLiteral("Se canceló")));
+    auto* tabla = hijo<QTableWidget>(*informe, "tblRenglones");
+    ASSERT_EQ(tabla->rowCount(), 2);
+    ASSERT_EQ(tabla->columnCount(), 5);
+    const QStringList esperado{QStringLiteral("A-2"), QStringLiteral("106"),
+                               QStringLiteral("empresa2 (Comercial del Norte)"),
+                               QStringLiteral("B-6"), QStringLiteral("6")};
+    for (int col = 0; col < 5; ++col)
+        EXPECT_EQ(tabla->item(1, col)->text(), esperado[col]) << col;
+    EXPECT_TRUE(informe->informe().nombreArchivo().startsWith(QStringLiteral("acumulacion-")));
+    informe->close();
+
+    // Another run chosen: no report until its orders are read.
+    auto* corridas = hijo<QTableView>(*b, "mhgCorridas");
+    corridas->clearSelection();
+    corridas->setCurrentIndex({});
+    EXPECT_FALSE(ver->isEnabled());
+
+    hijo<QPushButton>(*b, "cmdCerrar")->click();
+    EXPECT_TRUE(espera([&] { return v->findChild<frmBitacora*>() == nullptr; }));
+    b = frmBitacora::muestra(e.programa, v.get());
+    ASSERT_TRUE(espera(listo, 10000));
+    QTest::keyClick(b, Qt::Key_Escape);
+    EXPECT_TRUE(espera([&] { return v->findChild<frmBitacora*>() == nullptr; }));
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    EXPECT_TRUE(v->close());
+}
+
+// A journal that cannot be read is told as that, never as an empty list.
+TEST(frmInicialServidor, TheJournalSaysWhenItCouldNotBeRead) {
+    EntornoServidor e;
+    auto v = e.abre();
+    // A database that is not there: every journal fails.
+    e.programa.baseExportar = e.programa.baseImportar = QStringLiteral("t_no_existe");
+    e.programa.bases->cMiBase = QStringLiteral("t_no_existe");
+    frmBitacora* b = frmBitacora::muestra(e.programa, v.get());
+    ASSERT_TRUE(espera([&] { return !b->ocupado(); }, 10000));
+    const QString estado = hijo<QLabel>(*b, "lblEstado")->text();
+    EXPECT_TRUE(estado.startsWith(QStringLiteral("No se pudo leer la bitácora")))
+        << estado.toStdString();
+    EXPECT_TRUE(estado.contains(QStringLiteral("t_no_existe"))) << estado.toStdString();
+    EXPECT_FALSE(estado.contains(QStringLiteral("0 corridas")));
+    EXPECT_FALSE(hijo<QPushButton>(*b, "cmdVerInforme")->isEnabled());
+    b->close();
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    EXPECT_TRUE(v->close());
+}
+
 // A journal of many runs opens on its newest page; the next ones are read as the list is
 // scrolled to its end, and the orders only of the run selected.
 TEST(frmInicialServidor, TheJournalWindowReadsItsRunsAPageAtATime) {
@@ -231,7 +328,7 @@ TEST(frmInicialServidor, TheJournalWindowReadsItsRunsAPageAtATime) {
             espera([&] { return listo() && corridas->model()->rowCount() == filas; }, 10000))
             << corridas->model()->rowCount();
     }
-    EXPECT_EQ(estado->text(), QStringLiteral("1200 corridas."));
+    EXPECT_EQ(estado->text(), QStringLiteral("%1 corridas.").arg(numeroConMiles(1200)));
     // The selection stayed on the first run; the last one's orders when it is chosen.
     EXPECT_EQ(corridas->currentIndex().row(), 0);
     corridas->setCurrentIndex(corridas->model()->index(1199, 0));

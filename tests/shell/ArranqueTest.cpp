@@ -6,6 +6,9 @@
 #include "shell/host/Utilerias.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -166,4 +169,61 @@ TEST_F(ArranqueTest, AServerThatCannotBeReachedIsNamedWithoutThePassword) {
         EXPECT_TRUE(mensaje.contains(QString::fromUtf8(parte))) << mensaje.toStdString();
     EXPECT_FALSE(mensaje.contains(QStringLiteral("clave-secreta")));
     EXPECT_EQ(e.avisos().vistos[0].estilo, Avisos::Icono::Critico);
+}
+
+// Installed where the user may not write, the program keeps its INI in the user's
+// configuration folder, named after the executable, and takes it as its folder; an INI that
+// is already beside the executable is still used there.
+TEST_F(ArranqueTest, AFolderThatCannotTakeTheIniSendsItToTheUsersConfigurationFolder) {
+    EntornoShell e;
+    QTemporaryDir configuracion;
+    qputenv("XDG_CONFIG_HOME", configuracion.path().toUtf8());
+    const QString sucursal = ejecutable.filePath(QStringLiteral("sucursal"));
+    const QString usuario = configuracion.filePath(QStringLiteral("sucursal"));
+    escribeArchivo(e.krx(), "[Instalacion]\n");
+    QFile::setPermissions(ejecutable.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const auto devuelve = qScopeGuard([&] {
+        QFile::setPermissions(ejecutable.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qunsetenv("XDG_CONFIG_HOME");
+    });
+    if (QFileInfo(ejecutable.path()).isWritable())
+        GTEST_SKIP() << "the administrator may write in any folder";
+    // The first start writes the INI's defaults there; the Korvan folder is then named in it.
+    EXPECT_FALSE(arranque::arranca(e.programa, sucursal));
+    const QString ini = QDir(usuario).filePath(QStringLiteral("sucursal.ini"));
+    EXPECT_EQ(e.programa.archivoIni, ini);
+    EXPECT_TRUE(QFileInfo::exists(ini));
+    host::ArchivoIni::escribeValor(ini, QStringLiteral("Configuración"),
+                                   QStringLiteral("Ruta de Korvan Maestro"), e.carpetaKorvan());
+    ASSERT_TRUE(arranque::arranca(e.programa, sucursal));
+    EXPECT_EQ(e.programa.carpetaPrograma, usuario);
+    EXPECT_EQ(QDir::currentPath(), usuario);
+    EXPECT_EQ(e.programa.carpetaSinIni, QDir(ejecutable.path()).absolutePath());
+    // The description installed with the program serves.
+    EXPECT_EQ(e.programa.archivoDescripcion, ejecutable.filePath(QStringLiteral("sucursal.txt")));
+
+    // Beside the executable, the INI stays where it is, even in a folder that is not writable.
+    QFile::setPermissions(ejecutable.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::copy(ini, ejecutable.filePath(QStringLiteral("sucursal.ini")));
+    QFile::setPermissions(ejecutable.path(), QFile::ReadOwner | QFile::ExeOwner);
+    ASSERT_TRUE(arranque::arranca(e.programa, sucursal));
+    EXPECT_EQ(e.programa.archivoIni, ejecutable.filePath(QStringLiteral("sucursal.ini")));
+    EXPECT_TRUE(e.programa.carpetaSinIni.isEmpty());
+}
+
+// Installed by the package, the description is in share/<name>/ beside bin/.
+TEST_F(ArranqueTest, TheInstalledDescriptionIsFoundInTheShareFolder) {
+    EntornoShell e;
+    escribeArchivo(e.krx(), "[Instalacion]\n");
+    QDir raiz(ejecutable.path());
+    raiz.mkpath(QStringLiteral("bin"));
+    raiz.mkpath(QStringLiteral("share/acumulapedidos"));
+    const QString texto = raiz.filePath(QStringLiteral("share/acumulapedidos/acumulapedidos.txt"));
+    escribeArchivo(texto, "descripción");
+    e.iniConKorvan();
+    ASSERT_TRUE(arranque::arranca(e.programa, raiz.filePath(QStringLiteral("bin/acumulapedidos")),
+                                  e.programa.archivoIni));
+    EXPECT_EQ(e.programa.archivoDescripcion, texto);
 }
