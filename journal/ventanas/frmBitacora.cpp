@@ -318,8 +318,7 @@ void frmBitacora::terminaCorridas(FinTrabajo<bitacora::Lectura> desenlace, bool 
     QStringList detalles;
     lblEstado_->setText(textoEstado(corridas_->rowCount(), l, fallo, detalles));
     // The driver's words in the tooltip, for whoever supports the clerk.
-    lblEstado_->setToolTip(detalles.join(QLatin1Char('
-')));
+    lblEstado_->setToolTip(detalles.join(QLatin1Char('\n')));
     if (nueva) {
         if (!l.corridas.isEmpty())
             mhgCorridas_->setCurrentIndex(corridas_->index(0, 0));
