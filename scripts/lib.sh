@@ -5,7 +5,7 @@ raiz=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     libmariadb-dev libssl-dev mariadb-server mariadb-client googletest libgtest-dev xvfb xauth
     imagemagick clang clang-format libclang-rt-14-dev qt6-translations-l10n libqt6svg6 galera-4
-    mariadb-backup socat)
+    mariadb-backup socat openssl)
 
 # Installs the Debian packages that are missing (only then, and only as root or with sudo).
 instala_dependencias() {
