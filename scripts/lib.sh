@@ -83,6 +83,12 @@ prepara_demo() {
         printf '; Configuración de la demostración\r\n[Configuración]\r\nRuta de Korvan Maestro=%s\r\nBase de datos principal=empresa1\r\n\r\n[Otras bases de datos]\r\nPara exportar pedidos=empresa2\r\nPara importar pedidos=empresa1\r\n' \
             "$demo/korvan" >"$ini"
     fi
+    # A destination on the same demo server, for sending orders without a USB stick: the
+    # link stays on this machine, so it goes without TLS and without the warning.
+    if ! grep -qs '^\[Destino ' "$ini"; then
+        printf '\r\n[Destino sucursal]\r\nServidor=127.0.0.1\r\nPuerto=%s\r\nBase de datos=empresa3\r\nUsuario=root\r\nPassword=\r\nCifrado=No\r\n' \
+            "$puerto" >>"$ini"
+    fi
     cp "$raiz/app/acumulapedidos.txt" "$demo/programa/$nombre.txt"
 }
 

@@ -5,6 +5,7 @@
 #include "shell/Cantidad.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
+#include "shell/host/Recordset.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,6 +26,14 @@ QString origen(host::Conexion& exportacion) {
         .arg(p.servidor)
         .arg(p.puerto)
         .arg(exportacion.baseEnUso());
+}
+
+// The server and database a connection reaches, as the server names them: two settings that
+// reach the same database give the same text.
+QString dondeLlega(host::Conexion& conexion) {
+    auto rs = conexion.consulta(
+        QStringLiteral("SELECT CONCAT(@@hostname, ':', @@port, '/', DATABASE())"));
+    return rs->texto(0);
 }
 
 // A name no file of the folder has yet: two sends within one second keep both files.
@@ -90,6 +99,18 @@ ResultadoEnvio Envia(host::Conexion& exportacion, const QVector<qint64>& ids,
     std::unique_ptr<host::Conexion> conexion;
     try {
         conexion = ConectaDestino(destino);
+    } catch (const host::ErrorBdD& e) {
+        r.mensaje = QStringLiteral("No se envió nada. %1").arg(e.mensaje());
+        return r;
+    }
+    // Sent to the database it comes from, every order would be there twice.
+    try {
+        if (dondeLlega(*conexion) == dondeLlega(exportacion)) {
+            r.mensaje = QStringLiteral("No se envió nada: el destino %1 es la misma base de datos "
+                                       "de la que se exportan los pedidos.")
+                            .arg(destino.texto());
+            return r;
+        }
     } catch (const host::ErrorBdD& e) {
         r.mensaje = QStringLiteral("No se envió nada. %1").arg(e.mensaje());
         return r;

@@ -214,4 +214,20 @@ TEST(Enviar, UnencryptedLinkWarnsUnlessItStaysOnThisMachine) {
     EXPECT_EQ(s.estado, 0) << s.errores;
     EXPECT_FALSE(s.errores.contains(QStringLiteral("cifrada"))) << s.errores;
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 2);
+
+    // A destination that is the export's own database would double every order.
+    envio::Destino propia;
+    propia.nombre = QStringLiteral("propia");
+    propia.servidor = QStringLiteral("127.0.0.1");
+    propia.puerto = pruebas::parametros().puerto;
+    propia.base = o.base().nombre();
+    propia.usuario = QStringLiteral("root");
+    propia.cifrado = false;
+    o.iniCon(propia);
+    const auto mismo = o.corre(comandos::enviar, {"--destino", "propia"});
+    EXPECT_EQ(mismo.estado, 1);
+    EXPECT_TRUE(mismo.errores.contains(QStringLiteral("es la misma base de datos")))
+        << mismo.errores;
+    EXPECT_EQ(o.base().cuenta(QStringLiteral("pedidos")), 2);
+    EXPECT_TRUE(o.enviados().size() == 1);
 }
