@@ -57,7 +57,7 @@ struct OpcionesImportacion {
     bool revisar = false;
     // Where the file came from when it was sent from another server ("servidor X, base Y"):
     // the journal names it instead of the file.
-    QString origen;
+    QString origen = {};
 };
 
 struct ClienteNuevo {
