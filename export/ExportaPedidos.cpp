@@ -158,7 +158,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     r.reemplazo = habia;
     r.corrida = diario->corrida();
     r.avisoBitacora = diario->aviso();
-    if (r.ok)
+    if (r.ok && !entrega.entrega)
         CopiaArchivo(r, carpetaDestino, reemplazar);
     QString mensaje = r.mensaje;
     if (r.ok && entrega.entrega)

@@ -105,8 +105,9 @@ void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino
                   bool reemplazar = true);
 
 // What a send adds to an export (empty for the USB way): the journal names the destination
-// instead of the copy's folder, and entrega runs once the copy is in place, before the run is
-// closed; the text it gives is added to the run's message.
+// instead of the copy's folder, the file stays where it is written (it is the record kept),
+// and entrega runs once it is in place, before the run is closed; the text it gives is added
+// to the run's message.
 struct EntregaExportacion {
     QString destino;
     std::function<QString(ResultadoExportacion&)> entrega;

@@ -63,6 +63,7 @@ TEST(Enviar, SendsOverTlsKeepsTheFileAndRecordsBothSides) {
         b.valor(QStringLiteral("SELECT MAX(Id) FROM acumulapedidos_corridas"));
     EXPECT_TRUE(rs->texto(2).contains(QStringLiteral("corrida %1.").arg(corridaAlla)))
         << rs->texto(2);
+    EXPECT_FALSE(rs->texto(2).contains(QStringLiteral("se copió"))) << "the file kept is no copy";
     // The destination's journal: where they came from, not a file.
     const QString archivoAlla = b.valor(QStringLiteral(
         "SELECT Archivo FROM acumulapedidos_corridas WHERE Operacion='Importacion'"));
