@@ -7,9 +7,9 @@ namespace comandos {
 const QList<Orden>& ordenes() {
     static const QList<Orden> tabla{
         {QStringLiteral("verificar"),
-         QStringLiteral("comprueba la conexión con las bases de datos principal, de exportación "
-                        "y de importación"),
-         opcionesVerificar, verificar},
+         QStringLiteral("comprueba la conexión con las bases de datos principal, de exportación, "
+                        "de importación y de cada destino"),
+         opcionesVerificar, verificarConDestinos},
         {QStringLiteral("buscar"),
          QStringLiteral("lista los pedidos pendientes de las otras empresas"), opcionesBuscar,
          buscar},
@@ -20,6 +20,13 @@ const QList<Orden>& ordenes() {
          opcionesExportar, exportar},
         {QStringLiteral("importar"), QStringLiteral("lee un archivo de transferencia"),
          opcionesImportar, importar},
+        {QStringLiteral("enviar"),
+         QStringLiteral("envía los pedidos a la base de datos de otro servidor (un destino) y "
+                        "guarda el archivo enviado"),
+         opcionesEnviar, enviar},
+        {QStringLiteral("conciliar"),
+         QStringLiteral("compara una exportación con lo que llegó a su destino"), opcionesConciliar,
+         conciliar},
         {QStringLiteral("bitacora"),
          QStringLiteral("muestra las operaciones hechas (acumulaciones, exportaciones e "
                         "importaciones): las recientes, o las de las fechas pedidas"),

@@ -4,6 +4,7 @@
 #include "export/ComandoExportar.h"
 #include "import/ComandoImportar.h"
 #include "journal/ComandoBitacora.h"
+#include "send/ComandosEnvio.h"
 #include "shell/ComandoVerificar.h"
 #include "shell/OpcionesOrden.h"
 #include "shell/Programa.h"

@@ -1,6 +1,7 @@
 #include "data/EscritorTransferencia.h"
 
 #include "data/ErrorTransferencia.h"
+#include "data/Sha256.h"
 #include "shell/host/CodificacionAnsi.h"
 #include "shell/host/FalloSistema.h"
 #include "shell/host/Fechas.h"
@@ -119,10 +120,27 @@ void EscritorTransferencia::fechaTexto(const QDate& fecha) {
 }
 
 void EscritorTransferencia::finRegistro() {
+    if (huella_) {
+        huella_->agrega(
+            QByteArrayView(bufer_.constData() + inicioRegistro_, usado_ - inicioRegistro_));
+        huella_->agrega("\n");
+    }
     agrega("\r\n");
     primerCampo_ = true;
     ++registros_;
     vaciaSiLleno();
+    inicioRegistro_ = usado_;
+}
+
+EscritorTransferencia::~EscritorTransferencia() = default;
+
+void EscritorTransferencia::calculaHuellas() {
+    if (!huella_)
+        huella_ = std::make_unique<Sha256>();
+}
+
+QString EscritorTransferencia::tomaHuella() {
+    return huella_ ? QString::fromLatin1(huella_->reinicia().toHex()) : QString();
 }
 
 void EscritorTransferencia::termina() {
@@ -130,6 +148,7 @@ void EscritorTransferencia::termina() {
         throw ErrorTransferencia(
             host::FalloSistema::deDispositivo(destino_, QFileDevice::WriteError, errno).texto());
     usado_ = 0;
+    inicioRegistro_ = 0;
 }
 
 } // namespace transferencia

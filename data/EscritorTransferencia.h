@@ -5,16 +5,20 @@
 #include <QDate>
 #include <QDateTime>
 #include <QStringView>
+#include <memory>
 
 class QIODevice;
 
 namespace transferencia {
+
+class Sha256;
 
 // Writes transfer file records field by field: commas between fields, CR LF after each
 // record, Windows-1252 bytes. Buffered; termina() pushes the rest to the device.
 class EscritorTransferencia {
 public:
     explicit EscritorTransferencia(QIODevice& destino);
+    ~EscritorTransferencia();
     EscritorTransferencia(const EscritorTransferencia&) = delete;
     EscritorTransferencia& operator=(const EscritorTransferencia&) = delete;
 
@@ -38,6 +42,12 @@ public:
     void fechaTexto(const QDate& fecha);
     void finRegistro();
 
+    // From now on each record ended is added to an order's fingerprint, as the import
+    // computes it from the file: the record's bytes with a line feed for its CR LF.
+    void calculaHuellas();
+    // The fingerprint of the records ended since the last call (in hex), and starts again.
+    QString tomaHuella();
+
     // Writes what is still buffered; throws ErrorTransferencia with the device's reason.
     void termina();
     qint64 registros() const { return registros_; }
@@ -54,6 +64,8 @@ private:
     qsizetype usado_ = 0; // bytes of bufer_ in use
     bool primerCampo_ = true;
     qint64 registros_ = 0;
+    qsizetype inicioRegistro_ = 0; // where in bufer_ the record being written starts
+    std::unique_ptr<Sha256> huella_;
 };
 
 } // namespace transferencia

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include <QSet>
+
 namespace exportacion {
 
 std::vector<FilaExportar> BuscaPedidosExportar(host::Conexion& conexion,
@@ -65,6 +67,25 @@ ListaExportar ListaPedidosExportar(host::Conexion& conexion, const std::optional
             host::TextoConDetalle::separa(e.mensaje()).principal);
     }
     return lista;
+}
+
+QVector<qint64> PedidosElegidos(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                const std::optional<QDate>& hasta, const QVector<qint64>& pedidos,
+                                QStringList& avisos) {
+    const QSet<qint64> pedidas(pedidos.cbegin(), pedidos.cend());
+    QVector<qint64> ids;
+    QSet<qint64> hallados;
+    for (const auto& f : BuscaPedidosExportar(conexion, desde, hasta)) {
+        if (!pedidas.isEmpty() && !pedidas.contains(f.id))
+            continue;
+        ids << f.id;
+        hallados.insert(f.id);
+    }
+    for (qint64 id : pedidos)
+        if (!hallados.contains(id))
+            avisos
+                << QStringLiteral("Aviso: no hay pedido con Id %1 en el rango de fechas.").arg(id);
+    return ids;
 }
 
 } // namespace exportacion

@@ -8,7 +8,6 @@
 #include "shell/host/TextoConDetalle.h"
 
 #include <QDir>
-#include <QSet>
 #include <QTextStream>
 
 namespace comandos {
@@ -101,21 +100,11 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     avance.cancelar = &InterrupcionOrden::pedida;
     try {
         auto conexion = programa.bases->abre(programa.baseExportar);
-        const auto filas = exportacion::BuscaPedidosExportar(*conexion, o.desde, o.hasta);
-        const QSet<qint64> pedidos(o.ids.cbegin(), o.ids.cend());
-        QVector<qint64> ids;
-        QSet<qint64> hallados;
-        for (const auto& f : filas) {
-            if (!pedidos.isEmpty() && !pedidos.contains(f.id))
-                continue;
-            ids << f.id;
-            hallados.insert(f.id);
-        }
-        for (qint64 id : o.ids)
-            if (!hallados.contains(id))
-                errores << QStringLiteral("Aviso: no hay pedido con Id %1 en el rango de fechas.")
-                               .arg(id)
-                        << Qt::endl;
+        QStringList avisos;
+        const QVector<qint64> ids =
+            exportacion::PedidosElegidos(*conexion, o.desde, o.hasta, o.ids, avisos);
+        for (const QString& aviso : std::as_const(avisos))
+            errores << aviso << Qt::endl;
         if (ids.isEmpty()) {
             errores << QStringLiteral("No hay pedidos registrados con esos datos") << Qt::endl;
             return 1;

@@ -268,10 +268,14 @@ public:
                 bitacora::PedidoAnotado escrito;
                 escrito.idOrigen = id;
                 escrito.pedidoOrigen = serieFolio();
-                escritos_.push_back(std::move(escrito));
                 const auto [desde, hasta] = lote.renglones->deId(id);
                 for (int k = desde; k < hasta; ++k)
                     renglon(*lote.renglones, lote.renglones->fila(k));
+                // The digest the import computes of the order, so that what arrived can be
+                // told from the destination's register.
+                if (tandaEscrita)
+                    escrito.huella = w_.tomaHuella();
+                escritos_.push_back(std::move(escrito));
             } else {
                 // Deleted meanwhile: skipped, with any lines it left behind.
                 ++r_.omitidos;
@@ -387,6 +391,8 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
     QFileDevice& salida = nuevo.dispositivo();
     try {
         EscritorTransferencia w(salida);
+        if (tandaEscrita)
+            w.calculaHuellas();
         Escritura escritura(w, r);
         qint64 hechos = 0;
         qsizetype desde = 0;

@@ -97,7 +97,8 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                     const QString& carpetaDestino,
                                     const transferencia::Avance& avance, const QStringList& propios,
                                     bool reemplazar, const std::optional<QDate>& desde,
-                                    const std::optional<QDate>& hasta) {
+                                    const std::optional<QDate>& hasta,
+                                    const EntregaExportacion& entrega) {
     // Checked before anything is written or recorded: an export that cannot end with its copy
     // in place does not start.
     for (const QString& motivo : {CompruebaNombre(nombre, carpetaPrograma, propios),
@@ -113,7 +114,8 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     parametros.hasta = hasta;
     parametros.archivo = QDir::toNativeSeparators(QDir::cleanPath(
         QDir(carpetaPrograma).absoluteFilePath(transferencia::nombreArchivo(nombre))));
-    parametros.destino = QDir::toNativeSeparators(carpetaDestino);
+    parametros.destino =
+        entrega.destino.isEmpty() ? QDir::toNativeSeparators(carpetaDestino) : entrega.destino;
     std::optional<bitacora::Bitacora> diario;
     try {
         // The export writes only its journal: a table of it that could not undo the rows of
@@ -154,10 +156,13 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
                                 .arg(fallo);
     }
     r.reemplazo = habia;
+    r.corrida = diario->corrida();
     r.avisoBitacora = diario->aviso();
-    if (r.ok)
+    if (r.ok && !entrega.entrega)
         CopiaArchivo(r, carpetaDestino, reemplazar);
     QString mensaje = r.mensaje;
+    if (r.ok && entrega.entrega)
+        mensaje += QLatin1Char('\n') + entrega.entrega(r);
     if (!r.avisos.isEmpty())
         mensaje += QLatin1Char('\n') + r.avisos.join(QLatin1Char('\n'));
     r.avisoBitacora = bitacora::juntaAvisos(

@@ -46,6 +46,12 @@ struct ListaExportar {
 ListaExportar ListaPedidosExportar(host::Conexion& conexion, const std::optional<QDate>& desde,
                                    const std::optional<QDate>& hasta);
 
+// Of the orders BuscaPedidosExportar lists for the range, those whose Id is in pedidos (every
+// one when pedidos is empty), in its order. avisos names each Id asked for that is not there.
+QVector<qint64> PedidosElegidos(host::Conexion& conexion, const std::optional<QDate>& desde,
+                                const std::optional<QDate>& hasta, const QVector<qint64>& pedidos,
+                                QStringList& avisos);
+
 // ok only once the file is written (and copied, when asked); a cancel leaves ok false and
 // cancelado set.
 struct ResultadoExportacion : ResultadoOperacion {
@@ -57,6 +63,7 @@ struct ResultadoExportacion : ResultadoOperacion {
     QStringList avisos;  // characters that the file could not hold, by order and field
     // The copy took the place of a file of that name that was already at the destination.
     bool reemplazo = false;
+    qint64 corrida = 0; // the export's entry in the journal (0 when none was written)
 };
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
@@ -109,6 +116,15 @@ QString CompruebaCarpeta(const QString& carpeta, const QString& nombre, bool esD
 void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino,
                   bool reemplazar = true);
 
+// What a send adds to an export (empty for the USB way): the journal names the destination
+// instead of the copy's folder, the file stays where it is written (it is the record kept),
+// and entrega runs once it is in place, before the run is closed; the text it gives is added
+// to the run's message.
+struct EntregaExportacion {
+    QString destino;
+    std::function<QString(ResultadoExportacion&)> entrega;
+};
+
 // EscribeArchivo and then CopiaArchivo: what the export window's button does. A name, a
 // program folder or a destination that cannot be used (CompruebaNombre, CompruebaCarpeta)
 // writes and records nothing. Without reemplazar, a destination that already holds a file of
@@ -116,13 +132,12 @@ void CopiaArchivo(ResultadoExportacion& resultado, const QString& carpetaDestino
 // the link is replaced.
 // The export is recorded in the journal of conexion's database: desde and hasta (the range
 // the orders were listed with), file and destination, outcome, and each order written.
-ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids,
-                                    const QString& nombre, const QString& carpetaPrograma,
-                                    const QString& carpetaDestino,
-                                    const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {}, bool reemplazar = true,
-                                    const std::optional<QDate>& desde = {},
-                                    const std::optional<QDate>& hasta = {});
+ResultadoExportacion
+ExportaPedidos(host::Conexion& conexion, const QVector<qint64>& ids, const QString& nombre,
+               const QString& carpetaPrograma, const QString& carpetaDestino,
+               const transferencia::Avance& avance = {}, const QStringList& propios = {},
+               bool reemplazar = true, const std::optional<QDate>& desde = {},
+               const std::optional<QDate>& hasta = {}, const EntregaExportacion& entrega = {});
 
 // Root folders of the mounted volumes the file can be copied to.
 QStringList UnidadesDestino();

@@ -69,6 +69,11 @@ int importar(Programa& programa, const QStringList& argumentos, QTextStream& sal
     llamadas.cancelar = &InterrupcionOrden::pedida;
     const auto r = importacion::SubePedidos(*programa.bases, programa.baseImportar,
                                             info.absoluteFilePath(), carpeta, llamadas, opciones);
+    return escribeImportacion(r, salida, errores);
+}
+
+int escribeImportacion(const importacion::ResultadoImportacion& r, QTextStream& salida,
+                       QTextStream& errores) {
     if (!r.avisoBitacora.isEmpty())
         errores << QStringLiteral("Aviso: ") << r.avisoBitacora << Qt::endl;
     if (r.revision && (r.ok || r.rechazadoPorImportados)) {

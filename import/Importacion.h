@@ -55,6 +55,9 @@ struct OpcionesImportacion {
     // it would do; nothing is kept, the journal included. It also lists the customers it
     // would create and the changes of PorVender.
     bool revisar = false;
+    // Where the file came from when it was sent from another server ("servidor X, base Y"):
+    // the journal names it instead of the file.
+    QString origen = {};
 };
 
 struct ClienteNuevo {
@@ -111,6 +114,8 @@ struct ResultadoImportacion : ResultadoOperacion {
 
     // The journal's entry of the run (0 when none was written).
     qint64 corrida = 0;
+    // The connection went at COMMIT and no new one could tell whether the import was stored.
+    bool incierta = false;
 };
 
 // Imports the file: every value is checked first, then everything is written in one

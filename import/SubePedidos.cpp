@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <mysql.h>
 #include <optional>
 
 namespace importacion {
@@ -105,9 +106,19 @@ int guardadaSegunBitacora(const host::Conexion& conexion, const bitacora::Bitaco
     const host::Vigia::SinInterrumpir sinInterrumpir;
     try {
         auto otra = host::Conexion::abrir(conexion.parametros());
-        auto rs = otra->consulta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=?")
-                                     .arg(bitacora::EsquemaBitacora::tablaPedidos()),
-                                 {bitacora->corrida()});
+        // The old session may still hold the transaction open (its COMMIT never reached the
+        // server): ending it settles the matter. A COMMIT still in flight holds the locks of
+        // the rows it wrote, so a locking read waits for it instead of seeing nothing yet.
+        try {
+            otra->ejecuta(
+                QStringLiteral("KILL CONNECTION %1").arg(mysql_thread_id(conexion.manejador())));
+        } catch (const host::ErrorBdD&) {
+            // Already gone (1094), or not ours to end: the locking read still waits for it.
+        }
+        auto rs = otra->consulta(
+            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=? LOCK IN SHARE MODE")
+                .arg(bitacora::EsquemaBitacora::tablaPedidos()),
+            {bitacora->corrida()});
         const qint64 anotados = rs->entero(0);
         return anotados == pedidosEscritos ? 1 : anotados == 0 ? 0 : -1;
     } catch (const host::ErrorBdD&) {
@@ -155,8 +166,9 @@ private:
                 return fallo(ajeno);
             if (!entrada_.seek(0))
                 return otraLecturaFallida();
-            subida_ = std::make_unique<SubidaPedidos>(conexion_, llamadas_, opciones_, bitacora_,
-                                                      nativa());
+            subida_ = std::make_unique<SubidaPedidos>(
+                conexion_, llamadas_, opciones_, bitacora_,
+                opciones_.origen.isEmpty() ? nativa() : opciones_.origen);
             subida_->revisa(entrada_, codificacion_.tipo());
         } catch (const transferencia::Cancelado&) {
             return fallo(QStringLiteral("Se canceló la importación. %1").arg(nada), true);
@@ -248,12 +260,16 @@ private:
                                         "importación, y la bitácora muestra que no quedó "
                                         "guardada. %1\n%2")
                              .arg(deshecha, e.mensaje()));
-        if (guardada < 0)
-            return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
-                                        "importación: no se sabe si quedó guardada. Revise los "
-                                        "pedidos de la base de datos%1 antes de importar el "
-                                        "archivo otra vez.\n%2")
-                             .arg(base_, e.mensaje()));
+        if (guardada < 0) {
+            ResultadoImportacion r =
+                fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
+                                     "importación: no se sabe si quedó guardada. Revise los "
+                                     "pedidos de la base de datos%1 antes de importar el "
+                                     "archivo otra vez.\n%2")
+                          .arg(base_, e.mensaje()));
+            r.incierta = true;
+            return r;
+        }
         confirmacionPerdida_ = QStringLiteral("Se perdió la conexión mientras se confirmaba la "
                                               "importación, pero la bitácora muestra que quedó "
                                               "guardada.");
@@ -323,7 +339,7 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
     std::unique_ptr<bitacora::Bitacora> bitacora;
     if (!opciones.revisar) {
         bitacora::Parametros parametros;
-        parametros.archivo = nativa(archivo);
+        parametros.archivo = opciones.origen.isEmpty() ? nativa(archivo) : opciones.origen;
         try {
             bitacora = std::make_unique<bitacora::Bitacora>(
                 conexion, bitacora::Operacion::Importacion, parametros);

@@ -5,7 +5,7 @@ raiz=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 paquetes=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     libmariadb-dev libssl-dev mariadb-server mariadb-client googletest libgtest-dev xvfb xauth
     imagemagick clang clang-format libclang-rt-14-dev qt6-translations-l10n libqt6svg6 galera-4
-    mariadb-backup socat appstream dpkg-dev)
+    mariadb-backup socat appstream dpkg-dev openssl)
 
 # Installs the Debian packages that are missing (only then, and only as root or with sudo).
 instala_dependencias() {
@@ -82,6 +82,12 @@ prepara_demo() {
     if [ ! -f "$ini" ]; then
         printf '; Configuración de la demostración\r\n[Configuración]\r\nRuta de Korvan Maestro=%s\r\nBase de datos principal=empresa1\r\n\r\n[Otras bases de datos]\r\nPara exportar pedidos=empresa2\r\nPara importar pedidos=empresa1\r\n' \
             "$demo/korvan" >"$ini"
+    fi
+    # A destination on the same demo server, for sending orders without a USB stick: the
+    # link stays on this machine, so it goes without TLS and without the warning.
+    if ! grep -qs '^\[Destino ' "$ini"; then
+        printf '\r\n[Destino sucursal]\r\nServidor=127.0.0.1\r\nPuerto=%s\r\nBase de datos=empresa3\r\nUsuario=root\r\nPassword=\r\nCifrado=No\r\n' \
+            "$puerto" >>"$ini"
     fi
     cp "$raiz/app/acumulapedidos.txt" "$demo/programa/$nombre.txt"
 }

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
@@ -221,6 +222,23 @@ bool Capturas::toma() {
         }
         reposa();
         guarda(*exportar, QStringLiteral("exportar.png"));
+        // The same window about to send to a destination: the list beside "Unidad:" offers
+        // the INI's destinations after the folders.
+        pulsa(*exportar, QStringLiteral("cmdMarcarTodos"));
+        CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+        if (pulsa(*exportar, QStringLiteral("cmdProceder"))) {
+            auto* unidad = exportar->findChild<QComboBox*>(QStringLiteral("Drive1"));
+            const int i = unidad ? unidad->findText(QStringLiteral("Destino: sucursal")) : -1;
+            if (i >= 0) {
+                unidad->setCurrentIndex(i);
+                reposa();
+                guarda(*exportar, QStringLiteral("enviar.png"));
+            } else {
+                errores() << QStringLiteral("Sin el destino \"sucursal\" junto a \"Unidad:\"")
+                          << Qt::endl;
+                todoBien_ = false;
+            }
+        }
         exportar->close();
     }
 

@@ -5,6 +5,8 @@
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
 #include "journal/ventanas/frmBitacora.h"
+#include "send/ventanas/EnvioPedidos.h"
+#include "send/ventanas/QueLlego.h"
 #include "shell/Arranque.h"
 #include "shell/Programa.h"
 #include "shell/ventanas/AvisoServidor.h"
@@ -120,14 +122,16 @@ QWidget* frmInicial::creaMenu() {
     auto* command3 = boton(QStringLiteral("Command3"), QStringLiteral("&Importar pedidos"), pagina);
     // Past runs beside the operations; the logo's menu keeps its entry too.
     auto* bitacora = boton(QStringLiteral("cmdBitacora"), QStringLiteral("&Bitácora"), pagina);
-    connect(bitacora, &QPushButton::clicked, this,
-            [this] { frmBitacora::muestra(programa_, this); });
+    connect(bitacora, &QPushButton::clicked, this, [this] { muestraBitacora(); });
     connect(command1, &QPushButton::clicked, this, [this] {
         seleccionaTab(1);
         tabAcumular_->entra();
     });
-    connect(command2, &QPushButton::clicked, this,
-            [this] { muestraModal(new BajarPedidos(programa_, this)); });
+    connect(command2, &QPushButton::clicked, this, [this] {
+        auto* exportar = new BajarPedidos(programa_, this);
+        exportar->ponEnvios(EnvioPedidos::envios(programa_));
+        muestraModal(exportar);
+    });
     connect(command3, &QPushButton::clicked, this,
             [this] { muestraModal(new Subir(programa_, this)); });
 
@@ -193,10 +197,22 @@ frmDescripcion* frmInicial::descripcion() {
         // The logo's menu also opens the operations journal.
         QAction* bitacora = descripcion_->menu()->addAction(QStringLiteral("Bitácora"));
         bitacora->setObjectName(QStringLiteral("mnBitacora"));
-        connect(bitacora, &QAction::triggered, this,
-                [this] { frmBitacora::muestra(programa_, this); });
+        connect(bitacora, &QAction::triggered, this, [this] { muestraBitacora(); });
     }
     return descripcion_;
+}
+
+void frmInicial::muestraBitacora() {
+    frmBitacora* bitacora = frmBitacora::muestra(programa_, this);
+    // The window is made once and shown again: connected the first time only.
+    if (!bitacora || bitacora->property("conQueLlego").toBool())
+        return;
+    bitacora->setProperty("conQueLlego", true);
+    connect(bitacora, &frmBitacora::queLlego, this,
+            [this, bitacora](qint64 corrida, bitacora::Operacion, const QString& base,
+                             const QString& destino) {
+                QueLlego::muestra(programa_, corrida, base, destino, bitacora);
+            });
 }
 
 void frmInicial::encoge() {

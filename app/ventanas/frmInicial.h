@@ -74,6 +74,8 @@ private:
     void colocaContenido();
     void primeraActivacion();
     void muestraModal(QDialog* ventana);
+    // The journal window, its "¿Qué llegó?" answered by the send's window.
+    void muestraBitacora();
     // "Regresar" serves tabs 1 to 3, and not while the accumulation tab is working.
     void habilitaRegresar();
     // A close asked for while the accumulation tab works: it is cancelled first, and the

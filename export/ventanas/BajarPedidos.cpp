@@ -27,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStorageInfo>
@@ -58,6 +59,9 @@ std::function<QVector<BajarPedidos::Destino>()>& volumenesPrueba() {
 }
 
 // The drive list, read again each time it opens: a volume mounted meanwhile shows up.
+// The item data of the list beside "Unidad:" that names a destination on another server.
+constexpr int rolDestino = Qt::UserRole + 1;
+
 class ListaDestinos : public QComboBox {
 public:
     using QComboBox::QComboBox;
@@ -306,6 +310,8 @@ void BajarPedidos::ponVolumenes(std::function<QVector<Destino>()> volumenes) {
 
 void BajarPedidos::llenaDestinos(const QString& elegir) {
     const QString elegida = elegir.isEmpty() ? drive1_->currentData().toString() : elegir;
+    const QString elegirDestino =
+        elegir.isEmpty() ? drive1_->currentData(rolDestino).toString() : QString();
     QVector<Destino> lista = destinos();
     for (const QString& carpeta : carpetasElegidas_)
         if (std::none_of(lista.begin(), lista.end(),
@@ -317,7 +323,35 @@ void BajarPedidos::llenaDestinos(const QString& elegir) {
         drive1_->addItem(
             d.etiqueta.isEmpty() ? ruta : QStringLiteral("%1  (%2)").arg(ruta, d.etiqueta), d.ruta);
     }
-    drive1_->setCurrentIndex(std::max(0, drive1_->findData(elegida)));
+    if (envios_.destinos)
+        for (const QString& nombre : envios_.destinos()) {
+            drive1_->addItem(QStringLiteral("Destino: %1").arg(nombre));
+            drive1_->setItemData(drive1_->count() - 1, nombre, rolDestino);
+        }
+    const int destino = elegirDestino.isEmpty() ? -1 : drive1_->findData(elegirDestino, rolDestino);
+    drive1_->setCurrentIndex(destino >= 0 ? destino : std::max(0, drive1_->findData(elegida)));
+}
+
+void BajarPedidos::ponEnvios(Envios envios) {
+    envios_ = std::move(envios);
+}
+
+void BajarPedidos::enviaMarcados(const QString& destino) {
+    const QVector<qint64> ids = modelo_->marcados();
+    habilita({txtArchivo_, drive1_, cmdExaminar_, mhgReja_, cmdProceder_}, false);
+    envios_.envia(this, destino, ids, limite(mkeFecha_[0]), limite(mkeFecha_[1]),
+                  [this, ventana = QPointer<BajarPedidos>(this)](bool llegaron) {
+                      if (!ventana)
+                          return;
+                      if (llegaron) {
+                          reinicia();
+                          return;
+                      }
+                      // Another destination, or a file, may still be chosen.
+                      muestraNombre(true);
+                      cmdProceder_->setEnabled(true);
+                      drive1_->setFocus();
+                  });
 }
 
 void BajarPedidos::examina() {
@@ -461,6 +495,12 @@ void BajarPedidos::muestraNombre(bool visible) {
 void BajarPedidos::escribeArchivo() {
     if (ocupado())
         return;
+    // A destination on another server: its own window sends the orders and names the file.
+    if (const QString destino = drive1_->currentData(rolDestino).toString();
+        !destino.isEmpty() && envios_.envia) {
+        enviaMarcados(destino);
+        return;
+    }
     const QString nombre = txtArchivo_->text().trimmed();
     if (nombre.isEmpty()) {
         avisoArchivo_->avisa(QStringLiteral("Escriba el nombre del archivo que se va a escribir "

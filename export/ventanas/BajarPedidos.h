@@ -10,6 +10,7 @@
 #include <QVector>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class HiloTrabajo;
@@ -50,6 +51,20 @@ public:
     // the mounted ones).
     static void ponVolumenes(std::function<QVector<Destino>()> volumenes);
 
+    // The sends to another server, wired by the main window (which knows the send's
+    // window): the destinations' names, offered in the list beside "Unidad:" after the
+    // folders, and what choosing one and pressing "Proceder" does with the marked orders
+    // (desde and hasta: the range they were listed with). envia calls fin once the send's
+    // window closes, with true when the orders arrived.
+    struct Envios {
+        std::function<QStringList()> destinos;
+        std::function<void(QWidget* padre, const QString& destino, const QVector<qint64>& ids,
+                           const std::optional<QDate>& desde, const std::optional<QDate>& hasta,
+                           std::function<void(bool)> fin)>
+            envia;
+    };
+    void ponEnvios(Envios envios);
+
 public slots:
     // Not while an operation runs: "Cancelar" stops it first.
     void reject() override;
@@ -75,6 +90,7 @@ private:
     // destination selected) stays selected when it is still there.
     void llenaDestinos(const QString& elegir = {});
     void examina();
+    void enviaMarcados(const QString& destino);
     void avisaError(const QString& mensaje);
     // The line below the grid: how many of how many are marked, and their totals.
     void cuenta();
@@ -105,4 +121,5 @@ private:
     int filaDoble_ = -1;
     PanelAvance* avance_ = nullptr;
     HiloTrabajo* hilo_ = nullptr;
+    Envios envios_;
 };

@@ -172,6 +172,12 @@ void frmBitacora::construye() {
     filtro->addWidget(cmbOperacion_);
     filtro->addStretch();
     filtro->addWidget(cmdConsultar_);
+    cmdQueLlego_ = new QPushButton(QStringLiteral("¿&Qué llegó?"), this);
+    cmdQueLlego_->setObjectName(QStringLiteral("cmdQueLlego"));
+    cmdQueLlego_->setToolTip(QStringLiteral("Compara la exportación elegida con lo que llegó a "
+                                            "su destino"));
+    cmdQueLlego_->setEnabled(false);
+    filtro->addWidget(cmdQueLlego_);
 
     auto* abajo = new QWidget(this);
     auto* columnaAbajo = new QVBoxLayout(abajo);
@@ -196,6 +202,10 @@ void frmBitacora::construye() {
     connect(cmdVerInforme_, &QPushButton::clicked, this, &frmBitacora::verInforme);
     connect(cmdCerrar, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdConsultar_, &QPushButton::clicked, this, &frmBitacora::consulta);
+    connect(cmdQueLlego_, &QPushButton::clicked, this, [this] {
+        if (const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row()))
+            emit queLlego(c->id, c->operacion, c->base, c->parametros.destino);
+    });
     connect(cmbOperacion_, &QComboBox::activated, this, &frmBitacora::consulta);
     connect(mhgCorridas_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmBitacora::eligeCorrida);
@@ -264,6 +274,7 @@ void frmBitacora::eligeCorrida() {
     leidos_.reset();
     cmdVerInforme_->setEnabled(false);
     const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
+    cmdQueLlego_->setEnabled(c && c->operacion == bitacora::Operacion::Exportacion);
     if (!c) {
         lblDetalle_->clear();
         return;

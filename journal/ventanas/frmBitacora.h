@@ -51,6 +51,12 @@ public slots:
     // Lists the runs that match the filter.
     void consulta();
 
+signals:
+    // "¿Qué llegó?" on the selected export: the main window compares it with its
+    // destination. base: the database whose journal holds the run.
+    void queLlego(qint64 corrida, bitacora::Operacion operacion, const QString& base,
+                  const QString& destino);
+
 protected:
     void showEvent(QShowEvent* evento) override;
 
@@ -70,6 +76,7 @@ private:
     QComboBox* cmbOperacion_ = nullptr;
     QPushButton* cmdConsultar_ = nullptr;
     QPushButton* cmdVerInforme_ = nullptr;
+    QPushButton* cmdQueLlego_ = nullptr;
     QTableView* mhgCorridas_ = nullptr;
     QTableView* mhgPedidos_ = nullptr;
     QLabel* lblDetalle_ = nullptr;

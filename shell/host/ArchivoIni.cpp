@@ -140,6 +140,14 @@ void ArchivoIni::carga() {
         finNuevas_ = crlf >= lf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
 }
 
+QStringList ArchivoIni::secciones() const {
+    QStringList nombres;
+    for (const Linea& linea : lineas_)
+        if (const std::optional<QString> nombre = nombreSeccion(linea.texto))
+            nombres << *nombre;
+    return nombres;
+}
+
 ArchivoIni::Tramo ArchivoIni::buscaSeccion(const QString& seccion) const {
     Tramo tramo;
     for (int i = 0; i < lineas_.size(); ++i) {

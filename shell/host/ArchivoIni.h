@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace host {
 
@@ -30,6 +31,8 @@ public:
     // quotes around the whole value; empty when the section or the key is absent. Of a key
     // written twice in its section, the first.
     QString lee(const QString& seccion, const QString& clave) const;
+    // The names of the file's sections, in file order, as the file spells them.
+    QStringList secciones() const;
     // Sets the key in memory, keeping the line's own spelling of the key; adds the key at
     // the end of its section, or the section at the end of the file, when absent. Throws
     // ErrorArchivo, changing nothing, when the section or key cannot be written as an INI

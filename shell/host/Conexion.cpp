@@ -51,6 +51,15 @@ std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) 
         QByteArray::number(esperaBloqueo()) +
         ", SESSION lock_wait_timeout=" + QByteArray::number(esperaBloqueo());
     mysql_optionsv(mysql, MYSQL_INIT_COMMAND, inicio.constData());
+    const QByteArray ca = parametros.certificadoCA.toUtf8();
+    if (!ca.isEmpty()) {
+        // The client library's own TLS; without verifying the certificate and the name, an
+        // encrypted link would not tell which server it reached.
+        const my_bool si = 1;
+        mysql_optionsv(mysql, MYSQL_OPT_SSL_CA, ca.constData());
+        mysql_optionsv(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &si);
+        mysql_optionsv(mysql, MYSQL_OPT_SSL_ENFORCE, &si);
+    }
     const QByteArray servidor = parametros.servidor.toUtf8();
     const QByteArray usuario = parametros.usuario.toUtf8();
     const QByteArray password = parametros.password.toUtf8();

@@ -22,6 +22,9 @@ struct ParametrosConexion {
     // Seconds a read or write may go unanswered before the connection is given up; 0: the
     // program's own (esperaRespuesta()).
     unsigned espera = 0;
+    // TLS: the connection is refused unless it is encrypted and the server's certificate is
+    // signed by the CA of this PEM file and names the server. Empty: no TLS asked for.
+    QString certificadoCA;
 };
 
 // How long a session waits. Every session waits at most esperaBloqueo() seconds for a lock

@@ -110,6 +110,16 @@ FalloSistema alConectar(unsigned codigo, const QString& detalle, const Parametro
     QString mensaje = comun(codigo, p, p.base);
     if (!mensaje.isEmpty())
         return {mensaje, detalle};
+    // The client library tells a refused certificate under several numbers (2026, or that of
+    // the step it failed in); its text says TLS.
+    if (!p.certificadoCA.isEmpty() && (codigo == 2026 || detalle.contains(QStringLiteral("TLS")) ||
+                                       detalle.contains(QStringLiteral("SSL"))))
+        return {QStringLiteral("No se pudo establecer la conexión cifrada con el servidor %1: su "
+                               "certificado no se pudo verificar con el certificado de la "
+                               "autoridad (CA) \"%2\", no corresponde al nombre del servidor, "
+                               "o el servidor no acepta conexiones cifradas.")
+                    .arg(textoServidor(p), p.certificadoCA),
+                detalle};
     switch (codigo) {
     case 2002: // no socket or refused
     case 2003: // no answer on the port
