@@ -2,6 +2,7 @@
 
 #include "accumulation/ConfirmacionIncierta.h"
 #include "journal/Bitacora.h"
+#include "journal/ResumenPedido.h"
 #include "sales/FoliosSerie.h"
 #include "sales/PorVender.h"
 #include "shell/Cantidad.h"
@@ -77,6 +78,8 @@ struct MovimientoPedidos::Origen {
     QString pedido;                // "B-1520"
     QByteArray encabezado;         // the header columns copied, as literals
     QVector<QByteArray> renglones; // pending lines, the columns copied
+    // Of each pending line, what an undo gives back: Partida, product, pending quantity.
+    QVector<bitacora::RenglonMovido> movidos;
     bool conEncabezado = false;
 };
 
@@ -102,10 +105,17 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
         auto rl = conexion_.consulta(
             QStringLiteral("SELECT %1 FROM %2 WHERE Pedido<>0 AND Id IN (%3) ORDER BY Id, "
                            "Partida FOR UPDATE")
-                .arg(seleccion({QStringLiteral("Id")}, empresa.columnasRenglon), detalle,
-                     host::listaIds(ids)));
-        for (; !rl->eof(); rl->MoveNext())
-            origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
+                .arg(seleccion({QStringLiteral("Id"), QStringLiteral("Partida"),
+                                QStringLiteral("Producto"), QStringLiteral("Pedido")},
+                               empresa.columnasRenglon),
+                     detalle, host::listaIds(ids)));
+        for (; !rl->eof(); rl->MoveNext()) {
+            Origen& o = origenes[rl->entero(0)];
+            o.renglones.push_back(cola(conexion_, *rl, 4));
+            if (diario_)
+                o.movidos.push_back(
+                    {0, empresa.base, rl->entero(0), rl->valor(1), rl->valor(2), rl->crudo(3)});
+        }
 
         auto re =
             conexion_.consulta(QStringLiteral("SELECT %1 FROM %2 WHERE Id IN (%3)")
@@ -182,11 +192,22 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
             QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     }
     folios.guarda(dados.last());
-    if (diario_) {
+    if (diario_ && diario_->activa()) {
+        // What an undo compares with: the new orders as the server now holds them.
+        const QHash<qint64, QString> resumenes = bitacora::ResumenPedido::lee(
+            conexion_, conexion_.base(), std::vector<qint64>(nuevos.begin(), nuevos.end()), false);
+        QVector<bitacora::RenglonMovido> movidos;
+        for (qsizetype k = 0; k < salida.size(); ++k)
+            for (bitacora::RenglonMovido r : origenes[salida[k].idOrigen].movidos) {
+                r.idNuevo = salida[k].idNuevo;
+                movidos.push_back(std::move(r));
+            }
+        diario_->anotaMovidos(conexion_, movidos);
         QVector<bitacora::PedidoAnotado> anotados;
         anotados.reserve(salida.size());
         for (const FolioDado& d : salida) {
             bitacora::PedidoAnotado a;
+            a.resumen = resumenes.value(d.idNuevo);
             a.baseOrigen = empresa.base;
             a.idOrigen = d.idOrigen;
             a.pedidoOrigen = d.pedidoOrigen;

@@ -3,6 +3,7 @@
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/Vigia.h"
 
 #include <QSysInfo>
 
@@ -77,8 +78,8 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
                 "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
-                "Desenlace, Nodo, Sesion, ArranqueNodo) VALUES (?, NOW(), ?, ?, CURRENT_USER(), "
-                "?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3)")
+                "Desenlace, Nodo, Sesion, ArranqueNodo, Deshacible, Deshace) VALUES (?, NOW(), "
+                "?, ?, CURRENT_USER(), ?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3, ?, ?)")
                 .arg(EsquemaBitacora::tablaCorridas(), EsquemaBitacora::nodo(),
                      EsquemaBitacora::arranqueNodo()),
             {codigo(operacion), usuarioSistema(), QSysInfo::machineHostName(),
@@ -86,7 +87,10 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              parametros.serie ? QVariant(*parametros.serie) : QVariant(),
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
              parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
-             codigo(EstadoCorrida::EnCurso)});
+             codigo(EstadoCorrida::EnCurso),
+             // Its orders' rows carry what undoing it needs.
+             operacion == Operacion::Acumulacion || operacion == Operacion::Importacion ? 1 : 0,
+             parametros.deshace ? QVariant(*parametros.deshace) : QVariant()});
         corrida_ = qint64(conexion_.ultimoId());
     } catch (const ErrorBdD& e) {
         if (detieneOperacion(e))
@@ -115,28 +119,16 @@ Bitacora::~Bitacora() {
                QStringLiteral("La operación terminó sin informar su resultado."), {});
 }
 
-void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
-    if (!activa() || pedidos.isEmpty())
-        return;
+void Bitacora::inserta(Conexion& conexion, const QString& tabla, const QString& columnas,
+                       const QVector<QVariantList>& filas) {
     const QByteArray inicio =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES ")
-            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())
-            .toUtf8();
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tabla, columnas).toUtf8();
     QByteArray sql = inicio;
     bool hayFilas = false;
-    for (const PedidoAnotado& p : pedidos) {
+    for (const QVariantList& valores : filas) {
         if (hayFilas)
             sql += ',';
         sql += '(';
-        const QVariantList valores{corrida_,
-                                   p.baseOrigen,
-                                   p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
-                                   p.pedidoOrigen,
-                                   p.archivo.left(largoRuta),
-                                   p.linea ? QVariant(p.linea) : QVariant(),
-                                   p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
-                                   p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
-                                   p.pedidoNuevo};
         for (qsizetype i = 0; i < valores.size(); ++i) {
             if (i)
                 sql += ',';
@@ -152,6 +144,52 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
     }
     if (hayFilas)
         conexion.ejecutaCrudo(sql);
+}
+
+void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
+    if (!activa() || pedidos.isEmpty())
+        return;
+    QVector<QVariantList> filas;
+    filas.reserve(pedidos.size());
+    for (const PedidoAnotado& p : pedidos)
+        filas.push_back({corrida_, p.baseOrigen, p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
+                         p.pedidoOrigen, p.archivo.left(largoRuta),
+                         p.linea ? QVariant(p.linea) : QVariant(),
+                         p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
+                         p.idNuevo ? QVariant(p.idNuevo) : QVariant(), p.pedidoNuevo,
+                         p.resumen.isEmpty() ? QVariant() : QVariant(p.resumen)});
+    inserta(conexion, EsquemaBitacora::tablaPedidos(),
+            EsquemaBitacora::columnasPedido() + QStringLiteral(", Resumen"), filas);
+}
+
+void Bitacora::anotaMovidos(Conexion& conexion, const QVector<RenglonMovido>& renglones) const {
+    if (!activa() || renglones.isEmpty())
+        return;
+    QVector<QVariantList> filas;
+    filas.reserve(renglones.size());
+    for (const RenglonMovido& r : renglones)
+        filas.push_back({corrida_, r.idNuevo, r.baseOrigen, r.idOrigen, r.partida, r.producto,
+                         QString::fromLatin1(r.cantidad)});
+    inserta(conexion, EsquemaBitacora::tablaRenglones(),
+            QStringLiteral("Corrida, IdNuevo, BaseOrigen, IdOrigen, Partida, Producto, Cantidad"),
+            filas);
+}
+
+int Bitacora::guardadaSegunOtraConexion(qint64 pedidos) const {
+    if (!activa() || pedidos == 0)
+        return -1;
+    // The user is told what the server did, whatever the user asks meanwhile.
+    const host::Vigia::SinInterrumpir sinInterrumpir;
+    try {
+        auto otra = Conexion::abrir(conexion_.parametros());
+        auto rs = otra->consulta(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=?")
+                                     .arg(EsquemaBitacora::tablaPedidos()),
+                                 {corrida_});
+        const qint64 anotados = rs->entero(0);
+        return anotados == pedidos ? 1 : anotados == 0 ? 0 : -1;
+    } catch (const ErrorBdD&) {
+        return -1;
+    }
 }
 
 QString Bitacora::mensajeQueCabe(const QString& mensaje) const {

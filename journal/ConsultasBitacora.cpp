@@ -100,13 +100,17 @@ QVector<Corrida> ConsultasBitacora::corridas(Conexion& conexion, const Seleccion
     const QString limite =
         seleccion.limite > 0 ? QStringLiteral(" LIMIT %1").arg(seleccion.limite) : QString();
     std::unique_ptr<host::Recordset> rs;
+    // A journal of an earlier layout, not yet upgraded by a run, has no undo columns.
+    const bool conDeshacer = EsquemaBitacora::versionGuardada(conexion) >= 3;
     try {
         rs = conexion.consulta(
             QStringLiteral("SELECT Id, Operacion, Inicio, Fin, UsuarioSistema, Equipo, UsuarioBdD, "
                            "Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, Desenlace, "
-                           "Mensaje, Pedidos, Renglones, Clientes FROM %1 WHERE %2 "
+                           "Mensaje, Pedidos, Renglones, Clientes, %4 FROM %1 WHERE %2 "
                            "ORDER BY Inicio DESC, Id DESC%3")
-                .arg(EsquemaBitacora::tablaCorridas(), condicion, limite),
+                .arg(EsquemaBitacora::tablaCorridas(), condicion, limite,
+                     conDeshacer ? QStringLiteral("Deshacible, Deshace, DeshechaPor, Deshechos")
+                                 : QStringLiteral("0, NULL, NULL, 0")),
             valores);
     } catch (const ErrorBdD& e) {
         if (e.codigo() == 1146) // no journal in this database yet
@@ -138,6 +142,11 @@ QVector<Corrida> ConsultasBitacora::corridas(Conexion& conexion, const Seleccion
         c.desenlace = estadoDe(rs->texto(13));
         c.mensaje = rs->texto(14);
         c.cuentas = {rs->entero(15), rs->entero(16), rs->entero(17)};
+        c.deshacible = rs->entero(18) != 0;
+        if (!rs->esNulo(19))
+            c.parametros.deshace = rs->entero(19);
+        c.deshechaPor = rs->entero(20);
+        c.deshechos = rs->entero(21);
         salida.push_back(c);
     }
     rs.reset();

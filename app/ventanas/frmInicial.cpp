@@ -11,6 +11,7 @@
 #include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/MarcoVentana.h"
 #include "shell/ventanas/Teclado.h"
+#include "undo/ventanas/DeshacerVentana.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -119,8 +120,7 @@ QWidget* frmInicial::creaMenu() {
     auto* command3 = boton(QStringLiteral("Command3"), QStringLiteral("&Importar pedidos"), pagina);
     // Past runs beside the operations; the logo's menu keeps its entry too.
     auto* bitacora = boton(QStringLiteral("cmdBitacora"), QStringLiteral("&Bitácora"), pagina);
-    connect(bitacora, &QPushButton::clicked, this,
-            [this] { frmBitacora::muestra(programa_, this); });
+    connect(bitacora, &QPushButton::clicked, this, [this] { muestraBitacora(); });
     connect(command1, &QPushButton::clicked, this, [this] {
         seleccionaTab(1);
         tabAcumular_->entra();
@@ -186,8 +186,7 @@ frmDescripcion* frmInicial::descripcion() {
         // The logo's menu also opens the operations journal.
         QAction* bitacora = descripcion_->menu()->addAction(QStringLiteral("Bitácora"));
         bitacora->setObjectName(QStringLiteral("mnBitacora"));
-        connect(bitacora, &QAction::triggered, this,
-                [this] { frmBitacora::muestra(programa_, this); });
+        connect(bitacora, &QAction::triggered, this, [this] { muestraBitacora(); });
     }
     return descripcion_;
 }
@@ -328,4 +327,20 @@ void frmInicial::closeEvent(QCloseEvent* evento) {
     if (auto* bitacora = findChild<frmBitacora*>())
         bitacora->close();
     evento->accept();
+}
+
+void frmInicial::muestraBitacora() {
+    frmBitacora* bitacora = frmBitacora::muestra(programa_, this);
+    connect(bitacora, &frmBitacora::deshacerPedido, this, &frmInicial::abreDeshacer,
+            Qt::UniqueConnection);
+}
+
+void frmInicial::abreDeshacer(qint64 corrida, bitacora::Operacion operacion, const QString& base) {
+    auto* bitacora = findChild<frmBitacora*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* ventana = new DeshacerVentana(programa_, corrida, operacion, base,
+                                        bitacora ? static_cast<QWidget*>(bitacora) : this);
+    if (bitacora)
+        connect(ventana, &DeshacerVentana::deshecha, bitacora, &frmBitacora::consulta);
+    ventana->show();
+    ventana->comienza();
 }

@@ -43,6 +43,10 @@ public slots:
     // Lists the runs that match the filter.
     void consulta();
 
+signals:
+    // "Deshacer…" was pressed on run corrida (an import or accumulation) of base's journal.
+    void deshacerPedido(qint64 corrida, bitacora::Operacion operacion, const QString& base);
+
 protected:
     void showEvent(QShowEvent* evento) override;
 
@@ -61,6 +65,7 @@ private:
     std::array<QLineEdit*, 2> mkeFecha_{};
     QComboBox* cmbOperacion_ = nullptr;
     QPushButton* cmdConsultar_ = nullptr;
+    QPushButton* cmdDeshacer_ = nullptr;
     QTableView* mhgCorridas_ = nullptr;
     QTableView* mhgPedidos_ = nullptr;
     QLabel* lblDetalle_ = nullptr;
