@@ -194,8 +194,9 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
     folios.guarda(dados.last());
     if (diario_ && diario_->activa()) {
         // What an undo compares with: the new orders as the server now holds them.
-        const QHash<qint64, QString> resumenes = bitacora::ResumenPedido::lee(
-            conexion_, conexion_.base(), std::vector<qint64>(nuevos.begin(), nuevos.end()), false);
+        const QHash<qint64, QString> resumenes =
+            bitacora::ResumenPedido::lee(conexion_, conexion_.baseEnUso(),
+                                         std::vector<qint64>(nuevos.begin(), nuevos.end()), false);
         QVector<bitacora::RenglonMovido> movidos;
         for (qsizetype k = 0; k < salida.size(); ++k)
             for (bitacora::RenglonMovido r : origenes[salida[k].idOrigen].movidos) {

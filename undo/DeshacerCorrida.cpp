@@ -367,6 +367,9 @@ void DeshacerCorrida::quitaPedidos() {
               QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
                   .arg(tabla(corrida_.base, "pedidosdetalle"), marcaIds),
               todos);
+    // The lines are gone; the headers follow.
+    if (corrida_.operacion == bitacora::Operacion::Importacion)
+        llamadas_.informa(hechos_ + (total_ - hechos_) / 2, total_);
     const quint64 quitados = porPartes(conexion_,
                                        QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
                                            .arg(tabla(corrida_.base, "pedidos"), marcaIds),
