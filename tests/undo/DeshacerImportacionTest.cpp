@@ -207,3 +207,21 @@ TEST(DeshacerImportacion, ExportsRunsOfEarlierVersionsAndUnknownRunsAreRefusedWi
                   .estado,
               1);
 }
+
+// Two undos of one run at once: the second waits for the first's locks on the run's rows,
+// then finds every order undone; the data is undone once.
+TEST(DeshacerImportacion, TwoUndosOfOneRunAtOnceUndoItOnce) {
+    Importada i;
+    std::vector<deshacer::ResultadoDeshacer> r(2);
+    pruebas::aLaVez(2, [&](int k) {
+        auto conexion = host::Conexion::abrir(pruebas::parametros(i.b.nombre()));
+        OpcionesDeshacer opciones;
+        opciones.corrida = i.corrida;
+        r[std::size_t(k)] = DeshaceCorrida(*conexion, opciones);
+    });
+    ASSERT_TRUE(r[0].ok) << r[0].mensaje.toStdString();
+    ASSERT_TRUE(r[1].ok) << r[1].mensaje.toStdString();
+    EXPECT_EQ(r[0].quitados.size() + r[1].quitados.size(), 3);
+    EXPECT_TRUE(r[0].nadaQueDeshacer != r[1].nadaQueDeshacer);
+    EXPECT_EQ(datos(i.b), i.antes);
+}
