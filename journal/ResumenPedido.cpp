@@ -6,7 +6,7 @@
 #include "shell/host/Recordset.h"
 
 #include <QSet>
-#include <cstring>
+#include <algorithm>
 
 namespace bitacora {
 
@@ -106,23 +106,23 @@ void ResumenPedido::encabezado(QByteArrayView valor, bool nulo) {
 }
 
 void ResumenPedido::renglon(const QByteArrayView* valores, const bool* nulos) {
-    thread_local transferencia::Sha256 sha;
-    thread_local QByteArray texto;
-    texto.clear();
+    QByteArray texto;
+    texto.reserve(64);
     for (int k = 0; k < 5; ++k)
         agrega(texto, clasesRenglon[k], valores[k], nulos[k]);
-    sha.agrega(texto);
-    const QByteArray d = sha.reinicia();
-    quint64 parte = 0;
-    std::memcpy(&parte, d.constData(), sizeof parte);
-    suma_ += parte;
-    ++renglones_;
+    renglones_.push_back(std::move(texto));
 }
 
 QString ResumenPedido::texto() const {
+    std::vector<QByteArray> renglones = renglones_;
+    std::sort(renglones.begin(), renglones.end());
     transferencia::Sha256 sha;
     sha.agrega(encabezado_);
-    sha.agrega(QByteArray::number(renglones_) + ':' + QByteArray::number(suma_));
+    sha.agrega(QByteArray::number(qint64(renglones.size())) + '\x1e');
+    for (const QByteArray& r : renglones) {
+        sha.agrega(r);
+        sha.agrega("\x1e");
+    }
     return QString::fromLatin1(sha.resultado().toHex());
 }
 

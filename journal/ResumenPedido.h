@@ -43,8 +43,8 @@ public:
 private:
     QByteArray encabezado_;
     int columna_ = 0;
-    quint64 suma_ = 0; // of each line's own digest: the same whatever their order
-    qint64 renglones_ = 0;
+    // Each line's values, sorted before hashing: the same whatever order they come in.
+    std::vector<QByteArray> renglones_;
 };
 
 } // namespace bitacora
