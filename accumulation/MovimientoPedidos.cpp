@@ -113,8 +113,7 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
             Origen& o = origenes[rl->entero(0)];
             o.renglones.push_back(cola(conexion_, *rl, 4));
             if (diario_)
-                o.movidos.push_back(
-                    {0, empresa.base, rl->entero(0), rl->valor(1), rl->valor(2), rl->crudo(3)});
+                o.movidos.push_back({rl->valor(1), rl->valor(2), rl->crudo(3)});
         }
 
         auto re =
@@ -180,7 +179,19 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
                                                            QStringList{QStringLiteral("Id")} +
                                                                empresa.columnasRenglon),
                      filas);
-    compruebaRenglones(nuevos, dados, copiados);
+    // What an undo compares with: the new orders as the server holds them, read once for
+    // the journal and the check of their lines.
+    QHash<qint64, QString> resumenes;
+    QHash<qint64, qint64> renglones;
+    const bool conDiario = diario_ && diario_->activa();
+    if (conDiario) {
+        if (!resumenes_)
+            resumenes_ =
+                std::make_unique<bitacora::ResumenPedido::Lector>(conexion_, conexion_.baseEnUso());
+        resumenes =
+            resumenes_->lee(std::vector<qint64>(nuevos.begin(), nuevos.end()), false, &renglones);
+    }
+    compruebaRenglones(nuevos, dados, copiados, conDiario ? &renglones : nullptr);
 
     {
         host::FallosDe enOrigen(conexion_, empresa.base);
@@ -192,23 +203,13 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
             QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     }
     folios.guarda(dados.last());
-    if (diario_ && diario_->activa()) {
-        // What an undo compares with: the new orders as the server now holds them.
-        const QHash<qint64, QString> resumenes =
-            bitacora::ResumenPedido::lee(conexion_, conexion_.baseEnUso(),
-                                         std::vector<qint64>(nuevos.begin(), nuevos.end()), false);
-        QVector<bitacora::RenglonMovido> movidos;
-        for (qsizetype k = 0; k < salida.size(); ++k)
-            for (bitacora::RenglonMovido r : origenes[salida[k].idOrigen].movidos) {
-                r.idNuevo = salida[k].idNuevo;
-                movidos.push_back(std::move(r));
-            }
-        diario_->anotaMovidos(conexion_, movidos);
+    if (conDiario) {
         QVector<bitacora::PedidoAnotado> anotados;
         anotados.reserve(salida.size());
         for (const FolioDado& d : salida) {
             bitacora::PedidoAnotado a;
             a.resumen = resumenes.value(d.idNuevo);
+            a.movidos = origenes[d.idOrigen].movidos;
             a.baseOrigen = empresa.base;
             a.idOrigen = d.idOrigen;
             a.pedidoOrigen = d.pedidoOrigen;
@@ -267,13 +268,17 @@ QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
 
 void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
                                            const QVector<qint32>& folios,
-                                           const QVector<int>& copiados) {
+                                           const QVector<int>& copiados,
+                                           const QHash<qint64, qint64>* leidos) {
     QHash<qint64, qint64> hay;
-    for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
-                                                     "WHERE Id IN (%1) GROUP BY Id")
-                                          .arg(host::listaIds(nuevos)));
-         !rs->eof(); rs->MoveNext())
-        hay.insert(rs->entero(0), rs->entero(1));
+    if (leidos)
+        hay = *leidos;
+    else
+        for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
+                                                         "WHERE Id IN (%1) GROUP BY Id")
+                                              .arg(host::listaIds(nuevos)));
+             !rs->eof(); rs->MoveNext())
+            hay.insert(rs->entero(0), rs->entero(1));
     for (qsizetype k = 0; k < nuevos.size(); ++k)
         if (hay.value(nuevos[k]) != copiados[k]) {
             conexion_.compruebaTransaccion();

@@ -157,22 +157,75 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
                          p.linea ? QVariant(p.linea) : QVariant(),
                          p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
                          p.idNuevo ? QVariant(p.idNuevo) : QVariant(), p.pedidoNuevo,
-                         p.resumen.isEmpty() ? QVariant() : QVariant(p.resumen)});
+                         p.resumen.isEmpty() ? QVariant() : QVariant(p.resumen),
+                         p.movidos.isEmpty() ? QVariant() : QVariant(textoMovidos(p.movidos))});
     inserta(conexion, EsquemaBitacora::tablaPedidos(),
-            EsquemaBitacora::columnasPedido() + QStringLiteral(", Resumen"), filas);
+            EsquemaBitacora::columnasPedido() + QStringLiteral(", Resumen, Movidos"), filas);
 }
 
-void Bitacora::anotaMovidos(Conexion& conexion, const QVector<RenglonMovido>& renglones) const {
-    if (!activa() || renglones.isEmpty())
+namespace {
+
+// A value of the text of moved lines: \N for NULL; backslash, tab and line end escaped.
+void agregaValor(QString& salida, const QVariant& valor) {
+    if (valor.isNull()) {
+        salida += QLatin1String("\\N");
         return;
-    QVector<QVariantList> filas;
-    filas.reserve(renglones.size());
-    for (const RenglonMovido& r : renglones)
-        filas.push_back({corrida_, r.idNuevo, r.baseOrigen, r.idOrigen, r.partida, r.producto,
-                         QString::fromLatin1(r.cantidad)});
-    inserta(conexion, EsquemaBitacora::tablaRenglones(),
-            QStringLiteral("Corrida, IdNuevo, BaseOrigen, IdOrigen, Partida, Producto, Cantidad"),
-            filas);
+    }
+    for (const QChar c : valor.toString()) {
+        if (c == QLatin1Char('\\'))
+            salida += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            salida += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            salida += QLatin1String("\\n");
+        else
+            salida += c;
+    }
+}
+
+QVariant leeValor(QStringView texto) {
+    if (texto == QLatin1String("\\N"))
+        return {};
+    QString salida;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        if (texto[i] == QLatin1Char('\\') && i + 1 < texto.size()) {
+            const QChar c = texto[++i];
+            salida += c == QLatin1Char('t')   ? QChar(u'\t')
+                      : c == QLatin1Char('n') ? QChar(u'\n')
+                                              : c;
+        } else {
+            salida += texto[i];
+        }
+    }
+    return salida;
+}
+
+} // namespace
+
+QString Bitacora::textoMovidos(const QVector<RenglonMovido>& movidos) {
+    // One line each: Partida, product and quantity (the exact decimal text), by tabs.
+    QString texto;
+    for (const RenglonMovido& m : movidos) {
+        if (!texto.isEmpty())
+            texto += QLatin1Char('\n');
+        agregaValor(texto, m.partida);
+        texto += QLatin1Char('\t');
+        agregaValor(texto, m.producto);
+        texto += QLatin1Char('\t');
+        texto += QLatin1String(m.cantidad);
+    }
+    return texto;
+}
+
+QVector<RenglonMovido> Bitacora::leeMovidos(const QString& texto) {
+    QVector<RenglonMovido> salida;
+    for (const QStringView linea : QStringView(texto).split(QLatin1Char('\n'))) {
+        const QList<QStringView> campos = linea.split(QLatin1Char('\t'));
+        if (campos.size() != 3)
+            continue;
+        salida.push_back({leeValor(campos[0]), leeValor(campos[1]), campos[2].toLatin1()});
+    }
+    return salida;
 }
 
 int Bitacora::guardadaSegunOtraConexion(qint64 pedidos) const {

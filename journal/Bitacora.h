@@ -52,8 +52,9 @@ public:
     // Adds the orders' rows through conexion (the connection of the caller's transaction,
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
-    // Adds the rows of the lines an accumulation moved, the same way.
-    void anotaMovidos(host::Conexion& conexion, const QVector<RenglonMovido>& renglones) const;
+    // The lines an accumulation moved, as an order's row keeps them, and back.
+    static QString textoMovidos(const QVector<RenglonMovido>& movidos);
+    static QVector<RenglonMovido> leeMovidos(const QString& texto);
 
     // After the connection went while a COMMIT's answer was on its way: whether the
     // transaction that wrote `pedidos` orders' rows of this run is stored, as a new

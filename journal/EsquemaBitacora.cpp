@@ -27,9 +27,6 @@ QString EsquemaBitacora::tablaHuellas() {
 QString EsquemaBitacora::tablaVersion() {
     return QStringLiteral("acumulapedidos_version");
 }
-QString EsquemaBitacora::tablaRenglones() {
-    return QStringLiteral("acumulapedidos_renglones");
-}
 QString EsquemaBitacora::tablaClientes() {
     return QStringLiteral("acumulapedidos_clientes");
 }
@@ -81,10 +78,9 @@ QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
                        "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA=c.TABLE_SCHEMA AND "
                        "t.TABLE_NAME=c.TABLE_NAME LEFT JOIN information_schema.ENGINES e ON "
                        "e.ENGINE=t.ENGINE WHERE c.TABLE_SCHEMA=DATABASE() AND "
-                       "c.TABLE_NAME IN (?, ?, ?, ?, ?)"),
+                       "c.TABLE_NAME IN (?, ?, ?, ?)"),
         {EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
-         EsquemaBitacora::tablaHuellas(), EsquemaBitacora::tablaRenglones(),
-         EsquemaBitacora::tablaClientes()});
+         EsquemaBitacora::tablaHuellas(), EsquemaBitacora::tablaClientes()});
     QHash<QString, TablaLeida> tablas;
     for (; !rs->eof(); rs->MoveNext()) {
         TablaLeida& t = tablas[rs->texto(0).toLower()];
@@ -157,21 +153,13 @@ const QVector<TablaEsperada>& esperadas() {
           {"IdNuevo", Clase::Entero, 0, Nulo},
           {"PedidoNuevo", Clase::Texto, 64, 0},
           {"Resumen", Clase::Texto, 64, Nulo | Omitida},
-          {"DeshechoPor", Clase::Entero, 0, Nulo | Omitida}}},
+          {"DeshechoPor", Clase::Entero, 0, Nulo | Omitida},
+          {"Movidos", Clase::Texto, 0, Nulo | Omitida}}},
         {EsquemaBitacora::tablaHuellas(),
          {{"Huella", Clase::Texto, 64, Clave},
           {"PrimeraCorrida", Clase::Entero, 0, 0},
           {"UltimaCorrida", Clase::Entero, 0, 0},
           {"Veces", Clase::Entero, 0, 0}}},
-        {EsquemaBitacora::tablaRenglones(),
-         {{"Id", Clase::Entero, 0, Numerada},
-          {"Corrida", Clase::Entero, 0, 0},
-          {"IdNuevo", Clase::Entero, 0, 0},
-          {"BaseOrigen", Clase::Texto, 64, 0},
-          {"IdOrigen", Clase::Entero, 0, 0},
-          {"Partida", Clase::Entero, 0, Nulo},
-          {"Producto", Clase::Texto, 64, Nulo},
-          {"Cantidad", Clase::Decimal, 0, 0}}},
         {EsquemaBitacora::tablaClientes(),
          {{"Id", Clase::Entero, 0, Numerada},
           {"Corrida", Clase::Entero, 0, 0},
@@ -237,11 +225,6 @@ QStringList pruebasDePermisos(Operacion operacion) {
             .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido()),
         QStringLiteral("UPDATE %1 SET Deshacible=1 WHERE Id=0 AND 0")
             .arg(EsquemaBitacora::tablaCorridas())};
-    if (operacion == Operacion::Acumulacion)
-        pruebas << QStringLiteral("INSERT INTO %1 (Corrida, IdNuevo, BaseOrigen, IdOrigen, "
-                                  "Partida, Producto, Cantidad) SELECT 0, 0, '', 0, 0, '', 0 "
-                                  "FROM DUAL WHERE 0")
-                       .arg(EsquemaBitacora::tablaRenglones());
     if (operacion == Operacion::Importacion)
         pruebas << QStringLiteral("INSERT INTO %1 (Corrida, Clave) SELECT 0, '' FROM DUAL "
                                   "WHERE 0")
@@ -251,8 +234,8 @@ QStringList pruebasDePermisos(Operacion operacion) {
                        .arg(EsquemaBitacora::tablaPedidos())
                 << QStringLiteral("UPDATE %1 SET DeshechaPor=0, Deshechos=0 WHERE Id=0 AND 0")
                        .arg(EsquemaBitacora::tablaCorridas())
-                << QStringLiteral("SELECT r.Id, c.Id FROM %1 r, %2 c WHERE 0")
-                       .arg(EsquemaBitacora::tablaRenglones(), EsquemaBitacora::tablaClientes())
+                << QStringLiteral("SELECT Id, Clave FROM %1 WHERE 0")
+                       .arg(EsquemaBitacora::tablaClientes())
                 << QStringLiteral("DELETE FROM %1 WHERE 0").arg(EsquemaBitacora::tablaHuellas());
     if (operacion == Operacion::Importacion)
         pruebas << QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) "
@@ -271,12 +254,10 @@ QStringList pruebasDePermisos(Operacion operacion) {
 
 QStringList EsquemaBitacora::tablas(Operacion operacion) {
     QStringList t = {tablaCorridas(), tablaPedidos()};
-    if (operacion == Operacion::Acumulacion)
-        t << tablaRenglones();
     if (operacion == Operacion::Importacion)
         t << tablaHuellas() << tablaClientes();
     if (operacion == Operacion::Deshacer)
-        t << tablaHuellas() << tablaRenglones() << tablaClientes();
+        t << tablaHuellas() << tablaClientes();
     return t;
 }
 
@@ -301,8 +282,8 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     const int guardada = versionGuardada(conexion);
     auto rs = conexion.consulta(
         QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
-                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?, ?, ?)"),
-        {tablaCorridas(), tablaPedidos(), tablaHuellas(), tablaRenglones(), tablaClientes()});
+                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?, ?)"),
+        {tablaCorridas(), tablaPedidos(), tablaHuellas(), tablaClientes()});
     QStringList hay;
     for (; !rs->eof(); rs->MoveNext())
         hay << rs->texto(0).toLower();
@@ -316,8 +297,10 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     const QString columnasDeshacerCorrida =
         QStringLiteral("Deshacible TINYINT NOT NULL DEFAULT 0, Deshace BIGINT NULL, "
                        "DeshechaPor BIGINT NULL, Deshechos BIGINT NOT NULL DEFAULT 0");
-    const QString columnasDeshacerPedido = QStringLiteral(
-        "Resumen CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NULL, DeshechoPor BIGINT NULL");
+    // Of an accumulation's order, the lines it took and how much of each (Movidos).
+    const QString columnasDeshacerPedido =
+        QStringLiteral("Resumen CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NULL, "
+                       "DeshechoPor BIGINT NULL, Movidos MEDIUMTEXT NULL");
     if (!hay.contains(tablaCorridas()))
         conexion.ejecuta(
             QStringLiteral(
@@ -378,17 +361,6 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
             conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
                                  .arg(tablaPedidos(), columnasDeshacerPedido));
     }
-    if (!hay.contains(tablaRenglones()))
-        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
-                                        "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
-                                        "Corrida BIGINT NOT NULL, IdNuevo BIGINT NOT NULL, "
-                                        "BaseOrigen VARCHAR(64) NOT NULL, "
-                                        "IdOrigen BIGINT NOT NULL, Partida BIGINT NULL, "
-                                        "Producto VARCHAR(255) NULL, "
-                                        "Cantidad DECIMAL(40,12) NOT NULL, "
-                                        "KEY idx_corrida (Corrida)")
-                             .arg(tablaRenglones()) +
-                         motor);
     if (!hay.contains(tablaClientes()))
         conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
                                         "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "

@@ -54,9 +54,6 @@ public:
     static QString tablaHuellas();
     // One row (Id 1) with the layout's Version.
     static QString tablaVersion();
-    // Each line an accumulation moved: the order it went to (IdNuevo), its source database,
-    // order, Partida and product, and the pending quantity taken from it (Cantidad).
-    static QString tablaRenglones();
     // Each customer an import created (Clave).
     static QString tablaClientes();
 

@@ -72,11 +72,12 @@ QSet<QString> columnasDe(host::Conexion& conexion, const QString& tabla) {
 }
 
 // The select list of the digest's columns, NULL for those the table lacks.
-QString lista(const QStringList& columnas, const QSet<QString>& hay) {
+QString lista(const QStringList& columnas, const QSet<QString>& hay, const char* alias) {
     QStringList partes;
     for (const QString& c : columnas)
-        partes << (hay.contains(c.toLower()) ? host::Conexion::identificador(c)
-                                             : QStringLiteral("NULL"));
+        partes << (hay.contains(c.toLower())
+                       ? QLatin1String(alias) + host::Conexion::identificador(c)
+                       : QStringLiteral("NULL"));
     return partes.join(QLatin1Char(','));
 }
 
@@ -128,44 +129,56 @@ QString ResumenPedido::texto() const {
 
 QHash<qint64, QString> ResumenPedido::lee(host::Conexion& conexion, const QString& base,
                                           const std::vector<qint64>& ids, bool bloquea) {
-    QHash<qint64, QString> salida;
     if (ids.empty())
-        return salida;
-    const QString pedidos = host::Conexion::identificador(base) + QStringLiteral(".pedidos");
-    const QString detalle = host::Conexion::identificador(base) + QStringLiteral(".pedidosdetalle");
-    const QString encabezado = lista(columnasEncabezado(), columnasDe(conexion, pedidos));
-    const QString renglon = lista(columnasRenglon(), columnasDe(conexion, detalle));
+        return {};
+    return Lector(conexion, base).lee(ids, bloquea);
+}
+
+ResumenPedido::Lector::Lector(host::Conexion& conexion, const QString& base)
+    : conexion_(conexion),
+      pedidos_(host::Conexion::identificador(base) + QStringLiteral(".pedidos")),
+      detalle_(host::Conexion::identificador(base) + QStringLiteral(".pedidosdetalle")) {
+    encabezado_ = lista(columnasEncabezado(), columnasDe(conexion, pedidos_), "p.");
+    renglon_ = lista(columnasRenglon(), columnasDe(conexion, detalle_), "d.");
+}
+
+QHash<qint64, QString> ResumenPedido::Lector::lee(const std::vector<qint64>& ids, bool bloquea,
+                                                  QHash<qint64, qint64>* renglones) {
+    QHash<qint64, QString> salida;
     const QString cerrojo = bloquea ? QStringLiteral(" FOR UPDATE") : QString();
     for (std::size_t inicio = 0; inicio < ids.size(); inicio += porConsulta) {
         const std::vector<qint64> parte(ids.begin() + qsizetype(inicio),
                                         ids.begin() +
                                             qsizetype(std::min(ids.size(), inicio + porConsulta)));
-        const QString enLista = host::listaIds(parte);
+        // Each order with its lines in one read; an order without lines comes once, its line
+        // columns NULL (d.Id NULL tells it from a line of NULLs).
         QHash<qint64, ResumenPedido> resumenes;
-        auto re = conexion.consulta(QStringLiteral("SELECT Id,%1 FROM %2 WHERE Id IN (%3)%4")
-                                        .arg(encabezado, pedidos, enLista, cerrojo));
-        for (; !re->eof(); re->MoveNext()) {
-            ResumenPedido& r = resumenes[re->entero(0)];
-            for (int k = 1; k <= 6; ++k)
-                r.encabezado(re->vista(k), re->esNulo(k));
-        }
-        re.reset();
-        auto rl = conexion.consulta(QStringLiteral("SELECT Id,%1 FROM %2 WHERE Id IN (%3)%4")
-                                        .arg(renglon, detalle, enLista, cerrojo));
-        for (; !rl->eof(); rl->MoveNext()) {
-            const auto r = resumenes.find(rl->entero(0));
-            if (r == resumenes.end())
-                continue; // lines without their header: the order is gone
+        auto rs = conexion_.consulta(
+            QStringLiteral("SELECT p.Id,%1,d.Id,%2 FROM %3 p LEFT JOIN %4 d ON d.Id=p.Id WHERE "
+                           "p.Id IN (%5)%6")
+                .arg(encabezado_, renglon_, pedidos_, detalle_, host::listaIds(parte), cerrojo));
+        for (; !rs->eof(); rs->MoveNext()) {
+            auto r = resumenes.find(rs->entero(0));
+            if (r == resumenes.end()) {
+                r = resumenes.insert(rs->entero(0), ResumenPedido());
+                for (int k = 1; k <= 6; ++k)
+                    r->encabezado(rs->vista(k), rs->esNulo(k));
+            }
+            if (rs->esNulo(7))
+                continue;
             QByteArrayView valores[5];
             bool nulos[5];
             for (int k = 0; k < 5; ++k) {
-                valores[k] = rl->vista(k + 1);
-                nulos[k] = rl->esNulo(k + 1);
+                valores[k] = rs->vista(k + 8);
+                nulos[k] = rs->esNulo(k + 8);
             }
             r->renglon(valores, nulos);
         }
-        for (auto r = resumenes.cbegin(); r != resumenes.cend(); ++r)
+        for (auto r = resumenes.cbegin(); r != resumenes.cend(); ++r) {
             salida.insert(r.key(), r->texto());
+            if (renglones)
+                renglones->insert(r.key(), qint64(r->renglones_.size()));
+        }
     }
     return salida;
 }

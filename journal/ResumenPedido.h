@@ -40,6 +40,20 @@ public:
     static QHash<qint64, QString> lee(host::Conexion& conexion, const QString& base,
                                       const std::vector<qint64>& ids, bool bloquea);
 
+    // The same for one database read many times (a run reads back each group it moves):
+    // its tables' columns are asked once.
+    class Lector {
+    public:
+        Lector(host::Conexion& conexion, const QString& base);
+        // renglones, when given, gets how many lines each order found holds.
+        QHash<qint64, QString> lee(const std::vector<qint64>& ids, bool bloquea,
+                                   QHash<qint64, qint64>* renglones = nullptr);
+
+    private:
+        host::Conexion& conexion_;
+        QString pedidos_, detalle_, encabezado_, renglon_;
+    };
+
 private:
     QByteArray encabezado_;
     int columna_ = 0;

@@ -32,6 +32,14 @@ struct Cuentas {
     qint64 clientes = 0; // customers created (import)
 };
 
+// A line an accumulation moved: the pending quantity (as the server wrote it) it took from
+// line Partida, product Producto, of the source order.
+struct RenglonMovido {
+    QVariant partida;
+    QVariant producto;
+    QByteArray cantidad;
+};
+
 // One order of a run: where it came from and where it went.
 //  - accumulation: baseOrigen, idOrigen, pedidoOrigen → idNuevo, pedidoNuevo;
 //  - import: archivo, linea (of its header), huella → idNuevo, pedidoNuevo;
@@ -45,18 +53,8 @@ struct PedidoAnotado {
     QString huella; // SHA-256 of the order's records, in hex
     qint64 idNuevo = 0;
     QString pedidoNuevo;
-    QString resumen; // digest of the order as stored (ResumenPedido)
-};
-
-// A line an accumulation moved: the pending quantity (as the server wrote it) it took from
-// line Partida, product Producto, of order idOrigen of baseOrigen, for order idNuevo.
-struct RenglonMovido {
-    qint64 idNuevo = 0;
-    QString baseOrigen;
-    qint64 idOrigen = 0;
-    QVariant partida;
-    QVariant producto;
-    QByteArray cantidad;
+    QString resumen;                // digest of the order as stored (ResumenPedido)
+    QVector<RenglonMovido> movidos; // of an accumulation: what it took from each source line
 };
 
 // A run as the journal holds it.

@@ -133,7 +133,8 @@ void DeshacerCorrida::leeAnotados() {
     // Locked: a second undo of the same run waits here, then finds these orders undone.
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT IdNuevo, PedidoNuevo, Resumen, Huella, BaseOrigen, IdOrigen, "
-                       "PedidoOrigen, DeshechoPor FROM %1 WHERE Corrida=? ORDER BY Id FOR UPDATE")
+                       "PedidoOrigen, DeshechoPor, Movidos FROM %1 WHERE Corrida=? ORDER BY Id "
+                       "FOR UPDATE")
             .arg(EsquemaBitacora::tablaPedidos()),
         {corrida_.id});
     QSet<qint64> vistos;
@@ -147,6 +148,10 @@ void DeshacerCorrida::leeAnotados() {
         if (a.id == 0 || vistos.contains(a.id))
             continue;
         vistos.insert(a.id);
+        if (!rs->esNulo(8))
+            for (const bitacora::RenglonMovido& m : bitacora::Bitacora::leeMovidos(rs->texto(8)))
+                movidos_[a.id].push_back(
+                    {a.baseOrigen, a.idOrigen, m.partida, m.producto, m.cantidad});
         if (a.resumen.isEmpty())
             deja(a, QStringLiteral("la corrida no guardó cómo quedó este pedido, así que no se "
                                    "puede saber si cambió"));
@@ -174,16 +179,6 @@ void DeshacerCorrida::comparaResumenes() {
 }
 
 void DeshacerCorrida::comparaOrigenes() {
-    auto rs = conexion_.consulta(QStringLiteral("SELECT IdNuevo, BaseOrigen, IdOrigen, Partida, "
-                                                "Producto, Cantidad FROM %1 WHERE Corrida=? "
-                                                "ORDER BY Id")
-                                     .arg(EsquemaBitacora::tablaRenglones()),
-                                 {corrida_.id});
-    for (; !rs->eof(); rs->MoveNext())
-        movidos_[rs->entero(0)].push_back(
-            {rs->texto(1), rs->entero(2), rs->valor(3), rs->valor(4), rs->crudo(5)});
-    rs.reset();
-
     // The source orders of each database, their lines locked.
     std::map<QString, std::vector<qint64>> porBase;
     for (const Anotado& a : std::as_const(candidatos_))
@@ -322,25 +317,57 @@ void DeshacerCorrida::bajaExistencias() {
     }
 }
 
+void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qint64>& nuevos) {
+    using acumulacion::PorVender;
+    const QString productos = tabla(base, "productos");
+    // The lines taken, as rows the server sums product by product, so the stock rises by
+    // exactly the decimals the run lowered it by; a part at a time, each adding its own sums.
+    QStringList filas;
+    QSet<QString> claves;
+    const auto sube = [&] {
+        if (filas.isEmpty())
+            return;
+        const QString lineas =
+            QStringLiteral("(%1) l").arg(filas.join(QStringLiteral(" UNION ALL ")));
+        conexion_.ejecuta(PorVender::cambia(productos, lineas, QStringLiteral("Cantidad"),
+                                            QStringLiteral("1"), PorVender::Sentido::Sube));
+        filas.clear();
+    };
+    QStringList todas;
+    for (const qint64 id : nuevos)
+        for (const Movido& m : movidos_.value(id))
+            if (!m.producto.isNull() && !claves.contains(m.producto.toString())) {
+                claves.insert(m.producto.toString());
+                todas << m.producto.toString();
+            }
+    if (todas.isEmpty())
+        return;
+    const QString enLista = QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
+                                .arg(productos, literales(conexion_, todas));
+    const auto antes = existencias(conexion_, productos, enLista, true);
+    constexpr qsizetype porSentencia = 1000;
+    for (const qint64 id : nuevos)
+        for (const Movido& m : movidos_.value(id)) {
+            QByteArray fila = "SELECT ";
+            conexion_.agregaLiteral(fila, m.producto);
+            fila += " AS Producto, CAST(";
+            conexion_.agregaLiteral(fila, QString::fromLatin1(m.cantidad));
+            fila += " AS DECIMAL(40,12)) AS Cantidad";
+            filas << QString::fromUtf8(fila);
+            if (filas.size() >= porSentencia)
+                sube();
+        }
+    sube();
+    agregaCambios(r_.existencias, base, antes, existencias(conexion_, productos, enLista, false));
+}
+
 void DeshacerCorrida::devuelveOrigenes() {
     using acumulacion::PorVender;
     std::map<QString, std::vector<qint64>> porBase;
     for (const Anotado& a : std::as_const(candidatos_))
         porBase[a.baseOrigen].push_back(a.id);
     for (const auto& [base, nuevos] : porBase) {
-        const QString productos = tabla(base, "productos");
-        // The sums come from the journal's own rows: exactly what the run lowered.
-        const QString donde =
-            QStringLiteral("Corrida=%1 AND BaseOrigen=%2 AND IdNuevo IN (%3)")
-                .arg(corrida_.id)
-                .arg(QString::fromUtf8(conexion_.literal(base)), host::listaIds(nuevos));
-        const QString sumas = PorVender::sumaPorProducto(EsquemaBitacora::tablaRenglones(),
-                                                         QStringLiteral("Cantidad"), donde);
-        const auto antes = existencias(conexion_, productos, sumas, true);
-        conexion_.ejecuta(PorVender::cambia(productos, EsquemaBitacora::tablaRenglones(),
-                                            QStringLiteral("Cantidad"), donde,
-                                            PorVender::Sentido::Sube));
-        agregaCambios(r_.existencias, base, antes, existencias(conexion_, productos, sumas, false));
+        subeExistencias(base, nuevos);
         // Each line gets back what was taken from it. Lines alike cannot be told apart, so
         // each takes one of them still without pending quantity.
         const QString sql = QStringLiteral("UPDATE %1 SET Pedido=? WHERE Id=? AND Partida<=>? AND "

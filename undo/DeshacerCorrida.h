@@ -55,6 +55,8 @@ private:
     void cuentaRenglones();
     void bajaExistencias();
     void devuelveOrigenes();
+    // Raises the source's PorVender by what the run took from the lines of these orders.
+    void subeExistencias(const QString& base, const std::vector<qint64>& nuevos);
     void quitaPedidos();
     void quitaClientes();
     void liberaHuellas();

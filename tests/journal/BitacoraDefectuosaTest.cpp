@@ -172,11 +172,10 @@ TEST(BitacoraDefectuosa, ATableOfAnotherFormLeavesTheWorkRunningWithoutIt) {
                               "\"%1\": la tabla %2 ya no tiene la forma que el programa le dio "
                               "(le falta la columna PedidoNuevo). La operación se hace de todos "
                               "modos. Para llevarla, un administrador puede devolverle esa "
-                              "forma, o cambiar el nombre de las tablas de la bitácora (%3, %2, "
-                              "%4) para que el programa cree otras.")
+                              "forma, o cambiar el nombre de las tablas de la bitácora (%3, %2) "
+                              "para que el programa cree otras.")
                               .arg(e.actual().nombre(), bitacora::EsquemaBitacora::tablaPedidos(),
-                                   bitacora::EsquemaBitacora::tablaCorridas(),
-                                   bitacora::EsquemaBitacora::tablaRenglones())));
+                                   bitacora::EsquemaBitacora::tablaCorridas())));
     EXPECT_EQ(e.actual().cuenta(bitacora::EsquemaBitacora::tablaCorridas()), 1);
 
     BaseEmpresa b(QStringLiteral("bitforma"));
