@@ -29,7 +29,7 @@ TEST(DeshacerEnCluster, AnUndoThroughOneNodeWhileAnotherNodeImports) {
         return archivo(carpeta, bytes, nombre);
     };
     const auto primera =
-        importacion::SubePedidos(cluster::basesNodo(0, b.nombre()), b.nombre(),
+        importacion::SubePedidos(cluster::basesNodo(1, b.nombre()), b.nombre(),
                                  archivoDe("uno", QStringLiteral("uno.txt")), carpeta.path());
     ASSERT_TRUE(primera.ok) << primera.mensaje.toStdString();
     const qint64 antes = cluster::conflictos();
@@ -42,9 +42,9 @@ TEST(DeshacerEnCluster, AnUndoThroughOneNodeWhileAnotherNodeImports) {
             deshacer::OpcionesDeshacer opciones;
             opciones.corrida = primera.corrida;
             opciones.base = b.nombre();
-            deshecho = deshacer::DeshaceCorrida(cluster::basesNodo(1, b.nombre()), {}, opciones);
+            deshecho = deshacer::DeshaceCorrida(cluster::basesNodo(2, b.nombre()), {}, opciones);
         } else {
-            segunda = importacion::SubePedidos(cluster::basesNodo(2, b.nombre()), b.nombre(), dos,
+            segunda = importacion::SubePedidos(cluster::basesNodo(3, b.nombre()), b.nombre(), dos,
                                                carpeta.path());
         }
     });
@@ -54,7 +54,7 @@ TEST(DeshacerEnCluster, AnUndoThroughOneNodeWhileAnotherNodeImports) {
     std::cout << "conflictos: " << cluster::conflictos() - antes << std::endl;
 
     // Read through the third node, once it has applied everything.
-    auto c = Conexion::abrir(cluster::nodo(2, b.nombre()));
+    auto c = Conexion::abrir(cluster::nodo(3, b.nombre()));
     c->ejecuta(QStringLiteral("SET SESSION wsrep_sync_wait=1"));
     EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(*) FROM pedidos"))->entero(0), 200);
     EXPECT_EQ(c->consulta(QStringLiteral("SELECT COUNT(DISTINCT Factura) FROM pedidos"))->entero(0),
