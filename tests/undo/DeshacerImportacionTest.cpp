@@ -225,3 +225,26 @@ TEST(DeshacerImportacion, TwoUndosOfOneRunAtOnceUndoItOnce) {
     EXPECT_TRUE(r[0].nadaQueDeshacer != r[1].nadaQueDeshacer);
     EXPECT_EQ(datos(i.b), i.antes);
 }
+
+// Another user holds one of the run's orders: the undo waits its bounded time, tries once
+// more, then says who was in the way and leaves everything as it was.
+TEST(DeshacerImportacion, AnOrderLockedByAnotherUserStopsTheUndoWithNothingWritten) {
+    Importada i;
+    const QString antes = datos(i.b);
+    auto otro = host::Conexion::abrir(pruebas::parametros(i.b.nombre()));
+    host::Transaccion bloqueo(*otro);
+    otro->consulta(QStringLiteral("SELECT * FROM pedidosdetalle WHERE Id=2 FOR UPDATE"));
+    qputenv("ACUMULA_ESPERA_BLOQUEO", "1");
+    OpcionesDeshacer opciones;
+    opciones.corrida = i.corrida;
+    const auto r =
+        DeshaceCorrida(*host::Conexion::abrir(pruebas::parametros(i.b.nombre())), opciones);
+    qunsetenv("ACUMULA_ESPERA_BLOQUEO");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("otro usuario u operación ocupaba los mismos "
+                                                  "datos, y se intentó 2 veces")))
+        << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se deshizo nada")))
+        << r.mensaje.toStdString();
+    EXPECT_EQ(datos(i.b), antes);
+}
