@@ -157,6 +157,9 @@ ResultadoDeshacer DeshaceCorrida(host::Conexion& conexion, const OpcionesDeshace
     opciones.base = conexion.base();
     Corrida corrida;
     try {
+        // On a cluster, the run's end and its orders may have been written through another
+        // node: every read waits until this node has them.
+        conexion.leeAlDia();
         bitacora::Seleccion seleccion;
         seleccion.corrida = opciones.corrida;
         const QVector<Corrida> halladas =
@@ -204,7 +207,6 @@ ResultadoDeshacer DeshaceCorrida(host::Conexion& conexion, const OpcionesDeshace
                                        .arg(corrida.id)
                                        .arg(diario->aviso()));
     }
-    conexion.leeAlDia();
     ResultadoDeshacer r = Corredor(conexion, corrida, opciones, llamadas, diario.get()).corre();
     r.operacion = corrida.operacion;
     if (diario) {
@@ -242,6 +244,7 @@ ResultadoDeshacer DeshaceCorrida(const host::BasesDD& bases, const QStringList& 
         vistas << base;
         try {
             auto conexion = bases.abre(base);
+            conexion->leeAlDia();
             bitacora::Seleccion seleccion;
             seleccion.corrida = opciones.corrida;
             for (const Corrida& c : bitacora::ConsultasBitacora::corridas(*conexion, seleccion)) {

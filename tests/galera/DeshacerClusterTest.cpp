@@ -49,6 +49,15 @@ TEST(DeshacerEnCluster, AnUndoThroughOneNodeWhileAnotherNodeImports) {
         }
     });
     ASSERT_TRUE(deshecho.ok) << deshecho.mensaje.toStdString();
+    if (!segunda.ok) {
+        // The import may also fail on the conflict (the server has been seen to drop its bulk
+        // statement then): it must say it left nothing, and go in whole when run again.
+        std::cout << "la importación falló: " << segunda.mensaje.toStdString() << std::endl;
+        EXPECT_TRUE(segunda.mensaje.contains(QStringLiteral("se deshizo por completo")))
+            << segunda.mensaje.toStdString();
+        segunda = importacion::SubePedidos(cluster::basesNodo(3, b.nombre()), b.nombre(), dos,
+                                           carpeta.path());
+    }
     ASSERT_TRUE(segunda.ok) << segunda.mensaje.toStdString();
     EXPECT_EQ(deshecho.quitados.size(), 200);
     std::cout << "conflictos: " << cluster::conflictos() - antes << std::endl;
