@@ -2,6 +2,7 @@
 
 #include "accumulation/ConfirmacionIncierta.h"
 #include "journal/Bitacora.h"
+#include "journal/ResumenPedido.h"
 #include "sales/FoliosSerie.h"
 #include "sales/PorVender.h"
 #include "shell/Cantidad.h"
@@ -77,6 +78,8 @@ struct MovimientoPedidos::Origen {
     QString pedido;                // "B-1520"
     QByteArray encabezado;         // the header columns copied, as literals
     QVector<QByteArray> renglones; // pending lines, the columns copied
+    // Of each pending line, what an undo gives back: Partida, product, pending quantity.
+    QVector<bitacora::RenglonMovido> movidos;
     bool conEncabezado = false;
 };
 
@@ -102,10 +105,16 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
         auto rl = conexion_.consulta(
             QStringLiteral("SELECT %1 FROM %2 WHERE Pedido<>0 AND Id IN (%3) ORDER BY Id, "
                            "Partida FOR UPDATE")
-                .arg(seleccion({QStringLiteral("Id")}, empresa.columnasRenglon), detalle,
-                     host::listaIds(ids)));
-        for (; !rl->eof(); rl->MoveNext())
-            origenes[rl->entero(0)].renglones.push_back(cola(conexion_, *rl, 1));
+                .arg(seleccion({QStringLiteral("Id"), QStringLiteral("Partida"),
+                                QStringLiteral("Producto"), QStringLiteral("Pedido")},
+                               empresa.columnasRenglon),
+                     detalle, host::listaIds(ids)));
+        for (; !rl->eof(); rl->MoveNext()) {
+            Origen& o = origenes[rl->entero(0)];
+            o.renglones.push_back(cola(conexion_, *rl, 4));
+            if (diario_)
+                o.movidos.push_back({rl->valor(1), rl->valor(2), rl->crudo(3)});
+        }
 
         auto re =
             conexion_.consulta(QStringLiteral("SELECT %1 FROM %2 WHERE Id IN (%3)")
@@ -170,7 +179,19 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
                                                            QStringList{QStringLiteral("Id")} +
                                                                empresa.columnasRenglon),
                      filas);
-    compruebaRenglones(nuevos, dados, copiados);
+    // What an undo compares with: the new orders as the server holds them, read once for
+    // the journal and the check of their lines.
+    QHash<qint64, QString> resumenes;
+    QHash<qint64, qint64> renglones;
+    const bool conDiario = diario_ && diario_->activa();
+    if (conDiario) {
+        if (!resumenes_)
+            resumenes_ =
+                std::make_unique<bitacora::ResumenPedido::Lector>(conexion_, conexion_.baseEnUso());
+        resumenes =
+            resumenes_->lee(std::vector<qint64>(nuevos.begin(), nuevos.end()), false, &renglones);
+    }
+    compruebaRenglones(nuevos, dados, copiados, conDiario ? &renglones : nullptr);
 
     {
         host::FallosDe enOrigen(conexion_, empresa.base);
@@ -182,11 +203,13 @@ QVector<FolioDado> MovimientoPedidos::mueve(const EmpresaOrigen& empresa,
             QStringLiteral("UPDATE %1 SET Pedido=0 WHERE Id IN (%2)").arg(detalle, lista));
     }
     folios.guarda(dados.last());
-    if (diario_) {
+    if (conDiario) {
         QVector<bitacora::PedidoAnotado> anotados;
         anotados.reserve(salida.size());
         for (const FolioDado& d : salida) {
             bitacora::PedidoAnotado a;
+            a.resumen = resumenes.value(d.idNuevo);
+            a.movidos = origenes[d.idOrigen].movidos;
             a.baseOrigen = empresa.base;
             a.idOrigen = d.idOrigen;
             a.pedidoOrigen = d.pedidoOrigen;
@@ -245,13 +268,17 @@ QVector<qint64> MovimientoPedidos::idsGuardados(const QVector<qint32>& folios) {
 
 void MovimientoPedidos::compruebaRenglones(const QVector<qint64>& nuevos,
                                            const QVector<qint32>& folios,
-                                           const QVector<int>& copiados) {
+                                           const QVector<int>& copiados,
+                                           const QHash<qint64, qint64>* leidos) {
     QHash<qint64, qint64> hay;
-    for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
-                                                     "WHERE Id IN (%1) GROUP BY Id")
-                                          .arg(host::listaIds(nuevos)));
-         !rs->eof(); rs->MoveNext())
-        hay.insert(rs->entero(0), rs->entero(1));
+    if (leidos)
+        hay = *leidos;
+    else
+        for (auto rs = conexion_.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle "
+                                                         "WHERE Id IN (%1) GROUP BY Id")
+                                              .arg(host::listaIds(nuevos)));
+             !rs->eof(); rs->MoveNext())
+            hay.insert(rs->entero(0), rs->entero(1));
     for (qsizetype k = 0; k < nuevos.size(); ++k)
         if (hay.value(nuevos[k]) != copiados[k]) {
             conexion_.compruebaTransaccion();

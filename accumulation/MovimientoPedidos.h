@@ -2,9 +2,12 @@
 
 #include "accumulation/ConsultasAcumulacion.h"
 #include "accumulation/TiposAcumulacion.h"
+#include "journal/ResumenPedido.h"
 #include "shell/host/Conexion.h"
 
+#include <QHash>
 #include <QVector>
+#include <memory>
 
 namespace bitacora {
 class Bitacora;
@@ -37,13 +40,16 @@ public:
 private:
     struct Origen;
     QVector<qint64> idsGuardados(const QVector<qint32>& folios);
+    // hay: the lines each new order holds, when already read (else they are counted).
     void compruebaRenglones(const QVector<qint64>& nuevos, const QVector<qint32>& folios,
-                            const QVector<int>& copiados);
+                            const QVector<int>& copiados, const QHash<qint64, qint64>* hay);
 
     host::Conexion& conexion_;
     QString serie_;
     const bitacora::Bitacora* diario_;
     qint64 sesion_ = 0; // the server's id of the connection's session
+    // Reads back the digests of the new orders, for the journal.
+    std::unique_ptr<bitacora::ResumenPedido::Lector> resumenes_;
 };
 
 } // namespace acumulacion

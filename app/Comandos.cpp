@@ -31,6 +31,9 @@ const QList<Orden>& ordenes() {
          QStringLiteral("muestra las operaciones hechas (acumulaciones, exportaciones e "
                         "importaciones): las recientes, o las de las fechas pedidas"),
          opcionesBitacora, leeBitacora},
+        {QStringLiteral("deshacer"),
+         QStringLiteral("deshace una importación o una acumulación anotada en la bitácora"),
+         opcionesDeshacer, deshacer},
     };
     return tabla;
 }

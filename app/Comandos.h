@@ -8,6 +8,7 @@
 #include "shell/ComandoVerificar.h"
 #include "shell/OpcionesOrden.h"
 #include "shell/Programa.h"
+#include "undo/ComandoDeshacer.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -2,10 +2,14 @@
 
 #include "import/FilasEnBloque.h"
 #include "import/InsercionEnBloque.h"
+#include "import/PedidosGuardados.h"
+#include "journal/ResumenPedido.h"
 
 #include <QSet>
 #include <QString>
+#include <deque>
 #include <memory>
+#include <optional>
 
 namespace bitacora {
 class Bitacora;
@@ -16,9 +20,14 @@ class Conexion;
 
 namespace importacion {
 
+struct PedidoLeido;
+struct TandaPedidos;
+
 // The journal's rows of the orders an import stores, and their fingerprints in the register
 // of imported orders: written round by round inside the import's transaction, in bulk like
-// the orders themselves, since they are as many.
+// the orders themselves, since they are as many. Each order's row carries the digest of the
+// order as written (what an undo compares with), taken from the values the round binds, so
+// nothing is read back; the customers the import creates are kept too.
 class AnotacionImportados {
 public:
     // Nothing is written when the journal is not kept (bitacora null or not active).
@@ -29,8 +38,13 @@ public:
     void registrada(const QString& huella) { registradas_.insert(huella); }
     // The register could not be looked up: any fingerprint may be there already.
     void sinConsulta() { sinConsulta_ = true; }
-    // One order of the round.
-    void agrega(int linea, const QString& huella, qint64 id, const QString& pedido);
+    // The orders of a round, once their Ids are in the rows: guardados[k] is what the
+    // server stored for header row k. The last order of the round may go on in the next
+    // one, so its row waits for it (or for termina()).
+    void ronda(const TandaPedidos& tanda, const QVector<PedidosGuardados::Dado>& guardados,
+               const std::deque<PedidoLeido>& leidos);
+    // The customers of the round's rows that the import creates (faltan[k] for claves[k]).
+    void clientes(const QStringList& claves, const std::vector<char>& faltan);
     // Writes the rows gathered once they make about a MB: a few large statements cost the
     // import far less than three small ones a round. Throws host::ErrorBdD.
     void escribe(host::Conexion& conexion);
@@ -41,12 +55,24 @@ public:
     void vacia();
 
 private:
+    struct Abierto {
+        int linea = 0;
+        QString huella;
+        qint64 id = 0;
+        QString pedido;
+        bitacora::ResumenPedido resumen;
+    };
+    void agrega(const Abierto& pedido);
+    void inserta(host::Conexion& conexion);
+
     bool activa_ = false;
     QVariant corrida_, archivo_;
-    FilasEnBloque pedidos_, nuevas_, repetidas_;
-    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaNuevas_, insertaRepetidas_;
+    FilasEnBloque pedidos_, nuevas_, repetidas_, clientes_;
+    std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaNuevas_, insertaRepetidas_,
+        insertaClientes_;
     QSet<QString> registradas_, escritas_;
     bool sinConsulta_ = false;
+    std::optional<Abierto> abierto_; // the last order of the round before
 };
 
 } // namespace importacion

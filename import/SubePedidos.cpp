@@ -95,37 +95,6 @@ QString noEsTransferencia(QIODevice& archivo, transferencia::CodificacionArchivo
             .arg(transferencia::camposRenglon));
 }
 
-// The COMMIT was sent and the connection went before its answer. The journal's rows of the
-// run went in or out with the orders: a new connection that finds them knows the import is
-// stored. 1: stored, 0: not stored, -1: still unknown.
-int guardadaSegunBitacora(const host::Conexion& conexion, const bitacora::Bitacora* bitacora,
-                          qint64 pedidosEscritos) {
-    if (!bitacora || !bitacora->activa() || pedidosEscritos == 0)
-        return -1;
-    // The user is told what the server did, whatever the user asks meanwhile.
-    const host::Vigia::SinInterrumpir sinInterrumpir;
-    try {
-        auto otra = host::Conexion::abrir(conexion.parametros());
-        // The old session may still hold the transaction open (its COMMIT never reached the
-        // server): ending it settles the matter. A COMMIT still in flight holds the locks of
-        // the rows it wrote, so a locking read waits for it instead of seeing nothing yet.
-        try {
-            otra->ejecuta(
-                QStringLiteral("KILL CONNECTION %1").arg(mysql_thread_id(conexion.manejador())));
-        } catch (const host::ErrorBdD&) {
-            // Already gone (1094), or not ours to end: the locking read still waits for it.
-        }
-        auto rs = otra->consulta(
-            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=? LOCK IN SHARE MODE")
-                .arg(bitacora::EsquemaBitacora::tablaPedidos()),
-            {bitacora->corrida()});
-        const qint64 anotados = rs->entero(0);
-        return anotados == pedidosEscritos ? 1 : anotados == 0 ? 0 : -1;
-    } catch (const host::ErrorBdD&) {
-        return -1;
-    }
-}
-
 // The import proper, inside the journal entry that SubePedidos opens and closes: the file
 // opened, checked whole, written (again when the server undid it to untangle it from another
 // session), and its result worded.
@@ -254,7 +223,7 @@ private:
     std::optional<ResultadoImportacion> confirmacionPerdida(const host::ErrorBdD& e,
                                                             const QString& deshecha) {
         const int guardada =
-            guardadaSegunBitacora(conexion_, bitacora_, subida_->cuentas().pedidos);
+            bitacora_ ? bitacora_->guardadaSegunOtraConexion(subida_->cuentas().pedidos) : -1;
         if (guardada == 0)
             return fallo(QStringLiteral("Se perdió la conexión mientras se confirmaba la "
                                         "importación, y la bitácora muestra que no quedó "

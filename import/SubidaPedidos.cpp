@@ -236,10 +236,6 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
         const PedidosGuardados::Dado& g = guardados[k];
         const PedidoLeido& leido = leidos[std::size_t(t.encabezados[k].indice)];
         PedidoImportado p{g.id, g.serie, qint32(g.folio), g.linea, leido.origen, leido.renglones};
-        anotacion_->agrega(g.linea, leido.huellaHex(), p.id,
-                           p.serie.isEmpty()
-                               ? QString::number(p.folio)
-                               : p.serie + QLatin1Char('-') + QString::number(p.folio));
         importados_.push_back(std::move(p));
         idsTanda_[std::size_t(k)] = g.id;
         idActual_ = g.id;
@@ -248,10 +244,14 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     for (const int p : t.pedidoDeRenglon)
         idsRenglones_.push_back(p < 0 ? idAnterior : idsTanda_[std::size_t(p)]);
     t.renglones.reemplazaEnteros(0, idsRenglones_);
+    anotacion_->ronda(t, guardados, leidos);
     if (detalle_)
         detalle_->antesDeClientes(t.clavesClientes);
     // Only the customers the table lacks: its key on Clave, if any, is not relied on.
-    t.clientes.conserva(ClientesQueFaltan(conexion_, t.clavesClientes, claveUnicaClientes_));
+    const std::vector<char> faltan =
+        ClientesQueFaltan(conexion_, t.clavesClientes, claveUnicaClientes_);
+    anotacion_->clientes(t.clavesClientes, faltan);
+    t.clientes.conserva(faltan);
     insertaClientes_->inserta(conexion_, t.clientes);
     if (detalle_)
         detalle_->despuesDeClientes();

@@ -3,8 +3,10 @@
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
 #include "shell/host/Recordset.h"
+#include "shell/host/Vigia.h"
 
 #include <QSysInfo>
+#include <mysql.h>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -77,8 +79,8 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
                 "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
-                "Desenlace, Nodo, Sesion, ArranqueNodo) VALUES (?, NOW(), ?, ?, CURRENT_USER(), "
-                "?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3)")
+                "Desenlace, Nodo, Sesion, ArranqueNodo, Deshacible, Deshace) VALUES (?, NOW(), "
+                "?, ?, CURRENT_USER(), ?, ?, ?, ?, ?, ?, ?, %2, CONNECTION_ID(), %3, ?, ?)")
                 .arg(EsquemaBitacora::tablaCorridas(), EsquemaBitacora::nodo(),
                      EsquemaBitacora::arranqueNodo()),
             {codigo(operacion), usuarioSistema(), QSysInfo::machineHostName(),
@@ -86,7 +88,10 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              parametros.serie ? QVariant(*parametros.serie) : QVariant(),
              parametros.primerFolio ? QVariant(*parametros.primerFolio) : QVariant(),
              parametros.archivo.left(largoRuta), parametros.destino.left(largoRuta),
-             codigo(EstadoCorrida::EnCurso)});
+             codigo(EstadoCorrida::EnCurso),
+             // Its orders' rows carry what undoing it needs.
+             operacion == Operacion::Acumulacion || operacion == Operacion::Importacion ? 1 : 0,
+             parametros.deshace ? QVariant(*parametros.deshace) : QVariant()});
         corrida_ = qint64(conexion_.ultimoId());
     } catch (const ErrorBdD& e) {
         if (detieneOperacion(e))
@@ -115,28 +120,16 @@ Bitacora::~Bitacora() {
                QStringLiteral("La operación terminó sin informar su resultado."), {});
 }
 
-void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
-    if (!activa() || pedidos.isEmpty())
-        return;
+void Bitacora::inserta(Conexion& conexion, const QString& tabla, const QString& columnas,
+                       const QVector<QVariantList>& filas) {
     const QByteArray inicio =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES ")
-            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())
-            .toUtf8();
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tabla, columnas).toUtf8();
     QByteArray sql = inicio;
     bool hayFilas = false;
-    for (const PedidoAnotado& p : pedidos) {
+    for (const QVariantList& valores : filas) {
         if (hayFilas)
             sql += ',';
         sql += '(';
-        const QVariantList valores{corrida_,
-                                   p.baseOrigen,
-                                   p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
-                                   p.pedidoOrigen,
-                                   p.archivo.left(largoRuta),
-                                   p.linea ? QVariant(p.linea) : QVariant(),
-                                   p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
-                                   p.idNuevo ? QVariant(p.idNuevo) : QVariant(),
-                                   p.pedidoNuevo};
         for (qsizetype i = 0; i < valores.size(); ++i) {
             if (i)
                 sql += ',';
@@ -152,6 +145,115 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
     }
     if (hayFilas)
         conexion.ejecutaCrudo(sql);
+}
+
+void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
+    if (!activa() || pedidos.isEmpty())
+        return;
+    QVector<QVariantList> filas;
+    filas.reserve(pedidos.size());
+    for (const PedidoAnotado& p : pedidos)
+        filas.push_back({corrida_, p.baseOrigen, p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
+                         p.pedidoOrigen, p.archivo.left(largoRuta),
+                         p.linea ? QVariant(p.linea) : QVariant(),
+                         p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
+                         p.idNuevo ? QVariant(p.idNuevo) : QVariant(), p.pedidoNuevo,
+                         p.resumen.isEmpty() ? QVariant() : QVariant(p.resumen),
+                         p.movidos.isEmpty() ? QVariant() : QVariant(textoMovidos(p.movidos))});
+    inserta(conexion, EsquemaBitacora::tablaPedidos(),
+            EsquemaBitacora::columnasPedido() + QStringLiteral(", Resumen, Movidos"), filas);
+}
+
+namespace {
+
+// A value of the text of moved lines: \N for NULL; backslash, tab and line end escaped.
+void agregaValor(QString& salida, const QVariant& valor) {
+    if (valor.isNull()) {
+        salida += QLatin1String("\\N");
+        return;
+    }
+    for (const QChar c : valor.toString()) {
+        if (c == QLatin1Char('\\'))
+            salida += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            salida += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            salida += QLatin1String("\\n");
+        else
+            salida += c;
+    }
+}
+
+QVariant leeValor(QStringView texto) {
+    if (texto == QLatin1String("\\N"))
+        return {};
+    QString salida;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        if (texto[i] == QLatin1Char('\\') && i + 1 < texto.size()) {
+            const QChar c = texto[++i];
+            salida += c == QLatin1Char('t')   ? QChar(u'\t')
+                      : c == QLatin1Char('n') ? QChar(u'\n')
+                                              : c;
+        } else {
+            salida += texto[i];
+        }
+    }
+    return salida;
+}
+
+} // namespace
+
+QString Bitacora::textoMovidos(const QVector<RenglonMovido>& movidos) {
+    // One line each: Partida, product and quantity (the exact decimal text), by tabs.
+    QString texto;
+    for (const RenglonMovido& m : movidos) {
+        if (!texto.isEmpty())
+            texto += QLatin1Char('\n');
+        agregaValor(texto, m.partida);
+        texto += QLatin1Char('\t');
+        agregaValor(texto, m.producto);
+        texto += QLatin1Char('\t');
+        texto += QLatin1String(m.cantidad);
+    }
+    return texto;
+}
+
+QVector<RenglonMovido> Bitacora::leeMovidos(const QString& texto) {
+    QVector<RenglonMovido> salida;
+    for (const QStringView linea : QStringView(texto).split(QLatin1Char('\n'))) {
+        const QList<QStringView> campos = linea.split(QLatin1Char('\t'));
+        if (campos.size() != 3)
+            continue;
+        salida.push_back({leeValor(campos[0]), leeValor(campos[1]), campos[2].toLatin1()});
+    }
+    return salida;
+}
+
+int Bitacora::guardadaSegunOtraConexion(qint64 pedidos) const {
+    if (!activa() || pedidos == 0)
+        return -1;
+    // The user is told what the server did, whatever the user asks meanwhile.
+    const host::Vigia::SinInterrumpir sinInterrumpir;
+    try {
+        auto otra = Conexion::abrir(conexion_.parametros());
+        // The old session may still hold the transaction open (its COMMIT never reached the
+        // server): ending it settles the matter. A COMMIT still in flight holds the locks of
+        // the rows it wrote, so a locking read waits for it instead of seeing nothing yet.
+        try {
+            otra->ejecuta(
+                QStringLiteral("KILL CONNECTION %1").arg(mysql_thread_id(conexion_.manejador())));
+        } catch (const ErrorBdD&) {
+            // Already gone (1094), or not ours to end: the locking read still waits for it.
+        }
+        auto rs = otra->consulta(
+            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE Corrida=? LOCK IN SHARE MODE")
+                .arg(EsquemaBitacora::tablaPedidos()),
+            {corrida_});
+        const qint64 anotados = rs->entero(0);
+        return anotados == pedidos ? 1 : anotados == 0 ? 0 : -1;
+    } catch (const ErrorBdD&) {
+        return -1;
+    }
 }
 
 QString Bitacora::mensajeQueCabe(const QString& mensaje) const {

@@ -52,6 +52,15 @@ public:
     // Adds the orders' rows through conexion (the connection of the caller's transaction,
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
     void anota(host::Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const;
+    // The lines an accumulation moved, as an order's row keeps them, and back.
+    static QString textoMovidos(const QVector<RenglonMovido>& movidos);
+    static QVector<RenglonMovido> leeMovidos(const QString& texto);
+
+    // After the connection went while a COMMIT's answer was on its way: whether the
+    // transaction that wrote `pedidos` orders' rows of this run is stored, as a new
+    // connection finds those rows (they went in or out with the data). 1: stored, 0: not
+    // stored, -1: still unknown.
+    int guardadaSegunOtraConexion(qint64 pedidos) const;
 
     // Records the end of the run (at most once; a run never closed is recorded as failed
     // when the entry is destroyed). A message longer than its column holds is cut, with a
@@ -61,6 +70,9 @@ public:
     QString cierra(EstadoCorrida desenlace, const QString& mensaje, const Cuentas& cuentas);
 
 private:
+    // Multi-row inserts of rows (each a list of values for columnas) into tabla.
+    static void inserta(host::Conexion& conexion, const QString& tabla, const QString& columnas,
+                        const QVector<QVariantList>& filas);
     QString mensajeQueCabe(const QString& mensaje) const;
 
     host::Conexion& conexion_;

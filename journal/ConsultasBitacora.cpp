@@ -100,14 +100,24 @@ QVector<Corrida> ConsultasBitacora::corridas(Conexion& conexion, const Seleccion
     const QString limite =
         seleccion.limite > 0 ? QStringLiteral(" LIMIT %1").arg(seleccion.limite) : QString();
     std::unique_ptr<host::Recordset> rs;
-    try {
-        rs = conexion.consulta(
+    const auto lee = [&](const QString& deshacer) {
+        return conexion.consulta(
             QStringLiteral("SELECT Id, Operacion, Inicio, Fin, UsuarioSistema, Equipo, UsuarioBdD, "
                            "Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, Desenlace, "
-                           "Mensaje, Pedidos, Renglones, Clientes FROM %1 WHERE %2 "
+                           "Mensaje, Pedidos, Renglones, Clientes, %4 FROM %1 WHERE %2 "
                            "ORDER BY Inicio DESC, Id DESC%3")
-                .arg(EsquemaBitacora::tablaCorridas(), condicion, limite),
+                .arg(EsquemaBitacora::tablaCorridas(), condicion, limite, deshacer),
             valores);
+    };
+    try {
+        try {
+            rs = lee(QStringLiteral("Deshacible, Deshace, DeshechaPor, Deshechos"));
+        } catch (const ErrorBdD& e) {
+            // A journal of an earlier layout, not yet upgraded by a run: no undo columns.
+            if (e.codigo() != 1054)
+                throw;
+            rs = lee(QStringLiteral("0, NULL, NULL, 0"));
+        }
     } catch (const ErrorBdD& e) {
         if (e.codigo() == 1146) // no journal in this database yet
             return {};
@@ -138,6 +148,11 @@ QVector<Corrida> ConsultasBitacora::corridas(Conexion& conexion, const Seleccion
         c.desenlace = estadoDe(rs->texto(13));
         c.mensaje = rs->texto(14);
         c.cuentas = {rs->entero(15), rs->entero(16), rs->entero(17)};
+        c.deshacible = rs->entero(18) != 0;
+        if (!rs->esNulo(19))
+            c.parametros.deshace = rs->entero(19);
+        c.deshechaPor = rs->entero(20);
+        c.deshechos = rs->entero(21);
         salida.push_back(c);
     }
     rs.reset();

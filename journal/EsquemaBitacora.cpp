@@ -27,6 +27,9 @@ QString EsquemaBitacora::tablaHuellas() {
 QString EsquemaBitacora::tablaVersion() {
     return QStringLiteral("acumulapedidos_version");
 }
+QString EsquemaBitacora::tablaClientes() {
+    return QStringLiteral("acumulapedidos_clientes");
+}
 
 QString EsquemaBitacora::columnasPedido() {
     return QStringLiteral("Corrida, BaseOrigen, IdOrigen, PedidoOrigen, Archivo, Linea, Huella, "
@@ -75,9 +78,9 @@ QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
                        "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA=c.TABLE_SCHEMA AND "
                        "t.TABLE_NAME=c.TABLE_NAME LEFT JOIN information_schema.ENGINES e ON "
                        "e.ENGINE=t.ENGINE WHERE c.TABLE_SCHEMA=DATABASE() AND "
-                       "c.TABLE_NAME IN (?, ?, ?)"),
+                       "c.TABLE_NAME IN (?, ?, ?, ?)"),
         {EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
-         EsquemaBitacora::tablaHuellas()});
+         EsquemaBitacora::tablaHuellas(), EsquemaBitacora::tablaClientes()});
     QHash<QString, TablaLeida> tablas;
     for (; !rs->eof(); rs->MoveNext()) {
         TablaLeida& t = tablas[rs->texto(0).toLower()];
@@ -92,7 +95,7 @@ QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
 
 // What the program writes to each column of its tables. A table whose columns no longer take
 // it (renamed, retyped, shortened, or made mandatory) would make the operation itself fail.
-enum class Clase { Entero, Texto, Fecha };
+enum class Clase { Entero, Texto, Fecha, Decimal };
 enum Uso : unsigned {
     Nulo = 1,     // may be written NULL
     Omitida = 2,  // left out of some insert: needs a default
@@ -133,7 +136,11 @@ const QVector<TablaEsperada>& esperadas() {
           {"Clientes", Clase::Entero, 0, Omitida},
           {"Nodo", Clase::Texto, 320, 0},
           {"Sesion", Clase::Entero, 0, 0},
-          {"ArranqueNodo", Clase::Fecha, 0, Nulo}}},
+          {"ArranqueNodo", Clase::Fecha, 0, Nulo},
+          {"Deshacible", Clase::Entero, 0, Omitida},
+          {"Deshace", Clase::Entero, 0, Nulo | Omitida},
+          {"DeshechaPor", Clase::Entero, 0, Nulo | Omitida},
+          {"Deshechos", Clase::Entero, 0, Omitida}}},
         {EsquemaBitacora::tablaPedidos(),
          {{"Id", Clase::Entero, 0, Numerada},
           {"Corrida", Clase::Entero, 0, 0},
@@ -144,12 +151,19 @@ const QVector<TablaEsperada>& esperadas() {
           {"Linea", Clase::Entero, 0, Nulo},
           {"Huella", Clase::Texto, 64, Nulo},
           {"IdNuevo", Clase::Entero, 0, Nulo},
-          {"PedidoNuevo", Clase::Texto, 64, 0}}},
+          {"PedidoNuevo", Clase::Texto, 64, 0},
+          {"Resumen", Clase::Texto, 64, Nulo | Omitida},
+          {"DeshechoPor", Clase::Entero, 0, Nulo | Omitida},
+          {"Movidos", Clase::Texto, 0, Nulo | Omitida}}},
         {EsquemaBitacora::tablaHuellas(),
          {{"Huella", Clase::Texto, 64, Clave},
           {"PrimeraCorrida", Clase::Entero, 0, 0},
           {"UltimaCorrida", Clase::Entero, 0, 0},
-          {"Veces", Clase::Entero, 0, 0}}}};
+          {"Veces", Clase::Entero, 0, 0}}},
+        {EsquemaBitacora::tablaClientes(),
+         {{"Id", Clase::Entero, 0, Numerada},
+          {"Corrida", Clase::Entero, 0, 0},
+          {"Clave", Clase::Texto, 64, 0}}}};
     return tablas;
 }
 
@@ -163,6 +177,8 @@ Clase claseDe(const QString& tipo) {
         return Clase::Entero;
     if (fechas.contains(tipo))
         return Clase::Fecha;
+    if (tipo == QLatin1String("decimal"))
+        return Clase::Decimal;
     return tipo.contains(QLatin1String("char")) || tipo.contains(QLatin1String("text"))
                ? Clase::Texto
                : Clase(-1);
@@ -206,7 +222,21 @@ QStringList pruebasDePermisos(Operacion operacion) {
             .arg(EsquemaBitacora::tablaCorridas()),
         QStringLiteral("INSERT INTO %1 (%2) SELECT 0, '', 0, '', '', 0, '', 0, '' FROM DUAL "
                        "WHERE 0")
-            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())};
+            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido()),
+        QStringLiteral("UPDATE %1 SET Deshacible=1 WHERE Id=0 AND 0")
+            .arg(EsquemaBitacora::tablaCorridas())};
+    if (operacion == Operacion::Importacion)
+        pruebas << QStringLiteral("INSERT INTO %1 (Corrida, Clave) SELECT 0, '' FROM DUAL "
+                                  "WHERE 0")
+                       .arg(EsquemaBitacora::tablaClientes());
+    if (operacion == Operacion::Deshacer)
+        pruebas << QStringLiteral("UPDATE %1 SET DeshechoPor=0 WHERE Id=0 AND 0")
+                       .arg(EsquemaBitacora::tablaPedidos())
+                << QStringLiteral("UPDATE %1 SET DeshechaPor=0, Deshechos=0 WHERE Id=0 AND 0")
+                       .arg(EsquemaBitacora::tablaCorridas())
+                << QStringLiteral("SELECT Id, Clave FROM %1 WHERE 0")
+                       .arg(EsquemaBitacora::tablaClientes())
+                << QStringLiteral("DELETE FROM %1 WHERE 0").arg(EsquemaBitacora::tablaHuellas());
     if (operacion == Operacion::Importacion)
         pruebas << QStringLiteral("INSERT INTO %1 (Huella, PrimeraCorrida, UltimaCorrida, Veces) "
                                   "SELECT '', 0, 0, 1 FROM DUAL WHERE 0 ON DUPLICATE KEY UPDATE "
@@ -225,7 +255,9 @@ QStringList pruebasDePermisos(Operacion operacion) {
 QStringList EsquemaBitacora::tablas(Operacion operacion) {
     QStringList t = {tablaCorridas(), tablaPedidos()};
     if (operacion == Operacion::Importacion)
-        t << tablaHuellas();
+        t << tablaHuellas() << tablaClientes();
+    if (operacion == Operacion::Deshacer)
+        t << tablaHuellas() << tablaClientes();
     return t;
 }
 
@@ -250,8 +282,8 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     const int guardada = versionGuardada(conexion);
     auto rs = conexion.consulta(
         QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
-                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?)"),
-        {tablaCorridas(), tablaPedidos(), tablaHuellas()});
+                       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?, ?)"),
+        {tablaCorridas(), tablaPedidos(), tablaHuellas(), tablaClientes()});
     QStringList hay;
     for (; !rs->eof(); rs->MoveNext())
         hay << rs->texto(0).toLower();
@@ -260,6 +292,15 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     const QString columnasDueno = QStringLiteral("Nodo VARCHAR(320) NOT NULL DEFAULT '', "
                                                  "Sesion BIGINT NOT NULL DEFAULT 0, "
                                                  "ArranqueNodo DATETIME NULL");
+    // What an undo reads and writes: whether the run kept what undoing it needs, the run an
+    // undo undid, and of an undone run the last undo and how many of its orders it took.
+    const QString columnasDeshacerCorrida =
+        QStringLiteral("Deshacible TINYINT NOT NULL DEFAULT 0, Deshace BIGINT NULL, "
+                       "DeshechaPor BIGINT NULL, Deshechos BIGINT NOT NULL DEFAULT 0");
+    // Of an accumulation's order, the lines it took and how much of each (Movidos).
+    const QString columnasDeshacerPedido =
+        QStringLiteral("Resumen CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NULL, "
+                       "DeshechoPor BIGINT NULL, Movidos MEDIUMTEXT NULL");
     if (!hay.contains(tablaCorridas()))
         conexion.ejecuta(
             QStringLiteral(
@@ -275,8 +316,8 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                 "Destino VARCHAR(1024) NOT NULL DEFAULT '', "
                 "Desenlace VARCHAR(16) NOT NULL, Mensaje TEXT NULL, "
                 "Pedidos BIGINT NOT NULL DEFAULT 0, Renglones BIGINT NOT NULL DEFAULT 0, "
-                "Clientes BIGINT NOT NULL DEFAULT 0, %2, KEY idx_inicio (Inicio)")
-                .arg(tablaCorridas(), columnasDueno) +
+                "Clientes BIGINT NOT NULL DEFAULT 0, %2, %3, KEY idx_inicio (Inicio)")
+                .arg(tablaCorridas(), columnasDueno, columnasDeshacerCorrida) +
             motor);
     else if (guardada < 2 &&
              conexion.consulta(
@@ -299,9 +340,33 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                                         "Archivo VARCHAR(1024) NOT NULL DEFAULT '', "
                                         "Linea INT NULL, Huella CHAR(64) CHARACTER SET ascii "
                                         "COLLATE ascii_bin NULL, IdNuevo BIGINT NULL, "
-                                        "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', "
+                                        "PedidoNuevo VARCHAR(64) NOT NULL DEFAULT '', %2, "
                                         "KEY idx_corrida (Corrida)")
-                             .arg(tablaPedidos()) +
+                             .arg(tablaPedidos(), columnasDeshacerPedido) +
+                         motor);
+    // A journal of an earlier layout gets the undo's columns; its runs keep Deshacible 0.
+    if (guardada < 3) {
+        const auto falta = [&conexion](const QString& tabla, const char* columna) {
+            return conexion
+                       .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS "
+                                                "WHERE TABLE_SCHEMA=DATABASE() AND "
+                                                "TABLE_NAME=? AND COLUMN_NAME=?"),
+                                 {tabla, QLatin1String(columna)})
+                       ->entero(0) == 0;
+        };
+        if (falta(tablaCorridas(), "Deshacible"))
+            conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
+                                 .arg(tablaCorridas(), columnasDeshacerCorrida));
+        if (falta(tablaPedidos(), "Resumen"))
+            conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
+                                 .arg(tablaPedidos(), columnasDeshacerPedido));
+    }
+    if (!hay.contains(tablaClientes()))
+        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+                                        "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
+                                        "Corrida BIGINT NOT NULL, Clave VARCHAR(255) NOT NULL, "
+                                        "KEY idx_corrida (Corrida)")
+                             .arg(tablaClientes()) +
                          motor);
     if (!hay.contains(tablaHuellas()))
         conexion.ejecuta(

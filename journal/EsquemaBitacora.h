@@ -17,8 +17,9 @@ namespace bitacora {
 class EsquemaBitacora {
 public:
     // The layout the program writes: 1 the first journal, 2 with the owner of each run
-    // (Nodo, Sesion, ArranqueNodo).
-    static constexpr int version = 2;
+    // (Nodo, Sesion, ArranqueNodo), 3 with what an undo needs (the orders' digests, the
+    // lines an accumulation moved, the customers an import created, who undid what).
+    static constexpr int version = 3;
     // Room for a file or folder in the tables: a longer path is cut rather than stopping
     // the run.
     static constexpr qsizetype largoRuta = 1024;
@@ -53,6 +54,8 @@ public:
     static QString tablaHuellas();
     // One row (Id 1) with the layout's Version.
     static QString tablaVersion();
+    // Each customer an import created (Clave).
+    static QString tablaClientes();
 
     // The columns of an order's row, as the writer and the readers name them.
     static QString columnasPedido();

@@ -18,7 +18,8 @@ template <typename Valor> struct Codigo {
 constexpr Codigo<Operacion> codigosOperacion[] = {
     {Operacion::Acumulacion, "acumulacion", "Acumulación"},
     {Operacion::Exportacion, "exportacion", "Exportación"},
-    {Operacion::Importacion, "importacion", "Importación"}};
+    {Operacion::Importacion, "importacion", "Importación"},
+    {Operacion::Deshacer, "deshacer", "Deshacer"}};
 constexpr Codigo<EstadoCorrida> codigosDesenlace[] = {
     {EstadoCorrida::EnCurso, "encurso", "En curso"},
     {EstadoCorrida::Hecho, "hecha", "Hecha"},
@@ -71,6 +72,11 @@ QString texto(Operacion operacion) {
 QString textoDesenlace(const Corrida& corrida) {
     if (corrida.interrumpida)
         return QStringLiteral("Interrumpida");
+    if (corrida.deshechaPor > 0)
+        return (corrida.deshechos >= corrida.cuentas.pedidos
+                    ? QStringLiteral("Deshecha")
+                    : QStringLiteral("Deshecha en parte")) +
+               QStringLiteral(" (corrida %1)").arg(corrida.deshechaPor);
     const auto* c = codigoDe(codigosDesenlace, corrida.desenlace);
     return c ? QString::fromUtf8(c->nombre) : QString();
 }
@@ -99,6 +105,8 @@ QString Parametros::texto() const {
         partes << QStringLiteral("archivo %1").arg(archivo);
     if (!destino.isEmpty())
         partes << QStringLiteral("destino %1").arg(destino);
+    if (deshace)
+        partes << QStringLiteral("deshace la corrida %1").arg(*deshace);
     QString t = partes.join(QStringLiteral(", "));
     if (!t.isEmpty())
         t[0] = t[0].toUpper();

@@ -3,13 +3,14 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 #include <optional>
 
 // What the operations journal holds: runs of the program and the orders each one wrote.
 namespace bitacora {
 
-enum class Operacion { Acumulacion, Exportacion, Importacion };
+enum class Operacion { Acumulacion, Exportacion, Importacion, Deshacer };
 enum class EstadoCorrida { EnCurso, Hecho, Fallido, Cancelado };
 
 // What the user asked of a run; members left empty do not apply to the operation.
@@ -20,6 +21,7 @@ struct Parametros {
     std::optional<qint32> primerFolio;
     QString archivo;
     QString destino;
+    std::optional<qint64> deshace; // the run an undo undid
     // "Del 01/03/2026 al 31/03/2026, serie A, desde el folio 100", for lists and reports.
     QString texto() const;
 };
@@ -28,6 +30,14 @@ struct Cuentas {
     qint64 pedidos = 0;
     qint64 renglones = 0;
     qint64 clientes = 0; // customers created (import)
+};
+
+// A line an accumulation moved: the pending quantity (as the server wrote it) it took from
+// line Partida, product Producto, of the source order.
+struct RenglonMovido {
+    QVariant partida;
+    QVariant producto;
+    QByteArray cantidad;
 };
 
 // One order of a run: where it came from and where it went.
@@ -43,6 +53,8 @@ struct PedidoAnotado {
     QString huella; // SHA-256 of the order's records, in hex
     qint64 idNuevo = 0;
     QString pedidoNuevo;
+    QString resumen;                // digest of the order as stored (ResumenPedido)
+    QVector<RenglonMovido> movidos; // of an accumulation: what it took from each source line
 };
 
 // A run as the journal holds it.
@@ -62,6 +74,9 @@ struct Corrida {
     bool interrumpida = false;
     QString mensaje;
     Cuentas cuentas;
+    bool deshacible = false; // it kept what undoing it needs
+    qint64 deshechaPor = 0;  // the last undo that took orders of it
+    qint64 deshechos = 0;    // how many of its orders undos took
 };
 
 // Which runs a reading of a journal gives, newest first (by start, then by Id).

@@ -7,6 +7,7 @@
 #include "journal/ventanas/frmBitacora.h"
 #include "shell/ventanas/CajaMensaje.h"
 #include "shell/ventanas/InformeVentana.h"
+#include "undo/ventanas/DeshacerVentana.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -21,6 +22,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTableView>
 #include <QTextStream>
 #include <QThread>
 #include <functional>
@@ -71,6 +74,33 @@ template <typename T> T* dialogo(QWidget& padre) {
 }
 
 } // namespace
+
+void Capturas::deshacer(frmBitacora& bitacora) {
+    // The preview of undoing the newest run that can be undone (the accumulation above);
+    // its question takes its default, No, so nothing is undone.
+    auto* corridas = bitacora.findChild<QTableView*>(QStringLiteral("mhgCorridas"));
+    auto* boton = bitacora.findChild<QPushButton*>(QStringLiteral("cmdDeshacer"));
+    for (int fila = 0;
+         corridas && boton && !boton->isEnabled() && fila < corridas->model()->rowCount(); ++fila) {
+        corridas->setCurrentIndex(corridas->model()->index(fila, 0));
+        espera([&bitacora] { return !bitacora.ocupado(); }, kEsperaBusqueda);
+    }
+    if (!boton || !boton->isEnabled()) {
+        errores() << QStringLiteral("Sin corrida que deshacer en la bitácora") << Qt::endl;
+        todoBien_ = false;
+        return;
+    }
+    boton->click();
+    if (auto* ventana = dialogo<DeshacerVentana>(bitacora)) {
+        espera([ventana] { return !ventana->ocupado(); }, kEsperaBusqueda);
+        if (auto* revision = dialogo<InformeVentana>(*ventana)) {
+            reposa();
+            guarda(*revision, QStringLiteral("deshacer.png"));
+            revision->close();
+        }
+        ventana->close();
+    }
+}
 
 Capturas::Capturas(frmInicial& ventana, const QString& carpeta)
     : ventana_(ventana), carpeta_(carpeta) {}
@@ -276,6 +306,7 @@ bool Capturas::toma() {
                     informe->close();
                 }
             }
+            deshacer(*bitacora);
             bitacora->close();
         }
     } else {

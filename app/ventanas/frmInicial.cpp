@@ -14,6 +14,7 @@
 #include "shell/ventanas/AyudaVentana.h"
 #include "shell/ventanas/MarcoVentana.h"
 #include "shell/ventanas/Teclado.h"
+#include "undo/ventanas/DeshacerVentana.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -213,6 +214,7 @@ void frmInicial::muestraBitacora() {
                              const QString& destino) {
                 QueLlego::muestra(programa_, corrida, base, destino, bitacora);
             });
+    connect(bitacora, &frmBitacora::deshacerPedido, this, &frmInicial::abreDeshacer);
 }
 
 void frmInicial::encoge() {
@@ -352,4 +354,14 @@ void frmInicial::closeEvent(QCloseEvent* evento) {
     if (auto* bitacora = findChild<frmBitacora*>())
         bitacora->close();
     evento->accept();
+}
+
+void frmInicial::abreDeshacer(qint64 corrida, bitacora::Operacion operacion, const QString& base) {
+    auto* bitacora = findChild<frmBitacora*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* ventana = new DeshacerVentana(programa_, corrida, operacion, base,
+                                        bitacora ? static_cast<QWidget*>(bitacora) : this);
+    if (bitacora)
+        connect(ventana, &DeshacerVentana::deshecha, bitacora, &frmBitacora::consulta);
+    ventana->show();
+    ventana->comienza();
 }

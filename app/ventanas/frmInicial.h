@@ -1,5 +1,7 @@
 #pragma once
 
+#include "journal/TiposBitacora.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -74,8 +76,10 @@ private:
     void colocaContenido();
     void primeraActivacion();
     void muestraModal(QDialog* ventana);
-    // The journal window, its "¿Qué llegó?" answered by the send's window.
+    // The journal window: its "¿Qué llegó?" answered by the send's window, its "Deshacer…"
+    // opening the undo of the run chosen.
     void muestraBitacora();
+    void abreDeshacer(qint64 corrida, bitacora::Operacion operacion, const QString& base);
     // "Regresar" serves tabs 1 to 3, and not while the accumulation tab is working.
     void habilitaRegresar();
     // A close asked for while the accumulation tab works: it is cancelled first, and the

@@ -5,7 +5,9 @@
 #include "accumulation/clsAcumular.h"
 #include "db/GeneradorDemo.h"
 #include "journal/Bitacora.h"
+#include "journal/ResumenPedido.h"
 #include "shell/host/BasesDD.h"
+#include "shell/host/ListaIds.h"
 #include "shell/host/Recordset.h"
 
 #include <QCoreApplication>
@@ -125,18 +127,54 @@ double ms(qint64 ns) {
 // The journal's part of a generation: the run's rows written again on the copy, in groups of
 // the same size, each inside a transaction as the generation writes them. Gives the time of
 // the journal's statements alone (the commits are the data's, which they ride with).
-qint64 costoBitacora(Conexion& copia, const QVector<bitacora::PedidoAnotado>& anotados, int grupo) {
+// What the journal adds to each group of a generation: the digests of its new orders read
+// back, and its orders' rows with what each took from its source, each group in a
+// transaction of its own.
+qint64 costoBitacora(Conexion& copia, Conexion& actual, QVector<bitacora::PedidoAnotado> anotados,
+                     qint64 corrida, int grupo) {
+    QHash<qint64, QString> movidos;
+    for (auto rs = actual.consulta(QStringLiteral("SELECT IdNuevo, Movidos FROM %1 WHERE Corrida=?")
+                                       .arg(bitacora::EsquemaBitacora::tablaPedidos()),
+                                   {corrida});
+         !rs->eof(); rs->MoveNext())
+        movidos.insert(rs->entero(0), rs->texto(1));
+    for (bitacora::PedidoAnotado& a : anotados)
+        a.movidos = bitacora::Bitacora::leeMovidos(movidos.value(a.idNuevo));
     bitacora::Bitacora diario(copia, bitacora::Operacion::Acumulacion, {});
-    qint64 ns = 0;
+    bitacora::ResumenPedido::Lector resumenes(actual, actual.baseEnUso());
+    qint64 ns = 0, lectura = 0, soloAnota = 0;
     for (qsizetype i = 0; i < anotados.size(); i += grupo) {
+        QVector<bitacora::PedidoAnotado> parte = anotados.mid(i, grupo);
+        std::vector<qint64> ids;
+        for (const bitacora::PedidoAnotado& a : parte)
+            ids.push_back(a.idNuevo);
         host::Transaccion t(copia);
         QElapsedTimer reloj;
         reloj.start();
-        diario.anota(copia, anotados.mid(i, grupo));
+        const QHash<qint64, QString> leidos = resumenes.lee(ids, false);
+        lectura += reloj.nsecsElapsed();
+        // That read also counts the new orders' lines, which the run without a journal asks
+        // the server for: that query is not the journal's cost.
+        QElapsedTimer cuenta;
+        cuenta.start();
+        actual.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle WHERE Id IN (%1) "
+                                       "GROUP BY Id")
+                            .arg(host::listaIds(ids)));
+        const qint64 ahorro = cuenta.nsecsElapsed();
+        lectura -= ahorro;
+        ns -= ahorro;
+        for (bitacora::PedidoAnotado& a : parte)
+            a.resumen = leidos.value(a.idNuevo);
+        const qint64 antesDeAnotar = reloj.nsecsElapsed();
+        diario.anota(copia, parte);
+        soloAnota += reloj.nsecsElapsed() - antesDeAnotar;
         ns += reloj.nsecsElapsed();
         t.confirma();
     }
     diario.cierra(bitacora::EstadoCorrida::Hecho, {}, {anotados.size(), 0, 0});
+    std::printf("Bitácora:   %.1f ms de leer los resúmenes (menos la cuenta de renglones que "
+                "reemplaza), %.1f ms de anotar los pedidos\n",
+                double(lectura) / 1e6, double(soloAnota) / 1e6);
     return ns;
 }
 
@@ -212,9 +250,11 @@ int main(int argc, char** argv) {
         const auto anotados =
             corridas.isEmpty() ? QVector<bitacora::PedidoAnotado>()
                                : bitacora::ConsultasBitacora::pedidos(*actual, corridas.first().id);
-        const qint64 bitacora = costoBitacora(*copiaActual, anotados, opcion("grupo", 100));
+        const qint64 bitacora =
+            costoBitacora(*copiaActual, *actual, anotados,
+                          corridas.isEmpty() ? 0 : corridas.first().id, opcion("grupo", 100));
         std::printf("Bitácora:   %lld pedidos anotados (de %d movidos); sus renglones cuestan "
-                    "%.1f ms, %.1f%% de la generación\n",
+                    "%.1f ms, %.1f%% de la generación (meta <= 10%%)\n",
                     (long long)anotados.size(), r.pedidosMovidos, ms(bitacora),
                     100.0 * double(bitacora) / double(generacion));
         std::printf("Pedidos nuevos: %s y %s; renglones nuevos: %s y %s\n",

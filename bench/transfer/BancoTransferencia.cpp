@@ -17,6 +17,7 @@
 #include "journal/EsquemaBitacora.h"
 #include "shell/Programa.h"
 #include "shell/host/BasesDD.h"
+#include "undo/ComandoDeshacer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -122,6 +123,28 @@ int hijoImporta(host::BasesDD& bases, const QString& base, const QString& archiv
     return 0;
 }
 
+// Child: the command "deshacer" of run corrida of base's journal, its report kept in memory.
+int hijoDeshace(host::BasesDD& bases, const QString& base, const QString& corrida) {
+    Programa programa;
+    *programa.bases = bases;
+    programa.baseImportar = base;
+    QString informe, avisos;
+    QTextStream salida(&informe), errores(&avisos);
+    QElapsedTimer t;
+    t.start();
+    const int codigo = comandos::deshacer(
+        programa, {QStringLiteral("--corrida"), corrida, QStringLiteral("--base"), base}, salida,
+        errores);
+    salida.flush();
+    const qint64 ms = t.elapsed();
+    if (codigo != 0) {
+        QTextStream(stderr) << avisos << Qt::endl;
+        return 1;
+    }
+    out << "ms=" << ms << " kb=" << memoriaPicoKb() << Qt::endl;
+    return 0;
+}
+
 // A user of the benchmark's own that may write the orders of base but not create tables.
 const QString usuarioSinBitacora = QStringLiteral("banco_sin_bitacora");
 
@@ -153,7 +176,7 @@ struct Medida {
 };
 
 Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const QString& archivo,
-              const QString& usuario = {}) {
+              const QString& usuario = {}, const QStringList& mas = {}) {
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList argumentos{accion,
@@ -165,6 +188,7 @@ Medida enHijo(unsigned puerto, const QString& accion, const QString& base, const
                            archivo};
     if (!usuario.isEmpty())
         argumentos << QStringLiteral("--usuario") << usuario;
+    argumentos << mas;
     p.start(QCoreApplication::applicationFilePath(), argumentos);
     if (!p.waitForFinished(-1) || p.exitCode() != 0)
         throw std::runtime_error(("falló: " + accion + " " + base).toStdString());
@@ -279,7 +303,7 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
     // one least disturbed by others.
     Medida exporta{1e18, 0}, importa{1e18, 0}, sinBitacora{1e18, 0}, revision{1e18, 0};
     Medida porTandas{1e18, 0}, porPasadas{1e18, 0};
-    Medida importaSinBitacora{1e18, 0}, importaConTablas{1e18, 0};
+    Medida importaSinBitacora{1e18, 0}, importaConTablas{1e18, 0}, deshace{1e18, 0};
     double outfile = 1e18, loadData = 1e18, conHuellas = 1e18, sinHuellas = 1e18;
     for (int r = 0; r < repeticiones; ++r) {
         // Each export in turn, the first of them another one each round: the export that
@@ -321,6 +345,14 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
         const Medida ct = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
         importaConTablas = {std::min(importaConTablas.ms, ct.ms),
                             std::max(importaConTablas.kb, ct.kb)};
+        // That import taken back whole, as the command does it.
+        const QString corrida = c->consulta(QStringLiteral("SELECT MAX(Id) FROM %1.%2")
+                                                .arg(host::Conexion::identificador(destino),
+                                                     bitacora::EsquemaBitacora::tablaCorridas()))
+                                    ->texto(0);
+        const Medida d = enHijo(puerto, QStringLiteral("deshacer"), destino, archivo, {},
+                                {QStringLiteral("--corrida"), corrida});
+        deshace = {std::min(deshace.ms, d.ms), std::max(deshace.kb, d.kb)};
 
         vacia(destino);
         const Medida si =
@@ -394,6 +426,13 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
                .arg(100 * (importaConTablas.ms - importaSinBitacora.ms) / importaConTablas.ms, 0,
                     'f', 1)
         << Qt::endl;
+    out << QStringLiteral("  deshacer        %1 ms la importación de %2 pedidos, que tomó %3 ms: "
+                          "razón %4   (meta <= 1)")
+               .arg(deshace.ms, 0, 'f', 0)
+               .arg(pedidos)
+               .arg(importaConTablas.ms, 0, 'f', 0)
+               .arg(deshace.ms / importaConTablas.ms, 0, 'f', 2)
+        << Qt::endl;
     out << QStringLiteral("  huellas         %1 ms de lectura con ellas, %2 ms sin ellas (+%3 ms)")
                .arg(conHuellas, 0, 'f', 0)
                .arg(sinHuellas, 0, 'f', 0)
@@ -444,6 +483,9 @@ int main(int argc, char** argv) {
                                opcion(args, QStringLiteral("--archivo")),
                                args[0] == QLatin1String("revisar"));
         }
+        if (!args.isEmpty() && args[0] == QLatin1String("deshacer"))
+            return hijoDeshace(bases, opcion(args, QStringLiteral("--base")),
+                               opcion(args, QStringLiteral("--corrida")));
 
         QList<int> tallas, memoria;
         for (int i = 0; i < args.size(); ++i) {

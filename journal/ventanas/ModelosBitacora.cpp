@@ -81,6 +81,10 @@ bool ModeloPedidosBitacora::aplica(bitacora::Operacion operacion, int columna) {
     case bitacora::Operacion::Importacion:
         return columna == Archivo || columna == Linea || columna == Huella ||
                columna == PedidoNuevo || columna == IdNuevo;
+    case bitacora::Operacion::Deshacer:
+        // The order removed, and for an accumulation the source order it went back to.
+        return columna == BaseOrigen || columna == PedidoOrigen || columna == IdOrigen ||
+               columna == PedidoNuevo || columna == IdNuevo;
     }
     return true;
 }

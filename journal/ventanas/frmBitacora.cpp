@@ -117,7 +117,7 @@ void frmBitacora::construye() {
     cmbOperacion_->setObjectName(QStringLiteral("cmbOperacion"));
     cmbOperacion_->addItem(QStringLiteral("Todas"), -1);
     for (auto o : {bitacora::Operacion::Acumulacion, bitacora::Operacion::Exportacion,
-                   bitacora::Operacion::Importacion})
+                   bitacora::Operacion::Importacion, bitacora::Operacion::Deshacer})
         cmbOperacion_->addItem(bitacora::texto(o), int(o));
     cmdConsultar_ = new QPushButton(QStringLiteral("&Consultar"), this);
     cmdConsultar_->setObjectName(QStringLiteral("cmdConsultar"));
@@ -160,6 +160,11 @@ void frmBitacora::construye() {
     auto* cmdCerrar = new QPushButton(QStringLiteral("C&errar"), this);
     cmdCerrar->setObjectName(QStringLiteral("cmdCerrar"));
     cmdCerrar->setAutoDefault(false);
+    cmdDeshacer_ = new QPushButton(QStringLiteral("&Deshacer…"), this);
+    cmdDeshacer_->setObjectName(QStringLiteral("cmdDeshacer"));
+    cmdDeshacer_->setEnabled(false);
+    cmdDeshacer_->setToolTip(QStringLiteral("Deshace la importación o la acumulación elegida: "
+                                            "primero muestra lo que haría."));
 
     auto* filtro = new QHBoxLayout;
     filtro->addWidget(lblDesde);
@@ -182,7 +187,10 @@ void frmBitacora::construye() {
     auto* abajo = new QWidget(this);
     auto* columnaAbajo = new QVBoxLayout(abajo);
     columnaAbajo->setContentsMargins(0, 0, 0, 0);
-    columnaAbajo->addWidget(lblDetalle_);
+    auto* detalle = new QHBoxLayout;
+    detalle->addWidget(lblDetalle_, 1);
+    detalle->addWidget(cmdDeshacer_, 0, Qt::AlignTop);
+    columnaAbajo->addLayout(detalle);
     columnaAbajo->addWidget(mhgPedidos_, 1);
     auto* partes = new QSplitter(Qt::Vertical, this);
     partes->addWidget(mhgCorridas_);
@@ -210,6 +218,10 @@ void frmBitacora::construye() {
     connect(mhgCorridas_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmBitacora::eligeCorrida);
     connect(corridas_, &ModeloCorridas::masPedidas, this, &frmBitacora::cargaMas);
+    connect(cmdDeshacer_, &QPushButton::clicked, this, [this] {
+        if (const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row()))
+            emit deshacerPedido(c->id, c->operacion, c->base);
+    });
 }
 
 void frmBitacora::showEvent(QShowEvent* evento) {
@@ -275,6 +287,11 @@ void frmBitacora::eligeCorrida() {
     cmdVerInforme_->setEnabled(false);
     const bitacora::Corrida* c = corridas_->corrida(mhgCorridas_->currentIndex().row());
     cmdQueLlego_->setEnabled(c && c->operacion == bitacora::Operacion::Exportacion);
+    // Only an import or an accumulation changed data; one still running is not taken back.
+    cmdDeshacer_->setEnabled(c &&
+                             (c->operacion == bitacora::Operacion::Acumulacion ||
+                              c->operacion == bitacora::Operacion::Importacion) &&
+                             (c->desenlace != bitacora::EstadoCorrida::EnCurso || c->interrumpida));
     if (!c) {
         lblDetalle_->clear();
         return;

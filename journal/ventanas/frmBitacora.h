@@ -56,6 +56,8 @@ signals:
     // destination. base: the database whose journal holds the run.
     void queLlego(qint64 corrida, bitacora::Operacion operacion, const QString& base,
                   const QString& destino);
+    // "Deshacer…" was pressed on run corrida (an import or accumulation) of base's journal.
+    void deshacerPedido(qint64 corrida, bitacora::Operacion operacion, const QString& base);
 
 protected:
     void showEvent(QShowEvent* evento) override;
@@ -77,6 +79,7 @@ private:
     QPushButton* cmdConsultar_ = nullptr;
     QPushButton* cmdVerInforme_ = nullptr;
     QPushButton* cmdQueLlego_ = nullptr;
+    QPushButton* cmdDeshacer_ = nullptr;
     QTableView* mhgCorridas_ = nullptr;
     QTableView* mhgPedidos_ = nullptr;
     QLabel* lblDetalle_ = nullptr;

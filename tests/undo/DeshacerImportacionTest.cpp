@@ -1,0 +1,250 @@
+#include "ArchivoPrueba.h"
+#include "import/Importacion.h"
+#include "journal/Bitacora.h"
+#include "support/OrdenPrueba.h"
+#include "undo/ComandoDeshacer.h"
+#include "undo/Deshacer.h"
+
+#include <gtest/gtest.h>
+
+using deshacer::DeshaceCorrida;
+using deshacer::OpcionesDeshacer;
+using importacion::SubePedidos;
+using pruebas::BaseEmpresa;
+using namespace prueba;
+
+namespace {
+
+// The host system's tables an import changes, its folio counters apart.
+QString datos(BaseEmpresa& b) {
+    QStringList partes;
+    for (auto rs = b.conexion().consulta(
+             QStringLiteral("CHECKSUM TABLE pedidos, pedidosdetalle, clientes, productos"));
+         !rs->eof(); rs->MoveNext())
+        partes << rs->texto(1);
+    return partes.join(QLatin1Char(' '));
+}
+
+// An import database with stock and one customer of its own, and a file of three orders:
+// customers C1 (there already), C2 and C3 (created by the import).
+struct Importada {
+    BaseEmpresa b{QStringLiteral("deshimp")};
+    QTemporaryDir carpeta;
+    QString ruta;
+    Programa programa;
+    QString antes;
+    qint64 corrida = 0;
+
+    Importada() {
+        b.ejecuta(
+            QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',5)"));
+        b.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1','Uno')"));
+        ruta = archivo(carpeta, encabezado("A", "C1") + renglon("A", "1.5") + renglon("B", "2") +
+                                    encabezado("A", "C2") + renglon("A", "3") +
+                                    encabezado("", "C3") + renglon("B", "4"));
+        *programa.bases = pruebas::basesDD(b.nombre());
+        programa.baseImportar = b.nombre();
+        antes = datos(b);
+        const auto r = SubePedidos(b.conexion(), ruta, carpeta.path());
+        EXPECT_TRUE(r.ok) << r.mensaje.toStdString();
+        corrida = r.corrida;
+    }
+    pruebas::Salida deshace(QStringList mas = {}) {
+        return pruebas::corre(comandos::deshacer, programa,
+                              QStringList{QStringLiteral("--corrida"), QString::number(corrida)} +
+                                  mas);
+    }
+};
+
+} // namespace
+
+// The undo takes away exactly what the import brought: orders, lines, the stock it raised
+// and the customers it created. The folios it gave stay used; the file can come in again
+// without --repetir, and a second undo finds nothing left.
+TEST(DeshacerImportacion, LeavesTheDataAsBeforeTheImportAndTheFileImportableAgain) {
+    Importada i;
+    const QString contadores = prueba::contadores(i.b);
+    ASSERT_NE(datos(i.b), i.antes);
+
+    const pruebas::Salida s = i.deshace();
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_EQ(datos(i.b), i.antes);
+    EXPECT_EQ(prueba::contadores(i.b), contadores);
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("Pedidos que se quitaron:\n  A-1 (Id 1), 2 "
+                                                 "renglones\n")))
+        << s.salida.toStdString();
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("Clientes que se quitaron:\n  C2\n  C3\n")))
+        << s.salida.toStdString();
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("  %1 A: 6.5000 → 2.0000").arg(i.b.nombre())))
+        << s.salida.toStdString();
+    EXPECT_TRUE(
+        s.salida.contains(QStringLiteral("Se deshizo la corrida %1 (importación)").arg(i.corrida)))
+        << s.salida.toStdString();
+
+    // Recorded: the undo is a run naming the one it undid, which shows as undone.
+    bitacora::Seleccion sel;
+    sel.corrida = i.corrida;
+    const auto original = bitacora::ConsultasBitacora::corridas(i.b.conexion(), sel);
+    ASSERT_EQ(original.size(), 1);
+    EXPECT_EQ(bitacora::textoDesenlace(original[0]),
+              QStringLiteral("Deshecha (corrida %1)").arg(i.corrida + 1));
+    sel.corrida = i.corrida + 1;
+    const auto undo = bitacora::ConsultasBitacora::corridas(i.b.conexion(), sel);
+    ASSERT_EQ(undo.size(), 1);
+    EXPECT_EQ(undo[0].operacion, bitacora::Operacion::Deshacer);
+    EXPECT_EQ(undo[0].parametros.deshace, i.corrida);
+    EXPECT_EQ(undo[0].cuentas.pedidos, 3);
+    EXPECT_EQ(bitacora::ConsultasBitacora::pedidos(i.b.conexion(), i.corrida + 1).size(), 3);
+
+    const pruebas::Salida otra = i.deshace();
+    EXPECT_EQ(otra.estado, 0) << otra.errores.toStdString();
+    EXPECT_TRUE(otra.salida.startsWith(QStringLiteral("No hay nada que deshacer")))
+        << otra.salida.toStdString();
+    EXPECT_EQ(datos(i.b), i.antes);
+
+    const auto otraVez = SubePedidos(i.b.conexion(), i.ruta, i.carpeta.path());
+    EXPECT_TRUE(otraVez.ok) << otraVez.mensaje.toStdString();
+    EXPECT_EQ(otraVez.pedidos, 3);
+    EXPECT_TRUE(otraVez.yaImportados.isEmpty());
+    // New folios: those of the undone orders stay used.
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Factura ORDER BY Id) FROM pedidos")),
+              QStringLiteral("3,4,2"));
+}
+
+// A customer the import created that another order now uses stays; so does an order
+// someone invoiced after the import, refused by default and left with --parcial.
+TEST(DeshacerImportacion, RefusesChangedOrdersUnlessPartialAndKeepsCustomersInUse) {
+    Importada i;
+    i.b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura, Cliente) VALUES "
+                               "(50, 'Z', 1, 'C3')"));
+    // The sales system invoices part of the second order.
+    i.b.ejecuta(QStringLiteral("UPDATE pedidosdetalle SET Facturado=1, Pedido=Pedido-1 WHERE "
+                               "Id=2"));
+    const QString cambiados = datos(i.b);
+
+    const pruebas::Salida rechazo = i.deshace();
+    EXPECT_EQ(rechazo.estado, 1);
+    EXPECT_TRUE(
+        rechazo.errores.contains(QStringLiteral("No se deshizo la corrida %1").arg(i.corrida)))
+        << rechazo.errores.toStdString();
+    EXPECT_TRUE(rechazo.salida.contains(QStringLiteral("  A-2 (Id 2): se modificó después de la "
+                                                       "corrida")))
+        << rechazo.salida.toStdString();
+    EXPECT_EQ(datos(i.b), cambiados);
+
+    const pruebas::Salida parcial = i.deshace({QStringLiteral("--parcial")});
+    ASSERT_EQ(parcial.estado, 0) << parcial.errores.toStdString();
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
+              QStringLiteral("2,50"));
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Clave ORDER BY Clave) FROM clientes")),
+              QStringLiteral("C1,C2,C3"));
+    EXPECT_TRUE(parcial.salida.contains(QStringLiteral("Clientes que se quitaron:")) == false)
+        << parcial.salida.toStdString();
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Clave, '=', PorVender ORDER BY Clave) "
+                                       "FROM productos")),
+              QStringLiteral("A=5.0000,B=5.0000"));
+    bitacora::Seleccion sel;
+    sel.corrida = i.corrida;
+    EXPECT_EQ(bitacora::textoDesenlace(
+                  bitacora::ConsultasBitacora::corridas(i.b.conexion(), sel).value(0)),
+              QStringLiteral("Deshecha en parte (corrida %1)").arg(i.corrida + 2));
+    // What was left is still refused whole, and the file's orders left still count.
+    EXPECT_EQ(i.deshace().estado, 1);
+    EXPECT_TRUE(SubePedidos(i.b.conexion(), i.ruta, i.carpeta.path()).rechazadoPorImportados);
+}
+
+// The preview runs the whole undo and rolls it back: nothing changes, and the undo that
+// follows does just what it showed.
+TEST(DeshacerImportacion, APreviewChangesNothingAndAgreesWithTheUndoThatFollows) {
+    Importada i;
+    const QString antes = estado(i.b);
+    const QString bitacora = i.b.valor(
+        QStringLiteral("SELECT COUNT(*) FROM %1").arg(bitacora::EsquemaBitacora::tablaCorridas()));
+    OpcionesDeshacer opciones;
+    opciones.corrida = i.corrida;
+    opciones.revisar = true;
+    const auto revision = DeshaceCorrida(i.b.conexion(), opciones);
+    ASSERT_TRUE(revision.ok) << revision.mensaje.toStdString();
+    EXPECT_TRUE(revision.mensaje.endsWith(QStringLiteral("Es una revisión: no se escribió nada.")));
+    EXPECT_EQ(estado(i.b), antes);
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT COUNT(*) FROM %1")
+                            .arg(bitacora::EsquemaBitacora::tablaCorridas())),
+              bitacora);
+
+    opciones.revisar = false;
+    const auto hecho = DeshaceCorrida(i.b.conexion(), opciones);
+    ASSERT_TRUE(hecho.ok) << hecho.mensaje.toStdString();
+    QStringList visto = revision.informe(), hechoInforme = hecho.informe();
+    for (QString& l : visto)
+        l.replace(QStringLiteral("quitarían"), QStringLiteral("quitaron"));
+    EXPECT_EQ(visto, hechoInforme);
+}
+
+// What cannot be undone says why and writes nothing.
+TEST(DeshacerImportacion, ExportsRunsOfEarlierVersionsAndUnknownRunsAreRefusedWithTheReason) {
+    Importada i;
+    i.b.ejecuta(QStringLiteral("INSERT INTO %1 (Operacion, Inicio, Desenlace, Deshacible) VALUES "
+                               "('exportacion', NOW(), 'hecha', 0), ('importacion', NOW(), "
+                               "'hecha', 0)")
+                    .arg(bitacora::EsquemaBitacora::tablaCorridas()));
+    OpcionesDeshacer opciones;
+    opciones.corrida = i.corrida + 1;
+    auto r = DeshaceCorrida(i.b.conexion(), opciones);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("es una exportación")))
+        << r.mensaje.toStdString();
+    opciones.corrida = i.corrida + 2;
+    r = DeshaceCorrida(i.b.conexion(), opciones);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("versión anterior del programa")))
+        << r.mensaje.toStdString();
+    const pruebas::Salida s = pruebas::corre(comandos::deshacer, i.programa,
+                                             {QStringLiteral("--corrida"), QStringLiteral("99")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("No hay corrida 99"))) << s.errores.toStdString();
+    EXPECT_EQ(pruebas::corre(comandos::deshacer, i.programa,
+                             {QStringLiteral("--corrida"), QStringLiteral("x")})
+                  .estado,
+              1);
+}
+
+// Two undos of one run at once: the second waits for the first's locks on the run's rows,
+// then finds every order undone; the data is undone once.
+TEST(DeshacerImportacion, TwoUndosOfOneRunAtOnceUndoItOnce) {
+    Importada i;
+    std::vector<deshacer::ResultadoDeshacer> r(2);
+    pruebas::aLaVez(2, [&](int k) {
+        auto conexion = host::Conexion::abrir(pruebas::parametros(i.b.nombre()));
+        OpcionesDeshacer opciones;
+        opciones.corrida = i.corrida;
+        r[std::size_t(k)] = DeshaceCorrida(*conexion, opciones);
+    });
+    ASSERT_TRUE(r[0].ok) << r[0].mensaje.toStdString();
+    ASSERT_TRUE(r[1].ok) << r[1].mensaje.toStdString();
+    EXPECT_EQ(r[0].quitados.size() + r[1].quitados.size(), 3);
+    EXPECT_TRUE(r[0].nadaQueDeshacer != r[1].nadaQueDeshacer);
+    EXPECT_EQ(datos(i.b), i.antes);
+}
+
+// Another user holds one of the run's orders: the undo waits its bounded time, tries once
+// more, then says who was in the way and leaves everything as it was.
+TEST(DeshacerImportacion, AnOrderLockedByAnotherUserStopsTheUndoWithNothingWritten) {
+    Importada i;
+    const QString antes = datos(i.b);
+    auto otro = host::Conexion::abrir(pruebas::parametros(i.b.nombre()));
+    host::Transaccion bloqueo(*otro);
+    otro->consulta(QStringLiteral("SELECT * FROM pedidosdetalle WHERE Id=2 FOR UPDATE"));
+    qputenv("ACUMULA_ESPERA_BLOQUEO", "1");
+    OpcionesDeshacer opciones;
+    opciones.corrida = i.corrida;
+    const auto r =
+        DeshaceCorrida(*host::Conexion::abrir(pruebas::parametros(i.b.nombre())), opciones);
+    qunsetenv("ACUMULA_ESPERA_BLOQUEO");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("otro usuario u operación ocupaba los mismos "
+                                                  "datos, y se intentó 2 veces")))
+        << r.mensaje.toStdString();
+    EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se deshizo nada")))
+        << r.mensaje.toStdString();
+    EXPECT_EQ(datos(i.b), antes);
+}

@@ -1,0 +1,504 @@
+#include "undo/DeshacerCorrida.h"
+
+#include "data/ErrorTransferencia.h"
+#include "journal/Bitacora.h"
+#include "journal/ResumenPedido.h"
+#include "sales/PorVender.h"
+#include "shell/host/Conexion.h"
+#include "shell/host/ListaIds.h"
+#include "shell/host/MotorTablas.h"
+#include "shell/host/Recordset.h"
+
+#include <QSet>
+#include <map>
+
+namespace deshacer {
+
+using bitacora::EsquemaBitacora;
+using host::Conexion;
+using host::ErrorBdD;
+
+namespace {
+
+// Ids per statement: a list of this size is a small part of the server's packet limit.
+constexpr qsizetype idsPorSentencia = 5000;
+
+QString tabla(const QString& base, const char* nombre) {
+    return Conexion::identificador(base) + QLatin1Char('.') + QLatin1String(nombre);
+}
+
+// Texts as a list of literals for an IN (…).
+QString literales(const Conexion& conexion, const QStringList& textos) {
+    QByteArray lista;
+    for (const QString& t : textos) {
+        if (!lista.isEmpty())
+            lista += ',';
+        conexion.agregaLiteral(lista, t);
+    }
+    return QString::fromUtf8(lista);
+}
+
+// Where a statement run in parts takes its list of Ids.
+const QString marcaIds = QStringLiteral("{ids}");
+
+// Runs sql (with marcaIds for an Id list) over the ids in parts; the rows it changed.
+quint64 porPartes(Conexion& conexion, const QString& sql, const std::vector<qint64>& ids) {
+    quint64 cambiadas = 0;
+    for (std::size_t i = 0; i < ids.size(); i += idsPorSentencia) {
+        const std::vector<qint64> parte(
+            ids.begin() + qsizetype(i),
+            ids.begin() + qsizetype(std::min(ids.size(), i + std::size_t(idsPorSentencia))));
+        cambiadas += conexion.ejecuta(QString(sql).replace(marcaIds, host::listaIds(parte)));
+    }
+    return cambiadas;
+}
+
+bool esCero(const QByteArray& numero) {
+    bool ok = false;
+    const double v = numero.toDouble(&ok);
+    return ok && v == 0;
+}
+
+// A source line as the undo finds it: Partida and product, as a key.
+QString clave(const QVariant& partida, const QVariant& producto) {
+    return (partida.isNull() ? QStringLiteral("\x01") : partida.toString()) + QLatin1Char('\x1f') +
+           (producto.isNull() ? QStringLiteral("\x01") : producto.toString().toLower());
+}
+
+} // namespace
+
+DeshacerCorrida::DeshacerCorrida(Conexion& conexion, const bitacora::Corrida& corrida,
+                                 const OpcionesDeshacer& opciones, const LlamadasDeshacer& llamadas,
+                                 const bitacora::Bitacora* diario)
+    : conexion_(conexion), corrida_(corrida), opciones_(opciones), llamadas_(llamadas),
+      diario_(diario) {
+    r_.corrida = corrida.id;
+    r_.operacion = corrida.operacion;
+    r_.base = corrida.base;
+    r_.revision = opciones.revisar;
+}
+
+void DeshacerCorrida::revisaCancelacion() const {
+    if (llamadas_.cancelado())
+        throw transferencia::Cancelado();
+}
+
+std::vector<qint64> DeshacerCorrida::ids() const {
+    std::vector<qint64> salida;
+    salida.reserve(std::size_t(candidatos_.size()));
+    for (const Anotado& a : candidatos_)
+        salida.push_back(a.id);
+    return salida;
+}
+
+void DeshacerCorrida::deja(const Anotado& a, const QString& motivo) {
+    r_.dejados.push_back({a.id, a.pedido, motivo});
+}
+
+void DeshacerCorrida::corre() {
+    movidos_.clear();
+    leeAnotados();
+    revisaCancelacion();
+    total_ = qint64(candidatos_.size()) * 2;
+    comparaResumenes();
+    if (corrida_.operacion == bitacora::Operacion::Acumulacion)
+        comparaOrigenes();
+    revisaCancelacion();
+    if (!r_.dejados.isEmpty() && !opciones_.parcial) {
+        r_.rechazado = true;
+        // A preview goes on: it shows what leaving them would undo.
+        if (!opciones_.revisar)
+            throw Rechazada();
+    }
+    if (candidatos_.isEmpty()) {
+        r_.nadaQueDeshacer = r_.dejados.isEmpty();
+        return;
+    }
+    cuentaRenglones();
+    if (corrida_.operacion == bitacora::Operacion::Importacion)
+        bajaExistencias();
+    else
+        devuelveOrigenes();
+    revisaCancelacion();
+    quitaPedidos();
+    if (corrida_.operacion == bitacora::Operacion::Importacion) {
+        quitaClientes();
+        liberaHuellas();
+    }
+    revisaCancelacion();
+    anota();
+}
+
+void DeshacerCorrida::leeAnotados() {
+    // Locked: a second undo of the same run waits here, then finds these orders undone.
+    auto rs = conexion_.consulta(
+        QStringLiteral("SELECT IdNuevo, PedidoNuevo, Resumen, Huella, BaseOrigen, IdOrigen, "
+                       "PedidoOrigen, DeshechoPor, Movidos FROM %1 WHERE Corrida=? ORDER BY Id "
+                       "FOR UPDATE")
+            .arg(EsquemaBitacora::tablaPedidos()),
+        {corrida_.id});
+    QSet<qint64> vistos;
+    for (; !rs->eof(); rs->MoveNext()) {
+        Anotado a{rs->entero(0), rs->texto(1),  rs->texto(2), rs->texto(3),
+                  rs->texto(4),  rs->entero(5), rs->texto(6)};
+        if (!rs->esNulo(7)) {
+            ++r_.yaDeshechos;
+            continue;
+        }
+        if (a.id == 0 || vistos.contains(a.id))
+            continue;
+        vistos.insert(a.id);
+        if (!rs->esNulo(8))
+            for (const bitacora::RenglonMovido& m : bitacora::Bitacora::leeMovidos(rs->texto(8)))
+                movidos_[a.id].push_back(
+                    {a.baseOrigen, a.idOrigen, m.partida, m.producto, m.cantidad});
+        if (a.resumen.isEmpty())
+            deja(a, QStringLiteral("la corrida no guardó cómo quedó este pedido, así que no se "
+                                   "puede saber si cambió"));
+        else
+            candidatos_.push_back(a);
+    }
+}
+
+void DeshacerCorrida::comparaResumenes() {
+    const QHash<qint64, QString> ahora =
+        bitacora::ResumenPedido::lee(conexion_, corrida_.base, ids(), true);
+    QVector<Anotado> quedan;
+    for (const Anotado& a : std::as_const(candidatos_)) {
+        const auto h = ahora.constFind(a.id);
+        if (h == ahora.cend())
+            deja(a, QStringLiteral("ya no existe: se borró después de la corrida"));
+        else if (*h != a.resumen)
+            deja(a, QStringLiteral("se modificó después de la corrida (se facturó en parte, o "
+                                   "se cambiaron sus renglones o su encabezado)"));
+        else
+            quedan.push_back(a);
+        llamadas_.informa(++hechos_, total_);
+    }
+    candidatos_ = quedan;
+}
+
+void DeshacerCorrida::comparaOrigenes() {
+    // The source orders of each database, their lines locked.
+    std::map<QString, std::vector<qint64>> porBase;
+    for (const Anotado& a : std::as_const(candidatos_))
+        porBase[a.baseOrigen].push_back(a.idOrigen);
+    struct Origen {
+        bool existe = false;
+        bool pendiente = false;
+        QHash<QString, int> enCero; // lines without pending quantity, by Partida and product
+    };
+    QHash<QString, QHash<qint64, Origen>> origenes;
+    QHash<QString, QString> fallidas;
+    for (const auto& [base, idsOrigen] : porBase) {
+        try {
+            host::ExigeTransacciones(
+                conexion_, base, {QStringLiteral("pedidosdetalle"), QStringLiteral("productos")});
+            for (std::size_t i = 0; i < idsOrigen.size(); i += idsPorSentencia) {
+                const std::vector<qint64> parte(
+                    idsOrigen.begin() + qsizetype(i),
+                    idsOrigen.begin() +
+                        qsizetype(std::min(idsOrigen.size(), i + std::size_t(idsPorSentencia))));
+                auto rl = conexion_.consulta(
+                    QStringLiteral("SELECT Id, Partida, Producto, Pedido FROM %1 WHERE Id IN (%2) "
+                                   "FOR UPDATE")
+                        .arg(tabla(base, "pedidosdetalle"), host::listaIds(parte)));
+                for (; !rl->eof(); rl->MoveNext()) {
+                    Origen& o = origenes[base][rl->entero(0)];
+                    o.existe = true;
+                    if (!esCero(rl->crudo(3)))
+                        o.pendiente = true;
+                    else
+                        ++o.enCero[clave(rl->valor(1), rl->valor(2))];
+                }
+            }
+        } catch (const ErrorBdD& e) {
+            if (bitacora::detieneOperacion(e))
+                throw;
+            fallidas.insert(base, e.mensaje().section(QLatin1Char('\n'), 0, 0));
+        }
+    }
+    QVector<Anotado> quedan;
+    for (const Anotado& a : std::as_const(candidatos_)) {
+        const QString origen = QStringLiteral("el pedido de origen %1 (Id %2) de %3")
+                                   .arg(a.pedidoOrigen)
+                                   .arg(a.idOrigen)
+                                   .arg(a.baseOrigen);
+        const Origen o = origenes.value(a.baseOrigen).value(a.idOrigen);
+        const QVector<Movido> movidos = movidos_.value(a.id);
+        QHash<QString, int> faltan;
+        for (const Movido& m : movidos)
+            ++faltan[clave(m.partida, m.producto)];
+        bool cabe = true;
+        for (auto f = faltan.cbegin(); f != faltan.cend(); ++f)
+            cabe = cabe && o.enCero.value(f.key()) >= f.value();
+        if (fallidas.contains(a.baseOrigen))
+            deja(a, QStringLiteral("no se pudo leer la base de datos de origen %1: %2")
+                        .arg(a.baseOrigen, fallidas.value(a.baseOrigen)));
+        else if (movidos.isEmpty())
+            deja(a, QStringLiteral("la corrida no anotó qué renglones movió de su origen"));
+        else if (!o.existe)
+            deja(a, origen + QStringLiteral(" ya no existe"));
+        else if (o.pendiente)
+            deja(a, origen + QStringLiteral(" tiene otra vez cantidades pendientes"));
+        else if (!cabe)
+            deja(a, QStringLiteral("los renglones de %1 cambiaron").arg(origen));
+        else
+            quedan.push_back(a);
+    }
+    candidatos_ = quedan;
+}
+
+void DeshacerCorrida::cuentaRenglones() {
+    QHash<qint64, qint64> porPedido;
+    const std::vector<qint64> todos = ids();
+    for (std::size_t i = 0; i < todos.size(); i += idsPorSentencia) {
+        const std::vector<qint64> parte(
+            todos.begin() + qsizetype(i),
+            todos.begin() + qsizetype(std::min(todos.size(), i + std::size_t(idsPorSentencia))));
+        for (auto rs = conexion_.consulta(
+                 QStringLiteral("SELECT Id, COUNT(*) FROM %1 WHERE Id IN (%2) GROUP BY Id")
+                     .arg(tabla(corrida_.base, "pedidosdetalle"), host::listaIds(parte)));
+             !rs->eof(); rs->MoveNext())
+            porPedido.insert(rs->entero(0), rs->entero(1));
+    }
+    for (const Anotado& a : std::as_const(candidatos_)) {
+        const qint64 n = porPedido.value(a.id);
+        r_.quitados.push_back({a.id, a.pedido, n, a.baseOrigen, a.idOrigen, a.pedidoOrigen});
+        r_.renglones += n;
+    }
+    if (corrida_.operacion == bitacora::Operacion::Importacion)
+        for (PedidoQuitado& q : r_.quitados)
+            q.baseOrigen.clear(), q.idOrigen = 0, q.pedidoOrigen.clear();
+}
+
+namespace {
+
+// PorVender of the products a statement of rows (Producto, Suma) names, by product.
+std::map<QString, QString> existencias(Conexion& conexion, const QString& productos,
+                                       const QString& sumas, bool bloquea) {
+    std::map<QString, QString> salida;
+    for (auto rs = conexion.consulta(
+             QStringLiteral("SELECT p.Clave, p.PorVender FROM %1 p JOIN (%2) x ON "
+                            "p.Clave=x.Producto%3")
+                 .arg(productos, sumas, bloquea ? QStringLiteral(" FOR UPDATE") : QString()));
+         !rs->eof(); rs->MoveNext())
+        salida[rs->texto(0)] = rs->texto(1);
+    return salida;
+}
+
+void agregaCambios(QVector<CambioExistencia>& cambios, const QString& base,
+                   const std::map<QString, QString>& antes,
+                   const std::map<QString, QString>& despues) {
+    for (const auto& [producto, valor] : antes)
+        cambios.push_back(
+            {base, producto, valor, despues.count(producto) ? despues.at(producto) : valor});
+}
+
+} // namespace
+
+void DeshacerCorrida::bajaExistencias() {
+    using acumulacion::PorVender;
+    const QString productos = tabla(corrida_.base, "productos");
+    const QString detalle = tabla(corrida_.base, "pedidosdetalle");
+    const std::vector<qint64> todos = ids();
+    for (std::size_t i = 0; i < todos.size(); i += idsPorSentencia) {
+        const std::vector<qint64> parte(
+            todos.begin() + qsizetype(i),
+            todos.begin() + qsizetype(std::min(todos.size(), i + std::size_t(idsPorSentencia))));
+        const QString donde = QStringLiteral("Id IN (%1)").arg(host::listaIds(parte));
+        const QString sumas =
+            PorVender::sumaPorProducto(detalle, QStringLiteral("Cantidad"), donde);
+        const auto antes = existencias(conexion_, productos, sumas, true);
+        conexion_.ejecuta(PorVender::cambia(productos, detalle, QStringLiteral("Cantidad"), donde,
+                                            PorVender::Sentido::Baja));
+        agregaCambios(r_.existencias, corrida_.base, antes,
+                      existencias(conexion_, productos, sumas, false));
+    }
+}
+
+void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qint64>& nuevos) {
+    using acumulacion::PorVender;
+    const QString productos = tabla(base, "productos");
+    // The lines taken, as rows the server sums product by product, so the stock rises by
+    // exactly the decimals the run lowered it by; a part at a time, each adding its own sums.
+    QStringList filas;
+    QSet<QString> claves;
+    const auto sube = [&] {
+        if (filas.isEmpty())
+            return;
+        const QString lineas =
+            QStringLiteral("(%1) l").arg(filas.join(QStringLiteral(" UNION ALL ")));
+        conexion_.ejecuta(PorVender::cambia(productos, lineas, QStringLiteral("Cantidad"),
+                                            QStringLiteral("1"), PorVender::Sentido::Sube));
+        filas.clear();
+    };
+    QStringList todas;
+    for (const qint64 id : nuevos)
+        for (const Movido& m : movidos_.value(id))
+            if (!m.producto.isNull() && !claves.contains(m.producto.toString())) {
+                claves.insert(m.producto.toString());
+                todas << m.producto.toString();
+            }
+    if (todas.isEmpty())
+        return;
+    const QString enLista = QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
+                                .arg(productos, literales(conexion_, todas));
+    const auto antes = existencias(conexion_, productos, enLista, true);
+    constexpr qsizetype porSentencia = 1000;
+    for (const qint64 id : nuevos)
+        for (const Movido& m : movidos_.value(id)) {
+            QByteArray fila = "SELECT ";
+            conexion_.agregaLiteral(fila, m.producto);
+            fila += " AS Producto, CAST(";
+            conexion_.agregaLiteral(fila, QString::fromLatin1(m.cantidad));
+            fila += " AS DECIMAL(40,12)) AS Cantidad";
+            filas << QString::fromUtf8(fila);
+            if (filas.size() >= porSentencia)
+                sube();
+        }
+    sube();
+    agregaCambios(r_.existencias, base, antes, existencias(conexion_, productos, enLista, false));
+}
+
+void DeshacerCorrida::devuelveOrigenes() {
+    using acumulacion::PorVender;
+    std::map<QString, std::vector<qint64>> porBase;
+    for (const Anotado& a : std::as_const(candidatos_))
+        porBase[a.baseOrigen].push_back(a.id);
+    for (const auto& [base, nuevos] : porBase) {
+        subeExistencias(base, nuevos);
+        // Each line gets back what was taken from it. Lines alike cannot be told apart, so
+        // each takes one of them still without pending quantity.
+        const QString sql = QStringLiteral("UPDATE %1 SET Pedido=? WHERE Id=? AND Partida<=>? AND "
+                                           "Producto<=>? AND Pedido=0 LIMIT 1")
+                                .arg(tabla(base, "pedidosdetalle"));
+        for (const qint64 id : nuevos) {
+            revisaCancelacion();
+            for (const Movido& m : movidos_.value(id))
+                if (conexion_.ejecuta(sql, {QString::fromLatin1(m.cantidad), m.idOrigen, m.partida,
+                                            m.producto}) != 1)
+                    throw ErrorBdD(
+                        QStringLiteral("Un renglón del pedido %1 de la base de datos \"%2\" no "
+                                       "se encontró como lo dejó la corrida.")
+                            .arg(m.idOrigen)
+                            .arg(base));
+            llamadas_.informa(++hechos_, total_);
+        }
+    }
+}
+
+void DeshacerCorrida::quitaPedidos() {
+    const std::vector<qint64> todos = ids();
+    porPartes(conexion_,
+              QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
+                  .arg(tabla(corrida_.base, "pedidosdetalle"), marcaIds),
+              todos);
+    // The lines are gone; the headers follow.
+    if (corrida_.operacion == bitacora::Operacion::Importacion)
+        llamadas_.informa(hechos_ + (total_ - hechos_) / 2, total_);
+    const quint64 quitados = porPartes(conexion_,
+                                       QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
+                                           .arg(tabla(corrida_.base, "pedidos"), marcaIds),
+                                       todos);
+    if (quitados != todos.size())
+        throw ErrorBdD(QStringLiteral("Se esperaba quitar %1 pedidos y se quitaron %2.")
+                           .arg(todos.size())
+                           .arg(quitados));
+    if (corrida_.operacion == bitacora::Operacion::Importacion)
+        hechos_ = total_;
+    llamadas_.informa(hechos_, total_);
+}
+
+void DeshacerCorrida::quitaClientes() {
+    QStringList claves;
+    for (auto rs = conexion_.consulta(QStringLiteral("SELECT Clave FROM %1 WHERE Corrida=?")
+                                          .arg(EsquemaBitacora::tablaClientes()),
+                                      {corrida_.id});
+         !rs->eof(); rs->MoveNext())
+        claves << rs->texto(0);
+    if (claves.isEmpty())
+        return;
+    const QString clientes = tabla(corrida_.base, "clientes");
+    const QString pedidos = tabla(corrida_.base, "pedidos");
+    constexpr qsizetype porConsulta = 1000;
+    for (qsizetype i = 0; i < claves.size(); i += porConsulta) {
+        const QString lista = literales(conexion_, claves.mid(i, porConsulta));
+        QStringList hay;
+        for (auto rs = conexion_.consulta(QStringLiteral("SELECT Clave FROM %1 WHERE Clave IN "
+                                                         "(%2) FOR UPDATE")
+                                              .arg(clientes, lista));
+             !rs->eof(); rs->MoveNext())
+            hay << rs->texto(0);
+        // Those another order uses stay (compared as the table compares them).
+        QSet<QString> usados;
+        for (auto rs = conexion_.consulta(QStringLiteral("SELECT DISTINCT Cliente FROM %1 WHERE "
+                                                         "Cliente IN (%2) FOR UPDATE")
+                                              .arg(pedidos, lista));
+             !rs->eof(); rs->MoveNext())
+            usados.insert(rs->texto(0).toLower());
+        QStringList quita;
+        for (const QString& c : std::as_const(hay))
+            if (!usados.contains(c.toLower()))
+                quita << c;
+        if (quita.isEmpty())
+            continue;
+        conexion_.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Clave IN (%2)")
+                              .arg(clientes, literales(conexion_, quita)));
+        r_.clientes << quita;
+    }
+}
+
+void DeshacerCorrida::liberaHuellas() {
+    // The orders undone no longer count as imported: a fingerprint brought in once is
+    // forgotten, one brought in again by other runs counts once less.
+    QHash<QString, int> veces;
+    for (const Anotado& a : std::as_const(candidatos_))
+        if (!a.huella.isEmpty())
+            ++veces[a.huella];
+    std::map<int, QStringList> porVeces;
+    for (auto v = veces.cbegin(); v != veces.cend(); ++v)
+        porVeces[v.value()] << v.key();
+    constexpr qsizetype porSentencia = 5000;
+    for (const auto& [n, huellas] : porVeces)
+        for (qsizetype i = 0; i < huellas.size(); i += porSentencia) {
+            const QString lista = literales(conexion_, huellas.mid(i, porSentencia));
+            conexion_.ejecuta(QStringLiteral("UPDATE %1 SET Veces=Veces-%2 WHERE Huella IN (%3)")
+                                  .arg(EsquemaBitacora::tablaHuellas())
+                                  .arg(n)
+                                  .arg(lista));
+            conexion_.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Huella IN (%2) AND Veces<=0")
+                                  .arg(EsquemaBitacora::tablaHuellas(), lista));
+        }
+}
+
+void DeshacerCorrida::anota() {
+    if (!diario_ || !diario_->activa())
+        return;
+    porPartes(conexion_,
+              QStringLiteral("UPDATE %1 SET DeshechoPor=%2 WHERE Corrida=%3 AND DeshechoPor IS "
+                             "NULL AND IdNuevo IN (%4)")
+                  .arg(EsquemaBitacora::tablaPedidos())
+                  .arg(diario_->corrida())
+                  .arg(corrida_.id)
+                  .arg(marcaIds),
+              ids());
+    conexion_.ejecuta(QStringLiteral("UPDATE %1 SET DeshechaPor=?, Deshechos=Deshechos+? WHERE "
+                                     "Id=?")
+                          .arg(EsquemaBitacora::tablaCorridas()),
+                      {diario_->corrida(), qint64(candidatos_.size()), corrida_.id});
+    QVector<bitacora::PedidoAnotado> filas;
+    filas.reserve(r_.quitados.size());
+    for (const PedidoQuitado& q : std::as_const(r_.quitados)) {
+        bitacora::PedidoAnotado a;
+        a.baseOrigen = q.baseOrigen;
+        a.idOrigen = q.idOrigen;
+        a.pedidoOrigen = q.pedidoOrigen;
+        a.idNuevo = q.id;
+        a.pedidoNuevo = q.pedido;
+        filas.push_back(a);
+    }
+    diario_->anota(conexion_, filas);
+}
+
+} // namespace deshacer

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "shell/host/Error.h"
+#include "undo/Deshacer.h"
+
+#include <QHash>
+#include <QVariant>
+#include <vector>
+
+namespace bitacora {
+class Bitacora;
+}
+
+namespace deshacer {
+
+// One try of an undo, inside the caller's transaction on the database whose journal holds
+// the run: the run's orders read from the journal and locked, each compared with the digest
+// the run kept, then everything that nobody changed taken back. Every read that decides is
+// a locking read, so nothing it checked can change before the transaction ends.
+class DeshacerCorrida {
+public:
+    // diario: the undo's own journal entry (none in a preview).
+    DeshacerCorrida(host::Conexion& conexion, const bitacora::Corrida& corrida,
+                    const OpcionesDeshacer& opciones, const LlamadasDeshacer& llamadas,
+                    const bitacora::Bitacora* diario);
+
+    // Throws Rechazada, before anything is written, when orders were changed and the undo
+    // was not asked to leave them; transferencia::Cancelado; host::ErrorBdD.
+    void corre();
+    struct Rechazada : host::Desvio {};
+
+    ResultadoDeshacer& resultado() { return r_; }
+
+private:
+    struct Anotado {
+        qint64 id = 0;
+        QString pedido;
+        QString resumen;
+        QString huella;
+        QString baseOrigen;
+        qint64 idOrigen = 0;
+        QString pedidoOrigen;
+    };
+    // A line the run moved: what it took from which source line.
+    struct Movido {
+        QString baseOrigen;
+        qint64 idOrigen = 0;
+        QVariant partida, producto;
+        QByteArray cantidad;
+    };
+    void leeAnotados();
+    void comparaResumenes();
+    void comparaOrigenes();
+    void deja(const Anotado& a, const QString& motivo);
+    void cuentaRenglones();
+    void bajaExistencias();
+    void devuelveOrigenes();
+    // Raises the source's PorVender by what the run took from the lines of these orders.
+    void subeExistencias(const QString& base, const std::vector<qint64>& nuevos);
+    void quitaPedidos();
+    void quitaClientes();
+    void liberaHuellas();
+    void anota();
+    void revisaCancelacion() const;
+    std::vector<qint64> ids() const;
+
+    host::Conexion& conexion_;
+    const bitacora::Corrida& corrida_;
+    const OpcionesDeshacer& opciones_;
+    const LlamadasDeshacer& llamadas_;
+    const bitacora::Bitacora* diario_;
+    ResultadoDeshacer r_;
+    QVector<Anotado> candidatos_;            // not undone yet; those left are dropped from it
+    QHash<qint64, QVector<Movido>> movidos_; // of an accumulation, by the order they went to
+    qint64 hechos_ = 0, total_ = 0;
+};
+
+} // namespace deshacer
