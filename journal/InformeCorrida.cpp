@@ -20,6 +20,8 @@ QString titulo(Operacion operacion) {
         return QStringLiteral("Informe de la exportación");
     case Operacion::Importacion:
         return QStringLiteral("Informe de la importación");
+    case Operacion::Deshacer:
+        return QStringLiteral("Informe de lo deshecho");
     }
     return {};
 }
@@ -67,9 +69,13 @@ Informe InformeCorrida(const Corrida& c, const QVector<PedidoAnotado>& pedidos,
     informe.resumen = resumen(c, pedidos.size(), empresas);
     switch (c.operacion) {
     case Operacion::Acumulacion:
-        informe.columnas = {QStringLiteral("Folio"), QStringLiteral("Id"),
-                            QStringLiteral("Empresa de origen"), QStringLiteral("Pedido de origen"),
-                            QStringLiteral("Id de origen")};
+    case Operacion::Deshacer:
+        // An undo lists the orders it removed, and for an accumulation the source order each
+        // went back to.
+        informe.columnas = {c.operacion == Operacion::Deshacer ? QStringLiteral("Folio quitado")
+                                                               : QStringLiteral("Folio"),
+                            QStringLiteral("Id"), QStringLiteral("Empresa de origen"),
+                            QStringLiteral("Pedido de origen"), QStringLiteral("Id de origen")};
         for (const PedidoAnotado& p : pedidos)
             informe.renglones.push_back({p.pedidoNuevo, id(p.idNuevo),
                                          conEmpresa(p.baseOrigen, empresas), p.pedidoOrigen,
