@@ -69,6 +69,15 @@ const QList<Opcion>& opcionesExportar() {
     return lista;
 }
 
+bool hayBaseExportar(const Programa& programa, QTextStream& errores) {
+    if (!programa.baseExportar.trimmed().isEmpty())
+        return true;
+    errores << QStringLiteral("No está configurada la base de datos para exportar pedidos "
+                              "(\"Para exportar pedidos\").")
+            << Qt::endl;
+    return false;
+}
+
 int exportar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
              QTextStream& errores) {
     OpcionesExportar o;
@@ -89,12 +98,8 @@ int exportar(Programa& programa, const QStringList& argumentos, QTextStream& sal
             errores << rechazo << Qt::endl;
             return 1;
         }
-    if (programa.baseExportar.trimmed().isEmpty()) {
-        errores << QStringLiteral("No está configurada la base de datos para exportar pedidos "
-                                  "(\"Para exportar pedidos\").")
-                << Qt::endl;
+    if (!hayBaseExportar(programa, errores))
         return 1;
-    }
     const InterrupcionOrden interrupcion;
     transferencia::Avance avance;
     avance.cancelar = &InterrupcionOrden::pedida;

@@ -1,5 +1,6 @@
 #include "send/ComandosEnvio.h"
 
+#include "export/ComandoExportar.h"
 #include "import/ComandoImportar.h"
 #include "send/Conciliacion.h"
 #include "send/Envio.h"
@@ -113,12 +114,8 @@ int enviar(Programa& programa, const QStringList& argumentos, QTextStream& salid
     const auto destino = destinoDe(programa, leidas.valor(QStringLiteral("destino")), errores);
     if (!destino)
         return 1;
-    if (programa.baseExportar.trimmed().isEmpty()) {
-        errores << QStringLiteral("No está configurada la base de datos para exportar pedidos "
-                                  "(\"Para exportar pedidos\").")
-                << Qt::endl;
+    if (!hayBaseExportar(programa, errores))
         return 1;
-    }
     const InterrupcionOrden interrupcion;
     transferencia::Avance avance;
     avance.cancelar = &InterrupcionOrden::pedida;

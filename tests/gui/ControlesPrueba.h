@@ -2,11 +2,13 @@
 
 #include "shell/Programa.h"
 #include "shell/ventanas/CajaMensaje.h"
+#include "shell/ventanas/InformeVentana.h"
 #include "support/ServidorPruebas.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -37,6 +39,28 @@ inline void esError(const CajaMensaje::Registro& caja, const QString& texto) {
     EXPECT_EQ(caja.titulo, QStringLiteral("Error"));
     EXPECT_EQ(caja.estilo, CajaMensaje::Icono::Critico);
     EXPECT_TRUE(caja.mensaje.contains(texto)) << caja.mensaje.toStdString();
+}
+
+// A report's lines, cells joined by "|".
+inline QStringList lineasInforme(const InformeVentana& v) {
+    QStringList salida;
+    const auto* tabla = v.findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
+    for (int r = 0; tabla && r < tabla->rowCount(); ++r) {
+        QStringList celdas;
+        for (int c = 0; c < tabla->columnCount(); ++c)
+            celdas << tabla->item(r, c)->text();
+        salida << celdas.join(QLatin1Char('|'));
+    }
+    return salida;
+}
+
+// The lines of the last report of that title the window opened (left open in test mode).
+inline QStringList ultimoInforme(const QWidget& ventana, const QString& titulo) {
+    QStringList lineas;
+    for (const InformeVentana* v : ventana.findChildren<InformeVentana*>())
+        if (v->windowTitle() == titulo)
+            lineas = lineasInforme(*v);
+    return lineas;
 }
 
 // For a fixture that drives one window: shows it and finds its controls by objectName.

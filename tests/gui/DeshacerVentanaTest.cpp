@@ -55,21 +55,7 @@ protected:
             [&] { return CajaMensaje::registro().size() >= n && !ventana_->ocupado(); }, 60000));
         return CajaMensaje::registro();
     }
-    QStringList informe(const QString& titulo) {
-        QStringList lineas;
-        for (InformeVentana* v : ventana_->findChildren<InformeVentana*>())
-            if (v->windowTitle() == titulo) {
-                lineas.clear();
-                auto* tabla = v->findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
-                for (int r = 0; r < tabla->rowCount(); ++r) {
-                    QStringList celdas;
-                    for (int c = 0; c < tabla->columnCount(); ++c)
-                        celdas << tabla->item(r, c)->text();
-                    lineas << celdas.join(QLatin1Char('|'));
-                }
-            }
-        return lineas;
-    }
+    QStringList informe(const QString& titulo) { return pruebas::ultimoInforme(*ventana_, titulo); }
 
     pruebas::BaseEmpresa b{QStringLiteral("deshv")};
     qint64 corrida = 0;

@@ -70,23 +70,7 @@ protected:
             importacion::SubePedidos(*programa.bases, destino.nombre(), ruta, carpeta.path());
         ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
     }
-    // The lines of the last report of that title the window opened (left open in test
-    // mode), cells joined by "|".
-    QStringList informe(const QString& titulo) {
-        QStringList lineas;
-        for (InformeVentana* v : ventana->findChildren<InformeVentana*>())
-            if (v->windowTitle() == titulo) {
-                lineas.clear();
-                auto* tabla = v->findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
-                for (int r = 0; r < tabla->rowCount(); ++r) {
-                    QStringList celdas;
-                    for (int c = 0; c < tabla->columnCount(); ++c)
-                        celdas << tabla->item(r, c)->text();
-                    lineas << celdas.join(QLatin1Char('|'));
-                }
-            }
-        return lineas;
-    }
+    QStringList informe(const QString& titulo) { return pruebas::ultimoInforme(*ventana, titulo); }
     static QString pregunta() {
         return QStringLiteral("Archivo localizado. ¿Desea proceder a subir la información?");
     }

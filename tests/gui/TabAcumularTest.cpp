@@ -105,18 +105,6 @@ protected:
         EXPECT_NE(v, nullptr);
         return v;
     }
-    // The report's lines, cells joined by "|".
-    static QStringList lineas(InformeVentana& v) {
-        QStringList salida;
-        auto* tabla = v.findChild<QTableWidget*>(QStringLiteral("tblRenglones"));
-        for (int r = 0; tabla && r < tabla->rowCount(); ++r) {
-            QStringList celdas;
-            for (int c = 0; c < tabla->columnCount(); ++c)
-                celdas << tabla->item(r, c)->text();
-            salida << celdas.join(QLatin1Char('|'));
-        }
-        return salida;
-    }
 
     Escenario e{2};
     Programa programa;
@@ -405,9 +393,9 @@ TEST_F(TabAcumularTest, SearchAndGenerateMoveTheOrdersAndGoBackToTheMenu) {
     InformeVentana* v = informe();
     ASSERT_NE(v, nullptr);
     const QString e1 = e.empresa(1).nombre(), e2 = e.empresa(2).nombre();
-    EXPECT_EQ(lineas(*v), (QStringList{QStringLiteral("A-11|%1|B-11|1").arg(e1),
-                                       QStringLiteral("A-13|%1|12|1").arg(e1),
-                                       QStringLiteral("A-14|%1|B-11|1").arg(e2)}));
+    EXPECT_EQ(pruebas::lineasInforme(*v), (QStringList{QStringLiteral("A-11|%1|B-11|1").arg(e1),
+                                                       QStringLiteral("A-13|%1|12|1").arg(e1),
+                                                       QStringLiteral("A-14|%1|B-11|1").arg(e2)}));
     EXPECT_TRUE(v->informe().resumen.startsWith(
         QStringLiteral("Se generaron 3 pedidos en %1.\n").arg(e.actual().nombre())));
     QTest::mouseClick(v->findChild<QPushButton*>(QStringLiteral("cmdCopiar")), Qt::LeftButton);
@@ -469,7 +457,7 @@ TEST_F(TabAcumularTest, CancelStopsTheGenerationBetweenWholeOrders) {
     EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     InformeVentana* v = informe();
     ASSERT_NE(v, nullptr);
-    EXPECT_EQ(lineas(*v).size(), movidos);
+    EXPECT_EQ(pruebas::lineasInforme(*v).size(), movidos);
     EXPECT_TRUE(v->informe().resumen.startsWith(registro[1].mensaje + QLatin1Char('\n')));
     // Every order moved whole: its line here, its pending quantity cleared there.
     EXPECT_EQ(cuentaActual(QStringLiteral("pedidosdetalle")), movidos);
