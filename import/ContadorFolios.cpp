@@ -27,20 +27,37 @@ ContadorFolios::ContadorFolios(host::Conexion& conexion, const QHash<QString, qi
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
-    for (const QString& serie : series) {
-        Contador& c = contadores_[busca(serie)];
-        c.porDar += porSerie.value(serie);
+    auto abiertas = acumulacion::FoliosSerie::abre(conexion_, prefijo, series);
+    for (qsizetype k = 0; k < series.size(); ++k) {
+        Contador& c = contadores_[busca(series[k], std::move(abiertas[std::size_t(k)]))];
+        c.porDar += porSerie.value(series[k]);
     }
+    // Every series' first folios at once: on a slow link each statement is a round trip.
+    QVector<acumulacion::FoliosSerie::Libres> pedidos;
+    QVector<Contador*> de;
+    for (Contador& c : contadores_)
+        if (c.porDar > 0 && c.ultimo < std::numeric_limits<qint32>::max()) {
+            pedidos.push_back({c.folios.get(),
+                               c.ultimo + 1,
+                               int(std::clamp<qint64>(c.porDar, 1, maximoApartados)),
+                               {}});
+            de << &c;
+        }
+    acumulacion::FoliosSerie::libres(conexion_, pedidos);
+    for (qsizetype k = 0; k < pedidos.size(); ++k)
+        de[k]->apartados.insert(de[k]->apartados.end(), pedidos[k].folios.cbegin(),
+                                pedidos[k].folios.cend());
 }
 
 ContadorFolios::~ContadorFolios() = default;
 
-int ContadorFolios::busca(const QString& serie) {
+int ContadorFolios::busca(const QString& serie, std::unique_ptr<acumulacion::FoliosSerie> abierta) {
     const auto hallado = porSerie_.constFind(serie);
     if (hallado != porSerie_.cend())
         return *hallado;
     // A series without its row would give folio 1 forever: the row is made here.
-    auto folios = std::make_unique<acumulacion::FoliosSerie>(conexion_, prefijo, serie);
+    auto folios = abierta ? std::move(abierta)
+                          : std::make_unique<acumulacion::FoliosSerie>(conexion_, prefijo, serie);
     // Series written differently ("a", "A") may share one row of the table.
     int indice = -1;
     for (int i = 0; i < int(contadores_.size()); ++i)
@@ -87,9 +104,11 @@ qint32 ContadorFolios::siguiente(const QString& serie) {
 }
 
 void ContadorFolios::graba() {
+    QVector<acumulacion::FoliosSerie::Guardado> guardados;
     for (const Contador& c : contadores_)
         if (c.dioFolios)
-            c.folios->guarda(qint32(c.ultimo));
+            guardados.push_back({c.folios.get(), qint32(c.ultimo)});
+    acumulacion::FoliosSerie::guarda(conexion_, guardados);
 }
 
 } // namespace importacion

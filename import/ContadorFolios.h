@@ -47,7 +47,8 @@ private:
         qint64 porDar = 0;            // folios the series is still expected to need
         bool dioFolios = false;
     };
-    int busca(const QString& serie);
+    // The counter of the series, taken from abierta (already read) when given.
+    int busca(const QString& serie, std::unique_ptr<acumulacion::FoliosSerie> abierta = {});
     void aparta(Contador& c);
 
     host::Conexion& conexion_;

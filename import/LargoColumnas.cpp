@@ -6,27 +6,43 @@ namespace importacion {
 
 void LeeLargoColumnas(host::Conexion& conexion, const QString& tabla,
                       QVector<host::Columna>& columnas) {
+    LeeLargoColumnas(conexion, {{tabla, &columnas}});
+}
+
+void LeeLargoColumnas(host::Conexion& conexion, const QVector<ColumnasDeTabla>& tablas) {
+    QVariantList nombres;
+    QStringList marcas;
+    for (const ColumnasDeTabla& t : tablas) {
+        nombres << t.tabla;
+        marcas << QStringLiteral("?");
+    }
     auto rs = conexion.consulta(
         QStringLiteral("SELECT c.COLUMN_NAME, c.DATA_TYPE IN ('char','varchar'), "
                        "c.CHARACTER_MAXIMUM_LENGTH, c.CHARACTER_OCTET_LENGTH, "
-                       "c.CHARACTER_SET_NAME, s.MAXLEN FROM information_schema.COLUMNS c "
-                       "LEFT JOIN information_schema.CHARACTER_SETS s ON "
-                       "s.CHARACTER_SET_NAME=c.CHARACTER_SET_NAME WHERE "
-                       "c.TABLE_SCHEMA=DATABASE() AND c.TABLE_NAME=? AND "
-                       "c.CHARACTER_SET_NAME IS NOT NULL"),
-        {tabla});
+                       "c.CHARACTER_SET_NAME, s.MAXLEN, c.TABLE_NAME FROM "
+                       "information_schema.COLUMNS c LEFT JOIN information_schema.CHARACTER_SETS "
+                       "s ON s.CHARACTER_SET_NAME=c.CHARACTER_SET_NAME WHERE "
+                       "c.TABLE_SCHEMA=DATABASE() AND c.TABLE_NAME IN (%1) AND "
+                       "c.CHARACTER_SET_NAME IS NOT NULL")
+            .arg(marcas.join(QLatin1Char(','))),
+        nombres);
     for (; !rs->eof(); rs->MoveNext()) {
         const QString nombre = rs->texto(0);
-        for (host::Columna& c : columnas) {
-            if (c.nombre.compare(nombre, Qt::CaseInsensitive) != 0 ||
-                c.clase != host::ClaseCampo::Texto)
+        const QString tabla = rs->texto(6);
+        for (const ColumnasDeTabla& t : tablas) {
+            if (t.tabla.compare(tabla, Qt::CaseInsensitive) != 0)
                 continue;
-            c.juego = rs->texto(4).toLower();
-            c.bytesPorCaracter = rs->esNulo(5) ? 4 : int(rs->entero(5));
-            if (rs->entero(1) != 0)
-                c.admiteCaracteres = rs->entero(2);
-            else
-                c.admiteBytes = rs->entero(3);
+            for (host::Columna& c : *t.columnas) {
+                if (c.nombre.compare(nombre, Qt::CaseInsensitive) != 0 ||
+                    c.clase != host::ClaseCampo::Texto)
+                    continue;
+                c.juego = rs->texto(4).toLower();
+                c.bytesPorCaracter = rs->esNulo(5) ? 4 : int(rs->entero(5));
+                if (rs->entero(1) != 0)
+                    c.admiteCaracteres = rs->entero(2);
+                else
+                    c.admiteBytes = rs->entero(3);
+            }
         }
     }
 }

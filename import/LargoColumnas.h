@@ -16,6 +16,12 @@ namespace importacion {
 // for the TEXT types, so the check measures each value in the unit the write will.
 void LeeLargoColumnas(host::Conexion& conexion, const QString& tabla,
                       QVector<host::Columna>& columnas);
+// The same for several tables' columns (a table may come more than once), in one round trip.
+struct ColumnasDeTabla {
+    QString tabla;
+    QVector<host::Columna>* columnas;
+};
+void LeeLargoColumnas(host::Conexion& conexion, const QVector<ColumnasDeTabla>& tablas);
 
 // The bytes t takes in the character set juego, whose characters take at most
 // bytesPorCaracter bytes. Exact for the Unicode and the one-byte sets; for another set an

@@ -4,6 +4,7 @@
 #include "shell/host/Conexion.h"
 #include "shell/host/FalloServidor.h"
 
+#include <memory>
 #include <mysql.h>
 #include <stdexcept>
 
@@ -34,10 +35,7 @@ bool admiteBloques(host::Conexion& c) {
 SentenciaEnBloque::SentenciaEnBloque(QByteArray sql, int columnas)
     : sql_(std::move(sql)), columnas_(columnas) {}
 
-SentenciaEnBloque::~SentenciaEnBloque() {
-    if (sentencia_)
-        mysql_stmt_close(sentencia_);
-}
+SentenciaEnBloque::~SentenciaEnBloque() = default;
 
 // The rows' NULL flags are bound as the indicator arrays as they are.
 static_assert(STMT_INDICATOR_NONE == 0 && STMT_INDICATOR_NULL == 1);
@@ -49,15 +47,9 @@ bool SentenciaEnBloque::ejecuta(host::Conexion& c, const FilasEnBloque& filas) {
         throw std::logic_error("SentenciaEnBloque: filas con otro número de columnas");
     if (!probada_) {
         probada_ = true;
-        if (!admiteBloques(c))
-            return false;
-        sentencia_ = mysql_stmt_init(c.manejador());
-        if (!sentencia_)
-            throw host::ErrorBdD(QStringLiteral("No hay memoria para preparar la sentencia."));
-        if (mysql_stmt_prepare(sentencia_, sql_.constData(), (unsigned long)sql_.size()) != 0)
-            throw errorDe(c, sentencia_);
+        enBloque_ = admiteBloques(c);
     }
-    if (!sentencia_)
+    if (!enBloque_)
         return false;
     const auto n = std::size_t(filas.filas());
     std::vector<MYSQL_BIND> enlaces(static_cast<std::size_t>(columnas_));
@@ -78,12 +70,22 @@ bool SentenciaEnBloque::ejecuta(host::Conexion& c, const FilasEnBloque& filas) {
         e.length = const_cast<unsigned long*>(largos.data());
         e.u.indicator = const_cast<char*>(filas.nulos(k).data());
     }
+    // Prepared and run in one round trip, on a handle of its own each time: the library
+    // means a directly run handle for one execution only. Its closing awaits no answer.
+    const auto cierra = [](st_mysql_stmt* s) { mysql_stmt_close(s); };
+    const std::unique_ptr<st_mysql_stmt, decltype(cierra)> sentencia(mysql_stmt_init(c.manejador()),
+                                                                     cierra);
+    if (!sentencia)
+        throw host::ErrorBdD(QStringLiteral("No hay memoria para preparar la sentencia."));
     unsigned tamano = unsigned(n);
+    unsigned valores = unsigned(columnas_);
     const host::Conexion::EnCurso enCurso(c);
-    if (mysql_stmt_attr_set(sentencia_, STMT_ATTR_ARRAY_SIZE, &tamano) != 0 ||
-        mysql_stmt_bind_param(sentencia_, enlaces.data()) != 0 ||
-        mysql_stmt_execute(sentencia_) != 0)
-        throw errorDe(c, sentencia_);
+    if (mysql_stmt_attr_set(sentencia.get(), STMT_ATTR_PREBIND_PARAMS, &valores) != 0 ||
+        mysql_stmt_attr_set(sentencia.get(), STMT_ATTR_ARRAY_SIZE, &tamano) != 0 ||
+        mysql_stmt_bind_param(sentencia.get(), enlaces.data()) != 0 ||
+        mariadb_stmt_execute_direct(sentencia.get(), sql_.constData(), std::size_t(sql_.size())) !=
+            0)
+        throw errorDe(c, sentencia.get());
     return true;
 }
 

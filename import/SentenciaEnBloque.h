@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <vector>
 
-struct st_mysql_stmt;
-
 namespace host {
 class Conexion;
 }
@@ -13,9 +11,9 @@ namespace importacion {
 
 class FilasEnBloque;
 
-// One statement with a "?" per value, run over many rows of values in a single round trip:
-// MariaDB's bulk execution of arrays, close to the speed of a bulk load. Values are bound,
-// never pasted into the text.
+// One statement with a "?" per value, prepared and run over many rows of values in a single
+// round trip: MariaDB's bulk execution of arrays, close to the speed of a bulk load. Values
+// are bound, never pasted into the text.
 class SentenciaEnBloque {
 public:
     SentenciaEnBloque(QByteArray sql, int columnas);
@@ -30,8 +28,8 @@ public:
 private:
     QByteArray sql_;
     int columnas_;
-    st_mysql_stmt* sentencia_ = nullptr;
     bool probada_ = false;
+    bool enBloque_ = false;                    // the server runs arrays of values
     std::vector<std::vector<char*>> punteros_; // where each value starts, per column
 };
 

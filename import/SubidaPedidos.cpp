@@ -43,9 +43,12 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
                              const bitacora::Bitacora* bitacora, const QString& archivo)
     : conexion_(conexion), llamadas_(llamadas), opciones_(opciones),
       anotacion_(std::make_unique<AnotacionImportados>(bitacora, archivo)) {
-    pedidos_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidos"));
-    renglones_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("pedidosdetalle"));
-    clientes_ = host::BasesDD::AbrirTablaInsercion(conexion_, QStringLiteral("clientes"));
+    auto tablas = host::TablaInsercion::abre(
+        conexion_,
+        {QStringLiteral("pedidos"), QStringLiteral("pedidosdetalle"), QStringLiteral("clientes")});
+    pedidos_ = std::move(tablas[0]);
+    renglones_ = std::move(tablas[1]);
+    clientes_ = std::move(tablas[2]);
 
     QVector<int> posPedidos{pedidos_->posicion(QStringLiteral("Id")),
                             pedidos_->posicion(QStringLiteral("Factura"))};
@@ -59,10 +62,10 @@ SubidaPedidos::SubidaPedidos(host::Conexion& conexion, const LlamadasImportacion
     auto renglon = columnas(*renglones_, transferencia::columnasRenglon(), posRenglones);
     QVector<int> posClientes;
     auto clienteNuevo = columnas(*clientes_, LecturaPedidos::columnasClienteNuevo(), posClientes);
-    LeeLargoColumnas(conexion_, QStringLiteral("pedidos"), encabezado);
-    LeeLargoColumnas(conexion_, QStringLiteral("pedidosdetalle"), renglon);
-    LeeLargoColumnas(conexion_, QStringLiteral("clientes"), cliente);
-    LeeLargoColumnas(conexion_, QStringLiteral("clientes"), clienteNuevo);
+    LeeLargoColumnas(conexion_, {{QStringLiteral("pedidos"), &encabezado},
+                                 {QStringLiteral("pedidosdetalle"), &renglon},
+                                 {QStringLiteral("clientes"), &cliente},
+                                 {QStringLiteral("clientes"), &clienteNuevo}});
     lectura_ = std::make_unique<LecturaPedidos>(std::move(encabezado), std::move(cliente),
                                                 std::move(renglon), std::move(clienteNuevo));
 

@@ -155,6 +155,8 @@ FalloSistema enInstruccion(unsigned codigo, const QString& detalle, const Parame
     case 2006: // server gone away
     case 2013: // connection lost during the statement
     case 2055: // lost, with the system's reason
+    case 5013: // the link failed while reading
+    case 5014: // the link failed while writing
         mensaje = QStringLiteral("Se perdió la conexión con el servidor %1 (base de datos \"%2\"): "
                                  "revise que siga encendido y que la red funcione antes de repetir "
                                  "la operación.")

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
+#include <vector>
 
 namespace host {
 
@@ -16,6 +18,10 @@ class Conexion;
 class TablaInsercion {
 public:
     TablaInsercion(Conexion& conexion, const QString& tabla);
+    TablaInsercion(QString tabla, QVector<Columna> columnas);
+    // The tables' columns, read in one round trip, in the order of the names given.
+    static std::vector<std::unique_ptr<TablaInsercion>> abre(Conexion& conexion,
+                                                             const QStringList& tablas);
 
     const QString& tabla() const { return tabla_; }
     const QVector<Columna>& columnas() const { return columnas_; }
