@@ -29,13 +29,9 @@ QString leeOpciones(const QStringList& argumentos, OpcionesExportar& o) {
         return opciones.error();
     o.archivo = opciones.valor(QStringLiteral("archivo"));
     o.destino = opciones.valor(QStringLiteral("destino"));
-    for (const QString& valor : opciones.valores(QStringLiteral("id"))) {
-        bool ok = false;
-        const qint64 id = valor.toLongLong(&ok);
-        if (!ok)
-            return QStringLiteral("El Id \"%1\" no es un número entero.").arg(valor);
-        o.ids << id;
-    }
+    o.ids = opciones.ids(QStringLiteral("id"));
+    if (!opciones.error().isEmpty())
+        return opciones.error();
     if (transferencia::nombreArchivo(o.archivo).isEmpty())
         return QStringLiteral("Falta el nombre del archivo (--archivo).");
     if (o.destino.trimmed().isEmpty())

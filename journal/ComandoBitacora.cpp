@@ -35,13 +35,9 @@ QString leeFiltro(const QStringList& argumentos, bitacora::Seleccion& filtro, bo
     if (todas && fechas)
         return QStringLiteral("--todas no va con --desde ni con --hasta: elija.");
     if (opciones.tiene(QStringLiteral("corrida"))) {
-        const QString valor = opciones.valor(QStringLiteral("corrida"));
-        bool ok = false;
-        filtro.corrida = valor.toLongLong(&ok);
-        if (!ok || *filtro.corrida <= 0)
-            return QStringLiteral("La corrida \"%1\" no es un número de corrida (el que "
-                                  "muestra la lista, por ejemplo 12).")
-                .arg(valor);
+        filtro.corrida = opciones.corrida(QStringLiteral("corrida"));
+        if (!opciones.error().isEmpty())
+            return opciones.error();
         if (todas || fechas || filtro.operacion)
             return QStringLiteral("--corrida muestra una sola corrida: no va con --todas, "
                                   "--desde, --hasta ni --operacion.");

@@ -95,13 +95,7 @@ int enviar(Programa& programa, const QStringList& argumentos, QTextStream& salid
         leidas.falla(QStringLiteral("--omitir-importados y --repetir no van juntas: elija una."));
     if (leidas.valor(QStringLiteral("destino")).trimmed().isEmpty())
         leidas.falla(QStringLiteral("Falta el destino (--destino)."));
-    QVector<qint64> pedidos;
-    for (const QString& valor : leidas.valores(QStringLiteral("id"))) {
-        bool ok = false;
-        pedidos << valor.toLongLong(&ok);
-        if (!ok)
-            leidas.falla(QStringLiteral("El Id \"%1\" no es un número entero.").arg(valor));
-    }
+    const QVector<qint64> pedidos = leidas.ids(QStringLiteral("id"));
     if (!leidas.error().isEmpty()) {
         errores << leidas.error() << Qt::endl
                 << OpcionesOrden::uso(QStringLiteral("enviar"), opcionesEnviar()) << Qt::endl;
@@ -169,9 +163,8 @@ const QList<Opcion>& opcionesConciliar() {
 int conciliar(Programa& programa, const QStringList& argumentos, QTextStream& salida,
               QTextStream& errores) {
     OpcionesOrden leidas(argumentos, opcionesConciliar());
-    bool numero = false;
-    const qint64 corrida = leidas.valor(QStringLiteral("corrida")).toLongLong(&numero);
-    if (!numero || corrida <= 0)
+    const qint64 corrida = leidas.corrida(QStringLiteral("corrida"));
+    if (!leidas.tiene(QStringLiteral("corrida")))
         leidas.falla(QStringLiteral("Falta el número de la exportación (--corrida N)."));
     if (leidas.tiene(QStringLiteral("destino")) && leidas.tiene(QStringLiteral("base")))
         leidas.falla(QStringLiteral("--destino y --base no van juntas: elija una."));

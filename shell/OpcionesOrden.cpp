@@ -129,6 +129,30 @@ std::optional<QDate> OpcionesOrden::fechaSiHay(const QString& nombre) {
     return f.isValid() ? std::optional<QDate>(f) : std::nullopt;
 }
 
+QVector<qint64> OpcionesOrden::ids(const QString& nombre) {
+    QVector<qint64> salida;
+    for (const QString& valor : valores(nombre)) {
+        bool ok = false;
+        salida << valor.toLongLong(&ok);
+        if (!ok)
+            falla(QStringLiteral("El Id \"%1\" no es un número entero.").arg(valor));
+    }
+    return salida;
+}
+
+qint64 OpcionesOrden::corrida(const QString& nombre) {
+    if (!tiene(nombre))
+        return 0;
+    bool ok = false;
+    const qint64 n = valor(nombre).toLongLong(&ok);
+    if (ok && n > 0)
+        return n;
+    falla(QStringLiteral("La corrida \"%1\" no es un número de corrida (el que muestra "
+                         "bitacora, por ejemplo 12).")
+              .arg(valor(nombre)));
+    return 0;
+}
+
 QString OpcionesOrden::textoAyuda(const QList<Opcion>& opciones) {
     QStringList izquierdas;
     qsizetype ancho = 0;

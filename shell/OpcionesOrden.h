@@ -5,6 +5,7 @@
 #include <QMultiHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <optional>
 
 // An option of the command line.
@@ -60,6 +61,12 @@ public:
     QDate fecha(const QString& nombre, bool obligatoria);
     // An optional date option: nothing when absent or not a date (and then the error set).
     std::optional<QDate> fechaSiHay(const QString& nombre);
+    // The values of a repeatable Id option, each a whole number; the error names the first
+    // that is not one.
+    QVector<qint64> ids(const QString& nombre);
+    // A run number as the journal lists it (a positive whole number): 0 when absent, and 0
+    // with the error set when it is not such a number.
+    qint64 corrida(const QString& nombre);
     // Records a check of the command that failed, unless an error came first.
     void falla(const QString& mensaje);
 

@@ -30,16 +30,9 @@ int deshacer(Programa& programa, const QStringList& argumentos, QTextStream& sal
              QTextStream& errores) {
     OpcionesOrden leidas(argumentos, opcionesDeshacer());
     deshacer::OpcionesDeshacer opciones;
-    if (leidas.error().isEmpty()) {
-        bool ok = false;
-        opciones.corrida = leidas.valor(QStringLiteral("corrida")).toLongLong(&ok);
-        if (!leidas.tiene(QStringLiteral("corrida")))
-            leidas.falla(QStringLiteral("Falta la corrida que se deshace (--corrida)."));
-        else if (!ok || opciones.corrida <= 0)
-            leidas.falla(QStringLiteral("La corrida \"%1\" no es un número de corrida (el que "
-                                        "muestra bitacora, por ejemplo 12).")
-                             .arg(leidas.valor(QStringLiteral("corrida"))));
-    }
+    opciones.corrida = leidas.corrida(QStringLiteral("corrida"));
+    if (!leidas.tiene(QStringLiteral("corrida")))
+        leidas.falla(QStringLiteral("Falta la corrida que se deshace (--corrida)."));
     if (!leidas.error().isEmpty()) {
         errores << leidas.error() << Qt::endl
                 << OpcionesOrden::uso(QStringLiteral("deshacer"), opcionesDeshacer()) << Qt::endl;
