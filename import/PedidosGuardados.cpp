@@ -1,6 +1,7 @@
 #include "import/PedidosGuardados.h"
 
 #include "shell/host/Conexion.h"
+#include "shell/host/ListaIds.h"
 #include "shell/host/Recordset.h"
 
 #include <QHash>
@@ -140,17 +141,7 @@ void PedidosGuardados::compruebaRenglones(host::Conexion& conexion, const QVecto
 
 QString PedidosGuardados::condicion(const std::vector<qint64>& ids) {
     // The Ids grow by one except where one in use was skipped: a few runs.
-    QStringList tramos;
-    for (std::size_t k = 0; k < ids.size();) {
-        std::size_t fin = k;
-        while (fin + 1 < ids.size() && ids[fin + 1] == ids[fin] + 1)
-            ++fin;
-        tramos << QStringLiteral("Id BETWEEN %1 AND %2").arg(ids[k]).arg(ids[fin]);
-        k = fin + 1;
-    }
-    return tramos.isEmpty()
-               ? QString()
-               : QLatin1Char('(') + tramos.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    return host::condicionIds(u"Id", ids);
 }
 
 } // namespace importacion

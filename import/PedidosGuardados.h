@@ -31,8 +31,8 @@ public:
     static void compruebaRenglones(host::Conexion& conexion, const QVector<Dado>& guardados,
                                    const QVector<int>& renglones);
 
-    // "(Id BETWEEN 5 AND 9 OR Id BETWEEN 12 AND 12)": the Ids in as few runs as they allow;
-    // empty for none.
+    // "(Id BETWEEN 5 AND 9 OR Id IN (12))": the Ids in as few runs as they allow; empty for
+    // none.
     static QString condicion(const std::vector<qint64>& ids);
 };
 

@@ -155,8 +155,9 @@ QHash<qint64, QString> ResumenPedido::Lector::lee(const std::vector<qint64>& ids
         QHash<qint64, ResumenPedido> resumenes;
         auto rs = conexion_.consulta(
             QStringLiteral("SELECT p.Id,%1,d.Id,%2 FROM %3 p LEFT JOIN %4 d ON d.Id=p.Id WHERE "
-                           "p.Id IN (%5)%6")
-                .arg(encabezado_, renglon_, pedidos_, detalle_, host::listaIds(parte), cerrojo));
+                           "%5%6")
+                .arg(encabezado_, renglon_, pedidos_, detalle_, host::condicionIds(u"p.Id", parte),
+                     cerrojo));
         for (; !rs->eof(); rs->MoveNext()) {
             auto r = resumenes.find(rs->entero(0));
             if (r == resumenes.end()) {

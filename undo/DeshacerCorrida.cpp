@@ -20,8 +20,10 @@ using host::ErrorBdD;
 
 namespace {
 
-// Ids per statement: a list of this size is a small part of the server's packet limit.
-constexpr qsizetype idsPorSentencia = 5000;
+// Runs of consecutive Ids, or lone Ids, per statement: a statement of that many is a small
+// part of the server's packet limit. The orders of one run mostly make a single run of Ids,
+// so each statement covers the whole run.
+constexpr std::size_t tramosPorSentencia = 5000;
 
 QString tabla(const QString& base, const char* nombre) {
     return Conexion::identificador(base) + QLatin1Char('.') + QLatin1String(nombre);
@@ -38,18 +40,22 @@ QString literales(const Conexion& conexion, const QStringList& textos) {
     return QString::fromUtf8(lista);
 }
 
-// Where a statement run in parts takes its list of Ids.
+// Where a statement run in parts takes its condition on the Ids.
 const QString marcaIds = QStringLiteral("{ids}");
 
-// Runs sql (with marcaIds for an Id list) over the ids in parts; the rows it changed.
+// The ids in parts, each as a condition on columna.
+QStringList condiciones(QStringView columna, const std::vector<qint64>& ids) {
+    QStringList salida;
+    for (const std::vector<qint64>& parte : host::partesIds(ids, tramosPorSentencia))
+        salida << host::condicionIds(columna, parte);
+    return salida;
+}
+
+// Runs sql (with marcaIds for a condition on Id) over the ids in parts; the rows it changed.
 quint64 porPartes(Conexion& conexion, const QString& sql, const std::vector<qint64>& ids) {
     quint64 cambiadas = 0;
-    for (std::size_t i = 0; i < ids.size(); i += idsPorSentencia) {
-        const std::vector<qint64> parte(
-            ids.begin() + qsizetype(i),
-            ids.begin() + qsizetype(std::min(ids.size(), i + std::size_t(idsPorSentencia))));
-        cambiadas += conexion.ejecuta(QString(sql).replace(marcaIds, host::listaIds(parte)));
-    }
+    for (const QString& donde : condiciones(u"Id", ids))
+        cambiadas += conexion.ejecuta(QString(sql).replace(marcaIds, donde));
     return cambiadas;
 }
 
@@ -97,6 +103,8 @@ void DeshacerCorrida::deja(const Anotado& a, const QString& motivo) {
 
 void DeshacerCorrida::corre() {
     movidos_.clear();
+    filas_.clear();
+    renglones_.clear();
     leeAnotados();
     revisaCancelacion();
     total_ = qint64(candidatos_.size()) * 2;
@@ -133,8 +141,8 @@ void DeshacerCorrida::leeAnotados() {
     // Locked: a second undo of the same run waits here, then finds these orders undone.
     auto rs = conexion_.consulta(
         QStringLiteral("SELECT IdNuevo, PedidoNuevo, Resumen, Huella, BaseOrigen, IdOrigen, "
-                       "PedidoOrigen, DeshechoPor, Movidos FROM %1 WHERE Corrida=? ORDER BY Id "
-                       "FOR UPDATE")
+                       "PedidoOrigen, DeshechoPor, Movidos, Id FROM %1 WHERE Corrida=? ORDER BY "
+                       "Id FOR UPDATE")
             .arg(EsquemaBitacora::tablaPedidos()),
         {corrida_.id});
     QSet<qint64> vistos;
@@ -145,6 +153,8 @@ void DeshacerCorrida::leeAnotados() {
             ++r_.yaDeshechos;
             continue;
         }
+        if (a.id != 0)
+            filas_[a.id].push_back(rs->entero(9));
         if (a.id == 0 || vistos.contains(a.id))
             continue;
         vistos.insert(a.id);
@@ -161,8 +171,11 @@ void DeshacerCorrida::leeAnotados() {
 }
 
 void DeshacerCorrida::comparaResumenes() {
+    // The lines each order holds come with it, read under the same lock.
     const QHash<qint64, QString> ahora =
-        bitacora::ResumenPedido::lee(conexion_, corrida_.base, ids(), true);
+        candidatos_.isEmpty() ? QHash<qint64, QString>()
+                              : bitacora::ResumenPedido::Lector(conexion_, corrida_.base)
+                                    .lee(ids(), true, &renglones_);
     QVector<Anotado> quedan;
     for (const Anotado& a : std::as_const(candidatos_)) {
         const auto h = ahora.constFind(a.id);
@@ -194,15 +207,11 @@ void DeshacerCorrida::comparaOrigenes() {
         try {
             host::ExigeTransacciones(
                 conexion_, base, {QStringLiteral("pedidosdetalle"), QStringLiteral("productos")});
-            for (std::size_t i = 0; i < idsOrigen.size(); i += idsPorSentencia) {
-                const std::vector<qint64> parte(
-                    idsOrigen.begin() + qsizetype(i),
-                    idsOrigen.begin() +
-                        qsizetype(std::min(idsOrigen.size(), i + std::size_t(idsPorSentencia))));
+            for (const QString& donde : condiciones(u"Id", idsOrigen)) {
                 auto rl = conexion_.consulta(
-                    QStringLiteral("SELECT Id, Partida, Producto, Pedido FROM %1 WHERE Id IN (%2) "
-                                   "FOR UPDATE")
-                        .arg(tabla(base, "pedidosdetalle"), host::listaIds(parte)));
+                    QStringLiteral("SELECT Id, Partida, Producto, Pedido FROM %1 WHERE %2 FOR "
+                                   "UPDATE")
+                        .arg(tabla(base, "pedidosdetalle"), donde));
                 for (; !rl->eof(); rl->MoveNext()) {
                     Origen& o = origenes[base][rl->entero(0)];
                     o.existe = true;
@@ -250,20 +259,8 @@ void DeshacerCorrida::comparaOrigenes() {
 }
 
 void DeshacerCorrida::cuentaRenglones() {
-    QHash<qint64, qint64> porPedido;
-    const std::vector<qint64> todos = ids();
-    for (std::size_t i = 0; i < todos.size(); i += idsPorSentencia) {
-        const std::vector<qint64> parte(
-            todos.begin() + qsizetype(i),
-            todos.begin() + qsizetype(std::min(todos.size(), i + std::size_t(idsPorSentencia))));
-        for (auto rs = conexion_.consulta(
-                 QStringLiteral("SELECT Id, COUNT(*) FROM %1 WHERE Id IN (%2) GROUP BY Id")
-                     .arg(tabla(corrida_.base, "pedidosdetalle"), host::listaIds(parte)));
-             !rs->eof(); rs->MoveNext())
-            porPedido.insert(rs->entero(0), rs->entero(1));
-    }
     for (const Anotado& a : std::as_const(candidatos_)) {
-        const qint64 n = porPedido.value(a.id);
+        const qint64 n = renglones_.value(a.id);
         r_.quitados.push_back({a.id, a.pedido, n, a.baseOrigen, a.idOrigen, a.pedidoOrigen});
         r_.renglones += n;
     }
@@ -287,6 +284,33 @@ std::map<QString, QString> existencias(Conexion& conexion, const QString& produc
     return salida;
 }
 
+// The products of these keys, as rows (Producto) for existencias(): each found by the key
+// its row holds, without reading any order's lines.
+QString enLista(const Conexion& conexion, const QString& productos, const QStringList& claves) {
+    return QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
+        .arg(productos, literales(conexion, claves));
+}
+
+// PorVender of the products whose keys these are, by product.
+std::map<QString, QString> existenciasDe(Conexion& conexion, const QString& productos,
+                                         const QStringList& claves, bool bloquea) {
+    std::map<QString, QString> salida;
+    constexpr qsizetype porConsulta = 5000;
+    for (qsizetype i = 0; i < claves.size(); i += porConsulta)
+        salida.merge(existencias(conexion, productos,
+                                 enLista(conexion, productos, claves.mid(i, porConsulta)),
+                                 bloquea));
+    return salida;
+}
+
+QStringList clavesDe(const std::map<QString, QString>& existencias) {
+    QStringList salida;
+    for (const auto& e : existencias)
+        salida << e.first;
+    return salida;
+}
+
+// One line per product: its PorVender before the undo and after it.
 void agregaCambios(QVector<CambioExistencia>& cambios, const QString& base,
                    const std::map<QString, QString>& antes,
                    const std::map<QString, QString>& despues) {
@@ -301,20 +325,19 @@ void DeshacerCorrida::bajaExistencias() {
     using acumulacion::PorVender;
     const QString productos = tabla(corrida_.base, "productos");
     const QString detalle = tabla(corrida_.base, "pedidosdetalle");
-    const std::vector<qint64> todos = ids();
-    for (std::size_t i = 0; i < todos.size(); i += idsPorSentencia) {
-        const std::vector<qint64> parte(
-            todos.begin() + qsizetype(i),
-            todos.begin() + qsizetype(std::min(todos.size(), i + std::size_t(idsPorSentencia))));
-        const QString donde = QStringLiteral("Id IN (%1)").arg(host::listaIds(parte));
-        const QString sumas =
-            PorVender::sumaPorProducto(detalle, QStringLiteral("Cantidad"), donde);
-        const auto antes = existencias(conexion_, productos, sumas, true);
+    const QStringList partes = condiciones(u"Id", ids());
+    // Every product the lines name, locked before any is changed: what it was before the
+    // undo, even when a product's lines come in several parts.
+    std::map<QString, QString> antes;
+    for (const QString& donde : partes)
+        antes.merge(existencias(
+            conexion_, productos,
+            PorVender::sumaPorProducto(detalle, QStringLiteral("Cantidad"), donde), true));
+    for (const QString& donde : partes)
         conexion_.ejecuta(PorVender::cambia(productos, detalle, QStringLiteral("Cantidad"), donde,
                                             PorVender::Sentido::Baja));
-        agregaCambios(r_.existencias, corrida_.base, antes,
-                      existencias(conexion_, productos, sumas, false));
-    }
+    agregaCambios(r_.existencias, corrida_.base, antes,
+                  existenciasDe(conexion_, productos, clavesDe(antes), false));
 }
 
 void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qint64>& nuevos) {
@@ -342,9 +365,7 @@ void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qin
             }
     if (todas.isEmpty())
         return;
-    const QString enLista = QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
-                                .arg(productos, literales(conexion_, todas));
-    const auto antes = existencias(conexion_, productos, enLista, true);
+    const auto antes = existenciasDe(conexion_, productos, todas, true);
     constexpr qsizetype porSentencia = 1000;
     for (const qint64 id : nuevos)
         for (const Movido& m : movidos_.value(id)) {
@@ -358,7 +379,7 @@ void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qin
                 sube();
         }
     sube();
-    agregaCambios(r_.existencias, base, antes, existencias(conexion_, productos, enLista, false));
+    agregaCambios(r_.existencias, base, antes, existenciasDe(conexion_, productos, todas, false));
 }
 
 void DeshacerCorrida::devuelveOrigenes() {
@@ -391,16 +412,16 @@ void DeshacerCorrida::devuelveOrigenes() {
 void DeshacerCorrida::quitaPedidos() {
     const std::vector<qint64> todos = ids();
     porPartes(conexion_,
-              QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
+              QStringLiteral("DELETE FROM %1 WHERE %2")
                   .arg(tabla(corrida_.base, "pedidosdetalle"), marcaIds),
               todos);
     // The lines are gone; the headers follow.
     if (corrida_.operacion == bitacora::Operacion::Importacion)
         llamadas_.informa(hechos_ + (total_ - hechos_) / 2, total_);
-    const quint64 quitados = porPartes(conexion_,
-                                       QStringLiteral("DELETE FROM %1 WHERE Id IN (%2)")
-                                           .arg(tabla(corrida_.base, "pedidos"), marcaIds),
-                                       todos);
+    const quint64 quitados = porPartes(
+        conexion_,
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(tabla(corrida_.base, "pedidos"), marcaIds),
+        todos);
     if (quitados != todos.size())
         throw ErrorBdD(QStringLiteral("Se esperaba quitar %1 pedidos y se quitaron %2.")
                            .arg(todos.size())
@@ -421,7 +442,10 @@ void DeshacerCorrida::quitaClientes() {
         return;
     const QString clientes = tabla(corrida_.base, "clientes");
     const QString pedidos = tabla(corrida_.base, "pedidos");
-    constexpr qsizetype porConsulta = 1000;
+    // Fewer than 1000 keys a read: MariaDB turns a longer IN list into a join, which, with the
+    // run's orders just deleted in this transaction, reads the whole of pedidos each time
+    // instead of each customer's orders.
+    constexpr qsizetype porConsulta = 900;
     for (qsizetype i = 0; i < claves.size(); i += porConsulta) {
         const QString lista = literales(conexion_, claves.mid(i, porConsulta));
         QStringList hay;
@@ -460,29 +484,42 @@ void DeshacerCorrida::liberaHuellas() {
     for (auto v = veces.cbegin(); v != veces.cend(); ++v)
         porVeces[v.value()] << v.key();
     constexpr qsizetype porSentencia = 5000;
+    // Those that would drop to none are deleted at once; only the others, when a part has
+    // any, are counted down.
     for (const auto& [n, huellas] : porVeces)
         for (qsizetype i = 0; i < huellas.size(); i += porSentencia) {
-            const QString lista = literales(conexion_, huellas.mid(i, porSentencia));
-            conexion_.ejecuta(QStringLiteral("UPDATE %1 SET Veces=Veces-%2 WHERE Huella IN (%3)")
-                                  .arg(EsquemaBitacora::tablaHuellas())
-                                  .arg(n)
-                                  .arg(lista));
-            conexion_.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Huella IN (%2) AND Veces<=0")
-                                  .arg(EsquemaBitacora::tablaHuellas(), lista));
+            const QStringList parte = huellas.mid(i, porSentencia);
+            const QString lista = literales(conexion_, parte);
+            const quint64 borradas = conexion_.ejecuta(
+                QStringLiteral("DELETE FROM %1 WHERE Huella IN (%2) AND Veces<=%3")
+                    .arg(EsquemaBitacora::tablaHuellas(), lista)
+                    .arg(n));
+            if (borradas < quint64(parte.size()))
+                conexion_.ejecuta(
+                    QStringLiteral("UPDATE %1 SET Veces=Veces-%2 WHERE Huella IN (%3)")
+                        .arg(EsquemaBitacora::tablaHuellas())
+                        .arg(n)
+                        .arg(lista));
         }
 }
 
 void DeshacerCorrida::anota() {
     if (!diario_ || !diario_->activa())
         return;
+    // The run's rows of these orders, by the journal's own key: those leeAnotados locked.
+    std::vector<qint64> deshechas;
+    for (const Anotado& a : std::as_const(candidatos_)) {
+        const std::vector<qint64>& de = filas_[a.id];
+        deshechas.insert(deshechas.end(), de.begin(), de.end());
+    }
     porPartes(conexion_,
-              QStringLiteral("UPDATE %1 SET DeshechoPor=%2 WHERE Corrida=%3 AND DeshechoPor IS "
-                             "NULL AND IdNuevo IN (%4)")
+              QStringLiteral("UPDATE %1 SET DeshechoPor=%2 WHERE %4 AND Corrida=%3 AND "
+                             "DeshechoPor IS NULL")
                   .arg(EsquemaBitacora::tablaPedidos())
                   .arg(diario_->corrida())
                   .arg(corrida_.id)
                   .arg(marcaIds),
-              ids());
+              deshechas);
     conexion_.ejecuta(QStringLiteral("UPDATE %1 SET DeshechaPor=?, Deshechos=Deshechos+? WHERE "
                                      "Id=?")
                           .arg(EsquemaBitacora::tablaCorridas()),

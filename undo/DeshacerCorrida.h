@@ -72,6 +72,9 @@ private:
     ResultadoDeshacer r_;
     QVector<Anotado> candidatos_;            // not undone yet; those left are dropped from it
     QHash<qint64, QVector<Movido>> movidos_; // of an accumulation, by the order they went to
+    // The journal's rows of each order not undone yet (more than one if it was noted twice).
+    QHash<qint64, std::vector<qint64>> filas_;
+    QHash<qint64, qint64> renglones_; // the lines each order holds now
     qint64 hechos_ = 0, total_ = 0;
 };
 

@@ -8,6 +8,7 @@
 //
 //   bench_transfer [--puerto P] [--carpeta DIR] [--repeticiones R] [--pedidos N]...
 //                  [--memoria N]...   (only the peak memory of the import and its preview)
+//                  [--deshacer N]...  (only the import and its undo, each round printed)
 #include "data/FormatoTransferencia.h"
 #include "data/LectorTransferencia.h"
 #include "db/GeneradorDemo.h"
@@ -260,6 +261,42 @@ void soloMemoria(host::BasesDD& bases, unsigned puerto, const QString& carpeta, 
     QFile::remove(archivo);
 }
 
+// Only the import with the journal's tables in place and its undo, each round printed, so
+// the undo's figure can be followed without the rest of the benchmark.
+void soloDeshacer(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
+                  int repeticiones) {
+    auto c = bases.abre(QString());
+    const QString origen = QStringLiteral("banco_deshacer_origen_%1").arg(pedidos);
+    const QString destino = QStringLiteral("banco_deshacer_destino_%1").arg(pedidos);
+    demo::creaBaseEmpresa(*c, origen);
+    demo::llenaEmpresa(*c, origen, talla(pedidos), 1);
+    const QString archivo = QDir(carpeta).filePath(QStringLiteral("deshacer_%1.txt").arg(pedidos));
+    enHijo(puerto, QStringLiteral("exportar-sin-bitacora"), origen, archivo);
+    out << QStringLiteral("\n%1 pedidos x 5 renglones").arg(pedidos) << Qt::endl;
+    for (int r = 0; r < repeticiones; ++r) {
+        demo::creaBaseEmpresa(*c, destino);
+        c->ejecuta(QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
+                       .arg(host::Conexion::identificador(destino),
+                            host::Conexion::identificador(origen)));
+        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(destino)));
+        bitacora::EsquemaBitacora::creaTablas(*c);
+        const Medida i = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
+        const QString corrida = c->consulta(QStringLiteral("SELECT MAX(Id) FROM %1")
+                                                .arg(bitacora::EsquemaBitacora::tablaCorridas()))
+                                    ->texto(0);
+        const Medida d = enHijo(puerto, QStringLiteral("deshacer"), destino, archivo, {},
+                                {QStringLiteral("--corrida"), corrida});
+        out << QStringLiteral("  deshacer        %1 ms, importación %2 ms: razón %3   (meta <= 1)")
+                   .arg(d.ms, 0, 'f', 0)
+                   .arg(i.ms, 0, 'f', 0)
+                   .arg(d.ms / i.ms, 0, 'f', 2)
+            << Qt::endl;
+    }
+    for (const QString& base : {origen, destino})
+        c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
+    QFile::remove(archivo);
+}
+
 void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
               int repeticiones) {
     auto c = bases.abre(QString());
@@ -487,14 +524,16 @@ int main(int argc, char** argv) {
             return hijoDeshace(bases, opcion(args, QStringLiteral("--base")),
                                opcion(args, QStringLiteral("--corrida")));
 
-        QList<int> tallas, memoria;
+        QList<int> tallas, memoria, soloDeshaceres;
         for (int i = 0; i < args.size(); ++i) {
             if (args[i] == QLatin1String("--pedidos") && i + 1 < args.size())
                 tallas << args[++i].toInt();
             else if (args[i] == QLatin1String("--memoria") && i + 1 < args.size())
                 memoria << args[++i].toInt();
+            else if (args[i] == QLatin1String("--deshacer") && i + 1 < args.size())
+                soloDeshaceres << args[++i].toInt();
         }
-        if (tallas.isEmpty() && memoria.isEmpty())
+        if (tallas.isEmpty() && memoria.isEmpty() && soloDeshaceres.isEmpty())
             tallas = {20000, 100000};
         const QString carpeta =
             QDir(opcion(args, QStringLiteral("--carpeta"), QDir::tempPath())).absolutePath();
@@ -505,6 +544,8 @@ int main(int argc, char** argv) {
             unaTalla(bases, puerto, carpeta, n, repeticiones);
         for (int n : memoria)
             soloMemoria(bases, puerto, carpeta, n);
+        for (int n : soloDeshaceres)
+            soloDeshacer(bases, puerto, carpeta, n, repeticiones);
         return 0;
     } catch (const std::exception& e) {
         QTextStream(stderr) << QString::fromUtf8(e.what()) << Qt::endl;
