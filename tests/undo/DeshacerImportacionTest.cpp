@@ -35,10 +35,13 @@ struct Importada {
     QString antes;
     qint64 corrida = 0;
 
-    Importada() {
+    // antesDeImportar: a statement run on the database before the import.
+    explicit Importada(const QString& antesDeImportar = {}) {
         b.ejecuta(
             QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',5)"));
         b.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1','Uno')"));
+        if (!antesDeImportar.isEmpty())
+            b.ejecuta(antesDeImportar);
         ruta = archivo(carpeta, encabezado("A", "C1") + renglon("A", "1.5") + renglon("B", "2") +
                                     encabezado("A", "C2") + renglon("A", "3") +
                                     encabezado("", "C3") + renglon("B", "4"));
@@ -247,4 +250,88 @@ TEST(DeshacerImportacion, AnOrderLockedByAnotherUserStopsTheUndoWithNothingWritt
     EXPECT_TRUE(r.mensaje.contains(QStringLiteral("No se deshizo nada")))
         << r.mensaje.toStdString();
     EXPECT_EQ(datos(i.b), antes);
+}
+
+// Lines left without their order hold Id 2, so the import skips it: its orders are 1, 3 and
+// 4. Someone deletes order 3 by hand. The undo with --parcial takes orders 1 and 4 and
+// nothing between them, and lowers the stock by their lines alone.
+TEST(DeshacerImportacion, IdsWithGapsAndAnOrderDeletedByHandTakeOnlyWhatIsLeftOfTheRun) {
+    Importada i(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, Cantidad, "
+                               "Pedido) VALUES (2, 1, 'A', 7, 7)"));
+    ASSERT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Id ORDER BY Id) FROM pedidos")),
+              QStringLiteral("1,3,4"));
+    i.b.ejecuta(QStringLiteral("DELETE FROM pedidosdetalle WHERE Id=3"));
+    i.b.ejecuta(QStringLiteral("DELETE FROM pedidos WHERE Id=3"));
+
+    EXPECT_EQ(i.deshace().estado, 1);
+    const pruebas::Salida s = i.deshace({QStringLiteral("--parcial")});
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("  A-2 (Id 3): ya no existe")))
+        << s.salida.toStdString();
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT COUNT(*) FROM pedidos")), QStringLiteral("0"));
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Id, ':', Cantidad) FROM "
+                                       "pedidosdetalle")),
+              QStringLiteral("2:7.0000"));
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Clave, '=', PorVender ORDER BY Clave) "
+                                       "FROM productos")),
+              QStringLiteral("A=5.0000,B=5.0000"));
+    // The journal's row of the order deleted by hand is not marked as undone.
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(IdNuevo ORDER BY IdNuevo) FROM %1 "
+                                       "WHERE Corrida=%2 AND DeshechoPor IS NULL")
+                            .arg(bitacora::EsquemaBitacora::tablaPedidos())
+                            .arg(i.corrida)),
+              QStringLiteral("3"));
+}
+
+// A file imported twice: undoing the second run leaves its orders counted once, so the file
+// is still refused as imported; undoing the first too lets it in again.
+TEST(DeshacerImportacion, AFileImportedTwiceCountsOnceLessForEachUndo) {
+    Importada i;
+    importacion::OpcionesImportacion otraVez;
+    otraVez.importados = importacion::Importados::Repetir;
+    const auto segunda = SubePedidos(i.b.conexion(), i.ruta, i.carpeta.path(), {}, otraVez);
+    ASSERT_TRUE(segunda.ok) << segunda.mensaje.toStdString();
+    const QString veces = QStringLiteral("SELECT GROUP_CONCAT(Veces) FROM %1")
+                              .arg(bitacora::EsquemaBitacora::tablaHuellas());
+    EXPECT_EQ(i.b.valor(veces), QStringLiteral("2,2,2"));
+
+    const pruebas::Salida s =
+        pruebas::corre(comandos::deshacer, i.programa,
+                       {QStringLiteral("--corrida"), QString::number(segunda.corrida)});
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_EQ(i.b.valor(veces), QStringLiteral("1,1,1"));
+    EXPECT_TRUE(SubePedidos(i.b.conexion(), i.ruta, i.carpeta.path()).rechazadoPorImportados);
+
+    ASSERT_EQ(i.deshace().estado, 0);
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT COUNT(*) FROM %1")
+                            .arg(bitacora::EsquemaBitacora::tablaHuellas())),
+              QStringLiteral("0"));
+    EXPECT_EQ(datos(i.b), i.antes);
+}
+
+// A run larger than one statement's share of orders: the report still gives each product
+// once, from what it was before the undo to what it is after.
+TEST(DeshacerImportacion, ALargeRunReportsEachProductOnce) {
+    BaseEmpresa b(QStringLiteral("deshgrande"));
+    b.ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2)"));
+    QByteArray bytes;
+    constexpr int pedidos = 12000;
+    int subida = 0;
+    for (int k = 0; k < pedidos; ++k) {
+        bytes += encabezado("A", "C1") + renglon("A", QByteArray::number(k % 7 + 1));
+        subida += k % 7 + 1;
+    }
+    QTemporaryDir carpeta;
+    const auto importada = SubePedidos(b.conexion(), archivo(carpeta, bytes), carpeta.path());
+    ASSERT_TRUE(importada.ok) << importada.mensaje.toStdString();
+
+    OpcionesDeshacer opciones;
+    opciones.corrida = importada.corrida;
+    const auto r = DeshaceCorrida(b.conexion(), opciones);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(r.quitados.size(), pedidos);
+    ASSERT_EQ(r.existencias.size(), 1);
+    EXPECT_EQ(r.existencias[0].antes, QStringLiteral("%1.0000").arg(2 + subida));
+    EXPECT_EQ(r.existencias[0].despues, QStringLiteral("2.0000"));
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT PorVender FROM productos")), QStringLiteral("2.0000"));
 }
