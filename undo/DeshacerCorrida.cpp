@@ -492,8 +492,7 @@ void DeshacerCorrida::liberaHuellas() {
             const QString lista = literales(conexion_, parte);
             const quint64 borradas = conexion_.ejecuta(
                 QStringLiteral("DELETE FROM %1 WHERE Huella IN (%2) AND Veces<=%3")
-                    .arg(EsquemaBitacora::tablaHuellas(), lista)
-                    .arg(n));
+                    .arg(EsquemaBitacora::tablaHuellas(), lista, QString::number(n)));
             if (borradas < quint64(parte.size()))
                 conexion_.ejecuta(
                     QStringLiteral("UPDATE %1 SET Veces=Veces-%2 WHERE Huella IN (%3)")
