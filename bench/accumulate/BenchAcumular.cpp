@@ -152,23 +152,22 @@ qint64 costoBitacora(Conexion& copia, Conexion& actual, QVector<bitacora::Pedido
         QElapsedTimer reloj;
         reloj.start();
         const QHash<qint64, QString> leidos = resumenes.lee(ids, false);
-        lectura += reloj.nsecsElapsed();
+        const qint64 leer = reloj.nsecsElapsed();
         // That read also counts the new orders' lines, which the run without a journal asks
-        // the server for: that query is not the journal's cost.
-        QElapsedTimer cuenta;
-        cuenta.start();
+        // the server for: that query is not the journal's cost, in the read or in the total.
+        reloj.restart();
         actual.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle WHERE Id IN (%1) "
                                        "GROUP BY Id")
                             .arg(host::listaIds(ids)));
-        const qint64 ahorro = cuenta.nsecsElapsed();
-        lectura -= ahorro;
-        ns -= ahorro;
+        const qint64 ahorro = reloj.nsecsElapsed();
+        reloj.restart();
         for (bitacora::PedidoAnotado& a : parte)
             a.resumen = leidos.value(a.idNuevo);
-        const qint64 antesDeAnotar = reloj.nsecsElapsed();
         diario.anota(copia, parte);
-        soloAnota += reloj.nsecsElapsed() - antesDeAnotar;
-        ns += reloj.nsecsElapsed();
+        const qint64 anotar = reloj.nsecsElapsed();
+        lectura += leer - ahorro;
+        soloAnota += anotar;
+        ns += leer - ahorro + anotar;
         t.confirma();
     }
     diario.cierra(bitacora::EstadoCorrida::Hecho, {}, {anotados.size(), 0, 0});
