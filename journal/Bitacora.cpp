@@ -129,6 +129,13 @@ void agregaTexto(const Conexion& conexion, QByteArray& sql, const QByteArray& ut
     sql += conexion.escapa(utf8);
     sql += '\'';
 }
+// An empty fingerprint or digest is none: NULL.
+void agregaTextoONulo(const Conexion& conexion, QByteArray& sql, const QString& texto) {
+    if (texto.isEmpty())
+        sql += "NULL";
+    else
+        agregaTexto(conexion, sql, texto.toUtf8());
+}
 // 0 stands for "none" in these columns, stored as NULL.
 void agregaId(QByteArray& sql, qint64 n) {
     if (n)
@@ -171,19 +178,13 @@ void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) 
         sql += ',';
         agregaId(sql, p.linea);
         sql += ',';
-        if (p.huella.isEmpty())
-            sql += "NULL";
-        else
-            agregaTexto(conexion, sql, p.huella.toUtf8());
+        agregaTextoONulo(conexion, sql, p.huella);
         sql += ',';
         agregaId(sql, p.idNuevo);
         sql += ',';
         agregaTexto(conexion, sql, p.pedidoNuevo.toUtf8());
         sql += ',';
-        if (p.resumen.isEmpty())
-            sql += "NULL";
-        else
-            agregaTexto(conexion, sql, p.resumen.toUtf8());
+        agregaTextoONulo(conexion, sql, p.resumen);
         sql += ',';
         if (p.movidos.isEmpty())
             sql += "NULL";
