@@ -124,12 +124,10 @@ double ms(qint64 ns) {
     return ns / 1e6;
 }
 
-// The journal's part of a generation: the run's rows written again on the copy, in groups of
-// the same size, each inside a transaction as the generation writes them. Gives the time of
-// the journal's statements alone (the commits are the data's, which they ride with).
 // What the journal adds to each group of a generation: the digests of its new orders read
-// back, and its orders' rows with what each took from its source, each group in a
-// transaction of its own.
+// back (less the count of their lines that read replaces), and its orders' rows with what
+// each took from its source, written again on the copy in groups of the same size, each in a
+// transaction of its own (the commits are the data's, which they ride with).
 qint64 costoBitacora(Conexion& copia, Conexion& actual, QVector<bitacora::PedidoAnotado> anotados,
                      qint64 corrida, int grupo) {
     QHash<qint64, QString> movidos;
