@@ -17,6 +17,7 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <future>
 
 namespace importacion {
 
@@ -247,18 +248,25 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     for (const int p : t.pedidoDeRenglon)
         idsRenglones_.push_back(p < 0 ? idAnterior : idsTanda_[std::size_t(p)]);
     t.renglones.reemplazaEnteros(0, idsRenglones_);
-    anotacion_->ronda(t, guardados, leidos);
+    // The journal's rows of the round (digests, fingerprints) are worked out while the server
+    // stores its customers and lines: they only read the round's orders and lines, which
+    // nothing changes meanwhile. Leaving early waits for them (the future's end).
+    std::future<void> anotada;
+    if (anotacion_->activa())
+        anotada = std::async(std::launch::async, [&] { anotacion_->ronda(t, guardados, leidos); });
     if (detalle_)
         detalle_->antesDeClientes(t.clavesClientes);
     // Only the customers the table lacks: its key on Clave, if any, is not relied on.
     const std::vector<char> faltan =
         ClientesQueFaltan(conexion_, t.clavesClientes, claveUnicaClientes_);
-    anotacion_->clientes(t.clavesClientes, faltan);
     t.clientes.conserva(faltan);
     insertaClientes_->inserta(conexion_, t.clientes);
     if (detalle_)
         detalle_->despuesDeClientes();
     insertaRenglones_->inserta(conexion_, t.renglones);
+    if (anotada.valid())
+        anotada.get();
+    anotacion_->clientes(t.clavesClientes, faltan);
     anotacion_->escribe(conexion_);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;

@@ -120,21 +120,76 @@ Bitacora::~Bitacora() {
                QStringLiteral("La operación terminó sin informar su resultado."), {});
 }
 
-void Bitacora::inserta(Conexion& conexion, const QString& tabla, const QString& columnas,
-                       const QVector<QVariantList>& filas) {
+namespace {
+
+// The literals of an order's row, written straight into the statement: a generation writes
+// thousands of rows, and boxing each value first cost more than the server's work on it.
+void agregaTexto(const Conexion& conexion, QByteArray& sql, const QByteArray& utf8) {
+    sql += '\'';
+    sql += conexion.escapa(utf8);
+    sql += '\'';
+}
+// An empty fingerprint or digest is none: NULL.
+void agregaTextoONulo(const Conexion& conexion, QByteArray& sql, const QString& texto) {
+    if (texto.isEmpty())
+        sql += "NULL";
+    else
+        agregaTexto(conexion, sql, texto.toUtf8());
+}
+// 0 stands for "none" in these columns, stored as NULL.
+void agregaId(QByteArray& sql, qint64 n) {
+    if (n)
+        sql += QByteArray::number(n);
+    else
+        sql += "NULL";
+}
+
+} // namespace
+
+void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
+    if (!activa() || pedidos.isEmpty())
+        return;
     const QByteArray inicio =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tabla, columnas).toUtf8();
+        QStringLiteral("INSERT INTO %1 (%2, Resumen, Movidos) VALUES ")
+            .arg(EsquemaBitacora::tablaPedidos(), EsquemaBitacora::columnasPedido())
+            .toUtf8();
+    const QByteArray corrida = QByteArray::number(corrida_);
     QByteArray sql = inicio;
+    // The orders of a group share their source database.
+    QString base;
+    QByteArray baseLiteral;
     bool hayFilas = false;
-    for (const QVariantList& valores : filas) {
-        if (hayFilas)
-            sql += ',';
-        sql += '(';
-        for (qsizetype i = 0; i < valores.size(); ++i) {
-            if (i)
-                sql += ',';
-            conexion.agregaLiteral(sql, valores[i]);
+    for (const PedidoAnotado& p : pedidos) {
+        if (baseLiteral.isEmpty() || p.baseOrigen != base) {
+            base = p.baseOrigen;
+            baseLiteral.clear();
+            agregaTexto(conexion, baseLiteral, base.toUtf8());
         }
+        sql += hayFilas ? ",(" : "(";
+        sql += corrida;
+        sql += ',';
+        sql += baseLiteral;
+        sql += ',';
+        agregaId(sql, p.idOrigen);
+        sql += ',';
+        agregaTexto(conexion, sql, p.pedidoOrigen.toUtf8());
+        sql += ',';
+        agregaTexto(conexion, sql, p.archivo.left(largoRuta).toUtf8());
+        sql += ',';
+        agregaId(sql, p.linea);
+        sql += ',';
+        agregaTextoONulo(conexion, sql, p.huella);
+        sql += ',';
+        agregaId(sql, p.idNuevo);
+        sql += ',';
+        agregaTexto(conexion, sql, p.pedidoNuevo.toUtf8());
+        sql += ',';
+        agregaTextoONulo(conexion, sql, p.resumen);
+        sql += ',';
+        if (p.movidos.isEmpty())
+            sql += "NULL";
+        else
+            agregaTexto(conexion, sql, movidosUtf8(p.movidos));
         sql += ')';
         hayFilas = true;
         if (sql.size() >= tamanoSentencia) {
@@ -147,38 +202,27 @@ void Bitacora::inserta(Conexion& conexion, const QString& tabla, const QString& 
         conexion.ejecutaCrudo(sql);
 }
 
-void Bitacora::anota(Conexion& conexion, const QVector<PedidoAnotado>& pedidos) const {
-    if (!activa() || pedidos.isEmpty())
-        return;
-    QVector<QVariantList> filas;
-    filas.reserve(pedidos.size());
-    for (const PedidoAnotado& p : pedidos)
-        filas.push_back({corrida_, p.baseOrigen, p.idOrigen ? QVariant(p.idOrigen) : QVariant(),
-                         p.pedidoOrigen, p.archivo.left(largoRuta),
-                         p.linea ? QVariant(p.linea) : QVariant(),
-                         p.huella.isEmpty() ? QVariant() : QVariant(p.huella),
-                         p.idNuevo ? QVariant(p.idNuevo) : QVariant(), p.pedidoNuevo,
-                         p.resumen.isEmpty() ? QVariant() : QVariant(p.resumen),
-                         p.movidos.isEmpty() ? QVariant() : QVariant(textoMovidos(p.movidos))});
-    inserta(conexion, EsquemaBitacora::tablaPedidos(),
-            EsquemaBitacora::columnasPedido() + QStringLiteral(", Resumen, Movidos"), filas);
-}
-
 namespace {
 
-// A value of the text of moved lines: \N for NULL; backslash, tab and line end escaped.
-void agregaValor(QString& salida, const QVariant& valor) {
+// A value of the text of moved lines: \N for NULL; backslash, tab and line end escaped. They
+// are ASCII, so escaping the UTF-8 bytes escapes the characters.
+void agregaValor(QByteArray& salida, const QVariant& valor) {
     if (valor.isNull()) {
-        salida += QLatin1String("\\N");
+        salida += "\\N";
         return;
     }
-    for (const QChar c : valor.toString()) {
-        if (c == QLatin1Char('\\'))
-            salida += QLatin1String("\\\\");
-        else if (c == QLatin1Char('\t'))
-            salida += QLatin1String("\\t");
-        else if (c == QLatin1Char('\n'))
-            salida += QLatin1String("\\n");
+    if (valor.typeId() == QMetaType::Int || valor.typeId() == QMetaType::LongLong) {
+        // A whole number has nothing to escape.
+        salida += QByteArray::number(valor.toLongLong());
+        return;
+    }
+    for (const char c : valor.toString().toUtf8()) {
+        if (c == '\\')
+            salida += "\\\\";
+        else if (c == '\t')
+            salida += "\\t";
+        else if (c == '\n')
+            salida += "\\n";
         else
             salida += c;
     }
@@ -203,19 +247,24 @@ QVariant leeValor(QStringView texto) {
 
 } // namespace
 
-QString Bitacora::textoMovidos(const QVector<RenglonMovido>& movidos) {
+QByteArray Bitacora::movidosUtf8(const QVector<RenglonMovido>& movidos) {
     // One line each: Partida, product and quantity (the exact decimal text), by tabs.
-    QString texto;
+    QByteArray texto;
+    texto.reserve(movidos.size() * 24);
     for (const RenglonMovido& m : movidos) {
         if (!texto.isEmpty())
-            texto += QLatin1Char('\n');
+            texto += '\n';
         agregaValor(texto, m.partida);
-        texto += QLatin1Char('\t');
+        texto += '\t';
         agregaValor(texto, m.producto);
-        texto += QLatin1Char('\t');
-        texto += QLatin1String(m.cantidad);
+        texto += '\t';
+        texto += m.cantidad;
     }
     return texto;
+}
+
+QString Bitacora::textoMovidos(const QVector<RenglonMovido>& movidos) {
+    return QString::fromUtf8(movidosUtf8(movidos));
 }
 
 QVector<RenglonMovido> Bitacora::leeMovidos(const QString& texto) {

@@ -70,9 +70,8 @@ public:
     QString cierra(EstadoCorrida desenlace, const QString& mensaje, const Cuentas& cuentas);
 
 private:
-    // Multi-row inserts of rows (each a list of values for columnas) into tabla.
-    static void inserta(host::Conexion& conexion, const QString& tabla, const QString& columnas,
-                        const QVector<QVariantList>& filas);
+    // textoMovidos() as the UTF-8 the row stores.
+    static QByteArray movidosUtf8(const QVector<RenglonMovido>& movidos);
     QString mensajeQueCabe(const QString& mensaje) const;
 
     host::Conexion& conexion_;

@@ -116,15 +116,19 @@ void ResumenPedido::renglon(const QByteArrayView* valores, const bool* nulos) {
 
 QString ResumenPedido::texto() const {
     std::vector<QByteArray> renglones = renglones_;
-    std::sort(renglones.begin(), renglones.end());
     transferencia::Sha256 sha;
+    return suma(renglones, sha);
+}
+
+QString ResumenPedido::suma(std::vector<QByteArray>& renglones, transferencia::Sha256& sha) const {
+    std::sort(renglones.begin(), renglones.end());
     sha.agrega(encabezado_);
     sha.agrega(QByteArray::number(qint64(renglones.size())) + '\x1e');
     for (const QByteArray& r : renglones) {
         sha.agrega(r);
         sha.agrega("\x1e");
     }
-    return QString::fromLatin1(sha.resultado().toHex());
+    return QString::fromLatin1(sha.reinicia().toHex());
 }
 
 QHash<qint64, QString> ResumenPedido::lee(host::Conexion& conexion, const QString& base,
@@ -145,7 +149,10 @@ ResumenPedido::Lector::Lector(host::Conexion& conexion, const QString& base)
 QHash<qint64, QString> ResumenPedido::Lector::lee(const std::vector<qint64>& ids, bool bloquea,
                                                   QHash<qint64, qint64>* renglones) {
     QHash<qint64, QString> salida;
+    salida.reserve(qsizetype(ids.size()));
     const QString cerrojo = bloquea ? QStringLiteral(" FOR UPDATE") : QString();
+    // One context for every digest of the read: making one costs more than a digest.
+    transferencia::Sha256 sha;
     for (std::size_t inicio = 0; inicio < ids.size(); inicio += porConsulta) {
         const std::vector<qint64> parte(ids.begin() + qsizetype(inicio),
                                         ids.begin() +
@@ -153,6 +160,7 @@ QHash<qint64, QString> ResumenPedido::Lector::lee(const std::vector<qint64>& ids
         // Each order with its lines in one read; an order without lines comes once, its line
         // columns NULL (d.Id NULL tells it from a line of NULLs).
         QHash<qint64, ResumenPedido> resumenes;
+        resumenes.reserve(qsizetype(parte.size()));
         auto rs = conexion_.consulta(
             QStringLiteral("SELECT p.Id,%1,d.Id,%2 FROM %3 p LEFT JOIN %4 d ON d.Id=p.Id WHERE "
                            "%5%6")
@@ -175,8 +183,9 @@ QHash<qint64, QString> ResumenPedido::Lector::lee(const std::vector<qint64>& ids
             }
             r->renglon(valores, nulos);
         }
-        for (auto r = resumenes.cbegin(); r != resumenes.cend(); ++r) {
-            salida.insert(r.key(), r->texto());
+        for (auto r = resumenes.begin(); r != resumenes.end(); ++r) {
+            // Each digest is taken once: its lines are sorted where they are.
+            salida.insert(r.key(), r->suma(r->renglones_, sha));
             if (renglones)
                 renglones->insert(r.key(), qint64(r->renglones_.size()));
         }

@@ -10,6 +10,9 @@
 namespace host {
 class Conexion;
 } // namespace host
+namespace transferencia {
+class Sha256;
+} // namespace transferencia
 
 namespace bitacora {
 
@@ -55,6 +58,10 @@ public:
     };
 
 private:
+    // The digest of the header and these lines, which it sorts, through sha (left ready for
+    // the next digest).
+    QString suma(std::vector<QByteArray>& renglones, transferencia::Sha256& sha) const;
+
     QByteArray encabezado_;
     int columna_ = 0;
     // Each line's values, sorted before hashing: the same whatever order they come in.

@@ -124,12 +124,10 @@ double ms(qint64 ns) {
     return ns / 1e6;
 }
 
-// The journal's part of a generation: the run's rows written again on the copy, in groups of
-// the same size, each inside a transaction as the generation writes them. Gives the time of
-// the journal's statements alone (the commits are the data's, which they ride with).
 // What the journal adds to each group of a generation: the digests of its new orders read
-// back, and its orders' rows with what each took from its source, each group in a
-// transaction of its own.
+// back (less the count of their lines that read replaces), and its orders' rows with what
+// each took from its source, written again on the copy in groups of the same size, each in a
+// transaction of its own (the commits are the data's, which they ride with).
 qint64 costoBitacora(Conexion& copia, Conexion& actual, QVector<bitacora::PedidoAnotado> anotados,
                      qint64 corrida, int grupo) {
     QHash<qint64, QString> movidos;
@@ -152,23 +150,22 @@ qint64 costoBitacora(Conexion& copia, Conexion& actual, QVector<bitacora::Pedido
         QElapsedTimer reloj;
         reloj.start();
         const QHash<qint64, QString> leidos = resumenes.lee(ids, false);
-        lectura += reloj.nsecsElapsed();
+        const qint64 leer = reloj.nsecsElapsed();
         // That read also counts the new orders' lines, which the run without a journal asks
-        // the server for: that query is not the journal's cost.
-        QElapsedTimer cuenta;
-        cuenta.start();
+        // the server for: that query is not the journal's cost, in the read or in the total.
+        reloj.restart();
         actual.consulta(QStringLiteral("SELECT Id, COUNT(*) FROM pedidosdetalle WHERE Id IN (%1) "
                                        "GROUP BY Id")
                             .arg(host::listaIds(ids)));
-        const qint64 ahorro = cuenta.nsecsElapsed();
-        lectura -= ahorro;
-        ns -= ahorro;
+        const qint64 ahorro = reloj.nsecsElapsed();
+        reloj.restart();
         for (bitacora::PedidoAnotado& a : parte)
             a.resumen = leidos.value(a.idNuevo);
-        const qint64 antesDeAnotar = reloj.nsecsElapsed();
         diario.anota(copia, parte);
-        soloAnota += reloj.nsecsElapsed() - antesDeAnotar;
-        ns += reloj.nsecsElapsed();
+        const qint64 anotar = reloj.nsecsElapsed();
+        lectura += leer - ahorro;
+        soloAnota += anotar;
+        ns += leer - ahorro + anotar;
         t.confirma();
     }
     diario.cierra(bitacora::EstadoCorrida::Hecho, {}, {anotados.size(), 0, 0});

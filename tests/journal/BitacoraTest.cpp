@@ -253,3 +253,47 @@ TEST(Bitacora, AUserWhoMayNotCreateTheVersionRowStillKeepsTheJournal) {
     EXPECT_TRUE(b.activa()) << b.aviso().toStdString();
     EXPECT_EQ(bitacora::EsquemaBitacora::versionGuardada(base.conexion()), 0);
 }
+
+// What an undo reads of an accumulation's order: the lines it moved come back as they were
+// given, whatever characters their products carry, and the texts of the row keep theirs.
+TEST(Bitacora, TheLinesAnOrderMovedReadBackWhateverTheirCharacters) {
+    pruebas::BaseEmpresa base(QStringLiteral("bitacoramovidos"));
+    host::Conexion& c = base.conexion();
+    Bitacora b(c, Operacion::Acumulacion, {});
+    ASSERT_TRUE(b.activa()) << b.aviso().toStdString();
+    bitacora::PedidoAnotado p = acumulado(7, 70);
+    p.baseOrigen = QStringLiteral("emp'resa\\2");
+    p.pedidoOrigen = QStringLiteral("Ñ-7");
+    const QVector<bitacora::RenglonMovido> movidos = {
+        {QVariant(1), QVariant(QStringLiteral("P\t1\\x\nÑ")), QByteArray("2.5000")},
+        {QVariant(), QVariant(QStringLiteral("\\N")), QByteArray("-1")},
+        {QVariant(qint64(3)), QVariant(), QByteArray("0")}};
+    p.movidos = movidos;
+    p.resumen = QStringLiteral("ab").repeated(32);
+    b.anota(c, {p, acumulado(8, 80)});
+    b.cierra(EstadoCorrida::Hecho, {}, {});
+
+    auto rs = c.consulta(QStringLiteral("SELECT BaseOrigen, PedidoOrigen, Movidos, Resumen, "
+                                        "Huella, Linea FROM %1 WHERE Corrida=? ORDER BY Id")
+                             .arg(bitacora::EsquemaBitacora::tablaPedidos()),
+                         {b.corrida()});
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->texto(0), p.baseOrigen);
+    EXPECT_EQ(rs->texto(1), p.pedidoOrigen);
+    EXPECT_EQ(rs->texto(2), Bitacora::textoMovidos(movidos));
+    EXPECT_EQ(rs->texto(3), p.resumen);
+    const QVector<bitacora::RenglonMovido> leidos = Bitacora::leeMovidos(rs->texto(2));
+    ASSERT_EQ(leidos.size(), movidos.size());
+    for (qsizetype k = 0; k < movidos.size(); ++k) {
+        EXPECT_EQ(leidos[k].partida.isNull(), movidos[k].partida.isNull()) << k;
+        EXPECT_EQ(leidos[k].partida.toString(), movidos[k].partida.toString()) << k;
+        EXPECT_EQ(leidos[k].producto.isNull(), movidos[k].producto.isNull()) << k;
+        EXPECT_EQ(leidos[k].producto.toString(), movidos[k].producto.toString()) << k;
+        EXPECT_EQ(leidos[k].cantidad, movidos[k].cantidad) << k;
+    }
+    // An order without digest, fingerprint, line or moved lines keeps NULL in each.
+    rs->MoveNext();
+    ASSERT_FALSE(rs->eof());
+    for (int k = 2; k <= 5; ++k)
+        EXPECT_TRUE(rs->esNulo(k)) << k;
+}
