@@ -91,6 +91,8 @@ QString ultimaCorrida(host::Conexion& c) {
 }
 
 const QDate dia(2026, 4, 1);
+const QStringList enviar{QStringLiteral("enviar"), QStringLiteral("--destino"),
+                         QStringLiteral("suc")};
 const QStringList acumular{
     QStringLiteral("acumular"), QStringLiteral("--desde"),    QStringLiteral("2026-04-01"),
     QStringLiteral("--hasta"),  QStringLiteral("2026-04-01"), QStringLiteral("--folio"),
@@ -173,6 +175,19 @@ protected:
             e.pedido(e.empresa(1), QString(), folio, dia, {{"P1", 2, 2}});
     }
     QString ini() const { return entorno.programa.archivoIni; }
+    // The destination "suc" in the INI: the database destino, on this machine.
+    void destinoEnIni() {
+        const host::ParametrosConexion p = pruebas::parametros();
+        QFile archivoIni(ini());
+        ASSERT_TRUE(archivoIni.open(QIODevice::Append));
+        archivoIni.write(QStringLiteral("[Destino suc]\nServidor=%1\nPuerto=%2\nBase de datos=%3\n"
+                                        "Usuario=%4\nPassword=%5\nCifrado=No\n")
+                             .arg(p.servidor)
+                             .arg(p.puerto)
+                             .arg(destino.nombre(), p.usuario, p.password)
+                             .toUtf8());
+        archivoIni.close();
+    }
     qint64 movidos() { return e.actual().cuenta(QStringLiteral("pedidos")); }
 
     pruebas::Escenario e{1};
@@ -198,12 +213,24 @@ TEST_F(Interrupcion, ATableLockedByAnotherSessionIsToldBoundedAndStoppedBySigter
     esperaYSeDetiene(ini(), importar, aviso.arg(destino.nombre()),
                      QStringLiteral("se intentó 2 veces"));
     bloqueoActual->ejecuta(QStringLiteral("UNLOCK TABLES"));
-    bloqueoDestino->ejecuta(QStringLiteral("UNLOCK TABLES"));
     EXPECT_EQ(movidos(), 0);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=2")), 3);
     EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
     EXPECT_EQ(ultimaCorrida(e.actual().conexion()), QStringLiteral("cancelada 0"));
     EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+
+    // A send waits the same on the destination; its export, done, records that nothing arrived.
+    e.pedido(e.actual(), QStringLiteral("S"), 1, dia, {{"P1", 1, 1}});
+    destinoEnIni();
+    esperaYSeDetiene(ini(), enviar, aviso.arg(destino.nombre()),
+                     QStringLiteral("se intentó 2 veces"));
+    bloqueoDestino->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+    EXPECT_TRUE(e.actual()
+                    .valor(QStringLiteral("SELECT Mensaje FROM acumulapedidos_corridas ORDER BY "
+                                          "Id DESC LIMIT 1"))
+                    .contains(QStringLiteral("No llegó al destino suc")));
 }
 
 // SIGTERM at several moments of each command: every order moved whole or not at all, and the
@@ -271,18 +298,7 @@ TEST_F(Interrupcion, SigtermMidSendLeavesNothingThereAndTheRetryArrivesOnce) {
     e.actual().ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, "
                                       "Cantidad, Pedido) SELECT Id, 1, 'P1', 3, 3 FROM pedidos "
                                       "WHERE Serie='S'"));
-    const host::ParametrosConexion p = pruebas::parametros();
-    QFile archivoIni(ini());
-    ASSERT_TRUE(archivoIni.open(QIODevice::Append));
-    archivoIni.write(QStringLiteral("[Destino suc]\nServidor=%1\nPuerto=%2\nBase de datos=%3\n"
-                                    "Usuario=%4\nPassword=%5\nCifrado=No\n")
-                         .arg(p.servidor)
-                         .arg(p.puerto)
-                         .arg(destino.nombre(), p.usuario, p.password)
-                         .toUtf8());
-    archivoIni.close();
-    const QStringList enviar{QStringLiteral("enviar"), QStringLiteral("--destino"),
-                             QStringLiteral("suc")};
+    destinoEnIni();
     const qint64 pedidos = e.actual().cuenta(QStringLiteral("pedidos"));
 
     const QString errores = detieneMientras(
