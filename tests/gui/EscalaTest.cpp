@@ -7,10 +7,13 @@
 #include "export/ventanas/BajarPedidos.h"
 #include "import/ventanas/Subir.h"
 #include "journal/ventanas/frmBitacora.h"
+#include "send/ventanas/EnvioPedidos.h"
+#include "send/ventanas/QueLlego.h"
 #include "shell/Informe.h"
 #include "shell/host/Utilerias.h"
 #include "shell/ventanas/InformeVentana.h"
 #include "support/ServidorPruebas.h"
+#include "undo/ventanas/DeshacerVentana.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -191,6 +194,30 @@ TEST(EscalaTest, ImportJournalDescriptionAndReportWindowsFit) {
     reporte.show();
     ASSERT_TRUE(espera([&] { return reporte.isVisible(); }));
     alAlcance(reporte);
+}
+
+// The windows opened from the journal and the export window, as they first show: the undo,
+// the send and what arrived.
+TEST(EscalaTest, UndoSendAndWhatArrivedWindowsFit) {
+    EntornoEscala e;
+    auto v = e.abre();
+    envio::Destino destino;
+    destino.nombre = QStringLiteral("sucursal del norte");
+    destino.servidor = QStringLiteral("sucursal.ejemplo");
+    destino.base = QStringLiteral("empresa_norte");
+    const std::vector<QDialog*> ventanas{
+        new DeshacerVentana(e.programa, 123456, bitacora::Operacion::Importacion,
+                            e.empresa.nombre(), v.get()),
+        new EnvioPedidos(
+            e.programa, destino, {1, 2, 3}, {}, [](bool) {}, v.get()),
+        new QueLlego(e.programa, 123456, e.empresa.nombre(), QStringLiteral("Destino sucursal"),
+                     v.get())};
+    for (QDialog* ventana : ventanas) {
+        ventana->show();
+        ASSERT_TRUE(espera([&] { return ventana->isVisible(); }));
+        alAlcance(*ventana, false);
+        ventana->hide();
+    }
 }
 
 } // namespace

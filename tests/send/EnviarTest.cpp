@@ -5,6 +5,7 @@
 #include "support/IntermediarioMysql.h"
 
 #include <QRegularExpression>
+#include <thread>
 
 using sucursal::Origen;
 
@@ -231,4 +232,30 @@ TEST(Enviar, UnencryptedLinkWarnsUnlessItStaysOnThisMachine) {
         << mismo.errores;
     EXPECT_EQ(o.base().cuenta(QStringLiteral("pedidos")), 2);
     EXPECT_TRUE(o.enviados().size() == 1);
+}
+
+// Two clerks send the same orders to one destination at the same moment: each order arrives
+// once; the send that comes second is refused as already received, and says so.
+TEST(Enviar, TwoSendsOfTheSameOrdersAtOnceStoreEachOrderOnce) {
+    Origen o(300, 3);
+    sucursal::Base b(QStringLiteral("suc"));
+    const QVector<qint64> ids = o.ids();
+    envio::ResultadoEnvio r[2];
+    {
+        std::vector<std::thread> hilos;
+        for (int k = 0; k < 2; ++k)
+            hilos.emplace_back([&, k] {
+                auto exportacion = pruebas::conecta(o.base().nombre());
+                r[k] = envio::Envia(*exportacion, ids, b.destino(), o.carpeta(), {}, {},
+                                    envio::OpcionesEnvio{});
+            });
+        for (std::thread& h : hilos)
+            h.join();
+    }
+    EXPECT_NE(r[0].ok, r[1].ok) << r[0].mensaje << "\n" << r[1].mensaje;
+    const envio::ResultadoEnvio& segundo = r[0].ok ? r[1] : r[0];
+    EXPECT_TRUE(segundo.importacion.rechazadoPorImportados) << segundo.mensaje;
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 300);
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle")), 900);
+    EXPECT_EQ(b.cuenta(QStringLiteral("acumulapedidos_huellas WHERE Veces=1")), 300);
 }

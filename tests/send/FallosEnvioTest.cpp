@@ -1,5 +1,6 @@
 #include "Sucursal.h"
 #include "send/Envio.h"
+#include "support/DiscoPequeno.h"
 #include "support/IntermediarioMysql.h"
 
 #include <optional>
@@ -146,4 +147,25 @@ TEST(FallosEnvio, CancelBeforeCommitLeavesNothing) {
     EXPECT_TRUE(r.cancelado) << r.mensaje;
     EXPECT_TRUE(r.mensaje.contains(QStringLiteral("Se canceló"))) << r.mensaje;
     cadaPedidoUnaVezONinguno(b, false, kPedidos);
+}
+
+// No room left for the kept file: nothing goes to the destination, the user is told why in
+// Spanish, and no cut file stays behind as if it were the record of a send.
+TEST(FallosEnvio, AFullDiskForTheKeptFileSendsNothing) {
+    pruebas::DiscoPequeno disco(64);
+    if (!disco.montado())
+        GTEST_SKIP() << disco.motivo();
+    Origen o(int(kPedidos), 2);
+    sucursal::Base b(QStringLiteral("suc"));
+    ASSERT_TRUE(QDir(disco.ruta()).mkdir(QStringLiteral("enviados")));
+    disco.llena();
+    const auto r = envio::Envia(o.base().conexion(), o.ids(), b.destino(), disco.ruta(), {}, {},
+                                envio::OpcionesEnvio{});
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.importacionHecha);
+    EXPECT_TRUE(r.mensaje.startsWith(QStringLiteral("No se envió nada.")) &&
+                r.mensaje.contains(QStringLiteral("No hay espacio suficiente en el disco")))
+        << r.mensaje;
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_TRUE(QDir(disco.ruta(QStringLiteral("enviados"))).entryList(QDir::Files).isEmpty());
 }

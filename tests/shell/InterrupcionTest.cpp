@@ -10,6 +10,7 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -90,6 +91,8 @@ QString ultimaCorrida(host::Conexion& c) {
 }
 
 const QDate dia(2026, 4, 1);
+const QStringList enviar{QStringLiteral("enviar"), QStringLiteral("--destino"),
+                         QStringLiteral("suc")};
 const QStringList acumular{
     QStringLiteral("acumular"), QStringLiteral("--desde"),    QStringLiteral("2026-04-01"),
     QStringLiteral("--hasta"),  QStringLiteral("2026-04-01"), QStringLiteral("--folio"),
@@ -111,6 +114,29 @@ QString archivo(pruebas::BaseEmpresa& origen, int n, const QString& carpeta) {
         exportacion::EscribeArchivo(origen.conexion(), ids, QStringLiteral("pedidos.txt"), carpeta);
     EXPECT_TRUE(r.ok) << r.mensaje.toStdString();
     return r.archivo;
+}
+
+// Runs a command to its end, which must be a success.
+void correHastaElFin(const QString& ini, const QStringList& argumentos) {
+    Ejecucion corrida(ini, argumentos);
+    ASSERT_TRUE(corrida.termina());
+    EXPECT_EQ(corrida.estado, 0) << corrida.errores.toStdString();
+}
+
+// Runs a command and sends it SIGTERM once the server's process list shows, on base's
+// server, a statement that condicion (over PROCESSLIST, given base's name) finds: it must
+// end as cancelled. Its error output.
+QString detieneMientras(const QString& ini, const QStringList& argumentos,
+                        pruebas::BaseEmpresa& base, const QString& condicion) {
+    Ejecucion corrida(ini, argumentos);
+    EXPECT_TRUE(corrida.espera([&] {
+        return base.cuenta(QStringLiteral("information_schema.PROCESSLIST WHERE ") + condicion,
+                           {base.nombre()}) > 0;
+    })) << corrida.errores.toStdString();
+    corrida.senal(SIGTERM);
+    EXPECT_TRUE(corrida.termina());
+    EXPECT_EQ(corrida.estado, 1) << corrida.errores.toStdString();
+    return corrida.errores;
 }
 
 // A command held by another session's lock: with waits of 2 s, each tried twice, it ends
@@ -149,6 +175,19 @@ protected:
             e.pedido(e.empresa(1), QString(), folio, dia, {{"P1", 2, 2}});
     }
     QString ini() const { return entorno.programa.archivoIni; }
+    // The destination "suc" in the INI: the database destino, on this machine.
+    void destinoEnIni() {
+        const host::ParametrosConexion p = pruebas::parametros();
+        QFile archivoIni(ini());
+        ASSERT_TRUE(archivoIni.open(QIODevice::Append));
+        archivoIni.write(QStringLiteral("[Destino suc]\nServidor=%1\nPuerto=%2\nBase de datos=%3\n"
+                                        "Usuario=%4\nPassword=%5\nCifrado=No\n")
+                             .arg(p.servidor)
+                             .arg(p.puerto)
+                             .arg(destino.nombre(), p.usuario, p.password)
+                             .toUtf8());
+        archivoIni.close();
+    }
     qint64 movidos() { return e.actual().cuenta(QStringLiteral("pedidos")); }
 
     pruebas::Escenario e{1};
@@ -174,12 +213,24 @@ TEST_F(Interrupcion, ATableLockedByAnotherSessionIsToldBoundedAndStoppedBySigter
     esperaYSeDetiene(ini(), importar, aviso.arg(destino.nombre()),
                      QStringLiteral("se intentó 2 veces"));
     bloqueoActual->ejecuta(QStringLiteral("UNLOCK TABLES"));
-    bloqueoDestino->ejecuta(QStringLiteral("UNLOCK TABLES"));
     EXPECT_EQ(movidos(), 0);
     EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=2")), 3);
     EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
     EXPECT_EQ(ultimaCorrida(e.actual().conexion()), QStringLiteral("cancelada 0"));
     EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+
+    // A send waits the same on the destination; its export, done, records that nothing arrived.
+    e.pedido(e.actual(), QStringLiteral("S"), 1, dia, {{"P1", 1, 1}});
+    destinoEnIni();
+    esperaYSeDetiene(ini(), enviar, aviso.arg(destino.nombre()),
+                     QStringLiteral("se intentó 2 veces"));
+    bloqueoDestino->ejecuta(QStringLiteral("UNLOCK TABLES"));
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+    EXPECT_TRUE(e.actual()
+                    .valor(QStringLiteral("SELECT Mensaje FROM acumulapedidos_corridas ORDER BY "
+                                          "Id DESC LIMIT 1"))
+                    .contains(QStringLiteral("No llegó al destino suc")));
 }
 
 // SIGTERM at several moments of each command: every order moved whole or not at all, and the
@@ -234,6 +285,63 @@ TEST_F(Interrupcion, SigtermLeavesEveryOrderWholeAndTheJournalSaysCancelled) {
         EXPECT_EQ(destino.cuenta(QStringLiteral("clientes")), 0);
         EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
     }
+}
+
+// SIGTERM while a send writes the destination: nothing is there and both journals say the
+// run was cancelled; the send then asked again stores each order once.
+TEST_F(Interrupcion, SigtermMidSendLeavesNothingThereAndTheRetryArrivesOnce) {
+    const int n = 20000;
+    e.actual().ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Factura, Serie, Cliente, Fecha, Subtotal) SELECT "
+                       "seq, 'S', CONCAT('C', seq MOD 50), '2026-01-15', 10 FROM seq_1_to_%1")
+            .arg(n));
+    e.actual().ejecuta(QStringLiteral("INSERT INTO pedidosdetalle (Id, Partida, Producto, "
+                                      "Cantidad, Pedido) SELECT Id, 1, 'P1', 3, 3 FROM pedidos "
+                                      "WHERE Serie='S'"));
+    destinoEnIni();
+    const qint64 pedidos = e.actual().cuenta(QStringLiteral("pedidos"));
+
+    const QString errores = detieneMientras(
+        ini(), enviar, destino, QStringLiteral("DB=? AND INFO LIKE 'INSERT INTO pedidos%'"));
+    EXPECT_TRUE(errores.contains(QStringLiteral("Se canceló la importación")))
+        << errores.toStdString();
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidosdetalle")), 0);
+    EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+    EXPECT_FALSE(ultimaCorrida(e.actual().conexion()).startsWith(QStringLiteral("encurso")));
+
+    correHastaElFin(ini(), enviar);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), pedidos);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("acumulapedidos_huellas WHERE Veces<>1")), 0);
+}
+
+// SIGTERM while an undo deletes: the import stays whole and the undo's run says it was
+// cancelled; the undo asked again takes everything back.
+TEST_F(Interrupcion, SigtermMidUndoKeepsTheImportWholeAndTheRetryUndoesIt) {
+    const QString ruta = archivo(origen, 20000, entorno.ruta(QString()));
+    correHastaElFin(ini(), {QStringLiteral("importar"), QStringLiteral("--archivo"), ruta});
+    const QString corrida =
+        destino.conexion()
+            .consulta(QStringLiteral("SELECT MAX(Id) FROM acumulapedidos_corridas"))
+            ->texto(0);
+    const auto suma = [&] {
+        return destino.conexion()
+            .consulta(QStringLiteral("SELECT CONCAT((SELECT COUNT(*) FROM pedidos), ' ', "
+                                     "(SELECT COUNT(*) FROM pedidosdetalle), ' ', (SELECT "
+                                     "SUM(PorVender) FROM productos))"))
+            ->texto(0);
+    };
+    const QString importado = suma();
+    const QStringList deshacer{QStringLiteral("deshacer"), QStringLiteral("--corrida"), corrida,
+                               QStringLiteral("--base"), destino.nombre()};
+
+    detieneMientras(ini(), deshacer, destino,
+                    QStringLiteral("INFO LIKE CONCAT('DELETE FROM `', ?, '`.%')"));
+    EXPECT_EQ(suma(), importado);
+    EXPECT_EQ(ultimaCorrida(destino.conexion()), QStringLiteral("cancelada 0"));
+
+    correHastaElFin(ini(), deshacer);
+    EXPECT_EQ(destino.cuenta(QStringLiteral("pedidos")), 0);
 }
 
 // A server that stops answering while a command waits on it: the stop then waits for the

@@ -128,3 +128,38 @@ TEST(DeshacerAcumulacion, LeavesOrdersChangedOnEitherSide) {
                                                   "Id, Pedido) FROM pedidosdetalle")),
               QStringLiteral("1:0.0000,1:0.0000,1:0.0000,2:3.0000"));
 }
+
+// A source laid out otherwise (columns elsewhere, one of its own, some missing) and a current
+// database with a column no source has: the undo still puts every source back exactly.
+TEST(DeshacerAcumulacion, SourcesLaidOutOtherwiseArePutBackExactly) {
+    Escenario e(2);
+    auto& otra = e.empresa(1);
+    e.pedido(otra, QStringLiteral("B"), 1, dia, {{"P1", 5, 2, "AL1"}, {"P2", 3, 3, "AL2"}});
+    e.pedido(e.empresa(2), QStringLiteral("C"), 2, dia, {{"P3", 4, 4, "AL3"}});
+    otra.ejecuta(QStringLiteral(
+        "ALTER TABLE pedidos MODIFY Telefono VARCHAR(30) NULL AFTER Cliente, MODIFY Sucursal "
+        "VARCHAR(10) NULL FIRST, ADD COLUMN Ruta VARCHAR(10) NULL DEFAULT 'R9' AFTER Fecha, "
+        "DROP COLUMN Capturado"));
+    otra.ejecuta(QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(10) NULL "
+                                "FIRST, MODIFY Pedido DECIMAL(18,4) NULL AFTER Almacen, ADD "
+                                "COLUMN Color VARCHAR(10) NULL DEFAULT 'rojo' AFTER Producto, "
+                                "DROP COLUMN Entrega"));
+    e.actual().ejecuta(QStringLiteral("ALTER TABLE pedidosdetalle ADD COLUMN Lote VARCHAR(5) NOT "
+                                      "NULL DEFAULT 'L0' AFTER Id"));
+    const QString antes1 = origen(otra), antes2 = origen(e.empresa(2));
+    const auto r = clsAcumular(e.bases()).GeneraPedido(dia, dia, QStringLiteral("A"), 10);
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    ASSERT_EQ(r.pedidosMovidos, 2);
+    ASSERT_NE(origen(otra), antes1);
+
+    Programa programa;
+    *programa.bases = e.bases();
+    const pruebas::Salida s =
+        pruebas::corre(comandos::deshacer, programa,
+                       {QStringLiteral("--corrida"), QString::number(ultimaCorrida(e.actual()))});
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString() << s.salida.toStdString();
+    EXPECT_EQ(origen(otra), antes1);
+    EXPECT_EQ(origen(e.empresa(2)), antes2);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 0);
+}
