@@ -334,39 +334,37 @@ TEST(DeshacerImportacion, ALargeRunReportsEachProductOnce) {
     EXPECT_EQ(r.existencias[0].antes, QStringLiteral("%1.0000").arg(2 + subida));
     EXPECT_EQ(r.existencias[0].despues, QStringLiteral("2.0000"));
     EXPECT_EQ(b.valor(QStringLiteral("SELECT PorVender FROM productos")), QStringLiteral("2.0000"));
+}
 
-    // An import database laid out otherwise (columns elsewhere, one of its own, some missing):
-    // the undo still leaves its tables exactly as before the import.
-    TEST(DeshacerImportacion, ATableLaidOutOtherwiseIsLeftAsBefore) {
-        BaseEmpresa b{QStringLiteral("deshforma")};
-        b.ejecuta(QStringLiteral(
-            "ALTER TABLE pedidos MODIFY Telefono VARCHAR(30) NULL AFTER Cliente, MODIFY Sucursal "
-            "VARCHAR(10) NULL FIRST, ADD COLUMN Ruta VARCHAR(10) NULL DEFAULT 'R9' AFTER Fecha, "
-            "DROP COLUMN Capturado"));
-        b.ejecuta(
-            QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(10) NULL FIRST, "
-                           "MODIFY Cantidad DECIMAL(18,4) NULL AFTER Almacen, ADD COLUMN Color "
-                           "VARCHAR(10) NULL DEFAULT 'rojo' AFTER Producto, DROP COLUMN "
-                           "Entrega"));
-        b.ejecuta(QStringLiteral("ALTER TABLE clientes ADD COLUMN Zona INT NULL FIRST"));
-        b.ejecuta(
-            QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',5)"));
-        b.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1','Uno')"));
-        QTemporaryDir carpeta;
-        const QString ruta =
-            archivo(carpeta, encabezado("A", "C1") + renglon("A", "1.5") + renglon("B", "2") +
-                                 encabezado("", "C2") + renglon("B", "4"));
-        const QString antes = datos(b);
-        const auto r = SubePedidos(b.conexion(), ruta, carpeta.path());
-        ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
-        ASSERT_NE(datos(b), antes);
+// An import database laid out otherwise (columns elsewhere, one of its own, some missing):
+// the undo still leaves its tables exactly as before the import.
+TEST(DeshacerImportacion, ATableLaidOutOtherwiseIsLeftAsBefore) {
+    BaseEmpresa b{QStringLiteral("deshforma")};
+    b.ejecuta(QStringLiteral(
+        "ALTER TABLE pedidos MODIFY Telefono VARCHAR(30) NULL AFTER Cliente, MODIFY Sucursal "
+        "VARCHAR(10) NULL FIRST, ADD COLUMN Ruta VARCHAR(10) NULL DEFAULT 'R9' AFTER Fecha, "
+        "DROP COLUMN Capturado"));
+    b.ejecuta(QStringLiteral("ALTER TABLE pedidosdetalle MODIFY Almacen VARCHAR(10) NULL FIRST, "
+                             "MODIFY Cantidad DECIMAL(18,4) NULL AFTER Almacen, ADD COLUMN Color "
+                             "VARCHAR(10) NULL DEFAULT 'rojo' AFTER Producto, DROP COLUMN "
+                             "Entrega"));
+    b.ejecuta(QStringLiteral("ALTER TABLE clientes ADD COLUMN Zona INT NULL FIRST"));
+    b.ejecuta(QStringLiteral("INSERT INTO productos (Clave, PorVender) VALUES ('A',2),('B',5)"));
+    b.ejecuta(QStringLiteral("INSERT INTO clientes (Clave, Nombre) VALUES ('C1','Uno')"));
+    QTemporaryDir carpeta;
+    const QString ruta =
+        archivo(carpeta, encabezado("A", "C1") + renglon("A", "1.5") + renglon("B", "2") +
+                             encabezado("", "C2") + renglon("B", "4"));
+    const QString antes = datos(b);
+    const auto r = SubePedidos(b.conexion(), ruta, carpeta.path());
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    ASSERT_NE(datos(b), antes);
 
-        Programa programa;
-        *programa.bases = pruebas::basesDD(b.nombre());
-        programa.baseImportar = b.nombre();
-        const pruebas::Salida s =
-            pruebas::corre(comandos::deshacer, programa,
-                           {QStringLiteral("--corrida"), QString::number(r.corrida)});
-        ASSERT_EQ(s.estado, 0) << s.errores.toStdString() << s.salida.toStdString();
-        EXPECT_EQ(datos(b), antes);
-    }
+    Programa programa;
+    *programa.bases = pruebas::basesDD(b.nombre());
+    programa.baseImportar = b.nombre();
+    const pruebas::Salida s = pruebas::corre(
+        comandos::deshacer, programa, {QStringLiteral("--corrida"), QString::number(r.corrida)});
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString() << s.salida.toStdString();
+    EXPECT_EQ(datos(b), antes);
+}
