@@ -73,6 +73,10 @@ public:
     enum class Lectura { Completa, EnFlujo };
     std::unique_ptr<Recordset> consulta(const QString& sql, const QVariantList& valores = {},
                                         Lectura lectura = Lectura::Completa);
+    // Runs ready statements that return no rows (or whose rows nobody reads) in one round trip,
+    // in order. The server stops at the first that fails: its error is thrown, naming it, and
+    // those after it were not run.
+    void ejecutaJuntas(const QList<QByteArray>& sentencias);
 
     // The SQL text with every "?" replaced by the escaped literal of its value.
     QByteArray prepara(const QString& sql, const QVariantList& valores) const;
@@ -129,11 +133,14 @@ public:
 private:
     friend class FallosDe;
     Conexion(st_mysql* mysql, ParametrosConexion parametros);
-    void liberaInicio();
     // Ends or opens a transaction: never stopped for a cancel, since what the server then did
     // with it could not be known.
-    void ejecutaControl(const QByteArray& sql);
+    void ejecutaControl(const QList<QByteArray>& sentencias);
     void corre(const QByteArray& sql, bool interrumpible);
+    void corre(const QList<QByteArray>& sentencias, bool interrumpible);
+    // The transaction begun was undone by the server behind the session's back: rolled back
+    // here too, and told as the conflict it is.
+    [[noreturn]] void transaccionPerdida();
 
     st_mysql* mysql_;
     ParametrosConexion parametros_;
