@@ -23,6 +23,13 @@ unsigned esperaRespuesta() {
     return 6 * esperaBloqueo();
 }
 
+namespace {
+
+// leeAlDia()'s setting; a server without replication has no such variable.
+constexpr char sincronizaLecturas[] = "SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1";
+
+} // namespace
+
 std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) {
     MYSQL* mysql = mysql_init(nullptr);
     if (!mysql)
@@ -142,6 +149,7 @@ void Conexion::corre(const QList<QByteArray>& sentencias, bool interrumpible) {
         return;
     const QByteArray sql = sentencias.join(';');
     const EnCurso enCurso(*this, interrumpible);
+    fallida_ = 0;
     if (mysql_real_query(mysql_, sql.constData(), sql.size()) != 0)
         throw error(sentencias.first());
     // Every part's answer is read: a later part's failure is the batch's failure.
@@ -153,7 +161,7 @@ void Conexion::corre(const QList<QByteArray>& sentencias, bool interrumpible) {
         const int siguiente = mysql_next_result(mysql_);
         if (siguiente < 0)
             break;
-        ++parte;
+        fallida_ = ++parte;
         if (siguiente > 0)
             throw error(sentencias.value(parte));
     }
@@ -317,12 +325,25 @@ quint64 Conexion::ultimoId() const {
 // committed alone, and COMMIT would succeed with nothing to commit. With autocommit off they
 // wait in a new transaction instead, and the savepoint, gone with the transaction that
 // set it, tells at COMMIT that the transaction is not the one begun.
-void Conexion::iniciaTransaccion() {
+void Conexion::iniciaTransaccion(AlDia alDia) {
     // In one round trip. Whatever the server's default: a locking read that finds no row
     // must keep the gap it looked in locked, or two runs could each add the counter or
     // customer that a table without a key on it lacks.
-    ejecutaControl({"SET autocommit=0", "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ",
-                    "START TRANSACTION", "SAVEPOINT acumulapedidos_inicio"});
+    const QList<QByteArray> inicio = {"SET autocommit=0",
+                                      "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ",
+                                      "START TRANSACTION", "SAVEPOINT acumulapedidos_inicio"};
+    if (alDia == AlDia::Si && !sinReplicacion_) {
+        try {
+            ejecutaControl(QList<QByteArray>{sincronizaLecturas} + inicio);
+            return;
+        } catch (const ErrorBdD& e) {
+            // Refused alone, as leeAlDia() takes it: the server ran nothing after it.
+            if (fallida_ != 0 || e.conexionPerdida())
+                throw;
+            sinReplicacion_ = true;
+        }
+    }
+    ejecutaControl(inicio);
 }
 void Conexion::transaccionPerdida() {
     deshace();
@@ -361,15 +382,15 @@ void Conexion::deshace() {
 
 void Conexion::leeAlDia() {
     try {
-        ejecutaCrudo("SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1");
+        ejecutaCrudo(sincronizaLecturas);
     } catch (const ErrorBdD&) {
         // A server without replication has no such setting and needs none; a connection
         // that is gone fails the caller's next statement, where it is reported.
     }
 }
 
-Transaccion::Transaccion(Conexion& conexion) : conexion_(conexion) {
-    conexion_.iniciaTransaccion();
+Transaccion::Transaccion(Conexion& conexion, Conexion::AlDia alDia) : conexion_(conexion) {
+    conexion_.iniciaTransaccion(alDia);
 }
 
 Transaccion::~Transaccion() {

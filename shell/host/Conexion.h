@@ -92,7 +92,9 @@ public:
     // The key the server gave to the last row this connection inserted.
     quint64 ultimoId() const;
 
-    void iniciaTransaccion();
+    // With AlDia::Si, leeAlDia() goes with the transaction's opening, in its round trip.
+    enum class AlDia { No, Si };
+    void iniciaTransaccion(AlDia alDia = AlDia::No);
     void confirma();
     void deshace();
     // Throws the conflict COMMIT would (1213, the transaction rolled back) when the server has
@@ -137,6 +139,7 @@ private:
     // with it could not be known.
     void ejecutaControl(const QList<QByteArray>& sentencias);
     void corre(const QByteArray& sql, bool interrumpible);
+    // On failure, fallida_ is the position of the statement that failed.
     void corre(const QList<QByteArray>& sentencias, bool interrumpible);
     // The transaction begun was undone by the server behind the session's back: rolled back
     // here too, and told as the conflict it is.
@@ -146,6 +149,8 @@ private:
     ParametrosConexion parametros_;
     std::shared_ptr<SentenciaEnCurso> sentencia_;
     QString baseDeFallos_; // see FallosDe
+    qsizetype fallida_ = 0;
+    bool sinReplicacion_ = false; // the server refused leeAlDia()'s setting
 };
 
 // While it lives, the failures of the connection's statements are told as failures of base:
@@ -166,7 +171,7 @@ private:
 // Rolls back on destruction unless confirmed.
 class Transaccion {
 public:
-    explicit Transaccion(Conexion& conexion);
+    explicit Transaccion(Conexion& conexion, Conexion::AlDia alDia = Conexion::AlDia::No);
     ~Transaccion();
     Transaccion(const Transaccion&) = delete;
     Transaccion& operator=(const Transaccion&) = delete;

@@ -198,6 +198,22 @@ TEST(Transaccion, RollsBackUnlessConfirmed) {
     EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 1);
 }
 
+// Asked with the transaction's opening, the reads' wait for a cluster's other nodes is the
+// session's from then on, as leeAlDia() leaves it; the transaction opened as any other.
+TEST(Transaccion, OpenedUpToDateKeepsTheSessionsWaitForOtherNodes) {
+    BaseEmpresa b(QStringLiteral("trans"));
+    if (b.valor(QStringLiteral("SELECT COUNT(*) FROM information_schema.SESSION_VARIABLES "
+                               "WHERE VARIABLE_NAME='WSREP_SYNC_WAIT'")) == QStringLiteral("0"))
+        GTEST_SKIP() << "server without replication";
+    {
+        host::Transaccion t(b.conexion(), host::Conexion::AlDia::Si);
+        b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('A')"));
+        t.confirma();
+    }
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT @@SESSION.wsrep_sync_wait & 1")), QStringLiteral("1"));
+    EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 1);
+}
+
 // The confirmation of a transaction the server ended commits nothing of what ran since: the
 // savepoint's failure stops the COMMIT sent with it.
 TEST(Transaccion, OneTheServerEndedIsNotCommittedByItsConfirmation) {
