@@ -441,11 +441,8 @@ EsquemaBitacora::Preparacion EsquemaBitacora::prepara(Conexion& conexion, Operac
         p.largoMensaje = mensaje.largo;
         p.bytesMensaje = mensaje.bytes > 0 ? mensaje.bytes : mensaje.largo;
     }
-    // In one round trip: the first refused fails as it would alone, and ends the batch.
-    QList<QByteArray> pruebas;
     for (const QString& prueba : pruebasDePermisos(operacion))
-        pruebas << prueba.toUtf8();
-    conexion.ejecutaJuntas(pruebas);
+        p.pruebas << prueba.toUtf8();
     return p;
 }
 
