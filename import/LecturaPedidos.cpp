@@ -225,6 +225,11 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
             omitiendo = std::size_t(indice) < omitir.size() && omitir[std::size_t(indice)];
             if (omitiendo)
                 continue;
+            // A full round goes once the next order begins, so it carries its last order's
+            // lines: a file of whole rounds needs no round of lines alone at its end.
+            if (tanda->pedidos.filas() >= pedidosPorTanda ||
+                tanda->pedidos.bytes() >= bytesPorTanda)
+                entrega();
             convierteEncabezado(r);
             tanda->pedidos.agregaFila(std::span(encabezado_.constData(), columnasPedido));
             tanda->encabezados.push_back({encabezado_[iSerie].toString(), r.linea, indice});
@@ -241,9 +246,6 @@ void LecturaPedidos::lee(QIODevice& archivo, transferencia::CodificacionArchivo:
             // The values are in the round: letting them go lets the reader decode the next
             // record into the same memory.
             encabezado_.fill(QVariant());
-            if (tanda->pedidos.filas() >= pedidosPorTanda ||
-                tanda->pedidos.bytes() >= bytesPorTanda)
-                entrega();
         } else if (!hayEncabezado) {
             ++tanda->renglonesOmitidos;
         } else if (omitiendo) {

@@ -162,14 +162,14 @@ private:
             QStringLiteral("La importación se deshizo por completo: la base de datos%1 quedó "
                            "como estaba y el archivo puede importarse de nuevo.")
                 .arg(base_);
-        conexion_.leeAlDia();
         host::Reintentos reintentos(host::reintentosImportacion);
         for (;;) {
             bool confirmando = false;
             try {
                 if (!entrada_.seek(0))
                     return otraLecturaFallida();
-                host::Transaccion transaccion(conexion_);
+                // Its reads wait for what other nodes of a cluster committed (leeAlDia).
+                host::Transaccion transaccion(conexion_, host::Conexion::AlDia::Si);
                 subida_->sube(entrada_, codificacion_.tipo());
                 // A preview ends here: leaving the scope rolls everything back.
                 if (!opciones_.revisar) {

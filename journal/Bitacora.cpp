@@ -75,7 +75,7 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
             return;
         largoMensaje_ = p.largoMensaje;
         bytesMensaje_ = p.bytesMensaje;
-        conexion_.ejecuta(
+        const QByteArray alta = conexion_.prepara(
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "
                 "UsuarioBdD, Desde, Hasta, Serie, PrimerFolio, Archivo, Destino, "
@@ -92,6 +92,8 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
              // Its orders' rows carry what undoing it needs.
              operacion == Operacion::Acumulacion || operacion == Operacion::Importacion ? 1 : 0,
              parametros.deshace ? QVariant(*parametros.deshace) : QVariant()});
+        // The rights are tried in the same round trip, first: the first refused ends it.
+        conexion_.ejecutaJuntas(p.pruebas + QList<QByteArray>{alta});
         corrida_ = qint64(conexion_.ultimoId());
     } catch (const ErrorBdD& e) {
         if (detieneOperacion(e))

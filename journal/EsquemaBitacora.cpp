@@ -301,8 +301,11 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     const QString columnasDeshacerPedido =
         QStringLiteral("Resumen CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NULL, "
                        "DeshechoPor BIGINT NULL, Movidos MEDIUMTEXT NULL");
+    // The tables missing are made together in one round trip, after the others' upgrades.
+    QList<QByteArray> nuevas;
+    const auto creaEnUnaSolaVez = [&nuevas](const QString& sql) { nuevas << sql.toUtf8(); };
     if (!hay.contains(tablaCorridas()))
-        conexion.ejecuta(
+        creaEnUnaSolaVez(
             QStringLiteral(
                 "CREATE TABLE IF NOT EXISTS %1 ("
                 "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
@@ -331,7 +334,7 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
         conexion.ejecuta(
             QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)").arg(tablaCorridas(), columnasDueno));
     if (!hay.contains(tablaPedidos()))
-        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+        creaEnUnaSolaVez(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
                                         "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
                                         "Corrida BIGINT NOT NULL, "
                                         "BaseOrigen VARCHAR(64) NOT NULL DEFAULT '', "
@@ -344,7 +347,8 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                                         "KEY idx_corrida (Corrida)")
                              .arg(tablaPedidos(), columnasDeshacerPedido) +
                          motor);
-    // A journal of an earlier layout gets the undo's columns; its runs keep Deshacible 0.
+    // A journal of an earlier layout gets the undo's columns; its runs keep Deshacible 0. A
+    // table made now has them.
     if (guardada < 3) {
         const auto falta = [&conexion](const QString& tabla, const char* columna) {
             return conexion
@@ -354,22 +358,22 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                                  {tabla, QLatin1String(columna)})
                        ->entero(0) == 0;
         };
-        if (falta(tablaCorridas(), "Deshacible"))
+        if (hay.contains(tablaCorridas()) && falta(tablaCorridas(), "Deshacible"))
             conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
                                  .arg(tablaCorridas(), columnasDeshacerCorrida));
-        if (falta(tablaPedidos(), "Resumen"))
+        if (hay.contains(tablaPedidos()) && falta(tablaPedidos(), "Resumen"))
             conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
                                  .arg(tablaPedidos(), columnasDeshacerPedido));
     }
     if (!hay.contains(tablaClientes()))
-        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
+        creaEnUnaSolaVez(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
                                         "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
                                         "Corrida BIGINT NOT NULL, Clave VARCHAR(255) NOT NULL, "
                                         "KEY idx_corrida (Corrida)")
                              .arg(tablaClientes()) +
                          motor);
     if (!hay.contains(tablaHuellas()))
-        conexion.ejecuta(
+        creaEnUnaSolaVez(
             QStringLiteral(
                 "CREATE TABLE IF NOT EXISTS %1 ("
                 "Huella CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NOT NULL PRIMARY KEY, "
@@ -378,19 +382,23 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                 "Veces INT NOT NULL DEFAULT 1")
                 .arg(tablaHuellas()) +
             motor);
+    conexion.ejecutaJuntas(nuevas);
     // The version row last, once every table is in the layout it names. A user who may use
     // the tables but not create one goes on without it: the next run asks again.
     if (guardada >= version)
         return;
     try {
-        conexion.ejecuta(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Id INT NOT NULL PRIMARY "
-                                        "KEY, Version INT NOT NULL")
-                             .arg(tablaVersion()) +
-                         motor);
-        conexion.ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, ?) ON DUPLICATE "
-                                        "KEY UPDATE Version=GREATEST(Version, VALUES(Version))")
-                             .arg(tablaVersion()),
-                         {version});
+        conexion.ejecutaJuntas(
+            {(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Id INT NOT NULL PRIMARY KEY, "
+                             "Version INT NOT NULL")
+                  .arg(tablaVersion()) +
+              motor)
+                 .toUtf8(),
+             conexion.prepara(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, ?) ON "
+                                             "DUPLICATE KEY UPDATE Version=GREATEST(Version, "
+                                             "VALUES(Version))")
+                                  .arg(tablaVersion()),
+                              {version})});
     } catch (const ErrorBdD& e) {
         if (e.conexionPerdida())
             throw;
@@ -434,7 +442,7 @@ EsquemaBitacora::Preparacion EsquemaBitacora::prepara(Conexion& conexion, Operac
         p.bytesMensaje = mensaje.bytes > 0 ? mensaje.bytes : mensaje.largo;
     }
     for (const QString& prueba : pruebasDePermisos(operacion))
-        conexion.ejecuta(prueba);
+        p.pruebas << prueba.toUtf8();
     return p;
 }
 

@@ -41,6 +41,9 @@ public:
         QString aviso;
         qint64 largoMensaje = 65535; // characters (TEXT unless read otherwise)
         qint64 bytesMensaje = 65535;
+        // The statements that try the user's rights on the tables, over no row: to run first
+        // in the round trip of the run's first write, which fails as they would alone.
+        QList<QByteArray> pruebas;
     };
     static Preparacion prepara(host::Conexion& conexion, Operacion operacion);
 

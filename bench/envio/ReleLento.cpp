@@ -36,8 +36,12 @@ int conecta(unsigned puerto) {
 // once its time has come.
 class Sentido {
 public:
-    Sentido(int desde, int hacia, int retrasoMs, std::atomic<long>* sentencias)
-        : desde_(desde), hacia_(hacia), retraso_(retrasoMs), sentencias_(sentencias) {
+    // hablaServidor: the connection's server spoke last (shared by its two directions);
+    // rondas: counted each time the client speaks after it (the client's direction only).
+    Sentido(int desde, int hacia, int retrasoMs, std::atomic<long>* sentencias,
+            std::atomic<bool>* hablaServidor, std::atomic<long>* rondas)
+        : desde_(desde), hacia_(hacia), retraso_(retrasoMs), sentencias_(sentencias),
+          hablaServidor_(hablaServidor), rondas_(rondas) {
         lector_ = std::thread([this] { lee(); });
         escritor_ = std::thread([this] { escribe(); });
     }
@@ -59,6 +63,14 @@ private:
             }
             if (sentencias_)
                 cuenta(bloque.data(), std::size_t(n));
+            // The client waits for the server's answer before it speaks again, so the
+            // order the two readers see is the link's.
+            if (rondas_) {
+                if (hablaServidor_->exchange(false))
+                    ++*rondas_;
+            } else {
+                hablaServidor_->store(true);
+            }
             cola_.push_back({Reloj::now() + retraso_, std::string(bloque.data(), std::size_t(n))});
             hay_.notify_one();
         }
@@ -85,7 +97,8 @@ private:
         }
     }
     // The packets of the client's stream: 3-byte length, sequence, payload; a command is the
-    // packet of sequence 0, a statement one whose payload starts with COM_QUERY.
+    // packet of sequence 0. A COM_QUERY holds one statement, or several between semicolons;
+    // a COM_STMT_EXECUTE runs one prepared statement.
     void cuenta(const char* datos, std::size_t n) {
         paquete_.append(datos, n);
         std::size_t i = 0;
@@ -97,15 +110,39 @@ private:
             if (paquete_.size() - i < 4 + largo)
                 break;
             if (b(3) == 0 && b(4) == 0x03)
+                *sentencias_ += partes(i + 5, i + 4 + largo);
+            else if (b(3) == 0 && (b(4) == 0x17 || b(4) == 0xfa)) // execute, bulk execute
                 ++*sentencias_;
             i += 4 + largo;
         }
         paquete_.erase(0, i);
     }
 
+    // The statements of a query's text: semicolons outside quotes part them.
+    long partes(std::size_t desde, std::size_t hasta) const {
+        long n = 1;
+        char comilla = 0;
+        for (std::size_t k = desde; k < hasta; ++k) {
+            const char c = paquete_[k];
+            if (comilla) {
+                if (c == '\\' && comilla != '`')
+                    ++k;
+                else if (c == comilla)
+                    comilla = 0;
+            } else if (c == '\'' || c == '"' || c == '`') {
+                comilla = c;
+            } else if (c == ';') {
+                ++n;
+            }
+        }
+        return n;
+    }
+
     int desde_, hacia_;
     std::chrono::milliseconds retraso_;
     std::atomic<long>* sentencias_;
+    std::atomic<bool>* hablaServidor_;
+    std::atomic<long>* rondas_;
     std::mutex mutex_;
     std::condition_variable hay_;
     std::deque<std::pair<Reloj::time_point, std::string>> cola_;
@@ -121,6 +158,7 @@ struct ReleLento::Estado {
     std::thread aceptador;
     std::mutex mutex;
     std::vector<std::unique_ptr<Sentido>> sentidos;
+    std::vector<std::unique_ptr<std::atomic<bool>>> turnos; // one per connection
     std::vector<int> sockets;
 };
 
@@ -151,9 +189,13 @@ ReleLento::ReleLento(unsigned puertoServidor, int retrasoMs) : estado_(std::make
             }
             std::lock_guard<std::mutex> cierre(e.mutex);
             e.sockets.insert(e.sockets.end(), {cliente, servidor});
-            e.sentidos.push_back(
-                std::make_unique<Sentido>(cliente, servidor, retrasoMs, &sentencias_));
-            e.sentidos.push_back(std::make_unique<Sentido>(servidor, cliente, retrasoMs, nullptr));
+            ++conexiones_;
+            // Set by the server's greeting, so the client's first word is a round trip.
+            auto& turno = e.turnos.emplace_back(std::make_unique<std::atomic<bool>>(false));
+            e.sentidos.push_back(std::make_unique<Sentido>(cliente, servidor, retrasoMs,
+                                                           &sentencias_, turno.get(), &rondas_));
+            e.sentidos.push_back(std::make_unique<Sentido>(servidor, cliente, retrasoMs, nullptr,
+                                                           turno.get(), nullptr));
         }
     });
 }

@@ -23,6 +23,13 @@ unsigned esperaRespuesta() {
     return 6 * esperaBloqueo();
 }
 
+namespace {
+
+// leeAlDia()'s setting; a server without replication has no such variable.
+constexpr char sincronizaLecturas[] = "SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1";
+
+} // namespace
+
 std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) {
     MYSQL* mysql = mysql_init(nullptr);
     if (!mysql)
@@ -67,7 +74,10 @@ std::unique_ptr<Conexion> Conexion::abrir(const ParametrosConexion& parametros) 
     const QByteArray socket = parametros.socket.toUtf8();
     if (!mysql_real_connect(mysql, servidor.constData(), usuario.constData(), password.constData(),
                             base.isEmpty() ? nullptr : base.constData(), parametros.puerto,
-                            socket.isEmpty() ? nullptr : socket.constData(), CLIENT_FOUND_ROWS)) {
+                            socket.isEmpty() ? nullptr : socket.constData(),
+                            // Several statements in one text: one round trip for them all,
+                            // over a slow link (ejecutaJuntas).
+                            CLIENT_FOUND_ROWS | CLIENT_MULTI_STATEMENTS)) {
         const unsigned codigo = mysql_errno(mysql);
         const QString detalle = QString::fromUtf8(mysql_error(mysql));
         mysql_close(mysql);
@@ -120,14 +130,41 @@ void Conexion::ejecutaCrudo(const QByteArray& sql) {
     corre(sql, true);
 }
 
-void Conexion::ejecutaControl(const QByteArray& sql) {
-    corre(sql, false);
+void Conexion::ejecutaControl(const QList<QByteArray>& sentencias) {
+    corre(sentencias, false);
 }
 
 void Conexion::corre(const QByteArray& sql, bool interrumpible) {
     const EnCurso enCurso(*this, interrumpible);
     if (mysql_real_query(mysql_, sql.constData(), sql.size()) != 0)
         throw error(sql);
+}
+
+void Conexion::ejecutaJuntas(const QList<QByteArray>& sentencias) {
+    corre(sentencias, true);
+}
+
+void Conexion::corre(const QList<QByteArray>& sentencias, bool interrumpible) {
+    if (sentencias.isEmpty())
+        return;
+    const QByteArray sql = sentencias.join(';');
+    const EnCurso enCurso(*this, interrumpible);
+    fallida_ = 0;
+    if (mysql_real_query(mysql_, sql.constData(), sql.size()) != 0)
+        throw error(sentencias.first());
+    // Every part's answer is read: a later part's failure is the batch's failure.
+    for (qsizetype parte = 0;;) {
+        if (MYSQL_RES* r = mysql_store_result(mysql_))
+            mysql_free_result(r);
+        else if (mysql_field_count(mysql_) != 0)
+            throw error(sentencias.value(parte));
+        const int siguiente = mysql_next_result(mysql_);
+        if (siguiente < 0)
+            break;
+        fallida_ = ++parte;
+        if (siguiente > 0)
+            throw error(sentencias.value(parte));
+    }
 }
 
 quint64 Conexion::ejecuta(const QString& sql, const QVariantList& valores) {
@@ -288,56 +325,72 @@ quint64 Conexion::ultimoId() const {
 // committed alone, and COMMIT would succeed with nothing to commit. With autocommit off they
 // wait in a new transaction instead, and the savepoint, gone with the transaction that
 // set it, tells at COMMIT that the transaction is not the one begun.
-void Conexion::iniciaTransaccion() {
-    ejecutaControl("SET autocommit=0");
-    // Whatever the server's default: a locking read that finds no row must keep the gap it
-    // looked in locked, or two runs could each add the counter or customer that a table
-    // without a key on it lacks.
-    ejecutaControl("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
-    ejecutaControl("START TRANSACTION");
-    ejecutaControl("SAVEPOINT acumulapedidos_inicio");
+void Conexion::iniciaTransaccion(AlDia alDia) {
+    // In one round trip. Whatever the server's default: a locking read that finds no row
+    // must keep the gap it looked in locked, or two runs could each add the counter or
+    // customer that a table without a key on it lacks.
+    const QList<QByteArray> inicio = {"SET autocommit=0",
+                                      "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ",
+                                      "START TRANSACTION", "SAVEPOINT acumulapedidos_inicio"};
+    if (alDia == AlDia::Si && !sinReplicacion_) {
+        try {
+            ejecutaControl(QList<QByteArray>{sincronizaLecturas} + inicio);
+            return;
+        } catch (const ErrorBdD& e) {
+            // Refused alone, as leeAlDia() takes it: the server ran nothing after it.
+            if (fallida_ != 0 || e.conexionPerdida())
+                throw;
+            sinReplicacion_ = true;
+        }
+    }
+    ejecutaControl(inicio);
 }
-void Conexion::liberaInicio() {
+void Conexion::transaccionPerdida() {
+    deshace();
+    throw ErrorBdD(falloServidor::enInstruccion(1213,
+                                                QStringLiteral("el servidor deshizo la "
+                                                               "transacción para dejar pasar "
+                                                               "la de otro nodo del clúster"),
+                                                parametros_)
+                       .texto(),
+                   1213);
+}
+void Conexion::compruebaTransaccion() {
     try {
-        ejecutaControl("RELEASE SAVEPOINT acumulapedidos_inicio");
+        ejecutaControl(
+            {"RELEASE SAVEPOINT acumulapedidos_inicio", "SAVEPOINT acumulapedidos_inicio"});
     } catch (const ErrorBdD& e) {
         if (e.codigo() != 1305) // no such savepoint
             throw;
-        deshace();
-        throw ErrorBdD(falloServidor::enInstruccion(1213,
-                                                    QStringLiteral("el servidor deshizo la "
-                                                                   "transacción para dejar pasar "
-                                                                   "la de otro nodo del clúster"),
-                                                    parametros_)
-                           .texto(),
-                       1213);
+        transaccionPerdida();
     }
 }
-void Conexion::compruebaTransaccion() {
-    liberaInicio();
-    ejecutaControl("SAVEPOINT acumulapedidos_inicio");
-}
 void Conexion::confirma() {
-    liberaInicio();
-    ejecutaControl("COMMIT");
-    ejecutaControl("SET autocommit=1");
+    // The savepoint's release fails when the transaction is gone, and the server then runs
+    // nothing after it: no COMMIT of what the statements since did on their own.
+    try {
+        ejecutaControl({"RELEASE SAVEPOINT acumulapedidos_inicio", "COMMIT", "SET autocommit=1"});
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() != 1305)
+            throw;
+        transaccionPerdida();
+    }
 }
 void Conexion::deshace() {
-    ejecutaControl("ROLLBACK");
-    ejecutaControl("SET autocommit=1");
+    ejecutaControl({"ROLLBACK", "SET autocommit=1"});
 }
 
 void Conexion::leeAlDia() {
     try {
-        ejecutaCrudo("SET SESSION wsrep_sync_wait=@@SESSION.wsrep_sync_wait | 1");
+        ejecutaCrudo(sincronizaLecturas);
     } catch (const ErrorBdD&) {
         // A server without replication has no such setting and needs none; a connection
         // that is gone fails the caller's next statement, where it is reported.
     }
 }
 
-Transaccion::Transaccion(Conexion& conexion) : conexion_(conexion) {
-    conexion_.iniciaTransaccion();
+Transaccion::Transaccion(Conexion& conexion, Conexion::AlDia alDia) : conexion_(conexion) {
+    conexion_.iniciaTransaccion(alDia);
 }
 
 Transaccion::~Transaccion() {

@@ -73,6 +73,10 @@ public:
     enum class Lectura { Completa, EnFlujo };
     std::unique_ptr<Recordset> consulta(const QString& sql, const QVariantList& valores = {},
                                         Lectura lectura = Lectura::Completa);
+    // Runs ready statements that return no rows (or whose rows nobody reads) in one round trip,
+    // in order. The server stops at the first that fails: its error is thrown, naming it, and
+    // those after it were not run.
+    void ejecutaJuntas(const QList<QByteArray>& sentencias);
 
     // The SQL text with every "?" replaced by the escaped literal of its value.
     QByteArray prepara(const QString& sql, const QVariantList& valores) const;
@@ -88,7 +92,9 @@ public:
     // The key the server gave to the last row this connection inserted.
     quint64 ultimoId() const;
 
-    void iniciaTransaccion();
+    // With AlDia::Si, leeAlDia() goes with the transaction's opening, in its round trip.
+    enum class AlDia { No, Si };
+    void iniciaTransaccion(AlDia alDia = AlDia::No);
     void confirma();
     void deshace();
     // Throws the conflict COMMIT would (1213, the transaction rolled back) when the server has
@@ -129,16 +135,22 @@ public:
 private:
     friend class FallosDe;
     Conexion(st_mysql* mysql, ParametrosConexion parametros);
-    void liberaInicio();
     // Ends or opens a transaction: never stopped for a cancel, since what the server then did
     // with it could not be known.
-    void ejecutaControl(const QByteArray& sql);
+    void ejecutaControl(const QList<QByteArray>& sentencias);
     void corre(const QByteArray& sql, bool interrumpible);
+    // On failure, fallida_ is the position of the statement that failed.
+    void corre(const QList<QByteArray>& sentencias, bool interrumpible);
+    // The transaction begun was undone by the server behind the session's back: rolled back
+    // here too, and told as the conflict it is.
+    [[noreturn]] void transaccionPerdida();
 
     st_mysql* mysql_;
     ParametrosConexion parametros_;
     std::shared_ptr<SentenciaEnCurso> sentencia_;
     QString baseDeFallos_; // see FallosDe
+    qsizetype fallida_ = 0;
+    bool sinReplicacion_ = false; // the server refused leeAlDia()'s setting
 };
 
 // While it lives, the failures of the connection's statements are told as failures of base:
@@ -159,7 +171,7 @@ private:
 // Rolls back on destruction unless confirmed.
 class Transaccion {
 public:
-    explicit Transaccion(Conexion& conexion);
+    explicit Transaccion(Conexion& conexion, Conexion::AlDia alDia = Conexion::AlDia::No);
     ~Transaccion();
     Transaccion(const Transaccion&) = delete;
     Transaccion& operator=(const Transaccion&) = delete;

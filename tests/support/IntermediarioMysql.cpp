@@ -62,13 +62,40 @@ std::size_t largo(const std::string& datos) {
 }
 
 bool esCommit(const std::string& paquete) {
-    // Sequence 0 starts a command; payload = COM_QUERY + the statement.
+    // Sequence 0 starts a command; payload = COM_QUERY + the statement, or several of them
+    // (the program's own control statements, without quotes) between semicolons.
     if (paquete.size() < 5 || paquete[3] != 0 || static_cast<unsigned char>(paquete[4]) != comQuery)
         return false;
-    QByteArray texto = QByteArray::fromStdString(paquete.substr(5)).trimmed();
-    while (texto.endsWith(';'))
-        texto.chop(1);
-    return texto.trimmed().toUpper() == "COMMIT";
+    const QByteArray texto = QByteArray::fromStdString(paquete.substr(5));
+    for (const QByteArray& parte : texto.split(';'))
+        if (parte.trimmed().toUpper() == "COMMIT")
+            return true;
+    return false;
+}
+
+// The reply to the statements of one COM_QUERY is whole: an error, or an OK packet whose
+// status does not announce more results. Control statements return no rows.
+bool respuestaCompleta(const std::string& datos) {
+    constexpr std::size_t masResultados = 0x0008; // SERVER_MORE_RESULTS_EXISTS
+    const auto byte = [&](std::size_t i) {
+        return std::size_t(static_cast<unsigned char>(datos[i]));
+    };
+    for (std::size_t i = 0; datos.size() >= i + 4;) {
+        const std::size_t n = byte(i) | byte(i + 1) << 8 | byte(i + 2) << 16;
+        if (datos.size() < i + 4 + n || n == 0)
+            return false;
+        const std::size_t carga = i + 4;
+        if (byte(carga) != 0)
+            return true; // an error ends it; anything else is not ours to read
+        // Affected rows and insert id, each a length-encoded integer, then the status.
+        std::size_t k = carga + 1;
+        for (int campo = 0; campo < 2 && k < carga + n; ++campo)
+            k += byte(k) < 0xfb ? 1 : byte(k) == 0xfc ? 3 : byte(k) == 0xfd ? 4 : 9;
+        if (k + 2 > carga + n || !((byte(k) | byte(k + 1) << 8) & masResultados))
+            return true;
+        i = carga + n;
+    }
+    return false;
 }
 
 // The server's greeting without the TLS capability; other packets (an error) unchanged.
@@ -90,6 +117,7 @@ struct Par {
     bool saludoListo = false;
     bool continuacion = false; // the last packet was cut at the size limit
     bool cortando = false;     // the COMMIT went out: its reply is to be dropped
+    std::string respuesta;     // of the COMMIT, until whole
     bool mudo = false;         // nothing more is relayed either way
     bool conOrdenes = false;   // past the login: a command was relayed
     std::string haciaServidor, haciaCliente;
@@ -292,9 +320,13 @@ void IntermediarioMysql::ciclo() {
                 std::string llegado;
                 vivo = recibe(p.servidor, llegado);
                 if (p.cortando && !llegado.empty()) {
-                    // The COMMIT's reply: dropped, and the client left without one.
-                    corta(p);
-                    vivo = false;
+                    // The COMMIT's reply, once the server has answered every statement sent
+                    // with it: dropped, and the client left without one.
+                    p.respuesta += llegado;
+                    if (respuestaCompleta(p.respuesta)) {
+                        corta(p);
+                        vivo = false;
+                    }
                 } else if (!p.saludoListo) {
                     p.saludo += llegado;
                     if (p.saludo.size() >= 4 && p.saludo.size() >= 4 + largo(p.saludo)) {

@@ -53,6 +53,29 @@ TEST(Conexion, EachConnectionSeesTheKeyOfItsOwnInsertNotTheHighestKey) {
     EXPECT_EQ(otra->ultimoId(), mio + 1);
 }
 
+// Several statements in one round trip: each runs in order, the first that fails is thrown
+// with its own code and text, nothing after it runs, and the connection stays usable; rows
+// a part returns are read and dropped.
+TEST(Conexion, StatementsRunTogetherStopAtTheFirstThatFailsAndNameIt) {
+    BaseEmpresa b(QStringLiteral("juntas"));
+    b.conexion().ejecutaJuntas({"INSERT INTO productos (Clave) VALUES ('A')",
+                                "SELECT Clave FROM productos",
+                                "INSERT INTO productos (Clave) VALUES ('B')"});
+    EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 2);
+    try {
+        b.conexion().ejecutaJuntas({"INSERT INTO productos (Clave) VALUES ('C')",
+                                    "INSERT INTO no_existe (Clave) VALUES ('D')",
+                                    "INSERT INTO productos (Clave) VALUES ('E')"});
+        FAIL() << "a failing part went unnoticed";
+    } catch (const host::ErrorBdD& e) {
+        EXPECT_EQ(e.codigo(), 1146u);
+        EXPECT_TRUE(e.mensaje().contains(QStringLiteral("no_existe"))) << e.mensaje().toStdString();
+        EXPECT_FALSE(e.mensaje().contains(QStringLiteral("'E'"))) << e.mensaje().toStdString();
+    }
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(Clave ORDER BY Clave) FROM productos")),
+              QStringLiteral("A,B,C"));
+}
+
 TEST(Valores, HostileTextsAreStoredVerbatimWhereverTheyAreBound) {
     BaseEmpresa b(QStringLiteral("hostil"));
     const QStringList textos = {
@@ -173,6 +196,44 @@ TEST(Transaccion, RollsBackUnlessConfirmed) {
         t.confirma();
     }
     EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 1);
+}
+
+// Asked with the transaction's opening, the reads' wait for a cluster's other nodes is the
+// session's from then on, as leeAlDia() leaves it; the transaction opened as any other.
+TEST(Transaccion, OpenedUpToDateKeepsTheSessionsWaitForOtherNodes) {
+    BaseEmpresa b(QStringLiteral("trans"));
+    if (b.valor(QStringLiteral("SELECT COUNT(*) FROM information_schema.SESSION_VARIABLES "
+                               "WHERE VARIABLE_NAME='WSREP_SYNC_WAIT'")) == QStringLiteral("0"))
+        GTEST_SKIP() << "server without replication";
+    {
+        host::Transaccion t(b.conexion(), host::Conexion::AlDia::Si);
+        b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('A')"));
+        t.confirma();
+    }
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT @@SESSION.wsrep_sync_wait & 1")), QStringLiteral("1"));
+    EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 1);
+}
+
+// The confirmation of a transaction the server ended commits nothing of what ran since: the
+// savepoint's failure stops the COMMIT sent with it.
+TEST(Transaccion, OneTheServerEndedIsNotCommittedByItsConfirmation) {
+    BaseEmpresa b(QStringLiteral("trans"));
+    host::Transaccion t(b.conexion());
+    b.conexion().ejecuta(QStringLiteral("CREATE TABLE otra (n INT)")); // commits on its own
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('B')"));
+    try {
+        t.confirma();
+        FAIL() << "the ended transaction was confirmed";
+    } catch (const host::ErrorBdD& e) {
+        EXPECT_EQ(e.codigo(), 1213u);
+    }
+    EXPECT_EQ(b.cuenta(QStringLiteral("productos")), 0);
+    // The session is left in autocommit, as after any transaction.
+    b.conexion().ejecuta(QStringLiteral("INSERT INTO productos (Clave) VALUES ('C')"));
+    EXPECT_EQ(pruebas::conecta(b.nombre())
+                  ->consulta(QStringLiteral("SELECT COUNT(*) FROM productos"))
+                  ->entero(0),
+              1);
 }
 
 // A transaction the server ended behind the session's back (a cluster node does so to let
