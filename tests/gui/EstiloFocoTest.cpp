@@ -7,13 +7,15 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
 // A light palette as the system gives it, a dark theme, and one whose disabled texts are
 // nearly the background (as some themes have them).
 std::vector<std::pair<const char*, QPalette>> paletas() {
-    QPalette clara = QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette clara = fusion->standardPalette();
     QPalette oscura(QColor(0x35, 0x35, 0x35));
     oscura.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
     oscura.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
