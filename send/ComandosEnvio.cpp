@@ -9,6 +9,7 @@
 #include "shell/InterrupcionOrden.h"
 #include "shell/Programa.h"
 #include "shell/host/ErrorBdD.h"
+#include "shell/host/TextoConDetalle.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -127,12 +128,12 @@ int enviar(Programa& programa, const QStringList& argumentos, QTextStream& salid
         r = envio::Envia(*conexion, ids, *destino, carpetaDe(programa), programa.archivosPropios(),
                          avance, opciones);
     } catch (const host::Error& e) {
-        errores << e.mensaje() << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(e.mensaje()) << Qt::endl;
         return 1;
     }
     escribeAvisos(r.avisos, errores);
     if (!r.importacionHecha) {
-        errores << r.mensaje << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(r.mensaje) << Qt::endl;
         return 1;
     }
     // The destination's own report, as importar prints it; then what became of the file.
@@ -193,13 +194,13 @@ int conciliar(Programa& programa, const QStringList& argumentos, QTextStream& sa
         auto exportacion = programa.bases->abre(programa.baseExportar);
         const auto r = envio::Concilia(*exportacion, corrida, *destino, nombre);
         if (!r.ok) {
-            errores << r.mensaje << Qt::endl;
+            errores << host::TextoConDetalle::enDosLineas(r.mensaje) << Qt::endl;
             return 1;
         }
         envio::EscribeConciliacion(r, salida);
         return r.completo() ? 0 : 1;
     } catch (const host::Error& e) {
-        errores << e.mensaje() << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(e.mensaje()) << Qt::endl;
         return 1;
     }
 }

@@ -4,6 +4,7 @@
 #include "shell/InterrupcionOrden.h"
 #include "shell/Programa.h"
 #include "shell/host/BasesDD.h"
+#include "shell/host/TextoConDetalle.h"
 #include "undo/Deshacer.h"
 
 #include <QTextStream>
@@ -55,7 +56,7 @@ int deshacer(Programa& programa, const QStringList& argumentos, QTextStream& sal
     for (const QString& aviso : r.avisos)
         errores << QStringLiteral("Aviso: ") << aviso << Qt::endl;
     if (!r.ok) {
-        errores << r.mensaje << Qt::endl;
+        errores << host::TextoConDetalle::enDosLineas(r.mensaje) << Qt::endl;
         return 1;
     }
     salida << r.mensaje << Qt::endl;
