@@ -29,7 +29,8 @@ QString motivo(const QFileDevice& archivo, int numero) {
 // Copies into a new file renamed over the name at the end (ArchivoNuevo), so a full or
 // removed volume never leaves a cut copy under the real name, and a link of that name is
 // replaced, never written through. Empty on success, else the reason.
-QString copia(const QString& origen, const QString& destino) {
+QString copia(const QString& origen, const QString& destino, host::ArchivoNuevo::SiHayNombre siHay,
+              bool& ocupado) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
         return motivo(entrada, errno);
@@ -47,12 +48,25 @@ QString copia(const QString& origen, const QString& destino) {
         if (salida.write(bloque.constData(), n) != n)
             return motivo(salida, errno);
     }
-    if (!nuevo.confirma())
+    if (!nuevo.confirma(siHay)) {
+        ocupado = nuevo.nombreOcupado();
         return nuevo.fallo().texto();
+    }
     return {};
 }
 
+QString ocupadoAlCopiar(const QString& archivo, const QString& destino) {
+    return QStringLiteral("El archivo %1 se escribió, pero no se copió: ya hay un archivo %2, "
+                          "que quedó como estaba.")
+        .arg(nativa(archivo), nativa(destino));
+}
+
 } // namespace
+
+QString MensajeNombreOcupado(const QString& ruta) {
+    return QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como estaba.")
+        .arg(nativa(ruta));
+}
 
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino) {
     return QDir::cleanPath(QDir(QFileInfo(carpetaDestino).absoluteFilePath())
@@ -109,14 +123,21 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool r
         if (host::ArchivoNuevo::hayNombre(destino)) {
             if (!reemplazar) {
                 r.ok = false;
-                r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se copió: ya hay "
-                                           "un archivo %2, que quedó como estaba.")
-                                .arg(nativa(r.archivo), nativa(destino));
+                r.mensaje = ocupadoAlCopiar(r.archivo, destino);
                 return;
             }
             r.reemplazo = true;
         }
-        const QString fallo = copia(r.archivo, destino);
+        bool ocupado = false;
+        const QString fallo = copia(r.archivo, destino,
+                                    reemplazar ? host::ArchivoNuevo::SiHayNombre::Reemplaza
+                                               : host::ArchivoNuevo::SiHayNombre::Respeta,
+                                    ocupado);
+        if (ocupado) {
+            r.ok = false;
+            r.mensaje = ocupadoAlCopiar(r.archivo, destino);
+            return;
+        }
         if (!fallo.isEmpty()) {
             r.ok = false;
             r.mensaje = QStringLiteral("El archivo %1 se escribió, pero no se pudo copiar a "

@@ -375,7 +375,8 @@ private:
 ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
                                     const QString& nombre, const QString& carpetaPrograma,
                                     const transferencia::Avance& avance, const QStringList& propios,
-                                    const TandaEscrita& tandaEscrita, PlanLectura plan) {
+                                    const TandaEscrita& tandaEscrita, PlanLectura plan,
+                                    host::ArchivoNuevo::SiHayNombre siHay) {
     ResultadoExportacion r;
     r.mensaje = CompruebaNombre(nombre, carpetaPrograma, propios);
     if (!r.mensaje.isEmpty())
@@ -440,7 +441,12 @@ ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint
                         .arg(QDir::toNativeSeparators(r.archivo), e.mensaje());
         return r;
     }
-    if (!nuevo.confirma()) {
+    if (!nuevo.confirma(siHay)) {
+        r.nombreOcupado = nuevo.nombreOcupado();
+        if (r.nombreOcupado) {
+            r.mensaje = MensajeNombreOcupado(r.archivo);
+            return r;
+        }
         r.mensaje = QStringLiteral("No se pudo terminar de escribir el archivo %1. %2")
                         .arg(QDir::toNativeSeparators(r.archivo), nuevo.fallo().texto());
         return r;

@@ -8,6 +8,7 @@
 #include "shell/host/Recordset.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <future>
 #include <optional>
 
@@ -135,19 +136,26 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
     // the file written there is the one at the destination.
     const bool habia = host::ArchivoNuevo::hayNombre(RutaCopia(nombre, carpetaDestino));
     if (habia && !reemplazar) {
-        r.mensaje = QStringLiteral("No se exportó nada: ya hay un archivo %1, que quedó como "
-                                   "estaba.")
-                        .arg(QDir::toNativeSeparators(RutaCopia(nombre, carpetaDestino)));
+        r.mensaje = MensajeNombreOcupado(RutaCopia(nombre, carpetaDestino));
+        r.nombreOcupado = true;
         r.avisoBitacora = bitacora::juntaAvisos(
             diario->aviso(), diario->cierra(bitacora::EstadoCorrida::Fallido, r.mensaje, {}));
         return r;
     }
     {
         AnotacionEscritos anotacion(conexion, *diario);
-        r = EscribeArchivo(conexion, ids, nombre, carpetaPrograma, avance, propios,
-                           [&anotacion](QVector<bitacora::PedidoAnotado> escritos) {
-                               anotacion.agrega(std::move(escritos));
-                           });
+        // Written into the destination itself, the file must not take the place of one that
+        // another export of that name put there meanwhile.
+        const bool esLaCopia = QFileInfo(carpetaPrograma).canonicalFilePath() ==
+                               QFileInfo(carpetaDestino).canonicalFilePath();
+        r = EscribeArchivo(
+            conexion, ids, nombre, carpetaPrograma, avance, propios,
+            [&anotacion](QVector<bitacora::PedidoAnotado> escritos) {
+                anotacion.agrega(std::move(escritos));
+            },
+            PlanLectura::Automatico,
+            esLaCopia && !reemplazar ? host::ArchivoNuevo::SiHayNombre::Respeta
+                                     : host::ArchivoNuevo::SiHayNombre::Reemplaza);
         // The file is good even when its orders could not be recorded: the user is told.
         if (r.ok)
             if (const QString fallo = anotacion.confirma(); !fallo.isEmpty())

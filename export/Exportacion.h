@@ -2,6 +2,7 @@
 
 #include "journal/Bitacora.h"
 #include "shell/ResultadoOperacion.h"
+#include "shell/host/ArchivoNuevo.h"
 #include "shell/host/Avance.h"
 
 #include <QDate>
@@ -63,8 +64,14 @@ struct ResultadoExportacion : ResultadoOperacion {
     QStringList avisos;  // characters that the file could not hold, by order and field
     // The copy took the place of a file of that name that was already at the destination.
     bool reemplazo = false;
+    // Nothing was exported because a file of that name was there, or came while the file was
+    // written (another export of the same name at the same time).
+    bool nombreOcupado = false;
     qint64 corrida = 0; // the export's entry in the journal (0 when none was written)
 };
+
+// "No se exportó nada: ya hay un archivo …, que quedó como estaba."
+QString MensajeNombreOcupado(const QString& ruta);
 
 // Why the name typed for the file cannot be used, or the empty text when it can: it must be
 // a plain file name (no folder, no final dot, nothing the volumes refuse, no device name) and
@@ -88,13 +95,13 @@ PlanLectura EligePlanLectura(host::Conexion& conexion, qsizetype seleccion);
 // Writes the orders, in the order given, to the file named nombre (".txt" added when the
 // name lacks it) in carpetaPrograma; a name CompruebaNombre refuses writes nothing. The file
 // appears only when complete: a failure or a cancel leaves any earlier file of that name as
-// it was.
-ResultadoExportacion EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids,
-                                    const QString& nombre, const QString& carpetaPrograma,
-                                    const transferencia::Avance& avance = {},
-                                    const QStringList& propios = {},
-                                    const TandaEscrita& tandaEscrita = {},
-                                    PlanLectura plan = PlanLectura::Automatico);
+// it was; with siHay Respeta, so does a file that took the name meanwhile (nombreOcupado).
+ResultadoExportacion
+EscribeArchivo(host::Conexion& conexion, const QVector<qint64>& ids, const QString& nombre,
+               const QString& carpetaPrograma, const transferencia::Avance& avance = {},
+               const QStringList& propios = {}, const TandaEscrita& tandaEscrita = {},
+               PlanLectura plan = PlanLectura::Automatico,
+               host::ArchivoNuevo::SiHayNombre siHay = host::ArchivoNuevo::SiHayNombre::Reemplaza);
 
 // "Se escribieron 3 pedidos con 5 renglones en el archivo X": how the message of a written
 // file starts, with the counts in the right number.

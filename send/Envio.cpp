@@ -136,8 +136,6 @@ ResultadoEnvio Envia(host::Conexion& exportacion, const QVector<qint64>& ids,
                         .arg(nativa(carpeta));
         return r;
     }
-    const QString nombre =
-        nombreLibre(carpeta, NombreEnvio(QDateTime::currentDateTime(), destino.nombre));
     exportacion::EntregaExportacion entrega;
     entrega.destino = QStringLiteral("Destino %1").arg(destino.texto());
     // Runs once the file is kept and its orders are in this journal, before the export's
@@ -159,9 +157,17 @@ ResultadoEnvio Envia(host::Conexion& exportacion, const QVector<qint64>& ids,
                      : QString(),
                  r.importacion.mensaje);
     };
-    const auto e =
-        exportacion::ExportaPedidos(exportacion, ids, nombre, carpeta, carpeta, avance, propios,
-                                    false, opciones.desde, opciones.hasta, entrega);
+    // Another send from this folder in the same second may take the name first: the next
+    // free one is taken then, and nothing of the first try reached the destination.
+    const QDateTime ahora = QDateTime::currentDateTime();
+    exportacion::ResultadoExportacion e;
+    for (int intento = 0; intento < 10; ++intento) {
+        e = exportacion::ExportaPedidos(
+            exportacion, ids, nombreLibre(carpeta, NombreEnvio(ahora, destino.nombre)), carpeta,
+            carpeta, avance, propios, false, opciones.desde, opciones.hasta, entrega);
+        if (!e.nombreOcupado)
+            break;
+    }
     r.corridaExportacion = e.corrida;
     r.avisos << e.avisos;
     if (!e.avisoBitacora.isEmpty())

@@ -34,6 +34,30 @@ QString nombreTemporal(const QString& ruta) {
     return ruta + QLatin1Char('.') + sufijo;
 }
 
+// Gives temporal the name only while nothing has it, in one step, so that of two writers of
+// one name the second fails with EEXIST instead of replacing the first one's file. Volumes
+// without such a rename get a hard link; those without links either (a FAT stick) can only
+// be asked first.
+bool poneSinReemplazar(const QString& temporal, const QString& ruta) {
+    const QByteArray de = nativo(temporal), a = nativo(ruta);
+    if (::renameat2(AT_FDCWD, de.constData(), AT_FDCWD, a.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(de.constData(), a.constData()) == 0) {
+        ::unlink(de.constData());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat datos {};
+    if (::lstat(a.constData(), &datos) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(de.constData(), a.constData()) == 0;
+}
+
 } // namespace
 
 ArchivoNuevo::ArchivoNuevo(const QString& ruta) : ruta_(QFileInfo(ruta).absoluteFilePath()) {}
@@ -87,7 +111,8 @@ bool ArchivoNuevo::abre() {
     return true;
 }
 
-bool ArchivoNuevo::confirma() {
+bool ArchivoNuevo::confirma(SiHayNombre siHay) {
+    ocupado_ = false;
     if (!archivo_.isOpen())
         return falla(EBADF, QFileDevice::WriteError);
     const auto deja = [this](int numero, QFileDevice::FileError tipo) {
@@ -122,8 +147,12 @@ bool ArchivoNuevo::confirma() {
     }
     archivo_.close();
     // rename() replaces the name: a link there goes, what it points to stays as it was.
-    if (::rename(nativo(temporal_).constData(), nativo(ruta_).constData()) != 0)
+    if (siHay == SiHayNombre::Reemplaza
+            ? ::rename(nativo(temporal_).constData(), nativo(ruta_).constData()) != 0
+            : !poneSinReemplazar(temporal_, ruta_)) {
+        ocupado_ = errno == EEXIST;
         return deja(errno, QFileDevice::RenameError);
+    }
     temporal_.clear();
     puesto_ = true;
     // The folder's new entry on the volume too; a volume that cannot do so refuses quietly.
@@ -175,7 +204,14 @@ bool ArchivoNuevo::abre() {
     return false;
 }
 
-bool ArchivoNuevo::confirma() {
+bool ArchivoNuevo::confirma(SiHayNombre siHay) {
+    // Only asked first here: the commit itself replaces.
+    ocupado_ = siHay == SiHayNombre::Respeta && hayNombre(ruta_);
+    if (ocupado_) {
+        archivo_.cancelWriting();
+        fallo_ = FalloSistema::deNumero(EEXIST, QFileDevice::RenameError);
+        return false;
+    }
     if (archivo_.flush() && archivo_.commit())
         return true;
     fallo_ = FalloSistema::deArchivo(archivo_, errno);

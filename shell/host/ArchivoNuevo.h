@@ -17,6 +17,9 @@ namespace host {
 // passes its permissions on to the new one.
 class ArchivoNuevo {
 public:
+    // What confirma() does when something took the name while the file was written.
+    enum class SiHayNombre { Reemplaza, Respeta };
+
     explicit ArchivoNuevo(const QString& ruta);
     // Removes the new file unless it was put in place.
     ~ArchivoNuevo();
@@ -29,8 +32,11 @@ public:
     QFileDevice& dispositivo() { return archivo_; }
     // Writes what is still buffered, waits for the volume to hold it and renames the new file
     // over the name. False when any of that fails: fallo() says why, and the name keeps what
-    // it had.
-    bool confirma();
+    // it had. With Respeta, a name that something has by then (another writer that got there
+    // first) is left as it is and confirma() fails with nombreOcupado().
+    bool confirma(SiHayNombre siHay = SiHayNombre::Reemplaza);
+    // The last confirma(Respeta) failed because the name was taken.
+    bool nombreOcupado() const { return ocupado_; }
     // Drops the new file; the name keeps what it had.
     void descarta();
 
@@ -49,6 +55,7 @@ private:
 
     QString ruta_;
     FalloSistema fallo_;
+    bool ocupado_ = false;
 #ifdef Q_OS_UNIX
     QString temporal_; // the new file's own name; empty while it has none
     QFile archivo_;

@@ -433,6 +433,54 @@ TEST(ExportaPedidos, ALinkOfTheFilesNameIsReplacedNeverWrittenThrough) {
               (QStringList{QStringLiteral("acumulapedidos.ini"), QStringLiteral("pedidos.txt")}));
 }
 
+// Two exports of one name at once: the file another export puts in place while this one is
+// written stays as it is, whether this one writes into the destination itself or copies there.
+TEST(ExportaPedidos, AFileThatTakesTheNameMeanwhileIsNeverReplacedWithoutLeave) {
+    BaseEmpresa b(QStringLiteral("exganada"));
+    conDosPedidos(b);
+    QTemporaryDir programa, unidad;
+    const QByteArray ajeno = "del otro\r\n";
+    for (const QString& destino : {programa.path(), unidad.path()}) {
+        const QString ruta = QDir(destino).filePath(QStringLiteral("pedidos.txt"));
+        QFile::remove(ruta);
+        transferencia::Avance avance;
+        avance.progreso = [&](qint64, qint64) {
+            if (QFile::exists(ruta))
+                return;
+            QFile f(ruta);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(ajeno) == ajeno.size());
+        };
+        const auto r =
+            exportacion::ExportaPedidos(b.conexion(), {10, 11}, QStringLiteral("pedidos"),
+                                        programa.path(), destino, avance, {}, false);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("ya hay un archivo %1, que quedó como "
+                                                      "estaba")
+                                           .arg(QDir::toNativeSeparators(ruta))))
+            << r.mensaje.toStdString();
+        EXPECT_EQ(r.nombreOcupado, destino == programa.path());
+        EXPECT_EQ(contenido(ruta), ajeno);
+        // Nothing of ours is left beside it.
+        EXPECT_EQ(QDir(destino).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+    // Two writers of one name: without leave the second fails, with it the last one wins.
+    host::ArchivoNuevo primero(QDir(unidad.path()).filePath(QStringLiteral("uno.txt")));
+    host::ArchivoNuevo segundo(primero.ruta());
+    ASSERT_TRUE(primero.abre() && segundo.abre());
+    primero.dispositivo().write("1");
+    segundo.dispositivo().write("2");
+    ASSERT_TRUE(primero.confirma(host::ArchivoNuevo::SiHayNombre::Respeta));
+    EXPECT_FALSE(segundo.confirma(host::ArchivoNuevo::SiHayNombre::Respeta));
+    EXPECT_TRUE(segundo.nombreOcupado());
+    EXPECT_EQ(contenido(primero.ruta()), "1");
+    host::ArchivoNuevo tercero(primero.ruta());
+    ASSERT_TRUE(tercero.abre());
+    tercero.dispositivo().write("3");
+    EXPECT_TRUE(tercero.confirma());
+    EXPECT_FALSE(tercero.nombreOcupado());
+    EXPECT_EQ(contenido(primero.ruta()), "3");
+}
+
 TEST(BuscaPedidosExportar, ListsTheRangeOldestFirstWithEitherEndOpen) {
     BaseEmpresa b(QStringLiteral("exbusca"));
     b.conexion().ejecuta(QStringLiteral(

@@ -255,6 +255,9 @@ TEST(Enviar, TwoSendsOfTheSameOrdersAtOnceStoreEachOrderOnce) {
     EXPECT_NE(r[0].ok, r[1].ok) << r[0].mensaje << "\n" << r[1].mensaje;
     const envio::ResultadoEnvio& segundo = r[0].ok ? r[1] : r[0];
     EXPECT_TRUE(segundo.importacion.rechazadoPorImportados) << segundo.mensaje;
+    // Each kept its own file, even when both began in the same second.
+    EXPECT_NE(r[0].archivo, r[1].archivo);
+    EXPECT_EQ(o.enviados().size(), 2);
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 300);
     EXPECT_EQ(b.cuenta(QStringLiteral("pedidosdetalle")), 900);
     EXPECT_EQ(b.cuenta(QStringLiteral("acumulapedidos_huellas WHERE Veces=1")), 300);
