@@ -3,7 +3,10 @@
 #include "data/FormatoTransferencia.h"
 #include "import/LecturaPedidos.h"
 #include "journal/Bitacora.h"
+#include "shell/host/Conexion.h"
+#include "shell/host/ErrorBdD.h"
 
+#include <algorithm>
 #include <array>
 
 namespace importacion {
@@ -81,6 +84,8 @@ void AnotacionImportados::agrega(const Abierto& a) {
     const QVariant pedidoFila[] = {corrida_, archivo_, a.linea,          a.huella,
                                    a.id,     a.pedido, a.resumen.texto()};
     pedidos_.agregaFila(pedidoFila);
+    if (registrado_)
+        return;
     const QVariant huellaFila[] = {a.huella, corrida_, corrida_, 1};
     if (sinConsulta_ || registradas_.contains(a.huella) || escritas_.contains(a.huella)) {
         repetidas_.agregaFila(huellaFila);
@@ -88,6 +93,49 @@ void AnotacionImportados::agrega(const Abierto& a) {
         nuevas_.agregaFila(huellaFila);
         escritas_.insert(a.huella);
     }
+}
+
+bool AnotacionImportados::registraDeAntemano(host::Conexion& conexion,
+                                             const std::deque<PedidoLeido>& leidos) {
+    if (!activa_ || leidos.empty())
+        return false;
+    // In the register's own order; an order the file holds twice counts twice, as when
+    // its rows are written one by one.
+    std::vector<QString> huellas;
+    huellas.reserve(leidos.size());
+    for (const PedidoLeido& p : leidos)
+        huellas.push_back(p.huellaHex());
+    std::sort(huellas.begin(), huellas.end());
+    try {
+        conexion.ejecuta(QStringLiteral("SAVEPOINT acumulapedidos_registro"));
+        constexpr qsizetype porSentencia = 1 << 20;
+        for (std::size_t i = 0; i < huellas.size();) {
+            std::size_t j = i;
+            while (j < huellas.size() && huellas[j] == huellas[i])
+                ++j;
+            const QVariant fila[] = {huellas[i], corrida_, corrida_, qint64(j - i)};
+            nuevas_.agregaFila(fila);
+            i = j;
+            if (nuevas_.bytes() >= porSentencia || i == huellas.size()) {
+                insertaNuevas_->inserta(conexion, nuevas_);
+                nuevas_.vacia();
+            }
+        }
+    } catch (const host::ErrorBdD& e) {
+        nuevas_.vacia();
+        if (bitacora::detieneOperacion(e))
+            throw;
+        // A duplicate key (a fingerprint there already) or a register that takes no rows:
+        // what this did is undone, and the look-up tells which and why.
+        try {
+            conexion.ejecuta(QStringLiteral("ROLLBACK TO SAVEPOINT acumulapedidos_registro"));
+        } catch (const host::ErrorBdD&) {
+            throw e;
+        }
+        return false;
+    }
+    registrado_ = true;
+    return true;
 }
 
 void AnotacionImportados::ronda(const TandaPedidos& t,
@@ -193,6 +241,7 @@ void AnotacionImportados::vacia() {
     registradas_.clear();
     escritas_.clear();
     sinConsulta_ = false;
+    registrado_ = false;
     abierto_.reset();
 }
 

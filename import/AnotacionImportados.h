@@ -38,6 +38,13 @@ public:
     void registrada(const QString& huella) { registradas_.insert(huella); }
     // The register could not be looked up: any fingerprint may be there already.
     void sinConsulta() { sinConsulta_ = true; }
+    // Puts every fingerprint of the file in the register at once, before any order is
+    // written, for an import that refuses a file with orders imported before: the new rows
+    // take the same locks the look-up would, and when none was there the look-up is spared.
+    // False when some was there, when the journal is not kept or when the register could not
+    // take them: the register is then as it was, and the caller looks them up. Throws
+    // host::ErrorBdD only for an error that stops the import (detieneOperacion).
+    bool registraDeAntemano(host::Conexion& conexion, const std::deque<PedidoLeido>& leidos);
     // The orders of a round, once their Ids are in the rows: guardados[k] is what the
     // server stored for header row k. The last order of the round may go on in the next
     // one, so its row waits for it (or for termina()).
@@ -72,6 +79,7 @@ private:
         insertaClientes_;
     QSet<QString> registradas_, escritas_;
     bool sinConsulta_ = false;
+    bool registrado_ = false;        // registraDeAntemano put them all in
     std::optional<Abierto> abierto_; // the last order of the round before
 };
 

@@ -103,6 +103,9 @@ void SubidaPedidos::buscaImportados() {
     const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
     omitir_.assign(leidos.size(), false);
     const bool omite = opciones_.importados == Importados::Omitir;
+    if (opciones_.importados == Importados::Rechazar &&
+        anotacion_->registraDeAntemano(conexion_, leidos))
+        return;
     // In parts, so the fingerprints' texts of a large file are never all held at once.
     constexpr std::size_t porParte = 10000;
     for (std::size_t inicio = 0; inicio < leidos.size(); inicio += porParte) {

@@ -402,7 +402,9 @@ TEST(frmInicialAcumulacion, RegresarWaitsForTheSearchAndADeclinedCloseLetsItFini
 }
 
 TEST(frmInicialAcumulacion, ClosingDuringAGenerationCancelsItAndTellsTheOrdersMoved) {
-    constexpr int pedidos = 300;
+    // Enough that the generation is still running when the close comes (it moves thousands
+    // of orders a second).
+    constexpr int pedidos = 2000;
     pruebas::Escenario escenario(1);
     for (int i = 1; i <= pedidos; ++i)
         escenario.pedido(escenario.empresa(1), QString(), i, dia, {{"P1", 1, 1}});

@@ -102,6 +102,39 @@ TEST(ComandoImportar, RefusesOrdersImportedBeforeUnlessToldToSkipOrRepeatThem) {
               1);
 }
 
+// The register counts an order the file holds twice as imported twice, by the run that
+// brought it; a later import of it is refused and leaves those counts as they were.
+TEST(ComandoImportar, AnOrderTheFileHoldsTwiceCountsTwiceInTheRegister) {
+    BaseEmpresa b(QStringLiteral("imgemelo"));
+    QTemporaryDir carpeta;
+    const QByteArray gemelo = encabezado("A", "C1") + renglon("P", "1");
+    const QString ruta =
+        archivo(carpeta, gemelo + encabezado("A", "C2") + gemelo, QStringLiteral("gemelos.txt"));
+    Orden importar;
+    *importar.programa.bases = pruebas::basesDD();
+    importar.programa.baseImportar = b.nombre();
+    importar.programa.carpetaPrograma = carpeta.path();
+    const auto registro = [&] {
+        return b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(Veces, ':', PrimeraCorrida, "
+                                      "':', UltimaCorrida) ORDER BY Veces) FROM %1")
+                           .arg(bitacora::EsquemaBitacora::tablaHuellas()));
+    };
+    ASSERT_EQ(importar({QStringLiteral("--archivo"), ruta}), 0) << importar.err.toStdString();
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 3);
+    EXPECT_EQ(registro(), QStringLiteral("1:1:1,2:1:1"));
+
+    const QString antes = estado(b);
+    EXPECT_EQ(importar({QStringLiteral("--archivo"), ruta}), 1);
+    EXPECT_TRUE(importar.err.contains(QStringLiteral("trae 3 pedidos que ya se importaron")))
+        << importar.err.toStdString();
+    EXPECT_EQ(estado(b), antes);
+    EXPECT_EQ(registro(), QStringLiteral("1:1:1,2:1:1"));
+
+    ASSERT_EQ(importar({QStringLiteral("--archivo"), ruta, QStringLiteral("--repetir")}), 0)
+        << importar.err.toStdString();
+    EXPECT_EQ(registro(), QStringLiteral("2:1:3,4:1:3"));
+}
+
 // The preview runs the import and undoes it: no table changes, and the import that follows
 // gives the same Ids, folios, customers and stock figures it showed.
 TEST(SubePedidos, APreviewChangesNothingAndAgreesWithTheImportThatFollows) {

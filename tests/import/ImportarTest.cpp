@@ -221,14 +221,16 @@ TEST(SubePedidos, ReadsAUtf8FileAsUtf8WithANoticeAndIgnoresBlankLines) {
 TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
     BaseEmpresa b(QStringLiteral("imcambio"));
     const QByteArray uno = encabezado("A", "C1") + renglon("P", "1");
-    const QByteArray bytes = uno.repeated(2000); // many read buffers
+    // Far more than the rounds the reader may be ahead of the writer (three of 1,000 orders
+    // and a read buffer): every change below comes after what it can have read by then.
+    const QByteArray bytes = uno.repeated(6000);
     const QString antes = estado(b);
     QTemporaryDir carpeta;
     const std::function<void(QFile&)> cambios[] = {
-        [&](QFile& f) { f.resize(uno.size() * 1500); }, // cut between two orders
+        [&](QFile& f) { f.resize(uno.size() * 4500); }, // cut between two orders
         [&](QFile& f) { f.seek(f.size()) ? f.write(uno) : 0; },
         [&](QFile& f) {
-            f.seek(bytes.indexOf("Calle 1", 1800 * uno.size()) + 6) ? f.write("2") : 0;
+            f.seek(bytes.indexOf("Calle 1", 5000 * uno.size()) + 6) ? f.write("2") : 0;
         },
     };
     for (const auto& cambia : cambios) {
@@ -253,7 +255,7 @@ TEST(SubePedidos, AFileChangedBetweenCheckingAndWritingIsUndone) {
     llamadas.progreso = [&](qint64 n, qint64) {
         QFile f(ruta);
         if (n == 1 && f.open(QIODevice::ReadWrite) &&
-            f.seek(bytes.indexOf(",100.50,", 1800 * uno.size()) + 1))
+            f.seek(bytes.indexOf(",100.50,", 5000 * uno.size()) + 1))
             f.write("x");
     };
     const auto r = SubePedidos(b.conexion(), ruta, carpeta.path(), llamadas);
