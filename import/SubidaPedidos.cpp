@@ -18,6 +18,7 @@
 #include <QIODevice>
 #include <algorithm>
 #include <future>
+#include <optional>
 
 namespace importacion {
 
@@ -101,7 +102,6 @@ void SubidaPedidos::revisa(QIODevice& archivo,
 
 void SubidaPedidos::buscaImportados() {
     const std::deque<PedidoLeido>& leidos = lectura_->pedidos();
-    omitir_.assign(leidos.size(), false);
     const bool omite = opciones_.importados == Importados::Omitir;
     if (opciones_.importados == Importados::Rechazar &&
         anotacion_->registraDeAntemano(conexion_, leidos))
@@ -174,15 +174,13 @@ void SubidaPedidos::sube(QIODevice& archivo,
     ids_.reset();
     folios_ = std::make_unique<ContadorFolios>(conexion_, lectura_->pedidosPorSerie());
     ids_ = std::make_unique<ProximoId>(conexion_);
-    buscaImportados();
-    importados_.reserve(totalPedidos_);
-    detalle_.reset();
-    if (opciones_.revisar)
-        detalle_ = std::make_unique<DetalleRevision>(conexion_);
-    // Both counts read the transaction's own view, so others' customers do not count.
-    const qint64 clientesAntes = cuentaClientes();
-    {
-        ColaTandas cola(
+    // Which orders to leave out is known only after the look-up; an import that leaves out
+    // none reads its first rounds meanwhile, while the server takes the look-up or the
+    // register's rows.
+    omitir_.assign(lectura_->pedidos().size(), false);
+    std::optional<ColaTandas> cola;
+    const auto lee = [&] {
+        cola.emplace(
             tandasEnCurso,
             [this] {
                 return std::make_unique<TandaPedidos>(columnasPedido_, columnasCliente_,
@@ -191,13 +189,26 @@ void SubidaPedidos::sube(QIODevice& archivo,
             [this, &archivo, codificacion](ColaTandas& c) {
                 lectura_->lee(archivo, codificacion, c, omitir_);
             });
-        for (bool ultima = false; !ultima;) {
-            auto tanda = cola.siguiente();
-            escribe(*tanda);
-            ultima = tanda->ultima;
-            cola.devuelve(std::move(tanda));
-        }
+    };
+    const bool leeAntes = opciones_.importados != Importados::Omitir;
+    if (leeAntes)
+        lee();
+    buscaImportados();
+    if (!leeAntes)
+        lee();
+    importados_.reserve(totalPedidos_);
+    detalle_.reset();
+    if (opciones_.revisar)
+        detalle_ = std::make_unique<DetalleRevision>(conexion_);
+    // Both counts read the transaction's own view, so others' customers do not count.
+    const qint64 clientesAntes = cuentaClientes();
+    for (bool ultima = false; !ultima;) {
+        auto tanda = cola->siguiente();
+        escribe(*tanda);
+        ultima = tanda->ultima;
+        cola->devuelve(std::move(tanda));
     }
+    cola.reset();
     anotacion_->termina(conexion_);
     // Each order holds exactly its lines of the file, whatever a trigger did with them.
     compruebaRenglones();
