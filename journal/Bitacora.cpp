@@ -11,6 +11,7 @@
 #ifdef Q_OS_UNIX
 #include <pwd.h>
 #include <unistd.h>
+#include <vector>
 #endif
 
 namespace bitacora {
@@ -27,9 +28,14 @@ constexpr qsizetype largoRuta = EsquemaBitacora::largoRuta;
 QString usuarioSistema() {
     QString usuario = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
 #ifdef Q_OS_UNIX
-    if (usuario.isEmpty())
-        if (const passwd* p = getpwuid(geteuid()))
+    // getpwuid_r: two runs of one process (two windows' workers) may start at once.
+    if (usuario.isEmpty()) {
+        passwd datos{};
+        passwd* p = nullptr;
+        std::vector<char> memoria(16384);
+        if (getpwuid_r(geteuid(), &datos, memoria.data(), memoria.size(), &p) == 0 && p)
             usuario = QString::fromLocal8Bit(p->pw_name);
+    }
 #endif
     return usuario;
 }
