@@ -95,3 +95,36 @@ TEST(DisparadoresImportacion, AnOrderThatCannotBeMatchedToItsLinesUndoesTheImpor
         EXPECT_EQ(estado(b), antes);
     }
 }
+
+// A register of imported orders that refuses its rows (a trigger of the host's): the import
+// is undone whole and says why, whether the file's fingerprints go to the register before the
+// orders (the default) or after them (repeating orders imported before); the register keeps
+// the rows it had.
+TEST(DisparadoresImportacion, ARegisterThatRefusesItsRowsUndoesTheImport) {
+    BaseEmpresa b(QStringLiteral("imdispreg"));
+    bitacora::EsquemaBitacora::creaTablas(b.conexion());
+    const QString registro = bitacora::EsquemaBitacora::tablaHuellas();
+    ASSERT_TRUE(importa(b, encabezado("B", "C9")).ok);
+    b.ejecuta(QStringLiteral("CREATE TRIGGER cierra BEFORE INSERT ON %1 FOR EACH ROW SIGNAL "
+                             "SQLSTATE '45000' SET MESSAGE_TEXT='registro cerrado'")
+                  .arg(registro));
+    const QString antes = estado(b);
+    QTemporaryDir carpeta;
+    for (const importacion::Importados modo :
+         {importacion::Importados::Rechazar, importacion::Importados::Repetir}) {
+        importacion::OpcionesImportacion opciones{modo, false};
+        const auto r = SubePedidos(b.conexion(), archivo(carpeta, tresPedidos()), carpeta.path(),
+                                   {}, opciones);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("registro cerrado")))
+            << r.mensaje.toStdString();
+        EXPECT_TRUE(r.mensaje.contains(QStringLiteral("La importación se deshizo por completo")))
+            << r.mensaje.toStdString();
+        EXPECT_EQ(estado(b), antes);
+        EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(Veces) FROM %1").arg(registro)),
+                  QStringLiteral("1"));
+        EXPECT_EQ(b.valor(QStringLiteral("SELECT Desenlace FROM %1 ORDER BY Id DESC LIMIT 1")
+                              .arg(bitacora::EsquemaBitacora::tablaCorridas())),
+                  QStringLiteral("fallida"));
+    }
+}
