@@ -68,6 +68,11 @@ QString MensajeNombreOcupado(const QString& ruta) {
         .arg(nativa(ruta));
 }
 
+bool CopiaEnLaMismaCarpeta(const QString& carpetaPrograma, const QString& carpetaDestino) {
+    return QFileInfo(carpetaPrograma).canonicalFilePath() ==
+           QFileInfo(carpetaDestino).canonicalFilePath();
+}
+
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino) {
     return QDir::cleanPath(QDir(QFileInfo(carpetaDestino).absoluteFilePath())
                                .filePath(transferencia::nombreArchivo(nombre)));
@@ -116,10 +121,8 @@ void CopiaArchivo(ResultadoExportacion& r, const QString& carpetaDestino, bool r
     }
     const QString destino =
         QDir::cleanPath(QDir(carpeta.absoluteFilePath()).filePath(QFileInfo(r.archivo).fileName()));
-    // Copying into the program folder itself would only empty the file. The folders are
-    // compared, not the files: a link at the destination to the file just written is no copy.
-    const QString propia = QFileInfo(QFileInfo(r.archivo).absolutePath()).canonicalFilePath();
-    if (carpeta.canonicalFilePath() != propia) {
+    // Copying into the program folder itself would only empty the file.
+    if (!CopiaEnLaMismaCarpeta(QFileInfo(r.archivo).absolutePath(), carpetaDestino)) {
         if (host::ArchivoNuevo::hayNombre(destino)) {
             if (!reemplazar) {
                 r.ok = false;

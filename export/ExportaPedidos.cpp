@@ -8,7 +8,6 @@
 #include "shell/host/Recordset.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <future>
 #include <optional>
 
@@ -146,8 +145,7 @@ ResultadoExportacion ExportaPedidos(host::Conexion& conexion, const QVector<qint
         AnotacionEscritos anotacion(conexion, *diario);
         // Written into the destination itself, the file must not take the place of one that
         // another export of that name put there meanwhile.
-        const bool esLaCopia = QFileInfo(carpetaPrograma).canonicalFilePath() ==
-                               QFileInfo(carpetaDestino).canonicalFilePath();
+        const bool esLaCopia = CopiaEnLaMismaCarpeta(carpetaPrograma, carpetaDestino);
         r = EscribeArchivo(
             conexion, ids, nombre, carpetaPrograma, avance, propios,
             [&anotacion](QVector<bitacora::PedidoAnotado> escritos) {

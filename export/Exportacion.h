@@ -111,6 +111,11 @@ QString MensajeEscrito(const ResultadoExportacion& resultado);
 // carpetaDestino.
 QString RutaCopia(const QString& nombre, const QString& carpetaDestino);
 
+// The destination is the program folder itself (through a link, too): the file written there
+// is the copy. The folders are compared, not the files: a link at the destination to the
+// file written is no copy.
+bool CopiaEnLaMismaCarpeta(const QString& carpetaPrograma, const QString& carpetaDestino);
+
 // Why the export cannot write nombre (".txt" added when the name lacks it) into carpeta, or
 // the empty text when it can: the folder exists, is a folder (a link to one counts), may be
 // written, and holds no folder or read-only file of that name. esDestino: the folder of the

@@ -17,6 +17,10 @@ using bitacora::ResumenPedido;
 
 namespace {
 
+// About a MB of rows a statement: a few large statements cost the import far less than many
+// small ones.
+constexpr qsizetype porSentencia = 1 << 20;
+
 // Where each value of a row of the round starts in its column's texts.
 std::vector<std::size_t> inicios(const FilasEnBloque& filas, int k) {
     std::vector<std::size_t> salida;
@@ -108,7 +112,6 @@ bool AnotacionImportados::registraDeAntemano(host::Conexion& conexion,
     std::sort(huellas.begin(), huellas.end());
     try {
         conexion.ejecuta(QStringLiteral("SAVEPOINT acumulapedidos_registro"));
-        constexpr qsizetype porSentencia = 1 << 20;
         for (std::size_t i = 0; i < huellas.size();) {
             std::size_t j = i;
             while (j < huellas.size() && huellas[j] == huellas[i])
@@ -207,7 +210,6 @@ void AnotacionImportados::clientes(const QStringList& claves, const std::vector<
 }
 
 void AnotacionImportados::escribe(host::Conexion& conexion) {
-    constexpr qsizetype porSentencia = 1 << 20;
     if (activa_ &&
         pedidos_.bytes() + nuevas_.bytes() + repetidas_.bytes() + clientes_.bytes() >= porSentencia)
         inserta(conexion);

@@ -213,7 +213,10 @@ TEST(Teclado, EnterPressesTheFocusedButtonAndMovesOnFromAField) {
     CajaMensaje::limpiaRegistro();
     pulsa(hijo(*e.v, "Command4"), Qt::Key_Enter);
     EXPECT_TRUE(espera([&] { return !CajaMensaje::registro().isEmpty(); }));
-    hijo<QPushButton>(*e.v, "cmdRegresar")->click();
+    // The message comes before the search has quite ended; until then "Regresar" is off.
+    auto* regresar = hijo<QPushButton>(*e.v, "cmdRegresar");
+    EXPECT_TRUE(espera([&] { return regresar->isEnabled(); }));
+    regresar->click();
 
     auto* exportar = e.abreDesde<BajarPedidos>("Command2");
     CajaMensaje::limpiaRegistro();
