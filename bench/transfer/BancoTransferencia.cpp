@@ -9,6 +9,7 @@
 //   bench_transfer [--puerto P] [--carpeta DIR] [--repeticiones R] [--pedidos N]...
 //                  [--memoria N]...   (only the peak memory of the import and its preview)
 //                  [--deshacer N]...  (only the import and its undo, each round printed)
+//                  [--bitacora N]...  (only the journal's cost to the import, each round printed)
 #include "data/FormatoTransferencia.h"
 #include "data/LectorTransferencia.h"
 #include "db/GeneradorDemo.h"
@@ -149,6 +150,23 @@ int hijoDeshace(host::BasesDD& bases, const QString& base, const QString& corrid
 // A user of the benchmark's own that may write the orders of base but not create tables.
 const QString usuarioSinBitacora = QStringLiteral("banco_sin_bitacora");
 
+// An empty company database base, with the products of origen, as the current database.
+void vaciaConProductos(host::Conexion& c, const QString& base, const QString& origen) {
+    demo::creaBaseEmpresa(c, base);
+    c.ejecuta(QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
+                  .arg(host::Conexion::identificador(base), host::Conexion::identificador(origen)));
+    c.ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(base)));
+}
+
+// The user of usuarioSinBitacora, allowed to write the orders of base.
+void permiteSinBitacora(host::Conexion& c, const QString& base) {
+    c.ejecuta(QStringLiteral("CREATE USER IF NOT EXISTS ?@'%' IDENTIFIED BY 'banco'"),
+              {usuarioSinBitacora});
+    c.ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
+                  .arg(host::Conexion::identificador(base)),
+              {usuarioSinBitacora});
+}
+
 // Reads the whole file, with each order's fingerprint or without.
 double leeArchivo(const QString& ruta, bool conHuellas) {
     return cronometra([&] {
@@ -230,35 +248,46 @@ demo::Parametros talla(int pedidos) {
     return p;
 }
 
+// A company of pedidos generated orders exported without the journal to its file, and the
+// name of the database each round imports it into; quita() drops both and the file.
+struct Empresa {
+    QString origen, destino, archivo;
+    void quita(host::Conexion& c) const {
+        for (const QString& base : {origen, destino})
+            c.ejecuta(QStringLiteral("DROP DATABASE IF EXISTS %1")
+                          .arg(host::Conexion::identificador(base)));
+        QFile::remove(archivo);
+    }
+};
+Empresa exportada(host::Conexion& c, unsigned puerto, const QString& carpeta, const char* nombre,
+                  int pedidos) {
+    const QString n = QString::fromLatin1(nombre);
+    Empresa e{QStringLiteral("banco_%1_origen_%2").arg(n).arg(pedidos),
+              QStringLiteral("banco_%1_destino_%2").arg(n).arg(pedidos),
+              QDir(carpeta).filePath(QStringLiteral("%1_%2.txt").arg(n).arg(pedidos))};
+    demo::creaBaseEmpresa(c, e.origen);
+    demo::llenaEmpresa(c, e.origen, talla(pedidos), 1);
+    enHijo(puerto, QStringLiteral("exportar-sin-bitacora"), e.origen, e.archivo);
+    return e;
+}
+
 // Only the peak memory of the import and of its preview, each as its command runs.
 void soloMemoria(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos) {
     auto c = bases.abre(QString());
-    const QString origen = QStringLiteral("banco_memoria_origen_%1").arg(pedidos);
-    const QString destino = QStringLiteral("banco_memoria_destino_%1").arg(pedidos);
-    const demo::Parametros p = talla(pedidos);
-    demo::creaBaseEmpresa(*c, origen);
-    demo::llenaEmpresa(*c, origen, p, 1);
-    const QString archivo = QDir(carpeta).filePath(QStringLiteral("memoria_%1.txt").arg(pedidos));
-    enHijo(puerto, QStringLiteral("exportar-sin-bitacora"), origen, archivo);
-    const auto vacia = [&] {
-        demo::creaBaseEmpresa(*c, destino);
-        c->ejecuta(QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
-                       .arg(host::Conexion::identificador(destino),
-                            host::Conexion::identificador(origen)));
-    };
+    const Empresa e = exportada(*c, puerto, carpeta, "memoria", pedidos);
+    const QString &origen = e.origen, &destino = e.destino, &archivo = e.archivo;
+    const auto vacia = [&] { vaciaConProductos(*c, destino, origen); };
     vacia();
     const Medida revision = enHijo(puerto, QStringLiteral("revisar"), destino, archivo);
     vacia();
     const Medida importa = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
     out << QStringLiteral("\n%1 pedidos x %2 renglones (archivo %3 MB)")
                .arg(pedidos)
-               .arg(p.renglones)
+               .arg(talla(pedidos).renglones)
                .arg(QFileInfo(archivo).size() / 1048576.0, 0, 'f', 1)
         << Qt::endl;
     memoriaRevision(importa.kb, revision.kb);
-    for (const QString& base : {origen, destino})
-        c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
-    QFile::remove(archivo);
+    e.quita(*c);
 }
 
 // Only the import with the journal's tables in place and its undo, each round printed, so
@@ -266,19 +295,11 @@ void soloMemoria(host::BasesDD& bases, unsigned puerto, const QString& carpeta, 
 void soloDeshacer(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
                   int repeticiones) {
     auto c = bases.abre(QString());
-    const QString origen = QStringLiteral("banco_deshacer_origen_%1").arg(pedidos);
-    const QString destino = QStringLiteral("banco_deshacer_destino_%1").arg(pedidos);
-    demo::creaBaseEmpresa(*c, origen);
-    demo::llenaEmpresa(*c, origen, talla(pedidos), 1);
-    const QString archivo = QDir(carpeta).filePath(QStringLiteral("deshacer_%1.txt").arg(pedidos));
-    enHijo(puerto, QStringLiteral("exportar-sin-bitacora"), origen, archivo);
+    const Empresa e = exportada(*c, puerto, carpeta, "deshacer", pedidos);
+    const QString &origen = e.origen, &destino = e.destino, &archivo = e.archivo;
     out << QStringLiteral("\n%1 pedidos x 5 renglones").arg(pedidos) << Qt::endl;
     for (int r = 0; r < repeticiones; ++r) {
-        demo::creaBaseEmpresa(*c, destino);
-        c->ejecuta(QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
-                       .arg(host::Conexion::identificador(destino),
-                            host::Conexion::identificador(origen)));
-        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(destino)));
+        vaciaConProductos(*c, destino, origen);
         bitacora::EsquemaBitacora::creaTablas(*c);
         const Medida i = enHijo(puerto, QStringLiteral("importar"), destino, archivo);
         const QString corrida = c->consulta(QStringLiteral("SELECT MAX(Id) FROM %1")
@@ -292,8 +313,63 @@ void soloDeshacer(host::BasesDD& bases, unsigned puerto, const QString& carpeta,
                    .arg(d.ms / i.ms, 0, 'f', 2)
             << Qt::endl;
     }
+    e.quita(*c);
+}
+
+// Only what the journal costs an import with its tables in place, each round printed. Both
+// imports of a round start from the same state: a fresh database, and the server done purging
+// what the round before deleted (which it would otherwise do during the next import). Their
+// order alternates from round to round, so neither is always the one after the other.
+void soloBitacora(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
+                  int repeticiones) {
+    auto c = bases.abre(QString());
+    const Empresa e = exportada(*c, puerto, carpeta, "bitacora", pedidos);
+    const QString &origen = e.origen, &destino = e.destino, &archivo = e.archivo;
+    permiteSinBitacora(*c, destino);
+    const auto importa = [&](bool conBitacora) {
+        vaciaConProductos(*c, destino, origen);
+        if (conBitacora)
+            bitacora::EsquemaBitacora::creaTablas(*c);
+        c->ejecuta(QStringLiteral("SET GLOBAL innodb_max_purge_lag_wait=0"));
+        return enHijo(puerto, QStringLiteral("importar"), destino, archivo,
+                      conBitacora ? QString() : usuarioSinBitacora)
+            .ms;
+    };
+    out << QStringLiteral("\n%1 pedidos: la bitácora en la importación, con sus tablas ya creadas")
+               .arg(pedidos)
+        << Qt::endl;
+    double mejorCon = 1e18, mejorSin = 1e18;
+    QList<double> costos;
+    for (int r = 0; r < repeticiones; ++r) {
+        double con = 0, sin = 0;
+        if (r % 2 == 0) {
+            con = importa(true);
+            sin = importa(false);
+        } else {
+            sin = importa(false);
+            con = importa(true);
+        }
+        mejorCon = std::min(mejorCon, con);
+        mejorSin = std::min(mejorSin, sin);
+        costos << 100 * (con - sin) / con;
+        out << QStringLiteral("  ronda %1: con ella %2 ms, sin ella %3 ms: %4 %")
+                   .arg(r + 1)
+                   .arg(con, 0, 'f', 0)
+                   .arg(sin, 0, 'f', 0)
+                   .arg(costos.last(), 0, 'f', 1)
+            << Qt::endl;
+    }
+    std::sort(costos.begin(), costos.end());
+    out << QStringLiteral("  bitácora imp.   lo mejor de cada lado: %1 ms de %2 ms = %3 %; "
+                          "mediana de las rondas %4 %   (meta <= 10 %)")
+               .arg(mejorCon - mejorSin, 0, 'f', 0)
+               .arg(mejorCon, 0, 'f', 0)
+               .arg(100 * (mejorCon - mejorSin) / mejorCon, 0, 'f', 1)
+               .arg(costos[costos.size() / 2], 0, 'f', 1)
+        << Qt::endl;
     for (const QString& base : {origen, destino})
         c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
+    c->ejecuta(QStringLiteral("DROP USER IF EXISTS ?@'%'"), {usuarioSinBitacora});
     QFile::remove(archivo);
 }
 
@@ -322,19 +398,8 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
         QStringLiteral("p.Id,") + lista(QStringLiteral("p."), transferencia::columnasEncabezado()) +
         QLatin1Char(',') + lista(QStringLiteral("c."), transferencia::columnasCliente());
     const QString colRen = QStringLiteral("Id,") + transferencia::columnasRenglon().join(',');
-    const auto vacia = [&](const QString& base) {
-        demo::creaBaseEmpresa(*c, base);
-        c->ejecuta(
-            QStringLiteral("INSERT INTO %1.productos SELECT * FROM %2.productos")
-                .arg(host::Conexion::identificador(base), host::Conexion::identificador(origen)));
-        c->ejecuta(QStringLiteral("USE %1").arg(host::Conexion::identificador(base)));
-    };
-
-    c->ejecuta(QStringLiteral("CREATE USER IF NOT EXISTS ?@'%' IDENTIFIED BY 'banco'"),
-               {usuarioSinBitacora});
-    c->ejecuta(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.* TO ?@'%'")
-                   .arg(host::Conexion::identificador(destino)),
-               {usuarioSinBitacora});
+    const auto vacia = [&](const QString& base) { vaciaConProductos(*c, base, origen); };
+    permiteSinBitacora(*c, destino);
 
     // Best of several runs on both sides: the machine is shared, and the best run is the
     // one least disturbed by others.
@@ -524,7 +589,7 @@ int main(int argc, char** argv) {
             return hijoDeshace(bases, opcion(args, QStringLiteral("--base")),
                                opcion(args, QStringLiteral("--corrida")));
 
-        QList<int> tallas, memoria, soloDeshaceres;
+        QList<int> tallas, memoria, soloDeshaceres, soloBitacoras;
         for (int i = 0; i < args.size(); ++i) {
             if (args[i] == QLatin1String("--pedidos") && i + 1 < args.size())
                 tallas << args[++i].toInt();
@@ -532,8 +597,11 @@ int main(int argc, char** argv) {
                 memoria << args[++i].toInt();
             else if (args[i] == QLatin1String("--deshacer") && i + 1 < args.size())
                 soloDeshaceres << args[++i].toInt();
+            else if (args[i] == QLatin1String("--bitacora") && i + 1 < args.size())
+                soloBitacoras << args[++i].toInt();
         }
-        if (tallas.isEmpty() && memoria.isEmpty() && soloDeshaceres.isEmpty())
+        if (tallas.isEmpty() && memoria.isEmpty() && soloDeshaceres.isEmpty() &&
+            soloBitacoras.isEmpty())
             tallas = {20000, 100000};
         const QString carpeta =
             QDir(opcion(args, QStringLiteral("--carpeta"), QDir::tempPath())).absolutePath();
@@ -546,6 +614,8 @@ int main(int argc, char** argv) {
             soloMemoria(bases, puerto, carpeta, n);
         for (int n : soloDeshaceres)
             soloDeshacer(bases, puerto, carpeta, n, repeticiones);
+        for (int n : soloBitacoras)
+            soloBitacora(bases, puerto, carpeta, n, repeticiones);
         return 0;
     } catch (const std::exception& e) {
         QTextStream(stderr) << QString::fromUtf8(e.what()) << Qt::endl;
