@@ -166,6 +166,9 @@ void permiteSinBitacora(host::Conexion& c, const QString& base) {
                   .arg(host::Conexion::identificador(base)),
               {usuarioSinBitacora});
 }
+void quitaSinBitacora(host::Conexion& c) {
+    c.ejecuta(QStringLiteral("DROP USER IF EXISTS ?@'%'"), {usuarioSinBitacora});
+}
 
 // Reads the whole file, with each order's fingerprint or without.
 double leeArchivo(const QString& ruta, bool conHuellas) {
@@ -360,17 +363,17 @@ void soloBitacora(host::BasesDD& bases, unsigned puerto, const QString& carpeta,
             << Qt::endl;
     }
     std::sort(costos.begin(), costos.end());
+    const qsizetype m = costos.size() / 2;
+    const double mediana = costos.size() % 2 ? costos[m] : (costos[m - 1] + costos[m]) / 2;
     out << QStringLiteral("  bitácora imp.   lo mejor de cada lado: %1 ms de %2 ms = %3 %; "
                           "mediana de las rondas %4 %   (meta <= 10 %)")
                .arg(mejorCon - mejorSin, 0, 'f', 0)
                .arg(mejorCon, 0, 'f', 0)
                .arg(100 * (mejorCon - mejorSin) / mejorCon, 0, 'f', 1)
-               .arg(costos[costos.size() / 2], 0, 'f', 1)
+               .arg(mediana, 0, 'f', 1)
         << Qt::endl;
-    for (const QString& base : {origen, destino})
-        c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
-    c->ejecuta(QStringLiteral("DROP USER IF EXISTS ?@'%'"), {usuarioSinBitacora});
-    QFile::remove(archivo);
+    e.quita(*c);
+    quitaSinBitacora(*c);
 }
 
 void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int pedidos,
@@ -552,7 +555,7 @@ void unaTalla(host::BasesDD& bases, unsigned puerto, const QString& carpeta, int
 
     for (const QString& base : {origen, destino, carga})
         c->ejecuta(QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(base)));
-    c->ejecuta(QStringLiteral("DROP USER IF EXISTS ?@'%'"), {usuarioSinBitacora});
+    quitaSinBitacora(*c);
     for (const QString& f : {archivo, salidaEnc, salidaRen})
         QFile::remove(f);
 }
