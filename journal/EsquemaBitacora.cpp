@@ -67,13 +67,17 @@ struct TablaLeida {
     QHash<QString, ColumnaLeida> columnas;
 };
 
+// The four tables the journal keeps, for the catalogue's "TABLE_NAME IN (?, ?, ?, ?)".
+QVariantList tablasGuardadas() {
+    return {EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
+            EsquemaBitacora::tablaHuellas(), EsquemaBitacora::tablaClientes()};
+}
+
 // The journal's tables, by name in lower case. Two queries, each restricted by constants:
 // joining COLUMNS with TABLES makes the server open every table of every database, which
 // costs tens of milliseconds per run on a server with many company databases.
 QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
-    const QVariantList nombres = {EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos(),
-                                  EsquemaBitacora::tablaHuellas(),
-                                  EsquemaBitacora::tablaClientes()};
+    const QVariantList nombres = tablasGuardadas();
     QHash<QString, TablaLeida> tablas;
     auto motores = conexion.consulta(
         QStringLiteral("SELECT t.TABLE_NAME, t.ENGINE, t.ENGINE IS NULL OR e.TRANSACTIONS='YES' "
@@ -94,7 +98,7 @@ QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
                        "TABLE_NAME IN (?, ?, ?, ?)"),
         nombres);
     for (; !rs->eof(); rs->MoveNext()) {
-        // A table dropped between the two queries is left out, as the join left it out.
+        // A table made between the two queries is left out: its engine is not known.
         auto t = tablas.find(rs->texto(0).toLower());
         if (t == tablas.end())
             continue;
@@ -102,7 +106,8 @@ QHash<QString, TablaLeida> leeTablas(Conexion& conexion) {
             rs->texto(1),       rs->texto(2).toLower(), rs->entero(3),     rs->entero(4),
             rs->entero(5) != 0, rs->entero(6) != 0,     rs->entero(7) != 0};
     }
-    // A table none of whose columns the user may see is not seen, as the join did not see it.
+    // A table dropped between the two queries, or none of whose columns the user may see, is
+    // not seen, as the join did not see it.
     tablas.removeIf([](const auto& t) { return t.value().columnas.isEmpty(); });
     return tablas;
 }
@@ -297,7 +302,7 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     auto rs = conexion.consulta(
         QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
                        "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?, ?)"),
-        {tablaCorridas(), tablaPedidos(), tablaHuellas(), tablaClientes()});
+        tablasGuardadas());
     QStringList hay;
     for (; !rs->eof(); rs->MoveNext())
         hay << rs->texto(0).toLower();
