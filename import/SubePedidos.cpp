@@ -298,6 +298,9 @@ ResultadoImportacion SubePedidos(host::Conexion& conexion, const QString& archiv
                         QStringLiteral("clientes"), QStringLiteral("productos"),
                         QStringLiteral("sistema")} +
                 bitacora::EsquemaBitacora::tablas(bitacora::Operacion::Importacion));
+        // The preview reads the register too, and keeps no journal that would ask it.
+        if (opciones.revisar)
+            bitacora::EsquemaBitacora::exigeVersionConocida(conexion);
     } catch (const host::ErrorBdD& e) {
         return fallo(
             QStringLiteral("No se %1 el archivo %2: %3")

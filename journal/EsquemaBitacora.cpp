@@ -280,25 +280,61 @@ QStringList EsquemaBitacora::tablas(Operacion operacion) {
     return t;
 }
 
-int EsquemaBitacora::versionGuardada(Conexion& conexion) {
+namespace {
+
+struct VersionLeida {
+    int version = 0; // the layout
+    int minima = 0;  // the oldest layout a copy must know to write it; 0 when any may
+};
+
+VersionLeida leeVersion(Conexion& conexion) {
     try {
-        auto rs =
-            conexion.consulta(QStringLiteral("SELECT MAX(Version) FROM %1").arg(tablaVersion()));
-        return rs->eof() || rs->esNulo(0) ? 0 : int(rs->entero(0));
+        auto rs = conexion.consulta(
+            QStringLiteral("SELECT MAX(Version), MAX(IF(Id=2, Version, NULL)) FROM %1")
+                .arg(EsquemaBitacora::tablaVersion()));
+        if (rs->eof())
+            return {};
+        return {rs->esNulo(0) ? 0 : int(rs->entero(0)), rs->esNulo(1) ? 0 : int(rs->entero(1))};
     } catch (const ErrorBdD& e) {
         // No such table (no journal, or one of before the version row), or no right to read
         // it: the layout is then asked of the server's catalogue, as before the row.
         if (e.conexionPerdida() || e.codigo() == 1205 || e.codigo() == 1213)
             throw;
-        return 0;
+        return {};
     }
+}
+
+void exigeVersion(Conexion& conexion, const VersionLeida& leida) {
+    if (leida.minima <= EsquemaBitacora::version)
+        return;
+    throw ErrorBdD(
+        QStringLiteral(
+            "La bitácora de la base de datos \"%1\" es de una versión más nueva de este "
+            "programa, que esta copia no sabe escribir sin dañarla (la bitácora pide la versión "
+            "%2 de su formato o una posterior; esta copia conoce hasta la %3). Instale en este "
+            "equipo la versión del programa que usan los demás equipos.")
+            .arg(conexion.baseEnUso())
+            .arg(leida.minima)
+            .arg(EsquemaBitacora::version));
+}
+
+} // namespace
+
+int EsquemaBitacora::versionGuardada(Conexion& conexion) {
+    return leeVersion(conexion).version;
+}
+
+void EsquemaBitacora::exigeVersionConocida(Conexion& conexion) {
+    exigeVersion(conexion, leeVersion(conexion));
 }
 
 void EsquemaBitacora::creaTablas(Conexion& conexion) {
     // Asked first: creating a table commits whatever is open and, on a cluster, pauses
     // every node, so it is done only when a table is missing. The version row tells which
     // upgrades a journal still needs without reading the catalogue's columns.
-    const int guardada = versionGuardada(conexion);
+    const VersionLeida leida = leeVersion(conexion);
+    exigeVersion(conexion, leida);
+    const int guardada = leida.version;
     auto rs = conexion.consulta(
         QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES "
                        "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME IN (?, ?, ?, ?)"),

@@ -31,6 +31,10 @@ public:
     // The version the database's journal records; 0 when it records none (no journal yet,
     // or one of before the version row).
     static int versionGuardada(host::Conexion& conexion);
+    // Throws host::ErrorBdD (code 0) when the journal asks for a newer program than this
+    // one: a copy of the program that does not know its layout would misread the runs to
+    // undo and the register that refuses an import done before. creaTablas asks it too.
+    static void exigeVersionConocida(host::Conexion& conexion);
 
     // The journal's tables an operation writes.
     static QStringList tablas(Operacion operacion);
@@ -55,7 +59,10 @@ public:
     // (UltimaCorrida) and how many times it was imported (Veces). Its key on Huella lets
     // two imports of one file at once collide instead of both passing.
     static QString tablaHuellas();
-    // One row (Id 1) with the layout's Version.
+    // One row (Id 1) with the layout's Version. A layout that earlier copies of the program
+    // must not write adds a row (Id 2) whose Version is the oldest layout a copy must know
+    // to use it; never above the first row's, so the copies that read only the highest
+    // Version still read the layout's.
     static QString tablaVersion();
     // Each customer an import created (Clave).
     static QString tablaClientes();

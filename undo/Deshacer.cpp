@@ -160,6 +160,8 @@ ResultadoDeshacer DeshaceCorrida(host::Conexion& conexion, const OpcionesDeshace
         // On a cluster, the run's end and its orders may have been written through another
         // node: every read waits until this node has them.
         conexion.leeAlDia();
+        // What a run stored is read in the journal's layout: a newer one is not guessed at.
+        bitacora::EsquemaBitacora::exigeVersionConocida(conexion);
         bitacora::Seleccion seleccion;
         seleccion.corrida = opciones.corrida;
         const QVector<Corrida> halladas =

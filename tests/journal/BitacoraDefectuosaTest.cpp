@@ -273,3 +273,32 @@ TEST(BitacoraDefectuosa, PartialRightsOnItsTablesLeaveTheWorkRunningWithoutIt) {
                   b.cuenta(bitacora::EsquemaBitacora::tablaHuellas()),
               0);
 }
+
+// A journal a newer program marked as one older copies must not write: an accumulation
+// into it moves no order, and an export from it writes no file, each saying why.
+TEST(BitacoraDefectuosa, AJournalOfANewerProgramStopsTheRunBeforeAnythingMoves) {
+    Escenario e(1);
+    e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
+    EsquemaBitacora::creaTablas(e.actual().conexion());
+    e.actual().ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, 4), (2, 4) ON "
+                                      "DUPLICATE KEY UPDATE Version=VALUES(Version)")
+                           .arg(EsquemaBitacora::tablaVersion()));
+    const QString motivo =
+        QStringLiteral("La bitácora de la base de datos \"%1\" es de una versión más nueva")
+            .arg(e.actual().nombre());
+    Programa p = programa(e.bases());
+    const auto s = pruebas::corre(comandos::acumular, p, argumentos);
+    EXPECT_NE(s.estado, 0);
+    EXPECT_TRUE(s.errores.contains(motivo)) << s.errores.toStdString();
+    EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_EQ(e.empresa(1).cuenta(QStringLiteral("pedidosdetalle WHERE Pedido=1")), 1);
+    EXPECT_EQ(e.actual().cuenta(EsquemaBitacora::tablaCorridas()), 0);
+
+    QTemporaryDir carpeta, destino;
+    const auto x = exportacion::ExportaPedidos(e.actual().conexion(), {1}, QStringLiteral("x"),
+                                               carpeta.path(), destino.path());
+    EXPECT_FALSE(x.ok);
+    EXPECT_TRUE(x.mensaje.contains(motivo)) << x.mensaje.toStdString();
+    EXPECT_TRUE(QDir(destino.path()).isEmpty());
+    EXPECT_TRUE(QDir(carpeta.path()).isEmpty());
+}

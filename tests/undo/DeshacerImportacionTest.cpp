@@ -211,6 +211,53 @@ TEST(DeshacerImportacion, ExportsRunsOfEarlierVersionsAndUnknownRunsAreRefusedWi
               1);
 }
 
+// A journal a newer program marked as one older copies must not write: an older copy
+// neither undoes nor imports there, preview included, and writes nothing. A newer layout
+// that it may still write is used as it is, its version row kept.
+TEST(DeshacerImportacion, AJournalOfANewerProgramIsNeitherUndoneNorImportedInto) {
+    Importada i;
+    const QString version = bitacora::EsquemaBitacora::tablaVersion();
+    const QString corridas = bitacora::EsquemaBitacora::tablaCorridas();
+    i.b.ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, 9), (2, 9) ON "
+                               "DUPLICATE KEY UPDATE Version=VALUES(Version)")
+                    .arg(version));
+    const QString hecho = datos(i.b);
+    const qint64 anotadas = i.b.cuenta(corridas);
+    const QString motivo =
+        QStringLiteral("La bitácora de la base de datos \"%1\" es de una versión más nueva de "
+                       "este programa, que esta copia no sabe escribir sin dañarla (la bitácora "
+                       "pide la versión 9 de su formato o una posterior; esta copia conoce hasta "
+                       "la %2).")
+            .arg(i.b.nombre())
+            .arg(bitacora::EsquemaBitacora::version);
+    for (const bool revisar : {false, true}) {
+        OpcionesDeshacer deshacer;
+        deshacer.corrida = i.corrida;
+        deshacer.revisar = revisar;
+        const auto r = DeshaceCorrida(i.b.conexion(), deshacer);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.mensaje.contains(motivo)) << r.mensaje.toStdString();
+        EXPECT_TRUE(r.mensaje.endsWith(QStringLiteral("No se escribió nada.")))
+            << r.mensaje.toStdString();
+        importacion::OpcionesImportacion importar;
+        importar.revisar = revisar;
+        const auto otra = SubePedidos(
+            i.b.conexion(), archivo(i.carpeta, encabezado("A", "C9") + renglon("A", "1"), "b.txt"),
+            i.carpeta.path(), {}, importar);
+        EXPECT_FALSE(otra.ok);
+        EXPECT_TRUE(otra.mensaje.contains(motivo)) << otra.mensaje.toStdString();
+    }
+    EXPECT_EQ(datos(i.b), hecho);
+    EXPECT_EQ(i.b.cuenta(corridas), anotadas);
+
+    i.b.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Id=2").arg(version));
+    const auto nueva =
+        SubePedidos(i.b.conexion(), i.carpeta.filePath(QStringLiteral("b.txt")), i.carpeta.path());
+    EXPECT_TRUE(nueva.ok) << nueva.mensaje.toStdString();
+    EXPECT_TRUE(nueva.avisoBitacora.isEmpty()) << nueva.avisoBitacora.toStdString();
+    EXPECT_EQ(bitacora::EsquemaBitacora::versionGuardada(i.b.conexion()), 9);
+}
+
 // Two undos of one run at once: the second waits for the first's locks on the run's rows,
 // then finds every order undone; the data is undone once.
 TEST(DeshacerImportacion, TwoUndosOfOneRunAtOnceUndoItOnce) {
