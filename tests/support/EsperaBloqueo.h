@@ -5,6 +5,7 @@
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace pruebas {
@@ -32,16 +33,13 @@ inline qint64 leeTransacciones(host::Conexion& observador, const QString& sql,
     if (!turno)
         return observador.consulta(sql, valores)->entero(0);
     // Let go even when the read fails: the other tests would wait for the turn in vain.
-    struct Turno {
-        host::Conexion& c;
-        ~Turno() {
-            try {
-                c.ejecuta(QStringLiteral("DO RELEASE_LOCK('pruebas_innodb_trx')"));
-            } catch (const host::ErrorBdD&) {
-                // A lost connection lets go of it by itself.
-            }
+    const auto suelta = qScopeGuard([&observador] {
+        try {
+            observador.ejecuta(QStringLiteral("DO RELEASE_LOCK('pruebas_innodb_trx')"));
+        } catch (const host::ErrorBdD&) {
+            // A lost connection lets go of it by itself.
         }
-    } suelta{observador};
+    });
     observador.ejecuta(QStringLiteral("DO SLEEP(0.12)"));
     return observador.consulta(sql, valores)->entero(0);
 }
