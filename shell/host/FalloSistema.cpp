@@ -2,6 +2,7 @@
 
 #include "shell/host/TextoConDetalle.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
@@ -101,7 +102,15 @@ FalloSistema FalloSistema::deArchivo(QFileDevice::FileError error, int numero,
                                      const QString& detalle) {
     const int elegido = numeroDelTexto(detalle);
     const Causa* causa = causaDe(elegido != 0 ? elegido : numero);
-    return {causa ? QString::fromUtf8(causa->mensaje) : generico(error), detalle};
+    // Qt says only "Unknown error" when the failing call was not its own (a flush, a
+    // rename): the errno that named the cause is then the detail that goes with it.
+    const bool sinTextoPropio =
+        detalle.isEmpty() || detalle == QLatin1String("Unknown error") ||
+        detalle == QCoreApplication::translate("QIODevice", "Unknown error");
+    const QString texto = numero != 0 && elegido == 0 && sinTextoPropio
+                              ? QString::fromLocal8Bit(std::strerror(numero))
+                              : detalle;
+    return {causa ? QString::fromUtf8(causa->mensaje) : generico(error), texto};
 }
 
 FalloSistema FalloSistema::deArchivo(const QFileDevice& archivo, int numero) {

@@ -41,6 +41,11 @@ void separa(QString nombre, QString& base, QString& tabla) {
     }
 }
 
+// The watcher could not reach the server in its short wait: connecting, or being answered.
+bool noContesta(const ErrorBdD& e) {
+    return e.conexionPerdida() || e.codigo() == 2002 || e.codigo() == 2003;
+}
+
 QString deLaTabla(const QString& tabla, const QString& base) {
     return base.isEmpty() ? tabla
                           : QStringLiteral("%1 de la base de datos \"%2\"").arg(tabla, base);
@@ -208,16 +213,20 @@ Conexion* Vigia::propia(const ParametrosConexion& p) {
     mia.espera = esperaPropia;
     try {
         propia_ = Conexion::abrir(mia);
-    } catch (const ErrorBdD&) {
+        sinRespuesta_ = false;
+    } catch (const ErrorBdD& e) {
         sinServidorHasta_ = ahoraMs() + pausaSinServidor;
+        sinRespuesta_ = noContesta(e);
     }
     return propia_.get();
 }
 
 void Vigia::mira(Seguimiento& s, SentenciaEnCurso& sentencia) {
     Conexion* c = propia(sentencia.parametros);
-    if (!c)
+    if (!c) {
+        avisaSiNoContesta(s, sentencia);
         return;
+    }
     // The lock tables need the PROCESS privilege; without it, the session's state still
     // tells table and server locks.
     const QString bloqueada =
@@ -233,6 +242,8 @@ void Vigia::mira(Seguimiento& s, SentenciaEnCurso& sentencia) {
     } catch (const ErrorBdD& e) {
         if (e.conexionPerdida()) {
             propia_.reset();
+            sinRespuesta_ = true;
+            avisaSiNoContesta(s, sentencia);
             return;
         }
         // Not allowed (1227), or a server without those tables (MySQL 8): the session's
@@ -250,8 +261,10 @@ void Vigia::mira(Seguimiento& s, SentenciaEnCurso& sentencia) {
 
 void Vigia::detiene(Seguimiento& s, SentenciaEnCurso& sentencia) {
     Conexion* c = propia(sentencia.parametros);
-    if (!c)
+    if (!c) {
+        avisaSiNoContesta(s, sentencia);
         return;
+    }
     try {
         auto rs = c->consulta(QStringLiteral("SELECT QUERY_ID, COMMAND FROM "
                                              "information_schema.PROCESSLIST WHERE ID=?"),
@@ -266,14 +279,32 @@ void Vigia::detiene(Seguimiento& s, SentenciaEnCurso& sentencia) {
         sentencia.interrumpida = s.numero;
         c->ejecuta(QStringLiteral("KILL QUERY ID ?"), {consulta});
     } catch (const ErrorBdD& e) {
-        if (e.conexionPerdida())
+        if (e.conexionPerdida()) {
             propia_.reset();
+            sinRespuesta_ = true;
+            avisaSiNoContesta(s, sentencia);
+        }
         // A server that cannot stop a query by its id (MySQL) is not asked again: stopping
         // the session's query instead could hit a COMMIT begun meanwhile. The cancel is
         // then heard once the wait runs out. 1957: unknown query id, it had just ended.
         else if (e.codigo() != 1957)
             sinDetener_ = true;
     }
+}
+
+void Vigia::avisaSiNoContesta(Seguimiento& s, const SentenciaEnCurso& sentencia) {
+    if (!sinRespuesta_ || sentencia.numero != s.numero || sentencia.desde == 0)
+        return;
+    const unsigned espera =
+        sentencia.parametros.espera ? sentencia.parametros.espera : esperaRespuesta();
+    avisa(s, sinRespuesta(espera));
+}
+
+QString Vigia::sinRespuesta(unsigned segundos) {
+    return QStringLiteral("El servidor no responde (quizá se cortó la red o el servidor se "
+                          "detuvo). Se esperará su respuesta hasta %1 s en total; si no llega, "
+                          "la operación se detiene y lo avisa.")
+        .arg(segundos);
 }
 
 QString Vigia::espera(const QString& estado, const QString& instruccion, const QString& base,

@@ -82,6 +82,9 @@ public:
     // Empty when it is not waiting for another session.
     static QString espera(const QString& estado, const QString& instruccion, const QString& base,
                           const QString& tablaBloqueada);
+    // What is told while the server answers neither a statement nor the watcher, which waits
+    // for it at most segundos in all.
+    static QString sinRespuesta(unsigned segundos);
 
 private:
     struct Seguimiento;
@@ -92,6 +95,8 @@ private:
     void detiene(Seguimiento& s, SentenciaEnCurso& sentencia);
     Conexion* propia(const ParametrosConexion& p);
     void avisa(Seguimiento& s, const QString& texto);
+    // Told when the watcher's own try found the server silent.
+    void avisaSiNoContesta(Seguimiento& s, const SentenciaEnCurso& sentencia);
 
     Llamadas llamadas_;
     Vigia* anterior_;
@@ -108,6 +113,7 @@ private:
     std::vector<Seguimiento> seguidas_;
     std::unique_ptr<Conexion> propia_;
     qint64 sinServidorHasta_ = 0; // its own connection failed: not tried again before then
+    bool sinRespuesta_ = false;   // its last try to reach the server got no answer
     bool sinProceso_ = false;     // the server's lock tables cannot be read
     bool sinDetener_ = false;     // the server cannot stop a query by its id
 };

@@ -1,9 +1,13 @@
 #include "shell/ventanas/PanelAvance.h"
 
+#include "shell/ventanas/AjustePantalla.h"
 #include "shell/ventanas/HiloTrabajo.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,6 +21,9 @@ PanelAvance::PanelAvance(QWidget* parent)
     barra_->setObjectName(QStringLiteral("barAvance"));
     cancelar_->setObjectName(QStringLiteral("cmdCancelar"));
     cancelar_->setAutoDefault(false);
+    // A wait's line can be long ("Esperando a que otro usuario libere…"): it wraps instead of
+    // being cut by a narrow window.
+    texto_->setWordWrap(true);
     barra_->setTextVisible(false);
     barra_->setMaximumHeight(14);
 
@@ -41,17 +48,19 @@ void PanelAvance::sigue(HiloTrabajo& hilo) {
 }
 
 void PanelAvance::cancela() {
-    if (!hilo_ || !hilo_->ocupado() || !cancelar_->isEnabled())
+    if (!hilo_ || !hilo_->ocupado() || cancelando_)
         return;
     hilo_->cancela();
+    cancelando_ = true;
     cancelar_->setEnabled(false);
-    texto_->setText(QStringLiteral("Cancelando…"));
+    muestra(QStringLiteral("Cancelando…"));
 }
 
 void PanelAvance::comienza(const QString& texto) {
     esperando_ = false;
-    texto_->setText(texto);
+    muestra(texto);
     barra_->setRange(0, 0); // moving until the first figures arrive
+    cancelando_ = false;
     cancelar_->setEnabled(true);
     barra_->show();
     cancelar_->show();
@@ -59,12 +68,12 @@ void PanelAvance::comienza(const QString& texto) {
 }
 
 void PanelAvance::informa(const QString& texto, qint64 n, qint64 total) {
-    if (!cancelar_->isEnabled())
+    if (cancelando_)
         return; // "Cancelando…" stays until the end
     if (esperando_)
         linea_ = texto;
     else
-        texto_->setText(texto);
+        muestra(texto);
     if (total > 0) {
         // The bar counts in int: large totals are scaled down.
         const double parte = double(std::min(n, total)) / double(total);
@@ -76,18 +85,41 @@ void PanelAvance::informa(const QString& texto, qint64 n, qint64 total) {
 }
 
 void PanelAvance::espera(const QString& texto) {
-    if (!cancelar_->isEnabled())
-        return; // "Cancelando…" stays until the end
+    if (cancelando_) {
+        // "Cancelando…" stays until the end, with why it takes long (a silent server).
+        muestra(texto.isEmpty() ? QStringLiteral("Cancelando…")
+                                : QStringLiteral("Cancelando… ") + texto);
+        return;
+    }
     if (texto.isEmpty()) {
         if (esperando_)
-            texto_->setText(linea_);
+            muestra(linea_);
         esperando_ = false;
         return;
     }
     if (!esperando_)
         linea_ = texto_->text();
     esperando_ = true;
+    muestra(texto);
+}
+
+void PanelAvance::muestra(const QString& texto) {
     texto_->setText(texto);
+    // A window's layout does not grow the window for a line that wrapped: it grows here, as
+    // far as the screen lets it.
+    QWidget* ventana = window();
+    if (!isVisible() || ventana->isMaximized() || ventana->isFullScreen())
+        return;
+    QLayout* disposicion = ventana->layout();
+    if (!disposicion || !disposicion->hasHeightForWidth())
+        return;
+    // The layouts redone for the new line first, as they would be a moment later.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const int alto = disposicion->totalHeightForWidth(ventana->width());
+    if (alto <= ventana->height())
+        return;
+    ventana->resize(ventana->width(), alto);
+    AjustePantalla::ajusta(*ventana);
 }
 
 void PanelAvance::termina() {
@@ -95,7 +127,7 @@ void PanelAvance::termina() {
 }
 
 void PanelAvance::concluye(const QString& texto) {
-    texto_->setText(texto);
+    muestra(texto);
     barra_->hide();
     cancelar_->hide();
     show();

@@ -30,10 +30,15 @@ public:
     void concluye(const QString& texto);
 
 private:
+    // The line shown, the window grown when it wraps to more lines than there is room for.
+    void muestra(const QString& texto);
+
     QLabel* texto_;
     QProgressBar* barra_;
     QPushButton* cancelar_;
     HiloTrabajo* hilo_ = nullptr;
+    // Asked to stop: the button's own state cannot tell, as a disabled window disables it too.
+    bool cancelando_ = false;
     bool esperando_ = false;
     QString linea_; // the progress line while a wait is shown
 };

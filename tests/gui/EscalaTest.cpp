@@ -11,12 +11,15 @@
 #include "send/ventanas/QueLlego.h"
 #include "shell/Informe.h"
 #include "shell/host/Utilerias.h"
+#include "shell/host/Vigia.h"
 #include "shell/ventanas/InformeVentana.h"
+#include "shell/ventanas/PanelAvance.h"
 #include "support/ServidorPruebas.h"
 #include "undo/ventanas/DeshacerVentana.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -86,6 +89,21 @@ struct EntornoEscala : EntornoVentana {
     }
     pruebas::BaseEmpresa empresa;
 };
+
+// The windows opened for one run, from the journal and the export window: the undo, the
+// send (to a destination nothing is sent to) and what arrived. Owned by padre.
+std::vector<QDialog*> dialogosDeCorrida(EntornoEscala& e, QWidget* padre) {
+    envio::Destino destino;
+    destino.nombre = QStringLiteral("sucursal del norte");
+    destino.servidor = QStringLiteral("sucursal.ejemplo");
+    destino.base = QStringLiteral("empresa_norte");
+    return {new DeshacerVentana(e.programa, 123456, bitacora::Operacion::Importacion,
+                                e.empresa.nombre(), padre),
+            new EnvioPedidos(
+                e.programa, destino, {1, 2, 3}, {}, [](bool) {}, padre),
+            new QueLlego(e.programa, 123456, e.empresa.nombre(), QStringLiteral("Destino sucursal"),
+                         padre)};
+}
 
 template <typename T> T* abre(frmInicial& v, const char* boton) {
     hijo<QPushButton>(v, boton)->click();
@@ -201,21 +219,42 @@ TEST(EscalaTest, ImportJournalDescriptionAndReportWindowsFit) {
 TEST(EscalaTest, UndoSendAndWhatArrivedWindowsFit) {
     EntornoEscala e;
     auto v = e.abre();
-    envio::Destino destino;
-    destino.nombre = QStringLiteral("sucursal del norte");
-    destino.servidor = QStringLiteral("sucursal.ejemplo");
-    destino.base = QStringLiteral("empresa_norte");
-    const std::vector<QDialog*> ventanas{
-        new DeshacerVentana(e.programa, 123456, bitacora::Operacion::Importacion,
-                            e.empresa.nombre(), v.get()),
-        new EnvioPedidos(
-            e.programa, destino, {1, 2, 3}, {}, [](bool) {}, v.get()),
-        new QueLlego(e.programa, 123456, e.empresa.nombre(), QStringLiteral("Destino sucursal"),
-                     v.get())};
-    for (QDialog* ventana : ventanas) {
+    for (QDialog* ventana : dialogosDeCorrida(e, v.get())) {
         ventana->show();
         ASSERT_TRUE(espera([&] { return ventana->isVisible(); }));
         alAlcance(*ventana, false);
+        ventana->hide();
+    }
+}
+
+// The longest progress line, a silent server's, neither pushes a window off the screen nor
+// loses its end: the window grows for the lines it wraps to.
+TEST(EscalaTest, TheLongestProgressLineFitsEveryWindowThatShowsIt) {
+    EntornoEscala e;
+    auto v = e.abre(); // the run's dialogs' parent
+    // The accumulation's tab, the export and the import as windows of their own.
+    TabAcumular acumular(e.programa);
+    BajarPedidos exportar(e.programa);
+    Subir importar(e.programa);
+    std::vector<QWidget*> ventanas{&acumular, &exportar, &importar};
+    for (QDialog* d : dialogosDeCorrida(e, v.get()))
+        ventanas.push_back(d);
+    const QString largo = host::Vigia::sinRespuesta(120);
+    for (QWidget* ventana : ventanas) {
+        ventana->show();
+        ASSERT_TRUE(espera([&] { return ventana->isVisible(); }));
+        auto* panel = ventana->findChild<PanelAvance*>();
+        ASSERT_NE(panel, nullptr) << ventana->objectName().toStdString();
+        panel->comienza(QStringLiteral("Trabajando…"));
+        ASSERT_TRUE(panel->isVisible()) << ventana->objectName().toStdString();
+        panel->espera(largo);
+        QTest::qWait(100);
+        alAlcance(*ventana, false);
+        auto* linea = panel->findChild<QLabel*>(QStringLiteral("lblAvance"));
+        ASSERT_EQ(linea->text(), largo);
+        EXPECT_GE(linea->width(), linea->minimumSizeHint().width());
+        EXPECT_GE(linea->height(), linea->heightForWidth(linea->width()));
+        panel->termina();
         ventana->hide();
     }
 }

@@ -30,6 +30,10 @@ TEST(FalloSistema, CommonCausesAreToldInSpanishWithTheSystemsTextAtTheEnd) {
         FalloSistema::deArchivo(QFileDevice::ReadError, 0, QStringLiteral("Unknown error")).texto(),
         QStringLiteral("No se pudo leer el archivo. Compruebe que la unidad funciona y "
                        "repita la operación. (detalle: Unknown error)"));
+    // When Qt had no text of its own, the errno that named the cause gives the detail too.
+    const FalloSistema lleno =
+        FalloSistema::deArchivo(QFileDevice::WriteError, ENOSPC, QStringLiteral("Unknown error"));
+    EXPECT_EQ(lleno.texto(), FalloSistema::deNumero(ENOSPC, QFileDevice::WriteError).texto());
 }
 
 TEST(FalloSistema, AWriteToAFullDeviceIsADiskFull) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <future>
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,20 @@ TEST(Conexion, WaitsAreBoundedAndASilentServerFailsTheStatement) {
     rele->enmudece();
     QElapsedTimer reloj;
     reloj.start();
+    // What the watcher tells meanwhile, and when: the user learns why nothing moves long
+    // before the statement gives up.
+    std::mutex mutex;
+    QStringList avisos;
+    qint64 primerAviso = -1;
     auto consulta = std::async(std::launch::async, [&] {
+        host::Vigia vigia({{},
+                           [&](const QString& texto) {
+                               const std::lock_guard bloqueo(mutex);
+                               if (primerAviso < 0)
+                                   primerAviso = reloj.elapsed();
+                               avisos << texto;
+                           },
+                           {}});
         try {
             c->consulta(QStringLiteral("SELECT 1"));
         } catch (const host::ErrorBdD& e) {
@@ -82,6 +96,12 @@ TEST(Conexion, WaitsAreBoundedAndASilentServerFailsTheStatement) {
     EXPECT_TRUE(e.mensaje().startsWith(QStringLiteral("Se perdió la conexión con el servidor")));
     EXPECT_GE(reloj.elapsed(), 5000);
     EXPECT_LT(reloj.elapsed(), 15000);
+    {
+        const std::lock_guard bloqueo(mutex);
+        EXPECT_EQ(avisos, (QStringList{host::Vigia::sinRespuesta(host::esperaRespuesta()), {}}));
+        EXPECT_GE(primerAviso, 1000);
+        EXPECT_LT(primerAviso, 5000);
+    }
 
     // A server that never greets: a connection that must give up soon (the watcher's) gives
     // up as soon on the greeting.
