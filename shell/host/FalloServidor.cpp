@@ -1,5 +1,7 @@
 #include "shell/host/FalloServidor.h"
 
+#include <QRegularExpression>
+
 namespace host::falloServidor {
 
 namespace {
@@ -45,7 +47,7 @@ QString comun(unsigned codigo, const ParametrosConexion& p, const QString& base)
 
 // A refusal that stays whatever the number of tries: what to look at instead. The detail that
 // follows names the column, the value or the rule.
-QString sinRemedioAlRepetir(unsigned codigo, const QString& base) {
+QString sinRemedioAlRepetir(unsigned codigo, const QString& base, const QString& detalle) {
     QString causa;
     switch (codigo) {
     case 1364: // no value and no default
@@ -84,8 +86,17 @@ QString sinRemedioAlRepetir(unsigned codigo, const QString& base) {
         causa = QStringLiteral("una clave foránea entre tablas impidió el cambio: revise la "
                                "relación y los datos que enlaza");
         break;
+    case 1146: { // unknown table: the server names it with its database, which may not be
+                 // the session's (a read of another company's tables)
+        static const QRegularExpression nombre(QStringLiteral("^Table '([^'.]+)\\.([^']+)'"));
+        const QRegularExpressionMatch m = nombre.match(detalle);
+        return QStringLiteral("En la base de datos \"%1\" falta la tabla %2 (error 1146): la "
+                              "estructura de sus tablas no es la que se esperaba; repetir la "
+                              "operación no lo corregirá.")
+            .arg(m.hasMatch() ? m.captured(1) : base,
+                 m.hasMatch() ? m.captured(2) : QStringLiteral("que se menciona"));
+    }
     case 1054: // unknown column
-    case 1146: // unknown table
     case 1136: // column count
     case 1442: // the table is in use by the statement that fired the trigger
         causa = QStringLiteral("la estructura de sus tablas no es la que se esperaba: revise "
@@ -183,7 +194,7 @@ FalloSistema enInstruccion(unsigned codigo, const QString& detalle, const Parame
                       .arg(textoServidor(p), p.base);
         break;
     default:
-        mensaje = sinRemedioAlRepetir(codigo, p.base);
+        mensaje = sinRemedioAlRepetir(codigo, p.base, detalle);
     }
     return {mensaje, detalle};
 }

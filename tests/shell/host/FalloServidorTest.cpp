@@ -29,6 +29,7 @@ TEST(FalloServidor, OnlyFailuresThatCanPassAdviseRepeatingTheOperation) {
         {1062, "misma clave"},
         {1452, "clave foránea"},
         {1054, "estructura"},
+        {1146, "estructura"},
         {9999, "administrador"},
     };
     for (const auto& [codigo, causa] : otros) {
@@ -37,4 +38,17 @@ TEST(FalloServidor, OnlyFailuresThatCanPassAdviseRepeatingTheOperation) {
         EXPECT_TRUE(m.contains(QString::fromUtf8(causa))) << codigo << ": " << m.toStdString();
         EXPECT_TRUE(m.contains(QStringLiteral("\"empresa2\""))) << m.toStdString();
     }
+}
+
+// A missing table is named with the database the server names, which a read of another
+// company's tables makes differ from the session's.
+TEST(FalloServidor, AMissingTableIsToldInTheDatabaseThatLacksIt) {
+    host::ParametrosConexion p;
+    p.base = QStringLiteral("empresa1");
+    EXPECT_EQ(host::falloServidor::enInstruccion(
+                  1146, QStringLiteral("Table 'empresa4.pedidosdetalle' doesn't exist"), p)
+                  .mensaje,
+              QStringLiteral("En la base de datos \"empresa4\" falta la tabla pedidosdetalle "
+                             "(error 1146): la estructura de sus tablas no es la que se esperaba; "
+                             "repetir la operación no lo corregirá."));
 }
