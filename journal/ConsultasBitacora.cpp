@@ -279,4 +279,59 @@ QHash<QString, HuellaRegistrada> ConsultasBitacora::registradas(Conexion& conexi
     return salida;
 }
 
+QHash<QString, HuellaDeshecha> ConsultasBitacora::deshechas(Conexion& conexion,
+                                                            const QSet<QString>& huellas) {
+    QHash<QString, HuellaDeshecha> salida;
+    if (huellas.isEmpty())
+        return salida;
+    try {
+        // The imports undone in whole or in part, with when they and their undos began.
+        struct Deshecha {
+            qint64 corrida;
+            QDateTime inicio;
+        };
+        QVector<Deshecha> corridas;
+        auto rs = conexion.consulta(
+            QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Operacion=? AND DeshechaPor IS NOT "
+                           "NULL ORDER BY Id")
+                .arg(EsquemaBitacora::tablaCorridas()),
+            {codigo(Operacion::Importacion)});
+        for (; !rs->eof(); rs->MoveNext())
+            corridas.push_back({rs->entero(0), rs->valor(1).toDateTime()});
+        QSet<qint64> deshaceres;
+        for (const Deshecha& c : std::as_const(corridas)) {
+            rs = conexion.consulta(
+                QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo, DeshechoPor FROM %1 WHERE "
+                               "Corrida=? AND DeshechoPor IS NOT NULL")
+                    .arg(EsquemaBitacora::tablaPedidos()),
+                {c.corrida});
+            for (; !rs->eof(); rs->MoveNext()) {
+                const QString huella = rs->texto(0).toLower();
+                if (!huellas.contains(huella))
+                    continue;
+                // Runs come in order: a later import of the same order, undone too, wins.
+                HuellaDeshecha& h = salida[huella];
+                h = {c.corrida, c.inicio, rs->entero(1), rs->texto(2), rs->entero(3), {}};
+                deshaceres.insert(h.deshacer);
+            }
+        }
+        if (deshaceres.isEmpty())
+            return salida;
+        QHash<qint64, QDateTime> inicios;
+        rs = conexion.consulta(
+            QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
+                .arg(EsquemaBitacora::tablaCorridas(), host::listaIds(deshaceres)));
+        for (; !rs->eof(); rs->MoveNext())
+            inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
+        for (HuellaDeshecha& h : salida)
+            h.deshecho = inicios.value(h.deshacer);
+    } catch (const ErrorBdD& e) {
+        // No journal, or one of a layout that kept no undos.
+        if (e.codigo() == 1146 || e.codigo() == 1054)
+            return {};
+        throw;
+    }
+    return salida;
+}
+
 } // namespace bitacora

@@ -3,6 +3,7 @@
 #include "journal/TiposBitacora.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -42,6 +43,12 @@ public:
     // may not read it).
     static QHash<QString, HuellaRegistrada> registradas(host::Conexion& conexion,
                                                         const QStringList& huellas);
+    // Of the fingerprints, those of orders that an import brought in and an undo removed
+    // since, the newest undo for each. Read from the runs undone, which are few. Empty when
+    // the journal keeps no undos (none yet, or a layout without them); throws host::ErrorBdD
+    // when it cannot be read.
+    static QHash<QString, HuellaDeshecha> deshechas(host::Conexion& conexion,
+                                                    const QSet<QString>& huellas);
 };
 
 } // namespace bitacora

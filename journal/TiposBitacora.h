@@ -100,4 +100,14 @@ struct HuellaRegistrada {
     QString pedidoNuevo;
 };
 
+// An order an import brought in and an undo took back since.
+struct HuellaDeshecha {
+    qint64 corrida = 0; // the import
+    QDateTime llego;    // its start (invalid when unknown)
+    qint64 idNuevo = 0; // what it made of the order
+    QString pedidoNuevo;
+    qint64 deshacer = 0; // the undo that removed it
+    QDateTime deshecho;  // that undo's start (invalid when unknown)
+};
+
 } // namespace bitacora

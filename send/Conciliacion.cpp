@@ -35,6 +35,11 @@ QString lineaPedido(const PedidoConciliado& p) {
     case Llegada::SinHuella:
         return pedido + QStringLiteral("no se puede comprobar: la exportación no guardó su "
                                        "huella.");
+    case Llegada::Deshecho:
+        return pedido + QStringLiteral("llegó el %1%2, y se deshizo allá el %3 (corrida %4 de su "
+                                       "bitácora): ya no está.")
+                            .arg(cuandoTexto(p.cuando), alla, cuandoTexto(p.deshecho))
+                            .arg(p.deshacer);
     case Llegada::NoLlego:
         break;
     }
@@ -67,6 +72,12 @@ ResultadoConciliacion Concilia(host::Conexion& exportacion, qint64 corrida, host
         // A locking read: an import of these orders still committing is waited for.
         host::Transaccion lectura(destino);
         const auto registradas = bitacora::ConsultasBitacora::registradas(destino, huellas);
+        // Of those not there now, which came and were undone: they did arrive.
+        QSet<QString> ausentes;
+        for (const QString& h : std::as_const(huellas))
+            if (!registradas.contains(h))
+                ausentes.insert(h);
+        const auto deshechas = bitacora::ConsultasBitacora::deshechas(destino, ausentes);
         for (const bitacora::PedidoAnotado& a : anotados) {
             PedidoConciliado p;
             p.idOrigen = a.idOrigen;
@@ -76,8 +87,19 @@ ResultadoConciliacion Concilia(host::Conexion& exportacion, qint64 corrida, host
                 p.llegada = Llegada::SinHuella;
                 ++r.sinHuella;
             } else if (h == registradas.cend()) {
-                p.llegada = Llegada::NoLlego;
-                ++r.noLlegaron;
+                const auto d = deshechas.constFind(a.huella.toLower());
+                if (d == deshechas.cend()) {
+                    p.llegada = Llegada::NoLlego;
+                    ++r.noLlegaron;
+                } else {
+                    p.llegada = Llegada::Deshecho;
+                    p.cuando = d->llego;
+                    p.idNuevo = d->idNuevo;
+                    p.pedidoNuevo = d->pedidoNuevo;
+                    p.deshacer = d->deshacer;
+                    p.deshecho = d->deshecho;
+                    ++r.deshechos;
+                }
             } else {
                 p.veces = h->veces;
                 p.cuando = h->primera;
@@ -91,10 +113,13 @@ ResultadoConciliacion Concilia(host::Conexion& exportacion, qint64 corrida, host
         r.ok = true;
         r.mensaje =
             QStringLiteral("Exportación %1 contra %2: %3 de %4 llegaron una vez, %5 no "
-                           "llegaron, %6 llegaron más de una vez%7.")
+                           "llegaron, %6 llegaron más de una vez%7%8.")
                 .arg(corrida)
                 .arg(nombreDestino, numeroConMiles(r.llegaron), numeroConMiles(r.pedidos.size()),
                      numeroConMiles(r.noLlegaron), numeroConMiles(r.repetidos),
+                     r.deshechos ? QStringLiteral(", %1 llegaron y se deshicieron allá")
+                                       .arg(numeroConMiles(r.deshechos))
+                                 : QString(),
                      r.sinHuella ? QStringLiteral(", %1 sin huella con qué comprobarlos")
                                        .arg(numeroConMiles(r.sinHuella))
                                  : QString());

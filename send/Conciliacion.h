@@ -22,6 +22,7 @@ enum class Llegada {
     NoLlego,   // not in the destination's register
     Repetido,  // imported more than once (again with --repetir)
     SinHuella, // the export kept no fingerprint of it (made by an earlier version)
+    Deshecho,  // imported, then taken back by an undo there: it is not there now
 };
 
 struct PedidoConciliado {
@@ -32,6 +33,8 @@ struct PedidoConciliado {
     QDateTime cuando;   // start of the import that first brought it in (invalid: unknown)
     qint64 idNuevo = 0; // what that import made of it (0: unknown)
     QString pedidoNuevo;
+    qint64 deshacer = 0; // Deshecho: the undo's run in the destination's journal
+    QDateTime deshecho;  // and its start
 };
 
 // ok once both journals could be read; completo() tells whether every order arrived once.
@@ -39,15 +42,17 @@ struct ResultadoConciliacion : ResultadoOperacion {
     bitacora::Corrida corrida;
     QString destino; // the database compared with, as the user is told it
     QVector<PedidoConciliado> pedidos;
-    qint64 llegaron = 0, noLlegaron = 0, repetidos = 0, sinHuella = 0;
+    qint64 llegaron = 0, noLlegaron = 0, repetidos = 0, sinHuella = 0, deshechos = 0;
     bool completo() const {
-        return ok && noLlegaron == 0 && repetidos == 0 && sinHuella == 0 && !pedidos.isEmpty();
+        return ok && noLlegaron == 0 && repetidos == 0 && sinHuella == 0 && deshechos == 0 &&
+               !pedidos.isEmpty();
     }
 };
 
 // Compares export run corrida of exportacion's journal with the register of imported orders
 // of destino's database (named nombreDestino to the user): each order written, by the
-// fingerprint the import computes, arrived, not arrived or arrived twice.
+// fingerprint the import computes, arrived, not arrived, arrived twice, or arrived and was
+// undone there since.
 ResultadoConciliacion Concilia(host::Conexion& exportacion, qint64 corrida, host::Conexion& destino,
                                const QString& nombreDestino);
 

@@ -22,6 +22,11 @@ QString llegada(const envio::PedidoConciliado& p) {
         return QStringLiteral("Llegó %1 veces").arg(p.veces);
     case envio::Llegada::SinHuella:
         return QStringLiteral("Sin huella");
+    case envio::Llegada::Deshecho:
+        return QStringLiteral("Llegó; se deshizo allá el %1 (corrida %2)")
+            .arg(p.deshecho.isValid() ? p.deshecho.toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+                                      : QStringLiteral("fecha desconocida"))
+            .arg(p.deshacer);
     case envio::Llegada::NoLlego:
         break;
     }

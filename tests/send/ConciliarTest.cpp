@@ -3,6 +3,8 @@
 #include "import/ComandoImportar.h"
 #include "send/ComandosEnvio.h"
 #include "send/Conciliacion.h"
+#include "send/VerificaDestino.h"
+#include "undo/Deshacer.h"
 
 #include <QRegularExpression>
 
@@ -71,6 +73,31 @@ TEST(Conciliar, CompletePartialAndDoubledSends) {
     EXPECT_TRUE(doble.salida.contains(QStringLiteral(": llegó 2 veces; la primera el ")))
         << doble.salida;
     EXPECT_TRUE(doble.salida.contains(QStringLiteral("1 llegaron más de una vez"))) << doble.salida;
+
+    // The destination's first import undone there: the order sent again with --repetir is
+    // still there once, the other arrived and is gone, which is not "no llegó".
+    {
+        auto alla = envio::ConectaDestino(b.destino());
+        deshacer::OpcionesDeshacer undo;
+        undo.corrida = b.valor(QStringLiteral("SELECT MIN(Id) FROM acumulapedidos_corridas WHERE "
+                                              "Operacion='importacion'"))
+                           .toLongLong();
+        const auto deshecha = deshacer::DeshaceCorrida(*alla, undo);
+        ASSERT_TRUE(deshecha.ok) << deshecha.mensaje.toStdString();
+        const auto tras = o.corre(comandos::conciliar, {"--corrida", QString::number(envioCorrida),
+                                                        "--destino", "sucursal"});
+        EXPECT_EQ(tras.estado, 1);
+        EXPECT_TRUE(tras.salida.contains(QRegularExpression(
+            QStringLiteral(": llegó el [^\\n]*, allá Id \\d+, folio [^\\n]*, y se "
+                           "deshizo allá el [^\\n]* \\(corrida %1 de su "
+                           "bitácora\\): ya no está\\.")
+                .arg(deshecha.deshacer))))
+            << tras.salida;
+        EXPECT_TRUE(tras.salida.contains(QStringLiteral(
+            "1 de 2 llegaron una vez, 0 no llegaron, 0 llegaron más de una vez, 1 llegaron y se "
+            "deshicieron allá.")))
+            << tras.salida;
+    }
 
     // The USB way into this server's import database: --base.
     ASSERT_EQ(
