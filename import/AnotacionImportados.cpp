@@ -3,11 +3,13 @@
 #include "data/FormatoTransferencia.h"
 #include "import/LecturaPedidos.h"
 #include "journal/Bitacora.h"
+#include "journal/ResumenCliente.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 namespace importacion {
 
@@ -53,10 +55,12 @@ std::array<int, 5> columnasRenglon() {
 } // namespace
 
 AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString& archivo)
-    : pedidos_(7), nuevas_(4), repetidas_(4), clientes_(2) {
+    : pedidos_(7), nuevas_(4), repetidas_(4),
+      clientes_(bitacora && bitacora->resumenClientes() ? 3 : 2) {
     activa_ = bitacora && bitacora->activa();
     if (!activa_)
         return;
+    resumenClientes_ = bitacora->resumenClientes();
     corrida_ = bitacora->corrida();
     archivo_ = archivo.left(1024); // as the journal keeps files
     const QByteArray corrida = QByteArray::number(bitacora->corrida());
@@ -78,10 +82,11 @@ AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString
     insertaRepetidas_ = std::make_unique<InsercionEnBloque>(
         huellas, 4, " ON DUPLICATE KEY UPDATE Veces=Veces+1, UltimaCorrida=" + corrida);
     insertaClientes_ = std::make_unique<InsercionEnBloque>(
-        QStringLiteral("INSERT INTO %1 (Corrida, Clave) VALUES ")
-            .arg(EsquemaBitacora::tablaClientes())
+        QStringLiteral("INSERT INTO %1 (Corrida, Clave%2) VALUES ")
+            .arg(EsquemaBitacora::tablaClientes(),
+                 resumenClientes_ ? QStringLiteral(", Resumen") : QString())
             .toUtf8(),
-        2);
+        resumenClientes_ ? 3 : 2);
 }
 
 void AnotacionImportados::agrega(const Abierto& a) {
@@ -199,14 +204,26 @@ void AnotacionImportados::ronda(const TandaPedidos& t,
     abierto_ = std::move(abiertos.back());
 }
 
-void AnotacionImportados::clientes(const QStringList& claves, const std::vector<char>& faltan) {
+void AnotacionImportados::clientes(host::Conexion& conexion, const QStringList& claves,
+                                   const std::vector<char>& faltan) {
     if (!activa_)
         return;
+    QStringList creados;
     for (qsizetype k = 0; k < claves.size(); ++k)
-        if (faltan[std::size_t(k)]) {
-            const QVariant fila[] = {corrida_, claves[k]};
-            clientes_.agregaFila(fila);
-        }
+        if (faltan[std::size_t(k)])
+            creados << claves[k];
+    if (creados.isEmpty())
+        return;
+    // As stored, a trigger's changes included: what an undo compares with.
+    const QHash<QString, QString> resumenes =
+        resumenClientes_
+            ? bitacora::ResumenCliente::lee(conexion, QStringLiteral("clientes"), creados, false)
+            : QHash<QString, QString>();
+    for (const QString& c : std::as_const(creados)) {
+        const QString resumen = resumenes.value(c.toLower());
+        const QVariant fila[] = {corrida_, c, resumen.isEmpty() ? QVariant() : QVariant(resumen)};
+        clientes_.agregaFila(std::span<const QVariant>(fila, resumenClientes_ ? 3 : 2));
+    }
 }
 
 void AnotacionImportados::escribe(host::Conexion& conexion) {

@@ -50,8 +50,11 @@ public:
     // one, so its row waits for it (or for termina()).
     void ronda(const TandaPedidos& tanda, const QVector<PedidosGuardados::Dado>& guardados,
                const std::deque<PedidoLeido>& leidos);
-    // The customers of the round's rows that the import creates (faltan[k] for claves[k]).
-    void clientes(const QStringList& claves, const std::vector<char>& faltan);
+    // The customers of the round's rows that the import creates (faltan[k] for claves[k]),
+    // once stored: their rows are read back for their digests when the journal keeps them.
+    // Throws host::ErrorBdD.
+    void clientes(host::Conexion& conexion, const QStringList& claves,
+                  const std::vector<char>& faltan);
     // Writes the rows gathered once they make about a MB: a few large statements cost the
     // import far less than three small ones a round. Throws host::ErrorBdD.
     void escribe(host::Conexion& conexion);
@@ -73,6 +76,7 @@ private:
     void inserta(host::Conexion& conexion);
 
     bool activa_ = false;
+    bool resumenClientes_ = false;
     QVariant corrida_, archivo_;
     FilasEnBloque pedidos_, nuevas_, repetidas_, clientes_;
     std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaNuevas_, insertaRepetidas_,

@@ -13,15 +13,9 @@ constexpr qsizetype clavesPorConsulta = 500;
 
 // The rows of clientes whose Clave is one of these, locked, as the table holds them.
 std::unique_ptr<host::Recordset> busca(host::Conexion& conexion, const QStringList& claves) {
-    QByteArray lista;
-    for (const QString& c : claves) {
-        if (!lista.isEmpty())
-            lista += ',';
-        conexion.agregaLiteral(lista, c);
-    }
     return conexion.consulta(QStringLiteral("SELECT Clave FROM clientes WHERE Clave IN (%1) "
                                             "FOR UPDATE")
-                                 .arg(QString::fromUtf8(lista)));
+                                 .arg(conexion.listaLiterales(claves)));
 }
 
 } // namespace

@@ -26,15 +26,8 @@ QString sinCeros(QString t) {
 // The keys as literals for an IN list, in parts of clavesPorConsulta.
 QStringList listas(host::Conexion& conexion, const QStringList& claves) {
     QStringList salida;
-    for (qsizetype i = 0; i < claves.size(); i += clavesPorConsulta) {
-        QByteArray lista;
-        for (const QString& c : claves.mid(i, clavesPorConsulta)) {
-            if (!lista.isEmpty())
-                lista += ',';
-            conexion.agregaLiteral(lista, c);
-        }
-        salida << QString::fromUtf8(lista);
-    }
+    for (qsizetype i = 0; i < claves.size(); i += clavesPorConsulta)
+        salida << conexion.listaLiterales(claves.mid(i, clavesPorConsulta));
     return salida;
 }
 

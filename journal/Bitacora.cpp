@@ -81,6 +81,7 @@ Bitacora::Bitacora(Conexion& conexion, Operacion operacion, const Parametros& pa
             return;
         largoMensaje_ = p.largoMensaje;
         bytesMensaje_ = p.bytesMensaje;
+        resumenClientes_ = p.resumenClientes;
         const QByteArray alta = conexion_.prepara(
             QStringLiteral(
                 "INSERT INTO %1 (Operacion, Inicio, UsuarioSistema, Equipo, "

@@ -48,6 +48,8 @@ public:
     bool activa() const { return corrida_ > 0; }
     const QString& aviso() const { return aviso_; }
     qint64 corrida() const { return corrida_; }
+    // Whether the customers' rows take the digest of each customer created.
+    bool resumenClientes() const { return resumenClientes_; }
 
     // Adds the orders' rows through conexion (the connection of the caller's transaction,
     // on the same database). Throws host::ErrorBdD like any other write of that transaction.
@@ -81,6 +83,7 @@ private:
     // What the message column holds (TEXT unless read otherwise).
     qint64 largoMensaje_ = 65535;
     qint64 bytesMensaje_ = 65535;
+    bool resumenClientes_ = false;
 };
 
 } // namespace bitacora

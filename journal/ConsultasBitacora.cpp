@@ -212,22 +212,13 @@ QVector<PedidoAnotado> ConsultasBitacora::pedidos(Conexion& conexion, qint64 cor
 QHash<QString, HuellaRegistrada> ConsultasBitacora::registradas(Conexion& conexion,
                                                                 const QStringList& huellas) {
     QHash<QString, HuellaRegistrada> salida;
-    const auto enLista = [&](const QStringList& claves) {
-        QByteArray lista;
-        for (const QString& h : claves) {
-            if (!lista.isEmpty())
-                lista += ',';
-            conexion.agregaLiteral(lista, h);
-        }
-        return QString::fromUtf8(lista);
-    };
     try {
         for (qsizetype i = 0; i < huellas.size(); i += huellasPorConsulta) {
             auto rs = conexion.consulta(
                 QStringLiteral("SELECT Huella, PrimeraCorrida, UltimaCorrida, Veces FROM %1 "
                                "WHERE Huella IN (%2) FOR UPDATE")
                     .arg(EsquemaBitacora::tablaHuellas(),
-                         enLista(huellas.mid(i, huellasPorConsulta))));
+                         conexion.listaLiterales(huellas.mid(i, huellasPorConsulta))));
             for (; !rs->eof(); rs->MoveNext()) {
                 HuellaRegistrada& h = salida[rs->texto(0).toLower()];
                 h.primeraCorrida = rs->entero(1);

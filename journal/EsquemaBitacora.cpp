@@ -402,17 +402,17 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
                                         "KEY idx_corrida (Corrida)")
                              .arg(tablaPedidos(), columnasDeshacerPedido) +
                          motor);
+    const auto falta = [&conexion](const QString& tabla, const char* columna) {
+        return conexion
+                   .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS "
+                                            "WHERE TABLE_SCHEMA=DATABASE() AND "
+                                            "TABLE_NAME=? AND COLUMN_NAME=?"),
+                             {tabla, QLatin1String(columna)})
+                   ->entero(0) == 0;
+    };
     // A journal of an earlier layout gets the undo's columns; its runs keep Deshacible 0. A
     // table made now has them.
     if (guardada < 3) {
-        const auto falta = [&conexion](const QString& tabla, const char* columna) {
-            return conexion
-                       .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.COLUMNS "
-                                                "WHERE TABLE_SCHEMA=DATABASE() AND "
-                                                "TABLE_NAME=? AND COLUMN_NAME=?"),
-                                 {tabla, QLatin1String(columna)})
-                       ->entero(0) == 0;
-        };
         if (hay.contains(tablaCorridas()) && falta(tablaCorridas(), "Deshacible"))
             conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
                                  .arg(tablaCorridas(), columnasDeshacerCorrida));
@@ -420,13 +420,31 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
             conexion.ejecuta(QStringLiteral("ALTER TABLE %1 ADD COLUMN (%2)")
                                  .arg(tablaPedidos(), columnasDeshacerPedido));
     }
-    if (!hay.contains(tablaClientes()))
+    const QString columnaResumenCliente =
+        QStringLiteral("Resumen CHAR(64) CHARACTER SET ascii COLLATE ascii_bin NULL");
+    // Optional: a user who may not alter the table keeps the journal without it (the undo
+    // then cannot tell a changed customer, as with runs of earlier layouts), and the version
+    // stays so that the next run tries again. So does a run that finds the table in use by
+    // another copy's transaction: it does not wait for it.
+    bool alDia = true;
+    if (!hay.contains(tablaClientes())) {
         creaEnUnaSolaVez(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 ("
                                         "Id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY, "
                                         "Corrida BIGINT NOT NULL, Clave VARCHAR(255) NOT NULL, "
-                                        "KEY idx_corrida (Corrida)")
-                             .arg(tablaClientes()) +
+                                        "%2, KEY idx_corrida (Corrida)")
+                             .arg(tablaClientes(), columnaResumenCliente) +
                          motor);
+    } else if (guardada < 4 && falta(tablaClientes(), "Resumen")) {
+        try {
+            conexion.ejecuta(QStringLiteral("SET STATEMENT lock_wait_timeout=2 FOR ALTER TABLE %1 "
+                                            "ADD COLUMN %2")
+                                 .arg(tablaClientes(), columnaResumenCliente));
+        } catch (const ErrorBdD& e) {
+            if (e.conexionPerdida())
+                throw;
+            alDia = false;
+        }
+    }
     if (!hay.contains(tablaHuellas()))
         creaEnUnaSolaVez(
             QStringLiteral(
@@ -440,7 +458,7 @@ void EsquemaBitacora::creaTablas(Conexion& conexion) {
     conexion.ejecutaJuntas(nuevas);
     // The version row last, once every table is in the layout it names. A user who may use
     // the tables but not create one goes on without it: the next run asks again.
-    if (guardada >= version)
+    if (guardada >= version || !alDia)
         return;
     try {
         conexion.ejecutaJuntas(
@@ -498,6 +516,7 @@ EsquemaBitacora::Preparacion EsquemaBitacora::prepara(Conexion& conexion, Operac
     }
     for (const QString& prueba : pruebasDePermisos(operacion))
         p.pruebas << prueba.toUtf8();
+    p.resumenClientes = leidas.value(tablaClientes()).columnas.contains(QStringLiteral("resumen"));
     return p;
 }
 

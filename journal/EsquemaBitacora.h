@@ -18,8 +18,10 @@ class EsquemaBitacora {
 public:
     // The layout the program writes: 1 the first journal, 2 with the owner of each run
     // (Nodo, Sesion, ArranqueNodo), 3 with what an undo needs (the orders' digests, the
-    // lines an accumulation moved, the customers an import created, who undid what).
-    static constexpr int version = 3;
+    // lines an accumulation moved, the customers an import created, who undid what), 4 with
+    // the digest of each customer as the import stored it. Copies of layout 3 write a 4
+    // unchanged: the new column takes NULL from them, which reads as unknown.
+    static constexpr int version = 4;
     // Room for a file or folder in the tables: a longer path is cut rather than stopping
     // the run.
     static constexpr qsizetype largoRuta = 1024;
@@ -48,6 +50,9 @@ public:
         // The statements that try the user's rights on the tables, over no row: to run first
         // in the round trip of the run's first write, which fails as they would alone.
         QList<QByteArray> pruebas;
+        // The customers' rows keep the digest of each customer created (a journal whose
+        // upgrade the user may not make has not).
+        bool resumenClientes = false;
     };
     static Preparacion prepara(host::Conexion& conexion, Operacion operacion);
 

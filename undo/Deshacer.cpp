@@ -92,6 +92,7 @@ public:
                 r.quitados.clear();
                 r.existencias.clear();
                 r.clientes.clear();
+                r.clientesCambiados.clear();
                 r.renglones = 0;
                 r.mensaje = InformeDeshacer::mensaje(r);
                 return r;

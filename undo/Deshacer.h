@@ -68,6 +68,9 @@ struct ResultadoDeshacer : ResultadoOperacion {
     QVector<PedidoDejado> dejados;
     QVector<CambioExistencia> existencias;
     QStringList clientes; // removed
+    // Created by the run but changed since (completed by someone, or used by the sales
+    // system): kept.
+    QStringList clientesCambiados;
     qint64 renglones = 0;
     qint64 yaDeshechos = 0; // orders earlier undos took
     QStringList avisos;

@@ -2,6 +2,7 @@
 
 #include "data/ErrorTransferencia.h"
 #include "journal/Bitacora.h"
+#include "journal/ResumenCliente.h"
 #include "journal/ResumenPedido.h"
 #include "sales/PorVender.h"
 #include "shell/host/Conexion.h"
@@ -27,17 +28,6 @@ constexpr std::size_t tramosPorSentencia = 5000;
 
 QString tabla(const QString& base, const char* nombre) {
     return Conexion::identificador(base) + QLatin1Char('.') + QLatin1String(nombre);
-}
-
-// Texts as a list of literals for an IN (…).
-QString literales(const Conexion& conexion, const QStringList& textos) {
-    QByteArray lista;
-    for (const QString& t : textos) {
-        if (!lista.isEmpty())
-            lista += ',';
-        conexion.agregaLiteral(lista, t);
-    }
-    return QString::fromUtf8(lista);
 }
 
 // Where a statement run in parts takes its condition on the Ids.
@@ -288,7 +278,7 @@ std::map<QString, QString> existencias(Conexion& conexion, const QString& produc
 // its row holds, without reading any order's lines.
 QString enLista(const Conexion& conexion, const QString& productos, const QStringList& claves) {
     return QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
-        .arg(productos, literales(conexion, claves));
+        .arg(productos, conexion.listaLiterales(claves));
 }
 
 // PorVender of the products whose keys these are, by product.
@@ -433,11 +423,27 @@ void DeshacerCorrida::quitaPedidos() {
 
 void DeshacerCorrida::quitaClientes() {
     QStringList claves;
-    for (auto rs = conexion_.consulta(QStringLiteral("SELECT Clave FROM %1 WHERE Corrida=?")
-                                          .arg(EsquemaBitacora::tablaClientes()),
-                                      {corrida_.id});
-         !rs->eof(); rs->MoveNext())
+    // Each customer's digest as the import stored it; none from a run of an earlier layout or
+    // from a journal without the column.
+    QHash<QString, QString> guardados;
+    std::unique_ptr<host::Recordset> rs;
+    try {
+        rs = conexion_.consulta(QStringLiteral("SELECT Clave, Resumen FROM %1 WHERE Corrida=?")
+                                    .arg(EsquemaBitacora::tablaClientes()),
+                                {corrida_.id});
+    } catch (const ErrorBdD& e) {
+        if (e.codigo() != 1054)
+            throw;
+        rs = conexion_.consulta(QStringLiteral("SELECT Clave, NULL FROM %1 WHERE Corrida=?")
+                                    .arg(EsquemaBitacora::tablaClientes()),
+                                {corrida_.id});
+    }
+    for (; !rs->eof(); rs->MoveNext()) {
         claves << rs->texto(0);
+        if (!rs->esNulo(1))
+            guardados.insert(rs->texto(0).toLower(), rs->texto(1));
+    }
+    rs.reset();
     if (claves.isEmpty())
         return;
     const QString clientes = tabla(corrida_.base, "clientes");
@@ -446,14 +452,13 @@ void DeshacerCorrida::quitaClientes() {
     // run's orders just deleted in this transaction, reads the whole of pedidos each time
     // instead of each customer's orders.
     constexpr qsizetype porConsulta = 900;
+    QSet<QString> vistos;
     for (qsizetype i = 0; i < claves.size(); i += porConsulta) {
-        const QString lista = literales(conexion_, claves.mid(i, porConsulta));
-        QStringList hay;
-        for (auto rs = conexion_.consulta(QStringLiteral("SELECT Clave FROM %1 WHERE Clave IN "
-                                                         "(%2) FOR UPDATE")
-                                              .arg(clientes, lista));
-             !rs->eof(); rs->MoveNext())
-            hay << rs->texto(0);
+        const QStringList parte = claves.mid(i, porConsulta);
+        const QString lista = conexion_.listaLiterales(parte);
+        // Those there now, locked, with their rows' digests.
+        const QHash<QString, QString> hay =
+            bitacora::ResumenCliente::lee(conexion_, clientes, parte, true);
         // Those another order uses stay (compared as the table compares them).
         QSet<QString> usados;
         for (auto rs = conexion_.consulta(QStringLiteral("SELECT DISTINCT Cliente FROM %1 WHERE "
@@ -462,13 +467,23 @@ void DeshacerCorrida::quitaClientes() {
              !rs->eof(); rs->MoveNext())
             usados.insert(rs->texto(0).toLower());
         QStringList quita;
-        for (const QString& c : std::as_const(hay))
-            if (!usados.contains(c.toLower()))
+        for (const QString& c : parte) {
+            const QString clave = c.toLower();
+            const auto actual = hay.constFind(clave);
+            if (actual == hay.cend() || usados.contains(clave) || vistos.contains(clave))
+                continue;
+            vistos.insert(clave);
+            // Completed by someone, or used by the sales system, since: theirs now.
+            const auto guardado = guardados.constFind(clave);
+            if (guardado != guardados.cend() && *guardado != *actual)
+                r_.clientesCambiados << c;
+            else
                 quita << c;
+        }
         if (quita.isEmpty())
             continue;
         conexion_.ejecuta(QStringLiteral("DELETE FROM %1 WHERE Clave IN (%2)")
-                              .arg(clientes, literales(conexion_, quita)));
+                              .arg(clientes, conexion_.listaLiterales(quita)));
         r_.clientes << quita;
     }
 }
@@ -489,7 +504,7 @@ void DeshacerCorrida::liberaHuellas() {
     for (const auto& [n, huellas] : porVeces)
         for (qsizetype i = 0; i < huellas.size(); i += porSentencia) {
             const QStringList parte = huellas.mid(i, porSentencia);
-            const QString lista = literales(conexion_, parte);
+            const QString lista = conexion_.listaLiterales(parte);
             const quint64 borradas = conexion_.ejecuta(
                 QStringLiteral("DELETE FROM %1 WHERE Huella IN (%2) AND Veces<=%3")
                     .arg(EsquemaBitacora::tablaHuellas(), lista, QString::number(n)));

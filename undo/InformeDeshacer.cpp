@@ -29,6 +29,17 @@ QString quitado(const ResultadoDeshacer& r) {
     return t;
 }
 
+// " Se dejaron 3 pedidos que cambiaron después de la corrida.", the verbs agreeing with n.
+QString seDejan(const ResultadoDeshacer& r, const QString& quienes, qsizetype n,
+                const QString& cuando) {
+    const bool uno = n == 1;
+    const QString dejar = r.revision
+                              ? (uno ? QStringLiteral("dejaría") : QStringLiteral("dejarían"))
+                              : (uno ? QStringLiteral("dejó") : QStringLiteral("dejaron"));
+    return QStringLiteral(" Se %1 %2 que %3 %4.")
+        .arg(dejar, quienes, uno ? QStringLiteral("cambió") : QStringLiteral("cambiaron"), cuando);
+}
+
 } // namespace
 
 QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
@@ -61,9 +72,14 @@ QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
                                          "de origen");
     t += QLatin1Char('.');
     if (!r.dejados.isEmpty())
-        t += QStringLiteral(" Se %1 %2 que cambiaron después de la corrida.")
-                 .arg(r.revision ? QStringLiteral("dejarían") : QStringLiteral("dejaron"),
-                      pedidos(r.dejados.size()));
+        t += seDejan(r, pedidos(r.dejados.size()), r.dejados.size(),
+                     QStringLiteral("después de la corrida"));
+    if (!r.clientesCambiados.isEmpty())
+        t += seDejan(r,
+                     cantidad(r.clientesCambiados.size(), QStringLiteral("cliente"),
+                              QStringLiteral("clientes")) +
+                         QStringLiteral(" que la corrida creó y"),
+                     r.clientesCambiados.size(), QStringLiteral("después"));
     if (r.rechazado)
         t += QStringLiteral(" Sin --parcial se rechazaría, porque hay pedidos que cambiaron.");
     t += QStringLiteral(" Los folios que se dieron quedan usados.");
@@ -106,6 +122,12 @@ QStringList ResultadoDeshacer::informe() const {
         l << QStringLiteral("Clientes que se %1:").arg(tiempo);
         for (const QString& c : clientes)
             l << QStringLiteral("  ") + c;
+    }
+    if (!clientesCambiados.isEmpty()) {
+        l << QStringLiteral("Clientes que se %1 como están:")
+                 .arg(revision ? QStringLiteral("dejarían") : QStringLiteral("dejaron"));
+        for (const QString& c : clientesCambiados)
+            l << QStringLiteral("  %1: cambió después de la corrida").arg(c);
     }
     l << QStringLiteral("Totales: se %1 %2 con %3 y %4; %5 %6; %7 ya deshechos antes.")
              .arg(tiempo,

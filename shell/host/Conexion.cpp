@@ -246,6 +246,16 @@ void Conexion::agregaLiteral(QByteArray& destino, const QVariant& valor) const {
     }
 }
 
+QString Conexion::listaLiterales(const QStringList& textos) const {
+    QByteArray lista;
+    for (const QString& t : textos) {
+        if (!lista.isEmpty())
+            lista += ',';
+        agregaLiteral(lista, t);
+    }
+    return QString::fromUtf8(lista);
+}
+
 QByteArray Conexion::literal(const QVariant& valor) const {
     QByteArray salida;
     agregaLiteral(salida, valor);

@@ -3,6 +3,7 @@
 #include "shell/host/ErrorBdD.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
@@ -84,6 +85,8 @@ public:
     QByteArray literal(const QVariant& valor) const;
     // Appends the literal of valor to destino (fast path for multi-row statements).
     void agregaLiteral(QByteArray& destino, const QVariant& valor) const;
+    // "'a','b'": the texts as literals for an IN (…) list of any length; empty for none.
+    QString listaLiterales(const QStringList& textos) const;
     // A text value escaped by the client library, without quotes.
     QByteArray escapa(const QByteArray& utf8) const;
     // A database, table or column name quoted as an identifier.

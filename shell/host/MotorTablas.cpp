@@ -11,19 +11,13 @@ QVector<TablaSinTransacciones> TablasSinTransacciones(Conexion& conexion, const 
         return {};
     // The server says which engines keep transactions; an engine it does not list (its
     // plugin not loaded) cannot be trusted with them either.
-    QByteArray lista;
-    for (const QString& t : tablas) {
-        if (!lista.isEmpty())
-            lista += ',';
-        conexion.agregaLiteral(lista, t);
-    }
     auto rs = conexion.consulta(
         QStringLiteral("SELECT t.TABLE_NAME, t.ENGINE FROM information_schema.TABLES t "
                        "LEFT JOIN information_schema.ENGINES e ON e.ENGINE=t.ENGINE "
                        "WHERE t.TABLE_SCHEMA=? AND t.TABLE_NAME IN (%1) "
                        "AND t.TABLE_TYPE='BASE TABLE' AND t.ENGINE IS NOT NULL "
                        "AND COALESCE(e.TRANSACTIONS, 'NO')<>'YES' ORDER BY t.TABLE_NAME")
-            .arg(QString::fromUtf8(lista)),
+            .arg(conexion.listaLiterales(tablas)),
         {base});
     QVector<TablaSinTransacciones> salida;
     for (; !rs->eof(); rs->MoveNext())

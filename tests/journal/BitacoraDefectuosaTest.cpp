@@ -280,9 +280,11 @@ TEST(BitacoraDefectuosa, AJournalOfANewerProgramStopsTheRunBeforeAnythingMoves) 
     Escenario e(1);
     e.pedido(e.empresa(1), QString(), 1, dia, {{"P1", 1, 1}});
     EsquemaBitacora::creaTablas(e.actual().conexion());
-    e.actual().ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, 4), (2, 4) ON "
+    // The layout after this copy's.
+    e.actual().ejecuta(QStringLiteral("INSERT INTO %1 (Id, Version) VALUES (1, %2), (2, %2) ON "
                                       "DUPLICATE KEY UPDATE Version=VALUES(Version)")
-                           .arg(EsquemaBitacora::tablaVersion()));
+                           .arg(EsquemaBitacora::tablaVersion())
+                           .arg(EsquemaBitacora::version + 1));
     const QString motivo =
         QStringLiteral("La bitácora de la base de datos \"%1\" es de una versión más nueva")
             .arg(e.actual().nombre());

@@ -183,6 +183,57 @@ TEST(DeshacerImportacion, APreviewChangesNothingAndAgreesWithTheUndoThatFollows)
     EXPECT_EQ(visto, hechoInforme);
 }
 
+// A customer the import created and someone completed since is theirs now: the undo keeps
+// it and says so. One a trigger changed as it went in counts as the import stored it.
+TEST(DeshacerImportacion, ACustomerChangedSinceTheImportIsKept) {
+    Importada i(QStringLiteral("CREATE TRIGGER correo BEFORE INSERT ON clientes FOR EACH ROW "
+                               "SET NEW.Email='alta@ejemplo.mx'"));
+    i.b.ejecuta(QStringLiteral("UPDATE clientes SET Telefono1='81-5550123' WHERE Clave='C2'"));
+    const pruebas::Salida s = i.deshace();
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString();
+    EXPECT_EQ(i.b.valor(QStringLiteral("SELECT GROUP_CONCAT(Clave ORDER BY Clave) FROM clientes")),
+              QStringLiteral("C1,C2"));
+    EXPECT_EQ(i.b.cuenta(QStringLiteral("pedidos")), 0);
+    EXPECT_TRUE(s.salida.contains(QStringLiteral("Clientes que se quitaron:\n  C3\nClientes que "
+                                                 "se dejaron como están:\n  C2: cambió después "
+                                                 "de la corrida\n")))
+        << s.salida.toStdString();
+    EXPECT_TRUE(s.salida.contains(
+        QStringLiteral("Se dejó 1 cliente que la corrida creó y que cambió después.")))
+        << s.salida.toStdString();
+}
+
+// A journal of the layout before keeps working for a user who may not add the customers'
+// digest (nothing is compared for its customers, as for runs recorded before), and the next
+// run by a user who may gets it.
+TEST(DeshacerImportacion, AJournalWithoutTheCustomersDigestIsUsedAndThenUpgraded) {
+    Importada i;
+    using bitacora::EsquemaBitacora;
+    i.b.ejecuta(
+        QStringLiteral("ALTER TABLE %1 DROP COLUMN Resumen").arg(EsquemaBitacora::tablaClientes()));
+    i.b.ejecuta(
+        QStringLiteral("UPDATE %1 SET Version=3 WHERE Id=1").arg(EsquemaBitacora::tablaVersion()));
+    const pruebas::UsuarioSinCrear usuario(i.b.nombre());
+    auto c = host::Conexion::abrir(usuario.parametros());
+    const auto limitado =
+        SubePedidos(*c, archivo(i.carpeta, encabezado("A", "C7") + renglon("A", "1"), "b.txt"),
+                    i.carpeta.path());
+    ASSERT_TRUE(limitado.ok) << limitado.mensaje.toStdString();
+    EXPECT_TRUE(limitado.avisoBitacora.isEmpty()) << limitado.avisoBitacora.toStdString();
+    EXPECT_EQ(EsquemaBitacora::versionGuardada(i.b.conexion()), 3);
+    EXPECT_EQ(i.b.cuenta(EsquemaBitacora::tablaClientes() + QStringLiteral(" WHERE Clave='C7'")),
+              1);
+
+    const auto pleno = SubePedidos(
+        i.b.conexion(), archivo(i.carpeta, encabezado("A", "C8") + renglon("A", "1"), "c.txt"),
+        i.carpeta.path());
+    ASSERT_TRUE(pleno.ok) << pleno.mensaje.toStdString();
+    EXPECT_EQ(EsquemaBitacora::versionGuardada(i.b.conexion()), EsquemaBitacora::version);
+    EXPECT_EQ(i.b.cuenta(EsquemaBitacora::tablaClientes() +
+                         QStringLiteral(" WHERE Clave='C8' AND Resumen IS NOT NULL")),
+              1);
+}
+
 // What cannot be undone says why and writes nothing.
 TEST(DeshacerImportacion, ExportsRunsOfEarlierVersionsAndUnknownRunsAreRefusedWithTheReason) {
     Importada i;
