@@ -3,13 +3,11 @@
 #include "data/FormatoTransferencia.h"
 #include "import/LecturaPedidos.h"
 #include "journal/Bitacora.h"
-#include "journal/ResumenCliente.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/ErrorBdD.h"
 
 #include <algorithm>
 #include <array>
-#include <span>
 
 namespace importacion {
 
@@ -55,8 +53,7 @@ std::array<int, 5> columnasRenglon() {
 } // namespace
 
 AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString& archivo)
-    : pedidos_(7), nuevas_(4), repetidas_(4),
-      clientes_(bitacora && bitacora->resumenClientes() ? 3 : 2) {
+    : pedidos_(7), nuevas_(4), repetidas_(4), clientes_(2) {
     activa_ = bitacora && bitacora->activa();
     if (!activa_)
         return;
@@ -82,11 +79,10 @@ AnotacionImportados::AnotacionImportados(const Bitacora* bitacora, const QString
     insertaRepetidas_ = std::make_unique<InsercionEnBloque>(
         huellas, 4, " ON DUPLICATE KEY UPDATE Veces=Veces+1, UltimaCorrida=" + corrida);
     insertaClientes_ = std::make_unique<InsercionEnBloque>(
-        QStringLiteral("INSERT INTO %1 (Corrida, Clave%2) VALUES ")
-            .arg(EsquemaBitacora::tablaClientes(),
-                 resumenClientes_ ? QStringLiteral(", Resumen") : QString())
+        QStringLiteral("INSERT INTO %1 (Corrida, Clave) VALUES ")
+            .arg(EsquemaBitacora::tablaClientes())
             .toUtf8(),
-        resumenClientes_ ? 3 : 2);
+        2);
 }
 
 void AnotacionImportados::agrega(const Abierto& a) {
@@ -204,31 +200,25 @@ void AnotacionImportados::ronda(const TandaPedidos& t,
     abierto_ = std::move(abiertos.back());
 }
 
-void AnotacionImportados::clientes(host::Conexion& conexion, const QStringList& claves,
-                                   const std::vector<char>& faltan) {
+void AnotacionImportados::clientes(const QStringList& claves, const std::vector<char>& faltan) {
     if (!activa_)
         return;
-    QStringList creados;
-    for (qsizetype k = 0; k < claves.size(); ++k)
-        if (faltan[std::size_t(k)])
-            creados << claves[k];
-    if (creados.isEmpty())
-        return;
-    // As stored, a trigger's changes included: what an undo compares with.
-    const QHash<QString, QString> resumenes =
-        resumenClientes_
-            ? bitacora::ResumenCliente::lee(conexion, QStringLiteral("clientes"), creados, false)
-            : QHash<QString, QString>();
-    for (const QString& c : std::as_const(creados)) {
-        const QString resumen = resumenes.value(c.toLower());
-        const QVariant fila[] = {corrida_, c, resumen.isEmpty() ? QVariant() : QVariant(resumen)};
-        clientes_.agregaFila(std::span<const QVariant>(fila, resumenClientes_ ? 3 : 2));
+    for (qsizetype k = 0; k < claves.size(); ++k) {
+        if (!faltan[std::size_t(k)])
+            continue;
+        if (resumenClientes_) {
+            clavesClientes_ << claves[k];
+            continue;
+        }
+        const QVariant fila[] = {corrida_, claves[k]};
+        clientes_.agregaFila(fila);
     }
 }
 
 void AnotacionImportados::escribe(host::Conexion& conexion) {
-    if (activa_ &&
-        pedidos_.bytes() + nuevas_.bytes() + repetidas_.bytes() + clientes_.bytes() >= porSentencia)
+    if (activa_ && pedidos_.bytes() + nuevas_.bytes() + repetidas_.bytes() + clientes_.bytes() +
+                           clavesClientes_.size() * 64 >=
+                       porSentencia)
         inserta(conexion);
 }
 
@@ -246,6 +236,15 @@ void AnotacionImportados::inserta(host::Conexion& conexion) {
     insertaNuevas_->inserta(conexion, nuevas_);
     insertaRepetidas_->inserta(conexion, repetidas_);
     insertaClientes_->inserta(conexion, clientes_);
+    if (!clavesClientes_.isEmpty()) {
+        // As stored, a trigger's changes included: what an undo compares with. The server
+        // works the digests out from the rows the round just wrote.
+        if (!resumenCliente_)
+            resumenCliente_ =
+                std::make_unique<bitacora::ResumenCliente>(conexion, QStringLiteral("clientes"));
+        resumenCliente_->anota(corrida_.toLongLong(), clavesClientes_);
+        clavesClientes_.clear();
+    }
     pedidos_.vacia();
     nuevas_.vacia();
     repetidas_.vacia();
@@ -257,6 +256,7 @@ void AnotacionImportados::vacia() {
     nuevas_.vacia();
     repetidas_.vacia();
     clientes_.vacia();
+    clavesClientes_.clear();
     registradas_.clear();
     escritas_.clear();
     sinConsulta_ = false;

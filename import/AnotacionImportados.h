@@ -3,6 +3,7 @@
 #include "import/FilasEnBloque.h"
 #include "import/InsercionEnBloque.h"
 #include "import/PedidosGuardados.h"
+#include "journal/ResumenCliente.h"
 #include "journal/ResumenPedido.h"
 
 #include <QSet>
@@ -51,10 +52,9 @@ public:
     void ronda(const TandaPedidos& tanda, const QVector<PedidosGuardados::Dado>& guardados,
                const std::deque<PedidoLeido>& leidos);
     // The customers of the round's rows that the import creates (faltan[k] for claves[k]),
-    // once stored: their rows are read back for their digests when the journal keeps them.
-    // Throws host::ErrorBdD.
-    void clientes(host::Conexion& conexion, const QStringList& claves,
-                  const std::vector<char>& faltan);
+    // once stored: their rows' digests are taken when they are written, if the journal keeps
+    // them.
+    void clientes(const QStringList& claves, const std::vector<char>& faltan);
     // Writes the rows gathered once they make about a MB: a few large statements cost the
     // import far less than three small ones a round. Throws host::ErrorBdD.
     void escribe(host::Conexion& conexion);
@@ -81,6 +81,8 @@ private:
     FilasEnBloque pedidos_, nuevas_, repetidas_, clientes_;
     std::unique_ptr<InsercionEnBloque> insertaPedidos_, insertaNuevas_, insertaRepetidas_,
         insertaClientes_;
+    QStringList clavesClientes_; // created, when their digests are kept
+    std::unique_ptr<bitacora::ResumenCliente> resumenCliente_;
     QSet<QString> registradas_, escritas_;
     bool sinConsulta_ = false;
     bool registrado_ = false;        // registraDeAntemano put them all in

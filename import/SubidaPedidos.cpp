@@ -280,7 +280,7 @@ void SubidaPedidos::escribe(TandaPedidos& t) {
     insertaRenglones_->inserta(conexion_, t.renglones);
     if (anotada.valid())
         anotada.get();
-    anotacion_->clientes(conexion_, t.clavesClientes, faltan);
+    anotacion_->clientes(t.clavesClientes, faltan);
     anotacion_->escribe(conexion_);
     cuentas_.renglones += t.renglones.filas();
     cuentas_.renglonesOmitidos += t.renglonesOmitidos;

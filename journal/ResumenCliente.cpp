@@ -1,6 +1,6 @@
 #include "journal/ResumenCliente.h"
 
-#include "data/Sha256.h"
+#include "journal/EsquemaBitacora.h"
 #include "shell/host/Conexion.h"
 #include "shell/host/Recordset.h"
 
@@ -8,41 +8,43 @@ namespace bitacora {
 
 namespace {
 
-// Fewer than 1000 keys a read: MariaDB turns a longer IN list into a join.
+// Fewer than 1000 keys a statement: MariaDB turns a longer IN list into a join.
 constexpr qsizetype porConsulta = 900;
 
 } // namespace
 
-QHash<QString, QString> ResumenCliente::lee(host::Conexion& conexion, const QString& tabla,
-                                            const QStringList& claves, bool bloquea) {
+ResumenCliente::ResumenCliente(host::Conexion& conexion, const QString& tabla)
+    : conexion_(conexion), tabla_(tabla) {
+    // Each value as the hexadecimal of its bytes (a number or a date as the server writes
+    // it), a NULL as N: no value can pass for another, whatever the columns' character sets.
+    QStringList partes;
+    auto rs = conexion.consulta(QStringLiteral("SELECT * FROM %1 WHERE 0").arg(tabla));
+    for (const auto& c : rs->listaColumnas())
+        partes << QStringLiteral("IFNULL(HEX(CAST(%1 AS BINARY)),'N')")
+                      .arg(host::Conexion::identificador(c.nombre));
+    expresion_ = QStringLiteral("SHA2(CONCAT_WS(',',%1),256)").arg(partes.join(u','));
+}
+
+QHash<QString, QString> ResumenCliente::lee(const QStringList& claves) const {
     QHash<QString, QString> salida;
-    transferencia::Sha256 sha;
-    for (qsizetype i = 0; i < claves.size(); i += porConsulta) {
-        auto rs =
-            conexion.consulta(QStringLiteral("SELECT * FROM %1 WHERE Clave IN (%2)%3")
-                                  .arg(tabla, conexion.listaLiterales(claves.mid(i, porConsulta)),
-                                       bloquea ? QStringLiteral(" FOR UPDATE") : QString()));
-        const int clave = rs->posicion(QStringLiteral("Clave"));
-        if (clave < 0)
-            return salida;
-        const auto& columnas = rs->listaColumnas();
-        for (; !rs->eof(); rs->MoveNext()) {
-            // Name, then length and value: no value can pass for two others.
-            for (int k = 0; k < columnas.size(); ++k) {
-                sha.agrega(columnas[k].nombre.toLower().toUtf8());
-                if (rs->esNulo(k)) {
-                    sha.agrega("\x01\x1f");
-                    continue;
-                }
-                const QByteArrayView valor = rs->vista(k);
-                sha.agrega(QByteArray::number(valor.size()) + ':');
-                sha.agrega(valor);
-                sha.agrega("\x1f");
-            }
-            salida.insert(rs->texto(clave).toLower(), QString::fromLatin1(sha.reinicia().toHex()));
-        }
-    }
+    for (qsizetype i = 0; i < claves.size(); i += porConsulta)
+        for (auto rs = conexion_.consulta(
+                 QStringLiteral("SELECT Clave, %1 FROM %2 WHERE Clave IN (%3) FOR UPDATE")
+                     .arg(expresion_, tabla_,
+                          conexion_.listaLiterales(claves.mid(i, porConsulta))));
+             !rs->eof(); rs->MoveNext())
+            salida.insert(rs->texto(0).toLower(), rs->texto(1));
     return salida;
+}
+
+void ResumenCliente::anota(qint64 corrida, const QStringList& claves) const {
+    for (qsizetype i = 0; i < claves.size(); i += porConsulta)
+        conexion_.ejecuta(
+            QStringLiteral("INSERT INTO %1 (Corrida, Clave, Resumen) SELECT %2, Clave, %3 FROM %4 "
+                           "WHERE Clave IN (%5)")
+                .arg(EsquemaBitacora::tablaClientes())
+                .arg(corrida)
+                .arg(expresion_, tabla_, conexion_.listaLiterales(claves.mid(i, porConsulta))));
 }
 
 } // namespace bitacora

@@ -452,13 +452,13 @@ void DeshacerCorrida::quitaClientes() {
     // run's orders just deleted in this transaction, reads the whole of pedidos each time
     // instead of each customer's orders.
     constexpr qsizetype porConsulta = 900;
+    const bitacora::ResumenCliente resumen(conexion_, clientes);
     QSet<QString> vistos;
     for (qsizetype i = 0; i < claves.size(); i += porConsulta) {
         const QStringList parte = claves.mid(i, porConsulta);
         const QString lista = conexion_.listaLiterales(parte);
         // Those there now, locked, with their rows' digests.
-        const QHash<QString, QString> hay =
-            bitacora::ResumenCliente::lee(conexion_, clientes, parte, true);
+        const QHash<QString, QString> hay = resumen.lee(parte);
         // Those another order uses stay (compared as the table compares them).
         QSet<QString> usados;
         for (auto rs = conexion_.consulta(QStringLiteral("SELECT DISTINCT Cliente FROM %1 WHERE "
