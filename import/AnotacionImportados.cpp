@@ -216,8 +216,10 @@ void AnotacionImportados::clientes(const QStringList& claves, const std::vector<
 }
 
 void AnotacionImportados::escribe(host::Conexion& conexion) {
+    // A customer whose digest the server takes counts as about a row of the others.
+    constexpr qsizetype bytesCliente = 64;
     if (activa_ && pedidos_.bytes() + nuevas_.bytes() + repetidas_.bytes() + clientes_.bytes() +
-                           clavesClientes_.size() * 64 >=
+                           clavesClientes_.size() * bytesCliente >=
                        porSentencia)
         inserta(conexion);
 }

@@ -276,46 +276,23 @@ QHash<QString, HuellaDeshecha> ConsultasBitacora::deshechas(Conexion& conexion,
     if (huellas.isEmpty())
         return salida;
     try {
-        // The imports undone in whole or in part, with when they and their undos began.
-        struct Deshecha {
-            qint64 corrida;
-            QDateTime inicio;
-        };
-        QVector<Deshecha> corridas;
+        // The orders taken back from the imports undone in whole or in part (found by the
+        // runs' index), with when the import and the undo began; in the runs' order, so a
+        // later import of the same order, undone too, wins.
         auto rs = conexion.consulta(
-            QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Operacion=? AND DeshechaPor IS NOT "
-                           "NULL ORDER BY Id")
-                .arg(EsquemaBitacora::tablaCorridas()),
+            QStringLiteral("SELECT p.Huella, p.Corrida, c.Inicio, p.IdNuevo, p.PedidoNuevo, "
+                           "p.DeshechoPor, u.Inicio FROM %1 c JOIN %2 p ON p.Corrida=c.Id LEFT "
+                           "JOIN %1 u ON u.Id=p.DeshechoPor WHERE c.Operacion=? AND c.DeshechaPor "
+                           "IS NOT NULL AND p.DeshechoPor IS NOT NULL ORDER BY p.Corrida, p.Id")
+                .arg(EsquemaBitacora::tablaCorridas(), EsquemaBitacora::tablaPedidos()),
             {codigo(Operacion::Importacion)});
-        for (; !rs->eof(); rs->MoveNext())
-            corridas.push_back({rs->entero(0), rs->valor(1).toDateTime()});
-        QSet<qint64> deshaceres;
-        for (const Deshecha& c : std::as_const(corridas)) {
-            rs = conexion.consulta(
-                QStringLiteral("SELECT Huella, IdNuevo, PedidoNuevo, DeshechoPor FROM %1 WHERE "
-                               "Corrida=? AND DeshechoPor IS NOT NULL")
-                    .arg(EsquemaBitacora::tablaPedidos()),
-                {c.corrida});
-            for (; !rs->eof(); rs->MoveNext()) {
-                const QString huella = rs->texto(0).toLower();
-                if (!huellas.contains(huella))
-                    continue;
-                // Runs come in order: a later import of the same order, undone too, wins.
-                HuellaDeshecha& h = salida[huella];
-                h = {c.corrida, c.inicio, rs->entero(1), rs->texto(2), rs->entero(3), {}};
-                deshaceres.insert(h.deshacer);
-            }
+        for (; !rs->eof(); rs->MoveNext()) {
+            const QString huella = rs->texto(0).toLower();
+            if (huellas.contains(huella))
+                salida[huella] = {rs->entero(1), rs->valor(2).toDateTime(),
+                                  rs->entero(3), rs->texto(4),
+                                  rs->entero(5), rs->valor(6).toDateTime()};
         }
-        if (deshaceres.isEmpty())
-            return salida;
-        QHash<qint64, QDateTime> inicios;
-        rs = conexion.consulta(
-            QStringLiteral("SELECT Id, Inicio FROM %1 WHERE Id IN (%2)")
-                .arg(EsquemaBitacora::tablaCorridas(), host::listaIds(deshaceres)));
-        for (; !rs->eof(); rs->MoveNext())
-            inicios.insert(rs->entero(0), rs->valor(1).toDateTime());
-        for (HuellaDeshecha& h : salida)
-            h.deshecho = inicios.value(h.deshacer);
     } catch (const ErrorBdD& e) {
         // No journal, or one of a layout that kept no undos.
         if (e.codigo() == 1146 || e.codigo() == 1054)

@@ -426,17 +426,19 @@ void DeshacerCorrida::quitaClientes() {
     // Each customer's digest as the import stored it; none from a run of an earlier layout or
     // from a journal without the column.
     QHash<QString, QString> guardados;
+    const auto anotados = [this](const char* resumen) {
+        return conexion_.consulta(
+            QStringLiteral("SELECT Clave, %1 FROM %2 WHERE Corrida=?")
+                .arg(QLatin1String(resumen), EsquemaBitacora::tablaClientes()),
+            {corrida_.id});
+    };
     std::unique_ptr<host::Recordset> rs;
     try {
-        rs = conexion_.consulta(QStringLiteral("SELECT Clave, Resumen FROM %1 WHERE Corrida=?")
-                                    .arg(EsquemaBitacora::tablaClientes()),
-                                {corrida_.id});
+        rs = anotados("Resumen");
     } catch (const ErrorBdD& e) {
         if (e.codigo() != 1054)
             throw;
-        rs = conexion_.consulta(QStringLiteral("SELECT Clave, NULL FROM %1 WHERE Corrida=?")
-                                    .arg(EsquemaBitacora::tablaClientes()),
-                                {corrida_.id});
+        rs = anotados("NULL");
     }
     for (; !rs->eof(); rs->MoveNext()) {
         claves << rs->texto(0);
