@@ -36,11 +36,16 @@ struct PedidoQuitado {
     QString pedidoOrigen;
 };
 
+// Why an order is left: it (or its source order) changed since the run, or the undo could
+// not check that it did not (its source database unreadable, the run recorded too little).
+enum class PorQueSeDeja { Cambio, SinComprobar };
+
 // An order the undo leaves as it is, and why.
 struct PedidoDejado {
     qint64 id = 0;
     QString pedido;
     QString motivo;
+    PorQueSeDeja porQue = PorQueSeDeja::Cambio;
 };
 
 // The change of PorVender of one product of one database.

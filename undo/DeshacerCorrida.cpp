@@ -87,8 +87,8 @@ std::vector<qint64> DeshacerCorrida::ids() const {
     return salida;
 }
 
-void DeshacerCorrida::deja(const Anotado& a, const QString& motivo) {
-    r_.dejados.push_back({a.id, a.pedido, motivo});
+void DeshacerCorrida::deja(const Anotado& a, const QString& motivo, PorQueSeDeja porQue) {
+    r_.dejados.push_back({a.id, a.pedido, motivo, porQue});
 }
 
 void DeshacerCorrida::corre() {
@@ -153,8 +153,10 @@ void DeshacerCorrida::leeAnotados() {
                 movidos_[a.id].push_back(
                     {a.baseOrigen, a.idOrigen, m.partida, m.producto, m.cantidad});
         if (a.resumen.isEmpty())
-            deja(a, QStringLiteral("la corrida no guardó cómo quedó este pedido, así que no se "
-                                   "puede saber si cambió"));
+            deja(a,
+                 QStringLiteral("la corrida no guardó cómo quedó este pedido, así que no se "
+                                "puede saber si cambió"),
+                 PorQueSeDeja::SinComprobar);
         else
             candidatos_.push_back(a);
     }
@@ -179,6 +181,25 @@ void DeshacerCorrida::comparaResumenes() {
         llamadas_.informa(++hechos_, total_);
     }
     candidatos_ = quedan;
+}
+
+QString DeshacerCorrida::porQueNoSeLee(const QString& base, const ErrorBdD& e) {
+    // A database dropped or renamed since the run: the server only says its table is missing.
+    if (e.codigo() == 1146 || e.codigo() == 1049) {
+        try {
+            if (conexion_
+                    .consulta(QStringLiteral("SELECT COUNT(*) FROM information_schema.SCHEMATA "
+                                             "WHERE SCHEMA_NAME=?"),
+                              {base})
+                    ->entero(0) == 0)
+                return QStringLiteral("ya no existe en el servidor (se borró o se le cambió el "
+                                      "nombre)");
+        } catch (const ErrorBdD& otro) {
+            if (bitacora::detieneOperacion(otro))
+                throw;
+        }
+    }
+    return e.mensaje().section(QLatin1Char('\n'), 0, 0);
 }
 
 void DeshacerCorrida::comparaOrigenes() {
@@ -214,9 +235,11 @@ void DeshacerCorrida::comparaOrigenes() {
         } catch (const ErrorBdD& e) {
             if (bitacora::detieneOperacion(e))
                 throw;
-            fallidas.insert(base, e.mensaje().section(QLatin1Char('\n'), 0, 0));
+            fallidas.insert(base, porQueNoSeLee(base, e));
         }
     }
+    // The cause goes with the first order of each database, the others point to it.
+    QHash<QString, QString> primero;
     QVector<Anotado> quedan;
     for (const Anotado& a : std::as_const(candidatos_)) {
         const QString origen = QStringLiteral("el pedido de origen %1 (Id %2) de %3")
@@ -231,11 +254,22 @@ void DeshacerCorrida::comparaOrigenes() {
         bool cabe = true;
         for (auto f = faltan.cbegin(); f != faltan.cend(); ++f)
             cabe = cabe && o.enCero.value(f.key()) >= f.value();
-        if (fallidas.contains(a.baseOrigen))
-            deja(a, QStringLiteral("no se pudo leer la base de datos de origen %1: %2")
-                        .arg(a.baseOrigen, fallidas.value(a.baseOrigen)));
-        else if (movidos.isEmpty())
-            deja(a, QStringLiteral("la corrida no anotó qué renglones movió de su origen"));
+        if (fallidas.contains(a.baseOrigen)) {
+            const QString leer =
+                QStringLiteral("no se pudo leer la base de datos de origen %1").arg(a.baseOrigen);
+            if (primero.contains(a.baseOrigen)) {
+                deja(a,
+                     QStringLiteral("%1 (el mismo motivo que el pedido %2)")
+                         .arg(leer, primero.value(a.baseOrigen)),
+                     PorQueSeDeja::SinComprobar);
+            } else {
+                deja(a, leer + QStringLiteral(": ") + fallidas.value(a.baseOrigen),
+                     PorQueSeDeja::SinComprobar);
+                primero.insert(a.baseOrigen, a.pedido);
+            }
+        } else if (movidos.isEmpty())
+            deja(a, QStringLiteral("la corrida no anotó qué renglones movió de su origen"),
+                 PorQueSeDeja::SinComprobar);
         else if (!o.existe)
             deja(a, origen + QStringLiteral(" ya no existe"));
         else if (o.pendiente)

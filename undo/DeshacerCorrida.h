@@ -10,6 +10,9 @@
 namespace bitacora {
 class Bitacora;
 }
+namespace host {
+class ErrorBdD;
+}
 
 namespace deshacer {
 
@@ -51,7 +54,9 @@ private:
     void leeAnotados();
     void comparaResumenes();
     void comparaOrigenes();
-    void deja(const Anotado& a, const QString& motivo);
+    // Why the source database base could not be read, in a sentence for its orders.
+    QString porQueNoSeLee(const QString& base, const host::ErrorBdD& e);
+    void deja(const Anotado& a, const QString& motivo, PorQueSeDeja porQue = PorQueSeDeja::Cambio);
     void cuentaRenglones();
     void bajaExistencias();
     void devuelveOrigenes();

@@ -3,6 +3,8 @@
 #include "journal/TextosBitacora.h"
 #include "shell/Cantidad.h"
 
+#include <algorithm>
+
 namespace deshacer {
 
 namespace {
@@ -29,15 +31,19 @@ QString quitado(const ResultadoDeshacer& r) {
     return t;
 }
 
-// " Se dejaron 3 pedidos que cambiaron después de la corrida.", the verbs agreeing with n.
-QString seDejan(const ResultadoDeshacer& r, const QString& quienes, qsizetype n,
-                const QString& cuando) {
+// " Se dejaron 3 pedidos que …", the verb agreeing with n.
+QString seDejan(const ResultadoDeshacer& r, qsizetype n, const QString& quienes) {
     const bool uno = n == 1;
     const QString dejar = r.revision
                               ? (uno ? QStringLiteral("dejaría") : QStringLiteral("dejarían"))
                               : (uno ? QStringLiteral("dejó") : QStringLiteral("dejaron"));
-    return QStringLiteral(" Se %1 %2 que %3 %4.")
-        .arg(dejar, quienes, uno ? QStringLiteral("cambió") : QStringLiteral("cambiaron"), cuando);
+    return QStringLiteral(" Se %1 %2.").arg(dejar, quienes);
+}
+
+qsizetype sinComprobar(const ResultadoDeshacer& r) {
+    return std::count_if(r.dejados.cbegin(), r.dejados.cend(), [](const PedidoDejado& d) {
+        return d.porQue == PorQueSeDeja::SinComprobar;
+    });
 }
 
 } // namespace
@@ -52,15 +58,12 @@ QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
                          .arg(cual(r));
     QString t;
     if (r.rechazado && !r.revision)
-        return QStringLiteral("No se deshizo %1: %2 cambiaron después de la corrida (abajo, "
-                              "cada uno con el motivo). Puede deshacer sólo los no modificados "
-                              "(--parcial). No se escribió nada.")
-            .arg(cual(r), r.dejados.size() == 1
-                              ? QStringLiteral("1 de sus pedidos")
-                              : QStringLiteral("%1 de sus pedidos").arg(r.dejados.size()));
+        return QStringLiteral("No se deshizo %1: hay %2 (abajo, cada uno con el motivo). Puede "
+                              "deshacer sólo los no modificados (--parcial). No se escribió "
+                              "nada.")
+            .arg(cual(r), dejados(r));
     if (r.quitados.isEmpty())
-        return QStringLiteral("No se deshizo nada de %1: sus %2 cambiaron después de la corrida.")
-            .arg(cual(r), pedidos(r.dejados.size()));
+        return QStringLiteral("No se deshizo nada de %1: hay %2.").arg(cual(r), dejados(r));
     if (r.revision)
         t = QStringLiteral("Al deshacer %1 se quitarían %2").arg(cual(r), quitado(r));
     else
@@ -72,20 +75,39 @@ QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
                                          "de origen");
     t += QLatin1Char('.');
     if (!r.dejados.isEmpty())
-        t += seDejan(r, pedidos(r.dejados.size()), r.dejados.size(),
-                     QStringLiteral("después de la corrida"));
-    if (!r.clientesCambiados.isEmpty())
-        t += seDejan(r,
-                     cantidad(r.clientesCambiados.size(), QStringLiteral("cliente"),
-                              QStringLiteral("clientes")) +
-                         QStringLiteral(" que la corrida creó y"),
-                     r.clientesCambiados.size(), QStringLiteral("después"));
+        t += seDejan(r, r.dejados.size(), dejados(r));
+    if (!r.clientesCambiados.isEmpty()) {
+        const qsizetype n = r.clientesCambiados.size();
+        t += seDejan(r, n,
+                     QStringLiteral("%1 que la corrida creó y que %2 después")
+                         .arg(cantidad(n, QStringLiteral("cliente"), QStringLiteral("clientes")),
+                              n == 1 ? QStringLiteral("cambió") : QStringLiteral("cambiaron")));
+    }
     if (r.rechazado)
-        t += QStringLiteral(" Sin --parcial se rechazaría, porque hay pedidos que cambiaron.");
+        t += QStringLiteral(" Sin --parcial se rechazaría, por esos pedidos.");
     t += QStringLiteral(" Los folios que se dieron quedan usados.");
     if (r.revision)
         t += QStringLiteral(" Es una revisión: no se escribió nada.");
     return t;
+}
+
+QString InformeDeshacer::dejados(const ResultadoDeshacer& r) {
+    const qsizetype sin = sinComprobar(r);
+    const qsizetype cambio = r.dejados.size() - sin;
+    const auto cambiaron = [](qsizetype n) {
+        return n == 1 ? QStringLiteral("cambió después de la corrida")
+                      : QStringLiteral("cambiaron después de la corrida");
+    };
+    const auto sinPoder = [](qsizetype n) {
+        return n == 1 ? QStringLiteral("no se pudo comprobar")
+                      : QStringLiteral("no se pudieron comprobar");
+    };
+    if (sin == 0)
+        return QStringLiteral("%1 que %2").arg(pedidos(cambio), cambiaron(cambio));
+    if (cambio == 0)
+        return QStringLiteral("%1 que %2").arg(pedidos(sin), sinPoder(sin));
+    return QStringLiteral("%1 que %2 y %3 que %4")
+        .arg(pedidos(cambio), cambiaron(cambio), QString::number(sin), sinPoder(sin));
 }
 
 QStringList ResultadoDeshacer::informe() const {

@@ -163,3 +163,34 @@ TEST(DeshacerAcumulacion, SourcesLaidOutOtherwiseArePutBackExactly) {
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidos")), 0);
     EXPECT_EQ(e.actual().cuenta(QStringLiteral("pedidosdetalle")), 0);
 }
+
+// A source database dropped since the run: its orders cannot be checked, so they are left and
+// told as such (not as changed), the cause given once; with --parcial the other source is put
+// back exactly.
+TEST(DeshacerAcumulacion, ASourceDatabaseGoneLeavesItsOrdersAsUnchecked) {
+    Acumulada a;
+    const QString perdida = a.e.empresa(2).nombre();
+    a.e.actual().ejecuta(
+        QStringLiteral("DROP DATABASE %1").arg(host::Conexion::identificador(perdida)));
+    const pruebas::Salida rechazo = a.deshace();
+    EXPECT_EQ(rechazo.estado, 1);
+    const QString leer =
+        QStringLiteral("no se pudo leer la base de datos de origen %1").arg(perdida);
+    EXPECT_EQ(rechazo.salida.count(leer + QStringLiteral(": ya no existe en el servidor")), 1)
+        << rechazo.salida.toStdString();
+    EXPECT_EQ(rechazo.salida.count(leer + QStringLiteral(" (el mismo motivo que el pedido A-")), 1)
+        << rechazo.salida.toStdString();
+    EXPECT_TRUE(rechazo.errores.contains(QStringLiteral("hay 2 pedidos que no se pudieron "
+                                                        "comprobar")))
+        << rechazo.errores.toStdString();
+    EXPECT_FALSE(rechazo.errores.contains(QStringLiteral("cambiaron")))
+        << rechazo.errores.toStdString();
+
+    const pruebas::Salida parcial = a.deshace({QStringLiteral("--parcial")});
+    ASSERT_EQ(parcial.estado, 0) << parcial.errores.toStdString();
+    EXPECT_TRUE(parcial.salida.contains(QStringLiteral("Se dejaron 2 pedidos que no se pudieron "
+                                                       "comprobar.")))
+        << parcial.salida.toStdString();
+    EXPECT_EQ(origen(a.e.empresa(1)), a.antes1);
+    EXPECT_EQ(a.e.actual().cuenta(QStringLiteral("pedidos")), 3);
+}

@@ -10,6 +10,7 @@
 #include "shell/ventanas/HiloTrabajo.h"
 #include "shell/ventanas/InformeVentana.h"
 #include "shell/ventanas/PanelAvance.h"
+#include "undo/InformeDeshacer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -157,12 +158,13 @@ void DeshacerVentana::terminaRevision(const ResultadoDeshacer& r) {
         }
         const int eleccion = CajaMensaje::elige(
             this,
-            QStringLiteral("%1 de los pedidos de la corrida %2 cambiaron después de ella (la "
-                           "revisión dice cuáles y por qué). ¿Deshacer sólo los %3 que no se "
-                           "modificaron?")
-                .arg(r.dejados.size())
+            QStringLiteral("En la corrida %1 hay %2 (la revisión dice cuáles y por qué). "
+                           "¿Deshacer sólo %3?")
                 .arg(corrida_)
-                .arg(r.quitados.size()),
+                .arg(deshacer::InformeDeshacer::dejados(r),
+                     r.quitados.size() == 1
+                         ? QStringLiteral("el pedido que no se modificó")
+                         : QStringLiteral("los %1 que no se modificaron").arg(r.quitados.size())),
             CajaMensaje::Icono::Exclamacion, QStringLiteral("Deshacer"),
             {QStringLiteral("Sólo los no modificados"), QStringLiteral("Cancelar")}, 1);
         if (eleccion != 0) {
@@ -177,10 +179,10 @@ void DeshacerVentana::terminaRevision(const ResultadoDeshacer& r) {
                                           }};
     const CajaMensaje::Respuesta respuesta = CajaMensaje::muestra(
         this,
-        QStringLiteral("¿Desea deshacer la corrida %1? Se quitarán %2 pedidos; los folios dados "
-                       "quedan usados.")
+        QStringLiteral("¿Desea deshacer la corrida %1? Se %2 %3; los folios dados quedan usados.")
             .arg(corrida_)
-            .arg(r.quitados.size()),
+            .arg(r.quitados.size() == 1 ? QStringLiteral("quitará") : QStringLiteral("quitarán"),
+                 cantidad(r.quitados.size(), QStringLiteral("pedido"), QStringLiteral("pedidos"))),
         CajaMensaje::Estilo::siNo(true), QStringLiteral("Deshacer"), verRevision);
     if (respuesta != CajaMensaje::Respuesta::Si) {
         avance_->concluye(QStringLiteral("No se deshizo nada: la revisión se deshizo y la base "
