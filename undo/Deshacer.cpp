@@ -93,6 +93,7 @@ public:
                 r.existencias.clear();
                 r.clientes.clear();
                 r.clientesCambiados.clear();
+                r.clientesUsados.clear();
                 r.renglones = 0;
                 r.mensaje = InformeDeshacer::mensaje(r);
                 return r;

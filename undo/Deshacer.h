@@ -76,6 +76,7 @@ struct ResultadoDeshacer : ResultadoOperacion {
     // Created by the run but changed since (completed by someone, or used by the sales
     // system): kept.
     QStringList clientesCambiados;
+    QStringList clientesUsados; // created by the run, and used by other orders: kept
     qint64 renglones = 0;
     qint64 yaDeshechos = 0; // orders earlier undos took
     QStringList avisos;

@@ -506,9 +506,13 @@ void DeshacerCorrida::quitaClientes() {
         for (const QString& c : parte) {
             const QString clave = c.toLower();
             const auto actual = hay.constFind(clave);
-            if (actual == hay.cend() || usados.contains(clave) || vistos.contains(clave))
+            if (actual == hay.cend() || vistos.contains(clave))
                 continue;
             vistos.insert(clave);
+            if (usados.contains(clave)) {
+                r_.clientesUsados << c;
+                continue;
+            }
             // Completed by someone, or used by the sales system, since: theirs now.
             const auto guardado = guardados.constFind(clave);
             if (guardado != guardados.cend() && *guardado != *actual)

@@ -76,12 +76,21 @@ QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
     t += QLatin1Char('.');
     if (!r.dejados.isEmpty())
         t += seDejan(r, r.dejados.size(), dejados(r));
+    const auto clientes = [](qsizetype n) {
+        return cantidad(n, QStringLiteral("cliente"), QStringLiteral("clientes"));
+    };
     if (!r.clientesCambiados.isEmpty()) {
         const qsizetype n = r.clientesCambiados.size();
-        t += seDejan(r, n,
-                     QStringLiteral("%1 que la corrida creó y que %2 después")
-                         .arg(cantidad(n, QStringLiteral("cliente"), QStringLiteral("clientes")),
-                              n == 1 ? QStringLiteral("cambió") : QStringLiteral("cambiaron")));
+        t += seDejan(
+            r, n,
+            QStringLiteral("%1 que la corrida creó y que %2 después")
+                .arg(clientes(n), n == 1 ? QStringLiteral("cambió") : QStringLiteral("cambiaron")));
+    }
+    if (!r.clientesUsados.isEmpty()) {
+        const qsizetype n = r.clientesUsados.size();
+        t += seDejan(
+            r, n,
+            QStringLiteral("%1 que la corrida creó y que otros pedidos usan").arg(clientes(n)));
     }
     if (r.rechazado)
         t += QStringLiteral(" Sin --parcial se rechazaría, por esos pedidos.");
@@ -145,11 +154,13 @@ QStringList ResultadoDeshacer::informe() const {
         for (const QString& c : clientes)
             l << QStringLiteral("  ") + c;
     }
-    if (!clientesCambiados.isEmpty()) {
+    if (!clientesCambiados.isEmpty() || !clientesUsados.isEmpty()) {
         l << QStringLiteral("Clientes que se %1 como están:")
                  .arg(revision ? QStringLiteral("dejarían") : QStringLiteral("dejaron"));
         for (const QString& c : clientesCambiados)
             l << QStringLiteral("  %1: cambió después de la corrida").arg(c);
+        for (const QString& c : clientesUsados)
+            l << QStringLiteral("  %1: lo usan otros pedidos").arg(c);
     }
     l << QStringLiteral("Totales: se %1 %2 con %3 y %4; %5 %6; %7 ya deshechos antes.")
              .arg(tiempo,

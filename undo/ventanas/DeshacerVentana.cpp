@@ -96,6 +96,13 @@ Informe DeshacerVentana::informe(const ResultadoDeshacer& r) {
         i.renglones.push_back({r.revision ? QStringLiteral("Cliente que se quitaría")
                                           : QStringLiteral("Cliente quitado"),
                                c, QString(), QString()});
+    const QString seDeja = r.revision ? QStringLiteral("Cliente que se dejaría")
+                                      : QStringLiteral("Cliente que se dejó");
+    for (const QString& c : r.clientesCambiados)
+        i.renglones.push_back(
+            {seDeja, c, QString(), QStringLiteral("cambió después de la corrida")});
+    for (const QString& c : r.clientesUsados)
+        i.renglones.push_back({seDeja, c, QString(), QStringLiteral("lo usan otros pedidos")});
     i.archivo = QStringLiteral("deshacer-corrida-%1.txt").arg(r.corrida);
     return i;
 }
