@@ -24,9 +24,10 @@ QString carpetaDe(const Programa& programa) {
 
 void escribeAvisos(const QStringList& avisos, QTextStream& errores) {
     for (const QString& aviso : avisos)
-        errores << (aviso.startsWith(QStringLiteral("Aviso")) ? QString()
-                                                              : QStringLiteral("Aviso: "))
-                << aviso << Qt::endl;
+        if (!aviso.isEmpty())
+            errores << (aviso.startsWith(QStringLiteral("Aviso")) ? QString()
+                                                                  : QStringLiteral("Aviso: "))
+                    << aviso << Qt::endl;
 }
 
 // The destination named, or why there is none (written to errores).
