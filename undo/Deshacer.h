@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <utility>
 
 namespace host {
 class BasesDD;
@@ -83,6 +84,8 @@ struct ResultadoDeshacer : ResultadoOperacion {
 
     // The report: what is (or would be) removed, left, changed, and the totals; one line each.
     QStringList informe() const;
+    // The customers kept, changed ones first, each with why.
+    QVector<std::pair<QString, QString>> clientesDejados() const;
 };
 
 // Undoes run opciones.corrida of the journal of opciones.base (or of the database found as

@@ -40,12 +40,6 @@ QString seDejan(const ResultadoDeshacer& r, qsizetype n, const QString& quienes)
     return QStringLiteral(" Se %1 %2.").arg(dejar, quienes);
 }
 
-qsizetype sinComprobar(const ResultadoDeshacer& r) {
-    return std::count_if(r.dejados.cbegin(), r.dejados.cend(), [](const PedidoDejado& d) {
-        return d.porQue == PorQueSeDeja::SinComprobar;
-    });
-}
-
 } // namespace
 
 QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
@@ -101,7 +95,9 @@ QString InformeDeshacer::mensaje(const ResultadoDeshacer& r) {
 }
 
 QString InformeDeshacer::dejados(const ResultadoDeshacer& r) {
-    const qsizetype sin = sinComprobar(r);
+    const qsizetype sin =
+        std::count_if(r.dejados.cbegin(), r.dejados.cend(),
+                      [](const PedidoDejado& d) { return d.porQue == PorQueSeDeja::SinComprobar; });
     const qsizetype cambio = r.dejados.size() - sin;
     const auto cambiaron = [](qsizetype n) {
         return n == 1 ? QStringLiteral("cambió después de la corrida")
@@ -117,6 +113,15 @@ QString InformeDeshacer::dejados(const ResultadoDeshacer& r) {
         return QStringLiteral("%1 que %2").arg(pedidos(sin), sinPoder(sin));
     return QStringLiteral("%1 que %2 y %3 que %4")
         .arg(pedidos(cambio), cambiaron(cambio), QString::number(sin), sinPoder(sin));
+}
+
+QVector<std::pair<QString, QString>> ResultadoDeshacer::clientesDejados() const {
+    QVector<std::pair<QString, QString>> salida;
+    for (const QString& c : clientesCambiados)
+        salida.push_back({c, QStringLiteral("cambió después de la corrida")});
+    for (const QString& c : clientesUsados)
+        salida.push_back({c, QStringLiteral("lo usan otros pedidos")});
+    return salida;
 }
 
 QStringList ResultadoDeshacer::informe() const {
@@ -154,13 +159,12 @@ QStringList ResultadoDeshacer::informe() const {
         for (const QString& c : clientes)
             l << QStringLiteral("  ") + c;
     }
-    if (!clientesCambiados.isEmpty() || !clientesUsados.isEmpty()) {
+    const auto dejadosClientes = clientesDejados();
+    if (!dejadosClientes.isEmpty()) {
         l << QStringLiteral("Clientes que se %1 como están:")
                  .arg(revision ? QStringLiteral("dejarían") : QStringLiteral("dejaron"));
-        for (const QString& c : clientesCambiados)
-            l << QStringLiteral("  %1: cambió después de la corrida").arg(c);
-        for (const QString& c : clientesUsados)
-            l << QStringLiteral("  %1: lo usan otros pedidos").arg(c);
+        for (const auto& [clave, motivo] : dejadosClientes)
+            l << QStringLiteral("  %1: %2").arg(clave, motivo);
     }
     l << QStringLiteral("Totales: se %1 %2 con %3 y %4; %5 %6; %7 ya deshechos antes.")
              .arg(tiempo,

@@ -98,11 +98,8 @@ Informe DeshacerVentana::informe(const ResultadoDeshacer& r) {
                                c, QString(), QString()});
     const QString seDeja = r.revision ? QStringLiteral("Cliente que se dejaría")
                                       : QStringLiteral("Cliente que se dejó");
-    for (const QString& c : r.clientesCambiados)
-        i.renglones.push_back(
-            {seDeja, c, QString(), QStringLiteral("cambió después de la corrida")});
-    for (const QString& c : r.clientesUsados)
-        i.renglones.push_back({seDeja, c, QString(), QStringLiteral("lo usan otros pedidos")});
+    for (const auto& [clave, motivo] : r.clientesDejados())
+        i.renglones.push_back({seDeja, clave, QString(), motivo});
     i.archivo = QStringLiteral("deshacer-corrida-%1.txt").arg(r.corrida);
     return i;
 }
