@@ -9,9 +9,9 @@ class Conexion;
 
 namespace importacion {
 
-// New order Ids: from the highest Id below 999999999 (or from 1 on an empty table) upward,
-// skipping every Id in use by an order or by lines. The same numbers a probe per order would
-// give, in a few queries.
+// New order Ids: from the one after the highest below 999999999 (or from 1 on an empty
+// table) upward, skipping every Id in use by an order or by lines. The same numbers a probe
+// per order would give, in a few queries.
 class ProximoId {
 public:
     // Locks the highest order and the gap after it until the transaction ends, so two

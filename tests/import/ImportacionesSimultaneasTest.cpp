@@ -4,6 +4,7 @@
 #include "support/EsperaBloqueo.h"
 
 #include <QSet>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -122,4 +123,62 @@ TEST(ImportacionesSimultaneas, ALockWaitIsRetriedWholeAndReportedOnlyAfterTheLas
     EXPECT_TRUE(r.mensaje.contains(QStringLiteral("se intentó 2 veces")))
         << r.mensaje.toStdString();
     EXPECT_EQ(estado(b), antes);
+}
+
+// Another program stores an order while the import waits for the highest one, again at each
+// try: the import gives its orders the Ids after it, and both programs' orders are kept. The
+// import must not take an Id from what it read before that wait.
+TEST(ImportacionesSimultaneas, AnOrderStoredWhileTheImportWaitsForTheHighestIdKeepsItsId) {
+    BaseEmpresa b(QStringLiteral("otroprograma"));
+    b.ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (7, 'Z', 1)"));
+    QTemporaryDir carpeta;
+    const QString ruta = archivo(carpeta, encabezado("A", "C1") + renglon("P", "1") +
+                                              encabezado("A", "C2") + renglon("P", "2"));
+    auto importador = pruebas::conecta(b.nombre());
+    const qint64 sesionImportador = pruebas::sesion(*importador);
+    auto otro = pruebas::conecta(b.nombre());
+    auto vigia = pruebas::conecta(b.nombre());
+    // The other program's next order, not yet committed; it reads the highest Id with a
+    // lock, so it waits for an import that holds it (and may be the one the server undoes to
+    // let the import through: then it stores no more).
+    const auto empiezaOtroPedido = [&] {
+        otro->iniciaTransaccion();
+        try {
+            otro->ejecuta(QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) SELECT "
+                                         "MAX(Id) + 1, 'Z', SUM(Serie='Z') + 1 FROM pedidos"));
+            return true;
+        } catch (const host::ErrorBdD&) {
+            otro->deshace();
+            return false;
+        }
+    };
+    std::atomic<bool> terminada = false;
+    int guardados = 1;
+    ASSERT_TRUE(empiezaOtroPedido());
+    // More rounds than the import's tries: each try that waits gets another order committed
+    // under it.
+    std::thread otroPrograma([&] {
+        for (int ronda = 0; ronda < 6; ++ronda) {
+            const bool espera = pruebas::hastaQue(
+                [&] { return terminada || pruebas::enEsperaDeBloqueo(*vigia, sesionImportador); },
+                60s);
+            otro->confirma();
+            ++guardados;
+            if (terminada || !espera || !empiezaOtroPedido())
+                return;
+        }
+    });
+    const auto r = SubePedidos(*importador, ruta, carpeta.path());
+    terminada = true;
+    otroPrograma.join();
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_GE(guardados, 2);
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT CONCAT(COUNT(*), '/', COUNT(DISTINCT Id), '/', "
+                                     "SUM(Serie='Z'), '/', SUM(Serie='A')) FROM pedidos")),
+              QStringLiteral("%1/%1/%2/2").arg(guardados + 2).arg(guardados));
+    // Each imported order with its own line, and the other program's orders with none.
+    EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(p.Serie, p.Factura, '=', "
+                                     "d.Cantidad) ORDER BY p.Factura) FROM pedidosdetalle d "
+                                     "JOIN pedidos p ON p.Id=d.Id")),
+              QStringLiteral("A1=1.0000,A2=2.0000"));
 }
