@@ -10,7 +10,7 @@ bool Reintentos::otraVez(const ErrorBdD& e, const std::function<bool()>& cancela
     if (e.codigo() == 1205) {
         if (++esperasAgotadas_ > 1)
             return false;
-    } else if (e.codigo() == 1213 || (politica_.duplicados && e.codigo() == 1062)) {
+    } else if (e.codigo() == 1213 || e.codigo() == 1062) {
         if (++bloqueosMutuos_ > politica_.bloqueosMutuos)
             return false;
     } else {

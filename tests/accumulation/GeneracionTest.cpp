@@ -343,3 +343,36 @@ TEST(GeneraPedido, ASeriesWiderThanItsColumnsIsRefusedBeforeAnyOrderMoves) {
     EXPECT_EQ(actual.valor(QStringLiteral("SELECT GROUP_CONCAT(Serie) FROM pedidos")),
               QStringLiteral("ÑÑ,ÑÑ"));
 }
+
+// An import holds the highest order while it gives its orders the Ids after it. An
+// accumulation meanwhile waits for it, and its order takes an Id after the import's instead
+// of one the import is about to give.
+TEST(Generacion, AnOrderAccumulatedWhileAnImportGivesIdsTakesAnIdAfterThem) {
+    Escenario e(1);
+    e.pedido(e.empresa(1), QStringLiteral("B"), 1, dia, {{"P1", 3, 3}});
+    e.actual().ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (5, 'Z', 1)"));
+    auto importacion = pruebas::conecta(e.actual().nombre());
+    importacion->iniciaTransaccion();
+    importacion->consulta(QStringLiteral(
+        "SELECT Id FROM pedidos WHERE Id<999999999 ORDER BY Id DESC LIMIT 1 FOR UPDATE"));
+    acumulacion::Resultado r;
+    std::thread corrida([&] {
+        clsAcumular acumular(e.bases());
+        r = acumular.GeneraPedido(dia, dia, QStringLiteral("A"), 1);
+    });
+    auto vigia = pruebas::conecta();
+    EXPECT_TRUE(pruebas::hastaQue(
+        [&] { return pruebas::algunaEnEsperaDeBloqueo(*vigia, QStringLiteral("pedidos")); }, 60s));
+    importacion->ejecuta(
+        QStringLiteral("INSERT INTO pedidos (Id, Serie, Factura) VALUES (6, 'Z', 2), (7, 'Z', 3)"));
+    importacion->confirma();
+    corrida.join();
+    ASSERT_TRUE(r.ok) << r.mensaje.toStdString();
+    EXPECT_EQ(e.actual().valor(
+                  QStringLiteral("SELECT GROUP_CONCAT(CONCAT(p.Id, p.Serie, "
+                                 "p.Factura, ':', COALESCE(d.Producto, '')) ORDER BY p.Id) FROM "
+                                 "pedidos p LEFT JOIN pedidosdetalle d ON "
+                                 "d.Id=p.Id")),
+              QStringLiteral("5Z1:,6Z2:,7Z3:,8A1:P1"));
+}
