@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -86,9 +87,15 @@ void InformeVentana::construye() {
     tabla_ = new QTableWidget(int(informe_.renglones.size()), int(informe_.columnas.size()), this);
     tabla_->setObjectName(QStringLiteral("tblRenglones"));
     tabla_->setHorizontalHeaderLabels(informe_.columnas);
+    // A cell wider than a column may grow shows its start; its tooltip gives all of it.
+    const int anchoMaximo = tabla_->fontMetrics().averageCharWidth() * 70;
     for (int r = 0; r < informe_.renglones.size(); ++r)
-        for (int c = 0; c < informe_.columnas.size(); ++c)
-            tabla_->setItem(r, c, new QTableWidgetItem(informe_.renglones[r].value(c)));
+        for (int c = 0; c < informe_.columnas.size(); ++c) {
+            auto* celda = new QTableWidgetItem(informe_.renglones[r].value(c));
+            if (tabla_->fontMetrics().horizontalAdvance(celda->text()) > anchoMaximo)
+                celda->setToolTip(celda->text());
+            tabla_->setItem(r, c, celda);
+        }
     tabla_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab leaves the table: the arrows move between its rows.
     tabla_->setTabKeyNavigation(false);
@@ -100,6 +107,9 @@ void InformeVentana::construye() {
     // A single column takes the whole width; several keep to their contents.
     tabla_->horizontalHeader()->setStretchLastSection(informe_.columnas.size() == 1);
     tabla_->resizeColumnsToContents();
+    // A long reason would make a column wider than the window, to be scrolled sideways.
+    for (int c = 0; c < tabla_->columnCount(); ++c)
+        tabla_->setColumnWidth(c, std::min(tabla_->columnWidth(c), anchoMaximo));
     tabla_->setVisible(!informe_.columnas.isEmpty());
 
     lblEstado_ = new QLabel(this);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,4 +85,26 @@ TEST(InformeVentana, ShowsTheReportAndCopiesSavesAndPrintsItAsShown) {
 
     QTest::mouseClick(control<QPushButton>(*ventana, "cmdCerrar"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !padre.findChild<InformeVentana*>(); }));
+}
+
+// A long reason neither widens its column past the window, to be scrolled sideways, nor is
+// cut short: the cell's tooltip holds all of it, and the copy still gives it whole.
+TEST(InformeVentana, ALongCellStaysWithinTheWindowAndItsTooltipHoldsAllOfIt) {
+    Informe informe;
+    informe.titulo = QStringLiteral("Informe");
+    informe.columnas = {QStringLiteral("Pedido"), QStringLiteral("Motivo")};
+    const QString largo =
+        QStringLiteral("no se pudo leer la base de datos de origen empresa3: ") + QString(300, 'x');
+    informe.renglones = {{QStringLiteral("A-1"), largo},
+                         {QStringLiteral("A-2"), QStringLiteral("cambió después de la corrida")}};
+    InformeVentana ventana(informe);
+    ventana.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ventana));
+    auto* tabla = control<QTableWidget>(ventana, "tblRenglones");
+    EXPECT_LE(tabla->columnWidth(0) + tabla->columnWidth(1), tabla->viewport()->width());
+    EXPECT_FALSE(tabla->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(tabla->item(0, 1)->toolTip(), largo);
+    EXPECT_TRUE(tabla->item(1, 1)->toolTip().isEmpty());
+    ventana.copia();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(largo));
 }
