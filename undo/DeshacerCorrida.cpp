@@ -9,6 +9,7 @@
 #include "shell/host/ListaIds.h"
 #include "shell/host/MotorTablas.h"
 #include "shell/host/Recordset.h"
+#include "undo/ExistenciasProductos.h"
 
 #include <QSet>
 #include <map>
@@ -293,58 +294,6 @@ void DeshacerCorrida::cuentaRenglones() {
             q.baseOrigen.clear(), q.idOrigen = 0, q.pedidoOrigen.clear();
 }
 
-namespace {
-
-// PorVender of the products a statement of rows (Producto, Suma) names, by product.
-std::map<QString, QString> existencias(Conexion& conexion, const QString& productos,
-                                       const QString& sumas, bool bloquea) {
-    std::map<QString, QString> salida;
-    for (auto rs = conexion.consulta(
-             QStringLiteral("SELECT p.Clave, p.PorVender FROM %1 p JOIN (%2) x ON "
-                            "p.Clave=x.Producto%3")
-                 .arg(productos, sumas, bloquea ? QStringLiteral(" FOR UPDATE") : QString()));
-         !rs->eof(); rs->MoveNext())
-        salida[rs->texto(0)] = rs->texto(1);
-    return salida;
-}
-
-// The products of these keys, as rows (Producto) for existencias(): each found by the key
-// its row holds, without reading any order's lines.
-QString enLista(const Conexion& conexion, const QString& productos, const QStringList& claves) {
-    return QStringLiteral("SELECT Clave AS Producto FROM %1 WHERE Clave IN (%2)")
-        .arg(productos, conexion.listaLiterales(claves));
-}
-
-// PorVender of the products whose keys these are, by product.
-std::map<QString, QString> existenciasDe(Conexion& conexion, const QString& productos,
-                                         const QStringList& claves, bool bloquea) {
-    std::map<QString, QString> salida;
-    constexpr qsizetype porConsulta = 5000;
-    for (qsizetype i = 0; i < claves.size(); i += porConsulta)
-        salida.merge(existencias(conexion, productos,
-                                 enLista(conexion, productos, claves.mid(i, porConsulta)),
-                                 bloquea));
-    return salida;
-}
-
-QStringList clavesDe(const std::map<QString, QString>& existencias) {
-    QStringList salida;
-    for (const auto& e : existencias)
-        salida << e.first;
-    return salida;
-}
-
-// One line per product: its PorVender before the undo and after it.
-void agregaCambios(QVector<CambioExistencia>& cambios, const QString& base,
-                   const std::map<QString, QString>& antes,
-                   const std::map<QString, QString>& despues) {
-    for (const auto& [producto, valor] : antes)
-        cambios.push_back(
-            {base, producto, valor, despues.count(producto) ? despues.at(producto) : valor});
-}
-
-} // namespace
-
 void DeshacerCorrida::bajaExistencias() {
     using acumulacion::PorVender;
     const QString productos = tabla(corrida_.base, "productos");
@@ -352,16 +301,20 @@ void DeshacerCorrida::bajaExistencias() {
     const QStringList partes = condiciones(u"Id", ids());
     // Every product the lines name, locked before any is changed: what it was before the
     // undo, even when a product's lines come in several parts.
-    std::map<QString, QString> antes;
+    ExistenciasProductos existencias(conexion_, corrida_.base);
     for (const QString& donde : partes)
-        antes.merge(existencias(
-            conexion_, productos,
-            PorVender::sumaPorProducto(detalle, QStringLiteral("Cantidad"), donde), true));
+        existencias.leeDeSumas(
+            PorVender::sumaPorProducto(detalle, QStringLiteral("Cantidad"), donde));
     for (const QString& donde : partes)
         conexion_.ejecuta(PorVender::cambia(productos, detalle, QStringLiteral("Cantidad"), donde,
                                             PorVender::Sentido::Baja));
-    agregaCambios(r_.existencias, corrida_.base, antes,
-                  existenciasDe(conexion_, productos, clavesDe(antes), false));
+    cierra(existencias);
+}
+
+void DeshacerCorrida::cierra(const ExistenciasProductos& existencias) {
+    existencias.agregaCambios(r_.existencias);
+    if (const QString aviso = existencias.aviso(); !aviso.isEmpty())
+        r_.avisos << aviso;
 }
 
 void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qint64>& nuevos) {
@@ -389,7 +342,8 @@ void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qin
             }
     if (todas.isEmpty())
         return;
-    const auto antes = existenciasDe(conexion_, productos, todas, true);
+    ExistenciasProductos existencias(conexion_, base);
+    existencias.leeClaves(todas);
     constexpr qsizetype porSentencia = 1000;
     for (const qint64 id : nuevos)
         for (const Movido& m : movidos_.value(id)) {
@@ -403,7 +357,7 @@ void DeshacerCorrida::subeExistencias(const QString& base, const std::vector<qin
                 sube();
         }
     sube();
-    agregaCambios(r_.existencias, base, antes, existenciasDe(conexion_, productos, todas, false));
+    cierra(existencias);
 }
 
 void DeshacerCorrida::devuelveOrigenes() {

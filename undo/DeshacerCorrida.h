@@ -16,6 +16,8 @@ class ErrorBdD;
 
 namespace deshacer {
 
+class ExistenciasProductos;
+
 // One try of an undo, inside the caller's transaction on the database whose journal holds
 // the run: the run's orders read from the journal and locked, each compared with the digest
 // the run kept, then everything that nobody changed taken back. Every read that decides is
@@ -62,6 +64,8 @@ private:
     void devuelveOrigenes();
     // Raises the source's PorVender by what the run took from the lines of these orders.
     void subeExistencias(const QString& base, const std::vector<qint64>& nuevos);
+    // The changes of PorVender into the result, and the products that had none.
+    void cierra(const ExistenciasProductos& existencias);
     void quitaPedidos();
     void quitaClientes();
     void liberaHuellas();

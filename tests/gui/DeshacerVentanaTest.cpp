@@ -129,3 +129,23 @@ TEST_F(DeshacerVentanaTest, ChangedOrdersOfferOnlyTheUnchangedOnesOrCancel) {
     EXPECT_EQ(registro[1].accion, QStringLiteral("Ver informe"));
     EXPECT_EQ(b.valor(QStringLiteral("SELECT GROUP_CONCAT(Id) FROM pedidos")), QStringLiteral("1"));
 }
+
+// A product deleted since the import cannot take its stock back: the preview says so above
+// its list, before the question, and the final message again.
+TEST_F(DeshacerVentanaTest, APreviewTellsOfAProductWhoseStockCannotBePutBack) {
+    b.ejecuta(QStringLiteral("DELETE FROM productos"));
+    const QString aviso = QStringLiteral("El producto A no está en la tabla productos de la base "
+                                         "de datos \"%1\": su PorVender no se cambió.")
+                              .arg(b.nombre());
+    CajaMensaje::siguienteRespuesta(CajaMensaje::Respuesta::Si);
+    deshacer().comienza();
+    const auto registro = cajas(2);
+    ASSERT_EQ(registro.size(), 2);
+    QString resumen;
+    for (const InformeVentana* v : ventana_->findChildren<InformeVentana*>())
+        if (v->windowTitle().startsWith(QStringLiteral("Revisión")))
+            resumen = v->informe().resumen;
+    EXPECT_TRUE(resumen.contains(aviso)) << resumen.toStdString();
+    EXPECT_TRUE(registro[1].mensaje.contains(aviso)) << registro[1].mensaje.toStdString();
+    EXPECT_EQ(b.cuenta(QStringLiteral("pedidos")), 0);
+}

@@ -100,6 +100,23 @@ TEST(DeshacerAcumulacion, PutsTheSourcesBackExactlyAndRemovesTheNewOrders) {
         << dosVeces.salida.toStdString();
 }
 
+// A source product deleted since the run cannot take its stock back; the lines still get
+// their pending quantities back, and the undo names the product.
+TEST(DeshacerAcumulacion, ASourceProductDeletedSinceTheRunIsTold) {
+    Acumulada a;
+    a.e.empresa(2).ejecuta(QStringLiteral("DELETE FROM productos WHERE Clave='P3'"));
+    const pruebas::Salida s = a.deshace();
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString() << s.salida.toStdString();
+    EXPECT_TRUE(s.errores.contains(QStringLiteral("Aviso: El producto P3 no está en la tabla "
+                                                  "productos de la base de datos \"%1\"")
+                                       .arg(a.e.empresa(2).nombre())))
+        << s.errores.toStdString();
+    EXPECT_EQ(a.e.empresa(2).valor(QStringLiteral("SELECT GROUP_CONCAT(Pedido ORDER BY Id, "
+                                                  "Partida) FROM pedidosdetalle")),
+              QStringLiteral("1.2500,2.0000,2.0000"));
+    EXPECT_EQ(origen(a.e.empresa(1)), a.antes1);
+}
+
 // A new order invoiced in the current database, or a source order that got new pending
 // quantities, is left alone: refused by default, the others undone with --parcial.
 TEST(DeshacerAcumulacion, LeavesOrdersChangedOnEitherSide) {

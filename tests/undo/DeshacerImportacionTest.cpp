@@ -120,6 +120,26 @@ TEST(DeshacerImportacion, LeavesTheDataAsBeforeTheImportAndTheFileImportableAgai
               QStringLiteral("3,4,2"));
 }
 
+// A product deleted since the import cannot be lowered: the undo says so where it reports,
+// and lowers the others.
+TEST(DeshacerImportacion, AProductDeletedSinceTheImportIsToldAndTheOthersLowered) {
+    Importada i;
+    i.b.ejecuta(QStringLiteral("DELETE FROM productos WHERE Clave='B'"));
+    const pruebas::Salida s = i.deshace();
+    ASSERT_EQ(s.estado, 0) << s.errores.toStdString();
+    const QString aviso = QStringLiteral("El producto B no está en la tabla productos de la base "
+                                         "de datos \"%1\": su PorVender no se cambió.")
+                              .arg(i.b.nombre());
+    diceTodo(s.errores, {QStringLiteral("Aviso: ") + aviso});
+    diceTodo(s.salida, {QStringLiteral("  %1 A: 6.5000 → 2.0000").arg(i.b.nombre())});
+    EXPECT_FALSE(s.salida.contains(QStringLiteral(" B: "))) << s.salida.toStdString();
+    bitacora::Seleccion sel;
+    sel.corrida = i.corrida + 1;
+    const auto undo = bitacora::ConsultasBitacora::corridas(i.b.conexion(), sel);
+    ASSERT_EQ(undo.size(), 1);
+    EXPECT_TRUE(undo[0].mensaje.contains(aviso)) << undo[0].mensaje.toStdString();
+}
+
 // A customer the import created that another order now uses stays; so does an order
 // someone invoiced after the import, refused by default and left with --parcial.
 TEST(DeshacerImportacion, RefusesChangedOrdersUnlessPartialAndKeepsCustomersInUse) {

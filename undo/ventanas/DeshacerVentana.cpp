@@ -71,6 +71,9 @@ Informe DeshacerVentana::informe(const ResultadoDeshacer& r) {
     i.titulo = r.revision ? QStringLiteral("Revisión: deshacer la corrida %1").arg(r.corrida)
                           : QStringLiteral("Informe: se deshizo la corrida %1").arg(r.corrida);
     i.resumen = r.mensaje;
+    // A preview's warnings too (a product whose stock cannot be put back), before the question.
+    for (const QString& aviso : r.avisos)
+        i.resumen += QLatin1Char('\n') + aviso;
     i.columnas = {QStringLiteral("Qué"), QStringLiteral("Pedido"), QStringLiteral("Id"),
                   QStringLiteral("Detalle")};
     const QString quita = r.revision ? QStringLiteral("Se quitaría") : QStringLiteral("Se quitó");
