@@ -104,8 +104,8 @@ void InformeVentana::construye() {
     tabla_->setAlternatingRowColors(true);
     tabla_->verticalHeader()->hide();
     tabla_->verticalHeader()->setDefaultSectionSize(tabla_->fontMetrics().height() + 6);
-    // A single column takes the whole width; several keep to their contents.
-    tabla_->horizontalHeader()->setStretchLastSection(informe_.columnas.size() == 1);
+    // The others keep to their contents; the last (often the reason) takes what is left.
+    tabla_->horizontalHeader()->setStretchLastSection(true);
     tabla_->resizeColumnsToContents();
     // A long reason would make a column wider than the window, to be scrolled sideways.
     for (int c = 0; c < tabla_->columnCount(); ++c)
