@@ -22,13 +22,13 @@ void ExistenciasProductos::lee(const QString& productosNombrados, bool bloquea,
     // Joined as the table compares keys (its collation), not as this program would.
     for (auto rs = conexion_.consulta(
              QStringLiteral("SELECT x.Producto, p.Clave, p.PorVender FROM (%2) x LEFT JOIN %1 p "
-                            "ON p.Clave=x.Producto WHERE x.Producto IS NOT NULL AND "
-                            "x.Producto<>''%3")
+                            "ON p.Clave=x.Producto WHERE x.Producto IS NOT NULL%3")
                  .arg(productos_, productosNombrados,
                       bloquea ? QStringLiteral(" FOR UPDATE") : QString()));
          !rs->eof(); rs->MoveNext()) {
         if (rs->esNulo(1)) {
-            if (faltan && !faltan->contains(rs->texto(0)))
+            // A line without a product code (a note, say) names none.
+            if (faltan && !rs->texto(0).isEmpty() && !faltan->contains(rs->texto(0)))
                 *faltan << rs->texto(0);
             continue;
         }
